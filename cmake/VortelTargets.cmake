@@ -1,0 +1,67 @@
+# Helpers that every folder uses to declare its core libraries and tests.
+#
+# Each core library is built twice: as NAME for the programs and as NAME_san
+# with AddressSanitizer and UndefinedBehaviorSanitizer for a second run of the
+# core tests. Both runs live in one CTest project, so one summary line counts
+# them all.
+
+add_library(vortel_warnings INTERFACE)
+target_compile_options(vortel_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wcast-qual -Wformat=2
+    -Wimplicit-fallthrough -Wnon-virtual-dtor -Wold-style-cast
+    -Wnull-dereference -Wduplicated-cond -Wlogical-op
+    $<$<BOOL:${VORTEL_WERROR}>:-Werror>)
+
+add_library(vortel_sanitize INTERFACE)
+target_compile_options(vortel_sanitize INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+target_link_options(vortel_sanitize INTERFACE -fsanitize=address,undefined)
+
+set_property(GLOBAL PROPERTY VORTEL_CORE_LIBRARIES "")
+
+# Maps a dependency list onto the sanitized variants of core libraries.
+function(_vortel_sanitized_deps out)
+    get_property(core GLOBAL PROPERTY VORTEL_CORE_LIBRARIES)
+    set(result "")
+    foreach(dep IN LISTS ARGN)
+        if(dep IN_LIST core)
+            list(APPEND result ${dep}_san)
+        else()
+            list(APPEND result ${dep})
+        endif()
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# vortel_core_library(NAME SOURCES ... DEPS ...)
+function(vortel_core_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vortel_warnings)
+    if(VORTEL_SANITIZED_TESTS)
+        _vortel_sanitized_deps(san_deps ${ARG_DEPS})
+        add_library(${name}_san STATIC ${ARG_SOURCES})
+        target_include_directories(${name}_san PUBLIC ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name}_san PUBLIC ${san_deps} vortel_sanitize PRIVATE vortel_warnings)
+    endif()
+    set_property(GLOBAL APPEND PROPERTY VORTEL_CORE_LIBRARIES ${name})
+endfunction()
+
+# vortel_core_test(NAME SOURCES ... DEPS ... [DEFINITIONS ...])
+# Registers the GoogleTest cases of one test program, plus its sanitized twin
+# whose cases carry the prefix "sanitized.".
+function(vortel_core_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;DEFINITIONS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest_main vortel_warnings)
+    target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    if(VORTEL_SANITIZED_TESTS)
+        _vortel_sanitized_deps(san_deps ${ARG_DEPS})
+        add_executable(${name}_san ${ARG_SOURCES})
+        target_link_libraries(${name}_san PRIVATE ${san_deps} GTest::gtest_main vortel_sanitize vortel_warnings)
+        target_compile_definitions(${name}_san PRIVATE ${ARG_DEFINITIONS})
+        gtest_discover_tests(${name}_san TEST_PREFIX "sanitized." DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()

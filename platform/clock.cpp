@@ -1,0 +1,16 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+namespace vortel {
+
+local_time local_time_now()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+            parts.tm_hour, parts.tm_min, parts.tm_sec};
+}
+
+}  // namespace vortel
