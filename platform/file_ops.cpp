@@ -1,0 +1,69 @@
+#include "platform/file_ops.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+namespace vortel {
+namespace {
+
+int system_open(const char* path, int flags, mode_t mode)
+{
+    int fd;
+    do fd = ::open(path, flags, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+ssize_t system_read(int fd, void* buffer, std::size_t count)
+{
+    ssize_t got;
+    do got = ::read(fd, buffer, count);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+ssize_t system_write(int fd, const void* buffer, std::size_t count)
+{
+    ssize_t put;
+    do put = ::write(fd, buffer, count);
+    while (put < 0 && errno == EINTR);
+    return put;
+}
+
+int system_lock(int fd, int command, struct flock* range)
+{
+    return ::fcntl(fd, command, range);
+}
+
+int system_rename_no_replace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL) return -1;
+    // File systems without the no-replace flag: check first, then rename.
+    struct stat target;
+    if (::stat(to, &target) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+
+const file_ops system_table{
+    system_open, ::close, system_read, system_write, ::lseek,
+    ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink,
+};
+
+const file_ops* installed = &system_table;
+
+}  // namespace
+
+const file_ops& system_file_ops() { return system_table; }
+
+const file_ops& active_file_ops() { return *installed; }
+
+scoped_file_ops::scoped_file_ops(const file_ops& ops) : previous_(installed) { installed = &ops; }
+
+scoped_file_ops::~scoped_file_ops() { installed = previous_; }
+
+}  // namespace vortel

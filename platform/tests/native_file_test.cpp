@@ -1,0 +1,211 @@
+#include "platform/native_file.h"
+
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+namespace vortel {
+namespace {
+
+using testing::background_program;
+using testing::run_program;
+using testing::scratch_dir;
+
+constexpr unsigned read_write = access_read | access_write;
+constexpr unsigned share_all = share_read | share_write;
+
+enum probe_result { probe_ok = 0, probe_bad = 2, probe_refused = 3 };
+
+int probe(std::initializer_list<std::string> arguments) { return run_program(FILE_PROBE, arguments); }
+
+class native_file_test : public ::testing::Test {
+protected:
+    void SetUp() override { testing::write_file(path, std::string(4096, 'x')); }
+
+    native_file open_shared()
+    {
+        native_file file;
+        EXPECT_TRUE(file.open(path, read_write, share_all, file_creation::open_existing)) << file.last_error();
+        return file;
+    }
+
+    scratch_dir dir;
+    std::string path = dir.file("TABLE.DBF");
+};
+
+TEST_F(native_file_test, lock_through_one_handle_refuses_every_other_handle_of_this_process)
+{
+    native_file first = open_shared();
+    native_file second = open_shared();
+    ASSERT_TRUE(first.lock(100, 50));
+    EXPECT_FALSE(second.lock(149, 1));
+    EXPECT_FALSE(second.lock(0, 4096));
+    EXPECT_TRUE(second.lock(150, 10)) << "a neighbouring range is free";
+    EXPECT_TRUE(second.lock(0, 100));
+    ASSERT_TRUE(first.unlock(100, 50));
+    EXPECT_TRUE(second.lock(100, 50));
+}
+
+TEST_F(native_file_test, locks_go_with_their_own_handle_only)
+{
+    native_file holder = open_shared();
+    ASSERT_TRUE(holder.lock(0, 10));
+    {
+        // Classic process-owned locks would all vanish here.
+        native_file bystander = open_shared();
+        bystander.close();
+    }
+    native_file other = open_shared();
+    EXPECT_FALSE(other.lock(0, 10));
+    holder.close();
+    EXPECT_TRUE(other.lock(0, 10)) << "closing the owner releases its locks";
+}
+
+TEST_F(native_file_test, a_handle_neither_stacks_locks_nor_unlocks_what_it_did_not_lock)
+{
+    native_file file = open_shared();
+    ASSERT_TRUE(file.lock(0, 100));
+    EXPECT_FALSE(file.lock(50, 10));
+    EXPECT_FALSE(file.unlock(0, 50)) << "unlock must name the range exactly";
+    EXPECT_FALSE(file.unlock(200, 10));
+    EXPECT_TRUE(file.unlock(0, 100));
+    EXPECT_FALSE(file.unlock(0, 100));
+}
+
+TEST_F(native_file_test, a_lock_of_length_zero_locks_nothing)
+{
+    native_file first = open_shared();
+    native_file second = open_shared();
+    ASSERT_TRUE(first.lock(0, 0));
+    ASSERT_TRUE(first.lock(4000, 0));
+    EXPECT_TRUE(second.lock(0, 1 << 20)) << "no lock to the end of the file";
+    EXPECT_TRUE(first.unlock(4000, 0));
+}
+
+TEST_F(native_file_test, refuses_ranges_that_cannot_be_locked)
+{
+    native_file file = open_shared();
+    EXPECT_FALSE(file.lock(-1, 10));
+    EXPECT_FALSE(file.lock(0, -10));
+    EXPECT_FALSE(file.lock(lockable_limit, 1));
+    EXPECT_TRUE(file.lock(std::int64_t{3} << 30, 512)) << "offsets beyond 2 GiB are plain offsets";
+}
+
+TEST_F(native_file_test, locks_exclude_another_process_and_are_released_when_it_ends)
+{
+    {
+        background_program holder(FILE_PROBE, {"hold", path, "512", "64"});
+        ASSERT_EQ(holder.read_line(), "ready");
+        EXPECT_EQ(probe({"lock", path, "500", "13"}), probe_refused);
+        EXPECT_EQ(probe({"lock", path, "576", "64"}), probe_ok);
+        native_file here = open_shared();
+        EXPECT_FALSE(here.lock(0, 4096));
+        EXPECT_TRUE(here.lock(0, 512));
+        ASSERT_EQ(holder.finish(), 0);
+    }
+    EXPECT_EQ(probe({"lock", path, "512", "64"}), probe_ok);
+}
+
+TEST_F(native_file_test, this_process_lock_refuses_another_process)
+{
+    native_file here = open_shared();
+    ASSERT_TRUE(here.lock(0, 32));
+    EXPECT_EQ(probe({"lock", path, "31", "1"}), probe_refused);
+    EXPECT_EQ(probe({"lock", path, "32", "1"}), probe_ok);
+}
+
+TEST_F(native_file_test, a_file_open_anywhere_cannot_be_deleted_or_renamed)
+{
+    std::string moved = dir.file("MOVED.DBF");
+    {
+        background_program holder(FILE_PROBE, {"hold", path});
+        ASSERT_EQ(holder.read_line(), "ready");
+        EXPECT_EQ(delete_file(path), EBUSY);
+        EXPECT_EQ(move_file(path, moved), EBUSY);
+        EXPECT_EQ(access(path.c_str(), F_OK), 0);
+    }
+    {
+        native_file here = open_shared();
+        EXPECT_EQ(probe({"delete", path}), probe_refused);
+        EXPECT_EQ(probe({"move", path, moved}), probe_refused);
+        EXPECT_EQ(delete_file(path), EBUSY) << "another handle of this very process counts too";
+    }
+    EXPECT_EQ(move_file(path, moved), 0);
+    EXPECT_EQ(testing::read_file(moved), std::string(4096, 'x'));
+    EXPECT_EQ(probe({"delete", moved}), probe_ok);
+    EXPECT_NE(access(moved.c_str(), F_OK), 0);
+}
+
+TEST_F(native_file_test, move_never_replaces_an_existing_file_and_delete_reports_missing_files)
+{
+    std::string other = dir.file("OTHER.DBF");
+    testing::write_file(other, "keep");
+    EXPECT_EQ(move_file(path, other), EEXIST);
+    EXPECT_EQ(testing::read_file(other), "keep");
+    EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
+    EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
+}
+
+TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
+{
+    native_file reader;
+    ASSERT_TRUE(reader.open(path, access_read, share_read, file_creation::open_existing));
+    native_file writer;
+    EXPECT_FALSE(writer.open(path, read_write, share_all, file_creation::open_existing));
+    EXPECT_EQ(writer.last_error(), EBUSY);
+    EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_refused);
+    EXPECT_EQ(probe({"open", path, "r", "rw"}), probe_ok);
+    EXPECT_FALSE(writer.open(path, access_write, share_all, file_creation::create_always));
+    EXPECT_EQ(testing::read_file(path).size(), 4096u) << "a refused create must not empty the file";
+    reader.close();
+
+    ASSERT_TRUE(writer.open(path, read_write, share_all, file_creation::open_existing));
+    EXPECT_EQ(probe({"open", path, "r", "r"}), probe_refused) << "cannot deny writing to a file being written";
+    EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_ok);
+}
+
+TEST_F(native_file_test, creation_dispositions)
+{
+    native_file file;
+    std::string fresh = dir.file("NEW.TXT");
+    EXPECT_FALSE(file.open(fresh, read_write, share_all, file_creation::open_existing));
+    EXPECT_EQ(file.last_error(), ENOENT);
+    ASSERT_TRUE(file.open(fresh, read_write, share_all, file_creation::open_always));
+    EXPECT_EQ(file.size(), 0);
+    ASSERT_TRUE(file.open(path, access_write, share_all, file_creation::create_always));
+    EXPECT_EQ(file.size(), 0) << "create_always empties an existing file";
+    EXPECT_FALSE(file.open(dir.path(), access_read, share_all, file_creation::open_existing));
+}
+
+TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_file)
+{
+    native_file reader;
+    ASSERT_TRUE(reader.open(path, access_read, share_all, file_creation::open_existing));
+    std::size_t count = 0;
+    EXPECT_FALSE(reader.write("y", 1, count));
+    EXPECT_EQ(reader.last_error(), EBADF);
+
+    native_file file = open_shared();
+    char buffer[8];
+    EXPECT_EQ(file.seek(4092, seek_origin::begin), 4092);
+    ASSERT_TRUE(file.read(buffer, sizeof buffer, count));
+    EXPECT_EQ(count, 4u) << "a short read at the end is a success";
+    EXPECT_EQ(file.seek(-10, seek_origin::begin), -1);
+    EXPECT_EQ(file.seek(0, seek_origin::current), 4096) << "a failed seek keeps the position";
+
+    std::int64_t far = (std::int64_t{5} << 30) + 3;  // past 4 GiB, as a sparse file
+    ASSERT_EQ(file.seek(far, seek_origin::begin), far);
+    ASSERT_TRUE(file.write("end", 3, count));
+    EXPECT_EQ(file.size(), far + 3);
+    EXPECT_EQ(file.seek(-3, seek_origin::end), far);
+    ASSERT_TRUE(file.read(buffer, 3, count));
+    EXPECT_EQ(std::string(buffer, count), "end");
+}
+
+}  // namespace
+}  // namespace vortel

@@ -1,0 +1,103 @@
+// One open file with byte-range locks that behave like the ones the table
+// engine's locking protocol was designed for:
+//
+//  1. A lock is owned by the handle that took it. A range locked through one
+//     handle refuses a lock through any other handle of the same file, in
+//     this process or another, and locking never waits.
+//  2. A handle cannot lock a range that overlaps one it already holds, and
+//     unlocks exactly the ranges it locked.
+//  3. A file that some handle has open cannot be deleted or renamed.
+//  4. Share modes: a handle that does not share writing keeps others from
+//     opening the file for writing, and the reverse; the same for reading.
+//
+// Classic POSIX record locks cannot give (1): they belong to the process, so
+// two handles of one process never conflict, and closing any descriptor of
+// the file silently drops every lock the process holds on it. Open-file-
+// description locks (F_OFD_SETLK) belong to the open file itself, which is
+// what a handle is here, and vanish only when that handle closes.
+//
+// (3) and (4) are built from the same locks on a few guard bytes far above
+// any data: every open handle holds a shared lock on the "open" guard byte,
+// and deleting or renaming first takes that byte exclusively. Share modes use
+// one guard byte per access and per denial, taken before the conflicting
+// ones are checked, so two racing openers can both fail but never both win.
+//
+// The locks are advisory: they stop other lockers, not plain reads and
+// writes. Every writer in the program takes its lock before writing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vortel {
+
+enum file_access : unsigned { access_read = 1u, access_write = 2u };
+enum file_share : unsigned { share_none = 0u, share_read = 1u, share_write = 2u };
+
+enum class file_creation {
+    open_always,    // open, or create an empty file when there is none
+    create_always,  // create, or empty an existing file
+    open_existing,  // open; fail when there is none
+};
+
+enum class seek_origin { begin, current, end };
+
+// Offsets from here on belong to the guard bytes; data locks stay below.
+inline constexpr std::int64_t lockable_limit = INT64_MAX - 64;
+
+class native_file {
+public:
+    native_file() = default;
+    ~native_file();
+    native_file(native_file&& other) noexcept;
+    native_file& operator=(native_file&& other) noexcept;
+    native_file(const native_file&) = delete;
+    native_file& operator=(const native_file&) = delete;
+
+    // Closes any file this object had open first. On failure the object
+    // stays closed and last_error() says why (an errno value; EBUSY when a
+    // share mode or a pending delete refuses the open).
+    bool open(const std::string& path, unsigned access, unsigned share, file_creation creation);
+    bool close();
+    bool is_open() const { return fd_ >= 0; }
+
+    // New position, or -1 (the position is then unchanged).
+    std::int64_t seek(std::int64_t distance, seek_origin origin);
+    std::int64_t size();
+
+    // Reads up to `count` bytes; stops early only at the end of the file.
+    bool read(void* buffer, std::size_t count, std::size_t& bytes_read);
+    // Writes all `count` bytes unless the system refuses.
+    bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
+
+    // Exclusive lock of [offset, offset + length) without waiting. A length
+    // of 0 locks nothing and succeeds.
+    bool lock(std::int64_t offset, std::int64_t length);
+    // Releases a range exactly as it was locked through this handle.
+    bool unlock(std::int64_t offset, std::int64_t length);
+
+    int last_error() const { return error_; }
+
+private:
+    bool fail(int error);
+    bool take_guards(unsigned access, unsigned share);
+
+    int fd_ = -1;
+    bool readable_ = false;
+    bool writable_ = false;
+    bool exclusive_locks_ = true;
+    int error_ = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> held_;
+};
+
+// Deletes a file, refused (EBUSY) while any handle has it open. 0 or errno.
+int delete_file(const std::string& path);
+
+// Renames a file as a move within its file system: refused (EBUSY) while any
+// handle has `from` open, and (EEXIST) when `to` already exists. 0 or errno.
+int move_file(const std::string& from, const std::string& to);
+
+}  // namespace vortel
