@@ -1,0 +1,263 @@
+#include "engine/dbf_format.h"
+
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vortel {
+namespace {
+
+std::vector<field_list_entry> five_kinds()
+{
+    return {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
+}
+
+field_descriptor descriptor_at(const std::vector<std::uint8_t>& bytes, int index)
+{
+    field_descriptor field;
+    std::copy_n(bytes.begin() + dbf_header_size * (index + 1), dbf_descriptor_size, field.bytes.begin());
+    return field;
+}
+
+TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
+{
+    std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
+    ASSERT_EQ(bytes.size(), 194u);
+    EXPECT_EQ(bytes[0], 0x83);
+    EXPECT_EQ(bytes[1], 26);
+    EXPECT_EQ(bytes[2], 12);
+    EXPECT_EQ(bytes[3], 6);
+    EXPECT_EQ(bytes[8] | bytes[9] << 8, 194);
+    EXPECT_EQ(bytes[10] | bytes[11] << 8, 38);
+    EXPECT_EQ(bytes[192], 0x0D);
+    EXPECT_EQ(bytes[193], 0x00);
+    for (int i = 4; i < 8; ++i) EXPECT_EQ(bytes[i], 0) << "record count";
+    for (int i = 12; i < 32; ++i) EXPECT_EQ(bytes[i], 0) << "reserved";
+
+    const int offsets[] = {1, 11, 19, 27, 28};
+    for (int i = 0; i < 5; ++i) {
+        field_descriptor field = descriptor_at(bytes, i);
+        EXPECT_EQ(field.bytes[12] | field.bytes[13] << 8, offsets[i]);
+        EXPECT_EQ(descriptor_name(field), five_kinds()[i].name);
+        EXPECT_EQ(descriptor_type(field), five_kinds()[i].type);
+        EXPECT_EQ(descriptor_length(field), five_kinds()[i].length);
+        for (int b = 18; b < 32; ++b) EXPECT_EQ(field.bytes[b], 0);
+    }
+    field_descriptor price = descriptor_at(bytes, 1);
+    EXPECT_EQ(price.bytes[16], 8);
+    EXPECT_EQ(price.bytes[17], 2);
+    EXPECT_EQ(descriptor_decimals(price), 2);
+
+    std::vector<field_list_entry> plain = {{"A", 'C', 5, 0}};
+    EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[0], 0x03);
+    EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[1], 99);
+}
+
+TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
+{
+    field_descriptor wide = make_field_descriptor({"TEXT", 'C', 300, 0}, 1);
+    EXPECT_EQ(wide.bytes[16], 300 & 0xFF);
+    EXPECT_EQ(wide.bytes[17], 1);
+    EXPECT_EQ(descriptor_length(wide), 300);
+    EXPECT_EQ(descriptor_decimals(wide), 0);
+    EXPECT_FALSE(within_length_limits(wide));
+
+    field_descriptor number = make_field_descriptor({"N", 'N', 20, 5}, 1);
+    EXPECT_EQ(descriptor_length(number), 20);
+    EXPECT_TRUE(within_length_limits(number));
+    EXPECT_FALSE(within_length_limits(make_field_descriptor({"N", 'N', 64, 0}, 1)));
+    EXPECT_TRUE(within_length_limits(make_field_descriptor({"C", 'C', 255, 0}, 1)));
+
+    field_descriptor date = make_field_descriptor({"D", 'D', 10, 0}, 1);
+    normalise_date_length(date);
+    EXPECT_EQ(descriptor_length(date), 8);
+    field_descriptor text = make_field_descriptor({"C", 'C', 10, 0}, 1);
+    normalise_date_length(text);
+    EXPECT_EQ(descriptor_length(text), 10);
+}
+
+TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
+{
+    field_descriptor field;
+    std::fill(field.bytes.begin(), field.bytes.end(), 'X');
+    EXPECT_EQ(descriptor_name(field), "XXXXXXXXXX");
+    field.bytes[3] = 0;
+    EXPECT_EQ(descriptor_name(field), "XXX");
+    EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
+}
+
+TEST(dbf_format, both_usual_header_lengths_give_the_same_fields)
+{
+    EXPECT_EQ(field_count_for_header_length(32 * 5 + 33), 5);
+    EXPECT_EQ(field_count_for_header_length(32 * 5 + 34), 5);
+    EXPECT_EQ(field_count_for_header_length(31), 0);
+    EXPECT_EQ(field_count_for_header_length(0), 0);
+}
+
+TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
+{
+    dbf_header header;
+    header.version = 0x83;
+    header.record_count = 70000;
+    header.header_length = 8193;
+    header.record_length = 40000;  // above 32767: other tools write such tables
+    header.reserved[19] = 0x55;
+    auto bytes = encode_dbf_header(header);
+    dbf_header back = decode_dbf_header(bytes);
+    EXPECT_EQ(back.record_count, 70000);
+    EXPECT_EQ(back.header_length, 8193);
+    EXPECT_EQ(back.record_length, 40000);
+    EXPECT_EQ(back.reserved[19], 0x55);
+    EXPECT_EQ(record_offset(back, 1), 8193);
+    EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
+}
+
+TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
+{
+    std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
+                                            make_field_descriptor({"B", 'N', 5, 0}, 11)};
+    dbf_header header;
+    header.header_length = 98;
+    header.record_length = 16;
+    header.record_count = 2;
+    EXPECT_EQ(dbf_layout_problem(header, fields, 98 + 32), "");
+
+    struct damaged {
+        const char* what;
+        int header_length, record_length, record_count;
+        std::int64_t file_size;
+        bool no_fields;
+    };
+    const damaged cases[] = {
+        {"record shorter than its fields", 98, 15, 2, 200, false},
+        {"header past the end of the file", 98, 16, 2, 97, false},
+        {"negative record count", 98, 16, -1, 200, false},
+        {"no fields at all", 33, 1, 0, 33, true},
+    };
+    for (const damaged& c : cases) {
+        dbf_header h = header;
+        h.header_length = static_cast<std::uint16_t>(c.header_length);
+        h.record_length = static_cast<std::uint16_t>(c.record_length);
+        h.record_count = c.record_count;
+        EXPECT_NE(dbf_layout_problem(h, c.no_fields ? std::vector<field_descriptor>{} : fields, c.file_size), "")
+            << c.what;
+    }
+}
+
+TEST(dbf_format, memo_files_are_named_and_sized_by_block)
+{
+    EXPECT_EQ(dbt_file_name("PEOPLE.DBF"), "PEOPLE.DBT");
+    EXPECT_EQ(dbt_file_name("/data/x.dbf"), "/data/x.dbT");
+    EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
+    EXPECT_EQ(dbt_file_name(""), "");
+
+    EXPECT_EQ(memo_block_count(0), 1);
+    EXPECT_EQ(memo_block_count(510), 1);
+    EXPECT_EQ(memo_block_count(511), 2);
+    EXPECT_EQ(memo_block_count(600), 2);
+    EXPECT_EQ(memo_block_count(1023), 3);
+
+    auto block = new_dbt_header_block();
+    EXPECT_EQ(block[0], 1);
+    EXPECT_EQ(block[16], 3);
+    EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
+    dbt_header header = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
+    EXPECT_EQ(header.next_free_block, 1);
+    EXPECT_EQ(header.rest[12], 3);
+    auto again = encode_dbt_header(header);
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
+}
+
+class dbf_files_test : public ::testing::Test {
+protected:
+    file_handle open(const std::string& name)
+    {
+        file_handle handle(dir.file(name), 512);
+        EXPECT_EQ(fh_open(handle, access_read | access_write, share_read | share_write, file_creation::open_always), 1);
+        return handle;
+    }
+
+    testing::scratch_dir dir;
+};
+
+TEST_F(dbf_files_test, records_are_found_by_header_length_and_number_only)
+{
+    // The usual form written by other dBase tools: header length 32n + 33,
+    // two records, then an end-of-file mark.
+    std::string bytes = std::string("\x03\x63\x0C\x1F\x02\x00\x00\x00\x41\x00\x06\x00", 12) + std::string(20, '\0');
+    bytes += std::string("CODE\0\0\0\0\0\0\0C\0\0\0\0\x05\0", 18) + std::string(14, '\0');
+    bytes += "\x0D";
+    bytes += " ABCDE*VWXYZ\x1A";
+    testing::write_file(dir.file("OTHER.DBF"), bytes);
+
+    file_handle file = open("OTHER.DBF");
+    dbf_header header;
+    ASSERT_TRUE(read_dbf_header(file, header));
+    EXPECT_EQ(field_count_for_header_length(header.header_length), 1);
+    std::vector<field_descriptor> fields;
+    ASSERT_TRUE(read_field_descriptors(file, 1, fields));
+    EXPECT_EQ(descriptor_name(fields[0]), "CODE");
+    EXPECT_EQ(dbf_layout_problem(header, fields, fh_size(file)), "");
+    std::uint8_t record[6];
+    ASSERT_TRUE(read_record_bytes(file, header, 2, record));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(record), 6), "*VWXYZ");
+    std::uint8_t beyond[6];
+    EXPECT_FALSE(read_record_bytes(file, header, 3, beyond)) << "only the end-of-file mark is left there";
+
+    ASSERT_TRUE(write_record_count(file, 3));
+    ASSERT_TRUE(write_record_bytes(file, header, 3, std::span<const std::uint8_t>(record, 6)));
+    std::int32_t count = 0;
+    ASSERT_TRUE(read_record_count(file, count));
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(testing::read_file(dir.file("OTHER.DBF")).substr(65), " ABCDE*VWXYZ*VWXYZ") << "the mark is overwritten";
+}
+
+TEST_F(dbf_files_test, a_file_shorter_than_a_header_is_refused)
+{
+    testing::write_file(dir.file("SHORT.DBF"), std::string(31, '\x03'));
+    file_handle file = open("SHORT.DBF");
+    dbf_header header;
+    EXPECT_FALSE(read_dbf_header(file, header));
+    std::vector<field_descriptor> fields;
+    EXPECT_FALSE(read_field_descriptors(file, 3, fields));
+}
+
+TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
+{
+    file_handle memo = open("MEMO.DBT");
+    auto block0 = new_dbt_header_block();
+    std::size_t put = 0;
+    ASSERT_EQ(fh_write(memo, block0.data(), block0.size(), put), 1);
+    std::string long_text(700, 'L');
+    ASSERT_TRUE(write_memo_text(memo, 2, long_text));
+    ASSERT_TRUE(write_memo_text(memo, 4, "short"));
+    EXPECT_EQ(fh_size(memo), 4 * 512 + 6) << "the last block is not filled";
+
+    EXPECT_EQ(read_memo_text(memo, 2, 64000), long_text);
+    EXPECT_EQ(read_memo_text(memo, 4, 64000), "short");
+    EXPECT_EQ(read_memo_text(memo, 2, 600), long_text.substr(0, 600));
+    EXPECT_EQ(read_memo_text(memo, 9, 64000), "") << "past the end of the file";
+    EXPECT_EQ(read_memo_text(memo, 0, 64000), "");
+    EXPECT_EQ(read_memo_text(memo, -3, 64000), "");
+
+    fh_seek(memo, 4 * 512 + 2, seek_origin::begin);
+    ASSERT_EQ(fh_write(memo, "\0", 1, put), 1);
+    EXPECT_EQ(read_memo_text(memo, 4, 64000), "sh");
+    fh_seek(memo, 4 * 512, seek_origin::begin);
+    ASSERT_EQ(fh_write(memo, "abcdef", 6, put), 1);
+    EXPECT_EQ(read_memo_text(memo, 4, 64000), "abcdef") << "no terminator: the file's end ends it";
+
+    dbt_header header;
+    ASSERT_TRUE(read_dbt_header(memo, header));
+    header.next_free_block = 5;
+    ASSERT_TRUE(write_dbt_header(memo, header));
+    ASSERT_TRUE(read_dbt_header(memo, header));
+    EXPECT_EQ(header.next_free_block, 5);
+    EXPECT_EQ(header.rest[12], 3);
+}
+
+}  // namespace
+}  // namespace vortel
