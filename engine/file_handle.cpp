@@ -45,12 +45,19 @@ int fh_read(file_handle& handle, void* buffer, std::size_t count, std::size_t& b
 {
     bytes_read = 0;
     handle.beginning_of_file = 0;
-    if (fh_tell(handle) == fh_size(handle)) {
+    if (!handle.os.read(buffer, count, bytes_read)) {
+        handle.end_of_file = 0;
+        return 0;
+    }
+    // Read first and ask about the end only when nothing came: one system
+    // call per record on the common path. Nothing read also leaves the
+    // buffer untouched, as a read refused at the end would.
+    if (bytes_read == 0 && count > 0 && fh_tell(handle) == fh_size(handle)) {
         handle.end_of_file = 1;
         return 0;
     }
     handle.end_of_file = 0;
-    return handle.os.read(buffer, count, bytes_read) ? 1 : 0;
+    return 1;
 }
 
 int fh_write(file_handle& handle, const void* buffer, std::size_t count, std::size_t& bytes_written)

@@ -20,6 +20,24 @@ namespace vortel {
 // system's read-ahead helps.
 enum file_flags : unsigned { file_attribute_normal = 0x80u, file_flag_random_access = 0x10000000u };
 
+// How each kind of file is opened. Tables are always shared for reading and
+// writing, so that several processes can work on one; they coordinate
+// through byte-range locks.
+struct open_mode {
+    unsigned access;
+    unsigned share;
+    file_creation creation;
+};
+
+inline constexpr open_mode table_read_write_mode{access_read | access_write, share_read | share_write,
+                                                 file_creation::open_always};
+inline constexpr open_mode table_read_only_mode{access_read, share_read, file_creation::open_always};
+inline constexpr open_mode create_table_mode{access_write, share_read | share_write, file_creation::create_always};
+inline constexpr open_mode export_output_mode{access_read | access_write, share_read | share_write,
+                                              file_creation::create_always};
+inline constexpr open_mode import_text_mode{access_read | access_write, share_read | share_write,
+                                            file_creation::open_existing};
+
 struct file_handle {
     file_handle(std::string file_name, int line_capacity);
 
@@ -37,6 +55,10 @@ struct file_handle {
 // closed first.
 int fh_open(file_handle& handle, unsigned access, unsigned share, file_creation creation,
             unsigned flags = file_attribute_normal | file_flag_random_access);
+inline int fh_open(file_handle& handle, const open_mode& mode)
+{
+    return fh_open(handle, mode.access, mode.share, mode.creation);
+}
 int fh_close(file_handle& handle);
 
 // The new position, or -1 when it would fall before the start of the file.

@@ -1,6 +1,9 @@
 #include "engine/file_handle.h"
 
+#include "platform/file_ops.h"
 #include "testing/scratch_dir.h"
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +114,29 @@ TEST_F(file_handle_test, the_line_copy_keeps_the_last_line_up_to_the_handle_capa
     ASSERT_EQ(fh_read_line(handle, line, 512), 1);
     EXPECT_EQ(line, "ABCDEFGH");
     EXPECT_EQ(handle.line_copy, "ABC");
+}
+
+TEST_F(file_handle_test, system_failures_come_back_as_results)
+{
+    file_handle handle = open_with("abc");
+    file_ops failing = system_file_ops();
+    failing.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    failing.read = [](int, void*, std::size_t) -> ssize_t {
+        errno = EIO;
+        return -1;
+    };
+    scoped_file_ops inject(failing);
+    std::size_t count = 7;
+    EXPECT_EQ(fh_write(handle, "xyz", 3, count), 0);
+    EXPECT_EQ(count, 0u);
+    char buffer[3];
+    EXPECT_EQ(fh_read(handle, buffer, 3, count), 0);
+    std::string line;
+    EXPECT_EQ(fh_read_line(handle, line, 512), 0);
+    EXPECT_EQ(fh_tell(handle), 0) << "a failed line read keeps the position";
 }
 
 }  // namespace
