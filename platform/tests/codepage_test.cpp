@@ -1,0 +1,301 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vortel;
+
+// glibc's converters are an independent source of the two code pages'
+// Unicode mappings, so the generated tables are checked against them.
+class iconv_converter {
+public:
+    iconv_converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
+    ~iconv_converter()
+    {
+        if (ok()) iconv_close(handle_);
+    }
+    iconv_converter(const iconv_converter&) = delete;
+    iconv_converter& operator=(const iconv_converter&) = delete;
+
+    bool ok() const { return handle_ != reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
+
+    // nullopt when iconv refuses the input (no counterpart, or undefined).
+    std::optional<std::string> convert(std::string input)
+    {
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        char output[16];
+        char* in = input.data();
+        std::size_t in_left = input.size();
+        char* out = output;
+        std::size_t out_left = sizeof output;
+        if (iconv(handle_, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1)) return std::nullopt;
+        return std::string(output, static_cast<std::size_t>(out - output));
+    }
+
+private:
+    iconv_t handle_;
+};
+
+std::string byte_text(unsigned byte)
+{
+    return std::string(1, static_cast<char>(byte));
+}
+
+std::string hex(unsigned byte)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte);
+    return text;
+}
+
+// Every byte that glibc converts must convert the same way here and come
+// back unchanged; every byte it refuses has no counterpart and must get an
+// ASCII stand-in, never some unrelated accented letter.
+TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
+{
+    struct direction {
+        const char* from;
+        const char* to;
+        unsigned char (*forward)(unsigned char);
+        unsigned char (*back)(unsigned char);
+    };
+    const direction directions[] = {
+        {"CP852", "CP1250", oem_to_ansi_byte, ansi_to_oem_byte},
+        {"CP1250", "CP852", ansi_to_oem_byte, oem_to_ansi_byte},
+    };
+    for (const direction& d : directions) {
+        iconv_converter converter(d.to, d.from);
+        ASSERT_TRUE(converter.ok()) << d.from << " -> " << d.to;
+        int shared = 0;
+        for (unsigned byte = 0; byte < 0x100; ++byte) {
+            const auto c = static_cast<unsigned char>(byte);
+            const std::optional<std::string> reference = converter.convert(byte_text(byte));
+            if (reference) {
+                ASSERT_EQ(reference->size(), 1u);
+                EXPECT_EQ(d.forward(c), static_cast<unsigned char>((*reference)[0])) << d.from << " " << hex(byte);
+                EXPECT_EQ(d.back(d.forward(c)), c) << d.from << " " << hex(byte);
+                ++shared;
+            } else {
+                EXPECT_LT(d.forward(c), 0x80) << d.from << " " << hex(byte);
+            }
+        }
+        EXPECT_EQ(shared, 128 + 99) << d.from;  // ASCII and 99 shared high bytes
+    }
+}
+
+TEST(Codepage, ansi_to_utf8_matches_iconv_and_round_trips)
+{
+    iconv_converter converter("UTF-8", "CP1250");
+    ASSERT_TRUE(converter.ok());
+    int defined = 0;
+    for (unsigned byte = 0; byte < 0x100; ++byte) {
+        const std::optional<std::string> reference = converter.convert(byte_text(byte));
+        if (!reference) {
+            EXPECT_EQ(ansi_to_utf8(byte_text(byte)), "?") << hex(byte);
+            continue;
+        }
+        ++defined;
+        EXPECT_EQ(ansi_to_utf8(byte_text(byte)), *reference) << hex(byte);
+        EXPECT_EQ(utf8_to_ansi(*reference), byte_text(byte)) << hex(byte);
+    }
+    EXPECT_EQ(defined, 251);  // 81 83 88 90 98 are unused
+}
+
+struct hungarian_letter {
+    const char* small_utf8;
+    unsigned char small_oem;
+    unsigned char small_ansi;
+    const char* capital_utf8;
+    unsigned char capital_oem;
+    unsigned char capital_ansi;
+};
+
+constexpr hungarian_letter hungarian_letters[] = {
+    {"á", 0xA0, 0xE1, "Á", 0xB5, 0xC1}, {"é", 0x82, 0xE9, "É", 0x90, 0xC9},
+    {"í", 0xA1, 0xED, "Í", 0xD6, 0xCD}, {"ó", 0xA2, 0xF3, "Ó", 0xE0, 0xD3},
+    {"ö", 0x94, 0xF6, "Ö", 0x99, 0xD6}, {"ő", 0x8B, 0xF5, "Ő", 0x8A, 0xD5},
+    {"ú", 0xA3, 0xFA, "Ú", 0xE9, 0xDA}, {"ü", 0x81, 0xFC, "Ü", 0x9A, 0xDC},
+    {"ű", 0xFB, 0xFB, "Ű", 0xEB, 0xDB},
+};
+
+TEST(Codepage, hungarian_letters_in_every_encoding_and_case)
+{
+    for (const hungarian_letter& l : hungarian_letters) {
+        SCOPED_TRACE(l.small_utf8);
+        EXPECT_EQ(oem_to_ansi_byte(l.small_oem), l.small_ansi);
+        EXPECT_EQ(oem_to_ansi_byte(l.capital_oem), l.capital_ansi);
+        EXPECT_EQ(ansi_to_oem_byte(l.small_ansi), l.small_oem);
+        EXPECT_EQ(ansi_to_oem_byte(l.capital_ansi), l.capital_oem);
+        EXPECT_EQ(ansi_to_utf8(byte_text(l.small_ansi)), l.small_utf8);
+        EXPECT_EQ(ansi_to_utf8(byte_text(l.capital_ansi)), l.capital_utf8);
+        EXPECT_EQ(utf8_to_ansi(l.small_utf8), byte_text(l.small_ansi));
+        EXPECT_EQ(ansi_upper_byte(l.small_ansi), l.capital_ansi);
+        EXPECT_EQ(ansi_upper_byte(l.capital_ansi), l.capital_ansi);
+    }
+}
+
+TEST(Codepage, sentence_survives_oem_file_and_terminal)
+{
+    const std::string ansi = utf8_to_ansi("Árvíztűrő tükörfúrógép");
+    EXPECT_EQ(ansi, "\xC1rv\xEDzt\xFBr\xF5 t\xFCk\xF6rf\xFAr\xF3g\xE9p");
+
+    std::string text = ansi;
+    ansi_to_oem(text);
+    EXPECT_EQ(text, "\xB5rv\xA1zt\xFBr\x8B t\x81k\x94rf\xA3r\xA2g\x82p");
+    oem_to_ansi(text);
+    EXPECT_EQ(text, ansi);
+    ansi_upper(text);
+    EXPECT_EQ(ansi_to_utf8(text), "ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP");
+}
+
+TEST(Codepage, buffer_conversion_covers_the_whole_length_including_nul)
+{
+    char field[] = {'\xA0', '\0', '\x8B', 'x', '\x8B'};
+    oem_to_ansi(field, 4);  // the last byte lies outside the given length
+    EXPECT_EQ(std::string(field, 5), std::string("\xE1\0\xF5x\x8B", 5));
+    ansi_to_oem(field, 4);
+    EXPECT_EQ(std::string(field, 5), std::string("\xA0\0\x8Bx\x8B", 5));
+
+    oem_to_ansi(nullptr, 0);
+    ansi_to_oem(nullptr, 0);
+}
+
+// Every high byte without a counterpart, grouped by stand-in; all other
+// high bytes must round-trip.
+TEST(Codepage, characters_without_counterpart_get_the_documented_stand_in)
+{
+    struct group {
+        const char* bytes;
+        char stand_in;
+    };
+    const std::vector<group> oem_only = {
+        {"\xC4\xCD", '-'},  // ─ ═
+        {"\xB3\xBA", '|'},  // │ ║
+        {"\xB4\xB9\xBB\xBC\xBF\xC0\xC1\xC2\xC3\xC5\xC8\xC9\xCA\xCB\xCC\xCE\xD9\xDA", '+'},
+        {"\xB0\xB1\xB2\xDB\xDC\xDF\xFE", '#'},  // ░ ▒ ▓ █ ▄ ▀ ■
+    };
+    const std::vector<group> ansi_only = {
+        {"\x80", 'E'}, {"\x82\x91\x92", '\''}, {"\x84\x93\x94", '"'},  // € ‚ ‘ ’ „ “ ”
+        {"\x8B", '<'}, {"\x9B", '>'}, {"\x96\x97", '-'}, {"\x95", '*'},  // ‹ › – — •
+        {"\x85\xB7", '.'}, {"\xA6", '|'}, {"\x86\x87", '+'},            // … · ¦ † ‡
+        {"\x89", '%'}, {"\xB5", 'u'},                                  // ‰ µ
+        {"\x99\xA9\xAE\xB1\xB6\x81\x83\x88\x90\x98", '?'},          // ™ © ® ± ¶, unused
+    };
+    struct side {
+        const std::vector<group>& groups;
+        unsigned char (*forward)(unsigned char);
+        unsigned char (*back)(unsigned char);
+    };
+    for (const side& s : {side{oem_only, oem_to_ansi_byte, ansi_to_oem_byte},
+                          side{ansi_only, ansi_to_oem_byte, oem_to_ansi_byte}}) {
+        char stand_in[256] = {};
+        for (const group& g : s.groups) {
+            for (const char* b = g.bytes; *b != '\0'; ++b) stand_in[static_cast<unsigned char>(*b)] = g.stand_in;
+        }
+        for (unsigned byte = 0x80; byte < 0x100; ++byte) {
+            const auto c = static_cast<unsigned char>(byte);
+            if (stand_in[byte] != '\0') {
+                EXPECT_EQ(s.forward(c), static_cast<unsigned char>(stand_in[byte])) << hex(byte);
+            } else {
+                EXPECT_EQ(s.back(s.forward(c)), c) << hex(byte);
+            }
+        }
+    }
+    // The no-break space is shared, not replaced by a blank.
+    EXPECT_EQ(oem_to_ansi_byte(0xFF), 0xA0);
+}
+
+// The input lives in a heap block of exactly its size, so that the
+// sanitized build catches any read past the end of a truncated sequence.
+std::string decode_exact(std::string_view utf8)
+{
+    std::unique_ptr<char[]> block(new char[utf8.size() + (utf8.empty() ? 1 : 0)]);
+    std::memcpy(block.get(), utf8.data(), utf8.size());
+    return utf8_to_ansi(std::string_view(block.get(), utf8.size()));
+}
+
+TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart)
+{
+    struct row {
+        const char* name;
+        std::string_view input;
+        std::string_view expected;
+    };
+    using namespace std::string_view_literals;
+    const row rows[] = {
+        {"empty", ""sv, ""sv},
+        {"stray continuation", "a\x80z"sv, "a?z"sv},
+        {"two-byte cut at end", "a\xC3"sv, "a?"sv},
+        {"two-byte cut by ASCII", "\xC3z"sv, "?z"sv},
+        {"three-byte cut at end", "\xE2\x82"sv, "?"sv},
+        {"three-byte cut by ASCII", "\xE2\x82z"sv, "?z"sv},
+        {"four-byte cut at end", "\xF0\x9F\x98"sv, "?"sv},
+        {"overlong two-byte slash", "\xC0\xAF"sv, "??"sv},
+        {"overlong three-byte", "\xE0\x80\xAF"sv, "???"sv},
+        {"overlong four-byte", "\xF0\x8F\xBF\xBF"sv, "????"sv},
+        {"surrogate", "\xED\xA0\x80"sv, "???"sv},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80"sv, "????"sv},
+        {"invalid lead bytes", "\xF5\xFE\xFF"sv, "???"sv},
+        {"valid four-byte, no counterpart", "\xF0\x9F\x98\x80z"sv, "?z"sv},
+        {"valid box drawing, no counterpart", "\xE2\x94\x80"sv, "?"sv},
+        {"C1 control has no counterpart", "\xC2\x81"sv, "?"sv},
+        {"embedded NUL kept", "a\0b"sv, "a\0b"sv},
+        {"leading byte-order mark dropped", "\xEF\xBB\xBF\xC3\xA1"sv, "\xE1"sv},
+        {"only the first byte-order mark dropped", "\xEF\xBB\xBF\xEF\xBB\xBF"sv, "?"sv},
+        {"later byte-order mark kept as unmappable", "a\xEF\xBB\xBF"sv, "a?"sv},
+    };
+    for (const row& r : rows) EXPECT_EQ(decode_exact(r.input), r.expected) << r.name;
+}
+
+// Each output byte stands for at least one input byte, whatever the input.
+TEST(Codepage, any_two_byte_input_decodes_safely)
+{
+    for (unsigned first = 0; first < 0x100; ++first) {
+        for (unsigned second = 0; second < 0x100; ++second) {
+            const char input[] = {static_cast<char>(first), static_cast<char>(second)};
+            const std::string out = decode_exact(std::string_view(input, 2));
+            ASSERT_GE(out.size(), 1u);
+            ASSERT_LE(out.size(), 2u);
+        }
+    }
+}
+
+// glibc's case mapping agrees for all 256 bytes: a byte changes exactly when
+// its Unicode capital exists in Windows-1250 (so š ł ą ľ ř change; ß, µ, ÷,
+// × and the dot above at FF stay).
+TEST(Codepage, upper_case_matches_glibc_case_mapping)
+{
+    iconv_converter to_ansi("CP1250", "WCHAR_T");
+    iconv_converter from_ansi("WCHAR_T", "CP1250");
+    ASSERT_TRUE(to_ansi.ok() && from_ansi.ok());
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8 == static_cast<locale_t>(nullptr)) GTEST_SKIP() << "no C.UTF-8 locale";
+    for (unsigned byte = 0; byte < 0x100; ++byte) {
+        unsigned char expected = static_cast<unsigned char>(byte);
+        if (const auto wide = from_ansi.convert(byte_text(byte))) {
+            wchar_t letter = 0;
+            std::memcpy(&letter, wide->data(), sizeof letter);
+            const wchar_t capital = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(letter), utf8));
+            std::string capital_bytes(sizeof capital, '\0');
+            std::memcpy(capital_bytes.data(), &capital, sizeof capital);
+            if (const auto back = to_ansi.convert(capital_bytes)) expected = static_cast<unsigned char>((*back)[0]);
+        }
+        EXPECT_EQ(ansi_upper_byte(static_cast<unsigned char>(byte)), expected) << hex(byte);
+    }
+    freelocale(utf8);
+}
+
+}  // namespace
