@@ -24,6 +24,8 @@ TEST_F(Settings, names_keep_their_binding_indexes)
     const row rows[] = {
         {0, "SET_DECIMAL", "4"},
         {1, "SET_DATEFORMAT", "YYYY.MM.DD"},
+        {6, "SET_HUN_LOWER", "\xF6\xFC\xF3\xF5\xFA\xE9\xE1\xFB\xED"},  // Windows-1250 bytes, not UTF-8
+        {7, "SET_HUN_UPPER", "\xD6\xDC\xD3\xD5\xDA\xC9\xC1\xDB\xCD"},
         {22, "SET_OEMTOANSI", "1"},
         {51, "SET_GET_ST_COLOR", "255"},
     };
