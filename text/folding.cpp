@@ -1,0 +1,78 @@
+#include "text/folding.h"
+
+#include <cstddef>
+#include <initializer_list>
+
+#include "shell/settings.h"
+
+namespace vortel {
+namespace {
+
+struct fold_rule {
+    std::string_view bytes;
+    char base;
+};
+
+constexpr folding_table make_table(std::initializer_list<fold_rule> rules)
+{
+    folding_table table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<unsigned char>(i);
+    for (const fold_rule& rule : rules) {
+        for (const char byte : rule.bytes) {
+            table[static_cast<unsigned char>(byte)] = static_cast<unsigned char>(rule.base);
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+// The vowels of the ISO 8859-1 positions. Under Windows-1250 this catches
+// every Hungarian accented vowel; F0 and F1 stay although D0 and D1 fold.
+constinit const folding_table ansi_folding_table = make_table({
+    {"\xC0\xC1\xC2\xC3\xC4\xC5", 'A'},
+    {"\xC8\xC9\xCA\xCB", 'E'},
+    {"\xCC\xCD\xCE\xCF", 'I'},
+    {"\xD0\xD1\xD2\xD3\xD4\xD5\xD6", 'O'},
+    {"\xD9\xDA\xDB\xDC", 'U'},
+    {"\xE0\xE1\xE2\xE3\xE4\xE5", 'a'},
+    {"\xE8\xE9\xEA\xEB", 'e'},
+    {"\xEC\xED\xEE\xEF", 'i'},
+    {"\xF2\xF3\xF4\xF5\xF6", 'o'},
+    {"\xF9\xFA\xFB\xFC", 'u'},
+});
+
+// Code page 437 vowel folding with the Hungarian capitals and "ű" of code page
+// 852 added. Byte 8B is "ő" in 852 but "ï" in 437, and folds to "i".
+constinit const folding_table oem_folding_table = make_table({
+    {"\x8E\x8F\xB5", 'A'},
+    {"\x90", 'E'},
+    {"\xD6", 'I'},
+    {"\x8A\x99\xE0", 'O'},
+    {"\x9A\xE9\xEB", 'U'},
+    {"\x83\x84\x85\x86\xA0", 'a'},
+    {"\x82\x88\x89", 'e'},
+    {"\x8B\x8C\x8D\xA1", 'i'},
+    {"\x93\x94\x95\xA2", 'o'},
+    {"\x81\x96\x97\xA3\xFB", 'u'},
+});
+
+int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text)
+{
+    a = a.substr(0, a.find('\0'));
+    b = b.substr(0, b.find('\0'));
+    const bool fold = setting_by_index(SET_HUN_CMP) == "1";
+    const folding_table& table = oem_text ? oem_folding_table : ansi_folding_table;
+    auto byte_at = [&](std::string_view key, std::size_t i) -> int {
+        if (i >= key.size()) return 0;
+        const auto byte = static_cast<unsigned char>(key[i]);
+        return fold ? table[byte] : byte;
+    };
+    for (std::size_t i = 0;; ++i) {
+        const int x = byte_at(a, i);
+        const int y = byte_at(b, i);
+        if (x != y || x == 0) return x - y;
+    }
+}
+
+}  // namespace vortel

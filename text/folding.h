@@ -1,0 +1,25 @@
+// Accent folding for sort keys.
+//
+// Folding maps each accented vowel onto its base vowel and keeps its case, so
+// that "Ábel" sorts with "Abel" while capitals still sort before small
+// letters. Table files hold either ANSI (Windows-1250) or OEM (code page 852)
+// text, and each has its own table.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace vortel {
+
+using folding_table = std::array<unsigned char, 256>;
+
+extern const folding_table ansi_folding_table;
+extern const folding_table oem_folding_table;
+
+// Compares two sort keys as NUL-terminated byte strings (a NUL inside a view
+// ends that key), byte by byte as unsigned values. When SET_HUN_CMP is "1"
+// every byte is folded first, through the OEM table when `oem_text` is set.
+// Negative, 0 or positive, as a sorts before, with or after b.
+int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text);
+
+}  // namespace vortel
