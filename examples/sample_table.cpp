@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -151,9 +150,10 @@ std::string sample_record(sequence& random, memo_store& memos, int number)
 
 bool write_bytes(const std::string& path, const void* data, std::size_t size)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return static_cast<bool>(out.flush());
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) return false;
+    bool written = std::fwrite(data, 1, size, out) == size;
+    return std::fclose(out) == 0 && written;
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "testing/scratch_dir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace vortel::testing {
@@ -23,14 +22,21 @@ scratch_dir::~scratch_dir()
 
 std::string read_file(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, got);
+        std::fclose(in);
+    }
+    return bytes;
 }
 
 void write_file(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) throw std::runtime_error("cannot write " + path);
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) != 0 || !written) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace vortel::testing
