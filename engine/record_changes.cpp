@@ -1,0 +1,94 @@
+// Record changes under the byte-range locks that let several processes share
+// one table: the current record's bytes for changes of one record, the whole
+// file for changes of the table.
+#include "engine/table.h"
+
+namespace vortel {
+namespace {
+
+std::int64_t current_record_start(table_object& table) { return fh_tell(table.dbf) - table.header.record_length; }
+
+}  // namespace
+
+int lock_record(table_object& table)
+{
+    if (table.lock_length != 0 || !table.open) return 0;
+    table.lock_offset = current_record_start(table);
+    table.lock_length = table.header.record_length;
+    if (!fh_lock(table.dbf, table.lock_offset, table.lock_length)) {
+        table.lock_length = 0;
+        return 0;
+    }
+    return 1;
+}
+
+int lock_table(table_object& table)
+{
+    if (table.lock_length != 0 || !table.open) return 0;
+    table.lock_offset = 0;
+    table.lock_length = fh_size(table.dbf);
+    if (table.lock_length <= 0 || !fh_lock(table.dbf, 0, table.lock_length)) {
+        table.lock_length = 0;
+        return 0;
+    }
+    table.table_locked = 1;
+    return 1;
+}
+
+int unlock(table_object& table)
+{
+    int result = fh_unlock(table.dbf, table.lock_offset, table.lock_length);
+    table.lock_length = 0;
+    table.table_locked = 0;
+    return result;
+}
+
+int write_record(table_object& table)
+{
+    if (!table.open) return 0;
+    const std::int64_t start = current_record_start(table);
+    const bool allowed = table.table_locked ||
+                         (table.lock_length == table.header.record_length && start == table.lock_offset);
+    if (!allowed || start < table.header.header_length) return 0;
+    if (fh_seek(table.dbf, start, seek_origin::begin) != start) return 0;
+    std::size_t put = 0;
+    return fh_write(table.dbf, table.record.data(), table.record.size(), put) && put == table.record.size() ? 1 : 0;
+}
+
+int append_blank(table_object& table)
+{
+    if (!table.table_locked) return 0;
+    std::int32_t count = 0;
+    if (!read_record_count(table.dbf, count) || count < 0) return 0;
+    // The blank record goes in first and the count follows, so a failed
+    // write never leaves a count that promises a record the file lacks.
+    const std::int32_t new_count = count + 1;
+    if (!write_record_bytes(table.dbf, table.header, new_count, table.blank_record) ||
+        !write_record_count(table.dbf, new_count)) {
+        return 0;
+    }
+    table.header.record_count = new_count;
+    fh_seek(table.dbf, record_offset(table.header, new_count + 1), seek_origin::begin);
+    table.current_record = new_count;
+    table.end_of_file = table.beginning_of_file = 0;
+    skip(table, 0);
+    return 1;
+}
+
+int delete_record(table_object& table)
+{
+    if (table.record.empty() || table.record[0] == dbf_deleted_mark) return 0;
+    table.record[0] = dbf_deleted_mark;
+    return table.current_record == 0 ? 0 : write_record(table);
+}
+
+int recall_record(table_object& table)
+{
+    if (table.record.empty() || table.record[0] != dbf_deleted_mark) return 0;
+    table.record[0] = dbf_live_mark;
+    int result = table.current_record == 0 ? 0 : write_record(table);
+    skip(table, 0);
+    return result;
+}
+
+}  // namespace vortel

@@ -1,0 +1,355 @@
+#include "engine/table.h"
+
+#include "platform/codepage.h"
+#include "shell/settings.h"
+#include "text/date_value.h"
+#include "text/number_text.h"
+#include "text/text_to_number.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+namespace vortel {
+namespace {
+
+constexpr int line_capacity = 512;
+
+bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
+
+std::int64_t position(table_object& table) { return fh_tell(table.dbf); }
+
+void seek_to(table_object& table, std::int64_t offset) { fh_seek(table.dbf, offset, seek_origin::begin); }
+
+std::int64_t record_end(const table_object& table, std::int64_t number)
+{
+    return table.header.header_length + number * table.header.record_length;
+}
+
+// Reads the record at the current position into the buffer; whatever the
+// file does not hold (a short or failed read) becomes zero bytes.
+bool read_current(table_object& table)
+{
+    std::size_t got = 0;
+    bool ok = fh_read(table.dbf, table.record.data(), table.record.size(), got) != 0;
+    std::fill(table.record.begin() + static_cast<std::ptrdiff_t>(ok ? got : 0), table.record.end(), 0);
+    return ok && got > 0;
+}
+
+void close_files(table_object& table)
+{
+    fh_close(table.dbf);
+    fh_close(table.dbt);
+}
+
+}  // namespace
+
+table_object::table_object(std::string dbf_file_name)
+    : conversion(text_to_long(setting_by_index(SET_OEMTOANSI)) != 0 ? 1 : 0),
+      dbf(dbf_file_name, line_capacity),
+      dbt(dbt_file_name(dbf_file_name), line_capacity),
+      dbf_name(dbf_file_name),
+      dbt_name(dbt_file_name(dbf_file_name))
+{
+}
+
+table_object::~table_object() { table_close(*this); }
+
+std::unique_ptr<table_object> table_new(const std::string& dbf_file_name)
+{
+    return std::make_unique<table_object>(dbf_file_name);
+}
+
+int table_open(table_object& table, int writable)
+{
+    if (table.open) return 1;
+    // Tables are never created by opening: a mistyped name must not leave
+    // an empty file behind.
+    open_mode mode = writable ? table_read_write_mode : table_read_only_mode;
+    mode.creation = file_creation::open_existing;
+    if (!fh_open(table.dbf, mode)) return 0;
+    if (!read_dbf_header(table.dbf, table.header)) {
+        close_files(table);
+        return 0;
+    }
+    if (table.header.version == dbf_version_with_memo) {
+        if (!fh_open(table.dbt, mode)) {
+            close_files(table);
+            return 0;
+        }
+    } else if (table.header.version != dbf_version_plain) {
+        close_files(table);
+        return 0;
+    }
+
+    table.field_count = field_count_for_header_length(table.header.header_length);
+    if (!read_field_descriptors(table.dbf, table.field_count, table.fields)) {
+        close_files(table);
+        return 0;
+    }
+    table.offsets.assign(static_cast<std::size_t>(table.field_count) + 1, 1);
+    bool sound = true;
+    for (int i = 0; i < table.field_count; ++i) {
+        field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
+        normalise_date_length(field);
+        // The last field may be longer: its value is held whole anyway.
+        if (i + 1 < table.field_count && !within_length_limits(field)) sound = false;
+        table.offsets[static_cast<std::size_t>(i) + 1] =
+            table.offsets[static_cast<std::size_t>(i)] + descriptor_length(field);
+    }
+    if (!sound || !dbf_layout_problem(table.header, table.fields, fh_size(table.dbf)).empty()) {
+        close_files(table);
+        return 0;
+    }
+
+    table.record.assign(table.header.record_length, 0);
+    table.blank_record.assign(table.header.record_length, ' ');
+    table.open = 1;
+    seek_to(table, dbf_header_size + dbf_descriptor_size * std::int64_t{table.field_count} + 2);
+    if (table.header.record_count < 1) {
+        table.current_record = 0;
+        table.end_of_file = table.beginning_of_file = 1;
+    } else {
+        go_top(table);
+    }
+    return 1;
+}
+
+void table_close(table_object& table)
+{
+    close_files(table);
+    table.open = 0;
+    table.table_locked = 0;
+    table.lock_length = 0;
+    table.end_of_file = table.beginning_of_file = 0;
+    table.fields.clear();
+    table.offsets.clear();
+    table.record.clear();
+    table.blank_record.clear();
+    table.field_count = 0;
+    table.current_record = 0;
+}
+
+std::int32_t record_count(table_object& table)
+{
+    const std::int64_t kept = position(table);
+    std::int32_t count = 0;
+    if (read_record_count(table.dbf, count)) table.header.record_count = count;
+    seek_to(table, kept);
+    return table.header.record_count;
+}
+
+int field_count(const table_object& table) { return table.field_count; }
+int record_length(const table_object& table) { return table.header.record_length; }
+const std::string& table_file_name(const table_object& table) { return table.dbf_name; }
+std::int32_t current_record(const table_object& table) { return table.current_record; }
+int at_eof(const table_object& table) { return table.end_of_file; }
+int at_bof(const table_object& table) { return table.beginning_of_file; }
+
+field_information field_info(const table_object& table, int index)
+{
+    if (index < 0 || index >= table.field_count) return {};
+    const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
+    return {descriptor_name(field), descriptor_type(field), descriptor_length(field), descriptor_decimals(field)};
+}
+
+int field_index(const table_object& table, std::string_view name)
+{
+    for (int i = 0; i < table.field_count; ++i) {
+        std::string stored = descriptor_name(table.fields[static_cast<std::size_t>(i)]);
+        if (stored.size() == name.size() && ::strncasecmp(stored.data(), name.data(), name.size()) == 0) return i;
+    }
+    return -1;
+}
+
+int field_offset(const table_object& table, int index)
+{
+    if (index < 0 || index >= table.field_count) return -1;
+    return table.offsets[static_cast<std::size_t>(index)];
+}
+
+char field_type(const table_object& table, int index)
+{
+    if (index < 0 || index >= table.field_count) return 0;
+    return descriptor_type(table.fields[static_cast<std::size_t>(index)]);
+}
+
+int has_memo_fields(const table_object& table)
+{
+    for (int i = 0; i < table.field_count; ++i) {
+        if (field_type(table, i) == 'M') return 1;
+    }
+    return 0;
+}
+
+std::string field_text(const table_object& table, int index)
+{
+    if (index < 0 || index >= table.field_count || table.record.empty()) return {};
+    const auto offset = static_cast<std::size_t>(table.offsets[static_cast<std::size_t>(index)]);
+    const auto length = static_cast<std::size_t>(descriptor_length(table.fields[static_cast<std::size_t>(index)]));
+    // A text ends at its first zero byte, as stored texts always have.
+    const char* bytes = reinterpret_cast<const char*>(table.record.data()) + offset;
+    std::string text(bytes, ::strnlen(bytes, length));
+    if (table.conversion) oem_to_ansi(text);
+    return text;
+}
+
+int set_field_text(table_object& table, int index, std::string_view text)
+{
+    if (index < 0 || index >= table.field_count || table.record.empty()) return 0;
+    const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
+    const auto width = static_cast<std::size_t>(descriptor_length(field));
+    std::string value(text.substr(0, text.find('\0')));  // texts end at a zero byte
+    if (table.conversion) ansi_to_oem(value);
+
+    std::string work(width, ' ');
+    switch (descriptor_type(field)) {
+    case 'N': {
+        std::string number = number_to_text(text_to_double(value), static_cast<int>(width), descriptor_decimals(field));
+        // A number wider than its field shows as zero, as one with too many
+        // decimals does; the rest of the field becomes zero bytes.
+        if (number.size() > width) number = "0";
+        work.replace(0, number.size(), number);
+        if (number.size() < width) work[number.size()] = '\0';
+        break;
+    }
+    case 'L':
+        work[0] = !value.empty() && std::strchr("yYtT", value[0]) ? 'T' : 'F';
+        break;
+    case 'D': {
+        std::string digits;
+        for (char c : value) {
+            if (c >= '0' && c <= '9' && digits.size() < 8) digits += c;
+        }
+        if (date_is_valid(date_parse(digits))) {
+            work.replace(0, digits.size(), digits);
+            if (digits.size() < width) work[digits.size()] = '\0';
+        }
+        break;
+    }
+    case 'C':
+        work.replace(0, std::min(value.size(), width), value.substr(0, width));
+        break;
+    default:  // M and anything else: the text, then zero bytes
+        work.assign(width, '\0');
+        work.replace(0, std::min(value.size(), width), value.substr(0, width));
+        break;
+    }
+
+    std::uint8_t* target = table.record.data() + table.offsets[static_cast<std::size_t>(index)];
+    const std::size_t end = std::min(work.find('\0'), width);
+    std::memcpy(target, work.data(), end);
+    std::memset(target + end, 0, width - end);
+    return 1;
+}
+
+std::string record_text(const table_object& table)
+{
+    if (table.record.size() < 1) return {};
+    std::string text(reinterpret_cast<const char*>(table.record.data()) + 1, table.record.size() - 1);
+    if (table.conversion) oem_to_ansi(text);
+    return text;
+}
+
+int is_deleted(const table_object& table) { return !table.record.empty() && table.record[0] == dbf_deleted_mark; }
+
+int step(table_object& table, int delta)
+{
+    const std::int32_t target = table.current_record + delta;
+    const std::int32_t count = table.header.record_count;
+    if (target <= 1) {
+        if (table.current_record == 1) table.beginning_of_file = 1;
+        table.current_record = 1;
+        table.end_of_file = record_count(table) <= 0 ? 1 : 0;
+        seek_to(table, table.header.header_length);
+        return read_current(table) ? 1 : 0;
+    }
+    if (target > count) {
+        seek_to(table, record_end(table, count - 1));
+        table.current_record = count;
+        table.end_of_file = 1;
+        return read_current(table) ? 1 : 0;
+    }
+    const std::int64_t kept = position(table);
+    const std::int64_t start = kept + std::int64_t{delta - 1} * table.header.record_length;
+    if (start < table.header.header_length) {
+        seek_to(table, kept);
+        return 0;
+    }
+    seek_to(table, start);
+    if (read_current(table)) {
+        table.end_of_file = table.beginning_of_file = 0;
+        table.current_record = target;
+        return 1;
+    }
+    // A record that cannot be read ends the table in this direction, so that
+    // loops passing deleted records always stop.
+    seek_to(table, kept);
+    table.end_of_file = 1;
+    return 0;
+}
+
+int skip(table_object& table, std::int32_t count)
+{
+    const bool hide_deleted = deleted_records_hidden();
+    if (count == 0) {
+        step(table, 0);
+        while (hide_deleted && is_deleted(table) && !table.end_of_file) step(table, 1);
+        return 1;
+    }
+    const int direction = count < 0 ? -1 : 1;
+    const std::int32_t start = table.current_record;
+    for (std::int64_t i = 0; i < (count < 0 ? -std::int64_t{count} : count); ++i) {
+        if (table.current_record == 1 && direction < 0) {
+            table.beginning_of_file = 1;
+            break;
+        }
+        if (direction > 0 && table.current_record == record_count(table)) {
+            table.end_of_file = 1;
+            break;
+        }
+        step(table, direction);
+        if (hide_deleted && is_deleted(table)) {
+            while (!table.end_of_file && !table.beginning_of_file && is_deleted(table)) step(table, direction);
+            if (table.end_of_file || table.beginning_of_file) {
+                // Only deleted records lie that way: stay where the skip began.
+                const int eof = table.end_of_file, bof = table.beginning_of_file;
+                seek_to(table, record_end(table, start));
+                table.current_record = start;
+                skip(table, 0);
+                table.end_of_file = eof;
+                table.beginning_of_file = bof;
+                break;
+            }
+        }
+        if (table.end_of_file) break;
+    }
+    return 1;
+}
+
+int go_top(table_object& table)
+{
+    seek_to(table, table.header.header_length);
+    table.current_record = 0;
+    return skip(table, 0);
+}
+
+int go_bottom(table_object& table)
+{
+    const std::int32_t count = record_count(table);
+    seek_to(table, record_end(table, count));
+    table.current_record = count;
+    skip(table, 0);
+    if (table.end_of_file) skip(table, -1);
+    return 1;
+}
+
+int go_to(table_object& table, std::int32_t number)
+{
+    if (fh_size(table.dbf) < record_end(table, number)) return go_bottom(table);
+    seek_to(table, record_end(table, number));
+    table.current_record = number;
+    return skip(table, 0);
+}
+
+}  // namespace vortel

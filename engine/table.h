@@ -1,0 +1,123 @@
+// The table object: one open dBase III table, its DBF file and, for tables
+// with memo fields, its DBT file.
+//
+// It keeps exactly one record in memory (the current record), moves by
+// reading the file directly, and turns field bytes into texts and texts back
+// into field bytes. Nothing is cached beyond the current record, and the
+// record count is re-read from the file whenever a decision depends on it,
+// so records other processes append become visible.
+//
+// Invariants:
+//  1. After every successful move the DBF position stands right after the
+//     current record (header length + current record x record length), and
+//     the record buffer holds that record. Record locks and record writes
+//     rely on it.
+//  2. At most one lock is held at a time: none, the current record's bytes,
+//     or the whole file as it stood when the table lock was taken.
+//  3. Texts travel in stored form. With the conversion flag on, field and
+//     memo bytes in the files are code page 852 and are converted on their
+//     way in and out; inside the program they are Windows-1250.
+#pragma once
+
+#include "engine/dbf_format.h"
+#include "engine/file_handle.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortel {
+
+struct table_object {
+    explicit table_object(std::string dbf_file_name);
+    ~table_object();
+    table_object(const table_object&) = delete;
+    table_object& operator=(const table_object&) = delete;
+
+    int conversion = 1;  // from SET_OEMTOANSI at construction
+    int open = 0;
+    file_handle dbf;
+    file_handle dbt;
+    dbf_header header;
+    int field_count = 0;
+    std::int32_t current_record = 0;
+    dbt_header memo_header;
+    std::vector<field_descriptor> fields;   // date lengths already forced to 8
+    std::vector<std::uint8_t> record;       // the current record, record length bytes
+    std::vector<std::int32_t> offsets;      // field count + 1 entries; offsets[0] is 1
+    std::vector<std::uint8_t> blank_record; // record length blanks
+    int end_of_file = 1;
+    int beginning_of_file = 1;
+    int table_locked = 0;
+    std::int64_t lock_offset = 0;
+    std::int64_t lock_length = 0;  // 0: no lock held
+    std::string dbf_name;
+    std::string dbt_name;
+};
+
+struct field_information {
+    std::string name;
+    char type = 0;
+    int length = 0;
+    int decimals = 0;
+};
+
+std::unique_ptr<table_object> table_new(const std::string& dbf_file_name);
+
+// 1 when the table is open (also when it already was), 0 when it cannot be:
+// no such file, a header that cannot be read whole, a version other than
+// 0x03 and 0x83, a memo file that cannot be opened, a field past the length
+// limits, or header numbers that do not describe a table fitting its file.
+// A name that does not exist is never created.
+int table_open(table_object& table, int writable = 1);
+void table_close(table_object& table);
+
+std::int32_t record_count(table_object& table);
+int field_count(const table_object& table);
+int record_length(const table_object& table);
+const std::string& table_file_name(const table_object& table);
+std::int32_t current_record(const table_object& table);
+int at_eof(const table_object& table);
+int at_bof(const table_object& table);
+
+field_information field_info(const table_object& table, int index);
+int field_index(const table_object& table, std::string_view name);  // -1 when none
+int field_offset(const table_object& table, int index);             // -1 when none
+char field_type(const table_object& table, int index);              // 0 when none
+int has_memo_fields(const table_object& table);
+
+// Raw stored text of a field of the current record ("" for index -1).
+std::string field_text(const table_object& table, int index);
+// Stores a text into the record buffer by the field's type rules; 1, or 0 for
+// a bad index. Only memory changes; write_record stores the record.
+int set_field_text(table_object& table, int index, std::string_view text);
+// The current record after its delete flag, converted when the flag is on.
+std::string record_text(const table_object& table);
+int is_deleted(const table_object& table);
+
+int step(table_object& table, int delta);
+int skip(table_object& table, std::int32_t count);
+int go_top(table_object& table);
+int go_bottom(table_object& table);
+int go_to(table_object& table, std::int32_t number);
+
+// Record changes under locks.
+int lock_record(table_object& table);
+int lock_table(table_object& table);
+int unlock(table_object& table);
+int write_record(table_object& table);
+int append_blank(table_object& table);
+int delete_record(table_object& table);
+int recall_record(table_object& table);
+
+// The memo whose first block the field text names; "" when there is none.
+// Read whole, whatever its length.
+std::string memo_read(table_object& table, std::string_view block_text);
+// Stores `text` as the memo of field `index` of the current record; the
+// caller holds the record or the table lock. 1 on success, 0 on failure, -1
+// when the memo file cannot even be positioned.
+int memo_write(table_object& table, int index, std::string_view text);
+
+}  // namespace vortel
