@@ -37,6 +37,8 @@ int store_memo(table_object& table, int index, const std::string& bytes)
         return write_memo_text(table.dbt, old_block, std::string_view(bytes).substr(0, bytes.size() - 1)) ? 1 : 0;
     }
 
+    // Without a fitting lock the record cannot point at a new memo: write nothing.
+    if (!record_writable(table)) return 0;
     const std::int64_t block = first_unused_block(table, next_free);
     if (block > std::numeric_limits<std::int32_t>::max() - 1) return 0;
     const std::int64_t blocks = memo_block_count(static_cast<std::int64_t>(bytes.size()) - 1);

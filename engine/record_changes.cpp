@@ -43,13 +43,17 @@ int unlock(table_object& table)
     return result;
 }
 
+bool record_writable(table_object& table)
+{
+    const std::int64_t start = current_record_start(table);
+    return table.open && start >= table.header.header_length &&
+           (table.table_locked || (table.lock_length == table.header.record_length && start == table.lock_offset));
+}
+
 int write_record(table_object& table)
 {
-    if (!table.open) return 0;
+    if (!record_writable(table)) return 0;
     const std::int64_t start = current_record_start(table);
-    const bool allowed = table.table_locked ||
-                         (table.lock_length == table.header.record_length && start == table.lock_offset);
-    if (!allowed || start < table.header.header_length) return 0;
     if (fh_seek(table.dbf, start, seek_origin::begin) != start) return 0;
     std::size_t put = 0;
     return fh_write(table.dbf, table.record.data(), table.record.size(), put) && put == table.record.size() ? 1 : 0;
@@ -70,8 +74,10 @@ int append_blank(table_object& table)
     table.header.record_count = new_count;
     fh_seek(table.dbf, record_offset(table.header, new_count + 1), seek_origin::begin);
     table.current_record = new_count;
-    table.end_of_file = table.beginning_of_file = 0;
     skip(table, 0);
+    // Re-reading record 1 counts as bumping into the start; a fresh record
+    // is simply where the table stands.
+    table.end_of_file = table.beginning_of_file = 0;
     return 1;
 }
 

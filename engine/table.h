@@ -107,6 +107,9 @@ int go_to(table_object& table, std::int32_t number);
 int lock_record(table_object& table);
 int lock_table(table_object& table);
 int unlock(table_object& table);
+// Whether the held lock lets write_record store the current record: the
+// table lock, or a record lock on exactly the current record.
+bool record_writable(table_object& table);
 int write_record(table_object& table);
 int append_blank(table_object& table);
 int delete_record(table_object& table);

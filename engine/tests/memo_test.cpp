@@ -1,0 +1,173 @@
+#include "engine/table.h"
+
+#include "engine/tests/table_fixture.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vortel {
+namespace {
+
+using testing::record_of;
+
+const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
+
+class memo_test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings_restore_defaults();
+        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B"})}});
+        table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+    }
+
+    // Stores `text` as record `number`'s memo under a record lock.
+    int store(std::int32_t number, const std::string& text)
+    {
+        go_to(*table, number);
+        EXPECT_EQ(lock_record(*table), 1);
+        int result = memo_write(*table, 1, text);
+        unlock(*table);
+        return result;
+    }
+
+    std::string memo_of(std::int32_t number)
+    {
+        go_to(*table, number);
+        return memo_read(*table, field_text(*table, 1));
+    }
+
+    std::string memo_file() { return testing::read_file(dbt_file_name(path)); }
+
+    std::int32_t next_free_block()
+    {
+        dbt_header header;
+        EXPECT_TRUE(read_dbt_header(table->dbt, header));
+        return header.next_free_block;
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("MEMOS.DBF");
+    std::unique_ptr<table_object> table;
+};
+
+TEST_F(memo_test, the_first_memo_goes_to_block_two)
+{
+    ASSERT_EQ(store(1, "0123456789"), 1);
+    go_to(*table, 1);
+    EXPECT_EQ(field_text(*table, 1), "         2");
+    EXPECT_EQ(next_free_block(), 3);
+    const std::string bytes = memo_file();
+    ASSERT_EQ(bytes.size(), 1024u + 11u) << "the last block is not filled";
+    EXPECT_EQ(bytes.substr(1024), "0123456789\x1A");
+    EXPECT_EQ(bytes.substr(512, 512), std::string(512, '\0')) << "block 1 never holds a memo";
+    EXPECT_EQ(memo_of(1), "0123456789");
+}
+
+TEST_F(memo_test, short_texts_overwrite_their_block_and_long_ones_take_new_blocks)
+{
+    ASSERT_EQ(store(1, std::string(600, 'x')), 1);  // blocks 2 and 3
+    ASSERT_EQ(store(2, "first"), 1);                // block 4
+    EXPECT_EQ(next_free_block(), 5);
+
+    ASSERT_EQ(store(2, std::string(300, 'y')), 1);
+    EXPECT_EQ(next_free_block(), 5) << "in place: the header does not change";
+    EXPECT_EQ(memo_of(2), std::string(300, 'y'));
+
+    ASSERT_EQ(store(2, std::string(511, 'z')), 1);
+    go_to(*table, 2);
+    EXPECT_EQ(field_text(*table, 1), "         5");
+    EXPECT_EQ(next_free_block(), 7) << "511 characters and the end mark need two blocks";
+    EXPECT_EQ(memo_of(2), std::string(511, 'z'));
+    EXPECT_EQ(memo_of(1), std::string(600, 'x')) << "neighbours untouched";
+}
+
+TEST_F(memo_test, empty_long_and_missing_memos)
+{
+    ASSERT_EQ(store(1, ""), 1);
+    EXPECT_EQ(memo_of(1), "");
+    EXPECT_EQ(memo_file().substr(1024), "\x1A");
+
+    std::string long_text;
+    for (int i = 0; long_text.size() < 70000; ++i) long_text += std::to_string(i) + " ";
+    ASSERT_EQ(store(2, long_text), 1);
+    EXPECT_EQ(memo_of(2), long_text) << "memos are read whole, whatever their length";
+
+    EXPECT_EQ(memo_read(*table, ""), "");
+    EXPECT_EQ(memo_read(*table, "         0"), "");
+    EXPECT_EQ(memo_read(*table, "    999999"), "") << "past the end of the file";
+    EXPECT_EQ(memo_write(*table, 7, "x"), 0) << "no such field";
+}
+
+TEST_F(memo_test, texts_are_stored_in_code_page_852)
+{
+    ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
+    EXPECT_EQ(memo_file().substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A");
+    EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
+}
+
+TEST_F(memo_test, without_a_fitting_lock_nothing_changes)
+{
+    ASSERT_EQ(store(1, "kept"), 1);
+    const std::string before = memo_file();
+    go_to(*table, 1);
+    EXPECT_EQ(memo_write(*table, 1, std::string(800, 'n')), 0);
+    EXPECT_EQ(memo_file(), before);
+    EXPECT_EQ(memo_of(1), "kept");
+}
+
+TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
+{
+    ASSERT_EQ(store(1, std::string(2000, 'a')), 1);  // blocks 2 to 5
+    dbt_header header;
+    ASSERT_TRUE(read_dbt_header(table->dbt, header));
+    header.next_free_block = 3;  // as a damaged or foreign file might say
+    ASSERT_TRUE(write_dbt_header(table->dbt, header));
+    ASSERT_EQ(store(2, std::string(700, 'b')), 1);
+    EXPECT_EQ(memo_of(1), std::string(2000, 'a'));
+    EXPECT_EQ(memo_of(2), std::string(700, 'b'));
+}
+
+TEST_F(memo_test, processes_storing_memos_at_once_get_separate_blocks)
+{
+    constexpr int processes = 4, records_each = 40;
+    {
+        std::vector<std::unique_ptr<testing::background_program>> appenders;
+        for (int p = 0; p < processes; ++p) {
+            appenders.push_back(std::make_unique<testing::background_program>(
+                TABLE_PROBE, std::vector<std::string>{"append", path, std::to_string(records_each), "P" + std::to_string(p)}));
+        }
+        for (auto& appender : appenders) ASSERT_EQ(appender->finish(), 0);
+    }
+    std::vector<std::unique_ptr<testing::background_program>> writers;
+    for (int p = 0; p < processes; ++p) {
+        writers.push_back(std::make_unique<testing::background_program>(
+            TABLE_PROBE, std::vector<std::string>{"memos", path, "P" + std::to_string(p)}));
+    }
+    for (auto& writer : writers) ASSERT_EQ(writer->finish(), 0);
+
+    std::vector<std::pair<long, long>> extents;
+    for (std::int32_t number = 3; number <= record_count(*table); ++number) {
+        go_to(*table, number);
+        const std::string key = field_text(*table, 0);
+        const std::string text = memo_read(*table, field_text(*table, 1));
+        std::string expected;
+        while (expected.size() < 1300) expected += key + ";";
+        EXPECT_EQ(text, expected) << "record " << number;
+        const long block = std::stol(field_text(*table, 1));
+        extents.emplace_back(block, block + static_cast<long>(memo_block_count(static_cast<std::int64_t>(text.size()))));
+    }
+    ASSERT_EQ(extents.size(), static_cast<std::size_t>(processes * records_each));
+    std::sort(extents.begin(), extents.end());
+    for (std::size_t i = 1; i < extents.size(); ++i) {
+        EXPECT_LE(extents[i - 1].second, extents[i].first) << "memos overlap at block " << extents[i].first;
+    }
+}
+
+}  // namespace
+}  // namespace vortel

@@ -1,0 +1,199 @@
+#include "engine/table.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/file_ops.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <set>
+
+namespace vortel {
+namespace {
+
+using testing::background_program;
+using testing::record_of;
+using testing::run_program;
+
+const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
+
+class record_changes_test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings_restore_defaults();
+        std::vector<testing::fixture_record> records;
+        for (int i = 1; i <= 3; ++i) records.push_back({record_of(fields, {"R" + std::to_string(i)})});
+        testing::write_table(path, fields, records);
+    }
+
+    std::unique_ptr<table_object> open_table()
+    {
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        return table;
+    }
+
+    int probe(std::initializer_list<std::string> arguments) { return run_program(TABLE_PROBE, arguments); }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("LOCKS.DBF");
+};
+
+TEST_F(record_changes_test, one_lock_at_a_time_per_table_object)
+{
+    auto table = open_table();
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0);
+    EXPECT_EQ(lock_table(*table), 0);
+    unlock(*table);
+    ASSERT_EQ(lock_table(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0);
+    unlock(*table);
+    EXPECT_EQ(lock_record(*table), 1);
+}
+
+TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_them_across_processes)
+{
+    auto table = open_table();
+    go_to(*table, 2);
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(probe({"lock-record", path, "2"}), 3);
+    EXPECT_EQ(probe({"lock-record", path, "3"}), 0);
+    EXPECT_EQ(probe({"lock-table", path}), 3);
+    unlock(*table);
+    EXPECT_EQ(probe({"lock-table", path}), 0);
+
+    background_program holder(TABLE_PROBE, {"hold-table", path});
+    ASSERT_EQ(holder.read_line(), "ready");
+    go_to(*table, 3);
+    EXPECT_EQ(lock_record(*table), 0);
+    EXPECT_EQ(lock_table(*table), 0);
+    auto second = open_table();
+    EXPECT_EQ(lock_record(*second), 0) << "another handle in this process is refused too";
+    ASSERT_EQ(holder.finish(), 0);
+    EXPECT_EQ(lock_record(*table), 1);
+}
+
+TEST_F(record_changes_test, a_record_is_written_only_under_a_lock_that_covers_it)
+{
+    auto table = open_table();
+    set_field_text(*table, 0, "changed");
+    EXPECT_EQ(write_record(*table), 0) << "no lock";
+    ASSERT_EQ(lock_record(*table), 1);
+    skip(*table, 1);
+    set_field_text(*table, 0, "changed");
+    EXPECT_EQ(write_record(*table), 0) << "the lock covers record 1, not 2";
+    unlock(*table);
+    go_top(*table);
+    EXPECT_EQ(field_text(*table, 0), "R1          ");
+
+    ASSERT_EQ(lock_table(*table), 1);
+    go_to(*table, 3);
+    set_field_text(*table, 0, "three");
+    EXPECT_EQ(write_record(*table), 1);
+    unlock(*table);
+    auto other = open_table();
+    go_to(*other, 3);
+    EXPECT_EQ(field_text(*other, 0), "three       ");
+}
+
+TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last_record)
+{
+    auto table = open_table();
+    const std::string before = testing::read_file(path);
+    EXPECT_EQ(append_blank(*table), 0);
+    EXPECT_EQ(testing::read_file(path), before);
+
+    // Other programs end their tables with an end-of-file mark; the new
+    // record goes where the mark was.
+    testing::write_file(path, before + "\x1A");
+    ASSERT_EQ(lock_table(*table), 1);
+    ASSERT_EQ(append_blank(*table), 1);
+    unlock(*table);
+    EXPECT_EQ(record_count(*table), 4);
+    EXPECT_EQ(current_record(*table), 4);
+    EXPECT_EQ(at_eof(*table), 0);
+    EXPECT_EQ(at_bof(*table), 0);
+    EXPECT_EQ(field_text(*table, 0), std::string(12, ' '));
+    const std::string after = testing::read_file(path);
+    EXPECT_EQ(after.size(), before.size() + static_cast<std::size_t>(record_length(*table)));
+    EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
+}
+
+TEST_F(record_changes_test, appending_to_an_empty_table_makes_record_one)
+{
+    testing::write_table(path, fields, {});
+    auto table = open_table();
+    ASSERT_EQ(lock_table(*table), 1);
+    ASSERT_EQ(append_blank(*table), 1);
+    EXPECT_EQ(current_record(*table), 1);
+    EXPECT_EQ(record_count(*table), 1);
+    EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
+}
+
+TEST_F(record_changes_test, a_failed_append_leaves_the_record_count_alone)
+{
+    auto table = open_table();
+    ASSERT_EQ(lock_table(*table), 1);
+    file_ops failing = system_file_ops();
+    failing.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    {
+        scoped_file_ops inject(failing);
+        EXPECT_EQ(append_blank(*table), 0);
+    }
+    unlock(*table);
+    auto other = open_table();
+    EXPECT_EQ(record_count(*other), 3);
+}
+
+TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
+{
+    auto table = open_table();
+    go_to(*table, 2);
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 0) << "not deleted";
+    EXPECT_EQ(delete_record(*table), 1);
+    EXPECT_EQ(delete_record(*table), 0) << "already deleted";
+    unlock(*table);
+    auto other = open_table();
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 1);
+
+    EXPECT_EQ(recall_record(*table), 0) << "no lock: nothing written";
+    EXPECT_EQ(is_deleted(*table), 1) << "and the record is read again";
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 1);
+    unlock(*table);
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 0);
+}
+
+TEST_F(record_changes_test, processes_appending_at_once_never_overwrite_each_other)
+{
+    constexpr int processes = 4, appends = 40;
+    std::vector<std::unique_ptr<background_program>> writers;
+    for (int p = 0; p < processes; ++p) {
+        writers.push_back(std::make_unique<background_program>(
+            TABLE_PROBE, std::vector<std::string>{"append", path, std::to_string(appends), "P" + std::to_string(p)}));
+    }
+    for (auto& writer : writers) EXPECT_EQ(writer->finish(), 0);
+
+    auto table = open_table();
+    const std::int32_t count = record_count(*table);
+    ASSERT_EQ(count, 3 + processes * appends);
+    EXPECT_EQ(fh_size(table->dbf), table->header.header_length + std::int64_t{count} * record_length(*table));
+    std::set<std::string> keys;
+    for (go_to(*table, 4); !at_eof(*table); skip(*table, 1)) keys.insert(field_text(*table, 0));
+    keys.insert(field_text(*table, 0));
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(processes * appends));
+}
+
+}  // namespace
+}  // namespace vortel

@@ -1,0 +1,253 @@
+#include "engine/table.h"
+
+#include "engine/tests/table_fixture.h"
+#include "shell/settings.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace vortel {
+namespace {
+
+using testing::fixture_record;
+using testing::record_of;
+using testing::write_table;
+
+const std::vector<field_list_entry> people_fields = {
+    {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
+
+class table_test : public ::testing::Test {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
+
+    // Records named R1, R2, ...; `deleted` lists the numbers carrying the mark.
+    std::unique_ptr<table_object> numbered(int count, std::vector<int> deleted = {})
+    {
+        std::vector<fixture_record> records;
+        for (int i = 1; i <= count; ++i) {
+            bool is_deleted = std::find(deleted.begin(), deleted.end(), i) != deleted.end();
+            records.push_back({record_of(people_fields, {"R" + std::to_string(i), "    1.50", "20240229", "T", ""}),
+                               is_deleted});
+        }
+        write_table(path, people_fields, records);
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        return table;
+    }
+
+    static std::string name_of(const table_object& table) { return field_text(table, 0).substr(0, 2); }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("PEOPLE.DBF");
+};
+
+// Each case damages one byte range of a sound five-field table.
+TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
+{
+    struct damage {
+        const char* what;
+        std::size_t offset;
+        std::string bytes;
+    };
+    const damage cases[] = {
+        {"version 0x8B", 0, "\x8B"},
+        {"version 0xF5", 0, "\xF5"},
+        {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
+        {"character field longer than 255", 32 + 16, std::string("\x00\x01", 2)},
+        {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},
+        {"header length past the end of the file", 8, std::string("\xFF\x7F", 2)},
+        {"header without fields", 8, std::string("\x21\x00", 2)},
+    };
+    for (const damage& c : cases) {
+        write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
+        std::string bytes = testing::read_file(path);
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        testing::write_file(path, bytes);
+        EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
+    }
+
+    testing::write_file(path, std::string(31, '\x03'));
+    EXPECT_EQ(table_open(*table_new(path)), 0) << "shorter than a header";
+
+    write_table(path, people_fields, {});
+    ::unlink(dbt_file_name(path).c_str());
+    EXPECT_EQ(table_open(*table_new(path)), 0) << "memo file missing";
+
+    std::string missing = dir.file("NONE.DBF");
+    EXPECT_EQ(table_open(*table_new(missing)), 0);
+    EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
+}
+
+TEST_F(table_test, the_last_field_may_break_the_length_limits_and_is_held_whole)
+{
+    const std::vector<field_list_entry> fields = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
+    write_table(path, fields, {{record_of(fields, {"ab", std::string(69, ' ') + "7"})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
+}
+
+TEST_F(table_test, both_usual_header_lengths_and_long_date_fields_read_alike)
+{
+    const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
+    write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
+    std::string bytes = testing::read_file(path);
+    bytes.erase(32 * 3 + 1, 1);  // header length 32n + 33, as other programs write
+    bytes[8] = static_cast<char>(32 * 3 + 1);
+    testing::write_file(path, bytes);
+
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    EXPECT_EQ(field_info(*table, 0).length, 8) << "a date is eight digits whatever the file says";
+    EXPECT_EQ(field_text(*table, 0), "20240101");
+    EXPECT_EQ(field_text(*table, 1), "xy");
+}
+
+TEST_F(table_test, an_empty_table_stands_nowhere)
+{
+    auto table = numbered(0);
+    EXPECT_EQ(current_record(*table), 0);
+    EXPECT_EQ(at_eof(*table), 1);
+    EXPECT_EQ(at_bof(*table), 1);
+    EXPECT_EQ(field_text(*table, 0), "");
+    skip(*table, 1);
+    go_bottom(*table);
+    EXPECT_EQ(at_eof(*table), 1);
+}
+
+TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
+{
+    auto table = numbered(5);
+    auto expect_on = [&](std::int32_t number) {
+        EXPECT_EQ(current_record(*table), number);
+        EXPECT_EQ(name_of(*table), "R" + std::to_string(number));
+        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + number * table->header.record_length);
+    };
+    expect_on(1);
+    skip(*table, -1);
+    expect_on(1);
+    EXPECT_EQ(at_bof(*table), 1);
+    skip(*table, 3);
+    expect_on(4);
+    EXPECT_EQ(at_bof(*table), 0);
+    skip(*table, 1);
+    expect_on(5);
+    EXPECT_EQ(at_eof(*table), 0);
+    skip(*table, 1);
+    expect_on(5);
+    EXPECT_EQ(at_eof(*table), 1);
+    go_to(*table, 99);
+    expect_on(5);
+    go_to(*table, 0);
+    expect_on(1);
+    go_to(*table, 3);
+    expect_on(3);
+    go_top(*table);
+    expect_on(1);
+    skip(*table, -2);
+    expect_on(1);
+}
+
+TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
+{
+    setting_by_index(SET_DELETED, "1");
+    auto table = numbered(6, {1, 3, 4, 6});
+    EXPECT_EQ(name_of(*table), "R2") << "go_top passes deleted records";
+    skip(*table, 1);
+    EXPECT_EQ(name_of(*table), "R5");
+    skip(*table, 1);
+    EXPECT_EQ(name_of(*table), "R5") << "only deleted records follow: stay";
+    EXPECT_EQ(at_eof(*table), 1);
+    skip(*table, -1);
+    EXPECT_EQ(name_of(*table), "R2");
+    skip(*table, -1);
+    EXPECT_EQ(name_of(*table), "R2");
+    EXPECT_EQ(at_bof(*table), 1);
+    go_bottom(*table);
+    EXPECT_EQ(name_of(*table), "R5");
+
+    setting_by_index(SET_DELETED, "0");
+    go_top(*table);
+    EXPECT_EQ(name_of(*table), "R1") << "shown when not hidden";
+    skip(*table, 2);
+    EXPECT_EQ(name_of(*table), "R3");
+}
+
+TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
+{
+    const std::vector<field_list_entry> fields = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
+    write_table(path, fields, {{record_of(fields, {"\xA0\x8B", "  2.5"})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    EXPECT_EQ(field_index(*table, "name"), 0);
+    EXPECT_EQ(field_index(*table, "NAMES"), -1);
+    EXPECT_EQ(field_info(*table, 1).decimals, 1);
+    EXPECT_EQ(field_info(*table, 2).type, 0);
+    EXPECT_EQ(field_text(*table, -1), "");
+    EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
+    EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
+    table->conversion = 0;
+    EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
+    EXPECT_EQ(field_text(*table, 1), "  2.5");
+}
+
+TEST_F(table_test, set_field_text_applies_each_type_rule)
+{
+    const std::vector<field_list_entry> fields = {
+        {"C", 'C', 5, 0}, {"N", 'N', 8, 2}, {"I", 'N', 3, 0}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}, {"M", 'M', 10, 0}};
+    write_table(path, fields, {{record_of(fields, {})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    table->conversion = 0;
+    struct row {
+        int field;
+        std::string text;
+        std::string stored;
+    };
+    const row rows[] = {
+        {0, "abcdefgh", "abcde"},
+        {0, "ab", "ab   "},
+        {1, "12.5", "   12.50"},
+        {1, "-3", "   -3.00"},
+        {1, "1234567.891", std::string("0.00\0\0\0\0", 8)},
+        {1, "junk", "    0.00"},
+        {2, "12345", std::string("0\0\0", 3)},
+        {3, "2024.02.29", "20240229"},
+        {3, "2024.02.30", "        "},
+        {3, "", "        "},
+        {4, "yes", "T"},
+        {4, "t", "T"},
+        {4, "n", "F"},
+        {4, "", "F"},
+        {5, "         7", "         7"},
+        {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10)},
+    };
+    for (const row& r : rows) {
+        ASSERT_EQ(set_field_text(*table, r.field, r.text), 1);
+        const auto offset = static_cast<std::size_t>(field_offset(*table, r.field));
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(table->record.data()) + offset, r.stored.size()), r.stored)
+            << "field " << r.field << " given '" << r.text << "'";
+    }
+    EXPECT_EQ(set_field_text(*table, 6, "x"), 0);
+    EXPECT_EQ(set_field_text(*table, -1, "x"), 0);
+
+    table->conversion = 1;
+    set_field_text(*table, 0, "\xE1");
+    EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
+}
+
+TEST_F(table_test, records_appended_elsewhere_become_visible)
+{
+    auto table = numbered(2);
+    write_table(path, people_fields,
+                {{record_of(people_fields, {"R1"})}, {record_of(people_fields, {"R2"})}, {record_of(people_fields, {"R3"})}});
+    EXPECT_EQ(record_count(*table), 3);
+    go_bottom(*table);
+    EXPECT_EQ(name_of(*table), "R3");
+}
+
+}  // namespace
+}  // namespace vortel
