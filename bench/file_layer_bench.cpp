@@ -63,4 +63,3 @@ BENCHMARK(read_lines)->Arg(10000);
 }  // namespace
 }  // namespace vortel
 
-BENCHMARK_MAIN();

@@ -109,6 +109,8 @@ std::size_t memo_text_length(std::span<const std::uint8_t> bytes);
 // could not be read or written whole.
 bool read_dbf_header(file_handle& file, dbf_header& header);
 bool write_dbf_header(file_handle& file, const dbf_header& header);
+// Reads the count without moving the file position, which stays after the
+// current record.
 bool read_record_count(file_handle& file, std::int32_t& count);
 bool write_record_count(file_handle& file, std::int32_t count);
 bool read_field_descriptors(file_handle& file, int count, std::vector<field_descriptor>& fields);

@@ -132,10 +132,8 @@ void table_close(table_object& table)
 
 std::int32_t record_count(table_object& table)
 {
-    const std::int64_t kept = position(table);
     std::int32_t count = 0;
     if (read_record_count(table.dbf, count)) table.header.record_count = count;
-    seek_to(table, kept);
     return table.header.record_count;
 }
 

@@ -31,6 +31,14 @@ ssize_t system_write(int fd, const void* buffer, std::size_t count)
     return put;
 }
 
+ssize_t system_read_at(int fd, void* buffer, std::size_t count, off_t offset)
+{
+    ssize_t got;
+    do got = ::pread(fd, buffer, count, offset);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
 int system_lock(int fd, int command, struct flock* range)
 {
     return ::fcntl(fd, command, range);
@@ -50,7 +58,7 @@ int system_rename_no_replace(const char* from, const char* to)
 }
 
 const file_ops system_table{
-    system_open, ::close, system_read, system_write, ::lseek,
+    system_open, ::close, system_read, system_write, system_read_at, ::lseek,
     ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink,
 };
 

@@ -18,6 +18,8 @@ struct file_ops {
     int (*close)(int fd);
     ssize_t (*read)(int fd, void* buffer, std::size_t count);
     ssize_t (*write)(int fd, const void* buffer, std::size_t count);
+    // Reads at an offset without moving the file position.
+    ssize_t (*read_at)(int fd, void* buffer, std::size_t count, off_t offset);
     off_t (*seek)(int fd, off_t offset, int whence);
     int (*stat_fd)(int fd, struct stat* out);
     int (*stat_path)(const char* path, struct stat* out);

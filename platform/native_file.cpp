@@ -241,6 +241,14 @@ bool native_file::read(void* buffer, std::size_t count, std::size_t& bytes_read)
     return true;
 }
 
+bool native_file::read_at(std::int64_t offset, void* buffer, std::size_t count)
+{
+    if (fd_ < 0 || !readable_) return fail(EBADF);
+    ssize_t got = active_file_ops().read_at(fd_, buffer, count, offset);
+    if (got < 0) return fail(errno);
+    return static_cast<std::size_t>(got) == count;
+}
+
 bool native_file::write(const void* buffer, std::size_t count, std::size_t& bytes_written)
 {
     bytes_written = 0;

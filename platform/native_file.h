@@ -70,6 +70,9 @@ public:
 
     // Reads up to `count` bytes; stops early only at the end of the file.
     bool read(void* buffer, std::size_t count, std::size_t& bytes_read);
+    // Reads `count` bytes at `offset`, leaving the position where it was;
+    // false unless all of them were read.
+    bool read_at(std::int64_t offset, void* buffer, std::size_t count);
     // Writes all `count` bytes unless the system refuses.
     bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
 
