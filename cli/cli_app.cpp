@@ -1,0 +1,142 @@
+#include "cli/cli_app.h"
+
+#include "cli/cli_command.h"
+#include "engine/table.h"
+#include "platform/codepage.h"
+#include "shell/settings.h"
+#include "text/text_to_number.h"
+
+#include <algorithm>
+#include <climits>
+#include <istream>
+#include <ostream>
+
+namespace vortel {
+
+std::string cli_context::text(std::size_t index) const { return utf8_to_ansi(positional.at(index)); }
+
+void cli_context::print(std::string_view program_text) const { out << ansi_to_utf8(program_text); }
+
+int cli_context::fail(std::string_view program_text) const
+{
+    errors << ansi_to_utf8(program_text) << "\n";
+    return cli_failure;
+}
+
+std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
+{
+    auto table = table_new(positional.at(index));
+    if (!table_open(*table)) {
+        errors << "Can't open : " << positional.at(index) << "\n";
+        return nullptr;
+    }
+    return table;
+}
+
+std::optional<long> cli_context::number(const std::string& value, std::string_view what) const
+{
+    const bool digits = !value.empty() && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || value.size() > 9) {
+        errors << "vortel-cli: " << what << " must be a number: " << value << "\n";
+        return std::nullopt;
+    }
+    return text_to_long(value);
+}
+
+namespace {
+
+constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";
+
+void print_usage(std::ostream& out)
+{
+    out << "Usage: vortel-cli [--set NAME=VALUE]... COMMAND ARGUMENTS\n\nCommands:\n";
+    for (const cli_command& command : cli_commands()) {
+        std::string line = std::string(command.name) + " " + std::string(command.usage);
+        out << "  " << line << "\n      " << command.summary << "\n";
+    }
+    out << "\nOptions:\n"
+           "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
+           "  --help            this text\n"
+           "  --version         the program's name and version\n"
+           "\nExit status: 0 done, 1 the operation failed, 2 usage error.\n";
+}
+
+int usage_error(std::ostream& errors, const std::string& message)
+{
+    errors << "vortel-cli: " << message << "\nTry 'vortel-cli --help'.\n";
+    return cli_usage_error;
+}
+
+// Applies "NAME=VALUE" to the settings store; "" when done, else the problem.
+std::string apply_setting(const std::string& assignment)
+{
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos) return "--set wants NAME=VALUE: " + assignment;
+    const std::string name = assignment.substr(0, equals);
+    const std::string value = utf8_to_ansi(assignment.substr(equals + 1));
+    if (setting_index_of(name) < 0) return "unknown setting: " + name;
+    if (value.empty()) return "a setting cannot be emptied: " + name;
+    if (!setting_value_fits(value)) return "a setting holds at most 50 characters: " + name;
+    setting_by_name(name, value);
+    return {};
+}
+
+bool listed(const std::vector<std::string_view>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& errors)
+{
+    // As the desktop program starts.
+    setting_by_index(SET_CEGNEV, "Vortel 0.22");
+
+    std::size_t next = 0;
+    while (next < arguments.size() && arguments[next].rfind("--", 0) == 0) {
+        const std::string& option = arguments[next++];
+        if (option == "--help") {
+            print_usage(out);
+            return cli_success;
+        }
+        if (option == "--version") {
+            out << version_text;
+            return cli_success;
+        }
+        if (option != "--set") return usage_error(errors, "unknown option " + option);
+        if (next == arguments.size()) return usage_error(errors, "--set wants NAME=VALUE");
+        if (std::string problem = apply_setting(arguments[next++]); !problem.empty()) {
+            return usage_error(errors, problem);
+        }
+    }
+    if (next == arguments.size()) return usage_error(errors, "no command given");
+
+    const std::string& name = arguments[next++];
+    const auto& commands = cli_commands();
+    auto command = std::find_if(commands.begin(), commands.end(), [&](const cli_command& c) { return c.name == name; });
+    if (command == commands.end()) return usage_error(errors, "unknown command " + name);
+
+    cli_context context{{}, {}, in, out, errors};
+    while (next < arguments.size()) {
+        const std::string& argument = arguments[next++];
+        if (argument.size() > 2 && argument.rfind("--", 0) == 0) {
+            if (listed(command->flag_options, argument)) {
+                context.options[argument] = "";
+            } else if (listed(command->value_options, argument)) {
+                if (next == arguments.size()) return usage_error(errors, argument + " wants a value");
+                context.options[argument] = arguments[next++];
+            } else {
+                return usage_error(errors, "unknown option " + argument + " for " + name);
+            }
+        } else {
+            context.positional.push_back(argument);
+        }
+    }
+    if (context.positional.size() < command->min_positional || context.positional.size() > command->max_positional) {
+        return usage_error(errors, "usage: vortel-cli " + std::string(command->name) + " " + std::string(command->usage));
+    }
+    return command->run(context);
+}
+
+}  // namespace vortel

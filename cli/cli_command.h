@@ -1,0 +1,56 @@
+// What every vortel-cli command sees: its arguments split into positional
+// ones and options, the streams, and helpers that convert between the
+// terminal's UTF-8 and the program's Windows-1250.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortel {
+
+enum cli_status { cli_success = 0, cli_failure = 1, cli_usage_error = 2 };
+
+struct table_object;
+
+struct cli_context {
+    std::vector<std::string> positional;           // as typed (UTF-8 / native paths)
+    std::map<std::string, std::string> options;    // "--from" -> "5"; flags map to ""
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& errors;
+
+    bool has(const std::string& option) const { return options.count(option) != 0; }
+    // A positional argument as program text (Windows-1250).
+    std::string text(std::size_t index) const;
+    // Writes program text to standard output, converted to UTF-8.
+    void print(std::string_view program_text) const;
+    // Writes a message in the program's words to standard error; gives failure.
+    int fail(std::string_view program_text) const;
+    // Opens the table named by positional argument `index`; on failure says
+    // "Can't open : %s" and gives null.
+    std::unique_ptr<table_object> open_table(std::size_t index) const;
+    // A record number argument; nullopt (after a usage message) when it is not one.
+    std::optional<long> number(const std::string& text, std::string_view what) const;
+};
+
+struct cli_command {
+    std::string_view name;
+    std::string_view usage;            // the arguments, for --help
+    std::string_view summary;
+    std::size_t min_positional;
+    std::size_t max_positional;        // SIZE_MAX: any number
+    std::vector<std::string_view> value_options;  // options that take a value
+    std::vector<std::string_view> flag_options;
+    std::function<int(cli_context&)> run;
+};
+
+// Every command, in the order --help lists them.
+const std::vector<cli_command>& cli_commands();
+
+}  // namespace vortel
