@@ -1,0 +1,122 @@
+#include "commands/cell_store.h"
+
+#include "engine/table.h"
+#include "shell/settings.h"
+#include "text/date_value.h"
+#include "text/picture.h"
+#include "text/text_ops.h"
+
+#include <algorithm>
+
+namespace vortel {
+namespace {
+
+// Editing a number starts from the stored form ("12.50"), while a user may
+// type the decimal sign of the settings ("12,5"). Feeding "12.50" through a
+// strip that knows only "," would store 1250, so "." counts as the point
+// unless the typed text carries the configured sign.
+std::string stored_number(std::string_view typed)
+{
+    const std::string sign = setting_by_index(SET_TIZEDESJEL);
+    const char point = sign.empty() ? '.' : sign.front();
+    if (point == '.') return picture_strip(typed, "@N");
+    const bool typed_sign = typed.find(point) != std::string_view::npos;
+    std::string stored;
+    for (const char c : typed) {
+        if (is_digit(c) || (c == '-' && stored.empty())) {
+            stored += c;
+        } else if (typed_sign ? c == point : c == '.') {
+            stored += '.';
+        }
+    }
+    return stored;
+}
+
+bool is_valid_stored_date(const std::string& digits)
+{
+    return digits.size() == 8 && date_is_valid(date_parse(digits));
+}
+
+// The eight stored digits of a date typed in its shown form, read back by
+// the placeholders of SET_DATEFORMAT that laid it out; "" when it is no date.
+// Under "DD.MM.YYYY" the digits come day first: taken in typed order they
+// would give another date, or none.
+std::string stored_date(std::string_view typed)
+{
+    std::string text(typed);
+    trim_both(text);
+    const std::string layout = setting_by_index(SET_DATEFORMAT);
+    std::string year, month, day;
+    bool complete = true;
+    for (std::size_t i = 0; i < layout.size() && complete; ++i) {
+        std::string* part = layout[i] == 'Y' ? &year : layout[i] == 'M' ? &month : layout[i] == 'D' ? &day : nullptr;
+        if (!part) continue;  // separators are not checked, only skipped
+        if (i >= text.size() || !is_digit(text[i])) {
+            complete = false;
+        } else if (part->size() < (part == &year ? 4u : 2u)) {
+            *part += text[i];
+        }
+    }
+    std::string digits = year + month + day;
+    if (complete && is_valid_stored_date(digits)) return digits;
+    const bool stored_form = std::all_of(text.begin(), text.end(), is_digit);
+    if (stored_form && is_valid_stored_date(text)) return text;
+    return {};
+}
+
+// Runs `change` on the current record under its lock. The record is read
+// again first: the buffer may be older than another process's last write,
+// and a record write puts back every field, not just the changed one.
+template <typename Change>
+command_result change_record(table_object& table, Change change)
+{
+    if (current_record(table) < 1) return {};
+    if (!lock_record(table)) return {false, record_busy_text};
+    const bool done = step(table, 0) && change();
+    unlock(table);
+    if (!done) step(table, 0);  // drop what did not reach the file
+    return {done, {}};
+}
+
+}  // namespace
+
+command_result store_typed_value(table_object& table, std::string_view field_name, std::string_view typed)
+{
+    const int index = field_index(table, field_name);
+    const char type = field_type(table, index);
+    if (index < 0 || type == 'M') return {};
+    std::string value;
+    switch (type) {
+    case 'N':
+        value = stored_number(typed);
+        break;
+    case 'D':
+        value = stored_date(typed);
+        if (value.empty()) return {false, bad_date_text};
+        break;
+    default:
+        value = typed;
+        break;
+    }
+    return change_record(table, [&] { return set_field_text(table, index, value) && write_record(table); });
+}
+
+std::string memo_text(table_object& table, std::string_view field_name)
+{
+    const int index = field_index(table, field_name);
+    if (field_type(table, index) != 'M') return {};
+    return memo_read(table, field_text(table, index));
+}
+
+command_result store_memo_text(table_object& table, std::string_view field_name, std::string_view text)
+{
+    const int index = field_index(table, field_name);
+    if (field_type(table, index) != 'M') return {};
+    command_result result = change_record(table, [&] { return memo_write(table, index, text) == 1; });
+    // Unlike a cell, the dialog closes after Save: a memo that was not
+    // stored has to be said, or the user takes it as saved.
+    if (!result.done && result.message.empty() && current_record(table) >= 1) result.message = memo_write_error_text;
+    return result;
+}
+
+}  // namespace vortel

@@ -1,0 +1,13 @@
+// The Table information text: the table's structure, one line per field.
+#pragma once
+
+#include <string>
+
+namespace vortel {
+
+struct table_object;
+
+// Lines end in CR LF, the last one included.
+std::string table_info_text(const table_object& table);
+
+}  // namespace vortel

@@ -12,7 +12,8 @@ std::int64_t current_record_start(table_object& table) { return fh_tell(table.db
 
 int lock_record(table_object& table)
 {
-    if (table.lock_length != 0 || !table.open) return 0;
+    // An empty table has no current record whose bytes could be locked.
+    if (table.lock_length != 0 || !table.open || table.current_record < 1) return 0;
     table.lock_offset = current_record_start(table);
     table.lock_length = table.header.record_length;
     if (!fh_lock(table.dbf, table.lock_offset, table.lock_length)) {
@@ -85,7 +86,10 @@ int delete_record(table_object& table)
 {
     if (table.record.empty() || table.record[0] == dbf_deleted_mark) return 0;
     table.record[0] = dbf_deleted_mark;
-    return table.current_record == 0 ? 0 : write_record(table);
+    const int result = table.current_record == 0 ? 0 : write_record(table);
+    // The buffer must keep showing what the file holds.
+    if (!result) table.record[0] = dbf_live_mark;
+    return result;
 }
 
 int recall_record(table_object& table)

@@ -1,0 +1,86 @@
+#include "grid/column_model.h"
+
+#include "engine/table.h"
+#include "grid/cell_text.h"
+#include "shell/settings.h"
+
+namespace vortel {
+namespace {
+
+column_descriptor with_header_colours(column_descriptor column, const header_colours& colours)
+{
+    column.header_text = colours.text;
+    column.header_background = colours.background;
+    column.header_highlight = colours.highlight;
+    return column;
+}
+
+column_descriptor deleted_column()
+{
+    column_descriptor column;
+    column.width = deleted_column_width;
+    column.source_name = "deleted()";
+    column.caption = "Deleted";
+    column.cell = deleted_mark_cell;
+    column.edit_permission = never_editable;
+    column.accept = always_accept;
+    return column;
+}
+
+column_descriptor field_column(const field_information& field)
+{
+    column_descriptor column;
+    column.width = field.length * 10 + 10;
+    column.source_name = field.name;
+    column.caption = field.name;
+    column.cell = field_cell;
+    column.edit_permission = always_editable;
+    column.accept = always_accept;
+    column.type = field.type;
+    column.edit_length = field.length;
+    switch (field.type) {
+    case 'N':
+        column.alignment = align_right;
+        break;
+    case 'M':
+        column.alignment = align_centre;
+        column.edit_length = memo_edit_length;
+        break;
+    case 'D':
+        column.picture = "@D";
+        // The editor shows and takes dates in the shown form.
+        column.edit_length = static_cast<int>(setting_by_index(SET_DATEFORMAT).size());
+        break;
+    case 'L':
+        column.picture = "L";
+        break;
+    default:
+        break;
+    }
+    return column;
+}
+
+}  // namespace
+
+std::vector<column_descriptor> build_columns(const table_object& table, const header_colours& colours)
+{
+    std::vector<column_descriptor> columns;
+    columns.reserve(static_cast<std::size_t>(field_count(table)) + 1);
+    columns.push_back(with_header_colours(deleted_column(), colours));
+    for (int i = 0; i < field_count(table); ++i) {
+        columns.push_back(with_header_colours(field_column(field_info(table, i)), colours));
+    }
+    return columns;
+}
+
+browse_object table_browse(table_object& table, const header_colours& colours)
+{
+    browse_object browse;
+    browse.table = &table;
+    browse.columns = build_columns(table, colours);
+    browse.record_count = record_count(table);
+    go_top(table);
+    return browse;
+}
+
+}  // namespace vortel

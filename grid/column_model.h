@@ -1,0 +1,96 @@
+// The browse grid's column model, without a window system.
+//
+// A table window shows one column per field, led by the deleted column that
+// shows each record's delete mark. The grid never reads the table itself: it
+// asks each column for a cell's text and colours through the column's
+// callbacks, which read the current record of the grid's table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vortel {
+
+struct table_object;
+struct browse_object;
+
+using colour = std::uint32_t;       // 0x00BBGGRR
+using font_handle = std::intptr_t;  // the front-end's font; 0 keeps the current one
+
+// Images a cell may show instead of text; the front-end maps them to its
+// bitmaps (resources "KUKA" and "INFO").
+enum bitmap_id : int { no_bitmap = 0, bitmap_kuka = 1, bitmap_info = 2 };
+
+// Text alignment as the values of the single-line, vertically centred text
+// drawing flags, which the desktop front-end passes on unchanged.
+enum cell_alignment : int { align_left = 36, align_centre = 37, align_right = 38 };
+
+struct cell_appearance {
+    colour text_colour = 0;
+    colour background = 0;
+    font_handle font = 0;
+    bitmap_id bitmap = no_bitmap;  // no_bitmap: draw the text
+    std::string text;
+};
+
+using cell_callback = cell_appearance (*)(const browse_object& browse);
+using permission_callback = int (*)(const browse_object& browse);
+
+struct column_descriptor {
+    int width = 0;            // pixels
+    std::string source_name;  // the field name, or "deleted()"
+    std::string caption;      // header text
+    cell_callback cell = nullptr;
+    permission_callback edit_permission = nullptr;  // may Enter edit in place
+    permission_callback accept = nullptr;           // may the editor's text be written
+    cell_alignment alignment = align_left;
+    std::string picture;  // empty: the stored text is shown as it is
+    int x = 0;            // left edge, laid out at every paint
+    char type = 0;        // field type letter; 0 for the deleted column
+    int edit_length = 0;  // most characters the cell editor takes
+    bool print_selected = false;
+    colour header_text = 0;
+    colour header_background = 0;
+    colour header_highlight = 0;
+};
+
+// Header colours are the system's when the window opens (caption text,
+// desktop, 3-D light); they do not follow later changes. The defaults stand
+// in where a front-end has no such colours.
+struct header_colours {
+    colour text = 0xFFFFFF;
+    colour background = 0x808000;
+    colour highlight = 0xDFDFDF;
+};
+
+// The part of one table window's grid state that columns and commands read.
+// Window handles and painting state belong to the front-end; the cell font
+// is its handle, passed on in every field cell.
+struct browse_object {
+    table_object* table = nullptr;
+    std::vector<column_descriptor> columns;
+    int current_column = 0;
+    int asked_column = 0;              // the column whose cell callback is being called
+    std::int32_t current_record = 1;   // the grid's number of the current row's record
+    int current_row = 1;               // 1 is the first row under the header
+    int visible_rows = 19;             // as a new table window has
+    std::int32_t record_count = 0;
+    int top_offset = 0;                // 1 - current row while a move is pending
+    std::int32_t pending_move = 0;
+    bool move_pending = false;         // the next paint re-reads its rows
+    font_handle cell_font = 0;
+};
+
+inline constexpr int deleted_column_width = 20;
+inline constexpr int memo_edit_length = 64000;
+
+// The columns of a table window for the open table: the deleted column, then
+// one per field in field order.
+std::vector<column_descriptor> build_columns(const table_object& table, const header_colours& colours = {});
+
+// A grid over the open table as a new table window starts it: its columns,
+// its record count, the first record current.
+browse_object table_browse(table_object& table, const header_colours& colours = {});
+
+}  // namespace vortel

@@ -1,0 +1,300 @@
+#include "commands/cell_store.h"
+#include "commands/go_to_record.h"
+#include "commands/record_commands.h"
+#include "commands/search.h"
+#include "commands/table_info.h"
+
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace vortel {
+namespace {
+
+using testing::background_program;
+using testing::record_of;
+
+const std::vector<field_list_entry> fields = {
+    {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
+
+// "\x99D\x99N" is ÖDÖN in code page 852, as tables store it.
+const char* const names[] = {"Kiss Anna", "Nagy Bela", "\x99" "D" "\x99" "N", "Kovacs", "Kiss Peter"};
+
+class record_commands_test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings_restore_defaults();
+        rewrite();
+    }
+
+    void rewrite()
+    {
+        table.reset();
+        std::vector<testing::fixture_record> records;
+        for (const char* name : names) records.push_back({record_of(fields, {name, "    1.50", "20240229", "F"})});
+        records[3].fields = record_of(fields, {names[3], "", "19991231"});
+        testing::write_table(path, fields, records);
+        table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+    }
+    void TearDown() override { settings_restore_defaults(); }
+
+    // A field of record `number` as another reader finds it in the file.
+    std::string on_disk(std::int32_t number, int field)
+    {
+        auto reader = table_new(path);
+        EXPECT_EQ(table_open(*reader), 1);
+        go_to(*reader, number);
+        return field < 0 ? std::string(is_deleted(*reader) ? "*" : " ") : field_text(*reader, field);
+    }
+
+    // A second process holding the lock of record `number`.
+    std::unique_ptr<background_program> hold_record(std::int32_t number)
+    {
+        const std::int64_t start = table->header.header_length + std::int64_t{number - 1} * record_length(*table);
+        auto holder = std::make_unique<background_program>(
+            FILE_PROBE, std::vector<std::string>{"hold", path, std::to_string(start), std::to_string(record_length(*table))});
+        EXPECT_EQ(holder->read_line(), "ready");
+        return holder;
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("PEOPLE.DBF");
+    std::unique_ptr<table_object> table;
+};
+
+TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
+{
+    const std::vector<field_list_entry> small = {{"NAME", 'C', 20, 0}, {"AGE", 'N', 3, 0}};
+    const std::string small_path = dir.file("SMALL.DBF");
+    testing::write_table(small_path, small, {});
+    auto small_table = table_new(small_path);
+    ASSERT_EQ(table_open(*small_table), 1);
+    EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
+                                             "--- ---------- ---- --- -------\r\n"
+                                             "    Fieldname  Type Len Decimal\r\n"
+                                             "--- ---------- ---- --- -------\r\n"
+                                             "  0 delete flag       1\r\n"
+                                             "--- ---------- ---- --- -------\r\n"
+                                             "  1 NAME       C     20       0\r\n"
+                                             "  2 AGE        N      3       0\r\n"
+                                             "\r\n"
+                                             "The record length    24 bytes.\r\n");
+}
+
+TEST_F(record_commands_test, delete_toggles_the_mark_unless_another_process_holds_the_record)
+{
+    go_to(*table, 2);
+    EXPECT_TRUE(toggle_delete(*table).done);
+    EXPECT_EQ(on_disk(2, -1), "*");
+    EXPECT_TRUE(toggle_delete(*table).done);
+    EXPECT_EQ(on_disk(2, -1), " ");
+
+    auto holder = hold_record(2);
+    const command_result busy = toggle_delete(*table);
+    EXPECT_FALSE(busy.done);
+    EXPECT_EQ(busy.message, "The record busy.");
+    EXPECT_EQ(is_deleted(*table), 0);
+    EXPECT_EQ(on_disk(2, -1), " ");
+    holder->finish();
+    EXPECT_TRUE(toggle_delete(*table).done) << "the lock is free again";
+}
+
+TEST_F(record_commands_test, record_writes_keep_what_another_writer_stored_meanwhile)
+{
+    auto other = table_new(path);
+    ASSERT_EQ(table_open(*other), 1);
+    ASSERT_EQ(lock_record(*other), 1);
+    set_field_text(*other, 0, "Changed");
+    ASSERT_EQ(write_record(*other), 1);
+    unlock(*other);
+
+    ASSERT_TRUE(toggle_delete(*table).done);
+    EXPECT_EQ(on_disk(1, -1), "*");
+    ASSERT_TRUE(store_typed_value(*table, "price", "3").done);
+    EXPECT_EQ(on_disk(1, 0), "Changed   ");
+    EXPECT_EQ(on_disk(1, 1), "    3.00");
+}
+
+TEST_F(record_commands_test, new_record_appends_a_blank_one_unless_the_table_is_held)
+{
+    const command_result added = append_new_record(*table);
+    EXPECT_TRUE(added.done);
+    EXPECT_EQ(record_count(*table), 6);
+    EXPECT_EQ(current_record(*table), 6);
+    EXPECT_EQ(field_text(*table, 0), "          ");
+
+    auto holder = hold_record(3);
+    const command_result busy = append_new_record(*table);
+    EXPECT_FALSE(busy.done);
+    EXPECT_EQ(busy.message, "The table busy !");
+    EXPECT_EQ(record_count(*table), 6);
+}
+
+TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
+{
+    struct entry {
+        const char* field;
+        const char* typed;
+        const char* setting;  // name=value, or ""
+        const char* stored;   // field text afterwards
+        const char* message;
+    };
+    const entry cases[] = {
+        {"PRICE", "-12.5", "", "  -12.50", ""},
+        {"PRICE", "-1,234.50", "", "-1234.50", ""},
+        {"PRICE", "12,5", "SET_TIZEDESJEL=,", "   12.50", ""},
+        {"PRICE", "12.50", "SET_TIZEDESJEL=,", "   12.50", ""},
+        {"PRICE", "1.234,5", "SET_TIZEDESJEL=,", " 1234.50", ""},
+        {"BORN", "2001.06.01", "", "20010601", ""},
+        {"BORN", "20010601", "", "20010601", ""},
+        {"BORN", "31.12.1999", "SET_DATEFORMAT=DD.MM.YYYY", "19991231", ""},
+        {"BORN", "10.11.1203", "SET_DATEFORMAT=DD.MM.YYYY", "12031110", ""},
+        {"BORN", "2001.13.01", "", "20240229", "Bad date !"},
+        {"BORN", "2001.06", "", "20240229", "Bad date !"},
+        {"BORN", "", "", "20240229", "Bad date !"},
+        {"BORN", "31.12.1999", "", "20240229", "Bad date !"},
+        {"ACTIVE", "t", "", "T", ""},
+        {"ACTIVE", "x", "", "F", ""},
+        {"NAME", "Nagy", "", "Nagy      ", ""},
+    };
+    for (const entry& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.typed + " " + c.setting);
+        settings_restore_defaults();
+        rewrite();
+        const std::string setting = c.setting;
+        if (!setting.empty()) {
+            const std::size_t equals = setting.find('=');
+            setting_by_name(setting.substr(0, equals), setting.substr(equals + 1));
+        }
+        const command_result result = store_typed_value(*table, c.field, c.typed);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.done, *c.message == '\0');
+        const int index = field_index(*table, c.field);
+        EXPECT_EQ(on_disk(1, index), c.stored);
+        EXPECT_EQ(field_text(*table, index), c.stored) << "the grid shows what the file holds";
+    }
+}
+
+TEST_F(record_commands_test, a_held_record_refuses_typed_values)
+{
+    go_to(*table, 4);
+    auto holder = hold_record(4);
+    EXPECT_EQ(store_typed_value(*table, "NAME", "Busy").message, "The record busy.");
+    EXPECT_EQ(field_text(*table, 0), "Kovacs    ");
+    EXPECT_EQ(on_disk(4, 0), "Kovacs    ");
+}
+
+TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
+{
+    go_to(*table, 2);
+    EXPECT_EQ(memo_text(*table, "NOTES"), "");
+    ASSERT_TRUE(store_memo_text(*table, "notes", "Long story").done);
+    EXPECT_EQ(memo_text(*table, "NOTES"), "Long story");
+    EXPECT_EQ(memo_text(*table, "NAME"), "") << "only memo fields hold memos";
+    EXPECT_FALSE(store_memo_text(*table, "NAME", "x").done);
+    EXPECT_FALSE(store_typed_value(*table, "NOTES", "12").done) << "a block number is no typed value";
+    EXPECT_FALSE(store_typed_value(*table, "MISSING", "x").done);
+    EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
+
+    {
+        auto holder = hold_record(2);
+        const command_result busy = store_memo_text(*table, "NOTES", "Lost");
+        EXPECT_EQ(busy.message, "The record busy.");
+    }
+    {
+        // Another process allocating memo blocks holds the memo file's header.
+        background_program holder(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
+        ASSERT_EQ(holder.read_line(), "ready");
+        const command_result refused = store_memo_text(*table, "NOTES", std::string(600, 'x'));
+        EXPECT_FALSE(refused.done);
+        EXPECT_EQ(refused.message, "Memo write error !");
+    }
+    EXPECT_EQ(memo_text(*table, "NOTES"), "Long story");
+}
+
+TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_it_when_nothing_matches)
+{
+    struct entry {
+        std::int32_t from;
+        const char* text;
+        search_direction direction;
+        int column;  // -1: all columns
+        bool case_sensitive;
+        std::int32_t found;  // 0: not found
+    };
+    const auto down = search_direction::down;
+    const auto up = search_direction::up;
+    const entry cases[] = {
+        {1, "kiss", down, 1, false, 5},
+        {1, "  kiss  ", down, 1, false, 5},
+        {1, "kiss", down, 1, true, 0},
+        {5, "kiss", up, 1, false, 1},
+        {5, "kiss", down, 1, false, 0},
+        {1, "\xF6" "d" "\xF6" "n", down, 1, false, 3},
+        {1, "\xF6" "d" "\xF6" "n", down, 1, true, 0},
+        {1, "1999.12.31", down, 3, false, 4},
+        {1, "19991231", down, 3, false, 0},
+        {1, "19991231", down, -1, false, 4},
+        {1, "", down, 1, false, 2},
+        {2, "", up, 1, false, 1},
+        {1, "", down, 0, false, 0},
+    };
+    browse_object browse = table_browse(*table);
+    for (const entry& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " [" + c.text + "] column " + std::to_string(c.column));
+        go_to(*table, c.from);
+        browse.current_column = c.column < 0 ? 1 : c.column;
+        const search_request request{
+            c.text, c.direction, c.column < 0 ? search_scope::all_columns : search_scope::current_column, c.case_sensitive};
+        const search_result result = search_rows(table_row_source(browse), request);
+        EXPECT_EQ(result.found, c.found != 0);
+        EXPECT_EQ(result.record, c.found ? c.found : c.from);
+        EXPECT_EQ(current_record(*table), result.record);
+        EXPECT_EQ(result.message, c.found ? "" : "Search string not found.");
+    }
+
+    setting_by_index(SET_DELETED, "1");
+    go_to(*table, 5);
+    toggle_delete(*table);
+    go_to(*table, 1);
+    EXPECT_FALSE(search_rows(table_row_source(browse), {"kiss"}).found) << "hidden records are not searched";
+}
+
+TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays_put_otherwise)
+{
+    browse_object browse = table_browse(*table);
+    browse.visible_rows = 4;
+    browse.current_column = 1;
+    ASSERT_TRUE(go_to_record(browse, "2").moved);
+    EXPECT_EQ(browse.current_row, 2) << "records near the top go to the row of their number";
+    EXPECT_EQ(initial_search_text(browse), "Nagy Bela");
+
+    ASSERT_TRUE(search_grid(browse, {"kiss"}).found);
+    EXPECT_EQ(browse.current_record, 5);
+    EXPECT_EQ(browse.current_row, 2) << "downwards the screen row is kept";
+    EXPECT_EQ(browse.top_offset, -1);
+    browse.move_pending = false;
+    EXPECT_FALSE(search_grid(browse, {"nobody"}).found);
+    EXPECT_FALSE(browse.move_pending);
+    ASSERT_TRUE(search_grid(browse, {"nagy", search_direction::up}).found);
+    EXPECT_EQ(browse.current_row, 1) << "upwards the record goes to the top row";
+
+    browse.current_row = 3;
+    ASSERT_TRUE(go_to_record(browse, "5").moved);
+    EXPECT_EQ(current_record(*table), 5);
+    EXPECT_EQ(browse.current_row, 3) << "a record past the first screen keeps the row";
+    EXPECT_TRUE(browse.move_pending);
+    EXPECT_EQ(go_to_record(browse, "6").message, "Out of range.");
+    EXPECT_FALSE(go_to_record(browse, "0").moved);
+    EXPECT_FALSE(go_to_record(browse, "abc").moved);
+    EXPECT_EQ(current_record(*table), 5);
+}
+
+}  // namespace
+}  // namespace vortel

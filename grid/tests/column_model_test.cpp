@@ -1,0 +1,146 @@
+#include "grid/cell_text.h"
+#include "grid/column_model.h"
+
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "shell/settings.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace vortel {
+namespace {
+
+using testing::record_of;
+
+const std::vector<field_list_entry> fields = {
+    {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
+
+class column_model_test : public ::testing::Test {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
+
+    std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records)
+    {
+        testing::write_table(path, fields, records);
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        return table;
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("GOODS.DBF");
+};
+
+TEST_F(column_model_test, a_table_window_gets_the_deleted_column_then_one_column_per_field)
+{
+    auto table = open_with({});
+    const header_colours colours{1, 2, 3};
+    const std::vector<column_descriptor> columns = build_columns(*table, colours);
+    ASSERT_EQ(columns.size(), 6u);
+
+    const column_descriptor& mark = columns[0];
+    EXPECT_EQ(mark.width, 20);
+    EXPECT_EQ(mark.source_name, "deleted()");
+    EXPECT_EQ(mark.caption, "Deleted");
+    EXPECT_EQ(mark.type, 0);
+    EXPECT_EQ(mark.edit_permission(browse_object{}), 0);
+
+    struct expected {
+        const char* name;
+        int width;
+        cell_alignment alignment;
+        const char* picture;
+        int edit_length;
+    };
+    const expected field_columns[] = {
+        {"NAME", 110, align_left, "", 10},   {"PRICE", 90, align_right, "", 8}, {"BORN", 90, align_left, "@D", 10},
+        {"ACTIVE", 20, align_left, "L", 1}, {"NOTES", 110, align_centre, "", 64000},
+    };
+    for (std::size_t i = 0; i < std::size(field_columns); ++i) {
+        const column_descriptor& column = columns[i + 1];
+        const expected& want = field_columns[i];
+        SCOPED_TRACE(want.name);
+        EXPECT_EQ(column.source_name, want.name);
+        EXPECT_EQ(column.caption, want.name);
+        EXPECT_EQ(column.type, fields[i].type);
+        EXPECT_EQ(column.width, want.width);
+        EXPECT_EQ(column.alignment, want.alignment);
+        EXPECT_EQ(column.picture, want.picture);
+        EXPECT_EQ(column.edit_length, want.edit_length);
+        EXPECT_EQ(column.edit_permission(browse_object{}), 1);
+    }
+    for (const column_descriptor& column : columns) {
+        EXPECT_EQ(column.accept(browse_object{}), 1);
+        EXPECT_EQ(column.header_background, 2u);
+    }
+    setting_by_index(SET_DATEFORMAT, "YY.MM.DD");
+    EXPECT_EQ(build_columns(*table)[3].edit_length, 8) << "the editor takes dates as long as they are shown";
+}
+
+TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_when_deleted)
+{
+    const std::string live = record_of(fields, {"Kiss", "   12.50", "19991231", "T", "         7"});
+    auto table = open_with({{live}, {live, true}});
+    browse_object browse = table_browse(*table);
+    browse.cell_font = 42;
+
+    struct expected {
+        const char* text;
+        colour live_colour;
+    };
+    const expected cells[] = {
+        {"Kiss      ", plain_text_colour},
+        {"   12.50", numeric_text_colour},
+        {"1999.12.31", date_text_colour},
+        {"T", logical_text_colour},
+        {"<-MEMO->", plain_text_colour},
+    };
+    for (int record = 1; record <= 2; ++record) {
+        go_to(*table, record);
+        const cell_appearance mark = cell_of(browse, 0);
+        EXPECT_EQ(mark.bitmap, record == 1 ? bitmap_info : bitmap_kuka);
+        EXPECT_EQ(mark.text_colour, mark_text_colour);
+        EXPECT_EQ(mark.background, cell_background);
+        for (int column = 1; column <= 5; ++column) {
+            const cell_appearance cell = cell_of(browse, column);
+            const expected& want = cells[column - 1];
+            SCOPED_TRACE(std::to_string(record) + "/" + want.text);
+            EXPECT_EQ(cell.text, want.text);
+            EXPECT_EQ(cell.text_colour, record == 1 ? want.live_colour : deleted_text_colour);
+            EXPECT_EQ(cell.background, cell_background);
+            EXPECT_EQ(cell.font, 42);
+            EXPECT_EQ(cell.bitmap, no_bitmap);
+        }
+    }
+
+    setting_by_index(SET_DATEFORMAT, "DD.MM.YYYY");
+    EXPECT_EQ(cell_of(browse, 3).text, "31.12.1999") << "dates follow the format setting at every call";
+}
+
+TEST_F(column_model_test, numeric_pictures_format_trimmed_values_and_leave_zero_as_stored)
+{
+    const std::vector<field_list_entry> number = {{"SUM", 'N', 8, 2}};
+    testing::write_table(path, number, {{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    browse_object browse = table_browse(*table);
+    browse.columns[1].picture = "@N 9,999.99";
+    EXPECT_EQ(cell_of(browse, 1).text, "1,234.50");
+    go_to(*table, 2);
+    EXPECT_EQ(cell_of(browse, 1).text, "    0.00");
+}
+
+TEST_F(column_model_test, an_empty_table_and_a_vanished_field_show_empty_live_cells)
+{
+    auto table = open_with({});
+    browse_object browse = table_browse(*table);
+    EXPECT_EQ(cell_of(browse, 0).bitmap, bitmap_info);
+    EXPECT_EQ(cell_of(browse, 3).text, "") << "no digits, no separators";
+    browse.columns[1].source_name = "GONE";
+    EXPECT_EQ(cell_of(browse, 1).text, "");
+}
+
+}  // namespace
+}  // namespace vortel
