@@ -12,11 +12,22 @@ namespace vortel {
 const std::vector<cli_command>& cli_commands()
 {
     static const std::vector<cli_command> commands = {
-        {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
-         [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
+        {"info", "T", "the table information: fields, types, lengths", 1, 1, {}, {}, run_info_command},
+        {"list", "T [--from N] [--count M]",
+         "the records as the table window shows them, tab-separated, after a line of captions", 1, 1,
+         {"--from", "--count"}, {}, run_list_command},
         {"memo", "T N FIELD [--write FILE|-]",
          "print the memo of FIELD in record N, or store a new text from FILE (- for standard input)", 3, 3,
          {"--write"}, {}, run_memo_command},
+        {"set", "T N FIELD VALUE", "store VALUE into FIELD of record N as the cell editor does", 4, 4, {}, {},
+         run_set_command},
+        {"new", "T", "append a blank record and print its number", 1, 1, {}, {}, run_new_command},
+        {"delete", "T N", "delete record N, or recall it when it is deleted", 2, 2, {}, {}, run_delete_command},
+        {"search", "T TEXT [--from N] [--up] [--column FIELD] [--case]",
+         "the next record after N (default 1) holding TEXT; prints its number", 2, 2, {"--from", "--column"},
+         {"--up", "--case"}, run_search_command},
+        {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
+         [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
     };
     return commands;
 }

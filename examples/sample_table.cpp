@@ -3,6 +3,7 @@
 #include "engine/dbf_format.h"
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -118,8 +119,8 @@ std::string sample_record(sequence& random, memo_store& memos, int number)
     bool dated = number % 17 != 0;
     int born_year = 1950 + random.next(50);
     std::string born = dated ? dbf_date(born_year, 1 + random.next(12), 1 + random.next(28)) : std::string(8, ' ');
-    std::string joined = dated ? dbf_date(born_year + 20 + random.next(15), 1 + random.next(12), 1 + random.next(28))
-                               : std::string(8, ' ');
+    const int joined_year = std::min(born_year + 20 + random.next(15), sample_created.year - 1);
+    std::string joined = dated ? dbf_date(joined_year, 1 + random.next(12), 1 + random.next(28)) : std::string(8, ' ');
     int salary = number % 23 == 0 ? 0 : 250000 + 1000 * random.next(900);
     int bonus_tenths = random.next(250);
     char bonus[16];

@@ -2,10 +2,12 @@
 
 #include "engine/dbf_format.h"
 #include "shell/settings.h"
+#include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace vortel {
@@ -72,6 +74,81 @@ TEST_F(cli_test, memo_prints_the_memo_in_utf8)
     EXPECT_EQ(run({"memo", table, "999", "MEGJEGYZES"}).status, cli_failure);
     EXPECT_EQ(run({"memo", table, "1", "NOSUCH"}).status, cli_failure);
     EXPECT_EQ(run({"memo", table, "1", "NEV"}).status, cli_failure);
+}
+
+TEST_F(cli_test, list_shows_cells_as_the_table_window_does)
+{
+    cli_result result = run({"list", table, "--from", "6", "--count", "2"});
+    ASSERT_EQ(result.status, cli_success) << result.errors;
+    EXPECT_EQ(result.out,
+              "\tDeleted\tNEV\tVAROS\tSZULETETT\tBELEPETT\tFIZETES\tPREMIUM\tAKTIV\tMEGJEGYZES\n"
+              "6\t \tSzűcs Éva                     \tGyőr                \t1959.10.25\t1990.07.09\t   924000\t 21.6\tT\t<-MEMO->\n"
+              "7\t*\tGál Krisztina                 \tHódmezővásárhely    \t1955.09.21\t1976.09.06\t  1077000\t 15.2\tT\t<-MEMO->\n");
+
+    cli_result hidden = run({"--set", "SET_DELETED=1", "--set", "SET_DATEFORMAT=DD.MM.YYYY", "list", table, "--from", "6",
+                             "--count", "2"});
+    EXPECT_EQ(hidden.out.find("\n7\t"), std::string::npos) << "deleted record 7 is passed over";
+    EXPECT_NE(hidden.out.find("\n8\t \tBalogh Anikó"), std::string::npos) << hidden.out;
+    EXPECT_NE(hidden.out.find("\t25.10.1959\t"), std::string::npos) << hidden.out;
+
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 3);
+    cli_result all = run({"list", table});
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 121);
+}
+
+TEST_F(cli_test, record_changes_go_through_the_commands_of_the_table_window)
+{
+    EXPECT_EQ(run({"set", table, "1", "nev", "Kiss Ödön"}).status, cli_success);
+    EXPECT_EQ(run({"set", table, "1", "FIZETES", "1234"}).status, cli_success);
+    EXPECT_EQ(run({"set", table, "1", "SZULETETT", "2001.02.03"}).status, cli_success);
+    cli_result bad = run({"set", table, "1", "SZULETETT", "2001.02.30"});
+    EXPECT_EQ(bad.status, cli_failure);
+    EXPECT_EQ(bad.errors, "Bad date !\n");
+    const std::string listed = run({"list", table, "--count", "1"}).out;
+    EXPECT_EQ(listed.substr(listed.find('\n') + 1),
+              "1\t \tKiss Ödön                     \tÓzd                 \t2001.02.03\t2022.06.25\t     1234\t 15.1\tT\t<-MEMO->\n");
+
+    cli_result added = run({"new", table});
+    EXPECT_EQ(added.out, "121\n");
+    EXPECT_EQ(run({"delete", table, "121"}).status, cli_success);
+    EXPECT_NE(run({"list", table, "--from", "121"}).out.find("121\t*\t"), std::string::npos);
+    EXPECT_EQ(run({"delete", table, "121"}).status, cli_success);
+    EXPECT_NE(run({"list", table, "--from", "121"}).out.find("121\t \t"), std::string::npos);
+
+    EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES", "--write", "-"}, "Új szöveg: őű\r\nmásodik sor").status, cli_success);
+    EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES"}).out, "Új szöveg: őű\r\nmásodik sor");
+}
+
+TEST_F(cli_test, a_record_locked_elsewhere_is_busy)
+{
+    testing::background_program holder(TABLE_PROBE, {"hold-record", table, "3"});
+    ASSERT_EQ(holder.read_line(), "ready");
+    cli_result result = run({"set", table, "3", "NEV", "x"});
+    EXPECT_EQ(result.status, cli_failure);
+    EXPECT_EQ(result.errors, "The record busy.\n");
+    EXPECT_EQ(run({"delete", table, "3"}).errors, "The record busy.\n");
+    EXPECT_EQ(run({"new", table}).errors, "The table busy !\n");
+    EXPECT_EQ(run({"set", table, "4", "NEV", "x"}).status, cli_success);
+}
+
+TEST_F(cli_test, search_and_info)
+{
+    EXPECT_EQ(run({"search", table, "szeged"}).out, "3\n");
+    EXPECT_EQ(run({"search", table, "szeged", "--case"}).status, cli_failure);
+    cli_result none = run({"search", table, "nincs ilyen"});
+    EXPECT_EQ(none.status, cli_failure);
+    EXPECT_EQ(none.errors, "Search string not found.\n");
+    EXPECT_EQ(run({"search", table, "Budapest", "--column", "VAROS", "--from", "6"}).status, cli_success);
+    EXPECT_EQ(run({"search", table, "Budapest", "--column", "NEV"}).status, cli_failure);
+    EXPECT_EQ(run({"search", table, "x", "--column", "NOSUCH"}).status, cli_failure);
+    std::string up = run({"search", table, "szeged", "--from", "120", "--up"}).out;
+    EXPECT_FALSE(up.empty());
+    EXPECT_NE(up, "120\n");
+
+    cli_result info = run({"info", table});
+    EXPECT_EQ(info.out.find('\r'), std::string::npos);
+    EXPECT_NE(info.out.find("  8 MEGJEGYZES M     10       0\n"), std::string::npos);
+    EXPECT_NE(info.out.find("The record length    92 bytes.\n"), std::string::npos);
 }
 
 }  // namespace
