@@ -1,0 +1,260 @@
+#include "engine/create_table.h"
+
+#include "platform/clock.h"
+#include "platform/native_file.h"
+#include "shell/settings.h"
+#include "text/text_ops.h"
+#include "text/text_to_number.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace vortel {
+namespace {
+
+bool has_memo_field(const std::vector<field_list_entry>& fields)
+{
+    return std::any_of(fields.begin(), fields.end(), [](const field_list_entry& f) { return f.type == 'M'; });
+}
+
+// Whether the header can hold the list: lengths and counts all fit their
+// bytes, so that nothing wraps into a table that reads differently.
+bool describable(const std::vector<field_list_entry>& fields)
+{
+    constexpr std::int64_t header_max = std::numeric_limits<std::uint16_t>::max();
+    const std::int64_t header_length = dbf_descriptor_size * (static_cast<std::int64_t>(fields.size()) + 1) + 2;
+    if (fields.empty() || header_length > header_max) return false;
+    std::int64_t record = 1;
+    for (const field_list_entry& field : fields) {
+        const int length_max = field.type == 'N' ? 255 : 65535;
+        if (field.length < 0 || field.length > length_max || field.decimals < 0 || field.decimals > 255) return false;
+        record += field.length;
+    }
+    return record <= header_max;
+}
+
+// Bulk copies move records in blocks of about this many bytes.
+constexpr std::size_t block_bytes = std::size_t{1} << 20;
+
+// 1 when written whole; 0 when the file could not be opened, so it is as it
+// was; -1 when it was opened (and emptied) but not written whole.
+int write_new_file(file_handle& file, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!fh_open(file, create_table_mode)) return 0;
+    std::size_t put = 0;
+    const bool written = fh_write(file, bytes, count, put) && put == count;
+    return fh_close(file) && written ? 1 : -1;
+}
+
+// Bytes pass unchanged while records are copied between tables; each table
+// gets its own flag back afterwards.
+class raw_texts {
+public:
+    raw_texts(table_object& a, table_object& b) : a_(a), b_(b), a_kept_(a.conversion), b_kept_(b.conversion)
+    {
+        a.conversion = b.conversion = 0;
+    }
+    ~raw_texts()
+    {
+        a_.conversion = a_kept_;
+        b_.conversion = b_kept_;
+    }
+    raw_texts(const raw_texts&) = delete;
+    raw_texts& operator=(const raw_texts&) = delete;
+
+private:
+    table_object& a_;
+    table_object& b_;
+    int a_kept_;
+    int b_kept_;
+};
+
+// Reads the source's records a block at a time into its record buffer.
+// Under the table lock no other process changes them, so one read per block
+// stands in for the seek and read per record of plain navigation.
+class block_reader {
+public:
+    block_reader(table_object& table, std::int32_t count) : table_(table), count_(count) {}
+
+    // False when the file ends before record `number`. A record the file
+    // holds only in part reads with zero bytes for the rest, as a move would.
+    bool load(std::int32_t number)
+    {
+        const std::size_t length = table_.header.record_length;
+        if (number < first_ || number >= first_ + held_) {
+            const auto per_block = static_cast<std::int64_t>(std::max<std::size_t>(1, block_bytes / length));
+            const std::int64_t wanted = std::min<std::int64_t>(count_ - number + 1, per_block);
+            block_.assign(static_cast<std::size_t>(wanted) * length, 0);
+            std::size_t got = 0;
+            if (fh_seek(table_.dbf, record_offset(table_.header, number), seek_origin::begin) < 0 ||
+                !fh_read(table_.dbf, block_.data(), block_.size(), got)) {
+                got = 0;
+            }
+            first_ = number;
+            held_ = static_cast<std::int32_t>((got + length - 1) / length);
+            if (held_ == 0) return false;
+        }
+        const auto at = static_cast<std::size_t>(number - first_) * length;
+        std::copy_n(block_.begin() + static_cast<std::ptrdiff_t>(at), length, table_.record.begin());
+        table_.current_record = number;
+        return true;
+    }
+
+private:
+    table_object& table_;
+    std::int32_t count_;
+    std::vector<std::uint8_t> block_;
+    std::int32_t first_ = 0;
+    std::int32_t held_ = 0;
+};
+
+// Appends records to the target a block at a time: records first, then the
+// count, so the count never promises a record the file lacks. A memo stored
+// into the record being built rewrites that record in its own place
+// (memo_write writes the record), so the target stands on that place
+// meanwhile; the block written later holds the same bytes.
+class block_writer {
+public:
+    explicit block_writer(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
+
+    bool start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
+
+    void begin_record()
+    {
+        const std::int64_t number = std::int64_t{stored_} + pending_count_ + 1;
+        appended_ = true;
+        table_.record = table_.blank_record;
+        table_.current_record = static_cast<std::int32_t>(number);
+        if (memo_fields_) fh_seek(table_.dbf, record_offset(table_.header, number + 1), seek_origin::begin);
+    }
+
+    bool end_record()
+    {
+        pending_.insert(pending_.end(), table_.record.begin(), table_.record.end());
+        ++pending_count_;
+        return pending_.size() < block_bytes || flush();
+    }
+
+    // Writes what is pending and leaves the target on its last record.
+    bool finish()
+    {
+        if (!flush()) return false;
+        if (appended_) go_bottom(table_);
+        return true;
+    }
+
+private:
+    bool flush()
+    {
+        if (pending_count_ == 0) return true;
+        const std::int32_t count = stored_ + pending_count_;
+        if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
+            !write_record_count(table_.dbf, count)) {
+            return false;
+        }
+        stored_ = table_.header.record_count = count;
+        pending_.clear();
+        pending_count_ = 0;
+        return true;
+    }
+
+    table_object& table_;
+    bool memo_fields_;
+    std::int32_t stored_ = 0;
+    std::vector<std::uint8_t> pending_;
+    std::int32_t pending_count_ = 0;
+    bool appended_ = false;
+};
+
+}  // namespace
+
+int create_table(table_object& t, const std::vector<field_list_entry>& fields)
+{
+    if (t.open || !describable(fields)) return 0;
+    const local_time today = local_time_now();
+    const std::vector<std::uint8_t> head = encode_new_table_header(fields, today.year, today.month, today.day);
+    const int table_written = write_new_file(t.dbf, head.data(), head.size());
+    if (table_written != 1) {
+        if (table_written < 0) delete_file(t.dbf_name);
+        return 0;
+    }
+    if (has_memo_field(fields)) {
+        const auto block = new_dbt_header_block();
+        const int memo_written = write_new_file(t.dbt, block.data(), block.size());
+        if (memo_written != 1) {
+            // A table that names a memo file it lacks cannot be opened.
+            if (memo_written < 0) delete_file(t.dbt_name);
+            delete_file(t.dbf_name);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+std::string free_numbered_name(const std::string& base, int first, bool with_memo)
+{
+    for (long number = first;; ++number) {
+        std::string name = base + std::to_string(number);
+        if (!file_exists(name) && !(with_memo && file_exists(dbt_file_name(name)))) return name;
+    }
+}
+
+void remove_table_files(const std::string& dbf_name, bool with_memo)
+{
+    delete_file(dbf_name);
+    if (with_memo) delete_file(dbt_file_name(dbf_name));
+}
+
+int copy_field_value(table_object& source, table_object& target, int target_index, int source_index)
+{
+    if (source_index < 0) return 1;
+    if (source_index >= field_count(source)) return 0;
+    std::string value = field_text(source, source_index);
+    if (field_type(source, source_index) == 'M') value = memo_read(source, value);
+    if (field_type(target, target_index) != 'M') return set_field_text(target, target_index, value);
+    // A memo block holding nothing but its end mark would only grow the file.
+    return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
+}
+
+std::vector<int> map_fields_by_name(const table_object& source, const table_object& target)
+{
+    std::vector<int> mapping;
+    for (int i = 0; i < field_count(target); ++i) mapping.push_back(field_index(source, field_info(target, i).name));
+    return mapping;
+}
+
+int copy_records(table_object& source, table_object& target, const std::vector<int>& mapping,
+                 copy_selection selection, const std::function<void(int percent)>& progress)
+{
+    if (&source == &target || !source.table_locked || !target.table_locked ||
+        mapping.size() != static_cast<std::size_t>(field_count(target))) {
+        return 0;
+    }
+    raw_texts raw(source, target);
+    const std::int32_t remembered = current_record(source);
+    const std::int32_t count = record_count(source);
+    const bool skip_deleted =
+        selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
+
+    block_reader reader(source, count);
+    block_writer writer(target);
+    bool ok = writer.start();
+    std::int64_t copied = 0;
+    for (std::int32_t number = 1; ok && number <= count && reader.load(number); ++number) {
+        if (skip_deleted && is_deleted(source)) continue;
+        writer.begin_record();
+        for (int i = 0; ok && i < field_count(target); ++i) {
+            ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
+        }
+        ok = ok && writer.end_record();
+        if (ok && ++copied % 102 == 0 && progress) {
+            progress(static_cast<int>(std::int64_t{number} * 100 / count + 1));
+        }
+    }
+    ok = ok && writer.finish();
+    if (count > 0) go_to(source, remembered);
+    return ok ? 1 : 0;
+}
+
+}  // namespace vortel

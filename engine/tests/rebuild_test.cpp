@@ -1,0 +1,375 @@
+#include "engine/create_table.h"
+#include "engine/pack_zap.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/clock.h"
+#include "platform/file_ops.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <set>
+
+namespace vortel {
+namespace {
+
+using testing::record_of;
+
+const std::vector<field_list_entry> memo_fields = {{"KEY", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
+
+std::set<std::string> files_in(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+// Every record as "KEY|AMOUNT|memo text", "*" in front of deleted ones.
+std::vector<std::string> rows(const std::string& path)
+{
+    auto table = table_new(path);
+    EXPECT_EQ(table_open(*table), 1) << path;
+    std::vector<std::string> result;
+    for (std::int32_t n = 1; n <= record_count(*table); ++n) {
+        go_to(*table, n);
+        std::string row = is_deleted(*table) ? "*" : "";
+        for (int i = 0; i < field_count(*table); ++i) {
+            const std::string text = field_text(*table, i);
+            row += (i ? "|" : "") + (field_type(*table, i) == 'M' ? memo_read(*table, text) : text);
+        }
+        result.push_back(row);
+    }
+    return result;
+}
+
+class rebuild_test : public ::testing::Test {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
+
+    // A memo table whose record i carries key "Ki", amount i and memos[i - 1]
+    // ("" for none); `deleted` lists record numbers carrying the mark.
+    std::unique_ptr<table_object> memo_table(const std::vector<std::string>& memos, std::set<int> deleted = {})
+    {
+        std::vector<testing::fixture_record> records;
+        for (std::size_t i = 1; i <= memos.size(); ++i) {
+            records.push_back({record_of(memo_fields, {"K" + std::to_string(i), std::to_string(i)}),
+                               deleted.count(static_cast<int>(i)) != 0});
+        }
+        testing::write_table(path, memo_fields, records);
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        EXPECT_EQ(lock_table(*table), 1);
+        for (std::size_t i = 1; i <= memos.size(); ++i) {
+            go_to(*table, static_cast<std::int32_t>(i));
+            if (!memos[i - 1].empty()) {
+                EXPECT_EQ(memo_write(*table, 2, memos[i - 1]), 1);
+            }
+        }
+        unlock(*table);
+        return table;
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("PEOPLE.DBF");
+};
+
+TEST_F(rebuild_test, create_table_writes_header_descriptors_and_memo_header)
+{
+    struct layout {
+        std::vector<field_list_entry> fields;
+        std::size_t dbf_size;
+        std::uint8_t version;
+        int record_length;
+        bool memo_file;
+    };
+    const layout cases[] = {
+        {{{"NAME", 'C', 10, 0}, {"NOTES", 'M', 10, 0}}, 98, 0x83, 21, true},
+        {{{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTES", 'M', 10, 0}},
+         194, 0x83, 38, true},
+        {{{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}}, 98, 0x03, 19, false},
+    };
+    for (const layout& c : cases) {
+        SCOPED_TRACE(c.dbf_size);
+        std::filesystem::remove(dbt_file_name(path));
+        const local_time today = local_time_now();
+        ASSERT_EQ(create_table(*table_new(path), c.fields), 1);
+        const std::string dbf = testing::read_file(path);
+        ASSERT_EQ(dbf.size(), c.dbf_size);
+        EXPECT_EQ(std::uint8_t(dbf[0]), c.version);
+        EXPECT_EQ(dbf.substr(1, 3), std::string({char(today.year % 100), char(today.month), char(today.day)}));
+        EXPECT_EQ(dbf.substr(4, 4), std::string(4, '\0')) << "no records";
+        EXPECT_EQ(std::uint8_t(dbf[8]) | std::uint8_t(dbf[9]) << 8, int(c.dbf_size));
+        EXPECT_EQ(std::uint8_t(dbf[10]), c.record_length);
+        EXPECT_EQ(dbf.substr(dbf.size() - 2), std::string("\x0D\x00", 2));
+        int offset = 1;
+        for (std::size_t i = 0; i < c.fields.size(); ++i) {
+            const std::string descriptor = dbf.substr(32 + 32 * i, 32);
+            EXPECT_EQ(descriptor.substr(0, 11), (c.fields[i].name + std::string(11, '\0')).substr(0, 11));
+            EXPECT_EQ(descriptor[11], c.fields[i].type);
+            EXPECT_EQ(std::uint8_t(descriptor[12]), offset);
+            EXPECT_EQ(std::uint8_t(descriptor[16]), c.fields[i].length);
+            EXPECT_EQ(std::uint8_t(descriptor[17]), c.fields[i].decimals);
+            offset += c.fields[i].length;
+        }
+        const std::string dbt = testing::read_file(dbt_file_name(path));
+        if (c.memo_file) {
+            auto block = new_dbt_header_block();
+            EXPECT_EQ(dbt, std::string(block.begin(), block.end()));
+            EXPECT_EQ(dbt.substr(0, 4), std::string("\x01\0\0\0", 4));
+            EXPECT_EQ(dbt[16], 3);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(dbt_file_name(path))) << "no memo file without a memo field";
+        }
+        auto table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        EXPECT_EQ(record_count(*table), 0);
+        EXPECT_EQ(field_info(*table, 1).length, c.fields[1].length);
+    }
+}
+
+TEST_F(rebuild_test, create_table_refuses_lists_the_header_cannot_hold_and_leaves_no_file)
+{
+    const std::vector<std::vector<field_list_entry>> cases = {
+        {},
+        {{"AMOUNT", 'N', 300, 0}},
+        std::vector<field_list_entry>(300, {"WIDE", 'C', 255, 0}),  // records longer than 65535
+    };
+    for (const auto& fields : cases) {
+        EXPECT_EQ(create_table(*table_new(path), fields), 0) << fields.size();
+        EXPECT_TRUE(files_in(dir.path()).empty());
+    }
+
+    file_ops failing = system_file_ops();
+    failing.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
+        // The memo file's header block cannot be written.
+        if (count == dbt_block_size) return errno = ENOSPC, -1;
+        return system_file_ops().write(fd, buffer, count);
+    };
+    scoped_file_ops inject(failing);
+    EXPECT_EQ(create_table(*table_new(path), memo_fields), 0);
+    EXPECT_TRUE(files_in(dir.path()).empty()) << "no table that names a memo file it lacks";
+}
+
+TEST_F(rebuild_test, empty_copy_takes_the_first_free_number_and_never_overwrites_a_memo_file)
+{
+    testing::write_table(path, {{"A", 'C', 1, 0}, {"B", 'C', 1, 0}, {"C", 'C', 1, 0}}, {});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    std::string name;
+    ASSERT_EQ(make_empty_copy(*table, name), 1);
+    EXPECT_EQ(name, path + "3");
+    ASSERT_EQ(make_empty_copy(*table, name), 1);
+    EXPECT_EQ(name, path + "4");
+
+    // Every one-digit copy of a memo table has the memo name PEOPLE.DBFT.
+    table = memo_table({"x"});
+    testing::write_file(path + "T", "someone else's");
+    ASSERT_EQ(make_empty_copy(*table, name), 1);
+    EXPECT_EQ(name, path + "10");
+    EXPECT_EQ(testing::read_file(path + "T"), "someone else's");
+    EXPECT_EQ(testing::read_file(path + "1T").size(), 512u);
+}
+
+TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
+{
+    const std::string long_memo = std::string(70000, 'L') + "end";
+    for (const char* hide_deleted : {"0", "1"}) {
+        SCOPED_TRACE(hide_deleted);
+        auto table = memo_table({"first", "gone", long_memo, "", "v1"}, {2});
+        ASSERT_EQ(lock_table(*table), 1);
+        go_to(*table, 5);
+        ASSERT_EQ(memo_write(*table, 2, std::string(2000, 'x')), 1);
+        ASSERT_EQ(memo_write(*table, 2, "last"), 1);  // leaves replaced memos behind
+        unlock(*table);
+        setting_by_index(SET_DELETED, hide_deleted);
+        go_to(*table, 3);
+
+        std::string copy;
+        ASSERT_EQ(pack_table(*table, copy), 1);
+        EXPECT_EQ(current_record(*table), 3);
+        EXPECT_EQ(table->conversion, 1);
+        EXPECT_EQ(lock_table(*table), 1) << "the table lock is released";
+        unlock(*table);
+        const std::vector<std::string> expected = {"K1      |    1.00|first", "K3      |    3.00|" + long_memo,
+                                                   "K4      |    4.00|", "K5      |    5.00|last"};
+        EXPECT_EQ(rows(copy), expected);
+
+        // Blocks 2, 3-139 and 140; a record without a memo takes none.
+        const std::string dbt = testing::read_file(dbt_file_name(copy));
+        EXPECT_EQ(dbt.substr(0, 4), std::string("\x8D\0\0\0", 4));
+        EXPECT_EQ(dbt.size(), 140u * 512 + 5);
+        std::filesystem::remove(copy);
+        std::filesystem::remove(dbt_file_name(copy));
+    }
+}
+
+TEST_F(rebuild_test, pack_passes_stored_bytes_through_unconverted)
+{
+    std::string oem;
+    for (int c = 0x80; c <= 0xFF; ++c) oem += char(c);
+    const std::vector<field_list_entry> fields = {{"RAW", 'C', 128, 0}, {"NOTES", 'M', 10, 0}};
+    testing::write_table(path, fields, {{record_of(fields, {oem})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    ASSERT_EQ(table->conversion, 1);
+    table->conversion = 0;
+    ASSERT_EQ(lock_table(*table), 1);
+    ASSERT_EQ(memo_write(*table, 1, oem), 1);
+    unlock(*table);
+    table->conversion = 1;
+
+    std::string copy;
+    ASSERT_EQ(pack_table(*table, copy), 1);
+    EXPECT_EQ(table->conversion, 1);
+    const std::string dbf = testing::read_file(copy);
+    EXPECT_EQ(dbf.substr(dbf.size() - 138, 128), oem);
+    EXPECT_EQ(testing::read_file(dbt_file_name(copy)).substr(1024), oem + "\x1A");
+}
+
+TEST_F(rebuild_test, pack_and_zap_of_emptied_tables_keep_the_fields)
+{
+    auto table = memo_table({"a", "b"}, {1, 2});
+    for (auto rebuild : {pack_table, zap_table}) {
+        std::string copy;
+        ASSERT_EQ(rebuild(*table, copy), 1);
+        auto result = table_new(copy);
+        ASSERT_EQ(table_open(*result), 1);
+        EXPECT_EQ(record_count(*result), 0);
+        ASSERT_EQ(field_count(*result), 3);
+        EXPECT_EQ(field_info(*result, 1).decimals, 2);
+        EXPECT_EQ(testing::read_file(dbt_file_name(copy)).size(), 512u);
+        result.reset();
+        std::filesystem::remove(copy);
+        std::filesystem::remove(dbt_file_name(copy));
+    }
+}
+
+TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
+{
+    // About 57000 records of 27 bytes: the copy reads and writes several blocks.
+    const int count = 57000;
+    std::vector<testing::fixture_record> records;
+    for (int i = 1; i <= count; ++i) records.push_back({record_of(memo_fields, {std::to_string(i)}), i % 7 == 0});
+    testing::write_table(path, memo_fields, records);
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    ASSERT_EQ(lock_table(*table), 1);
+    for (int i = 1; i <= count; i += 997) {
+        go_to(*table, i);
+        ASSERT_EQ(memo_write(*table, 2, "memo " + std::to_string(i)), 1);
+    }
+    unlock(*table);
+
+    std::string copy;
+    ASSERT_EQ(pack_table(*table, copy), 1);
+    const std::vector<std::string> packed = rows(copy);
+    ASSERT_EQ(packed.size(), std::size_t(count - count / 7));
+    std::size_t at = 0;
+    for (int i = 1; i <= count; ++i) {
+        if (i % 7 == 0) continue;
+        std::string key = std::to_string(i);
+        std::string expected = key + std::string(8 - key.size(), ' ') + "|    0.00|" +
+                               (i % 997 == 1 ? "memo " + key : "");
+        ASSERT_EQ(packed[at++], expected) << i;
+    }
+}
+
+TEST_F(rebuild_test, a_table_another_process_has_locked_is_neither_packed_nor_zapped)
+{
+    auto table = memo_table({"a", "b"});
+    const std::set<std::string> before = files_in(dir.path());
+    const std::string bytes = testing::read_file(path);
+    testing::background_program holder(TABLE_PROBE, {"hold-record", path, "2"});
+    ASSERT_EQ(holder.read_line(), "ready");
+    for (auto rebuild : {pack_table, zap_table}) {
+        std::string copy = "unset";
+        EXPECT_EQ(rebuild(*table, copy), 0);
+        EXPECT_EQ(copy, "unset");
+    }
+    EXPECT_EQ(files_in(dir.path()), before);
+    EXPECT_EQ(testing::read_file(path), bytes);
+}
+
+TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
+{
+    const std::vector<field_list_entry> source_fields = {
+        {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0},
+        {"AMOUNT", 'N', 8, 2}, {"WHEN", 'C', 10, 0}, {"FLAG", 'C', 3, 0}};
+    const std::string memo = "0123456789" + std::string(65000, 'm');
+    testing::write_table(path, source_fields,
+                         {{record_of(source_fields, {"Kovacs Janos Istvan", "", "abc", "", "   12.50", "2024.02.29",
+                                                     "yes"})}});
+    auto source = table_new(path);
+    ASSERT_EQ(table_open(*source), 1);
+    ASSERT_EQ(lock_table(*source), 1);
+    ASSERT_EQ(memo_write(*source, 1, memo), 1);
+    ASSERT_EQ(memo_write(*source, 3, memo), 1);
+
+    struct value_rule {
+        field_list_entry target;
+        std::string expected;  // memo text for M targets
+    };
+    const value_rule rules[] = {
+        {{"NAME", 'C', 10, 0}, "Kovacs Jan"},                    // cut to the new length
+        {{"notes", 'C', 50, 0}, memo.substr(0, 50)},             // memo into a character field
+        {{"CODE", 'M', 10, 0}, "abc       "},                    // stored text becomes the memo
+        {{"TEXT", 'M', 10, 0}, memo},                            // memo to memo, whole
+        {{"AMOUNT", 'N', 10, 3}, "    12.500"},                  // re-formatted
+        {{"WHEN", 'D', 8, 0}, "20240229"},
+        {{"FLAG", 'L', 1, 0}, "T"},
+        {{"EXTRA", 'C', 5, 0}, "     "},                         // no source field: blank
+    };
+    std::vector<field_list_entry> target_fields;
+    for (const value_rule& rule : rules) target_fields.push_back(rule.target);
+    const std::string target_path = dir.file("NEW.DBF");
+    ASSERT_EQ(create_table(*table_new(target_path), target_fields), 1);
+    auto target = table_new(target_path);
+    ASSERT_EQ(table_open(*target), 1);
+    ASSERT_EQ(lock_table(*target), 1);
+    ASSERT_EQ(copy_records(*source, *target, map_fields_by_name(*source, *target), copy_selection::as_navigated), 1);
+    for (int i = 0; i < field_count(*target); ++i) {
+        const std::string text = field_text(*target, i);
+        EXPECT_EQ(field_type(*target, i) == 'M' ? memo_read(*target, text) : text, rules[i].expected)
+            << rules[i].target.name;
+    }
+}
+
+TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
+{
+    std::vector<std::string> memos(250);
+    auto source = memo_table(memos, {10, 250});
+    const std::string target_path = dir.file("NEW.DBF");
+    for (const char* hide_deleted : {"0", "1"}) {
+        setting_by_index(SET_DELETED, hide_deleted);
+        ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
+        auto target = table_new(target_path);
+        ASSERT_EQ(table_open(*target), 1);
+        std::vector<int> reported;
+        const auto progress = [&](int percent) { reported.push_back(percent); };
+        const std::vector<int> mapping = {0, 1, 2};
+        EXPECT_EQ(copy_records(*source, *target, mapping, copy_selection::as_navigated, progress), 0)
+            << "no table locks";
+        ASSERT_EQ(lock_table(*target), 1);
+        ASSERT_EQ(lock_table(*source), 1);
+        ASSERT_EQ(copy_records(*source, *target, mapping, copy_selection::as_navigated, progress), 1);
+        unlock(*source);
+        target.reset();
+        const std::vector<std::string> copied = rows(target_path);
+        if (hide_deleted[0] == '0') {
+            EXPECT_EQ(copied.size(), 250u);
+            EXPECT_EQ(copied[9].substr(0, 3), "K10") << "copied as a live record";
+            EXPECT_EQ(reported, (std::vector<int>{41, 82}));
+        } else {
+            EXPECT_EQ(copied.size(), 248u);
+            EXPECT_EQ(reported, (std::vector<int>{42, 83})) << "record 103 is the 102nd copied";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vortel
