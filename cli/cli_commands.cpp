@@ -2,10 +2,11 @@
 // engine and command functions the desktop program uses.
 #include "cli/cli_command.h"
 
+#include "cli/file_commands.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
 
-#include <climits>
+#include <cstdint>
 
 namespace vortel {
 
@@ -26,6 +27,13 @@ const std::vector<cli_command>& cli_commands()
         {"search", "T TEXT [--from N] [--up] [--column FIELD] [--case]",
          "the next record after N (default 1) holding TEXT; prints its number", 2, 2, {"--from", "--column"},
          {"--up", "--case"}, run_search_command},
+        {"create", "T FIELD... [--overwrite]",
+         "create an empty table; each FIELD is NAME:TYPE[:LEN[:DEC]] with TYPE one of C N D L M", 2, SIZE_MAX,
+         {}, {"--overwrite"}, run_create_command},
+        {"modify", "T FIELD...", "change the structure of T, copying its records by field name", 2, SIZE_MAX, {}, {},
+         run_modify_command},
+        {"pack", "T", "remove the deleted records", 1, 1, {}, {}, run_pack_command},
+        {"zap", "T", "remove all records", 1, 1, {}, {}, run_zap_command},
         {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
          [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
     };

@@ -9,6 +9,8 @@
 #include "grid/cell_text.h"
 #include "grid/column_model.h"
 #include "platform/codepage.h"
+#include "shell/settings.h"
+#include "text/text_to_number.h"
 
 #include <istream>
 #include <iterator>
@@ -95,8 +97,12 @@ int run_list_command(cli_context& context)
     for (const column_descriptor& column : browse.columns) line += "\t" + column.caption;
     context.print(line + "\n");
 
+    if (record_count(*table) < 1) return cli_success;
+    const bool deleted_hidden = text_to_long(setting_by_index(SET_DELETED)) != 0;
     go_to(*table, static_cast<std::int32_t>(from));
-    for (long listed = 0; current_record(*table) > 0 && listed != count; ++listed) {
+    for (long listed = 0; listed != count; ++listed) {
+        // A move that found only hidden records stops on the last one it read.
+        if (deleted_hidden && is_deleted(*table)) break;
         line = std::to_string(current_record(*table));
         for (int column = 0; column < static_cast<int>(browse.columns.size()); ++column) {
             const cell_appearance cell = cell_of(browse, column);

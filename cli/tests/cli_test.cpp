@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 namespace vortel {
@@ -149,6 +150,46 @@ TEST_F(cli_test, search_and_info)
     EXPECT_EQ(info.out.find('\r'), std::string::npos);
     EXPECT_NE(info.out.find("  8 MEGJEGYZES M     10       0\n"), std::string::npos);
     EXPECT_NE(info.out.find("The record length    92 bytes.\n"), std::string::npos);
+}
+
+TEST_F(cli_test, tables_are_created_restructured_packed_and_zapped)
+{
+    const std::string fresh = dir.file("NEW.DBF");
+    EXPECT_EQ(run({"create", fresh, "NAME:C:20", "AGE:N:3", "NOTE:M"}).status, cli_success);
+    EXPECT_EQ(run({"create", fresh, "X:C"}).errors, "The file already exist, overwite ?\n");
+    EXPECT_EQ(run({"create", fresh, "X:C", "--overwrite"}).status, cli_success);
+    EXPECT_EQ(run({"create", dir.file("BAD.DBF"), "1X:C"}).errors, "Bad field name!\n");
+    EXPECT_EQ(run({"info", fresh}).out.find("NAME"), std::string::npos) << "overwritten";
+
+    cli_result deleted = run({"delete", table, "1"});
+    ASSERT_EQ(deleted.status, cli_success) << deleted.errors;
+    ASSERT_EQ(run({"pack", table}).status, cli_success);
+    cli_result packed = run({"list", table});
+    EXPECT_EQ(std::count(packed.out.begin(), packed.out.end(), '\n'), 1 + 120 - 7) << "six deleted and record 1 gone";
+    EXPECT_EQ(packed.out.find("\t*\t"), std::string::npos);
+    EXPECT_EQ(run({"memo", table, "3", "MEGJEGYZES"}).out.rfind("Árvíztűrő", 0), 0u) << "memos follow their records";
+
+    ASSERT_EQ(run({"modify", table, "NEV:C:10", "MEGJEGYZES:C:20"}).status, cli_success);
+    cli_result modified = run({"list", table, "--count", "3"});
+    EXPECT_NE(modified.out.find("\tDeleted\tNEV\tMEGJEGYZES\n"), std::string::npos) << modified.out;
+    EXPECT_NE(modified.out.find("\n3\t \tJuhász Bál\tÁrvíztűrő tükörfúróg\n"), std::string::npos) << modified.out;
+
+    ASSERT_EQ(run({"zap", table}).status, cli_success);
+    EXPECT_EQ(run({"list", table}).out, "\tDeleted\tNEV\tMEGJEGYZES\n");
+}
+
+TEST_F(cli_test, a_table_open_elsewhere_is_neither_packed_nor_restructured)
+{
+    const std::string before = testing::read_file(table);
+    testing::background_program holder(TABLE_PROBE, {"hold-record", table, "2"});
+    ASSERT_EQ(holder.read_line(), "ready");
+    EXPECT_EQ(run({"pack", table}).status, cli_failure);
+    EXPECT_EQ(run({"zap", table}).status, cli_failure);
+    EXPECT_EQ(run({"modify", table, "NEV:C:10"}).status, cli_failure);
+    EXPECT_EQ(testing::read_file(table), before);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2) << "no copies or backups left behind";
 }
 
 }  // namespace
