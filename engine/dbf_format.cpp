@@ -148,7 +148,7 @@ std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_e
         has_memo = has_memo || field.type == 'M';
     }
     header.version = has_memo ? dbf_version_with_memo : dbf_version_plain;
-    header.update_year = static_cast<std::uint8_t>(year % 100);
+    header.update_year = static_cast<std::uint8_t>(std::clamp(year - 1900, 0, 255));
     header.update_month = static_cast<std::uint8_t>(month);
     header.update_day = static_cast<std::uint8_t>(day);
     header.header_length = static_cast<std::uint16_t>(dbf_descriptor_size * (fields.size() + 1) + 2);
@@ -284,7 +284,7 @@ std::string read_memo_text(file_handle& file, std::int64_t block, std::size_t ma
 bool write_memo_text(file_handle& file, std::int64_t block, std::string_view text)
 {
     std::string bytes(text);
-    bytes.push_back(static_cast<char>(memo_end_mark));
+    bytes += memo_terminator;
     return write_at(file, block * dbt_block_size, bytes.data(), bytes.size());
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortel {
@@ -34,10 +35,13 @@ inline constexpr int dbt_block_size = 512;
 inline constexpr int dbt_header_copy_size = 20;
 inline constexpr std::uint8_t dbt_version_marker = 3;
 inline constexpr std::uint8_t memo_end_mark = 0x1A;
+// Written after every memo text: readers stop at the first mark, and some
+// other programs look for the pair.
+inline constexpr std::string_view memo_terminator = "\x1A\x1A";
 
 struct dbf_header {
     std::uint8_t version = dbf_version_plain;
-    std::uint8_t update_year = 0;  // last two digits
+    std::uint8_t update_year = 0;  // years since 1900, as every dBase reader counts them
     std::uint8_t update_month = 0;
     std::uint8_t update_day = 0;
     std::int32_t record_count = 0;
@@ -80,7 +84,8 @@ std::string dbf_layout_problem(const dbf_header& header, const std::vector<field
                                std::int64_t file_size);
 
 // The header, descriptors and terminator of a new, empty table: version 0x83
-// when some field is a memo, today's date as given, header length 32n + 34.
+// when some field is a memo, the given date of creation, header length
+// 32n + 34.
 std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_entry>& fields, int year,
                                                   int month, int day);
 
@@ -122,7 +127,7 @@ bool write_dbt_header(file_handle& file, const dbt_header& header);
 // The memo text starting at `block`, without its end mark; at most
 // `max_length` characters. A block past the end of the file gives "".
 std::string read_memo_text(file_handle& file, std::int64_t block, std::size_t max_length);
-// The text and one end mark at `block`; the rest of the last block is left.
+// The text and the terminator at `block`; the rest of the last block is left.
 bool write_memo_text(file_handle& file, std::int64_t block, std::string_view text);
 
 }  // namespace vortel

@@ -94,7 +94,7 @@ struct memo_store {
         const std::int32_t block = next_free_block;
         bytes.resize(static_cast<std::size_t>(block) * dbt_block_size, 0);
         bytes.insert(bytes.end(), text.begin(), text.end());
-        bytes.push_back(memo_end_mark);
+        bytes.insert(bytes.end(), memo_terminator.begin(), memo_terminator.end());
         next_free_block += static_cast<std::int32_t>(memo_block_count(static_cast<std::int64_t>(text.size())));
         return block;
     }

@@ -27,7 +27,7 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
     std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
     ASSERT_EQ(bytes.size(), 194u);
     EXPECT_EQ(bytes[0], 0x83);
-    EXPECT_EQ(bytes[1], 26);
+    EXPECT_EQ(bytes[1], 126) << "years since 1900";
     EXPECT_EQ(bytes[2], 12);
     EXPECT_EQ(bytes[3], 6);
     EXPECT_EQ(bytes[8] | bytes[9] << 8, 194);
@@ -54,6 +54,7 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
     std::vector<field_list_entry> plain = {{"A", 'C', 5, 0}};
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[0], 0x03);
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[1], 99);
+    EXPECT_EQ(encode_new_table_header(plain, 2155, 1, 2)[1], 255);
 }
 
 TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
@@ -234,7 +235,7 @@ TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
     std::string long_text(700, 'L');
     ASSERT_TRUE(write_memo_text(memo, 2, long_text));
     ASSERT_TRUE(write_memo_text(memo, 4, "short"));
-    EXPECT_EQ(fh_size(memo), 4 * 512 + 6) << "the last block is not filled";
+    EXPECT_EQ(fh_size(memo), 4 * 512 + 7) << "the last block is not filled";
 
     EXPECT_EQ(read_memo_text(memo, 2, 64000), long_text);
     EXPECT_EQ(read_memo_text(memo, 4, 64000), "short");

@@ -63,8 +63,8 @@ TEST_F(memo_test, the_first_memo_goes_to_block_two)
     EXPECT_EQ(field_text(*table, 1), "         2");
     EXPECT_EQ(next_free_block(), 3);
     const std::string bytes = memo_file();
-    ASSERT_EQ(bytes.size(), 1024u + 11u) << "the last block is not filled";
-    EXPECT_EQ(bytes.substr(1024), "0123456789\x1A");
+    ASSERT_EQ(bytes.size(), 1024u + 12u) << "the last block is not filled";
+    EXPECT_EQ(bytes.substr(1024), "0123456789\x1A\x1A");
     EXPECT_EQ(bytes.substr(512, 512), std::string(512, '\0')) << "block 1 never holds a memo";
     EXPECT_EQ(memo_of(1), "0123456789");
 }
@@ -91,7 +91,7 @@ TEST_F(memo_test, empty_long_and_missing_memos)
 {
     ASSERT_EQ(store(1, ""), 1);
     EXPECT_EQ(memo_of(1), "");
-    EXPECT_EQ(memo_file().substr(1024), "\x1A");
+    EXPECT_EQ(memo_file().substr(1024), "\x1A\x1A");
 
     std::string long_text;
     for (int i = 0; long_text.size() < 70000; ++i) long_text += std::to_string(i) + " ";
@@ -107,7 +107,7 @@ TEST_F(memo_test, empty_long_and_missing_memos)
 TEST_F(memo_test, texts_are_stored_in_code_page_852)
 {
     ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
-    EXPECT_EQ(memo_file().substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A");
+    EXPECT_EQ(memo_file().substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
     EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
 }
 
