@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3 python3-dbfread
+    python3 python3-dbfread python3-dbf gdal-bin shapelib
 )
 
 missing=()
