@@ -1,0 +1,69 @@
+// The sort command of a table window: from the sort fields the user chose
+// to a key text such as NAME+CITY, and the sort with the chosen collation.
+//
+// The desktop sort dialog and vortel-cli's sort both come here; the results
+// carry the message to show, and the front-end shows it.
+#pragma once
+
+#include "engine/table.h"
+#include "grid/column_model.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortel {
+
+// Only this many sort fields count; the rest of the list is ignored.
+inline constexpr std::size_t sort_fields_max = 63;
+// The key text may reach this length with a "+" after every name, so the
+// key passed to the sort is at most 253 characters.
+inline constexpr std::size_t sort_key_text_max = 254;
+
+inline constexpr std::string_view sort_empty_message = "Empty sort table!";
+inline constexpr std::string_view sort_too_long_message = "Sorry, too long sort key!";
+inline constexpr std::string_view sort_ready_message = "The sort is ready.";
+inline constexpr std::string_view sort_failed_message = "The sort is not succesful!";
+
+// English compares bytes; Magyar sorts accented vowels with their base vowels.
+enum class sort_collation { english, magyar };
+inline constexpr std::array<std::string_view, 2> sort_collation_names{"English", "Magyar"};
+
+enum class sort_status {
+    empty_list,    // nothing chosen
+    key_too_long,  // the dialog closes without sorting
+    sorted,        // the table window repaints
+    not_sorted,    // refused key, busy table, failed read or write
+};
+
+struct sort_outcome {
+    sort_status status;
+    std::string_view message;
+};
+
+// The dialog's list of fields: for each field of the table in order, the
+// caption of the table window's column that shows it, or an empty entry
+// when none does.
+std::vector<std::string> sort_dialog_fields(const table_object& table, const std::vector<column_descriptor>& columns);
+
+// The chosen entries turned back into the field names their columns show,
+// in order; an entry that is the caption of no column is left out.
+std::vector<std::string> sort_field_names(const std::vector<std::string>& entries,
+                                          const std::vector<column_descriptor>& columns);
+
+// The names of a key text written as NAME+CITY.
+std::vector<std::string> split_sort_key(std::string_view key);
+
+// NAME+CITY from the first 63 names, or nothing when the key text would pass
+// 254 characters.
+std::optional<std::string> build_sort_key(const std::vector<std::string>& field_names);
+
+// The whole "&Sort": checks the list, builds the key, sorts with SET_HUN_CMP
+// set for the collation, and puts SET_HUN_CMP back whatever happens.
+sort_outcome sort_command(table_object& table, const std::vector<std::string>& field_names,
+                          sort_collation collation);
+
+}  // namespace vortel

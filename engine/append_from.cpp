@@ -1,0 +1,201 @@
+#include "engine/append_from.h"
+
+#include "engine/create_table.h"
+#include "engine/record_blocks.h"
+
+#include <cstring>
+#include <limits>
+
+namespace vortel {
+namespace {
+
+constexpr int line_capacity = 512;
+
+// Whole CR LF lines of a text file, read in large blocks. A line keeps only
+// its first `keep` bytes and the rest is passed over, so that a line of any
+// length is one record, cut to the record's width.
+class line_reader {
+public:
+    line_reader(file_handle& file, std::size_t keep) : file_(file), keep_(keep), block_(bulk_block_bytes) {}
+
+    // The next line without its CR LF; false at the end of the file. A last
+    // line without CR LF counts whole, and a CR not followed by LF is text.
+    bool next(std::string& line)
+    {
+        line.clear();
+        bool any = false;
+        bool carriage_return = false;
+        for (;;) {
+            if (at_ == end_ && !fill()) {
+                if (carriage_return) add(line, "\r", 1);
+                return any;
+            }
+            any = true;
+            if (carriage_return) {
+                carriage_return = false;
+                if (block_[at_] == '\n') {
+                    ++at_;
+                    return true;
+                }
+                add(line, "\r", 1);
+            }
+            const char* start = block_.data() + at_;
+            const auto* found = static_cast<const char*>(std::memchr(start, '\r', end_ - at_));
+            const std::size_t stop = found ? static_cast<std::size_t>(found - block_.data()) : end_;
+            add(line, start, stop - at_);
+            at_ = stop;
+            if (found) {
+                ++at_;
+                carriage_return = true;
+            }
+        }
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    bool fill()
+    {
+        if (failed_) return false;
+        std::size_t got = 0;
+        if (!fh_read(file_, block_.data(), block_.size(), got)) {
+            failed_ = !file_.end_of_file;
+            return false;
+        }
+        at_ = 0;
+        end_ = got;
+        return got > 0;
+    }
+
+    void add(std::string& line, const char* bytes, std::size_t count) const
+    {
+        if (line.size() < keep_) line.append(bytes, std::min(count, keep_ - line.size()));
+    }
+
+    file_handle& file_;
+    std::size_t keep_;
+    std::vector<char> block_;
+    std::size_t at_ = 0;
+    std::size_t end_ = 0;
+    bool failed_ = false;
+};
+
+// Appends records a block at a time: the records first, then the count, so
+// the count never promises a record the file lacks and a failed write
+// leaves the records of earlier blocks in place.
+class record_appender {
+public:
+    explicit record_appender(table_object& table) : table_(table) {}
+
+    bool start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
+
+    bool add(std::span<const std::uint8_t> record)
+    {
+        if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) return false;
+        pending_.insert(pending_.end(), record.begin(), record.end());
+        ++pending_count_;
+        return pending_.size() < bulk_block_bytes || flush();
+    }
+
+    bool flush()
+    {
+        if (pending_count_ == 0) return true;
+        const std::int32_t count = stored_ + pending_count_;
+        if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
+            !write_record_count(table_.dbf, count)) {
+            return false;
+        }
+        stored_ = table_.header.record_count = count;
+        pending_.clear();
+        pending_count_ = 0;
+        return true;
+    }
+
+private:
+    table_object& table_;
+    std::int32_t stored_ = 0;
+    std::int32_t pending_count_ = 0;
+    std::vector<std::uint8_t> pending_;
+};
+
+// A line becomes a record: a blank delete flag, the line's bytes at their
+// places, zero bytes after the line; then the typed fields are stored again
+// by their rules. The record buffer is the workspace, so that field_text and
+// set_field_text apply them.
+void record_from_line(table_object& table, const std::string& line)
+{
+    std::vector<std::uint8_t>& record = table.record;
+    std::fill(record.begin(), record.end(), 0);
+    record[0] = dbf_live_mark;
+    std::memcpy(record.data() + 1, line.data(), std::min(line.size(), record.size() - 1));
+    for (int i = 0; i < field_count(table); ++i) {
+        switch (field_type(table, i)) {
+        case 'N':
+        case 'L':
+        case 'D': set_field_text(table, i, field_text(table, i)); break;
+        case 'M': set_field_text(table, i, {}); break;
+        default: break;  // characters stay as the line has them
+        }
+    }
+}
+
+int append_text(table_object& table, const std::string& source)
+{
+    file_handle file(source, line_capacity);
+    if (!fh_open(file, import_text_mode)) return 0;
+
+    // A file that begins as a table does but did not open as one (its memo
+    // file is missing, its header is damaged) is no text to import.
+    std::uint8_t first = 0;
+    std::size_t got = 0;
+    if (fh_read(file, &first, 1, got) && got == 1 &&
+        (first == dbf_version_plain || first == dbf_version_with_memo)) {
+        return 0;
+    }
+    if (fh_seek(file, 0, seek_origin::begin) != 0) return 0;
+
+    line_reader lines(file, table.record.size() - 1);
+    record_appender appender(table);
+    if (!appender.start()) return 0;
+    std::string line;
+    while (lines.next(line)) {
+        record_from_line(table, line);
+        if (!appender.add(table.record)) return 0;
+    }
+    return appender.flush() && !lines.failed() ? 1 : 0;
+}
+
+int append_table(table_object& source, table_object& table)
+{
+    if (!lock_table(source)) return 0;
+    const int copied = copy_records(source, table, map_fields_by_name(source, table), copy_selection::as_navigated);
+    unlock(source);
+    return copied;
+}
+
+}  // namespace
+
+int append_from(table_object& table, const std::string& source)
+{
+    if (source == table.dbf_name) return 0;
+    if (!lock_table(table)) return 0;
+    // Bytes pass as stored; the guard puts the flag, the lock and the
+    // position back also when memory runs out on the way.
+    struct restore {
+        table_object& table;
+        int conversion;
+        std::int32_t record;
+        ~restore()
+        {
+            table.conversion = conversion;
+            unlock(table);
+            go_to(table, record);
+        }
+    } restore_on_exit{table, table.conversion, current_record(table)};
+    table.conversion = 0;
+
+    if (auto from = table_new(source); table_open(*from, 1)) return append_table(*from, table);
+    return append_text(table, source);
+}
+
+}  // namespace vortel

@@ -1,0 +1,32 @@
+// Filling a table from another file: a DBF table, whose fields are matched
+// to this table's by name, or fixed-width text lines as export_text writes
+// them.
+#pragma once
+
+#include "engine/table.h"
+
+#include <string>
+
+namespace vortel {
+
+// Appends the records of `source` to `table` under its table lock, and puts
+// the table back on the record it stood on. 1, or 0 when:
+//  - `source` is the table's own file name, or the table is busy;
+//  - `source` is a table that is busy, or that reads as a table but cannot
+//    be opened (a missing memo file, a damaged header);
+//  - `source` is neither a table nor a readable file;
+//  - writing the table fails (records appended before stay).
+//
+// From a table: every field takes the value of the source field of the same
+// name (letter case ignored) by the copy rules of create_table.h, memos
+// whole; other fields stay blank. Deleted source records come as live
+// records unless SET_DELETED hides them.
+//
+// From text: each line ending in CR LF (or the end of the file) becomes one
+// record, a blank delete flag and the line's bytes at their places in the
+// record, cut to the record's width and filled up with zero bytes. Numbers,
+// dates and logicals are then stored again by their types' rules; memo
+// fields become empty. Bytes pass unconverted in both directions.
+int append_from(table_object& table, const std::string& source);
+
+}  // namespace vortel

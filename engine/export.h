@@ -1,0 +1,33 @@
+// Writing a table out: as fixed-width text lines (the form append_from reads
+// back) or as an HTML page.
+//
+// Both run under the table lock, so the output is one consistent state of
+// the table, and both put the table back on the record it stood on. An
+// output that names the table's own DBF or DBT file is refused: creating it
+// would empty the table being read.
+#pragma once
+
+#include "engine/table.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortel {
+
+// One line per record, CR LF after each: the record's bytes after the delete
+// flag, as stored (no code-page conversion). Deleted records are written
+// like live ones unless SET_DELETED hides them. 1, or 0 when the table is
+// busy or the output cannot be created or written.
+int export_text(table_object& table, const std::string& output);
+
+// A page with one table: `title` in the head, the output name as caption,
+// one heading per field from `captions` (missing ones are empty), one row per
+// live record with the fields' texts as field_text gives them; blank texts
+// become "&nbsp;". Every text is escaped, and the page declares
+// windows-1250, the code page of texts inside the program. 1, or 0 as
+// export_text.
+int export_html(table_object& table, const std::string& output, std::string_view title,
+                const std::vector<std::string>& captions);
+
+}  // namespace vortel

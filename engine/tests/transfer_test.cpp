@@ -1,0 +1,507 @@
+#include "engine/append_from.h"
+#include "engine/export.h"
+#include "engine/sort_table.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/file_ops.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+#include "text/folding.h"
+#include "text/text_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <random>
+
+namespace vortel {
+namespace {
+
+using testing::fixture_record;
+using testing::read_file;
+using testing::record_of;
+using testing::write_file;
+using testing::write_table;
+
+const std::vector<field_list_entry> people = {{"NAME", 'C', 10, 0}, {"AGE", 'N', 4, 0}, {"BORN", 'D', 8, 0}};
+
+class transfer_test : public ::testing::Test {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
+
+    static std::unique_ptr<table_object> open(const std::string& path)
+    {
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1) << path;
+        return table;
+    }
+
+    // The records as stored, each with its delete flag.
+    static std::vector<std::string> stored_records(const std::string& path)
+    {
+        const std::string bytes = read_file(path);
+        std::array<std::uint8_t, dbf_header_size> head{};
+        std::copy_n(bytes.begin(), head.size(), head.begin());
+        const dbf_header header = decode_dbf_header(head);
+        std::vector<std::string> records;
+        for (std::int32_t i = 0; i < header.record_count; ++i) {
+            records.push_back(bytes.substr(header.header_length + std::size_t{header.record_length} * i,
+                                           header.record_length));
+        }
+        return records;
+    }
+
+    static std::vector<std::string> names_in_order(const std::string& path)
+    {
+        std::vector<std::string> names;
+        for (const std::string& record : stored_records(path)) {
+            names.push_back(record.substr(1, record.find_first_of(std::string(" \0", 2), 1) - 1));
+        }
+        return names;
+    }
+
+    // People named by `names`, ages and birth dates in the same order.
+    void write_people(const std::vector<std::string>& names, const std::vector<std::string>& ages = {},
+                      const std::vector<std::string>& born = {})
+    {
+        std::vector<fixture_record> records;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            records.push_back({record_of(people, {names[i], i < ages.size() ? ages[i] : "   1",
+                                                  i < born.size() ? born[i] : "20240101"})});
+        }
+        write_table(path, people, records);
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("PEOPLE.DBF");
+    std::string output = dir.file("OUT.TXT");
+};
+
+// --- export -------------------------------------------------------------
+
+TEST_F(transfer_test, text_export_writes_each_record_after_its_delete_flag)
+{
+    const std::vector<field_list_entry> fields = {{"CODE", 'C', 3, 0}, {"VALUE", 'N', 5, 1}};
+    write_table(path, fields, {{"ab   2.5"}, {std::string("x\xA0z", 3) + "-12.0"}});
+    auto table = open(path);
+    go_to(*table, 2);
+    ASSERT_EQ(export_text(*table, output), 1);
+    EXPECT_EQ(read_file(output), std::string("ab   2.5\r\nx\xA0z-12.0\r\n")) << "bytes as stored, never converted";
+    EXPECT_EQ(current_record(*table), 2);
+    EXPECT_EQ(lock_table(*table), 1) << "the lock was released";
+}
+
+TEST_F(transfer_test, html_export_escapes_every_text_fills_blank_cells_and_leaves_out_deleted_records)
+{
+    const std::vector<field_list_entry> fields = {
+        {"NAME", 'C', 6, 0}, {"AGE", 'N', 5, 1}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'C', 4, 0}};
+    write_table(path, fields,
+                {{record_of(fields, {"a<b", "  2.5", "20240229", "T", "\"&\""})},
+                 {record_of(fields, {"gone"}), true},
+                 {record_of(fields, {"", "", "", "F", std::string("\xA0", 1)})}});
+    const std::string page_path = dir.file("R&D.HTM");
+    auto table = open(path);  // conversion on: the file holds code page 852
+    ASSERT_EQ(export_html(*table, page_path, "Kft & <Co>", {"Name", "A>ge", "", "\"OK\""}), 1);
+    EXPECT_EQ(read_file(page_path),
+              "<HTML>\r\n<HEAD>\r\n<META http-equiv=\"content-type\" content=\"TEXT/HTML; charset=windows-1250\">"
+              "<TITLE>Kft &amp; &lt;Co&gt;</TITLE>\r\n</HEAD>\r\n<BODY>\r\n<TABLE border=\"1\" frame=box>\r\n<CAPTION>" +
+                  dir.path() +
+                  "/R&amp;D.HTM</CAPTION><TR><TH>Name</TH><TH>A&gt;ge</TH><TH></TH><TH>&quot;OK&quot;</TH><TH></TH>"
+                  "</TR>\r\n"
+                  "<TR><TD>a&lt;b   </TD><TD>  2.5</TD><TD>20240229</TD><TD>T</TD><TD>&quot;&amp;&quot; </TD></TR>\r\n"
+                  "<TR><TD>&nbsp;</TD><TD>&nbsp;</TD><TD>&nbsp;</TD><TD>F</TD><TD>\xE1   </TD></TR>\r\n"
+                  "</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
+}
+
+TEST_F(transfer_test, an_empty_table_gives_an_empty_text_and_a_page_without_rows)
+{
+    write_table(path, people, {});
+    auto table = open(path);
+    write_file(output, "old contents");
+    ASSERT_EQ(export_text(*table, output), 1);
+    EXPECT_EQ(read_file(output), "");
+    ASSERT_EQ(export_html(*table, output, "", {"N", "A", "B"}), 1);
+    const std::string page = read_file(output);
+    EXPECT_NE(page.find("<TR><TH>N</TH><TH>A</TH><TH>B</TH></TR>\r\n</TABLE>"), std::string::npos);
+}
+
+// Exports read many records at once; they must see exactly what a walk
+// with skip sees, across block boundaries and in a file cut short.
+TEST_F(transfer_test, text_export_agrees_with_a_walk_through_the_records)
+{
+    std::vector<fixture_record> records;
+    for (int i = 0; i < 60000; ++i) records.push_back({record_of(people, {"N" + std::to_string(i)}), i % 7 == 3});
+    write_table(path, people, records);
+    std::string bytes = read_file(path);
+    bytes.resize(bytes.size() - 2 * 23 - 10);  // the count promises two records more and a part
+    write_file(path, bytes);
+
+    for (const char* hidden : {"0", "1"}) {
+        setting_by_index(SET_DELETED, hidden);
+        auto table = open(path);
+        table->conversion = 0;
+        std::string walked;
+        for (go_top(*table); !at_eof(*table); skip(*table, 1)) walked += record_text(*table) + "\r\n";
+        table->conversion = 1;
+        ASSERT_EQ(export_text(*table, output), 1);
+        const std::string text = read_file(output);
+        EXPECT_EQ(text.size(), walked.size()) << "SET_DELETED " << hidden;
+        EXPECT_TRUE(text == walked) << "SET_DELETED " << hidden;  // no diff of megabytes
+    }
+}
+
+TEST_F(transfer_test, exports_refuse_the_table_files_and_report_outputs_they_cannot_write)
+{
+    write_people({"KEEP"});
+    const std::string table_bytes = read_file(path);
+    auto table = open(path);
+    EXPECT_EQ(export_text(*table, path), 0);
+    EXPECT_EQ(export_html(*table, dir.path() + "/./PEOPLE.DBF", "", {}), 0) << "another spelling of the same file";
+    EXPECT_EQ(read_file(path), table_bytes);
+    EXPECT_EQ(export_text(*table, dir.file("NO/SUCH/DIR.TXT")), 0);
+
+    file_ops failing = system_file_ops();
+    failing.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    {
+        scoped_file_ops inject(failing);
+        EXPECT_EQ(export_text(*table, output), 0) << "a full disk is no success";
+    }
+    EXPECT_EQ(lock_table(*table), 1) << "each refusal released the lock";
+}
+
+// --- every bulk operation and a second process ---------------------------
+
+TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)
+{
+    write_people({"B", "A"});
+    write_table(dir.file("SOURCE.DBF"), people, {{record_of(people, {"NEW"})}});
+    const std::string before = read_file(path);
+    testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(before.size())});
+    ASSERT_EQ(holder.read_line(), "ready");
+
+    auto table = open(path);
+    EXPECT_EQ(export_text(*table, output), 0);
+    EXPECT_EQ(export_html(*table, output, "", {}), 0);
+    EXPECT_FALSE(file_exists(output)) << "nothing is created while the table is busy";
+    EXPECT_EQ(append_from(*table, dir.file("SOURCE.DBF")), 0);
+    EXPECT_EQ(sort_table(*table, "NAME"), 0);
+    EXPECT_EQ(read_file(path), before);
+    EXPECT_EQ(holder.finish(), 0);
+}
+
+// --- append from a table ------------------------------------------------
+
+TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refits_values)
+{
+    const std::vector<field_list_entry> source_fields = {{"NAME", 'C', 20, 0}, {"age", 'N', 3, 0}};
+    const std::vector<field_list_entry> target_fields = {{"AGE", 'N', 5, 0}, {"CITY", 'C', 10, 0}};
+    const std::string source = dir.file("SOURCE.DBF");
+    write_table(source, source_fields,
+                {{record_of(source_fields, {"Anna", " 42"})}, {record_of(source_fields, {"Bea", "  7"}), true}});
+
+    for (const char* hidden : {"0", "1"}) {
+        setting_by_index(SET_DELETED, hidden);
+        write_table(path, target_fields, {{record_of(target_fields, {"    1", "Pecs"})}});
+        auto table = open(path);
+        ASSERT_EQ(append_from(*table, source), 1);
+        std::vector<std::string> expected = {" " + record_of(target_fields, {"    1", "Pecs"}),
+                                             " " + record_of(target_fields, {"   42"})};
+        if (hidden == std::string("0")) expected.push_back(" " + record_of(target_fields, {"    7"}));
+        EXPECT_EQ(stored_records(path), expected) << "deleted source records come live, SET_DELETED " << hidden;
+        EXPECT_EQ(current_record(*table), 1) << "back on its record";
+        EXPECT_EQ(lock_table(*table), 1);
+    }
+}
+
+TEST_F(transfer_test, append_from_a_table_copies_memos_whole_and_between_types)
+{
+    const std::vector<field_list_entry> source_fields = {{"STORY", 'M', 10, 0}, {"SHORT", 'C', 12, 0}};
+    const std::vector<field_list_entry> target_fields = {{"STORY", 'M', 10, 0}, {"SHORT", 'M', 10, 0}};
+    const std::string source_path = dir.file("SOURCE.DBF");
+    write_table(source_path, source_fields, {{record_of(source_fields, {"", "fits a memo"})}});
+    write_table(path, target_fields, {});
+    std::string story(70000, 'x');
+    story.replace(0, 5, "start");
+    {
+        auto source = open(source_path);
+        ASSERT_EQ(lock_record(*source), 1);
+        ASSERT_EQ(memo_write(*source, 0, story), 1);
+        unlock(*source);
+    }
+
+    auto table = open(path);
+    ASSERT_EQ(append_from(*table, source_path), 1);
+    go_to(*table, 1);
+    EXPECT_EQ(memo_read(*table, field_text(*table, 0)), story) << "memos are never cut";
+    EXPECT_EQ(memo_read(*table, field_text(*table, 1)), "fits a memo ");
+}
+
+TEST_F(transfer_test, append_from_refuses_its_own_file_and_tables_it_cannot_read)
+{
+    write_people({"ONLY"});
+    const std::string before = read_file(path);
+    auto table = open(path);
+    EXPECT_EQ(append_from(*table, path), 0);
+    EXPECT_EQ(append_from(*table, dir.path() + "/./PEOPLE.DBF"), 0) << "the same file under another name is busy";
+
+    const std::vector<field_list_entry> memo_fields = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
+    const std::string orphan = dir.file("ORPHAN.DBF");
+    write_table(orphan, memo_fields, {{record_of(memo_fields, {"X"})}});
+    ASSERT_EQ(::unlink(dbt_file_name(orphan).c_str()), 0);
+    EXPECT_EQ(append_from(*table, orphan), 0) << "a table without its memo file is not text";
+
+    const std::string busy = dir.file("BUSY.DBF");
+    write_table(busy, people, {{record_of(people, {"Z"})}});
+    testing::background_program holder(FILE_PROBE, {"hold", busy, "0", std::to_string(read_file(busy).size())});
+    ASSERT_EQ(holder.read_line(), "ready");
+    EXPECT_EQ(append_from(*table, busy), 0);
+    EXPECT_EQ(holder.finish(), 0);
+
+    EXPECT_EQ(append_from(*table, dir.file("NONE.TXT")), 0);
+    EXPECT_EQ(read_file(path), before);
+    EXPECT_EQ(lock_table(*table), 1);
+}
+
+// --- append from text ---------------------------------------------------
+
+TEST_F(transfer_test, append_from_text_stores_each_line_by_the_field_types)
+{
+    const std::vector<field_list_entry> fields = {
+        {"CODE", 'C', 3, 0}, {"VALUE", 'N', 5, 1}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'M', 10, 0}};
+    write_table(path, fields, {});
+    const std::string text = dir.file("IN.TXT");
+    write_file(text,
+               "ab 2.5  20240229y         7\r\n"
+               "\r\n"
+               "x\x1Az12.3420240230T\r\n"
+               "cut-2   20240101F         9 and more after the record\r\n"
+               "l\rst");
+    auto table = open(path);
+    ASSERT_EQ(append_from(*table, text), 1);
+    const std::string no_memo(10, '\0');
+    EXPECT_EQ(stored_records(path),
+              (std::vector<std::string>{
+                  " ab   2.520240229T" + no_memo,
+                  " " + std::string(3, '\0') + "  0.0        F" + no_memo,
+                  " x\x1Az 12.3        T" + no_memo,
+                  " cut -2.020240101F" + no_memo,
+                  " l\rs  0.0        F" + no_memo,
+              }))
+        << "an empty line is a record, an invalid date is blank, a lone CR is text";
+}
+
+TEST_F(transfer_test, lines_longer_than_any_buffer_stay_one_record_each)
+{
+    const std::string text = dir.file("IN.TXT");
+    // The CR LF straddles the reader's block boundary.
+    write_file(text, std::string((std::size_t{1} << 20) - 1, 'x') + "\r\nAnna\r\n" + std::string(4095, 'y') + "\r\nBea");
+    write_people({});
+    auto table = open(path);
+    ASSERT_EQ(append_from(*table, text), 1);
+    EXPECT_EQ(names_in_order(path), (std::vector<std::string>{"xxxxxxxxxx", "Anna", "yyyyyyyyyy", "Bea"}));
+}
+
+TEST_F(transfer_test, text_export_and_append_reproduce_the_records)
+{
+    // Wider than a line buffer of 4095 characters, with a memo in the middle
+    // whose zero bytes must not end the line.
+    std::vector<field_list_entry> fields = {{"STORY", 'M', 10, 0}};
+    for (int i = 0; i < 20; ++i) fields.push_back({"F" + std::to_string(i), 'C', 255, 0});
+    fields.push_back({"AGE", 'N', 4, 1});
+    std::vector<fixture_record> records;
+    for (int r = 0; r < 3; ++r) {
+        std::vector<std::string> values = {std::string(10, '\0')};
+        for (int i = 0; i < 20; ++i) values.push_back(std::string(255, static_cast<char>('a' + r + i)));
+        values.push_back(" 1.5");
+        records.push_back({record_of(fields, values), r == 1});
+    }
+    write_table(path, fields, records);
+    const std::string copy = dir.file("COPY.DBF");
+    write_table(copy, fields, {});
+
+    auto table = open(path);
+    ASSERT_EQ(export_text(*table, output), 1);
+    auto target = open(copy);
+    ASSERT_EQ(append_from(*target, output), 1);
+    std::vector<std::string> expected;
+    for (const fixture_record& record : records) expected.push_back(" " + record.fields);
+    EXPECT_EQ(stored_records(copy), expected) << "records come back live";
+}
+
+// --- sort ---------------------------------------------------------------
+
+TEST_F(transfer_test, sort_orders_by_the_stored_texts_of_its_fields)
+{
+    struct sort_case {
+        const char* key;
+        std::vector<std::string> order;
+    };
+    // A right-aligned number sorts as text: a blank before "-".
+    const std::vector<std::string> names = {"Cili", "Anna", "Bea", "Anna", "Dora"};
+    const std::vector<std::string> ages = {"  12", "   9", "  -3", "  10", "   5"};
+    const std::vector<std::string> born = {"19991231", "20000101", "        ", "19750704", "19991130"};
+    const sort_case cases[] = {
+        {"AGE", {"Dora", "Anna", "Bea", "Anna", "Cili"}},
+        {"name+age", {"Anna", "Anna", "Bea", "Cili", "Dora"}},
+        {"BORN", {"Bea", "Anna", "Dora", "Cili", "Anna"}},
+    };
+    setting_by_index(SET_HUN_CMP, "0");
+    for (const sort_case& c : cases) {
+        write_people(names, ages, born);
+        auto table = open(path);
+        ASSERT_EQ(sort_table(*table, c.key), 1) << c.key;
+        EXPECT_EQ(names_in_order(path), c.order) << c.key;
+    }
+    write_people(names, ages, born);
+    auto table = open(path);
+    ASSERT_EQ(sort_table(*table, "NAME+AGE"), 1);
+    EXPECT_EQ(stored_records(path)[0].substr(11, 4), "   9");
+    ASSERT_EQ(sort_table(*table, "BORN"), 1);
+    ASSERT_EQ(sort_table(*table, "NAME+NOSUCH+AGE"), 1);
+    EXPECT_EQ(stored_records(path)[0].substr(11, 4), "  10") << "equal keys keep their order: AGE does not count";
+}
+
+TEST_F(transfer_test, sort_folds_accents_only_under_the_hungarian_comparison)
+{
+    struct accent_case {
+        const char* comparison;
+        int conversion;
+        std::string accented;  // "Ábel" in the table's own bytes
+        std::vector<std::string> order;
+    };
+    const std::string oem = "\xB5" "bel";
+    const std::string ansi = "\xC1" "bel";
+    const accent_case cases[] = {
+        {"1", 1, oem, {oem, "Abel", "Zoli", "abel"}},
+        {"0", 1, oem, {"Abel", "Zoli", "abel", oem}},
+        {"1", 0, ansi, {ansi, "Abel", "Zoli", "abel"}},
+        {"0", 0, ansi, {"Abel", "Zoli", "abel", ansi}},
+        {"1", 0, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in Windows-1250
+    };
+    for (const accent_case& c : cases) {
+        setting_by_index(SET_HUN_CMP, c.comparison);
+        setting_by_index(SET_OEMTOANSI, c.conversion ? "1" : "0");
+        write_people({"Zoli", c.accented, "abel", "Abel"});
+        auto table = open(path);
+        ASSERT_EQ(sort_table(*table, "NAME"), 1);
+        EXPECT_EQ(names_in_order(path), c.order) << "SET_HUN_CMP " << c.comparison << ", conversion " << c.conversion;
+        EXPECT_EQ(setting_by_index(SET_OEMTOANSI), c.conversion ? "1" : "0");
+    }
+}
+
+// Keys are folded once per record; the order must be the one the folded key
+// comparison gives.
+TEST_F(transfer_test, sort_order_agrees_with_the_folded_key_comparison)
+{
+    const std::vector<field_list_entry> fields = {{"A", 'C', 3, 0}, {"B", 'C', 2, 0}};
+    const std::string alphabet = std::string("aAeEzZ \xB5\xA0\xC1\xE1\x90\x82") + std::string(1, '\0');
+    std::mt19937 random(7);
+    std::vector<fixture_record> records;
+    for (int i = 0; i < 3000; ++i) {
+        std::string bytes;
+        for (int j = 0; j < 5; ++j) bytes += alphabet[random() % alphabet.size()];
+        records.push_back({bytes});
+    }
+    for (int conversion : {0, 1}) {
+        setting_by_index(SET_OEMTOANSI, conversion ? "1" : "0");
+        write_table(path, fields, records);
+        auto table = open(path);
+        ASSERT_EQ(sort_table(*table, "B+A"), 1);
+        const std::vector<std::string> sorted = stored_records(path);
+        auto key = [](const std::string& record) {
+            std::string b = record.substr(4, 2), a = record.substr(1, 3);
+            return b.substr(0, b.find('\0')) + a.substr(0, a.find('\0'));
+        };
+        for (std::size_t i = 1; i < sorted.size(); ++i) {
+            ASSERT_LE(folded_key_comparison(key(sorted[i - 1]), key(sorted[i]), conversion != 0), 0) << i;
+        }
+        std::vector<std::string> before, after = sorted;
+        for (const fixture_record& record : records) before.push_back(" " + record.fields);
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, before) << "every record once";
+    }
+}
+
+TEST_F(transfer_test, sort_moves_records_whole_and_leaves_the_header_and_position)
+{
+    const std::vector<field_list_entry> fields = {{"NAME", 'C', 4, 0}, {"NOTE", 'M', 10, 0}};
+    write_table(path, fields,
+                {{record_of(fields, {"Cc", "         5"})},
+                 {record_of(fields, {"Aa", "         2"}), true},
+                 {record_of(fields, {"Bb", "         9"})}});
+    const std::string before = read_file(path);
+    auto table = open(path);
+    go_to(*table, 3);
+    ASSERT_EQ(sort_table(*table, "NAME"), 1);
+    const std::string after = read_file(path);
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(0, 32 * 3 + 2), before.substr(0, 32 * 3 + 2));
+    EXPECT_EQ(stored_records(path),
+              (std::vector<std::string>{"*Aa           2", " Bb           9", " Cc           5"}));
+    EXPECT_EQ(current_record(*table), 3);
+    EXPECT_EQ(field_text(*table, 0), "Cc  ") << "the same number, now another record";
+    EXPECT_EQ(lock_table(*table), 1);
+}
+
+TEST_F(transfer_test, sort_refuses_keys_it_cannot_build_and_leaves_the_file)
+{
+    const std::vector<field_list_entry> fields = {{"LONG", 'C', 200, 0}, {"MID", 'C', 54, 0}, {"ONE", 'C', 1, 0}};
+    const struct {
+        const char* key;
+        int result;
+    } cases[] = {
+        {"NOSUCH+LONG", 0}, {"", 0}, {"LONG+MID+ONE", 0}, {"LONG+NOSUCH+MID+ONE", 0}, {"LONG+MID", 1},
+    };
+    for (const auto& c : cases) {
+        write_table(path, fields, {{record_of(fields, {"b", "", "x"})}, {record_of(fields, {"a", "", "y"})}});
+        const std::string before = read_file(path);
+        auto table = open(path);
+        EXPECT_EQ(sort_table(*table, c.key), c.result) << c.key;
+        EXPECT_EQ(read_file(path) == before, c.result == 0) << c.key;
+    }
+}
+
+TEST_F(transfer_test, sorting_an_empty_table_succeeds_without_a_lock)
+{
+    write_people({});
+    testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(read_file(path).size())});
+    ASSERT_EQ(holder.read_line(), "ready");
+    auto table = open(path);
+    EXPECT_EQ(sort_table(*table, "NOSUCH"), 1);
+    EXPECT_EQ(holder.finish(), 0);
+}
+
+TEST_F(transfer_test, a_failed_sort_write_is_reported_and_releases_everything)
+{
+    write_people({"B", "A"});
+    auto table = open(path);
+    file_ops failing = system_file_ops();
+    failing.write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = EIO;
+        return -1;
+    };
+    {
+        scoped_file_ops inject(failing);
+        EXPECT_EQ(sort_table(*table, "NAME"), 0);
+    }
+    EXPECT_EQ(setting_by_index(SET_OEMTOANSI), "1");
+    EXPECT_EQ(lock_table(*table), 1);
+
+    unlock(*table);
+    std::string bytes = read_file(path);
+    bytes.resize(bytes.size() - 5);
+    write_file(path, bytes);
+    const std::string cut = read_file(path);
+    EXPECT_EQ(sort_table(*table, "NAME"), 0) << "records the file lacks are not made up";
+    EXPECT_EQ(read_file(path), cut);
+}
+
+}  // namespace
+}  // namespace vortel
