@@ -5,6 +5,7 @@
 #include "cli/file_commands.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
+#include "cli/transfer_commands.h"
 
 #include <cstdint>
 
@@ -27,6 +28,15 @@ const std::vector<cli_command>& cli_commands()
         {"search", "T TEXT [--from N] [--up] [--column FIELD] [--case]",
          "the next record after N (default 1) holding TEXT; prints its number", 2, 2, {"--from", "--column"},
          {"--up", "--case"}, run_search_command},
+        {"copy-to", "T OUT [--overwrite]", "write the records as fixed-width text lines", 2, 2, {}, {"--overwrite"},
+         run_copy_to_command},
+        {"html", "T OUT [--overwrite]", "write the live records as an HTML table titled SET_CEGNEV", 2, 2, {},
+         {"--overwrite"}, run_html_command},
+        {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
+         {}, {}, run_append_command},
+        {"sort", "T KEY [--magyar]",
+         "sort the records in place by KEY, field names joined by + (NAME+CITY); --magyar folds accents", 2, 2, {},
+         {"--magyar"}, run_sort_command},
         {"create", "T FIELD... [--overwrite]",
          "create an empty table; each FIELD is NAME:TYPE[:LEN[:DEC]] with TYPE one of C N D L M", 2, SIZE_MAX,
          {}, {"--overwrite"}, run_create_command},

@@ -178,6 +178,34 @@ TEST_F(cli_test, tables_are_created_restructured_packed_and_zapped)
     EXPECT_EQ(run({"list", table}).out, "\tDeleted\tNEV\tMEGJEGYZES\n");
 }
 
+TEST_F(cli_test, records_travel_through_text_html_and_other_tables_and_sort)
+{
+    const std::string text = dir.file("OUT.TXT");
+    ASSERT_EQ(run({"copy-to", table, text}).status, cli_success);
+    EXPECT_EQ(testing::read_file(text).size(), 120u * (92 - 1 + 2));
+    EXPECT_EQ(run({"copy-to", table, text}).errors, "The file already exist, overwite ?\n");
+    EXPECT_EQ(run({"copy-to", table, text, "--overwrite"}).status, cli_success);
+
+    const std::string copy = dir.file("COPY.DBF");
+    ASSERT_EQ(run({"create", copy, "NEV:C:30", "VAROS:C:20"}).status, cli_success);
+    ASSERT_EQ(run({"append", copy, table}).status, cli_success);
+    ASSERT_EQ(run({"append", copy, copy}).errors, "The table busy !\n");
+    cli_result appended = run({"list", copy});
+    EXPECT_EQ(std::count(appended.out.begin(), appended.out.end(), '\n'), 121);
+
+    const std::string page = dir.file("OUT.HTML");
+    ASSERT_EQ(run({"--set", "SET_CEGNEV=Kft & Társa", "html", copy, page}).status, cli_success);
+    const std::string html = testing::read_file(page);
+    EXPECT_NE(html.find("<TITLE>Kft &amp; T\xE1rsa</TITLE>"), std::string::npos) << html.substr(0, 200);
+    EXPECT_NE(html.find("<TH>NEV</TH><TH>VAROS</TH>"), std::string::npos);
+
+    cli_result sorted = run({"sort", copy, "VAROS+NEV", "--magyar"});
+    EXPECT_EQ(sorted.out, "The sort is ready.\n");
+    const std::string first = run({"list", copy, "--count", "1"}).out;
+    EXPECT_NE(first.find("\tBékéscsaba"), std::string::npos) << first;
+    EXPECT_EQ(run({"sort", copy, "NOSUCH"}).errors, "The sort is not succesful!\n");
+}
+
 TEST_F(cli_test, a_table_open_elsewhere_is_neither_packed_nor_restructured)
 {
     const std::string before = testing::read_file(table);

@@ -1,0 +1,72 @@
+#include "cli/transfer_commands.h"
+
+#include "cli/cli_command.h"
+#include "commands/record_commands.h"
+#include "commands/sort_key.h"
+#include "engine/append_from.h"
+#include "engine/export.h"
+#include "shell/settings.h"
+#include "text/text_ops.h"
+
+#include <ostream>
+
+namespace vortel {
+namespace {
+
+// The export commands ask before overwriting; here --overwrite answers in advance.
+bool may_write(cli_context& context, const std::string& path)
+{
+    if (!file_exists(path) || context.has("--overwrite")) return true;
+    context.fail("The file already exist, overwite ?");
+    return false;
+}
+
+int busy_unless(cli_context& context, int done)
+{
+    return done ? cli_success : context.fail(table_busy_text);
+}
+
+}  // namespace
+
+int run_copy_to_command(cli_context& context)
+{
+    if (!may_write(context, context.positional[1])) return cli_failure;
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    return busy_unless(context, export_text(*table, context.positional[1]));
+}
+
+int run_html_command(cli_context& context)
+{
+    if (!may_write(context, context.positional[1])) return cli_failure;
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    std::vector<std::string> captions;
+    for (int i = 0; i < field_count(*table); ++i) captions.push_back(field_info(*table, i).name);
+    return busy_unless(context, export_html(*table, context.positional[1], setting_by_index(SET_CEGNEV), captions));
+}
+
+int run_append_command(cli_context& context)
+{
+    const std::string& source = context.positional[1];
+    if (!file_exists(source)) {
+        context.errors << "vortel-cli: no such file: " << source << "\n";
+        return cli_failure;
+    }
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    return busy_unless(context, append_from(*table, source));
+}
+
+int run_sort_command(cli_context& context)
+{
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    const sort_outcome outcome = sort_command(*table, split_sort_key(context.text(1)),
+                                              context.has("--magyar") ? sort_collation::magyar : sort_collation::english);
+    if (outcome.status != sort_status::sorted) return context.fail(outcome.message);
+    context.print(std::string(outcome.message) + "\n");
+    return cli_success;
+}
+
+}  // namespace vortel
