@@ -13,7 +13,6 @@
 #include "text/text_to_number.h"
 
 #include <istream>
-#include <iterator>
 #include <ostream>
 #include <strings.h>
 
@@ -134,7 +133,10 @@ int run_memo_command(cli_context& context)
     const std::string& source = context.options["--write"];
     std::string text;
     if (source == "-") {
-        text.assign(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
+        char chunk[65536];
+        while (context.in.read(chunk, sizeof chunk) || context.in.gcount() > 0) {
+            text.append(chunk, static_cast<std::size_t>(context.in.gcount()));
+        }
     } else {
         std::FILE* in = std::fopen(source.c_str(), "rb");
         if (in == nullptr) return context.fail("vortel-cli: cannot read " + source);

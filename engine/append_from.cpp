@@ -4,7 +4,6 @@
 #include "engine/record_blocks.h"
 
 #include <cstring>
-#include <limits>
 
 namespace vortel {
 namespace {
@@ -78,44 +77,6 @@ private:
     std::size_t at_ = 0;
     std::size_t end_ = 0;
     bool failed_ = false;
-};
-
-// Appends records a block at a time: the records first, then the count, so
-// the count never promises a record the file lacks and a failed write
-// leaves the records of earlier blocks in place.
-class record_appender {
-public:
-    explicit record_appender(table_object& table) : table_(table) {}
-
-    bool start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
-
-    bool add(std::span<const std::uint8_t> record)
-    {
-        if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) return false;
-        pending_.insert(pending_.end(), record.begin(), record.end());
-        ++pending_count_;
-        return pending_.size() < bulk_block_bytes || flush();
-    }
-
-    bool flush()
-    {
-        if (pending_count_ == 0) return true;
-        const std::int32_t count = stored_ + pending_count_;
-        if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
-            !write_record_count(table_.dbf, count)) {
-            return false;
-        }
-        stored_ = table_.header.record_count = count;
-        pending_.clear();
-        pending_count_ = 0;
-        return true;
-    }
-
-private:
-    table_object& table_;
-    std::int32_t stored_ = 0;
-    std::int32_t pending_count_ = 0;
-    std::vector<std::uint8_t> pending_;
 };
 
 // A line becomes a record: a blank delete flag, the line's bytes at their

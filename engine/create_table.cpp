@@ -1,5 +1,6 @@
 #include "engine/create_table.h"
 
+#include "engine/record_blocks.h"
 #include "platform/clock.h"
 #include "platform/native_file.h"
 #include "shell/settings.h"
@@ -34,9 +35,6 @@ bool describable(const std::vector<field_list_entry>& fields)
     return record <= header_max;
 }
 
-// Bulk copies move records in blocks of about this many bytes.
-constexpr std::size_t block_bytes = std::size_t{1} << 20;
-
 // 1 when written whole; 0 when the file could not be opened, so it is as it
 // was; -1 when it was opened (and emptied) but not written whole.
 int write_new_file(file_handle& file, const std::uint8_t* bytes, std::size_t count)
@@ -68,103 +66,6 @@ private:
     table_object& b_;
     int a_kept_;
     int b_kept_;
-};
-
-// Reads the source's records a block at a time into its record buffer.
-// Under the table lock no other process changes them, so one read per block
-// stands in for the seek and read per record of plain navigation.
-class block_reader {
-public:
-    block_reader(table_object& table, std::int32_t count) : table_(table), count_(count) {}
-
-    // False when the file ends before record `number`. A record the file
-    // holds only in part reads with zero bytes for the rest, as a move would.
-    bool load(std::int32_t number)
-    {
-        const std::size_t length = table_.header.record_length;
-        if (number < first_ || number >= first_ + held_) {
-            const auto per_block = static_cast<std::int64_t>(std::max<std::size_t>(1, block_bytes / length));
-            const std::int64_t wanted = std::min<std::int64_t>(count_ - number + 1, per_block);
-            block_.assign(static_cast<std::size_t>(wanted) * length, 0);
-            std::size_t got = 0;
-            if (fh_seek(table_.dbf, record_offset(table_.header, number), seek_origin::begin) < 0 ||
-                !fh_read(table_.dbf, block_.data(), block_.size(), got)) {
-                got = 0;
-            }
-            first_ = number;
-            held_ = static_cast<std::int32_t>((got + length - 1) / length);
-            if (held_ == 0) return false;
-        }
-        const auto at = static_cast<std::size_t>(number - first_) * length;
-        std::copy_n(block_.begin() + static_cast<std::ptrdiff_t>(at), length, table_.record.begin());
-        table_.current_record = number;
-        return true;
-    }
-
-private:
-    table_object& table_;
-    std::int32_t count_;
-    std::vector<std::uint8_t> block_;
-    std::int32_t first_ = 0;
-    std::int32_t held_ = 0;
-};
-
-// Appends records to the target a block at a time: records first, then the
-// count, so the count never promises a record the file lacks. A memo stored
-// into the record being built rewrites that record in its own place
-// (memo_write writes the record), so the target stands on that place
-// meanwhile; the block written later holds the same bytes.
-class block_writer {
-public:
-    explicit block_writer(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
-
-    bool start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
-
-    void begin_record()
-    {
-        const std::int64_t number = std::int64_t{stored_} + pending_count_ + 1;
-        appended_ = true;
-        table_.record = table_.blank_record;
-        table_.current_record = static_cast<std::int32_t>(number);
-        if (memo_fields_) fh_seek(table_.dbf, record_offset(table_.header, number + 1), seek_origin::begin);
-    }
-
-    bool end_record()
-    {
-        pending_.insert(pending_.end(), table_.record.begin(), table_.record.end());
-        ++pending_count_;
-        return pending_.size() < block_bytes || flush();
-    }
-
-    // Writes what is pending and leaves the target on its last record.
-    bool finish()
-    {
-        if (!flush()) return false;
-        if (appended_) go_bottom(table_);
-        return true;
-    }
-
-private:
-    bool flush()
-    {
-        if (pending_count_ == 0) return true;
-        const std::int32_t count = stored_ + pending_count_;
-        if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
-            !write_record_count(table_.dbf, count)) {
-            return false;
-        }
-        stored_ = table_.header.record_count = count;
-        pending_.clear();
-        pending_count_ = 0;
-        return true;
-    }
-
-    table_object& table_;
-    bool memo_fields_;
-    std::int32_t stored_ = 0;
-    std::vector<std::uint8_t> pending_;
-    std::int32_t pending_count_ = 0;
-    bool appended_ = false;
 };
 
 }  // namespace
@@ -233,26 +134,27 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     }
     raw_texts raw(source, target);
     const std::int32_t remembered = current_record(source);
-    const std::int32_t count = record_count(source);
     const bool skip_deleted =
         selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
 
-    block_reader reader(source, count);
-    block_writer writer(target);
-    bool ok = writer.start();
+    record_block_reader reader(source);
+    const std::int32_t count = reader.counted();
+    record_appender appender(target);
+    bool ok = appender.start();
     std::int64_t copied = 0;
-    for (std::int32_t number = 1; ok && number <= count && reader.load(number); ++number) {
+    while (ok && reader.load_next()) {
         if (skip_deleted && is_deleted(source)) continue;
-        writer.begin_record();
+        appender.begin_record();
         for (int i = 0; ok && i < field_count(target); ++i) {
             ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
         }
-        ok = ok && writer.end_record();
+        ok = ok && appender.end_record();
         if (ok && ++copied % 102 == 0 && progress) {
-            progress(static_cast<int>(std::int64_t{number} * 100 / count + 1));
+            progress(static_cast<int>(std::int64_t{reader.number()} * 100 / count + 1));
         }
     }
-    ok = ok && writer.finish();
+    // A record that could not be read must not pass for the end of the table.
+    ok = ok && !reader.failed() && appender.finish();
     if (count > 0) go_to(source, remembered);
     return ok ? 1 : 0;
 }

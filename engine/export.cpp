@@ -101,13 +101,10 @@ int export_text(table_object& table, const std::string& output)
     return export_to(table, output, [&table](output_buffer& out) {
         const bool hide_deleted = deleted_records_hidden();
         record_block_reader reader(table);
-        const auto length = static_cast<std::size_t>(reader.record_length());
-        for (auto block = reader.next(); !block.empty(); block = reader.next()) {
-            for (std::size_t at = 0; at < block.size(); at += length) {
-                if (hide_deleted && block[at] == dbf_deleted_mark) continue;
-                out.put(std::string_view(reinterpret_cast<const char*>(block.data()) + at + 1, length - 1));
-                out.put("\r\n");
-            }
+        for (auto record = reader.next(); !record.empty(); record = reader.next()) {
+            if (hide_deleted && record[0] == dbf_deleted_mark) continue;
+            out.put(std::string_view(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1));
+            out.put("\r\n");
         }
         return !reader.failed();
     });
@@ -134,20 +131,16 @@ int export_html(table_object& table, const std::string& output, std::string_view
         // Each record passes through the record buffer so that its cells are
         // exactly what field_text gives, conversion included.
         record_block_reader reader(table);
-        const auto length = static_cast<std::size_t>(reader.record_length());
-        for (auto block = reader.next(); !block.empty(); block = reader.next()) {
-            for (std::size_t at = 0; at < block.size(); at += length) {
-                if (block[at] == dbf_deleted_mark) continue;
-                std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(at), length, table.record.begin());
-                out.put("<TR>");
-                for (int i = 0; i < field_count(table); ++i) {
-                    const std::string text = field_text(table, i);
-                    out.put("<TD>");
-                    out.put(is_blank(text) ? "&nbsp;" : html_escaped(text));
-                    out.put("</TD>");
-                }
-                out.put("</TR>\r\n");
+        while (reader.load_next()) {
+            if (table.record[0] == dbf_deleted_mark) continue;
+            out.put("<TR>");
+            for (int i = 0; i < field_count(table); ++i) {
+                const std::string text = field_text(table, i);
+                out.put("<TD>");
+                out.put(is_blank(text) ? "&nbsp;" : html_escaped(text));
+                out.put("</TD>");
             }
+            out.put("</TR>\r\n");
         }
         out.put("</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
         return !reader.failed();

@@ -1,16 +1,15 @@
-// Reading the records of a table in large blocks, for the bulk operations
-// (export, append from a table, sort) that hold the table lock for their
-// whole run.
+// Reading and appending the records of a table in large blocks, for the bulk
+// operations that hold the table lock for their whole run.
 //
 // While the table lock is held no other process changes a record, so these
-// operations may read many records per system call instead of moving record
-// by record. They move the DBF position and may use the record buffer as
-// scratch; each puts the table back on its record with go_to when it ends.
+// operations may read and write many records per system call instead of
+// moving record by record. They move the DBF position and may use the record
+// buffer as scratch; each puts the table back on a record when it ends.
 #pragma once
 
 #include "engine/table.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -25,47 +24,68 @@ inline constexpr std::size_t bulk_block_bytes = std::size_t{1} << 20;
 // in place of what is missing, as the record buffer does.
 class record_block_reader {
 public:
-    explicit record_block_reader(table_object& table)
-        : table_(table), length_(table.header.record_length)
-    {
-        const std::int64_t count = record_count(table);
-        const std::int64_t area = fh_size(table.dbf) - table.header.header_length;
-        const std::int64_t held = area <= 0 || length_ == 0 ? 0 : (area + length_ - 1) / length_;
-        total_ = std::clamp<std::int64_t>(count, 0, held);
-        per_block_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(bulk_block_bytes) / std::max<std::int64_t>(length_, 1));
-    }
+    explicit record_block_reader(table_object& table);
 
-    std::int64_t record_length() const { return length_; }
+    // The record count the header gave when reading began.
+    std::int32_t counted() const { return counted_; }
+    // The number of the record given last; 0 before the first.
+    std::int32_t number() const { return number_; }
 
-    // The next run of whole records (a multiple of the record length), or an
-    // empty span at the end and after a failed read.
-    std::span<const std::uint8_t> next()
-    {
-        if (failed_ || done_ >= total_) return {};
-        const std::int64_t records = std::min(per_block_, total_ - done_);
-        buffer_.resize(static_cast<std::size_t>(records * length_));
-        const std::int64_t offset = record_offset(table_.header, done_ + 1);
-        std::size_t got = 0;
-        if (fh_seek(table_.dbf, offset, seek_origin::begin) != offset ||
-            !fh_read(table_.dbf, buffer_.data(), buffer_.size(), got) || got == 0) {
-            failed_ = true;
-            return {};
-        }
-        std::fill(buffer_.begin() + static_cast<std::ptrdiff_t>(got), buffer_.end(), 0);
-        done_ += records;
-        return buffer_;
-    }
+    // The next record, or an empty span at the end and after a failed read.
+    std::span<const std::uint8_t> next();
+    // The next record into the record buffer as the current record, its
+    // number set but the DBF position left where the block read put it;
+    // false where `next` gives nothing.
+    bool load_next();
 
     bool failed() const { return failed_; }
 
 private:
+    bool fill();
+
     table_object& table_;
-    std::int64_t length_;
+    std::size_t length_;
+    std::int32_t counted_ = 0;
     std::int64_t total_ = 0;
     std::int64_t per_block_ = 1;
-    std::int64_t done_ = 0;
+    std::int64_t read_ = 0;
+    std::int32_t number_ = 0;
     bool failed_ = false;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> block_;
+    std::size_t at_ = 0;
+};
+
+// Appends records a block at a time: the records first, then the count, so
+// the count never promises a record the file lacks and a failed write
+// leaves the records of earlier blocks in place.
+class record_appender {
+public:
+    explicit record_appender(table_object& table);
+
+    // False when the stored count cannot be read.
+    bool start();
+
+    // False when the count would pass what it can hold or a write fails.
+    bool add(std::span<const std::uint8_t> record);
+
+    // A record built in the record buffer starts blank. memo_write rewrites
+    // the current record in its own place, so meanwhile the table stands on
+    // the place this record will take; the block written later holds the
+    // same bytes.
+    void begin_record();
+    bool end_record() { return add(table_.record); }
+
+    bool flush();
+    // Also leaves the table on its last record when anything was added.
+    bool finish();
+
+private:
+    table_object& table_;
+    bool memo_fields_;
+    std::int32_t stored_ = 0;
+    std::int32_t pending_count_ = 0;
+    std::vector<std::uint8_t> pending_;
+    bool appended_ = false;
 };
 
 }  // namespace vortel

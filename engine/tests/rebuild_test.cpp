@@ -279,6 +279,31 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
     }
 }
 
+TEST_F(rebuild_test, records_that_cannot_be_read_fail_the_pack_instead_of_ending_it)
+{
+    std::vector<testing::fixture_record> records;
+    for (int i = 1; i <= 500; ++i) records.push_back({record_of(memo_fields, {std::to_string(i)})});
+    testing::write_table(path, memo_fields, records);
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+
+    // Only the bulk read of the records fails; headers still read.
+    file_ops failing = system_file_ops();
+    failing.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
+        if (count > 4096) {
+            errno = EIO;
+            return -1;
+        }
+        return system_file_ops().read(fd, buffer, count);
+    };
+    std::string copy;
+    {
+        scoped_file_ops inject(failing);
+        EXPECT_EQ(pack_table(*table, copy), 0);
+    }
+    if (!copy.empty()) std::filesystem::remove(copy);
+}
+
 TEST_F(rebuild_test, a_table_another_process_has_locked_is_neither_packed_nor_zapped)
 {
     auto table = memo_table({"a", "b"});

@@ -1,0 +1,99 @@
+#include "engine/record_blocks.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vortel {
+
+record_block_reader::record_block_reader(table_object& table)
+    : table_(table), length_(table.header.record_length), counted_(record_count(table))
+{
+    const auto length = static_cast<std::int64_t>(length_);
+    const std::int64_t area = fh_size(table.dbf) - table.header.header_length;
+    const std::int64_t held = area <= 0 || length == 0 ? 0 : (area + length - 1) / length;
+    total_ = std::clamp<std::int64_t>(counted_, 0, held);
+    per_block_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(bulk_block_bytes) / std::max<std::int64_t>(length, 1));
+}
+
+std::span<const std::uint8_t> record_block_reader::next()
+{
+    if (at_ >= block_.size() && !fill()) return {};
+    const std::span<const std::uint8_t> record(block_.data() + at_, length_);
+    at_ += length_;
+    ++number_;
+    return record;
+}
+
+bool record_block_reader::load_next()
+{
+    const std::span<const std::uint8_t> record = next();
+    if (record.empty()) return false;
+    std::copy(record.begin(), record.end(), table_.record.begin());
+    table_.current_record = number_;
+    return true;
+}
+
+bool record_block_reader::fill()
+{
+    block_.clear();
+    at_ = 0;
+    if (failed_ || read_ >= total_) return false;
+    const std::int64_t records = std::min(per_block_, total_ - read_);
+    block_.resize(static_cast<std::size_t>(records) * length_);
+    const std::int64_t offset = record_offset(table_.header, read_ + 1);
+    std::size_t got = 0;
+    if (fh_seek(table_.dbf, offset, seek_origin::begin) != offset ||
+        !fh_read(table_.dbf, block_.data(), block_.size(), got) || got == 0) {
+        failed_ = true;
+        block_.clear();
+        return false;
+    }
+    std::fill(block_.begin() + static_cast<std::ptrdiff_t>(got), block_.end(), 0);
+    read_ += records;
+    return true;
+}
+
+record_appender::record_appender(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
+
+bool record_appender::start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
+
+bool record_appender::add(std::span<const std::uint8_t> record)
+{
+    if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) return false;
+    pending_.insert(pending_.end(), record.begin(), record.end());
+    ++pending_count_;
+    appended_ = true;
+    return pending_.size() < bulk_block_bytes || flush();
+}
+
+void record_appender::begin_record()
+{
+    const std::int64_t number = std::int64_t{stored_} + pending_count_ + 1;
+    table_.record = table_.blank_record;
+    table_.current_record = static_cast<std::int32_t>(number);
+    // The position after the record, where a move would leave it.
+    if (memo_fields_) fh_seek(table_.dbf, record_offset(table_.header, number + 1), seek_origin::begin);
+}
+
+bool record_appender::flush()
+{
+    if (pending_count_ == 0) return true;
+    const std::int32_t count = stored_ + pending_count_;
+    if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
+        !write_record_count(table_.dbf, count)) {
+        return false;
+    }
+    stored_ = table_.header.record_count = count;
+    pending_.clear();
+    pending_count_ = 0;
+    return true;
+}
+
+bool record_appender::finish()
+{
+    if (!flush()) return false;
+    if (appended_) go_bottom(table_);
+    return true;
+}
+
+}  // namespace vortel
