@@ -43,6 +43,12 @@ std::optional<long> cli_context::number(const std::string& value, std::string_vi
     return text_to_long(value);
 }
 
+std::optional<long> cli_context::option_number(const std::string& option, long fallback) const
+{
+    auto given = options.find(option);
+    return given == options.end() ? std::optional<long>(fallback) : number(given->second, option);
+}
+
 namespace {
 
 constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";

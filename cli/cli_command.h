@@ -37,6 +37,8 @@ struct cli_context {
     std::unique_ptr<table_object> open_table(std::size_t index) const;
     // A record number argument; nullopt (after a usage message) when it is not one.
     std::optional<long> number(const std::string& text, std::string_view what) const;
+    // The number an option gives, `fallback` when it is absent.
+    std::optional<long> option_number(const std::string& option, long fallback) const;
 };
 
 struct cli_command {

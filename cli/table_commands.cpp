@@ -76,17 +76,9 @@ int run_info_command(cli_context& context)
 
 int run_list_command(cli_context& context)
 {
-    long from = 1, count = -1;
-    if (context.has("--from")) {
-        auto number = context.number(context.options["--from"], "--from");
-        if (!number) return cli_usage_error;
-        from = *number;
-    }
-    if (context.has("--count")) {
-        auto number = context.number(context.options["--count"], "--count");
-        if (!number) return cli_usage_error;
-        count = *number;
-    }
+    const auto from = context.option_number("--from", 1);
+    const auto count = context.option_number("--count", -1);
+    if (!from || !count) return cli_usage_error;
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);
@@ -98,8 +90,8 @@ int run_list_command(cli_context& context)
 
     if (record_count(*table) < 1) return cli_success;
     const bool deleted_hidden = text_to_long(setting_by_index(SET_DELETED)) != 0;
-    go_to(*table, static_cast<std::int32_t>(from));
-    for (long listed = 0; listed != count; ++listed) {
+    go_to(*table, static_cast<std::int32_t>(*from));
+    for (long listed = 0; listed != *count; ++listed) {
         // A move that found only hidden records stops on the last one it read.
         if (deleted_hidden && is_deleted(*table)) break;
         line = std::to_string(current_record(*table));
@@ -177,12 +169,8 @@ int run_delete_command(cli_context& context)
 
 int run_search_command(cli_context& context)
 {
-    long from = 1;
-    if (context.has("--from")) {
-        auto number = context.number(context.options["--from"], "--from");
-        if (!number) return cli_usage_error;
-        from = *number;
-    }
+    const auto from = context.option_number("--from", 1);
+    if (!from) return cli_usage_error;
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);
@@ -204,7 +192,7 @@ int run_search_command(cli_context& context)
             return context.fail("vortel-cli: no field " + context.options["--column"]);
         }
     }
-    if (record_count(*table) > 0 && !go_to_existing(context, *table, from)) return cli_failure;
+    if (record_count(*table) > 0 && !go_to_existing(context, *table, *from)) return cli_failure;
     browse.current_record = current_record(*table);
 
     const search_result result = search_grid(browse, request);

@@ -19,34 +19,12 @@
 namespace vortel {
 namespace {
 
+using testing::files_in;
+
 using testing::background_program;
 using testing::read_file;
 using testing::write_file;
 
-std::set<std::string> files_in(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
-    return names;
-}
-
-// Every record's fields joined by "|", memo fields as their texts.
-std::vector<std::string> rows(const std::string& path)
-{
-    auto table = table_new(path);
-    if (!table_open(*table)) return {"cannot open"};
-    std::vector<std::string> result;
-    for (std::int32_t n = 1; n <= record_count(*table); ++n) {
-        go_to(*table, n);
-        std::string row = is_deleted(*table) ? "*" : "";
-        for (int i = 0; i < field_count(*table); ++i) {
-            const std::string text = field_text(*table, i);
-            row += (i ? "|" : "") + (field_type(*table, i) == 'M' ? memo_read(*table, text) : text);
-        }
-        result.push_back(row);
-    }
-    return result;
-}
 
 // Renames succeed this many more times, then fail.
 int renames_left = 0;
@@ -178,7 +156,7 @@ protected:
         ASSERT_EQ(memo_write(*table, 2, long_memo), 1);
         unlock(*table);
         go_to(*table, 3);
-        original = rows(path);
+        original = testing::table_rows(path);
     }
     void TearDown() override { settings_restore_defaults(); }
 
@@ -194,14 +172,14 @@ TEST_F(rebuild_command_test, pack_and_zap_replace_the_table_files)
     rebuild_result packed = rebuild_table(table, rebuild_kind::pack);
     EXPECT_TRUE(packed.copy_made && packed.replacement.replaced);
     EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(rows(path), (std::vector<std::string>{original[0], original[2]}));
+    EXPECT_EQ(testing::table_rows(path), (std::vector<std::string>{original[0], original[2]}));
     EXPECT_EQ(files_in(dir.path()), table_files);
 
     table = table_new(path);
     ASSERT_EQ(table_open(*table), 1);
     rebuild_result zapped = rebuild_table(table, rebuild_kind::zap);
     EXPECT_TRUE(zapped.replacement.replaced);
-    EXPECT_TRUE(rows(path).empty());
+    EXPECT_TRUE(testing::table_rows(path).empty());
     EXPECT_EQ(read_file(dbt_file_name(path)).size(), 512u);
     EXPECT_EQ(files_in(dir.path()), table_files);
 }
@@ -219,7 +197,7 @@ TEST_F(rebuild_command_test, pack_changes_nothing_while_another_process_has_the_
     rebuild_result result = rebuild_table(table, rebuild_kind::pack);
     EXPECT_TRUE(result.copy_made);
     EXPECT_EQ(result.replacement.failed_step, replacement_step::table_aside);
-    EXPECT_EQ(rows(path), original);
+    EXPECT_EQ(testing::table_rows(path), original);
     EXPECT_EQ(files_in(dir.path()), table_files);
 }
 
@@ -265,7 +243,7 @@ TEST_F(rebuild_command_test, structure_change_copies_values_by_field_name)
         EXPECT_EQ(result.message, "");
         EXPECT_EQ(table, nullptr) << "the window closes";
         EXPECT_EQ(reported, std::vector<int>{0});
-        EXPECT_EQ(rows(path), c.expected);
+        EXPECT_EQ(testing::table_rows(path), c.expected);
         EXPECT_EQ(files_in(dir.path()), table_files);
         if (c.fields.size() == 3) {
             EXPECT_EQ(read_file(path)[0], 0x03);
@@ -316,7 +294,7 @@ TEST_F(rebuild_command_test, a_failed_structure_change_leaves_the_table_with_its
         EXPECT_EQ(field_count(*table), 4);
         holder.reset();
         table.reset();
-        EXPECT_EQ(rows(path), original);
+        EXPECT_EQ(testing::table_rows(path), original);
         EXPECT_EQ(files_in(dir.path()), table_files);
     }
 }
@@ -337,7 +315,7 @@ TEST_F(rebuild_command_test, a_structure_change_that_cannot_undo_says_where_the_
     ASSERT_EQ(result.replacement.kept_files.size(), 2u);
     ASSERT_EQ(std::rename(result.replacement.kept_files[0].c_str(), path.c_str()), 0);
     ASSERT_EQ(std::rename(result.replacement.kept_files[1].c_str(), dbt_file_name(path).c_str()), 0);
-    EXPECT_EQ(rows(path), original) << "the backups are the whole old table";
+    EXPECT_EQ(testing::table_rows(path), original) << "the backups are the whole old table";
 }
 
 TEST(field_validation, names_types_and_lengths_follow_the_dialog_rules)

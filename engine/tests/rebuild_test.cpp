@@ -17,34 +17,12 @@
 namespace vortel {
 namespace {
 
+using testing::files_in;
+
 using testing::record_of;
 
 const std::vector<field_list_entry> memo_fields = {{"KEY", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 
-std::set<std::string> files_in(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
-    return names;
-}
-
-// Every record as "KEY|AMOUNT|memo text", "*" in front of deleted ones.
-std::vector<std::string> rows(const std::string& path)
-{
-    auto table = table_new(path);
-    EXPECT_EQ(table_open(*table), 1) << path;
-    std::vector<std::string> result;
-    for (std::int32_t n = 1; n <= record_count(*table); ++n) {
-        go_to(*table, n);
-        std::string row = is_deleted(*table) ? "*" : "";
-        for (int i = 0; i < field_count(*table); ++i) {
-            const std::string text = field_text(*table, i);
-            row += (i ? "|" : "") + (field_type(*table, i) == 'M' ? memo_read(*table, text) : text);
-        }
-        result.push_back(row);
-    }
-    return result;
-}
 
 class rebuild_test : public ::testing::Test {
 protected:
@@ -197,7 +175,7 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
         unlock(*table);
         const std::vector<std::string> expected = {"K1      |    1.00|first", "K3      |    3.00|" + long_memo,
                                                    "K4      |    4.00|", "K5      |    5.00|last"};
-        EXPECT_EQ(rows(copy), expected);
+        EXPECT_EQ(testing::table_rows(copy), expected);
 
         // Blocks 2, 3-139 and 140; a record without a memo takes none.
         const std::string dbt = testing::read_file(dbt_file_name(copy));
@@ -267,7 +245,7 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
 
     std::string copy;
     ASSERT_EQ(pack_table(*table, copy), 1);
-    const std::vector<std::string> packed = rows(copy);
+    const std::vector<std::string> packed = testing::table_rows(copy);
     ASSERT_EQ(packed.size(), std::size_t(count - count / 7));
     std::size_t at = 0;
     for (int i = 1; i <= count; ++i) {
@@ -384,7 +362,7 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
         ASSERT_EQ(copy_records(*source, *target, mapping, copy_selection::as_navigated, progress), 1);
         unlock(*source);
         target.reset();
-        const std::vector<std::string> copied = rows(target_path);
+        const std::vector<std::string> copied = testing::table_rows(target_path);
         if (hide_deleted[0] == '0') {
             EXPECT_EQ(copied.size(), 250u);
             EXPECT_EQ(copied[9].substr(0, 3), "K10") << "copied as a live record";

@@ -1,8 +1,10 @@
 #include "engine/tests/table_fixture.h"
 
 #include "engine/dbf_format.h"
+#include "engine/table.h"
 #include "testing/scratch_dir.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace vortel::testing {
@@ -31,6 +33,30 @@ void write_table(const std::string& path, const std::vector<field_list_entry>& f
         auto block = new_dbt_header_block();
         write_file(dbt_file_name(path), std::string(block.begin(), block.end()));
     }
+}
+
+std::vector<std::string> table_rows(const std::string& path)
+{
+    auto table = table_new(path);
+    if (!table_open(*table)) return {"cannot open"};
+    std::vector<std::string> rows;
+    for (std::int32_t number = 1; number <= record_count(*table); ++number) {
+        go_to(*table, number);
+        std::string row = is_deleted(*table) ? "*" : "";
+        for (int i = 0; i < field_count(*table); ++i) {
+            const std::string text = field_text(*table, i);
+            row += (i ? "|" : "") + (field_type(*table, i) == 'M' ? memo_read(*table, text) : text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::set<std::string> files_in(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
 }
 
 std::string record_of(const std::vector<field_list_entry>& fields, const std::vector<std::string>& values)

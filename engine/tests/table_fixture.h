@@ -4,6 +4,7 @@
 
 #include "engine/field_list_entry.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct fixture_record {
 // total length. Throws when a file cannot be written.
 void write_table(const std::string& path, const std::vector<field_list_entry>& fields,
                  const std::vector<fixture_record>& records);
+
+// Every record of a table as "FIELD|FIELD|...", memo fields as their texts,
+// "*" in front of deleted records; {"cannot open"} when it does not open.
+std::vector<std::string> table_rows(const std::string& path);
+
+// The names of the files in a folder.
+std::set<std::string> files_in(const std::string& folder);
 
 // A record's stored bytes from per-field texts, each padded with blanks (or
 // cut) to its field's length.
