@@ -2,6 +2,7 @@
 
 #include "engine/table.h"
 #include "grid/cell_text.h"
+#include "grid/paint_grid.h"
 #include "shell/settings.h"
 
 namespace vortel {
@@ -79,6 +80,8 @@ browse_object table_browse(table_object& table, const header_colours& colours)
     browse.table = &table;
     browse.columns = build_columns(table, colours);
     browse.record_count = record_count(table);
+    browse.title = table_file_name(table);
+    browse.after_move = set_grid_title_after_move;
     go_top(table);
     return browse;
 }

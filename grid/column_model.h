@@ -6,6 +6,8 @@
 // callbacks, which read the current record of the grid's table.
 #pragma once
 
+#include "grid/data_source.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,9 +66,19 @@ struct header_colours {
     colour highlight = 0xDFDFDF;
 };
 
-// The part of one table window's grid state that columns and commands read.
-// Window handles and painting state belong to the front-end; the cell font
-// is its handle, passed on in every field cell.
+// Colours of the current cell while the grid has the focus, and without it.
+inline constexpr colour focus_cell_text = 255;          // red
+inline constexpr colour focus_cell_background = 65535;  // yellow
+inline constexpr colour unfocused_cell_text = 0x646464;
+inline constexpr colour unfocused_cell_background = 0xE6E6E6;
+
+inline constexpr int table_row_height = 20;
+
+// One table window's grid state, as the portable grid reads and changes it.
+// Window handles belong to the front-end: it sets the geometry, the focus
+// and the scroll-bar allowance, and applies the thumbs and the window title
+// that painting and navigation leave here. The cell font is its handle,
+// passed on in every field cell.
 struct browse_object {
     table_object* table = nullptr;
     std::vector<column_descriptor> columns;
@@ -80,6 +92,38 @@ struct browse_object {
     std::int32_t pending_move = 0;
     bool move_pending = false;         // the next paint re-reads its rows
     font_handle cell_font = 0;
+
+    // Geometry in pixels; width is the right limit for columns, and height
+    // is (visible rows + 1) x row height + 1.
+    int x = 0, y = 0, width = 0, height = 0;
+    int row_height = table_row_height;  // header row included
+    int first_visible_column = 0;
+    int column_ordinal = 0;             // current column counted from the first visible one
+    int fully_visible_columns = 0;      // recomputed at every paint
+    int input_code = 0;                 // key or scroll code for the navigation routine
+    std::int32_t thumb = 0;             // scroll-bar position, an unsigned 16-bit value
+    int step = 1;                       // records per step callback; -1 while paging up
+    int column_being_resized = 0;       // column whose left border is dragged; 0: none
+    bool painting = false;              // input is ignored while set
+    bool grid_lines = true;
+    bool table_window = true;           // off for grids hosted elsewhere (list mode)
+    bool in_dialog = false;             // hosted in a dialog: Tab leaves, Escape stays
+    bool has_focus = false;
+    bool memo_read_only = false;        // Enter on a memo column its permission refused
+    std::string permission_letters = "IIIII";
+    std::string title;                  // the table's path, kept whole whatever its length
+    std::string window_title;           // the last title set_grid_title made
+    colour current_text = focus_cell_text;
+    colour current_background = focus_cell_background;
+    font_handle header_font = 0;
+    // Room kept right of the last column for the vertical scroll bar: the
+    // system's bar width + 9 in table windows, + 1 otherwise. The front-end
+    // sets it from its style; the default fits a 17-pixel bar.
+    int scroll_bar_allowance = 26;
+    int vertical_thumb = 0;             // where paint_grid puts the vertical thumb
+    int horizontal_thumb = 0;           // follows the current column
+    data_source source;
+    void (*after_move)(browse_object&) = nullptr;  // run after every paint
 };
 
 inline constexpr int deleted_column_width = 20;
@@ -90,7 +134,8 @@ inline constexpr int memo_edit_length = 64000;
 std::vector<column_descriptor> build_columns(const table_object& table, const header_colours& colours = {});
 
 // A grid over the open table as a new table window starts it: its columns,
-// its record count, the first record current.
+// its record count, the first record current, the path as its title and
+// set_grid_title run after every paint.
 browse_object table_browse(table_object& table, const header_colours& colours = {});
 
 }  // namespace vortel

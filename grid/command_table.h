@@ -1,0 +1,48 @@
+// The table window's commands: the keys that run them and the texts of the
+// right-click popup, in popup order. The front-end maps each command to
+// its handler; popup item ids are key + 2000, "&OemToAnsi" is 3000.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace vortel {
+
+enum class grid_command {
+    new_record,
+    modify,
+    delete_record,
+    print,
+    save_to_html,
+    search,
+    go_to,
+    sort,
+    pack,
+    zap,
+    modify_structure,
+    append_from,
+    copy_to,
+    table_info,
+    exit,
+};
+
+struct command_entry {
+    int key;  // virtual-key code
+    std::string_view menu_text;
+    grid_command command;
+};
+
+inline constexpr int popup_id_base = 2000;
+inline constexpr int oem_to_ansi_id = 3000;
+inline constexpr std::string_view oem_to_ansi_text = "&OemToAnsi";
+
+std::span<const command_entry> command_table();
+
+// The first entry with this key; none for keys no command has.
+std::optional<command_entry> command_for_key(int key);
+// The entry a popup item id stands for (key + 2000).
+std::optional<command_entry> command_for_popup_id(int id);
+inline int popup_id(const command_entry& entry) { return entry.key + popup_id_base; }
+
+}  // namespace vortel

@@ -1,0 +1,78 @@
+#include "grid/tests/grid_fixture.h"
+
+#include "engine/tests/table_fixture.h"
+#include "grid/cell_text.h"
+#include "shell/settings.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace vortel::testing {
+namespace {
+
+const std::vector<field_list_entry> numbered_fields = {{"NR", 'N', 6, 0}, {"NAME", 'C', 10, 0}};
+
+std::int32_t counted_position(browse_object& browse)
+{
+    ++counted_reads().position;
+    return table_position(browse);
+}
+std::int32_t counted_step(browse_object& browse)
+{
+    ++counted_reads().step;
+    return table_step(browse);
+}
+void counted_go_to(browse_object& browse, std::int32_t record)
+{
+    ++counted_reads().go_to;
+    table_go_to(browse, record);
+}
+cell_appearance counted_cell(const browse_object& browse)
+{
+    ++counted_reads().cells;
+    return browse.asked_column == 0 ? deleted_mark_cell(browse) : field_cell(browse);
+}
+
+}  // namespace
+
+void grid_test::SetUp() { settings_restore_defaults(); }
+void grid_test::TearDown() { settings_restore_defaults(); }
+
+browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted)
+{
+    std::vector<fixture_record> records;
+    records.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t n = 1; n <= count; ++n) {
+        std::string nr = std::to_string(n);
+        nr.insert(0, 6 - nr.size(), ' ');
+        records.push_back({record_of(numbered_fields, {nr, "name" + std::to_string(n)}), deleted.count(n) > 0});
+    }
+    write_table(path, numbered_fields, records);
+    table = table_new(path);
+    EXPECT_EQ(table_open(*table), 1);
+    browse = table_browse(*table);
+    browse.width = 750;
+    return browse;
+}
+
+std::int32_t grid_test::table_nr()
+{
+    return static_cast<std::int32_t>(std::atol(field_text(*table, 0).c_str()));
+}
+
+read_counts& counted_reads()
+{
+    static read_counts counts;
+    return counts;
+}
+
+void count_reads(browse_object& browse)
+{
+    counted_reads() = {};
+    browse.source.position = counted_position;
+    browse.source.step = counted_step;
+    browse.source.go_to = counted_go_to;
+    for (column_descriptor& column : browse.columns) column.cell = counted_cell;
+}
+
+}  // namespace vortel::testing

@@ -1,0 +1,43 @@
+// Table windows over real tables for the grid's tests: a table of numbered
+// records (NR holds the record number, NAME "name<n>"), opened into a
+// browse object as a table window starts it, 750 pixels wide.
+#pragma once
+
+#include "engine/table.h"
+#include "grid/column_model.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+namespace vortel::testing {
+
+class grid_test : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes and opens a table of `count` numbered records; those in
+    // `deleted` carry the delete mark.
+    browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {});
+    // The NR field of the table's current record.
+    std::int32_t table_nr();
+
+    scratch_dir dir;
+    std::string path = dir.file("ROWS.DBF");
+    std::unique_ptr<table_object> table;
+    browse_object browse;
+};
+
+// Counts what a paint reads: data-source calls and cell callbacks. Installed
+// over a browse object's table source; one counter set at a time.
+struct read_counts {
+    int position = 0, step = 0, go_to = 0, cells = 0;
+};
+read_counts& counted_reads();
+void count_reads(browse_object& browse);
+
+}  // namespace vortel::testing

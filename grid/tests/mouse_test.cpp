@@ -1,0 +1,118 @@
+#include "grid/navigation.h"
+
+#include "engine/table.h"
+#include "grid/input_codes.h"
+#include "grid/paint_grid.h"
+#include "grid/tests/grid_fixture.h"
+#include "grid/tests/recording_canvas.h"
+
+namespace vortel {
+namespace {
+
+class mouse_test : public testing::grid_test {
+protected:
+    void open(std::int32_t count, int visible_rows)
+    {
+        open_numbered(count);
+        browse.visible_rows = visible_rows;
+        paint();
+    }
+    void paint()
+    {
+        testing::recording_canvas surface;
+        paint_grid(browse, surface);
+    }
+    // y in the middle of a data row.
+    int row_y(int row) const { return row * browse.row_height + 10; }
+};
+
+// Columns: deleted 0-20, NR 20-90, NAME from 90.
+TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
+{
+    struct click_case {
+        const char* name;
+        std::int32_t count;
+        bool to_the_end;  // Ctrl+End first, leaving one record on screen
+        int x, row;
+        std::int32_t record;
+        int current_row, column;
+    };
+    const click_case cases[] = {
+        {"down_the_screen", 30, false, 100, 3, 3, 3, 2},
+        {"below_the_last_record_of_a_short_table", 3, false, 50, 5, 1, 1, 1},
+        {"below_the_last_record_of_the_last_page", 30, true, 50, 3, 30, 1, 1},
+        {"in_a_border_band", 30, false, 22, 3, 1, 1, 0},
+        {"beyond_the_visible_rows", 30, false, 100, 9, 1, 1, 2},
+    };
+    for (const click_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(c.count, 5);
+        if (c.to_the_end) {
+            key_down(browse, vk_end, true);
+            paint();
+        }
+        left_button_down(browse, c.x, row_y(c.row));
+        paint();
+        EXPECT_EQ(browse.current_record, c.record);
+        EXPECT_EQ(browse.current_row, c.current_row);
+        EXPECT_EQ(browse.current_column, c.column);
+        EXPECT_EQ(table_nr(), c.record);
+    }
+}
+
+TEST_F(mouse_test, a_click_above_the_current_row_moves_back)
+{
+    open(30, 5);
+    for (int i = 0; i < 9; ++i) {
+        key_down(browse, vk_down, false);
+        paint();
+    }
+    ASSERT_EQ(browse.current_record, 10);
+    const navigation_result result = left_button_down(browse, 100, row_y(2));
+    EXPECT_EQ(result.paint, repaint::keep_background);
+    EXPECT_EQ(browse.horizontal_thumb, 2);
+    paint();
+    EXPECT_EQ(browse.current_record, 7);
+    EXPECT_EQ(browse.current_row, 2);
+    EXPECT_EQ(table_nr(), 7);
+}
+
+TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
+{
+    struct drag_case {
+        const char* name;
+        int first_visible;
+        int press_x, release_x;
+        int resized;  // -1: no drag
+        int width;
+    };
+    const drag_case cases[] = {
+        {"thirty_to_the_right", 0, 91, 120, 1, 100},
+        {"left_past_the_columns_own_edge", 0, 89, 10, 1, 0},
+        {"the_first_columns_left_edge_is_no_border", 0, 1, 50, -1, 0},
+        {"a_scrolled_out_column_from_the_first_visible_edge", 1, 0, 15, 0, 35},
+    };
+    for (const drag_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(3, 5);
+        browse.first_visible_column = c.first_visible;
+        paint();
+        const navigation_result press = left_button_down(browse, c.press_x, 5);
+        EXPECT_EQ(mouse_move(browse).pointer, c.resized < 0 ? pointer_shape::unchanged : pointer_shape::size_we);
+        const int before = browse.current_record;
+        const navigation_result release = left_button_up(browse, c.release_x);
+        EXPECT_EQ(browse.column_being_resized, 0);
+        EXPECT_EQ(browse.current_record, before) << "a header press moves no record";
+        if (c.resized < 0) {
+            EXPECT_EQ(press.pointer, pointer_shape::unchanged);
+            EXPECT_EQ(release.paint, repaint::none);
+            continue;
+        }
+        EXPECT_EQ(press.pointer, pointer_shape::size_we);
+        EXPECT_EQ(release.pointer, pointer_shape::arrow);
+        EXPECT_EQ(browse.columns[static_cast<std::size_t>(c.resized)].width, c.width);
+    }
+}
+
+}  // namespace
+}  // namespace vortel

@@ -1,0 +1,307 @@
+#include "grid/navigation.h"
+
+#include "engine/table.h"
+#include "grid/cell_text.h"
+#include "grid/input_codes.h"
+#include "grid/paint_grid.h"
+#include "grid/tests/grid_fixture.h"
+#include "grid/tests/recording_canvas.h"
+
+#include <cstdlib>
+
+namespace vortel {
+namespace {
+
+class navigation_test : public testing::grid_test {
+protected:
+    browse_object& open(std::int32_t count, int visible_rows)
+    {
+        open_numbered(count);
+        browse.visible_rows = visible_rows;
+        paint();
+        return browse;
+    }
+
+    // Paints and returns the record number drawn on the top row (0: none).
+    std::int32_t paint()
+    {
+        testing::recording_canvas surface;
+        paint_grid(browse, surface);
+        const auto texts = surface.texts();
+        const std::size_t first_row = browse.columns.size() - static_cast<std::size_t>(browse.first_visible_column);
+        return texts.size() > first_row ? std::atoi(texts[first_row].c_str()) : 0;
+    }
+
+    struct screen {
+        std::int32_t record;
+        int row;
+        std::int32_t top;
+    };
+    // The grid after a paint: its current record and row, and the top row.
+    // The table must stand on the current record then.
+    screen painted()
+    {
+        const std::int32_t top = paint();
+        EXPECT_EQ(table_nr(), browse.current_record) << "the grid and its table disagree";
+        return {browse.current_record, browse.current_row, top};
+    }
+};
+
+struct key_step {
+    const char* name;
+    int key;
+    bool ctrl;
+    std::int32_t record;
+    int row;
+    std::int32_t top;
+};
+
+TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
+{
+    const key_step steps[] = {
+        {"up_on_record_1", vk_up, false, 1, 1, 1},
+        {"down", vk_down, false, 2, 2, 1},
+        {"down", vk_down, false, 3, 3, 1},
+        {"down", vk_down, false, 4, 4, 1},
+        {"down", vk_down, false, 5, 5, 1},
+        {"down_scrolls", vk_down, false, 6, 5, 2},
+        {"up_moves_the_row", vk_up, false, 5, 4, 2},
+        {"page_down", vk_next, false, 10, 4, 7},
+        {"page_down", vk_next, false, 15, 4, 12},
+        {"page_down", vk_next, false, 20, 4, 17},
+        {"page_down_stops_on_the_last", vk_next, false, 22, 4, 19},
+        {"page_down_on_the_last", vk_next, false, 22, 4, 19},
+        {"down_on_the_last", vk_down, false, 22, 4, 19},
+        {"ctrl_home", vk_home, true, 1, 1, 1},
+        {"ctrl_end_keeps_the_row", vk_end, true, 22, 1, 22},
+        {"page_up", vk_prior, false, 17, 1, 17},
+        {"page_up", vk_prior, false, 12, 1, 12},
+        {"page_up", vk_prior, false, 7, 1, 7},
+        {"page_up", vk_prior, false, 2, 1, 2},
+        {"page_up_stops_on_record_1", vk_prior, false, 1, 1, 1},
+        {"wheel_down_is_down", -1, false, 2, 2, 1},
+    };
+    open(22, 5);
+    for (const key_step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (s.key < 0) {
+            mouse_wheel(browse, -120);
+        } else {
+            key_down(browse, s.key, s.ctrl);
+        }
+        EXPECT_TRUE(browse.move_pending);
+        const screen now = painted();
+        EXPECT_EQ(now.record, s.record);
+        EXPECT_EQ(now.row, s.row);
+        EXPECT_EQ(now.top, s.top);
+        EXPECT_EQ(browse.window_title, path + " - 22/" + std::to_string(s.record));
+    }
+}
+
+TEST_F(navigation_test, ctrl_end_shows_the_records_above_the_end)
+{
+    open(1000, 19);
+    browse.current_row = 5;
+    key_down(browse, vk_end, true);
+    const screen now = painted();
+    EXPECT_EQ(now.record, 1000);
+    EXPECT_EQ(now.row, 5);
+    EXPECT_EQ(now.top, 996);
+}
+
+TEST_F(navigation_test, keys_between_two_paints_add_up)
+{
+    open(30, 5);
+    for (int i = 0; i < 9; ++i) {
+        key_down(browse, vk_down, false);
+        paint();
+    }
+    key_down(browse, vk_up, false);
+    key_down(browse, vk_up, false);
+    const screen now = painted();
+    EXPECT_EQ(now.record, 8);
+    EXPECT_EQ(now.row, 3);
+    EXPECT_EQ(now.top, 6);
+}
+
+TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
+{
+    struct thumb_case {
+        std::int32_t count;
+        int thumb;
+        int row_before;
+        std::int32_t record;
+        int row;
+    };
+    const thumb_case cases[] = {
+        {40000, 39999, 1, 40000, 1},
+        {40000, 2, 5, 3, 3},
+        {70000, 50, 5, 35000, 1},
+        {70000, 0, 1, 1, 1},
+        {1, 1, 1, 1, 1},
+    };
+    for (const thumb_case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " at " + std::to_string(c.thumb));
+        open(c.count, 19);
+        browse.current_row = c.row_before;
+        const navigation_result result = scroll_bar(browse, sb_thumbtrack, false, c.thumb);
+        EXPECT_NE(result.paint, repaint::none);
+        const screen now = painted();
+        EXPECT_EQ(now.record, c.record);
+        EXPECT_EQ(now.row, c.row);
+        EXPECT_EQ(now.top, c.record - c.row + 1) << "the current record is drawn on the current row";
+    }
+}
+
+TEST_F(navigation_test, scroll_messages_wait_for_the_paint_of_the_previous_move)
+{
+    open(30, 5);
+    key_down(browse, vk_down, false);
+    EXPECT_EQ(scroll_bar(browse, sb_linedown, false, 0).paint, repaint::none);
+    EXPECT_EQ(browse.current_record, 2);
+    paint();
+    browse.painting = true;
+    EXPECT_EQ(key_down(browse, vk_down, false).paint, repaint::none);
+    EXPECT_EQ(browse.current_record, 2);
+}
+
+TEST_F(navigation_test, end_shows_the_last_column_stretched_and_home_the_first_again)
+{
+    open(3, 5);
+    key_down(browse, vk_end, false);
+    paint();
+    EXPECT_EQ(browse.current_column, 2);
+    EXPECT_EQ(browse.first_visible_column, 2);
+    EXPECT_EQ(browse.horizontal_thumb, 3);
+    EXPECT_EQ(browse.columns[2].x, 0);
+    EXPECT_EQ(browse.columns[2].width, 750 - browse.scroll_bar_allowance);
+
+    key_down(browse, vk_home, false);
+    paint();
+    EXPECT_EQ(browse.current_column, 0);
+    EXPECT_EQ(browse.first_visible_column, 0);
+    EXPECT_EQ(browse.columns[2].x, 90);
+}
+
+TEST_F(navigation_test, right_scrolls_a_column_past_the_right_limit_into_view_and_left_back)
+{
+    open(3, 5);
+    browse.width = 100;
+    paint();
+    struct column_step {
+        int key;
+        int current;
+        int first_visible;
+    };
+    const column_step steps[] = {
+        {vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2}, {vk_left, 1, 1}, {vk_left, 0, 0}, {vk_left, 0, 0}};
+    for (const column_step& s : steps) {
+        key_down(browse, s.key, false);
+        paint();
+        EXPECT_EQ(browse.current_column, s.current);
+        EXPECT_EQ(browse.first_visible_column, s.first_visible);
+    }
+}
+
+TEST_F(navigation_test, enter_opens_what_the_current_column_allows)
+{
+    open(3, 5);
+    struct enter_case {
+        const char* name;
+        int column;
+        char type;
+        permission_callback permission;
+        grid_action action;
+        bool read_only;
+    };
+    const enter_case cases[] = {
+        {"deleted_column", 0, 0, never_editable, grid_action::none, false},
+        {"field", 2, 'C', always_editable, grid_action::open_cell_editor, false},
+        {"memo", 2, 'M', always_editable, grid_action::open_memo_dialog, false},
+        {"memo_refused", 2, 'M', never_editable, grid_action::open_memo_dialog, true},
+    };
+    for (const enter_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        browse.memo_read_only = false;
+        browse.current_column = c.column;
+        browse.columns[static_cast<std::size_t>(c.column)].type = c.type;
+        browse.columns[static_cast<std::size_t>(c.column)].edit_permission = c.permission;
+        EXPECT_EQ(key_down(browse, vk_return, false).action, c.action);
+        EXPECT_EQ(browse.memo_read_only, c.read_only);
+        paint();
+    }
+    browse.columns[2].type = 'C';
+    key_down(browse, vk_down, false);
+    paint();
+    EXPECT_EQ(cell_editor_text(browse), "name2");
+    const editor_geometry box = cell_editor_geometry(browse);
+    EXPECT_EQ(box.x, 90);
+    EXPECT_EQ(box.y, 40);
+    EXPECT_EQ(box.width, browse.columns[2].width + 1);
+    EXPECT_EQ(box.height, 21);
+}
+
+TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
+{
+    open(3, 5);
+    browse.current_column = 2;
+    struct key_case {
+        const char* name;
+        int key;
+        bool ctrl;
+        bool in_dialog;
+        grid_action action;
+    };
+    const key_case cases[] = {
+        {"escape_closes", vk_escape, false, false, grid_action::close_window},
+        {"escape_in_a_dialog_stays", vk_escape, false, true, grid_action::none},
+        {"tab_in_a_dialog_leaves", vk_tab, false, true, grid_action::focus_next_control},
+        {"tab_in_a_window", vk_tab, false, false, grid_action::none},
+        {"f3_searches", vk_f3, false, false, grid_action::run_command},
+        {"f10_is_left_to_the_popup", vk_f10, false, false, grid_action::none},
+        {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
+        {"c_alone_does_nothing", vk_c, false, false, grid_action::none},
+        {"unknown_key", 'A', false, false, grid_action::none},
+    };
+    for (const key_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        browse.in_dialog = c.in_dialog;
+        const navigation_result result = key_down(browse, c.key, c.ctrl);
+        EXPECT_EQ(result.action, c.action);
+        if (c.action == grid_action::run_command) {
+            EXPECT_EQ(result.command->command, grid_command::search);
+        }
+        if (c.action == grid_action::copy_to_clipboard) {
+            EXPECT_EQ(result.clipboard_text, "name1     ");
+        }
+        paint();
+    }
+}
+
+TEST_F(navigation_test, after_a_command_the_grid_rereads_its_record_and_count)
+{
+    open(3, 5);
+    ASSERT_EQ(lock_table(*table), 1);
+    ASSERT_EQ(append_blank(*table), 1);
+    unlock(*table);
+    const navigation_result result = after_command(browse);
+    EXPECT_EQ(result.paint, repaint::erase);
+    EXPECT_EQ(browse.record_count, 4);
+    EXPECT_EQ(browse.current_record, 4);
+}
+
+TEST_F(navigation_test, resizing_keeps_the_current_row_on_screen)
+{
+    open(30, 19);
+    browse.current_row = 15;
+    resize_grid(browse, 10, 20, 600, 205);
+    EXPECT_EQ(browse.visible_rows, 7);
+    EXPECT_EQ(browse.height, 161);
+    EXPECT_EQ(browse.current_row, 7);
+    browse.table_window = false;
+    resize_grid(browse, 10, 20, 600, 205);
+    EXPECT_EQ(browse.visible_rows, 9);
+}
+
+}  // namespace
+}  // namespace vortel

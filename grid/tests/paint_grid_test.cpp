@@ -1,0 +1,185 @@
+#include "grid/paint_grid.h"
+
+#include "engine/table.h"
+#include "grid/cell_text.h"
+#include "grid/navigation.h"
+#include "grid/tests/grid_fixture.h"
+#include "grid/tests/recording_canvas.h"
+
+namespace vortel {
+namespace {
+
+using testing::drawn;
+using testing::recording_canvas;
+using paint_test = testing::grid_test;
+
+// Columns of the numbered table: deleted (20), NR (70), NAME (110).
+TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit)
+{
+    struct layout_case {
+        const char* name;
+        int width;
+        int first_visible;
+        int expected_x[3];
+        int expected_last_width;
+        int expected_fully_visible;
+    };
+    const layout_case cases[] = {
+        {"narrow_columns_widen_the_last", 750, 0, {0, 20, 90}, 750 - 26 - 90, 3},
+        {"last_starting_beyond_the_limit_gets_width_minus_allowance", 80, 0, {0, 20, 90}, 80 - 26, 1},
+        {"last_shrunk_to_the_limit", 150, 0, {0, 20, 90}, 150 - 26 - 90, 2},
+        {"scrolled_columns_keep_their_old_x", 750, 1, {0, 0, 70}, 750 - 26 - 70, 2},
+    };
+    for (const layout_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open_numbered(3);
+        browse.width = c.width;
+        browse.first_visible_column = c.first_visible;
+        recording_canvas surface;
+        paint_grid(browse, surface);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(browse.columns[static_cast<std::size_t>(i)].x, c.expected_x[i]);
+        EXPECT_EQ(browse.columns[2].width, c.expected_last_width);
+        EXPECT_EQ(browse.fully_visible_columns, c.expected_fully_visible);
+    }
+}
+
+TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
+{
+    open_numbered(0);
+    browse.header_font = 7;
+    recording_canvas surface;
+    paint_grid(browse, surface);
+
+    ASSERT_EQ(surface.calls.size(), 3u * 5u) << "an empty table draws only the header row";
+    const column_descriptor& nr = browse.columns[1];
+    const auto& border = surface.calls[5];
+    EXPECT_EQ(border.kind, drawn::rectangle);
+    EXPECT_EQ(border.area.left, 21);
+    EXPECT_EQ(border.area.right, 90);
+    EXPECT_EQ(border.area.bottom, 19);
+    EXPECT_EQ(border.pen, header_border_colour);
+    EXPECT_EQ(border.fill, nr.header_background);
+    // Right edge, then left edge and top, inside the border.
+    EXPECT_EQ(surface.calls[6].x1, 90);
+    EXPECT_EQ(surface.calls[6].y1, 0);
+    EXPECT_EQ(surface.calls[6].y2, 19);
+    EXPECT_EQ(surface.calls[7].x1, 22);
+    EXPECT_EQ(surface.calls[7].y1, 17);
+    EXPECT_EQ(surface.calls[8].x2, 89);
+    EXPECT_EQ(surface.calls[8].pen, nr.header_highlight);
+    const auto& caption = surface.calls[9];
+    EXPECT_EQ(caption.text, "NR");
+    EXPECT_EQ(caption.area.left, 24);
+    EXPECT_EQ(caption.area.top, 2);
+    EXPECT_EQ(caption.flags, static_cast<unsigned>(align_right) | text_no_prefix);
+    EXPECT_EQ(caption.foreground, nr.header_text);
+    EXPECT_EQ(caption.font, 7);
+}
+
+TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
+{
+    open_numbered(3, {2});
+    browse.current_column = 2;
+    browse.current_row = 1;
+    for (const bool focus : {true, false}) {
+        SCOPED_TRACE(focus ? "with focus" : "without focus");
+        browse.has_focus = focus;
+        recording_canvas surface;
+        paint_grid(browse, surface);
+
+        const auto texts = surface.of(drawn::text);
+        // Header captions, then NR and NAME of three rows.
+        ASSERT_EQ(texts.size(), 3u + 6u);
+        const auto& current = texts[4];
+        EXPECT_EQ(current.text, "name1     ");
+        EXPECT_EQ(current.foreground, focus ? focus_cell_text : unfocused_cell_text);
+        EXPECT_EQ(current.background, focus ? focus_cell_background : unfocused_cell_background);
+        EXPECT_EQ(texts[3].foreground, numeric_text_colour) << "other cells keep their own colours";
+        EXPECT_EQ(texts[6].foreground, deleted_text_colour);
+
+        const auto rectangles = surface.of(drawn::rectangle);
+        const auto& cell = rectangles[3 + 2];  // row 1, NAME
+        EXPECT_EQ(cell.pen, grid_pen_colour);
+        EXPECT_EQ(cell.fill, current.background);
+        EXPECT_EQ(cell.area.left, 90);
+        EXPECT_EQ(cell.area.top, 20);
+        EXPECT_EQ(cell.area.right, 90 + browse.columns[2].width + 1);
+        EXPECT_EQ(cell.area.bottom, 41);
+        EXPECT_EQ(current.area.left, 92) << "text starts one pixel in from the inner edge";
+    }
+}
+
+TEST_F(paint_test, the_deleted_mark_is_a_bitmap_inset_in_its_cell)
+{
+    open_numbered(2, {2});
+    for (const bool table_window : {true, false}) {
+        browse.table_window = table_window;
+        recording_canvas surface;
+        paint_grid(browse, surface);
+        const auto bitmaps = surface.of(drawn::bitmap);
+        ASSERT_EQ(bitmaps.size(), 2u);
+        EXPECT_EQ(bitmaps[0].image, bitmap_info);
+        EXPECT_EQ(bitmaps[1].image, bitmap_kuka);
+        const int inset = table_window ? 2 : 1;
+        EXPECT_EQ(bitmaps[1].area.left, 1 + inset);
+        EXPECT_EQ(bitmaps[1].area.top, 41 + inset);
+        EXPECT_EQ(bitmaps[1].mode, 0);
+    }
+}
+
+TEST_F(paint_test, a_paint_reads_only_the_visible_records)
+{
+    open_numbered(5000);
+    browse.current_row = 10;
+    go_to(*table, 2500);
+    browse.current_record = 2500;
+    testing::count_reads(browse);
+    recording_canvas surface;
+    paint_grid(browse, surface);
+
+    const testing::read_counts& reads = testing::counted_reads();
+    EXPECT_EQ(reads.position, 1);
+    EXPECT_EQ(reads.step, browse.visible_rows);
+    EXPECT_EQ(reads.go_to, 1);
+    EXPECT_EQ(reads.cells, browse.visible_rows * 3);
+    EXPECT_EQ(surface.texts()[3], "  2491") << "the top row";
+    EXPECT_EQ(table_nr(), 2500) << "the source is back on the current record";
+}
+
+TEST_F(paint_test, thumb_and_title_follow_the_current_record)
+{
+    struct thumb_case {
+        std::int32_t count;
+        std::int32_t current;
+        int expected_thumb;
+        int expected_range_max;
+    };
+    const thumb_case cases[] = {{70000, 35000, 50, 100}, {100, 1, 0, 99}, {1, 1, 0, 1}, {120, 7, 6, 119}};
+    for (const thumb_case& c : cases) {
+        SCOPED_TRACE(c.count);
+        open_numbered(c.count);
+        go_to(*table, c.current);
+        browse.current_record = c.current;
+        recording_canvas surface;
+        paint_grid(browse, surface);
+        EXPECT_EQ(browse.vertical_thumb, c.expected_thumb);
+        EXPECT_EQ(vertical_range(c.count).maximum, c.expected_range_max);
+        EXPECT_EQ(browse.window_title,
+                  path + " - " + std::to_string(c.count) + "/" + std::to_string(c.current));
+        EXPECT_FALSE(browse.move_pending);
+        EXPECT_FALSE(browse.painting);
+    }
+    EXPECT_EQ(vertical_thumb_for(9'000'000, 10'000'000), 90) << "no overflow in large tables";
+}
+
+TEST_F(paint_test, a_grid_without_a_table_draws_nothing_and_takes_input_afterwards)
+{
+    browse_object empty;
+    recording_canvas surface;
+    paint_grid(empty, surface);
+    EXPECT_TRUE(surface.calls.empty());
+    EXPECT_FALSE(empty.painting);
+}
+
+}  // namespace
+}  // namespace vortel
