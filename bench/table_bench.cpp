@@ -1,6 +1,10 @@
 // Timings of the table object: opening must not depend on the table's size,
 // and a move reads one record.
 #include "engine/table.h"
+#include "grid/input_codes.h"
+#include "grid/navigation.h"
+#include "grid/paint_grid.h"
+#include "platform/canvas.h"
 #include "testing/scratch_dir.h"
 
 #include <benchmark/benchmark.h>
@@ -69,6 +73,53 @@ void go_to_random_records(benchmark::State& state)
     }
 }
 BENCHMARK(go_to_random_records)->Arg(10)->Arg(1000000);
+
+}  // namespace
+}  // namespace vortel
+
+namespace vortel {
+namespace {
+
+// A surface that draws nothing: the timing is the grid's own work and its reads.
+class null_canvas : public canvas {
+public:
+    void rectangle(const canvas_rect&, canvas_colour, canvas_colour) override {}
+    void line(int, int, int, int, canvas_colour) override {}
+    void text(const canvas_rect&, std::string_view, unsigned, canvas_colour, canvas_colour, canvas_font) override {}
+    void bitmap(canvas_bitmap, int, int, int, int, int) override {}
+};
+
+// Opening a table window's table and painting its first screen.
+void open_and_first_paint(benchmark::State& state)
+{
+    const std::string& path = table_of(state.range(0));
+    null_canvas surface;
+    for (auto _ : state) {
+        auto table = table_new(path);
+        table_open(*table);
+        browse_object browse = table_browse(*table);
+        resize_grid(browse, 0, 0, 750, 441);
+        paint_grid(browse, surface);
+    }
+}
+BENCHMARK(open_and_first_paint)->Arg(10)->Arg(1000000);
+
+// Ctrl+End and the paint that shows the last page.
+void ctrl_end_and_paint(benchmark::State& state)
+{
+    auto table = table_new(table_of(state.range(0)));
+    table_open(*table);
+    browse_object browse = table_browse(*table);
+    resize_grid(browse, 0, 0, 750, 441);
+    null_canvas surface;
+    for (auto _ : state) {
+        key_down(browse, vk_home, true);
+        paint_grid(browse, surface);
+        key_down(browse, vk_end, true);
+        paint_grid(browse, surface);
+    }
+}
+BENCHMARK(ctrl_end_and_paint)->Arg(10)->Arg(1000000);
 
 }  // namespace
 }  // namespace vortel
