@@ -22,8 +22,11 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The program opens a working copy, so edits never touch the bundled files.
 run: build
-	$(BUILD_DIR)/cli/vortel-cli structure $(SAMPLE)
+	mkdir -p $(BUILD_DIR)/sample
+	cp -n $(SAMPLE) $(basename $(SAMPLE)).DBT $(BUILD_DIR)/sample/
+	$(BUILD_DIR)/vortel $(BUILD_DIR)/sample/$(notdir $(SAMPLE))
 
 clean:
 	rm -rf $(BUILD_DIR)

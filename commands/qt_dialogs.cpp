@@ -1,0 +1,257 @@
+#include "commands/qt_dialogs.h"
+
+#include "commands/cell_store.h"
+#include "commands/go_to_record.h"
+#include "commands/qt_warning.h"
+#include "commands/search.h"
+#include "commands/table_info.h"
+#include "engine/table.h"
+
+#include <QtCore/QPointer>
+#include <QtCore/QRegularExpression>
+#include <QtGui/QFont>
+#include <QtGui/QRegularExpressionValidator>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QGroupBox>
+#include <QtWidgets/QHBoxLayout>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+#include <QtWidgets/QVBoxLayout>
+
+namespace vortel {
+namespace {
+
+QFont dialog_font(const QStringList& families, int points)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSize(points);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+// Memo and information texts end their lines with CR LF; the edit boxes
+// with a line feed alone.
+QString lines_for_edit(std::string_view ansi)
+{
+    QString text = from_ansi(ansi);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+std::string lines_for_file(const QString& text)
+{
+    QString copy = text;
+    copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    copy.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return to_ansi(copy);
+}
+
+QPointer<find_dialog> find_marker;
+QPointer<go_to_dialog> go_to_marker;
+QPointer<memo_dialog> memo_marker;
+
+template <typename Dialog>
+void run_once(QPointer<Dialog>& marker, QWidget* grid, Dialog* dialog)
+{
+    marker = dialog;
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->exec();
+    delete dialog;
+    marker = nullptr;
+    if (grid) {
+        grid->activateWindow();
+        grid->setFocus();
+    }
+}
+
+}  // namespace
+
+info_dialog::info_dialog(QWidget* parent, const table_object& table, const QFont* grid_font) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Table information"));
+    setFont(dialog_font({QStringLiteral("Courier New CE"), QStringLiteral("Courier New")}, 10));
+    text_ = new QPlainTextEdit(this);
+    text_->setObjectName(QStringLiteral("104"));
+    text_->setReadOnly(true);
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    if (grid_font) text_->setFont(*grid_font);
+    text_->setPlainText(lines_for_edit(table_info_text(table)));
+    auto* exit = new QPushButton(QStringLiteral("&Exit"), this);
+    exit->setObjectName(QStringLiteral("101"));
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    layout->addWidget(exit, 0, Qt::AlignRight);
+    resize(520, 420);
+}
+
+find_dialog::find_dialog(QWidget* grid, browse_object& browse) : QDialog(grid), grid_(grid), browse_(browse)
+{
+    setWindowTitle(QStringLiteral("Search"));
+    setFont(dialog_font({QStringLiteral("Courier New")}, 8));
+    text_ = new QLineEdit(from_ansi(initial_search_text(browse_)), this);
+    text_->setMaxLength(static_cast<int>(search_text_max));
+    text_->selectAll();
+
+    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    up_ = new QRadioButton(QStringLiteral("&Up"), direction);
+    down_ = new QRadioButton(QStringLiteral("&Down"), direction);
+    down_->setChecked(true);
+    auto* direction_layout = new QVBoxLayout(direction);
+    direction_layout->addWidget(up_);
+    direction_layout->addWidget(down_);
+
+    auto* scope = new QGroupBox(QStringLiteral("Scope"), this);
+    all_columns_ = new QRadioButton(QStringLiteral("&All columns"), scope);
+    current_column_ = new QRadioButton(QStringLiteral("&Current column"), scope);
+    current_column_->setChecked(true);
+    auto* scope_layout = new QVBoxLayout(scope);
+    scope_layout->addWidget(all_columns_);
+    scope_layout->addWidget(current_column_);
+
+    case_sensitive_ = new QCheckBox(QStringLiteral("Ca&se sensitive"), this);
+    ok_ = new QPushButton(QStringLiteral("&OK"), this);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &find_dialog::search);
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(direction);
+    groups->addWidget(scope);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(case_sensitive_);
+    bottom->addStretch();
+    bottom->addWidget(ok_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    layout->addLayout(groups);
+    layout->addLayout(bottom);
+    text_->setFocus();
+}
+
+void find_dialog::search()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    search_request request;
+    request.text = to_ansi(text_->text());
+    request.direction = up_->isChecked() ? search_direction::up : search_direction::down;
+    request.scope = all_columns_->isChecked() ? search_scope::all_columns : search_scope::current_column;
+    request.case_sensitive = case_sensitive_->isChecked();
+    const search_result result = search_grid(browse_, request);
+    QApplication::restoreOverrideCursor();
+    if (grid_) grid_->update();
+    if (!result.found) show_error(this, QString::fromLatin1(search_error_caption), from_ansi(result.message));
+}
+
+go_to_dialog::go_to_dialog(QWidget* grid, browse_object& browse) : QDialog(grid), grid_(grid), browse_(browse)
+{
+    setWindowTitle(QStringLiteral("Go to"));
+    setFont(dialog_font({QStringLiteral("Courier New")}, 8));
+    auto* label = new QLabel(QStringLiteral("Record number"), this);
+    number_ = new QLineEdit(this);
+    number_->setMaxLength(static_cast<int>(go_to_text_max));
+    number_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), number_));
+    go_ = new QPushButton(QStringLiteral("Go to"), this);
+    go_->setDefault(true);
+    connect(go_, &QPushButton::clicked, this, &go_to_dialog::go);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(number_);
+    layout->addWidget(go_);
+    number_->setFocus();
+}
+
+void go_to_dialog::go()
+{
+    const go_to_result result = go_to_record(browse_, to_ansi(number_->text()));
+    if (!result.message.empty()) {
+        show_warning(this, std::string_view(result.message));
+        return;
+    }
+    if (result.moved && grid_) grid_->update();
+}
+
+memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only)
+    : QDialog(grid), browse_(browse)
+{
+    setWindowTitle(QStringLiteral("MemoEdit"));
+    setFont(dialog_font({QStringLiteral("Courier New CE"), QStringLiteral("Courier New")}, 10));
+    const auto column = static_cast<std::size_t>(browse_.current_column);
+    if (column < browse_.columns.size()) field_ = browse_.columns[column].source_name;
+    text_ = new QPlainTextEdit(this);
+    text_->setObjectName(QStringLiteral("104"));
+    if (grid_font) text_->setFont(*grid_font);
+    if (browse_.table) {
+        const std::string memo = memo_text(*browse_.table, field_);
+        if (!memo.empty()) text_->setPlainText(lines_for_edit(memo));
+    }
+    save_ = new QPushButton(QStringLiteral("&Save"), this);
+    save_->setObjectName(QStringLiteral("101"));
+    connect(save_, &QPushButton::clicked, this, &memo_dialog::save);
+    if (read_only) {
+        text_->setReadOnly(true);
+        save_->setEnabled(false);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    layout->addWidget(save_, 0, Qt::AlignRight);
+    resize(560, 400);
+    text_->setFocus();
+}
+
+void memo_dialog::save()
+{
+    if (browse_.table) {
+        const command_result result = store_memo_text(*browse_.table, field_, lines_for_file(text_->toPlainText()));
+        if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+    }
+    accept();
+}
+
+void run_info_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font)
+{
+    if (!browse.table) return;
+    info_dialog dialog(grid, *browse.table, grid_font);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.exec();
+    if (grid) grid->setFocus();
+}
+
+void run_find_dialog(QWidget* grid, browse_object& browse)
+{
+    if (find_marker || !browse.table) return;
+    run_once(find_marker, grid, new find_dialog(grid, browse));
+}
+
+void run_go_to_dialog(QWidget* grid, browse_object& browse)
+{
+    if (go_to_marker || !browse.table) return;
+    run_once(go_to_marker, grid, new go_to_dialog(grid, browse));
+}
+
+void run_memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only)
+{
+    if (memo_marker || !browse.table) return;
+    run_once(memo_marker, grid, new memo_dialog(grid, browse, grid_font, read_only));
+}
+
+find_dialog* open_find_dialog()
+{
+    return find_marker.data();
+}
+
+go_to_dialog* open_go_to_dialog()
+{
+    return go_to_marker.data();
+}
+
+memo_dialog* open_memo_dialog()
+{
+    return memo_marker.data();
+}
+
+}  // namespace vortel

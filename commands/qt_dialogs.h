@@ -1,0 +1,110 @@
+// The table window's dialogs: Table information (INFODLG), Search
+// (FINDDLG), Go to (GOTODLG) and the memo editor (MEMODLG).
+//
+// Each works on the table window's browse object; the window passed as
+// `grid` is repainted after a move and gets the focus back at the end.
+// Search, Go to and the memo editor exist at most once at a time: their
+// launchers do nothing while one is open.
+#pragma once
+
+#include "grid/column_model.h"
+
+#include <QtWidgets/QDialog>
+
+class QCheckBox;
+class QFont;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vortel {
+
+class info_dialog final : public QDialog {
+    Q_OBJECT
+public:
+    info_dialog(QWidget* parent, const table_object& table, const QFont* grid_font);
+    QPlainTextEdit* text_box() const { return text_; }
+
+private:
+    QPlainTextEdit* text_ = nullptr;
+};
+
+class find_dialog final : public QDialog {
+    Q_OBJECT
+public:
+    find_dialog(QWidget* grid, browse_object& browse);
+
+    QLineEdit* text_box() const { return text_; }
+    QRadioButton* up_button() const { return up_; }
+    QRadioButton* all_columns_button() const { return all_columns_; }
+    QCheckBox* case_box() const { return case_sensitive_; }
+    QPushButton* ok_button() const { return ok_; }
+
+    // "&OK": the next match from the current record on; the dialog stays.
+    void search();
+
+private:
+    QWidget* grid_;
+    browse_object& browse_;
+    QLineEdit* text_ = nullptr;
+    QRadioButton* up_ = nullptr;
+    QRadioButton* down_ = nullptr;
+    QRadioButton* all_columns_ = nullptr;
+    QRadioButton* current_column_ = nullptr;
+    QCheckBox* case_sensitive_ = nullptr;
+    QPushButton* ok_ = nullptr;
+};
+
+class go_to_dialog final : public QDialog {
+    Q_OBJECT
+public:
+    go_to_dialog(QWidget* grid, browse_object& browse);
+
+    QLineEdit* number_box() const { return number_; }
+    QPushButton* go_button() const { return go_; }
+
+    // "Go to": the typed record becomes current; the dialog stays.
+    void go();
+
+private:
+    QWidget* grid_;
+    browse_object& browse_;
+    QLineEdit* number_ = nullptr;
+    QPushButton* go_ = nullptr;
+};
+
+class memo_dialog final : public QDialog {
+    Q_OBJECT
+public:
+    // The memo of the current column of the current record; `read_only`
+    // when Enter was refused the edit permission.
+    memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only);
+
+    QPlainTextEdit* text_box() const { return text_; }
+    QPushButton* save_button() const { return save_; }
+
+    // "&Save" under the record lock, then the dialog ends either way.
+    void save();
+
+private:
+    browse_object& browse_;
+    std::string field_;
+    QPlainTextEdit* text_ = nullptr;
+    QPushButton* save_ = nullptr;
+};
+
+// The launchers, run from the table window's commands. Each runs its dialog
+// modally to the table window (other table windows stay usable) and gives
+// the window the focus back.
+void run_info_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font);
+void run_find_dialog(QWidget* grid, browse_object& browse);
+void run_go_to_dialog(QWidget* grid, browse_object& browse);
+void run_memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only);
+
+// The dialog of that kind now open, or null.
+find_dialog* open_find_dialog();
+go_to_dialog* open_go_to_dialog();
+memo_dialog* open_memo_dialog();
+
+}  // namespace vortel

@@ -1,0 +1,43 @@
+// The message boxes of the desktop program: show_warning for user-facing
+// errors, and the captioned error box of the search.
+//
+// Texts inside the program are Windows-1250; they become Unicode here, at the
+// window system's edge. Tests answer boxes without showing them by
+// installing a box hook.
+#pragma once
+
+#include <QtCore/QString>
+
+#include <functional>
+#include <string_view>
+
+class QWidget;
+
+namespace vortel {
+
+struct box_request {
+    QString caption;
+    QString text;
+};
+
+// Called instead of showing a box while installed; its result stands for the
+// button pressed (the boxes here only have OK).
+using box_hook = std::function<void(const box_request& box)>;
+
+// Installs `hook` (an empty one shows boxes again) and returns the previous.
+box_hook set_box_hook(box_hook hook);
+
+// A Windows-1250 text as Unicode.
+QString from_ansi(std::string_view text);
+// Unicode as Windows-1250; characters it lacks become '?'.
+std::string to_ansi(const QString& text);
+
+// Caption "Warning", OK only, blocking the whole program until answered.
+// Owned by `owner`, or the active window when that is null.
+void show_warning(QWidget* owner, const QString& text);
+void show_warning(QWidget* owner, std::string_view ansi_text);
+
+// An OK box with its own caption (the search's "Error").
+void show_error(QWidget* owner, const QString& caption, const QString& text);
+
+}  // namespace vortel

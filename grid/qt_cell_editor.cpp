@@ -1,0 +1,103 @@
+#include "grid/qt_cell_editor.h"
+
+#include "commands/cell_store.h"
+#include "commands/qt_warning.h"
+#include "grid/key_filter.h"
+#include "grid/navigation.h"
+
+#include <QtGui/QKeyEvent>
+
+namespace vortel {
+
+cell_editor::cell_editor(QWidget* grid, browse_object& browse, const QFont& font)
+    : QLineEdit(grid), browse_(browse), column_(browse.columns.at(static_cast<std::size_t>(browse.current_column)))
+{
+    const editor_geometry area = cell_editor_geometry(browse_);
+    setGeometry(area.x, area.y, area.width, area.height);
+    setFont(font);
+    setText(from_ansi(cell_editor_text(browse_)));
+    // Numbers (and centred memo marks) sit on the right as in the cell.
+    if (column_.alignment != align_left) setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (column_.edit_length > 0) setMaxLength(column_.edit_length);
+    setFrame(true);
+    selectAll();
+    show();
+    setFocus();
+}
+
+void cell_editor::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        commit();
+        return;
+    case Qt::Key_Escape:
+        discard();
+        return;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        QLineEdit::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
+    const QString typed = event->text();
+    const bool character = typed.size() == 1 && typed.at(0).isPrint() &&
+                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!character) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const std::string ansi = to_ansi(typed);
+    edit_state state;
+    state.text = to_ansi(text());
+    state.selection_start = hasSelectedText() ? selectionStart() : cursorPosition();
+    state.selection_end = hasSelectedText() ? selectionEnd() : cursorPosition();
+    const key_filter_result verdict = filter_key(state, ansi.empty() ? '?' : ansi.front(), column_.picture, column_.type);
+    switch (verdict.verdict) {
+    case key_verdict::accept:
+        QLineEdit::keyPressEvent(event);
+        break;
+    case key_verdict::refuse:
+        break;
+    case key_verdict::rewritten:
+        setText(from_ansi(verdict.state.text));
+        setCursorPosition(verdict.state.selection_end);
+        break;
+    }
+}
+
+bool cell_editor::commit()
+{
+    if (closing_) return true;
+    if (column_.accept && !column_.accept(browse_)) return false;
+    const std::string typed = to_ansi(text());
+    if (browse_.table) {
+        // Refusals come back as messages: a bad date, and a record that
+        // another program holds locked (the typed value is not lost without
+        // a word).
+        const command_result result = store_typed_value(*browse_.table, column_.source_name, typed);
+        close_editor();
+        if (!result.message.empty()) show_warning(parentWidget(), std::string_view(result.message));
+        return true;
+    }
+    close_editor();
+    return true;
+}
+
+void cell_editor::discard()
+{
+    close_editor();
+}
+
+void cell_editor::close_editor()
+{
+    if (closing_) return;
+    closing_ = true;
+    hide();
+    emit finished();
+    deleteLater();
+}
+
+}  // namespace vortel

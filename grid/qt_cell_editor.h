@@ -1,0 +1,38 @@
+// The cell editor: a line edit laid exactly over the current cell of a
+// table window. Typed characters pass the column's key filter; Enter stores
+// the text into the current record under the record lock, Escape discards
+// it. Either way the editor goes and the table window takes the focus back.
+#pragma once
+
+#include "grid/column_model.h"
+
+#include <QtWidgets/QLineEdit>
+
+namespace vortel {
+
+class cell_editor final : public QLineEdit {
+    Q_OBJECT
+public:
+    // Over the current cell of `browse`, child of the table window `grid`.
+    cell_editor(QWidget* grid, browse_object& browse, const QFont& font);
+
+    // Enter: the typed text into the current record. A refused accept
+    // callback keeps the editor open; returns whether it closed.
+    bool commit();
+    void discard();
+
+signals:
+    void finished();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void close_editor();
+
+    browse_object& browse_;
+    const column_descriptor column_;
+    bool closing_ = false;
+};
+
+}  // namespace vortel

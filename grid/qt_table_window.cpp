@@ -1,0 +1,449 @@
+#include "grid/qt_table_window.h"
+
+#include "commands/qt_dialogs.h"
+#include "commands/qt_file_choosers.h"
+#include "commands/qt_warning.h"
+#include "commands/record_commands.h"
+#include "engine/table.h"
+#include "grid/input_codes.h"
+#include "grid/paint_grid.h"
+#include "grid/qt_canvas.h"
+#include "grid/qt_cell_editor.h"
+#include "shell/qt_open_tables.h"
+
+#include <QtGui/QClipboard>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QPainter>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QScrollBar>
+#include <QtWidgets/QStyle>
+
+namespace vortel {
+namespace {
+
+// The grid's cell and header font: bold, fixed pitch, 13 pixels high.
+QFont grid_font()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    font.setFixedPitch(true);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+// Qt keys as the virtual-key codes the grid knows; 0 for keys it ignores.
+// F10 stays out: its command is reached from the popup.
+int virtual_key(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Up: return vk_up;
+    case Qt::Key_Down: return vk_down;
+    case Qt::Key_PageUp: return vk_prior;
+    case Qt::Key_PageDown: return vk_next;
+    case Qt::Key_Home: return vk_home;
+    case Qt::Key_End: return vk_end;
+    case Qt::Key_Left: return vk_left;
+    case Qt::Key_Right: return vk_right;
+    case Qt::Key_Tab: return vk_tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vk_return;
+    case Qt::Key_Escape: return vk_escape;
+    case Qt::Key_Insert: return vk_insert;
+    case Qt::Key_Delete: return vk_delete;
+    case Qt::Key_Print: return vk_print;
+    case Qt::Key_F2: return vk_f2;
+    case Qt::Key_F3: return vk_f3;
+    case Qt::Key_F5: return vk_f5;
+    case Qt::Key_F6: return vk_f6;
+    case Qt::Key_F7: return vk_f7;
+    case Qt::Key_F8: return vk_f8;
+    case Qt::Key_F9: return vk_f9;
+    case Qt::Key_F11: return vk_f11;
+    case Qt::Key_F12: return vk_f12;
+    case Qt::Key_C: return vk_c;
+    case Qt::Key_3: return (event.modifiers() & Qt::KeypadModifier) ? vk_numpad3 : 0;
+    default: return 0;
+    }
+}
+
+// Scroll-bar actions as the bar codes of the grid.
+int scroll_code(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: return sb_lineup;
+    case QAbstractSlider::SliderSingleStepAdd: return sb_linedown;
+    case QAbstractSlider::SliderPageStepSub: return sb_pageup;
+    case QAbstractSlider::SliderPageStepAdd: return sb_pagedown;
+    case QAbstractSlider::SliderMove: return sb_thumbtrack;
+    case QAbstractSlider::SliderToMinimum: return sb_top;
+    case QAbstractSlider::SliderToMaximum: return sb_bottom;
+    default: return sb_endscroll;
+    }
+}
+
+}  // namespace
+
+bool command_available(grid_command command)
+{
+    switch (command) {
+    case grid_command::new_record:
+    case grid_command::modify:
+    case grid_command::delete_record:
+    case grid_command::search:
+    case grid_command::go_to:
+    case grid_command::table_info:
+    case grid_command::exit:
+        return true;
+    default:
+        return false;
+    }
+}
+
+table_window::table_window(QWidget* owner, int slot, QPoint position)
+    : QWidget(owner, Qt::Window), slot_(slot), font_(grid_font()),
+      kuka_(QStringLiteral(":/KUKA")), info_(QStringLiteral(":/INFO"))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    vertical_ = new QScrollBar(Qt::Vertical, this);
+    horizontal_ = new QScrollBar(Qt::Horizontal, this);
+    for (QScrollBar* bar : {vertical_, horizontal_}) {
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+    }
+    connect(vertical_, &QScrollBar::actionTriggered, this, [this](int action) { scroll_action(false, action); });
+    connect(horizontal_, &QScrollBar::actionTriggered, this, [this](int action) { scroll_action(true, action); });
+
+    browse_object& grid = browse();
+    const int bar_width = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    grid.scroll_bar_allowance = scroll_bar_allowance_for(bar_width, true);
+    grid.cell_font = qt_font_handle(&font_);
+    grid.header_font = qt_font_handle(&font_);
+    grid.row_height = table_row_height;
+    grid.table_window = true;
+    grid.grid_lines = true;
+    grid.x = position.x();
+    grid.y = position.y();
+    grid.width = table_window_width;
+    // Whole rows: the header and 21 rows fit 450 pixels; two rows are kept
+    // for the frame and the bars.
+    grid.visible_rows = table_window_height / grid.row_height - 1;
+    grid.height = (table_window_height / grid.row_height) * grid.row_height + 1;
+    grid.visible_rows -= 2;
+    grid.title = table_slot_at(slot_).title;
+
+    setWindowTitle(path_text(grid.title));
+    move(position);
+    resize(table_window_width, grid.height);
+}
+
+table_window::~table_window()
+{
+    delete editor_.data();
+    release_table_slot(slot_);
+}
+
+browse_object& table_window::browse()
+{
+    return table_slot_at(slot_).browse;
+}
+
+void table_window::show_first_time()
+{
+    setWindowTitle(path_text(set_grid_title(browse())));
+    showNormal();
+    activateWindow();
+    setFocus();
+    update();
+}
+
+bool table_window::input_blocked() const
+{
+    return editor_ != nullptr;
+}
+
+void table_window::paintEvent(QPaintEvent*)
+{
+    browse_object& grid = browse();
+    QPainter painter(this);
+    qt_canvas surface(painter);
+    surface.set_bitmaps({&kuka_, &info_});
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    paint_grid(grid, surface);
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(path_text(grid.window_title));
+    update_scroll_bars();
+}
+
+void table_window::update_scroll_bars()
+{
+    browse_object& grid = browse();
+    updating_bars_ = true;
+    const scroll_range rows = vertical_range(grid.source.record_count(grid));
+    vertical_->setRange(rows.minimum, rows.maximum);
+    if (!vertical_->isSliderDown()) vertical_->setValue(grid.vertical_thumb);
+    const scroll_range columns = horizontal_range(static_cast<int>(grid.columns.size()));
+    horizontal_->setRange(columns.minimum, columns.maximum);
+    if (!horizontal_->isSliderDown()) horizontal_->setValue(grid.horizontal_thumb);
+    updating_bars_ = false;
+}
+
+void table_window::apply(const navigation_result& result)
+{
+    browse_object& grid = browse();
+    if (result.horizontal_thumb_changed) {
+        updating_bars_ = true;
+        horizontal_->setValue(grid.horizontal_thumb);
+        updating_bars_ = false;
+    }
+    switch (result.pointer) {
+    case pointer_shape::arrow:
+        unsetCursor();
+        break;
+    case pointer_shape::size_we:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case pointer_shape::unchanged:
+        break;
+    }
+    if (result.take_focus) setFocus();
+    if (result.paint != repaint::none) update();
+
+    switch (result.action) {
+    case grid_action::none:
+        break;
+    case grid_action::open_cell_editor:
+        open_editor();
+        break;
+    case grid_action::open_memo_dialog: {
+        const bool read_only = grid.memo_read_only;
+        grid.memo_read_only = false;
+        run_memo_dialog(this, grid, &font_, read_only);
+        update();
+        break;
+    }
+    case grid_action::close_window:
+        close();
+        break;
+    case grid_action::focus_next_control:
+        QWidget::focusNextPrevChild(true);
+        break;
+    case grid_action::copy_to_clipboard:
+        QGuiApplication::clipboard()->setText(from_ansi(result.clipboard_text));
+        break;
+    case grid_action::run_command:
+        if (result.command) {
+            QPointer<QWidget> active = QApplication::activeWindow();
+            QPointer<table_window> self = this;
+            run_command(*result.command);
+            if (!self) return;
+            apply(after_command(grid));
+            if (active) active->activateWindow();
+        }
+        break;
+    }
+}
+
+void table_window::run_command(const command_entry& entry)
+{
+    browse_object& grid = browse();
+    if (!grid.table) return;
+    switch (entry.command) {
+    case grid_command::new_record: {
+        const command_result result = append_new_record(*grid.table);
+        if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+        break;
+    }
+    case grid_command::modify:
+        grid.pending_move = 0;
+        apply(modify_current_cell(grid));
+        break;
+    case grid_command::delete_record: {
+        const command_result result = toggle_delete(*grid.table);
+        if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+        break;
+    }
+    case grid_command::search:
+        run_find_dialog(this, grid);
+        break;
+    case grid_command::go_to:
+        run_go_to_dialog(this, grid);
+        break;
+    case grid_command::table_info:
+        run_info_dialog(this, grid, &font_);
+        break;
+    case grid_command::exit:
+        close();
+        break;
+    default:
+        // Commands this program does not have are neither in the popup nor
+        // run by their keys.
+        break;
+    }
+    if (isVisible()) setFocus();
+}
+
+void table_window::open_editor()
+{
+    if (editor_) return;
+    browse_object& grid = browse();
+    editor_ = new cell_editor(this, grid, font_);
+    connect(editor_, &cell_editor::finished, this, [this] {
+        // The grid takes input again at once; the editor itself goes later.
+        editor_ = nullptr;
+        setFocus();
+        update();
+    });
+}
+
+QMenu* table_window::command_popup()
+{
+    auto* popup = new QMenu(this);
+    for (const command_entry& entry : command_table()) {
+        if (!command_available(entry.command)) continue;
+        QAction* item = popup->addAction(QString::fromLatin1(entry.menu_text.data(),
+                                                             static_cast<qsizetype>(entry.menu_text.size())));
+        const int id = popup_id(entry);
+        item->setData(id);
+        connect(item, &QAction::triggered, this, [this, id] { popup_command(id); });
+    }
+    if (browse().table_window && browse().table) {
+        QAction* conversion = popup->addAction(QString::fromLatin1(oem_to_ansi_text.data(),
+                                                                   static_cast<qsizetype>(oem_to_ansi_text.size())));
+        conversion->setData(oem_to_ansi_id);
+        conversion->setCheckable(true);
+        conversion->setChecked(browse().table->conversion != 0);
+        connect(conversion, &QAction::triggered, this, [this] { popup_command(oem_to_ansi_id); });
+    }
+    return popup;
+}
+
+void table_window::popup_command(int id)
+{
+    browse_object& grid = browse();
+    if (input_blocked() || !grid.table) return;
+    if (id == oem_to_ansi_id) {
+        if (!grid.table_window) return;
+        grid.table->conversion = grid.table->conversion ? 0 : 1;
+        // The current record is shown again in the new form.
+        go_to(*grid.table, current_record(*grid.table));
+        update();
+        return;
+    }
+    const std::optional<command_entry> entry = command_for_popup_id(id);
+    if (!entry || !command_available(entry->command)) return;
+    QPointer<table_window> self = this;
+    run_command(*entry);
+    if (!self) return;
+    apply(after_command(grid));
+}
+
+void table_window::keyPressEvent(QKeyEvent* event)
+{
+    if (input_blocked()) return;
+    const int key = virtual_key(*event);
+    if (key == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    apply(key_down(browse(), key, event->modifiers() & Qt::ControlModifier));
+}
+
+bool table_window::focusNextPrevChild(bool)
+{
+    // Tab is a key of the grid, not a move between widgets.
+    return false;
+}
+
+void table_window::wheelEvent(QWheelEvent* event)
+{
+    if (input_blocked()) return;
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    apply(mouse_wheel(browse(), delta));
+}
+
+void table_window::mousePressEvent(QMouseEvent* event)
+{
+    if (input_blocked()) return;
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        apply(left_button_down(browse(), at.x(), at.y()));
+    } else if (event->button() == Qt::RightButton) {
+        QMenu* popup = command_popup();
+        popup->setAttribute(Qt::WA_DeleteOnClose);
+        // The menu's right edge at the pointer.
+        const QPoint global = event->globalPosition().toPoint();
+        popup->popup(global - QPoint(popup->sizeHint().width(), 0));
+    }
+}
+
+void table_window::mouseMoveEvent(QMouseEvent*)
+{
+    if (input_blocked()) return;
+    apply(mouse_move(browse()));
+}
+
+void table_window::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (input_blocked() || event->button() != Qt::LeftButton) return;
+    apply(left_button_up(browse(), event->position().toPoint().x()));
+}
+
+void table_window::focusInEvent(QFocusEvent*)
+{
+    browse().has_focus = true;
+    update();
+}
+
+void table_window::focusOutEvent(QFocusEvent*)
+{
+    browse().has_focus = false;
+    update();
+}
+
+void table_window::scroll_action(bool horizontal, int action)
+{
+    if (updating_bars_) return;
+    QScrollBar* bar = horizontal ? horizontal_ : vertical_;
+    const int position = bar->sliderPosition();
+    if (action != QAbstractSlider::SliderMove) {
+        // The grid places the thumb at its next paint.
+        bar->setSliderPosition(bar->value());
+    }
+    if (input_blocked()) return;
+    apply(scroll_bar(browse(), scroll_code(action), horizontal, position & 0xFFFF));
+}
+
+void table_window::follow_geometry()
+{
+    const QRect frame = frameGeometry();
+    resize_grid(browse(), frame.x(), frame.y(), frame.width(), frame.height());
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    vertical_->setGeometry(width() - bar, 0, bar, height() - bar);
+    horizontal_->setGeometry(0, height() - bar, width() - bar, bar);
+}
+
+void table_window::resizeEvent(QResizeEvent*)
+{
+    follow_geometry();
+    update();
+}
+
+void table_window::moveEvent(QMoveEvent*)
+{
+    const QRect frame = frameGeometry();
+    browse().x = frame.x();
+    browse().y = frame.y();
+}
+
+}  // namespace vortel

@@ -1,0 +1,146 @@
+#include "shell/qt_main_window.h"
+
+#include "commands/qt_file_choosers.h"
+#include "grid/qt_table_window.h"
+#include "shell/named_registry.h"
+#include "shell/qt_open_tables.h"
+#include "shell/qt_startup.h"
+
+#include <QtGui/QCloseEvent>
+#include <QtGui/QIcon>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QMouseEvent>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QDialog>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QVBoxLayout>
+
+#include <utility>
+
+namespace vortel {
+namespace {
+
+const char* const about_text =
+    "Vortel 0.22\n"
+    "\n"
+    "A viewer and editor of dBase III tables\n"
+    "(DBF tables with their DBT memo files).\n"
+    "\n"
+    "The Vortel project\n"
+    "Questions and reports: through the project's issue list.";
+
+}  // namespace
+
+main_window::main_window(std::string command_line) : command_line_(std::move(command_line))
+{
+    setWindowTitle(QString::fromLatin1(program_title));
+    setWindowIcon(QIcon(QStringLiteral(":/VORTEL")));
+    auto* surface = new QWidget(this);
+    surface->setAutoFillBackground(true);
+    QPalette white = surface->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    surface->setPalette(white);
+    setCentralWidget(surface);
+
+    QMenu* tables = menuBar()->addMenu(QStringLiteral("&dBase III"));
+    QAction* open = tables->addAction(QStringLiteral("&Open"));
+    open->setData(open_command_id);
+    connect(open, &QAction::triggered, this, &main_window::open_command);
+    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
+    about->setData(about_command_id);
+    connect(about, &QAction::triggered, this, &main_window::about_command);
+
+    named_put("HINSTANCE", QApplication::instance());
+    named_put("HWND", this);
+    setWindowState(Qt::WindowMaximized);
+}
+
+void main_window::open_command()
+{
+    const std::string path = choose_file_to_open(this, open_directory());
+    if (path.empty()) return;
+    remember_open_directory(path);
+    open_table_window(this, path);
+}
+
+void main_window::about_command()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("About"));
+    auto* text = new QPlainTextEdit(QString::fromLatin1(about_text), &dialog);
+    text->setReadOnly(true);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(text);
+    dialog.resize(380, 200);
+    dialog.exec();
+}
+
+QMenu* main_window::window_list_popup()
+{
+    auto* popup = new QMenu(this);
+    for (int slot = 0; slot < table_slot_count; ++slot) {
+        if (!table_slot_in_use(slot)) continue;
+        QAction* item = popup->addAction(path_text(table_slot_at(slot).title));
+        const int id = window_list_first_id + slot;
+        item->setData(id);
+        connect(item, &QAction::triggered, this, [this, id] { show_listed_window(id); });
+    }
+    return popup;
+}
+
+void main_window::show_listed_window(int id)
+{
+    const int slot = id - window_list_first_id;
+    if (!table_slot_in_use(slot)) return;
+    table_window* window = table_slot_at(slot).window;
+    if (!window) return;
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+    window->setFocus();
+}
+
+bool main_window::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && first_activation_) {
+        first_activation_ = false;
+        // After the activation is handled: the table window takes the focus.
+        QMetaObject::invokeMethod(this, [this] { open_table_window(this, command_line_); }, Qt::QueuedConnection);
+    }
+    return QMainWindow::event(event);
+}
+
+void main_window::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        QMainWindow::mousePressEvent(event);
+        return;
+    }
+    QMenu* popup = window_list_popup();
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's right edge at the pointer.
+    const QPoint at = event->globalPosition().toPoint();
+    popup->popup(at - QPoint(popup->sizeHint().width(), 0));
+}
+
+void main_window::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void main_window::closeEvent(QCloseEvent* event)
+{
+    release_start_up_values();
+    // The table windows go first; each closes its table and frees its slot.
+    const QList<table_window*> windows = findChildren<table_window*>(Qt::FindDirectChildrenOnly);
+    for (table_window* window : windows) delete window;
+    event->accept();
+}
+
+}  // namespace vortel

@@ -1,0 +1,94 @@
+#include "shell/qt_open_tables.h"
+
+#include "commands/qt_file_choosers.h"
+#include "commands/qt_warning.h"
+#include "engine/table.h"
+#include "grid/qt_table_window.h"
+#include "platform/file_ops.h"
+
+#include <array>
+
+namespace vortel {
+namespace {
+
+std::array<table_slot, table_slot_count> all_slots;
+QPoint cascade{0, 20};
+
+bool file_exists(const std::string& path)
+{
+    struct stat status {};
+    return active_file_ops().stat_path(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+table_slot& table_slot_at(int index)
+{
+    return all_slots.at(static_cast<std::size_t>(index));
+}
+
+bool table_slot_in_use(int index)
+{
+    return index >= 0 && index < table_slot_count && table_slot_at(index).table != nullptr;
+}
+
+void free_all_table_slots()
+{
+    for (int i = 0; i < table_slot_count; ++i) release_table_slot(i);
+}
+
+void release_table_slot(int index)
+{
+    table_slot& slot = table_slot_at(index);
+    if (slot.table) table_close(*slot.table);
+    slot.browse = browse_object{};
+    slot.table.reset();
+    slot.title.clear();
+    slot.window = nullptr;
+}
+
+QPoint cascade_position()
+{
+    return cascade;
+}
+
+void reset_cascade_position()
+{
+    cascade = QPoint(0, 20);
+}
+
+table_window* open_table_window(QWidget* owner, const std::string& path)
+{
+    if (path.empty()) return nullptr;
+    if (!file_exists(path)) {
+        // The table object would create a missing file; say which one it is.
+        show_warning(owner, path_text(path));
+        return nullptr;
+    }
+    std::unique_ptr<table_object> table = table_new(path);
+    if (!table_open(*table, 1)) {
+        show_warning(owner, QString::fromLatin1(cannot_open_text).replace(QStringLiteral("%s"), path_text(path)));
+        return nullptr;
+    }
+    int index = 0;
+    while (index < table_slot_count && table_slot_in_use(index)) ++index;
+    if (index == table_slot_count) {
+        table_close(*table);
+        show_warning(owner, std::string_view(too_many_files_text));
+        return nullptr;
+    }
+
+    cascade += QPoint(20, 20);
+    if (cascade.x() > 300) cascade = QPoint(20, 20);
+
+    table_slot& slot = table_slot_at(index);
+    slot.title = path;
+    slot.browse = table_browse(*table);
+    slot.table = std::move(table);
+    auto* window = new table_window(owner, index, cascade);
+    slot.window = window;
+    window->show_first_time();
+    return window;
+}
+
+}  // namespace vortel

@@ -1,0 +1,622 @@
+// The desktop program on the offscreen platform: start-up, opening tables,
+// keys and clicks in a table window, the cell editor, the memo editor, the
+// dialogs and the warnings. Modal boxes are answered through the box hook;
+// modal dialogs by a timer that acts on the dialog once it runs.
+#include "commands/qt_dialogs.h"
+#include "commands/qt_file_choosers.h"
+#include "commands/qt_warning.h"
+#include "commands/cell_store.h"
+#include "engine/table.h"
+#include "grid/qt_canvas.h"
+#include "grid/qt_cell_editor.h"
+#include "grid/qt_table_window.h"
+#include "shell/named_registry.h"
+#include "shell/qt_main_window.h"
+#include "shell/qt_open_tables.h"
+#include "shell/qt_startup.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <QtGui/QClipboard>
+#include <QtGui/QPainter>
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+#include <QtWidgets/QScrollBar>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+using namespace vortel;
+
+namespace {
+
+// Collects the boxes that would have been shown.
+class box_recorder {
+public:
+    box_recorder()
+    {
+        previous_ = set_box_hook([this](const box_request& box) { boxes.push_back(box); });
+    }
+    ~box_recorder() { set_box_hook(previous_); }
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const box_request& box : boxes) all << box.caption + QStringLiteral(": ") + box.text;
+        return all;
+    }
+    std::vector<box_request> boxes;
+
+private:
+    box_hook previous_;
+};
+
+// Runs `act` on the modal dialog once its loop runs.
+void when_modal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        QPointer<QWidget> still(modal);
+        act(modal);
+        // A failed check returns early: the dialog must not keep the test waiting.
+        if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
+    });
+    timer->start();
+}
+
+std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
+{
+    auto table = table_new(path);
+    if (!table_open(*table, 1)) return "<cannot open>";
+    go_to(*table, record);
+    std::string text = field_text(*table, field_index(*table, field));
+    table_close(*table);
+    return text;
+}
+
+// Typing as a keyboard layout delivers it: one key press per character,
+// accented letters included.
+void type_text(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : 0,
+                        Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+void paint(QWidget* window)
+{
+    window->grab();  // runs the paint, which applies the pending move
+}
+
+}  // namespace
+
+class desktop_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::scratch_dir> dir_;
+    std::string table_;
+
+    table_window* open_sample()
+    {
+        table_window* window = open_table_window(nullptr, table_);
+        if (window) paint(window);
+        return window;
+    }
+    QString title_for(int count, int record) const
+    {
+        return QString::fromStdString(table_) + QStringLiteral(" - %1/%2").arg(count).arg(record);
+    }
+    void press(table_window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(window, key, modifiers);
+        paint(window);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        load_desktop_resources();
+        start_up();
+    }
+
+    void init()
+    {
+        dir_ = std::make_unique<testing::scratch_dir>();
+        table_ = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table_);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        reset_cascade_position();
+    }
+
+    void cleanup()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<table_window*>(widget)) delete widget;
+        }
+        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
+        dir_.reset();
+    }
+
+    void command_line_is_one_file_name_with_outer_quotes_removed()
+    {
+        QCOMPARE(command_line_text({}), std::string());
+        QCOMPARE(command_line_text({"My", "Table.dbf"}), std::string("My Table.dbf"));
+        QCOMPARE(command_line_text({"\"/tmp/a b.dbf\""}), std::string("/tmp/a b.dbf"));
+        QCOMPARE(command_line_text({"\"/tmp/a", "b.dbf\""}), std::string("/tmp/a b.dbf"));
+        QCOMPARE(command_line_text({"\"/tmp/a.dbf"}), std::string("\"/tmp/a.dbf"));
+        QCOMPARE(command_line_text({"\""}), std::string());
+    }
+
+    void start_up_fills_settings_and_named_values()
+    {
+        QCOMPARE(setting_by_index(SET_CEGNEV), std::string("Vortel 0.22"));
+        char cwd[4096];
+        QVERIFY(getcwd(cwd, sizeof cwd));
+        QCOMPARE(open_directory(), std::string(cwd));
+        QCOMPARE(std::string(static_cast<const char*>(named_get("PRINT_FONT"))), std::string("Courier New"));
+        QCOMPARE(std::string(static_cast<const char*>(named_get("HELP_FONT"))), std::string("Comic Sans MS"));
+
+        remember_open_directory("/data/tables/A.DBF");
+        QCOMPARE(open_directory(), std::string("/data/tables"));
+        const std::string deep = "/" + std::string(300, 'd') + "/B.DBF";
+        remember_open_directory(deep);
+        QCOMPARE(open_directory(), deep.substr(0, deep.rfind('/')));
+        remember_open_directory("B.DBF");
+        QCOMPARE(open_directory(), std::string());
+        remember_open_directory(cwd + std::string("/x.dbf"));
+    }
+
+    void opening_a_table_gives_a_titled_window_with_the_column_model()
+    {
+        table_window* window = open_sample();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), title_for(120, 1));
+        QCOMPARE(window->width(), 750);
+        QCOMPARE(window->height(), 441);
+        QVERIFY(window->isWindow());
+        QCOMPARE(cascade_position(), QPoint(20, 40));
+        QVERIFY(table_slot_in_use(window->slot()));
+        const browse_object& grid = window->browse();
+        QCOMPARE(grid.visible_rows, 19);
+        QCOMPARE(static_cast<int>(grid.columns.size()), 9);
+        QCOMPARE(grid.columns[1].edit_length, 30);   // NEV C 30
+        QCOMPARE(grid.columns[3].edit_length, 10);   // a date in YYYY.MM.DD
+        QCOMPARE(grid.columns[8].edit_length, 64000);
+        QCOMPARE(window->vertical_bar()->maximum(), 119);
+        QFontInfo font(window->cell_font());
+        QVERIFY(font.fixedPitch());
+        QVERIFY(font.bold());
+        QCOMPARE(font.pixelSize(), 13);
+
+        const int slot = window->slot();
+        window->close();  // deletes itself
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!table_slot_in_use(slot));
+    }
+
+    void failures_to_open_are_told_and_move_nothing()
+    {
+        box_recorder boxes;
+        QVERIFY(!open_table_window(nullptr, dir_->file("MISSING.DBF")));
+        testing::write_file(dir_->file("BAD.DBF"), "not a table at all, not at all");
+        QVERIFY(!open_table_window(nullptr, dir_->file("BAD.DBF")));
+        QVERIFY(!open_table_window(nullptr, ""));
+        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: ") + QString::fromStdString(dir_->file("MISSING.DBF")),
+                                             QStringLiteral("Warning: Can't open : ") + QString::fromStdString(dir_->file("BAD.DBF"))}));
+        QVERIFY(!std::filesystem::exists(dir_->file("MISSING.DBF")));
+        QCOMPARE(cascade_position(), QPoint(0, 20));
+    }
+
+    void fifteen_slots_then_refusal_and_cascade_wraps()
+    {
+        box_recorder boxes;
+        std::vector<table_window*> windows;
+        for (int i = 0; i < table_slot_count; ++i) windows.push_back(open_table_window(nullptr, table_));
+        QCOMPARE(windows[13]->pos(), QPoint(280, 300));
+        QCOMPARE(windows[14]->pos(), QPoint(300, 320));
+        QVERIFY(!open_table_window(nullptr, table_));
+        QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Warning: Too many files opened !")));
+        QCOMPARE(cascade_position(), QPoint(300, 320));
+        delete windows[4];
+        table_window* again = open_table_window(nullptr, table_);
+        QCOMPARE(again->slot(), 4);
+        QCOMPARE(again->pos(), QPoint(20, 20));
+    }
+
+    void main_window_lists_open_tables_in_slot_order()
+    {
+        main_window main(std::string{});
+        std::vector<table_window*> windows;
+        for (int i = 0; i < 6; ++i) windows.push_back(open_table_window(&main, table_));
+        delete windows[1];
+        delete windows[3];
+        delete windows[4];
+        std::unique_ptr<QMenu> popup(main.window_list_popup());
+        QList<int> ids;
+        for (QAction* item : popup->actions()) ids << item->data().toInt();
+        QCOMPARE(ids, QList<int>({2000, 2002, 2005}));
+        QCOMPARE(popup->actions().first()->text(), QString::fromStdString(table_));
+        windows[5]->showMinimized();
+        main.show_listed_window(2005);
+        QVERIFY(!windows[5]->isMinimized());
+        QCOMPARE(windows[0]->parentWidget(), &main);
+        QVERIFY(windows[0]->isWindow());
+    }
+
+    void main_window_opens_the_command_line_and_the_chosen_file()
+    {
+        auto* main = new main_window(table_);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowActive(main) || true);
+        QTRY_VERIFY(table_slot_in_use(0));
+        QCOMPARE(table_slot_at(0).title, table_);
+
+        chooser_request asked;
+        const chooser_hook previous = set_chooser_hook([&](const chooser_request& request) {
+            asked = request;
+            return table_;
+        });
+        main->open_command();
+        set_chooser_hook(previous);
+        QCOMPARE(asked.title, QStringLiteral("File select"));
+        QVERIFY(asked.filters.startsWith(QStringLiteral("dBase III files")));
+        QVERIFY(table_slot_in_use(1));
+        QCOMPARE(open_directory(), dir_->path());
+
+        // Escape ends the program: the table windows go with the main window.
+        QTest::keyClick(main, Qt::Key_Escape);
+        QVERIFY(!main->isVisible());
+        QVERIFY(!table_slot_in_use(0));
+        QVERIFY(!table_slot_in_use(1));
+        delete main;
+        start_up();
+    }
+
+    void keys_move_the_current_record()
+    {
+        table_window* window = open_sample();
+        press(window, Qt::Key_Down);
+        QCOMPARE(window->windowTitle(), title_for(120, 2));
+        press(window, Qt::Key_PageDown);
+        QCOMPARE(window->windowTitle(), title_for(120, 21));
+        press(window, Qt::Key_Up);
+        QCOMPARE(window->windowTitle(), title_for(120, 20));
+        press(window, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(window->windowTitle(), title_for(120, 120));
+        QCOMPARE(window->vertical_bar()->value(), 119);
+        press(window, Qt::Key_Down);
+        QCOMPARE(window->windowTitle(), title_for(120, 120));
+        press(window, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(window->windowTitle(), title_for(120, 1));
+        QCOMPARE(window->browse().current_row, 1);
+        press(window, Qt::Key_PageUp);
+        QCOMPARE(window->windowTitle(), title_for(120, 1));
+
+        press(window, Qt::Key_Right);
+        QCOMPARE(window->browse().current_column, 1);
+        press(window, Qt::Key_End);
+        QCOMPARE(window->browse().current_column, 8);
+        press(window, Qt::Key_Home);
+        QCOMPARE(window->browse().current_column, 0);
+
+        // The wheel moves one record per notch; the thumb jumps.
+        QWheelEvent wheel(QPointF(100, 100), QPointF(100, 100), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window, &wheel);
+        paint(window);
+        QCOMPARE(window->windowTitle(), title_for(120, 2));
+        window->vertical_bar()->setSliderPosition(59);
+        window->vertical_bar()->triggerAction(QAbstractSlider::SliderMove);
+        paint(window);
+        QCOMPARE(window->windowTitle(), title_for(120, 60));
+    }
+
+    void clicks_select_cells_and_drag_column_borders()
+    {
+        table_window* window = open_sample();
+        browse_object& grid = window->browse();
+        const column_descriptor city = grid.columns[2];
+        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(city.x + 10, 3 * 20 + 5));
+        paint(window);
+        QCOMPARE(grid.current_column, 2);
+        QCOMPARE(window->windowTitle(), title_for(120, 3));
+
+        const int width_before = grid.columns[1].width;
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(city.x, 10));
+        QCOMPARE(window->cursor().shape(), Qt::SizeHorCursor);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(city.x + 30, 10));
+        paint(window);
+        QCOMPARE(grid.columns[1].width, width_before + 30);
+    }
+
+    void ctrl_c_copies_the_shown_cell_as_unicode()
+    {
+        table_window* window = open_sample();
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("Ózd"));
+        press(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1988.01.28"));
+    }
+
+    void popup_offers_existing_commands_and_the_conversion_switch()
+    {
+        table_window* window = open_sample();
+        std::unique_ptr<QMenu> popup(window->command_popup());
+        QStringList texts;
+        QList<int> ids;
+        for (QAction* item : popup->actions()) {
+            texts << item->text();
+            ids << item->data().toInt();
+        }
+        QCOMPARE(texts, QStringList({"&New record", "&Modify", "&Delete", "&Search", "&Go to", "&Table info", "&Exit",
+                                     "&OemToAnsi"}));
+        QCOMPARE(ids, QList<int>({2045, 2013, 2046, 2114, 2116, 2123, 2027, 3000}));
+        QVERIFY(popup->actions().last()->isChecked());
+
+        press(window, Qt::Key_Right);
+        window->popup_command(3000);
+        QCOMPARE(window->browse().table->conversion, 0);
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        // Code page 852 bytes shown as they are: "Ágnes" no longer reads right.
+        QVERIFY(!QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Hegedűs Ágnes")));
+        std::unique_ptr<QMenu> again(window->command_popup());
+        QVERIFY(!again->actions().last()->isChecked());
+        window->popup_command(3000);
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Hegedűs Ágnes")));
+    }
+
+    void new_record_and_delete_toggle_change_the_file()
+    {
+        table_window* window = open_sample();
+        press(window, Qt::Key_Insert);
+        QCOMPARE(window->windowTitle(), title_for(121, 121));
+        press(window, Qt::Key_Home, Qt::ControlModifier);
+        press(window, Qt::Key_Delete);
+        {
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            go_to(*table, 1);
+            QVERIFY(is_deleted(*table));
+        }
+        window->popup_command(2046);
+        auto table = table_new(table_);
+        QVERIFY(table_open(*table, 1));
+        go_to(*table, 1);
+        QVERIFY(!is_deleted(*table));
+    }
+
+    void editing_a_cell_writes_the_record()
+    {
+        table_window* window = open_sample();
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        cell_editor* editor = window->editor();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("Hegedűs Ágnes"));
+        QCOMPARE(editor->geometry(), QRect(window->browse().columns[1].x, 20, window->browse().columns[1].width + 1, 21));
+        type_text(editor, QStringLiteral("Őri Ödön"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window->editor());
+        std::string stored = field_of(table_, 1, "NEV");
+        QCOMPARE(from_ansi(stored).trimmed(), QStringLiteral("Őri Ödön"));
+
+        // Escape keeps the record as it was.
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("Other"));
+        QTest::keyClick(window->editor(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(field_of(table_, 1, "NEV"), stored);
+
+        // Numbers: right-aligned, trimmed, stored through the number picture.
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        QCOMPARE(window->editor()->text(), QStringLiteral("15.1"));
+        QVERIFY(window->editor()->alignment() & Qt::AlignRight);
+        type_text(window->editor(), QStringLiteral("-3.5"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QCOMPARE(field_of(table_, 1, "PREMIUM"), std::string(" -3.5"));
+    }
+
+    void date_and_logical_cells_filter_what_is_typed()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        for (int i = 0; i < 3; ++i) press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("2001x-0601"));
+        QCOMPARE(window->editor()->text(), QStringLiteral("2001.06.01"));
+        QCOMPARE(window->editor()->cursorPosition(), 10);
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QCOMPARE(field_of(table_, 1, "SZULETETT"), std::string("20010601"));
+
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("20011301"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Warning: Bad date !")));
+        QCOMPARE(field_of(table_, 1, "SZULETETT"), std::string("20010601"));
+
+        for (int i = 0; i < 4; ++i) press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("xyf"));
+        QCOMPARE(window->editor()->text(), QStringLiteral("f"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QVERIFY(field_of(table_, 1, "AKTIV") == "f" || field_of(table_, 1, "AKTIV") == "F");
+    }
+
+    void a_record_held_by_another_program_is_told_not_lost()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "1"});
+        QCOMPARE(holder.read_line(), std::string("ready"));
+        const std::string before = field_of(table_, 1, "NEV");
+
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("Kiss"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        press(window, Qt::Key_Delete);
+        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: The record busy."),
+                                             QStringLiteral("Warning: The record busy.")}));
+        QCOMPARE(field_of(table_, 1, "NEV"), before);
+
+        // The memo's Save under the same lock: told, and the dialog still closes.
+        press(window, Qt::Key_End);
+        when_modal([](QWidget* dialog) {
+            auto* memo = qobject_cast<memo_dialog*>(dialog);
+            QVERIFY(memo);
+            memo->text_box()->setPlainText(QStringLiteral("x"));
+            memo->save_button()->click();
+        });
+        press(window, Qt::Key_Return);
+        QCOMPARE(boxes.boxes.size(), std::size_t(3));
+        QVERIFY(!open_memo_dialog());
+        QCOMPARE(holder.finish(), 0);
+    }
+
+    void memo_opens_edits_and_saves()
+    {
+        table_window* window = open_sample();
+        press(window, Qt::Key_End);
+        QString long_text;
+        for (int i = 0; i < 7000; ++i) long_text += QStringLiteral("Árvíztűrő %1\n").arg(i);
+        when_modal([&](QWidget* dialog) {
+            auto* memo = qobject_cast<memo_dialog*>(dialog);
+            QVERIFY(memo);
+            QCOMPARE(memo->windowTitle(), QStringLiteral("MemoEdit"));
+            QVERIFY(memo->text_box()->toPlainText().isEmpty());
+            QVERIFY(memo->save_button()->isEnabled());
+            memo->text_box()->setPlainText(long_text);
+            memo->save_button()->click();
+        });
+        press(window, Qt::Key_Return);
+        QVERIFY(!open_memo_dialog());
+        {
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            go_to(*table, 1);
+            const std::string memo = memo_text(*table, "MEGJEGYZES");
+            QVERIFY(memo.size() > 64000);
+            QCOMPARE(from_ansi(memo).left(13), QStringLiteral("Árvíztűrő 0\r\n"));
+        }
+        // Opened again, the whole text comes back.
+        when_modal([&](QWidget* dialog) {
+            auto* memo = qobject_cast<memo_dialog*>(dialog);
+            QCOMPARE(memo->text_box()->toPlainText(), long_text);
+            memo->reject();
+        });
+        press(window, Qt::Key_Return);
+    }
+
+    void table_info_search_and_go_to_dialogs()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        when_modal([](QWidget* dialog) {
+            auto* info = qobject_cast<info_dialog*>(dialog);
+            QVERIFY(info);
+            QCOMPARE(info->windowTitle(), QStringLiteral("Table information"));
+            const QString text = info->text_box()->toPlainText();
+            QVERIFY(text.startsWith(QStringLiteral("Table name : ")));
+            QVERIFY(text.contains(QStringLiteral("  1 NEV        C     30       0")));
+            QVERIFY(text.contains(QStringLiteral("The record length    92 bytes.")));
+            QVERIFY(info->text_box()->isReadOnly());
+            info->accept();
+        });
+        press(window, Qt::Key_F12);
+
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Right);
+        when_modal([&](QWidget* dialog) {
+            auto* find = qobject_cast<find_dialog*>(dialog);
+            QVERIFY(find);
+            QCOMPARE(find->text_box()->text(), QStringLiteral("Ózd"));
+            find->text_box()->setText(QStringLiteral("szeged"));
+            find->ok_button()->click();
+            paint(window);
+            QCOMPARE(window->windowTitle(), title_for(120, 3));
+            QCOMPARE(window->browse().current_row, 1);
+            find->case_box()->setChecked(true);
+            find->ok_button()->click();
+            paint(window);
+            QCOMPARE(window->windowTitle(), title_for(120, 3));
+            QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Error: Search string not found.")));
+            // A second launch while it is open does nothing.
+            QTest::keyClick(window, Qt::Key_F3);
+            find->reject();
+        });
+        press(window, Qt::Key_F3);
+        QVERIFY(!open_find_dialog());
+
+        when_modal([&](QWidget* dialog) {
+            auto* go = qobject_cast<go_to_dialog*>(dialog);
+            QVERIFY(go);
+            type_text(go->number_box(), QStringLiteral("x5"));
+            QCOMPARE(go->number_box()->text(), QStringLiteral("5"));
+            go->go_button()->click();
+            paint(window);
+            QCOMPARE(window->windowTitle(), title_for(120, 5));
+            go->number_box()->setText(QStringLiteral("121"));
+            go->go_button()->click();
+            go->reject();
+        });
+        press(window, Qt::Key_F5);
+        QCOMPARE(window->windowTitle(), title_for(120, 5));
+        QCOMPARE(boxes.texts().last(), QStringLiteral("Warning: Out of range."));
+    }
+
+    void canvas_draws_cells_and_ands_bitmaps()
+    {
+        QImage surface(40, 20, QImage::Format_RGB32);
+        surface.fill(Qt::white);
+        QImage mark(4, 4, QImage::Format_RGB32);
+        mark.fill(Qt::white);
+        mark.setPixel(1, 1, qRgb(255, 0, 0));
+        {
+            QPainter painter(&surface);
+            qt_canvas canvas(painter);
+            canvas.set_bitmaps({&mark});
+            canvas.rectangle({0, 0, 10, 10}, 0x0000FF, 0x00FFFF);  // red border, yellow inside
+            canvas.bitmap(1, 2, 2, 99, 99, 0);
+            canvas.line(20, 5, 30, 5, 0x000000);
+        }
+        QCOMPARE(surface.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(surface.pixel(9, 9), qRgb(255, 0, 0));
+        QCOMPARE(surface.pixel(10, 10), qRgb(255, 255, 255));
+        QCOMPARE(surface.pixel(5, 5), qRgb(255, 255, 0));  // white in the mark left it
+        QCOMPARE(surface.pixel(3, 3), qRgb(255, 0, 0));    // red AND yellow
+        QCOMPARE(surface.pixel(29, 5), qRgb(0, 0, 0));
+        QCOMPARE(surface.pixel(30, 5), qRgb(255, 255, 255));
+
+        QImage kuka(QStringLiteral(":/KUKA"));
+        QCOMPARE(kuka.size(), QSize(16, 16));
+        QVERIFY(!QImage(QStringLiteral(":/INFO")).isNull());
+    }
+};
+
+QTEST_MAIN(desktop_test)
+#include "desktop_test.moc"
