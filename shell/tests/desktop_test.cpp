@@ -498,6 +498,18 @@ private slots:
         QCOMPARE(holder.finish(), 0);
     }
 
+    void new_record_while_another_program_holds_the_table_is_refused()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        testing::background_program holder(TABLE_PROBE, {"hold-table", table_});
+        QCOMPARE(holder.read_line(), std::string("ready"));
+        press(window, Qt::Key_Insert);
+        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: The table busy !")}));
+        QCOMPARE(window->windowTitle(), title_for(120, 1));
+        QCOMPARE(holder.finish(), 0);
+    }
+
     void memo_opens_edits_and_saves()
     {
         table_window* window = open_sample();
