@@ -1,5 +1,6 @@
 // Timings of the table object: opening must not depend on the table's size,
 // and a move reads one record.
+#include "bench/bench_tables.h"
 #include "engine/table.h"
 #include "grid/input_codes.h"
 #include "grid/navigation.h"
@@ -17,42 +18,19 @@
 namespace vortel {
 namespace {
 
-// A table of `records` records of 20 bytes, written in one go.
-const std::string& table_of(std::int64_t records)
-{
-    static testing::scratch_dir dir;
-    static std::map<std::int64_t, std::string> made;
-    auto [at, fresh] = made.try_emplace(records, dir.file("T" + std::to_string(records) + ".DBF"));
-    if (fresh) {
-        std::vector<field_list_entry> fields = {{"NAME", 'C', 15, 0}, {"N", 'N', 4, 0}};
-        std::vector<std::uint8_t> header = encode_new_table_header(fields, 2026, 1, 1);
-        for (int i = 0; i < 4; ++i) header[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(records >> (8 * i));
-        std::FILE* out = std::fopen(at->second.c_str(), "wb");
-        std::fwrite(header.data(), 1, header.size(), out);
-        const std::string record = " benchmark row    42";
-        std::string chunk;
-        for (int i = 0; i < 4096; ++i) chunk += record;
-        for (std::int64_t left = records; left > 0; left -= 4096) {
-            std::fwrite(chunk.data(), 1, record.size() * static_cast<std::size_t>(std::min<std::int64_t>(left, 4096)), out);
-        }
-        std::fclose(out);
-    }
-    return at->second;
-}
-
 void open_table(benchmark::State& state)
 {
-    const std::string& path = table_of(state.range(0));
+    const std::string& path = bench_table(state.range(0));
     for (auto _ : state) {
         auto table = table_new(path);
         benchmark::DoNotOptimize(table_open(*table));
     }
 }
-BENCHMARK(open_table)->Arg(10)->Arg(1000000);
+BENCHMARK(open_table)->Arg(10)->Arg(10000000);
 
 void skip_through_table(benchmark::State& state)
 {
-    auto table = table_new(table_of(state.range(0)));
+    auto table = table_new(bench_table(state.range(0)));
     table_open(*table);
     for (auto _ : state) {
         for (go_top(*table); !at_eof(*table);) skip(*table, 1);
@@ -64,7 +42,7 @@ BENCHMARK(skip_through_table)->Arg(100000);
 void go_to_random_records(benchmark::State& state)
 {
     const std::int64_t records = state.range(0);
-    auto table = table_new(table_of(records));
+    auto table = table_new(bench_table(records));
     table_open(*table);
     std::uint32_t seed = 1;
     for (auto _ : state) {
@@ -72,7 +50,7 @@ void go_to_random_records(benchmark::State& state)
         go_to(*table, static_cast<std::int32_t>(seed % records) + 1);
     }
 }
-BENCHMARK(go_to_random_records)->Arg(10)->Arg(1000000);
+BENCHMARK(go_to_random_records)->Arg(10)->Arg(10000000);
 
 }  // namespace
 }  // namespace vortel
@@ -92,7 +70,7 @@ public:
 // Opening a table window's table and painting its first screen.
 void open_and_first_paint(benchmark::State& state)
 {
-    const std::string& path = table_of(state.range(0));
+    const std::string& path = bench_table(state.range(0));
     null_canvas surface;
     for (auto _ : state) {
         auto table = table_new(path);
@@ -102,12 +80,12 @@ void open_and_first_paint(benchmark::State& state)
         paint_grid(browse, surface);
     }
 }
-BENCHMARK(open_and_first_paint)->Arg(10)->Arg(1000000);
+BENCHMARK(open_and_first_paint)->Arg(10)->Arg(10000000);
 
 // Ctrl+End and the paint that shows the last page.
 void ctrl_end_and_paint(benchmark::State& state)
 {
-    auto table = table_new(table_of(state.range(0)));
+    auto table = table_new(bench_table(state.range(0)));
     table_open(*table);
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, 750, 441);
@@ -119,7 +97,7 @@ void ctrl_end_and_paint(benchmark::State& state)
         paint_grid(browse, surface);
     }
 }
-BENCHMARK(ctrl_end_and_paint)->Arg(10)->Arg(1000000);
+BENCHMARK(ctrl_end_and_paint)->Arg(10)->Arg(10000000);
 
 }  // namespace
 }  // namespace vortel

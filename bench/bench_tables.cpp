@@ -1,0 +1,34 @@
+#include "bench/bench_tables.h"
+
+#include "engine/dbf_format.h"
+#include "testing/scratch_dir.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace vortel {
+
+const std::string& bench_table(std::int64_t records)
+{
+    static testing::scratch_dir dir;
+    static std::map<std::int64_t, std::string> made;
+    auto [at, fresh] = made.try_emplace(records, dir.file("T" + std::to_string(records) + ".DBF"));
+    if (fresh) {
+        std::vector<field_list_entry> fields = {{"NAME", 'C', 15, 0}, {"N", 'N', 4, 0}};
+        std::vector<std::uint8_t> header = encode_new_table_header(fields, 2026, 1, 1);
+        for (int i = 0; i < 4; ++i) header[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(records >> (8 * i));
+        std::FILE* out = std::fopen(at->second.c_str(), "wb");
+        std::fwrite(header.data(), 1, header.size(), out);
+        const std::string record = " benchmark row    42";
+        std::string chunk;
+        for (int i = 0; i < 4096; ++i) chunk += record;
+        for (std::int64_t left = records; left > 0; left -= 4096) {
+            std::fwrite(chunk.data(), 1, record.size() * static_cast<std::size_t>(std::min<std::int64_t>(left, 4096)), out);
+        }
+        std::fclose(out);
+    }
+    return at->second;
+}
+
+}  // namespace vortel
