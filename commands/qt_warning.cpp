@@ -16,6 +16,12 @@ box_hook& installed_hook()
     return hook;
 }
 
+answer_hook& installed_answer_hook()
+{
+    static answer_hook hook;
+    return hook;
+}
+
 void show_box(QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon)
 {
     if (installed_hook()) {
@@ -60,6 +66,30 @@ void show_warning(QWidget* owner, std::string_view ansi_text)
 void show_error(QWidget* owner, const QString& caption, const QString& text)
 {
     show_box(owner, caption, text, QMessageBox::Critical);
+}
+
+answer_hook set_answer_hook(answer_hook hook)
+{
+    return std::exchange(installed_answer_hook(), std::move(hook));
+}
+
+bool ask_ok_cancel(QWidget* owner, const QString& caption, const QString& text)
+{
+    const box_request question{caption, text};
+    if (installed_hook() || installed_answer_hook()) {
+        if (installed_hook()) {
+            const box_hook hook = installed_hook();
+            hook(question);
+        }
+        if (!installed_answer_hook()) return true;
+        const answer_hook answer = installed_answer_hook();
+        return answer(question);
+    }
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    owner ? owner : QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Ok;
 }
 
 }  // namespace vortel

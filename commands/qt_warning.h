@@ -40,4 +40,14 @@ void show_warning(QWidget* owner, std::string_view ansi_text);
 // An OK box with its own caption (the search's "Error").
 void show_error(QWidget* owner, const QString& caption, const QString& text);
 
+// Answers questions instead of the user while installed: true for OK. For
+// tests; a question also reaches the box hook, so recorders see it asked.
+// With a box hook but no answer hook, questions are answered OK.
+using answer_hook = std::function<bool(const box_request& box)>;
+answer_hook set_answer_hook(answer_hook hook);
+
+// An OK/Cancel question with its own caption, blocking the whole program
+// until answered (the overwrite, pack and zap confirmations). True for OK.
+bool ask_ok_cancel(QWidget* owner, const QString& caption, const QString& text);
+
 }  // namespace vortel

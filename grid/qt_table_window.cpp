@@ -2,6 +2,9 @@
 
 #include "commands/qt_dialogs.h"
 #include "commands/qt_file_choosers.h"
+#include "commands/qt_sort_dialog.h"
+#include "commands/qt_structure_dialog.h"
+#include "commands/qt_table_commands.h"
 #include "commands/qt_warning.h"
 #include "commands/record_commands.h"
 #include "engine/table.h"
@@ -88,18 +91,8 @@ int scroll_code(int action)
 
 bool command_available(grid_command command)
 {
-    switch (command) {
-    case grid_command::new_record:
-    case grid_command::modify:
-    case grid_command::delete_record:
-    case grid_command::search:
-    case grid_command::go_to:
-    case grid_command::table_info:
-    case grid_command::exit:
-        return true;
-    default:
-        return false;
-    }
+    // Printing is the one command this program does not have yet.
+    return command != grid_command::print;
 }
 
 table_window::table_window(QWidget* owner, int slot, QPoint position)
@@ -149,12 +142,28 @@ table_window::table_window(QWidget* owner, int slot, QPoint position)
 table_window::~table_window()
 {
     delete editor_.data();
-    release_table_slot(slot_);
+    if (slot_ >= 0) release_table_slot(slot_);
 }
 
 browse_object& table_window::browse()
 {
+    if (slot_ < 0) {
+        // A window on its way out shows nothing and runs nothing.
+        static browse_object none;
+        none = browse_object{};
+        return none;
+    }
     return table_slot_at(slot_).browse;
+}
+
+void table_window::close_without_table()
+{
+    if (slot_ < 0) return;
+    delete editor_.data();
+    release_table_slot(slot_);
+    slot_ = -1;
+    hide();
+    deleteLater();
 }
 
 void table_window::show_first_time()
@@ -168,7 +177,7 @@ void table_window::show_first_time()
 
 bool table_window::input_blocked() const
 {
-    return editor_ != nullptr;
+    return editor_ != nullptr || slot_ < 0;
 }
 
 void table_window::paintEvent(QPaintEvent*)
@@ -245,7 +254,7 @@ void table_window::apply(const navigation_result& result)
             QPointer<QWidget> active = QApplication::activeWindow();
             QPointer<table_window> self = this;
             run_command(*result.command);
-            if (!self) return;
+            if (!self || !has_slot()) return;
             apply(after_command(grid));
             if (active) active->activateWindow();
         }
@@ -281,6 +290,27 @@ void table_window::run_command(const command_entry& entry)
     case grid_command::table_info:
         run_info_dialog(this, grid, &font_);
         break;
+    case grid_command::save_to_html:
+        save_to_html_command(*this);
+        break;
+    case grid_command::copy_to:
+        copy_to_command(*this);
+        break;
+    case grid_command::append_from:
+        append_from_command(*this);
+        break;
+    case grid_command::sort:
+        run_sort_dialog(this, grid);
+        break;
+    case grid_command::pack:
+        pack_command(*this);
+        break;
+    case grid_command::zap:
+        zap_command(*this);
+        break;
+    case grid_command::modify_structure:
+        run_structure_dialog(*this);
+        break;
     case grid_command::exit:
         close();
         break;
@@ -289,7 +319,7 @@ void table_window::run_command(const command_entry& entry)
         // run by their keys.
         break;
     }
-    if (isVisible()) setFocus();
+    if (has_slot() && isVisible()) setFocus();
 }
 
 void table_window::open_editor()
@@ -343,7 +373,7 @@ void table_window::popup_command(int id)
     if (!entry || !command_available(entry->command)) return;
     QPointer<table_window> self = this;
     run_command(*entry);
-    if (!self) return;
+    if (!self || !has_slot()) return;
     apply(after_command(grid));
 }
 

@@ -42,6 +42,12 @@ public:
     // A popup item chosen, by its id.
     void popup_command(int id);
 
+    // After its table was closed by a rebuild or a structure change: the
+    // slot is freed now, so that a table opened again may take it, and the
+    // window hides and goes once control is back in the event loop.
+    void close_without_table();
+    bool has_slot() const { return slot_ >= 0; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,6 +1,7 @@
 #include "shell/qt_main_window.h"
 
 #include "commands/qt_file_choosers.h"
+#include "commands/qt_structure_dialog.h"
 #include "grid/qt_table_window.h"
 #include "shell/named_registry.h"
 #include "shell/qt_open_tables.h"
@@ -48,6 +49,9 @@ main_window::main_window(std::string command_line) : command_line_(std::move(com
     QAction* open = tables->addAction(QStringLiteral("&Open"));
     open->setData(open_command_id);
     connect(open, &QAction::triggered, this, &main_window::open_command);
+    QAction* create = tables->addAction(QStringLiteral("&Create table"));
+    create->setData(create_table_command_id);
+    connect(create, &QAction::triggered, this, &main_window::create_table_command);
     QAction* about = menuBar()->addAction(QStringLiteral("&About"));
     about->setData(about_command_id);
     connect(about, &QAction::triggered, this, &main_window::about_command);
@@ -63,6 +67,31 @@ void main_window::open_command()
     if (path.empty()) return;
     remember_open_directory(path);
     open_table_window(this, path);
+}
+
+main_window::~main_window()
+{
+    // The registry must not name a window that is gone.
+    if (named_get("HWND") == this) named_put("HWND", nullptr);
+}
+
+void main_window::create_table_command()
+{
+    run_structure_dialog(this);
+}
+
+void main_window::menu_command(int id)
+{
+    switch (id) {
+    case open_command_id:
+    case open_synonym_id: open_command(); break;
+    case create_table_command_id:
+    case create_table_synonym_id: create_table_command(); break;
+    case about_command_id: about_command(); break;
+    default:
+        if (id >= window_list_first_id && id < window_list_first_id + table_slot_count) show_listed_window(id);
+        break;
+    }
 }
 
 void main_window::about_command()

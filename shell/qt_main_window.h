@@ -13,6 +13,9 @@ namespace vortel {
 
 inline constexpr int window_list_first_id = 2000;
 inline constexpr int open_command_id = 11843;
+inline constexpr int open_synonym_id = 40002;
+inline constexpr int create_table_command_id = 11842;
+inline constexpr int create_table_synonym_id = 40003;
 inline constexpr int about_command_id = 11846;
 
 class main_window final : public QMainWindow {
@@ -20,10 +23,15 @@ class main_window final : public QMainWindow {
 public:
     // `command_line` names the table to open on the first activation.
     explicit main_window(std::string command_line);
+    ~main_window() override;
 
     // Open: the file chooser from the remembered directory, then the table.
     void open_command();
     void about_command();
+    // Create table: the structure dialog for a new table.
+    void create_table_command();
+    // A menu command by its id, synonyms included; other ids do nothing.
+    void menu_command(int id);
 
     // The right-click list: one item per table slot in use, in slot order,
     // with the id 2000 + slot and the path as text. The caller owns it.

@@ -366,9 +366,11 @@ private slots:
             texts << item->text();
             ids << item->data().toInt();
         }
-        QCOMPARE(texts, QStringList({"&New record", "&Modify", "&Delete", "&Search", "&Go to", "&Table info", "&Exit",
-                                     "&OemToAnsi"}));
-        QCOMPARE(ids, QList<int>({2045, 2013, 2046, 2114, 2116, 2123, 2027, 3000}));
+        QCOMPARE(texts, QStringList({"&New record", "&Modify", "&Delete", "Sa&ve to HTML...", "&Search", "&Go to",
+                                     "So&rt...", "Pac&k", "&Zap", "M&odify structure...", "&Append from ...",
+                                     "&Copy to ...", "&Table info", "&Exit", "&OemToAnsi"}));
+        QCOMPARE(ids, QList<int>({2045, 2013, 2046, 2113, 2114, 2116, 2117, 2118, 2119, 2120, 2121, 2122, 2123, 2027,
+                                  3000}));
         QVERIFY(popup->actions().last()->isChecked());
 
         press(window, Qt::Key_Right);

@@ -1,0 +1,729 @@
+// The table window's file commands on the offscreen platform, end to end on
+// a copy of the sample table: copy to, save to HTML, append from, the
+// structure dialog in both modes, the sort dialog, pack and zap. Choosers
+// and questions are answered through hooks; a second process holds locks.
+#include "commands/cell_store.h"
+#include "commands/qt_file_choosers.h"
+#include "commands/qt_sort_dialog.h"
+#include "commands/qt_structure_dialog.h"
+#include "commands/qt_table_commands.h"
+#include "commands/qt_warning.h"
+#include "engine/export.h"
+#include "engine/table.h"
+#include "grid/qt_table_window.h"
+#include "shell/qt_main_window.h"
+#include "shell/qt_open_tables.h"
+#include "shell/qt_startup.h"
+#include "shell/settings.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <new>
+#include <sstream>
+
+using namespace vortel;
+
+namespace {
+
+std::string file_bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// Boxes seen and questions answered: `answers` are given in order, OK
+// once they run out.
+class box_recorder {
+public:
+    box_recorder()
+    {
+        previous_box_ = set_box_hook([this](const box_request& box) {
+            boxes << box.caption + QStringLiteral(": ") + box.text;
+            cursor_during_box << (QApplication::overrideCursor() != nullptr);
+        });
+        previous_answer_ = set_answer_hook([this](const box_request&) {
+            if (answers.isEmpty()) return true;
+            return answers.takeFirst();
+        });
+    }
+    ~box_recorder()
+    {
+        set_box_hook(previous_box_);
+        set_answer_hook(previous_answer_);
+    }
+    QStringList boxes;
+    QList<bool> cursor_during_box;
+    QList<bool> answers;
+
+private:
+    box_hook previous_box_;
+    answer_hook previous_answer_;
+};
+
+// Answers the choosers with `paths` in order and keeps the requests.
+class chooser_answers {
+public:
+    explicit chooser_answers(std::vector<std::string> paths) : paths_(std::move(paths))
+    {
+        previous_ = set_chooser_hook([this](const chooser_request& request) {
+            requests.push_back(request);
+            if (paths_.empty()) return std::string();
+            std::string path = paths_.front();
+            paths_.erase(paths_.begin());
+            return path;
+        });
+    }
+    ~chooser_answers() { set_chooser_hook(previous_); }
+    std::vector<chooser_request> requests;
+
+private:
+    std::vector<std::string> paths_;
+    chooser_hook previous_;
+};
+
+// Runs `act` on the modal dialog once its loop runs, and closes it after.
+void when_modal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        QPointer<QWidget> still(modal);
+        act(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
+    });
+    timer->start();
+}
+
+struct table_facts {
+    int records = -1;
+    std::vector<std::string> fields;
+};
+
+table_facts facts_of(const std::string& path)
+{
+    table_facts facts;
+    auto table = table_new(path);
+    if (!table_open(*table, 1)) return facts;
+    facts.records = record_count(*table);
+    for (int i = 0; i < field_count(*table); ++i) {
+        const field_information info = field_info(*table, i);
+        facts.fields.push_back(info.name + ":" + info.type + ":" + std::to_string(info.length) + ":" +
+                               std::to_string(info.decimals));
+    }
+    return facts;
+}
+
+std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
+{
+    auto table = table_new(path);
+    if (!table_open(*table, 1)) return "<cannot open>";
+    go_to(*table, record);
+    return field_text(*table, field_index(*table, field));
+}
+
+QStringList directory_names(const std::string& directory)
+{
+    QStringList names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names << QString::fromStdString(entry.path().filename().string());
+    }
+    names.sort();
+    return names;
+}
+
+void type_into(QLineEdit* box, const QString& text)
+{
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+}  // namespace
+
+class table_commands_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::scratch_dir> dir_;
+    std::string table_;
+    std::string memo_;
+
+    table_window* open_sample(QWidget* owner = nullptr)
+    {
+        table_window* window = open_table_window(owner, table_);
+        if (window) window->grab();
+        return window;
+    }
+    static table_window* only_window()
+    {
+        table_window* found = nullptr;
+        for (int i = 0; i < table_slot_count; ++i) {
+            if (table_slot_in_use(i)) found = table_slot_at(i).window;
+        }
+        return found;
+    }
+    std::string sample_bytes() const { return file_bytes(table_) + file_bytes(memo_); }
+
+private slots:
+    void initTestCase()
+    {
+        load_desktop_resources();
+        start_up();
+    }
+
+    void init()
+    {
+        dir_ = std::make_unique<testing::scratch_dir>();
+        table_ = dir_->file("DOLGOZO.DBF");
+        memo_ = dir_->file("DOLGOZO.DBT");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table_);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", memo_);
+        reset_cascade_position();
+    }
+
+    void cleanup()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<table_window*>(widget)) delete widget;
+        }
+        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
+        QVERIFY(!QApplication::overrideCursor());
+        dir_.reset();
+    }
+
+    void popup_offers_every_command_but_print()
+    {
+        table_window* window = open_sample();
+        std::unique_ptr<QMenu> popup(window->command_popup());
+        QStringList texts;
+        for (QAction* item : popup->actions()) texts << item->text();
+        QCOMPARE(texts, QStringList({"&New record", "&Modify", "&Delete", "Sa&ve to HTML...", "&Search", "&Go to",
+                                     "So&rt...", "Pac&k", "&Zap", "M&odify structure...", "&Append from ...",
+                                     "&Copy to ...", "&Table info", "&Exit", "&OemToAnsi"}));
+    }
+
+    void copy_to_writes_the_engine_text_and_asks_before_overwriting()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string out = dir_->file("OUT.TXT");
+        {
+            chooser_answers chosen({out});
+            QTest::keyClick(window, Qt::Key_F11);
+            QCOMPARE(chosen.requests.size(), std::size_t(1));
+            QCOMPARE(chosen.requests[0].title, QStringLiteral("DBF -> ASCII"));
+            QVERIFY(chosen.requests[0].save);
+            QCOMPARE(chosen.requests[0].start_directory, QDir::currentPath());
+        }
+        QVERIFY(boxes.boxes.isEmpty());
+        {
+            // The same bytes as the engine writes on its own, one line per record.
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            QVERIFY(export_text(*table, dir_->file("REF.TXT")));
+        }
+        const std::string written = file_bytes(out);
+        QCOMPARE(written, file_bytes(dir_->file("REF.TXT")));
+        QCOMPARE(std::count(written.begin(), written.end(), '\n'), 120);
+
+        // An existing file: Cancel leaves it, OK overwrites it.
+        testing::write_file(out, "keep me");
+        boxes.answers = {false};
+        {
+            chooser_answers chosen({out});
+            QTest::keyClick(window, Qt::Key_F11);
+        }
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The file already exist, overwite ?")));
+        QCOMPARE(file_bytes(out), std::string("keep me"));
+        {
+            chooser_answers chosen({out});
+            window->popup_command(2122);
+        }
+        QCOMPARE(file_bytes(out), written);
+        QCOMPARE(boxes.boxes.size(), 2);
+
+        // A cancelled chooser does nothing and leaves the window in charge.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        {
+            chooser_answers chosen({});
+            QTest::keyClick(window, Qt::Key_F11);
+        }
+        QCOMPARE(boxes.boxes.size(), 2);
+        QCOMPARE(QApplication::focusWidget(), window);
+    }
+
+    void html_takes_the_company_setting_and_the_grid_captions()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string previous = setting_by_index(SET_CEGNEV, to_ansi(QStringLiteral("Kő & Társa")));
+        window->browse().columns[2].caption = to_ansi(QStringLiteral("Város <lakhely>"));
+        window->browse().columns[1].caption = std::string(200, 'N');
+        const std::string out = dir_->file("OUT.HTM");
+        {
+            chooser_answers chosen({out});
+            QTest::keyClick(window, Qt::Key_F2);
+            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF -> HTML"));
+        }
+        setting_by_index(SET_CEGNEV, previous);
+        const std::string page = file_bytes(out);
+        QVERIFY(page.find(to_ansi(QStringLiteral("Kő &amp; Társa"))) != std::string::npos);
+        QVERIFY(page.find(to_ansi(QStringLiteral("Város &lt;lakhely&gt;"))) != std::string::npos);
+        // Captions longer than 127 characters are cut.
+        QVERIFY(page.find(std::string(127, 'N')) != std::string::npos);
+        QVERIFY(page.find(std::string(128, 'N')) == std::string::npos);
+        QVERIFY(boxes.boxes.isEmpty());
+
+        // A page that cannot be written is told.
+        {
+            chooser_answers chosen({dir_->file("NO/SUCH/DIR.HTM")});
+            QTest::keyClick(window, Qt::Key_F2);
+        }
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The table busy !")));
+    }
+
+    void append_from_adds_another_table_and_refuses_its_own()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string other = dir_->file("OTHER.DBF");
+        std::filesystem::copy_file(table_, other);
+        std::filesystem::copy_file(memo_, dir_->file("OTHER.DBT"));
+        {
+            chooser_answers chosen({other});
+            window->popup_command(2121);
+            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF|ASCII -> DBF"));
+            QVERIFY(!chosen.requests.at(0).save);
+        }
+        QVERIFY(boxes.boxes.isEmpty());
+        window->grab();
+        QVERIFY(window->windowTitle().contains(QStringLiteral(" - 240/")));
+        QCOMPARE(field_of(table_, 121, "NEV"), field_of(table_, 1, "NEV"));
+
+        // F10 is not a key of the window; its own file and a missing one.
+        QTest::keyClick(window, Qt::Key_F10);
+        {
+            chooser_answers chosen({table_, dir_->file("MISSING.DBF")});
+            window->popup_command(2121);
+            window->popup_command(2121);
+            QCOMPARE(chosen.requests.size(), std::size_t(2));
+        }
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The table busy !")));
+        QCOMPARE(facts_of(table_).records, 240);
+    }
+
+    void an_exception_inside_a_command_is_told_and_changes_nothing()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string before = sample_bytes();
+        const chooser_hook previous = set_chooser_hook([](const chooser_request&) -> std::string {
+            throw std::bad_alloc();
+        });
+        QTest::keyClick(window, Qt::Key_F11);
+        window->popup_command(2121);
+        set_chooser_hook(previous);
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Very, very, very bad program."),
+                                           QStringLiteral("Warning: Very, very, very bad program.")}));
+        QCOMPARE(sample_bytes(), before);
+        QVERIFY(window->browse().table);
+    }
+
+    void pack_and_zap_ask_then_reopen_the_rebuilt_table_under_the_main_window()
+    {
+        box_recorder boxes;
+        main_window main(std::string{});
+        table_window* window = open_sample(&main);
+        QTest::keyClick(window, Qt::Key_Delete);  // record 1 marked
+        const std::string marked = sample_bytes();
+
+        boxes.answers = {false};
+        QTest::keyClick(window, Qt::Key_F7);
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Pack : ") + QString::fromStdString(table_) +
+                                          QStringLiteral(": Are you sure?")));
+        QCOMPARE(sample_bytes(), marked);
+        QCOMPARE(only_window(), window);
+
+        std::vector<std::string> live;
+        {
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            for (std::int32_t record = 1; record <= record_count(*table); ++record) {
+                go_to(*table, record);
+                if (!is_deleted(*table)) live.push_back(field_text(*table, field_index(*table, "NEV")));
+            }
+        }
+        QTest::keyClick(window, Qt::Key_F7);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        table_window* packed = only_window();
+        QVERIFY(packed && packed != window);
+        QCOMPARE(packed->parentWidget(), &main);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(facts_of(table_).records, static_cast<int>(live.size()));
+        for (std::size_t i = 0; i < live.size(); ++i) {
+            QCOMPARE(field_of(table_, static_cast<std::int32_t>(i + 1), "NEV"), live[i]);
+        }
+        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+        QCOMPARE(boxes.boxes.size(), 2);
+
+        boxes.answers = {false};
+        packed->popup_command(2119);
+        QCOMPARE(boxes.boxes.last(), QStringLiteral("Zap : ") + QString::fromStdString(table_) +
+                                         QStringLiteral(": Are you sure?"));
+        QCOMPARE(facts_of(table_).records, static_cast<int>(live.size()));
+        QTest::keyClick(packed, Qt::Key_F8);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        table_window* zapped = only_window();
+        QVERIFY(zapped && zapped != packed);
+        QCOMPARE(facts_of(table_).records, 0);
+        QVERIFY(std::filesystem::exists(memo_));
+        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+        QCOMPARE(boxes.boxes.size(), 4);
+        delete zapped;
+    }
+
+    void structure_dialog_checks_and_normalises_fields_and_creates_a_table()
+    {
+        box_recorder boxes;
+        main_window main(std::string{});
+        const std::string created = dir_->file("NEW.DBF");
+        chooser_answers chosen({created});
+        bool ran = false;
+        when_modal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            ran = true;
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Create table"));
+            QCOMPARE(dialog->type_box()->currentText(), QStringLiteral("Character"));
+            QCOMPARE(dialog->length_box()->text(), QStringLiteral("10"));
+            QCOMPARE(dialog->decimals_box()->text(), QStringLiteral("0"));
+            QVERIFY(dialog->file_box()->isReadOnly());
+            QCOMPARE(dialog->field_list()->columnCount(), 4);
+            QCOMPARE(dialog->field_list()->headerItem()->text(3), QStringLiteral("Dec."));
+            // A second launch while one is open does nothing.
+            main.menu_command(create_table_synonym_id);
+            QCOMPARE(open_structure_dialog(), dialog);
+
+            dialog->append_button()->click();
+            type_into(dialog->name_box(), QStringLiteral("1ab"));
+            QCOMPARE(dialog->name_box()->text(), QStringLiteral("1AB"));
+            dialog->append_button()->click();
+            type_into(dialog->name_box(), QStringLiteral("a-b"));
+            dialog->append_button()->click();
+            QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty field name!"),
+                                               QStringLiteral("Warning: Bad field name!"),
+                                               QStringLiteral("Warning: Bad field name!")}));
+            type_into(dialog->name_box(), QStringLiteral("abcdefghijkl"));
+            QCOMPARE(dialog->name_box()->text(), QStringLiteral("ABCDEFGHIJ"));
+
+            type_into(dialog->name_box(), QStringLiteral("_a1"));
+            dialog->type_box()->setCurrentIndex(1);
+            type_into(dialog->length_box(), QStringLiteral("2x5"));
+            QCOMPARE(dialog->length_box()->text(), QStringLiteral("25"));
+            type_into(dialog->decimals_box(), QStringLiteral("34"));
+            QCOMPARE(dialog->decimals_box()->text(), QStringLiteral("3"));
+            dialog->append_button()->click();
+            QCOMPARE(dialog->length_box()->text(), QStringLiteral("19"));
+            type_into(dialog->name_box(), QStringLiteral("nev"));
+            dialog->type_box()->setCurrentIndex(0);
+            type_into(dialog->length_box(), QStringLiteral("300"));
+            dialog->append_button()->click();
+            dialog->type_box()->setCurrentIndex(2);
+            dialog->append_button()->click();  // NEV is there already: nothing
+            type_into(dialog->name_box(), QStringLiteral("datum"));
+            dialog->modify_button()->click();  // not in the list: nothing
+            dialog->append_button()->click();
+            type_into(dialog->name_box(), QStringLiteral("MEGJ"));
+            dialog->type_box()->setCurrentIndex(4);
+            dialog->append_button()->click();
+            QCOMPARE(dialog->fields().size(), std::size_t(4));
+            QTreeWidgetItem* number = dialog->field_list()->topLevelItem(0);
+            QCOMPARE(number->text(0) + number->text(1) + number->text(2) + number->text(3),
+                     QStringLiteral("_A1Numeric193"));
+            QCOMPARE(dialog->field_list()->topLevelItem(1)->text(2), QStringLiteral("255"));
+            QCOMPARE(dialog->field_list()->topLevelItem(2)->text(2) + dialog->field_list()->topLevelItem(2)->text(3),
+                     QStringLiteral("80"));
+            QVERIFY(dialog->field_list()->topLevelItem(2)->textAlignment(2) & Qt::AlignRight);
+
+            // Modify rewrites the row of that name; Delete takes the selected row.
+            type_into(dialog->name_box(), QStringLiteral("nev"));
+            dialog->type_box()->setCurrentIndex(3);
+            dialog->modify_button()->click();
+            QCOMPARE(dialog->field_list()->topLevelItem(1)->text(1), QStringLiteral("Logical"));
+            dialog->delete_button()->click();  // no selection: nothing
+            QCOMPARE(dialog->fields().size(), std::size_t(4));
+            dialog->field_list()->topLevelItem(1)->setSelected(true);
+            dialog->delete_button()->click();
+            QCOMPARE(dialog->fields().size(), std::size_t(3));
+
+            const qsizetype told = boxes.boxes.size();
+            dialog->create_button()->click();
+            QCOMPARE(boxes.boxes.mid(told), QStringList(QStringLiteral("Warning: Empty filename!")));
+            dialog->select_button()->click();
+            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("File save"));
+            QCOMPARE(dialog->file_box()->text(), QString::fromStdString(created));
+            dialog->create_button()->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        main.menu_command(create_table_command_id);
+        QVERIFY(ran);
+        QVERIFY(!open_structure_dialog());
+        const table_facts facts = facts_of(created);
+        QCOMPARE(facts.records, 0);
+        QCOMPARE(facts.fields, std::vector<std::string>({"_A1:N:19:3", "DATUM:D:8:0", "MEGJ:M:10:0"}));
+        QVERIFY(std::filesystem::exists(dir_->file("NEW.DBT")));
+    }
+
+    void create_asks_before_overwriting_and_needs_fields()
+    {
+        box_recorder boxes;
+        const std::string existing = dir_->file("OLD.DBF");
+        testing::write_file(existing, "old");
+        chooser_answers chosen({existing});
+        boxes.answers = {false};
+        when_modal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            dialog->select_button()->click();
+            dialog->create_button()->click();
+            type_into(dialog->name_box(), QStringLiteral("A"));
+            dialog->append_button()->click();
+            dialog->delete_button()->click();  // the only row goes without a selection
+            QVERIFY(dialog->fields().empty());
+            dialog->append_button()->click();
+            dialog->create_button()->click();  // Cancel
+            QVERIFY(dialog->isVisible());
+            dialog->exit_button()->click();
+        });
+        run_structure_dialog(nullptr);
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty table!"),
+                                           QStringLiteral("Warning: The file already exist, overwite ?")}));
+        QCOMPARE(file_bytes(existing), std::string("old"));
+    }
+
+    void modify_structure_copies_the_records_and_closes_the_window()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string name1 = field_of(table_, 1, "NEV");
+        const std::string city120 = field_of(table_, 120, "VAROS");
+        const std::string before = sample_bytes();
+        const table_facts old_facts = facts_of(table_);
+        boxes.answers = {false};
+        int progress_seen = 0;
+        when_modal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Modify stucture : ") + QString::fromStdString(table_));
+            QCOMPARE(dialog->create_button()->text(), QStringLiteral("M&odify str."));
+            QVERIFY(!dialog->select_button()->isEnabled());
+            QCOMPARE(dialog->file_box()->text(), QString::fromStdString(table_));
+            QCOMPARE(dialog->fields().size(), old_facts.fields.size());
+            QCOMPARE(dialog->field_list()->topLevelItem(0)->text(1), QStringLiteral("Character"));
+
+            // NEV becomes a memo, a new field is added.
+            type_into(dialog->name_box(), QStringLiteral("NEV"));
+            dialog->type_box()->setCurrentIndex(4);
+            dialog->modify_button()->click();
+            type_into(dialog->name_box(), QStringLiteral("UJ"));
+            dialog->type_box()->setCurrentIndex(1);
+            type_into(dialog->length_box(), QStringLiteral("5"));
+            dialog->append_button()->click();
+            dialog->create_button()->click();  // Cancel at the question
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(sample_bytes(), before);
+            QObject::connect(dialog->progress_bar(), &QProgressBar::valueChanged,
+                             [&](int value) { progress_seen = std::max(progress_seen, value); });
+            dialog->create_button()->click();
+        });
+        QPointer<table_window> old = window;
+        QTest::keyClick(window, Qt::Key_F9);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!old);
+        QCOMPARE(only_window(), nullptr);
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The file already exist, overwite ?"),
+                                           QStringLiteral("Warning: The file already exist, overwite ?")}));
+        QVERIFY(progress_seen > 80);
+
+        const table_facts facts = facts_of(table_);
+        QCOMPARE(facts.records, 120);
+        QCOMPARE(facts.fields.front(), std::string("NEV:M:10:0"));
+        QCOMPARE(facts.fields.back(), std::string("UJ:N:5:0"));
+        QCOMPARE(field_of(table_, 120, "VAROS"), city120);
+        QCOMPARE(field_of(table_, 1, "UJ"), std::string(5, ' '));
+        {
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            go_to(*table, 1);
+            QCOMPARE(memo_text(*table, "NEV"), name1);
+        }
+        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+    }
+
+    void sort_dialog_moves_captions_and_sorts_in_place()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string previous_cmp = setting_by_index(SET_HUN_CMP);
+        window->browse().columns[2].caption = "CITY";
+        when_modal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<sort_dialog*>(modal);
+            QVERIFY(dialog);
+            QListWidget* fields = dialog->fields_list();
+            QListWidget* chosen = dialog->sort_list();
+            QCOMPARE(fields->count(), 8);
+            QCOMPARE(fields->item(1)->text(), QStringLiteral("CITY"));
+            QVERIFY(!chosen->isEnabled());
+            QCOMPARE(dialog->collation_box()->currentText(), QStringLiteral("English"));
+            QCOMPARE(dialog->collation_box()->count(), 2);
+
+            dialog->add_button()->click();  // no selection: nothing
+            QCOMPARE(chosen->count(), 0);
+            dialog->sort_button()->click();
+            fields->setCurrentRow(0);
+            dialog->add_button()->click();
+            QVERIFY(chosen->isEnabled());
+            fields->setCurrentRow(0);  // CITY, now first
+            chosen->setCurrentRow(0);
+            dialog->add_button()->click();  // before the selected NEV
+            QCOMPARE(chosen->item(0)->text(), QStringLiteral("CITY"));
+            QCOMPARE(chosen->item(1)->text(), QStringLiteral("NEV"));
+            chosen->setCurrentRow(1);
+            dialog->remove_button()->click();
+            QCOMPARE(fields->item(fields->count() - 1)->text(), QStringLiteral("NEV"));
+            QCOMPARE(chosen->count(), 1);
+
+            dialog->collation_box()->setCurrentIndex(1);
+            dialog->sort_button()->click();
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(setting_by_index(SET_HUN_CMP), previous_cmp);
+            chosen->setCurrentRow(0);
+            dialog->remove_button()->click();
+            QVERIFY(!chosen->isEnabled());
+            dialog->exit_button()->click();
+        });
+        QTest::keyClick(window, Qt::Key_F6);
+        QVERIFY(!open_sort_dialog());
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty sort table!"),
+                                           QStringLiteral("Warning: The sort is ready.")}));
+        // The cities now come in order, accents next to their letters.
+        auto table = table_new(table_);
+        QVERIFY(table_open(*table, 1));
+        const int city = field_index(*table, "VAROS");
+        const auto folded = [](const QString& text) {
+            QString plain;
+            for (const QChar c : text.normalized(QString::NormalizationForm_D)) {
+                if (c.category() != QChar::Mark_NonSpacing) plain += c.toUpper();
+            }
+            return plain;
+        };
+        QString last;
+        for (std::int32_t record = 1; record <= 120; ++record) {
+            go_to(*table, record);
+            const QString text = from_ansi(field_text(*table, city)).trimmed();
+            QVERIFY2(folded(last).left(1) <= folded(text).left(1), qPrintable(last + QStringLiteral(" > ") + text));
+            last = text;
+        }
+    }
+
+    void another_program_holding_the_table_makes_every_command_change_nothing()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string before = sample_bytes();
+        testing::background_program holder(TABLE_PROBE, {"hold-table", table_});
+        QCOMPARE(holder.read_line(), std::string("ready"));
+        const std::string out = dir_->file("OUT.TXT");
+        const std::string other = dir_->file("OTHER.DBF");
+        std::filesystem::copy_file(table_, other);
+        std::filesystem::copy_file(memo_, dir_->file("OTHER.DBT"));
+        {
+            chooser_answers chosen({out, dir_->file("OUT.HTM"), other});
+            QTest::keyClick(window, Qt::Key_F11);
+            QTest::keyClick(window, Qt::Key_F2);
+            window->popup_command(2121);
+        }
+        QTest::keyClick(window, Qt::Key_F7);
+        QTest::keyClick(window, Qt::Key_F8);
+        QCOMPARE(only_window(), window);
+        when_modal([](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            type_into(dialog->name_box(), QStringLiteral("UJ"));
+            dialog->append_button()->click();
+            dialog->create_button()->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        QTest::keyClick(window, Qt::Key_F9);
+        QCOMPARE(only_window(), window);
+        when_modal([](QWidget* modal) {
+            auto* dialog = qobject_cast<sort_dialog*>(modal);
+            QVERIFY(dialog);
+            dialog->fields_list()->setCurrentRow(0);
+            dialog->add_button()->click();
+            dialog->sort_button()->click();
+            dialog->exit_button()->click();
+        });
+        QTest::keyClick(window, Qt::Key_F6);
+        QCOMPARE(holder.finish(), 0);
+
+        const QString busy = QStringLiteral("Warning: The table busy !");
+        const QString asked = QStringLiteral("Warning: The file already exist, overwite ?");
+        const QString pack = QStringLiteral("Pack : ") + QString::fromStdString(table_) + QStringLiteral(": Are you sure?");
+        const QString zap = QStringLiteral("Zap : ") + QString::fromStdString(table_) + QStringLiteral(": Are you sure?");
+        QCOMPARE(boxes.boxes, QStringList({busy, busy, busy, pack, busy, zap, busy, asked, busy,
+                                           QStringLiteral("Warning: The sort is not succesful!")}));
+        QVERIFY(!boxes.cursor_during_box.contains(true));
+        QCOMPARE(sample_bytes(), before);
+        QVERIFY(!std::filesystem::exists(out));
+        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT", "OTHER.DBF", "OTHER.DBT"}));
+        // The window still works on its table.
+        window->grab();
+        QCOMPARE(window->windowTitle(), QString::fromStdString(table_) + QStringLiteral(" - 120/1"));
+    }
+
+    void a_record_held_elsewhere_stops_pack_and_structure_change()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string before = sample_bytes();
+        testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "3"});
+        QCOMPARE(holder.read_line(), std::string("ready"));
+        QTest::keyClick(window, Qt::Key_F7);
+        when_modal([](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            dialog->field_list()->topLevelItem(0)->setSelected(true);
+            dialog->delete_button()->click();
+            dialog->create_button()->click();
+        });
+        QTest::keyClick(window, Qt::Key_F9);
+        QCOMPARE(holder.finish(), 0);
+        QCOMPARE(boxes.boxes.count(QStringLiteral("Warning: The table busy !")), 2);
+        QCOMPARE(sample_bytes(), before);
+        QCOMPARE(only_window(), window);
+    }
+};
+
+QTEST_MAIN(table_commands_test)
+#include "table_commands_test.moc"
