@@ -80,11 +80,13 @@ replacement_result replace_table_files(const std::string& table_name, const std:
     return result;
 }
 
-rebuild_result rebuild_table(std::unique_ptr<table_object>& table, rebuild_kind kind)
+rebuild_result rebuild_table(std::unique_ptr<table_object>& table, rebuild_kind kind,
+                             const std::function<void(int percent)>& progress)
 {
     rebuild_result result;
     std::string copy_name;
-    const int made = kind == rebuild_kind::pack ? pack_table(*table, copy_name) : zap_table(*table, copy_name);
+    const int made =
+        kind == rebuild_kind::pack ? pack_table(*table, copy_name, progress) : zap_table(*table, copy_name);
     if (!made) return result;
     result.copy_made = true;
     const std::string table_name = table_file_name(*table);

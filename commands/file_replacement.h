@@ -21,6 +21,7 @@
 
 #include "engine/table.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,7 +65,9 @@ struct rebuild_result {
 
 // Pack or zap with the file replacement: the engine's copy, then `table` is
 // closed (reset) and the copy put in its place. Afterwards the front-end
-// opens replacement.table_name again.
-rebuild_result rebuild_table(std::unique_ptr<table_object>& table, rebuild_kind kind);
+// opens replacement.table_name again. `progress` sees the pack's copy as
+// pack_table tells it; a zap copies nothing and tells nothing.
+rebuild_result rebuild_table(std::unique_ptr<table_object>& table, rebuild_kind kind,
+                             const std::function<void(int percent)>& progress = {});
 
 }  // namespace vortel

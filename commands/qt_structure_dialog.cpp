@@ -11,6 +11,7 @@
 #include "grid/qt_table_window.h"
 #include "shell/qt_open_tables.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QFont>
 #include <QtGui/QRegularExpressionValidator>
@@ -303,11 +304,13 @@ void structure_dialog::change_table_structure()
     restructure_result result;
     {
         const wait_cursor busy;
+        // The busy window draws its last frame, so the waiting events may
+        // run: painting the grid now would move the table being copied.
+        // Input waits, so that nothing starts while the copy runs.
+        const busy_table_window busy_window(window);
         result = change_structure(slot.table, fields_, [this](int percent) {
             progress_->setValue(std::clamp(percent, 0, 100));
-            // Only the bar is painted: painting the grid now would move the
-            // table that is being copied.
-            progress_->repaint();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
     }
     switch (result.status) {

@@ -14,7 +14,9 @@
 #include "shell/settings.h"
 #include "text/text_ops.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QProgressDialog>
 
 #include <unistd.h>
 
@@ -24,6 +26,40 @@ namespace vortel {
 namespace {
 
 constexpr std::size_t directory_max = 255;
+
+// A progress dialog over the table window for the life of one long copy,
+// fed by the engine's progress callback. It has no Cancel button, as a copy
+// cut short would leave half of it written. The window is busy meanwhile,
+// and each report runs the waiting events except input, so that the
+// program's windows stay painted while no other command can start.
+class copy_progress {
+public:
+    copy_progress(table_window& window, const char* title) : busy_(window), dialog_(&window)
+    {
+        dialog_.setObjectName(QStringLiteral("copy_progress"));
+        dialog_.setWindowTitle(QString::fromLatin1(title));
+        dialog_.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setCancelButton(nullptr);
+        dialog_.setRange(0, 100);
+        dialog_.setMinimumDuration(0);
+        // Reaching 100 leaves the dialog as it is; it goes with this object.
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+    }
+
+    std::function<void(int percent)> callback()
+    {
+        return [this](int percent) {
+            dialog_.setValue(percent);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+    }
+
+private:
+    busy_table_window busy_;
+    QProgressDialog dialog_;
+};
 
 void export_command(table_window& window, const char* title, bool html)
 {
@@ -35,14 +71,15 @@ void export_command(table_window& window, const char* title, bool html)
         int done = 0;
         {
             const wait_cursor busy;
+            copy_progress progress(window, title);
             if (html) {
                 std::vector<std::string> captions = sort_dialog_fields(*grid.table, grid.columns);
                 for (std::string& caption : captions) {
                     if (caption.size() > html_caption_max) caption.resize(html_caption_max);
                 }
-                done = export_html(*grid.table, path, setting_by_index(SET_CEGNEV), captions);
+                done = export_html(*grid.table, path, setting_by_index(SET_CEGNEV), captions, progress.callback());
             } else {
-                done = export_text(*grid.table, path);
+                done = export_text(*grid.table, path, progress.callback());
             }
         }
         // A page that could not be written is told as the text copy is:
@@ -64,7 +101,10 @@ void rebuild_command(table_window& window, rebuild_kind kind, const char* verb)
         rebuild_result result;
         {
             const wait_cursor busy;
-            result = rebuild_table(slot.table, kind);
+            {
+                copy_progress progress(window, verb);
+                result = rebuild_table(slot.table, kind, progress.callback());
+            }
             if (result.copy_made) {
                 // The table is closed; the window goes with it, and the files
                 // under the table's name, new or old, open in a fresh one.
@@ -144,7 +184,8 @@ void append_from_command(table_window& window)
         int done = 0;
         {
             const wait_cursor busy;
-            done = append_from(*grid.table, path);
+            copy_progress progress(window, append_from_title);
+            done = append_from(*grid.table, path, progress.callback());
         }
         if (!done) show_warning(&window, std::string_view(table_busy_text));
     });

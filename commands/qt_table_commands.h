@@ -1,7 +1,8 @@
 // The table window's file commands: "&Copy to ...", "Sa&ve to HTML...",
 // "&Append from ...", "Pac&k" and "&Zap", and what every command that copies
-// or rebuilds files shares: the catch-all, the wait cursor, the overwrite
-// question and the owner of reopened tables.
+// or rebuilds files shares: the catch-all, the wait cursor, the progress
+// dialog over the busy window, the overwrite question and the owner of
+// reopened tables.
 //
 // The engine and commands/ do the work and return results; these handlers
 // choose files, ask, and tell the results.

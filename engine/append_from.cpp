@@ -51,6 +51,8 @@ public:
     }
 
     bool failed() const { return failed_; }
+    // The bytes of the file that lines given so far took, CR LF included.
+    std::int64_t consumed() const { return filled_ - static_cast<std::int64_t>(end_ - at_); }
 
 private:
     bool fill()
@@ -63,6 +65,7 @@ private:
         }
         at_ = 0;
         end_ = got;
+        filled_ += static_cast<std::int64_t>(got);
         return got > 0;
     }
 
@@ -76,6 +79,7 @@ private:
     std::vector<char> block_;
     std::size_t at_ = 0;
     std::size_t end_ = 0;
+    std::int64_t filled_ = 0;
     bool failed_ = false;
 };
 
@@ -100,7 +104,7 @@ void record_from_line(table_object& table, const std::string& line)
     }
 }
 
-int append_text(table_object& table, const std::string& source)
+int append_text(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
     file_handle file(source, line_capacity);
     if (!fh_open(file, import_text_mode)) return 0;
@@ -118,25 +122,33 @@ int append_text(table_object& table, const std::string& source)
     line_reader lines(file, table.record.size() - 1);
     record_appender appender(table);
     if (!appender.start()) return 0;
+    progress_meter meter(progress, fh_size(file));
     std::string line;
     while (lines.next(line)) {
         record_from_line(table, line);
         if (!appender.add(table.record)) return 0;
+        meter.step(lines.consumed());
     }
-    return appender.flush() && !lines.failed() ? 1 : 0;
+    if (!appender.flush() || lines.failed()) return 0;
+    meter.finish();
+    return 1;
 }
 
-int append_table(table_object& source, table_object& table)
+int append_table(table_object& source, table_object& table, const std::function<void(int percent)>& progress)
 {
     if (!lock_table(source)) return 0;
-    const int copied = copy_records(source, table, map_fields_by_name(source, table), copy_selection::as_navigated);
+    // The copy tells percentages itself; the meter keeps them in 0..100.
+    progress_meter meter(progress, 100);
+    const int copied = copy_records(source, table, map_fields_by_name(source, table), copy_selection::as_navigated,
+                                    [&meter](int percent) { meter.step(percent); });
     unlock(source);
+    if (copied) meter.finish();
     return copied;
 }
 
 }  // namespace
 
-int append_from(table_object& table, const std::string& source)
+int append_from(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
     if (source == table.dbf_name) return 0;
     if (!lock_table(table)) return 0;
@@ -155,8 +167,8 @@ int append_from(table_object& table, const std::string& source)
     } restore_on_exit{table, table.conversion, current_record(table)};
     table.conversion = 0;
 
-    if (auto from = table_new(source); table_open(*from, 1)) return append_table(*from, table);
-    return append_text(table, source);
+    if (auto from = table_new(source); table_open(*from, 1)) return append_table(*from, table, progress);
+    return append_text(table, source, progress);
 }
 
 }  // namespace vortel

@@ -5,6 +5,7 @@
 
 #include "engine/table.h"
 
+#include <functional>
 #include <string>
 
 namespace vortel {
@@ -27,6 +28,11 @@ namespace vortel {
 // record, cut to the record's width and filled up with zero bytes. Numbers,
 // dates and logicals are then stored again by their types' rules; memo
 // fields become empty. Bytes pass unconverted in both directions.
-int append_from(table_object& table, const std::string& source);
+//
+// `progress`, when given, sees the percentage of the source read so far
+// (records of a table, bytes of a text) rise from 0 to 100, 100 when all of
+// it was appended; it changes nothing that is written.
+int append_from(table_object& table, const std::string& source,
+                const std::function<void(int percent)>& progress = {});
 
 }  // namespace vortel

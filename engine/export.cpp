@@ -96,22 +96,27 @@ std::string html_escaped(std::string_view text)
 
 }  // namespace
 
-int export_text(table_object& table, const std::string& output)
+int export_text(table_object& table, const std::string& output, const std::function<void(int percent)>& progress)
 {
-    return export_to(table, output, [&table](output_buffer& out) {
+    return export_to(table, output, [&table, &progress](output_buffer& out) {
         const bool hide_deleted = deleted_records_hidden();
         record_block_reader reader(table);
+        progress_meter meter(progress, reader.counted());
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
-            if (hide_deleted && record[0] == dbf_deleted_mark) continue;
-            out.put(std::string_view(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1));
-            out.put("\r\n");
+            if (!hide_deleted || record[0] != dbf_deleted_mark) {
+                out.put(std::string_view(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1));
+                out.put("\r\n");
+            }
+            meter.step(reader.number());
         }
-        return !reader.failed();
+        if (reader.failed()) return false;
+        meter.finish();
+        return true;
     });
 }
 
 int export_html(table_object& table, const std::string& output, std::string_view title,
-                const std::vector<std::string>& captions)
+                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress)
 {
     return export_to(table, output, [&](output_buffer& out) {
         out.put("<HTML>\r\n<HEAD>\r\n<META http-equiv=\"content-type\" content=\"TEXT/HTML; charset=windows-1250\">"
@@ -131,19 +136,26 @@ int export_html(table_object& table, const std::string& output, std::string_view
         // Each record passes through the record buffer so that its cells are
         // exactly what field_text gives, conversion included.
         record_block_reader reader(table);
+        progress_meter meter(progress, reader.counted());
+        // The record is written before progress is told, so that whatever
+        // the callback does cannot reach the record buffer in between.
         while (reader.load_next()) {
-            if (table.record[0] == dbf_deleted_mark) continue;
-            out.put("<TR>");
-            for (int i = 0; i < field_count(table); ++i) {
-                const std::string text = field_text(table, i);
-                out.put("<TD>");
-                out.put(is_blank(text) ? "&nbsp;" : html_escaped(text));
-                out.put("</TD>");
+            if (table.record[0] != dbf_deleted_mark) {
+                out.put("<TR>");
+                for (int i = 0; i < field_count(table); ++i) {
+                    const std::string text = field_text(table, i);
+                    out.put("<TD>");
+                    out.put(is_blank(text) ? "&nbsp;" : html_escaped(text));
+                    out.put("</TD>");
+                }
+                out.put("</TR>\r\n");
             }
-            out.put("</TR>\r\n");
+            meter.step(reader.number());
         }
         out.put("</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
-        return !reader.failed();
+        if (reader.failed()) return false;
+        meter.finish();
+        return true;
     });
 }
 

@@ -2,13 +2,17 @@
 // back) or as an HTML page.
 //
 // Both run under the table lock, so the output is one consistent state of
-// the table, and both put the table back on the record it stood on. An
+// the table, and both put the table back on the record it stood on. A
+// `progress` callback, when given, sees the percentage of records written
+// rise from 0 to 100 (100 only when the whole table was read); it changes
+// nothing in the output. An
 // output that names the table's own DBF or DBT file is refused: creating it
 // would empty the table being read.
 #pragma once
 
 #include "engine/table.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +23,8 @@ namespace vortel {
 // flag, as stored (no code-page conversion). Deleted records are written
 // like live ones unless SET_DELETED hides them. 1, or 0 when the table is
 // busy or the output cannot be created or written.
-int export_text(table_object& table, const std::string& output);
+int export_text(table_object& table, const std::string& output,
+                const std::function<void(int percent)>& progress = {});
 
 // A page with one table: `title` in the head, the output name as caption,
 // one heading per field from `captions` (missing ones are empty), one row per
@@ -28,6 +33,6 @@ int export_text(table_object& table, const std::string& output);
 // windows-1250, the code page of texts inside the program. 1, or 0 as
 // export_text.
 int export_html(table_object& table, const std::string& output, std::string_view title,
-                const std::vector<std::string>& captions);
+                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress = {});
 
 }  // namespace vortel

@@ -1,6 +1,7 @@
 #include "engine/pack_zap.h"
 
 #include "engine/create_table.h"
+#include "engine/record_blocks.h"
 
 #include <numeric>
 #include <vector>
@@ -31,6 +32,11 @@ int zap_table(table_object& table, std::string& copy_name)
 
 int pack_table(table_object& table, std::string& copy_name)
 {
+    return pack_table(table, copy_name, {});
+}
+
+int pack_table(table_object& table, std::string& copy_name, const std::function<void(int percent)>& progress)
+{
     if (!lock_table(table)) return 0;
     std::string name;
     int packed = 0;
@@ -41,8 +47,12 @@ int pack_table(table_object& table, std::string& copy_name)
             // holds for tables whose fields share a name.
             std::vector<int> same_fields(static_cast<std::size_t>(field_count(table)));
             std::iota(same_fields.begin(), same_fields.end(), 0);
+            // The copy tells percentages itself; the meter keeps them in 0..100.
+            progress_meter meter(progress, 100);
             packed = table_open(*copy) && lock_table(*copy) &&
-                     copy_records(table, *copy, same_fields, copy_selection::live_only);
+                     copy_records(table, *copy, same_fields, copy_selection::live_only,
+                                  [&meter](int percent) { meter.step(percent); });
+            if (packed) meter.finish();
         }
         if (packed) {
             copy_name = name;

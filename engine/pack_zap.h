@@ -6,6 +6,7 @@
 
 #include "engine/table.h"
 
+#include <functional>
 #include <string>
 
 namespace vortel {
@@ -18,8 +19,12 @@ int make_empty_copy(table_object& table, std::string& copy_name);
 // Under the table lock, a copy holding the live records in their order with
 // their memos written afresh. 1 with `copy_name` set, or 0 when the table
 // lock is refused or the copy cannot be made (no copy is left then). The
-// table keeps its current record.
+// table keeps its current record. `progress`, when given, sees the
+// percentage of records copied rise from 0 to 100, 100 once the copy stands.
+// (Two overloads rather than a default argument, so that pack and zap keep
+// one function type.)
 int pack_table(table_object& table, std::string& copy_name);
+int pack_table(table_object& table, std::string& copy_name, const std::function<void(int percent)>& progress);
 
 // Under the table lock, an empty copy. 1 with `copy_name` set, or 0 when the
 // table lock is refused or the copy cannot be created.

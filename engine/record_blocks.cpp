@@ -96,4 +96,22 @@ bool record_appender::finish()
     return true;
 }
 
+progress_meter::progress_meter(const std::function<void(int percent)>& progress, std::int64_t total)
+    : progress_(progress), total_(total)
+{
+    report(0);
+}
+
+void progress_meter::step(std::int64_t done)
+{
+    if (progress_ && total_ > 0) report(static_cast<int>(std::clamp<std::int64_t>(done, 0, total_) * 100 / total_));
+}
+
+void progress_meter::report(int percent)
+{
+    if (!progress_ || percent <= reported_) return;
+    reported_ = percent;
+    progress_(percent);
+}
+
 }  // namespace vortel

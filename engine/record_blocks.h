@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -86,6 +87,27 @@ private:
     std::int32_t pending_count_ = 0;
     std::vector<std::uint8_t> pending_;
     bool appended_ = false;
+};
+
+// Tells a long run's progress as percentages from 0 to 100, each at most
+// once and in increasing order, so that a run may step it on every record:
+// a step costs a division, and the callback is called about every 1%.
+class progress_meter {
+public:
+    // Reports 0 at once; `total` is the number of steps the whole run takes.
+    progress_meter(const std::function<void(int percent)>& progress, std::int64_t total);
+
+    // `done` of the total steps are done.
+    void step(std::int64_t done);
+    // The run is complete: reports 100 unless it was reported.
+    void finish() { report(100); }
+
+private:
+    void report(int percent);
+
+    const std::function<void(int percent)>& progress_;
+    std::int64_t total_;
+    int reported_ = -1;
 };
 
 }  // namespace vortel

@@ -180,15 +180,43 @@ bool table_window::input_blocked() const
     return editor_ != nullptr || slot_ < 0;
 }
 
+busy_table_window::busy_table_window(table_window& window) : window_(&window)
+{
+    window.set_busy(true);
+}
+
+busy_table_window::~busy_table_window()
+{
+    if (table_window* window = window_.data()) window->set_busy(false);
+}
+
 void table_window::paintEvent(QPaintEvent*)
 {
-    browse_object& grid = browse();
     QPainter painter(this);
-    qt_canvas surface(painter);
-    surface.set_bitmaps({&kuka_, &info_});
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    paint_grid(grid, surface);
-    QApplication::restoreOverrideCursor();
+    if (busy_) {
+        // The scroll bars keep their state too: reading the record count
+        // would also reach into the table.
+        painter.drawImage(0, 0, last_frame_);
+        return;
+    }
+    browse_object& grid = browse();
+    // The grid is drawn into an image first, which is kept for the times the
+    // window is busy.
+    const qreal ratio = devicePixelRatioF();
+    if (last_frame_.size() != size() * ratio || last_frame_.devicePixelRatio() != ratio) {
+        last_frame_ = QImage(size() * ratio, QImage::Format_RGB32);
+        last_frame_.setDevicePixelRatio(ratio);
+    }
+    last_frame_.fill(palette().color(QPalette::Window));
+    {
+        QPainter frame_painter(&last_frame_);
+        qt_canvas surface(frame_painter);
+        surface.set_bitmaps({&kuka_, &info_});
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        paint_grid(grid, surface);
+        QApplication::restoreOverrideCursor();
+    }
+    painter.drawImage(0, 0, last_frame_);
     setWindowTitle(path_text(grid.window_title));
     update_scroll_bars();
 }

@@ -48,6 +48,13 @@ public:
     void close_without_table();
     bool has_slot() const { return slot_ >= 0; }
 
+    // While a command copies or rebuilds the window's table it runs events
+    // so that the program's windows stay painted, but painting the grid
+    // would move the table being copied: a busy window draws the frame it
+    // painted last instead.
+    void set_busy(bool busy) { busy_ = busy; }
+    bool busy() const { return busy_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -78,6 +85,21 @@ private:
     QScrollBar* horizontal_ = nullptr;
     QPointer<cell_editor> editor_;
     bool updating_bars_ = false;
+    bool busy_ = false;
+    QImage last_frame_;
+};
+
+// Keeps a table window busy for the life of a command; the window may be
+// gone by the end.
+class busy_table_window {
+public:
+    explicit busy_table_window(table_window& window);
+    ~busy_table_window();
+    busy_table_window(const busy_table_window&) = delete;
+    busy_table_window& operator=(const busy_table_window&) = delete;
+
+private:
+    QPointer<table_window> window_;
 };
 
 // Whether the popup offers this command: the commands this program has.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <random>
 
 namespace vortel {
@@ -332,6 +333,59 @@ TEST_F(transfer_test, text_export_and_append_reproduce_the_records)
     std::vector<std::string> expected;
     for (const fixture_record& record : records) expected.push_back(" " + record.fields);
     EXPECT_EQ(stored_records(copy), expected) << "records come back live";
+}
+
+// A progress callback is for the front-end to stay painted, which moves the
+// table it shows: whatever it does, the output must be what a run without
+// it writes, and the percentages must climb once to 100.
+TEST_F(transfer_test, progress_climbs_to_100_and_changes_nothing_that_is_written)
+{
+    std::vector<fixture_record> records;
+    for (int i = 0; i < 3000; ++i) records.push_back({record_of(people, {"N" + std::to_string(i)}), i % 5 == 2});
+    write_table(path, people, records);
+    setting_by_index(SET_DELETED, "1");
+    auto table = open(path);
+    go_to(*table, 7);
+
+    std::vector<int> reported;
+    const auto progress = [&](int percent) {
+        reported.push_back(percent);
+        go_to(*table, 1);  // as a repaint of the grid would
+    };
+    const auto check_reported = [&](const char* what) {
+        ASSERT_FALSE(reported.empty()) << what;
+        EXPECT_EQ(reported.front(), 0) << what;
+        EXPECT_EQ(reported.back(), 100) << what;
+        EXPECT_TRUE(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<>()) == reported.end())
+            << what << ": each percentage once, rising";
+        EXPECT_GT(reported.size(), 50u) << what << ": told about every percent, not only at the ends";
+        reported.clear();
+    };
+
+    ASSERT_EQ(export_text(*table, output), 1);
+    std::string quiet = read_file(output);
+    ASSERT_EQ(export_text(*table, output, progress), 1);
+    EXPECT_TRUE(read_file(output) == quiet) << "text export";
+    check_reported("text export");
+    EXPECT_EQ(current_record(*table), 7);
+
+    // The page names its file: the same name for both runs.
+    ASSERT_EQ(export_html(*table, output, "T", {"A"}), 1);
+    quiet = read_file(output);
+    ASSERT_EQ(export_html(*table, output, "T", {"A"}, progress), 1);
+    EXPECT_TRUE(read_file(output) == quiet) << "HTML export";
+    check_reported("HTML export");
+
+    // The text back in: the same records with and without a callback.
+    ASSERT_EQ(export_text(*table, output), 1);
+    table.reset();
+    for (const char* name : {"QUIET.DBF", "TOLD.DBF"}) write_table(dir.file(name), people, {});
+    table = open(dir.file("QUIET.DBF"));
+    ASSERT_EQ(append_from(*table, output), 1);
+    table = open(dir.file("TOLD.DBF"));
+    ASSERT_EQ(append_from(*table, output, progress), 1);
+    EXPECT_EQ(stored_records(dir.file("TOLD.DBF")), stored_records(dir.file("QUIET.DBF")));
+    check_reported("append from text");
 }
 
 // --- sort ---------------------------------------------------------------

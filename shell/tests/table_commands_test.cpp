@@ -8,6 +8,7 @@
 #include "commands/qt_structure_dialog.h"
 #include "commands/qt_table_commands.h"
 #include "commands/qt_warning.h"
+#include "commands/sort_key.h"
 #include "engine/export.h"
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
@@ -25,6 +26,7 @@
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QProgressBar>
+#include <QtWidgets/QProgressDialog>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTreeWidget>
 
@@ -156,6 +158,25 @@ void type_into(QLineEdit* box, const QString& text)
     box->clear();
     QTest::keyClicks(box, text);
 }
+
+// Calls `seen` with every event the application delivers while it lives.
+class event_watcher final : public QObject {
+public:
+    explicit event_watcher(std::function<void(QObject*, QEvent*)> seen) : seen_(std::move(seen))
+    {
+        QApplication::instance()->installEventFilter(this);
+    }
+    ~event_watcher() override { QApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        seen_(target, event);
+        return false;
+    }
+
+private:
+    std::function<void(QObject*, QEvent*)> seen_;
+};
 
 }  // namespace
 
@@ -300,6 +321,83 @@ private slots:
             QTest::keyClick(window, Qt::Key_F2);
         }
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The table busy !")));
+    }
+
+    // A long copy runs events so that windows stay painted; the table window
+    // then draws its last frame, as painting the grid would move the table
+    // the copy reads.
+    void exports_show_progress_while_the_window_keeps_its_last_frame()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        for (int i = 0; i < 3; ++i) QTest::keyClick(window, Qt::Key_Down);
+        const QImage frame = window->grab().toImage();
+        table_object& table = *window->browse().table;
+        const std::int32_t standing = current_record(table);
+        QCOMPARE(standing, 4);
+
+        struct run {
+            QList<int> values;
+            QStringList faults;
+            int window_paints = 0;
+            bool shown = false;
+        };
+        for (const bool html : {false, true}) {
+            run seen;
+            const event_watcher watcher([&](QObject* target, QEvent* event) {
+                if (event->type() == QEvent::Paint && target == window && seen.shown) ++seen.window_paints;
+                auto* dialog = qobject_cast<QProgressDialog*>(target);
+                if (event->type() != QEvent::Show || !dialog || seen.shown) return;
+                seen.shown = true;
+                seen.values << dialog->value();
+                if (dialog->parentWidget() != window || dialog->windowModality() != Qt::WindowModal) {
+                    seen.faults << QStringLiteral("not modal to the table window");
+                }
+                if (dialog->findChild<QPushButton*>()) seen.faults << QStringLiteral("a button to cut the copy short");
+                QObject::connect(dialog->findChild<QProgressBar*>(), &QProgressBar::valueChanged, [&](int value) {
+                    seen.values << value;
+                    const std::int32_t reading = current_record(table);
+                    window->update();
+                    window->repaint();
+                    if (current_record(table) != reading) seen.faults << QStringLiteral("a paint moved the table");
+                    if (window->grab().toImage() != frame) seen.faults << QStringLiteral("not the last frame");
+                });
+            });
+            const std::string out = dir_->file(html ? "OUT.HTM" : "OUT.TXT");
+            {
+                chooser_answers chosen({out});
+                QTest::keyClick(window, html ? Qt::Key_F2 : Qt::Key_F11);
+            }
+            seen.faults.removeDuplicates();
+            QVERIFY2(seen.faults.isEmpty(), qPrintable(seen.faults.join(QStringLiteral(", "))));
+            QVERIFY(seen.values.size() > 20);
+            QCOMPARE(seen.values.front(), 0);
+            QCOMPARE(seen.values.back(), 100);
+            QVERIFY(std::is_sorted(seen.values.begin(), seen.values.end()));
+            QVERIFY(seen.window_paints > 0);
+            QVERIFY(boxes.boxes.isEmpty());
+            QVERIFY(!window->busy());
+            QCOMPARE(current_record(table), standing);
+
+            // The same bytes as the engine writes without progress, to the
+            // same name, which the page shows.
+            const std::string written = file_bytes(out);
+            {
+                auto reference = table_new(table_);
+                QVERIFY(table_open(*reference, 1));
+                if (html) {
+                    std::vector<std::string> captions = sort_dialog_fields(table, window->browse().columns);
+                    QVERIFY(export_html(*reference, out, setting_by_index(SET_CEGNEV), captions));
+                } else {
+                    QVERIFY(export_text(*reference, out));
+                }
+            }
+            QVERIFY(written == file_bytes(out));
+        }
+        // Painted for real again once the command is over.
+        QTest::keyClick(window, Qt::Key_Down);
+        QVERIFY(window->grab().toImage() != frame);
+        QCOMPARE(current_record(table), standing + 1);
     }
 
     void append_from_adds_another_table_and_refuses_its_own()
