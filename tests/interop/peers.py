@@ -5,21 +5,21 @@ dbfadd) and vortel-cli must show the same values; vortel-cli writes a table
 and python3-dbfread, python3-dbf, ogrinfo and dbfdump must read the same
 values back. Text is Hungarian, stored in code page 852.
 
-Usage: peers.py VORTEL_CLI SCRATCH_DIR
+Usage: peers.py VORTEL_CLI SCRATCH_BASE_DIR
 """
 import datetime
 import os
 import subprocess
 import sys
+import tempfile
 
 import dbf
 import dbfread
 
-cli, scratch = sys.argv[1], sys.argv[2]
-os.makedirs(scratch, exist_ok=True)
-os.chdir(scratch)
-for name in os.listdir("."):
-    os.remove(name)
+cli = sys.argv[1]
+os.makedirs(sys.argv[2], exist_ok=True)
+# A folder of its own for every run, so runs never meet; kept for inspection.
+os.chdir(tempfile.mkdtemp(prefix="peers-", dir=sys.argv[2]))
 
 results = []
 
