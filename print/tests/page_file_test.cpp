@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "print/page_device.h"
+#include "print/page_player.h"
+#include "print/page_recorder.h"
+#include "print/tests/recording_surface.h"
+#include "print/tests/scoped_tmpdir.h"
+#include "print/wmf_format.h"
+#include "testing/scratch_dir.h"
+
+namespace vortel {
+namespace {
+
+using print_testing::recording_surface;
+
+const page_font default_font{100, 0, 400, 0, east_europe_charset, 0, "Courier New"};
+const page_font bold_font{-80, 0, 700, 0, east_europe_charset, 0, "Arial"};
+
+std::uint16_t u16(const std::string& bytes, std::size_t at)
+{
+    return wmf::get16(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
+}
+std::uint32_t u32(const std::string& bytes, std::size_t at)
+{
+    return wmf::get32(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
+}
+
+struct record {
+    std::uint32_t words;
+    std::uint16_t function;
+};
+
+// Walks the records after the header, trusting the sizes (the file is ours).
+std::vector<record> records_of(const std::string& bytes)
+{
+    std::vector<record> records;
+    for (std::size_t at = wmf::header_bytes; at + 6 <= bytes.size();) {
+        records.push_back({u32(bytes, at), u16(bytes, at + 4)});
+        if (records.back().words < 3) break;
+        at += records.back().words * 2;
+    }
+    return records;
+}
+
+TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
+{
+    page_recorder page(default_font);
+    page.select_font(bold_font);
+    page.set_background_mode(background_transparent);
+    page.set_text_colour(page_rgb(0, 0, 255));
+    page.draw_text(120, 100, "A");
+    page.draw_text(180, 100, "\xE1");  // a-acute in Windows-1250
+    page.select_font(default_font);
+    const std::string bytes = page.finish();
+
+    EXPECT_EQ(u16(bytes, 0), wmf::disk_metafile);
+    EXPECT_EQ(u16(bytes, 2), 9);
+    EXPECT_EQ(u16(bytes, 4), 0x0300);
+    EXPECT_EQ(u32(bytes, 6) * 2, bytes.size());
+    EXPECT_EQ(u16(bytes, 10), 1);   // one font object
+    EXPECT_EQ(u32(bytes, 12), 28u); // the font record is the largest
+    EXPECT_EQ(u16(bytes, 16), 0);
+
+    const std::vector<std::pair<std::uint32_t, std::uint16_t>> expected{
+        {28, wmf::record_create_font_indirect}, {4, wmf::record_select_object}, {4, wmf::record_set_bk_mode},
+        {5, wmf::record_set_text_color},        {7, wmf::record_text_out},       {7, wmf::record_text_out},
+        {3, wmf::record_eof}};
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> actual;
+    for (const record& r : records_of(bytes)) actual.emplace_back(r.words, r.function);
+    EXPECT_EQ(actual, expected);
+
+    // Font record: height -80, weight 700, charset 238, face NUL-ended.
+    EXPECT_EQ(static_cast<std::int16_t>(u16(bytes, 18 + 6)), -80);
+    EXPECT_EQ(u16(bytes, 18 + 6 + 8), 700);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[18 + 6 + 13]), 238);
+    EXPECT_EQ(bytes.substr(18 + 6 + 18, 6), std::string("Arial\0", 6));
+    // Second text output: count 1, the byte and its pad, then y and x.
+    const std::size_t text = bytes.size() - 6 - 14 + 6;
+    EXPECT_EQ(u16(bytes, text), 1);
+    EXPECT_EQ(bytes.substr(text + 2, 2), std::string("\xE1\0", 2));
+    EXPECT_EQ(u16(bytes, text + 4), 100);
+    EXPECT_EQ(u16(bytes, text + 6), 180);
+}
+
+TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_dropped)
+{
+    page_recorder page(default_font);
+    page.set_background_mode(background_transparent);
+    page.draw_text(0, 0, "ab");  // even length: no pad
+    page.draw_text(40000, 0, "x");
+    page.draw_text(0, -40000, "y");
+    page.set_background_mode(background_transparent);
+    page.select_font(bold_font);
+    page.select_font(default_font);  // set back before any text: nothing to record
+    page.draw_text(0, 100, "c");
+    std::vector<std::uint16_t> functions;
+    for (const record& r : records_of(page.finish())) functions.push_back(r.function);
+    const std::vector<std::uint16_t> expected{wmf::record_set_bk_mode, wmf::record_set_text_color,
+                                              wmf::record_text_out, wmf::record_text_out, wmf::record_eof};
+    EXPECT_EQ(functions, expected);
+    EXPECT_EQ(u16(page.finish(), 10), 0);
+}
+
+// Lays out a page with fonts, colours and accented text through `device`.
+void draw_sample(page_device& device)
+{
+    start_page(device);
+    put_text(device, 0, 0, "Vortel \xC1rv\xEDzt\xFBr\xF5", nullptr, &bold_font, page_rgb(0, 0, 128), false);
+    put_text(device, 1, 70, "ends past the edge", nullptr, nullptr, 0, false);
+    put_text(device, 2, 5, "whole", nullptr, nullptr, page_rgb(10, 20, 30), true);
+    put_text(device, 3, 0, "T", "@L", &bold_font, 0, false);
+    put_text(device, 4, 1, "plain", nullptr, nullptr, 0, false);
+    end_page(device);
+}
+
+class page_round_trip : public ::testing::Test {
+protected:
+    void SetUp() override { printer_ = print_testing::a4_600_dpi(); }
+    print_testing::scoped_tmpdir scratch_;
+    printer_facts printer_;
+};
+
+TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
+{
+    recording_surface direct;
+    page_device printing;
+    open_page_device(printing, &printer_, &direct, "Listing", false, 80, true);
+    draw_sample(printing);
+    close_page_device(printing);
+
+    page_device recording;
+    open_page_device(recording, &printer_, nullptr, "Listing", true, 80, true);
+    draw_sample(recording);
+    recording_surface played;
+    played.select_font(printer_.default_font);  // the printer's own font before playback
+    EXPECT_EQ(play_page_file(static_cast<const char*>(list_first(recording.pages)), played), play_result::complete);
+    close_page_device(recording);
+
+    EXPECT_EQ(played.draws, direct.draws);
+    EXPECT_GT(played.draws.size(), 20u);
+}
+
+TEST_F(page_round_trip, preview_view_shifts_and_scales_positions_and_fonts)
+{
+    page_recorder page(default_font);
+    page.select_font(bold_font);
+    page.draw_text(1000, 600, "Z");
+    recording_surface played;
+    ASSERT_EQ(play_page(page.finish(), played, page_view{-20, -20, 0.5, 0.25}), play_result::complete);
+    ASSERT_EQ(played.draws.size(), 1u);
+    EXPECT_EQ(played.draws[0], "510,155 Z [Arial -20/0/700 colour 0 mode 2]");
+}
+
+// Page damaged in the ways a torn write or a foreign file would damage it.
+class damaged_page : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        page_recorder page(default_font);
+        page.select_font(bold_font);
+        page.set_text_colour(page_rgb(1, 2, 3));
+        for (int i = 0; i < 5; ++i) page.draw_text(i * 60, 0, std::string(1, static_cast<char>('a' + i)));
+        page_ = page.finish();
+        ASSERT_EQ(play_page(page_, full_), play_result::complete);
+    }
+    std::string page_;
+    recording_surface full_;
+};
+
+TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
+{
+    for (std::size_t length = 0; length < page_.size(); ++length) {
+        SCOPED_TRACE(length);
+        // A copy of just the kept bytes, so the sanitizer sees any overread.
+        const std::string cut = page_.substr(0, length);
+        recording_surface played;
+        const play_result result = play_page(cut, played);
+        EXPECT_EQ(result, length < wmf::header_bytes ? play_result::not_a_page : play_result::damaged);
+        ASSERT_LE(played.draws.size(), full_.draws.size());
+        EXPECT_TRUE(std::equal(played.draws.begin(), played.draws.end(), full_.draws.begin()));
+    }
+}
+
+TEST_F(damaged_page, bad_record_sizes_end_the_playback)
+{
+    const std::size_t first = wmf::header_bytes;
+    for (std::uint32_t words : {0u, 2u, 0xFFFFFFFFu, static_cast<std::uint32_t>(page_.size())}) {
+        SCOPED_TRACE(words);
+        std::string bad = page_;
+        wmf::put32(reinterpret_cast<unsigned char*>(bad.data()) + first, words);
+        recording_surface played;
+        EXPECT_EQ(play_page(bad, played), play_result::damaged);
+        EXPECT_TRUE(played.draws.empty());
+    }
+}
+
+TEST_F(damaged_page, text_longer_than_its_record_ends_the_playback)
+{
+    std::string bad = page_;
+    const std::size_t last_text = page_.size() - 6 - 14;
+    ASSERT_EQ(u16(bad, last_text + 4), wmf::record_text_out);
+    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + last_text + 6, 200);
+    recording_surface played;
+    EXPECT_EQ(play_page(bad, played), play_result::damaged);
+    EXPECT_EQ(played.draws.size(), full_.draws.size() - 1);
+}
+
+TEST_F(damaged_page, selecting_a_missing_object_is_ignored)
+{
+    std::string bad = page_;
+    const std::size_t select = wmf::header_bytes + 28 * 2;
+    ASSERT_EQ(u16(bad, select + 4), wmf::record_select_object);
+    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + select + 6, 7);
+    recording_surface played;
+    EXPECT_EQ(play_page(bad, played), play_result::complete);
+    EXPECT_EQ(played.draws.size(), full_.draws.size());
+    EXPECT_EQ(played.draws[0].find("Arial"), std::string::npos);
+}
+
+TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
+{
+    recording_surface played;
+    EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
+    EXPECT_EQ(play_page_file("/nonexistent/BT0001.WMF", played), play_result::not_a_page);
+
+    // Hand-made: a pen takes slot 0, a font slot 1, then an extended text
+    // output with a clip rectangle. Little-endian words.
+    const unsigned char bytes[] = {
+        0x01, 0x00, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        // create pen (8 words): style, width x, width y, colour
+        0x08, 0x00, 0x00, 0x00, 0xFA, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        // create font (3 + 9 + 2 words): face "Ab"
+        0x0E, 0x00, 0x00, 0x00, 0xFB, 0x02, 0x32, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x01,
+        0x00, 0x00, 0x00, 0xEE, 0x00, 0x00, 0x00, 0x00, 'A', 'b', 0x00, 0x00,
+        // select object 1
+        0x04, 0x00, 0x00, 0x00, 0x2D, 0x01, 0x01, 0x00,
+        // extended text out (3 + 4 + 4 + 1 words): y 7, x 9, count 2, clipped
+        0x0C, 0x00, 0x00, 0x00, 0x32, 0x0A, 0x07, 0x00, 0x09, 0x00, 0x02, 0x00, 0x04, 0x00,
+        0, 0, 0, 0, 0, 0, 0, 0, 'O', 'K',
+        // end of file
+        0x03, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(play_page(std::string_view(reinterpret_cast<const char*>(bytes), sizeof bytes), played),
+              play_result::complete);
+    ASSERT_EQ(played.draws.size(), 1u);
+    EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
+}
+
+}  // namespace
+}  // namespace vortel
