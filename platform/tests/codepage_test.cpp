@@ -114,39 +114,6 @@ TEST(Codepage, ansi_to_utf8_matches_iconv_and_round_trips)
     EXPECT_EQ(defined, 251);  // 81 83 88 90 98 are unused
 }
 
-struct hungarian_letter {
-    const char* small_utf8;
-    unsigned char small_oem;
-    unsigned char small_ansi;
-    const char* capital_utf8;
-    unsigned char capital_oem;
-    unsigned char capital_ansi;
-};
-
-constexpr hungarian_letter hungarian_letters[] = {
-    {"á", 0xA0, 0xE1, "Á", 0xB5, 0xC1}, {"é", 0x82, 0xE9, "É", 0x90, 0xC9},
-    {"í", 0xA1, 0xED, "Í", 0xD6, 0xCD}, {"ó", 0xA2, 0xF3, "Ó", 0xE0, 0xD3},
-    {"ö", 0x94, 0xF6, "Ö", 0x99, 0xD6}, {"ő", 0x8B, 0xF5, "Ő", 0x8A, 0xD5},
-    {"ú", 0xA3, 0xFA, "Ú", 0xE9, 0xDA}, {"ü", 0x81, 0xFC, "Ü", 0x9A, 0xDC},
-    {"ű", 0xFB, 0xFB, "Ű", 0xEB, 0xDB},
-};
-
-TEST(Codepage, hungarian_letters_in_every_encoding_and_case)
-{
-    for (const hungarian_letter& l : hungarian_letters) {
-        SCOPED_TRACE(l.small_utf8);
-        EXPECT_EQ(oem_to_ansi_byte(l.small_oem), l.small_ansi);
-        EXPECT_EQ(oem_to_ansi_byte(l.capital_oem), l.capital_ansi);
-        EXPECT_EQ(ansi_to_oem_byte(l.small_ansi), l.small_oem);
-        EXPECT_EQ(ansi_to_oem_byte(l.capital_ansi), l.capital_oem);
-        EXPECT_EQ(ansi_to_utf8(byte_text(l.small_ansi)), l.small_utf8);
-        EXPECT_EQ(ansi_to_utf8(byte_text(l.capital_ansi)), l.capital_utf8);
-        EXPECT_EQ(utf8_to_ansi(l.small_utf8), byte_text(l.small_ansi));
-        EXPECT_EQ(ansi_upper_byte(l.small_ansi), l.capital_ansi);
-        EXPECT_EQ(ansi_upper_byte(l.capital_ansi), l.capital_ansi);
-    }
-}
-
 TEST(Codepage, sentence_survives_oem_file_and_terminal)
 {
     const std::string ansi = utf8_to_ansi("Árvíztűrő tükörfúrógép");
@@ -171,51 +138,6 @@ TEST(Codepage, buffer_conversion_covers_the_whole_length_including_nul)
 
     oem_to_ansi(nullptr, 0);
     ansi_to_oem(nullptr, 0);
-}
-
-// Every high byte without a counterpart, grouped by stand-in; all other
-// high bytes must round-trip.
-TEST(Codepage, characters_without_counterpart_get_the_documented_stand_in)
-{
-    struct group {
-        const char* bytes;
-        char stand_in;
-    };
-    const std::vector<group> oem_only = {
-        {"\xC4\xCD", '-'},  // ─ ═
-        {"\xB3\xBA", '|'},  // │ ║
-        {"\xB4\xB9\xBB\xBC\xBF\xC0\xC1\xC2\xC3\xC5\xC8\xC9\xCA\xCB\xCC\xCE\xD9\xDA", '+'},
-        {"\xB0\xB1\xB2\xDB\xDC\xDF\xFE", '#'},  // ░ ▒ ▓ █ ▄ ▀ ■
-    };
-    const std::vector<group> ansi_only = {
-        {"\x80", 'E'}, {"\x82\x91\x92", '\''}, {"\x84\x93\x94", '"'},  // € ‚ ‘ ’ „ “ ”
-        {"\x8B", '<'}, {"\x9B", '>'}, {"\x96\x97", '-'}, {"\x95", '*'},  // ‹ › – — •
-        {"\x85\xB7", '.'}, {"\xA6", '|'}, {"\x86\x87", '+'},            // … · ¦ † ‡
-        {"\x89", '%'}, {"\xB5", 'u'},                                  // ‰ µ
-        {"\x99\xA9\xAE\xB1\xB6\x81\x83\x88\x90\x98", '?'},          // ™ © ® ± ¶, unused
-    };
-    struct side {
-        const std::vector<group>& groups;
-        unsigned char (*forward)(unsigned char);
-        unsigned char (*back)(unsigned char);
-    };
-    for (const side& s : {side{oem_only, oem_to_ansi_byte, ansi_to_oem_byte},
-                          side{ansi_only, ansi_to_oem_byte, oem_to_ansi_byte}}) {
-        char stand_in[256] = {};
-        for (const group& g : s.groups) {
-            for (const char* b = g.bytes; *b != '\0'; ++b) stand_in[static_cast<unsigned char>(*b)] = g.stand_in;
-        }
-        for (unsigned byte = 0x80; byte < 0x100; ++byte) {
-            const auto c = static_cast<unsigned char>(byte);
-            if (stand_in[byte] != '\0') {
-                EXPECT_EQ(s.forward(c), static_cast<unsigned char>(stand_in[byte])) << hex(byte);
-            } else {
-                EXPECT_EQ(s.back(s.forward(c)), c) << hex(byte);
-            }
-        }
-    }
-    // The no-break space is shared, not replaced by a blank.
-    EXPECT_EQ(oem_to_ansi_byte(0xFF), 0xA0);
 }
 
 // The input lives in a heap block of exactly its size, so that the

