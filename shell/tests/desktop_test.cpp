@@ -16,6 +16,7 @@
 #include "shell/qt_startup.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
+#include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
 #include <QtGui/QClipboard>
@@ -36,56 +37,11 @@
 #include <unistd.h>
 
 using namespace vortel;
+using testing::box_recorder;
+using testing::field_of;
+using testing::when_modal;
 
 namespace {
-
-// Collects the boxes that would have been shown.
-class box_recorder {
-public:
-    box_recorder()
-    {
-        previous_ = set_box_hook([this](const box_request& box) { boxes.push_back(box); });
-    }
-    ~box_recorder() { set_box_hook(previous_); }
-    QStringList texts() const
-    {
-        QStringList all;
-        for (const box_request& box : boxes) all << box.caption + QStringLiteral(": ") + box.text;
-        return all;
-    }
-    std::vector<box_request> boxes;
-
-private:
-    box_hook previous_;
-};
-
-// Runs `act` on the modal dialog once its loop runs.
-void when_modal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QWidget> still(modal);
-        act(modal);
-        // A failed check returns early: the dialog must not keep the test waiting.
-        if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
-    });
-    timer->start();
-}
-
-std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
-{
-    auto table = table_new(path);
-    if (!table_open(*table, 1)) return "<cannot open>";
-    go_to(*table, record);
-    std::string text = field_text(*table, field_index(*table, field));
-    table_close(*table);
-    return text;
-}
 
 // Typing as a keyboard layout delivers it: one key press per character,
 // accented letters included.
@@ -208,7 +164,7 @@ private slots:
         testing::write_file(dir_->file("BAD.DBF"), "not a table at all, not at all");
         QVERIFY(!open_table_window(nullptr, dir_->file("BAD.DBF")));
         QVERIFY(!open_table_window(nullptr, ""));
-        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: ") + QString::fromStdString(dir_->file("MISSING.DBF")),
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: ") + QString::fromStdString(dir_->file("MISSING.DBF")),
                                              QStringLiteral("Warning: Can't open : ") + QString::fromStdString(dir_->file("BAD.DBF"))}));
         QVERIFY(!std::filesystem::exists(dir_->file("MISSING.DBF")));
         QCOMPARE(cascade_position(), QPoint(0, 20));
@@ -222,7 +178,7 @@ private slots:
         QCOMPARE(windows[13]->pos(), QPoint(280, 300));
         QCOMPARE(windows[14]->pos(), QPoint(300, 320));
         QVERIFY(!open_table_window(nullptr, table_));
-        QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Warning: Too many files opened !")));
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: Too many files opened !")));
         QCOMPARE(cascade_position(), QPoint(300, 320));
         delete windows[4];
         table_window* again = open_table_window(nullptr, table_);
@@ -441,7 +397,7 @@ private slots:
         press(window, Qt::Key_Return);
         type_text(window->editor(), QStringLiteral("20011301"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
-        QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Warning: Bad date !")));
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: Bad date !")));
         QCOMPARE(field_of(table_, 1, "SZULETETT"), std::string("20010601"));
 
         for (int i = 0; i < 4; ++i) press(window, Qt::Key_Right);
@@ -465,7 +421,7 @@ private slots:
         type_text(window->editor(), QStringLiteral("Kiss"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
         press(window, Qt::Key_Delete);
-        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: The record busy."),
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The record busy."),
                                              QStringLiteral("Warning: The record busy.")}));
         QCOMPARE(field_of(table_, 1, "NEV"), before);
 
@@ -478,7 +434,7 @@ private slots:
             memo->save_button()->click();
         });
         press(window, Qt::Key_Return);
-        QCOMPARE(boxes.boxes.size(), std::size_t(3));
+        QCOMPARE(boxes.boxes.size(), 3);
         QVERIFY(!open_memo_dialog());
         QCOMPARE(holder.finish(), 0);
     }
@@ -490,7 +446,7 @@ private slots:
         testing::background_program holder(TABLE_PROBE, {"hold-table", table_});
         QCOMPARE(holder.read_line(), std::string("ready"));
         press(window, Qt::Key_Insert);
-        QCOMPARE(boxes.texts(), QStringList({QStringLiteral("Warning: The table busy !")}));
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !")}));
         QCOMPARE(window->windowTitle(), title_for(120, 1));
         QCOMPARE(holder.finish(), 0);
     }
@@ -561,7 +517,7 @@ private slots:
             find->ok_button()->click();
             paint(window);
             QCOMPARE(window->windowTitle(), title_for(120, 3));
-            QCOMPARE(boxes.texts(), QStringList(QStringLiteral("Error: Search string not found.")));
+            QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Error: Search string not found.")));
             // A second launch while it is open does nothing.
             QTest::keyClick(window, Qt::Key_F3);
             find->reject();
@@ -583,7 +539,7 @@ private slots:
         });
         press(window, Qt::Key_F5);
         QCOMPARE(window->windowTitle(), title_for(120, 5));
-        QCOMPARE(boxes.texts().last(), QStringLiteral("Warning: Out of range."));
+        QCOMPARE(boxes.boxes.last(), QStringLiteral("Warning: Out of range."));
     }
 
     void canvas_draws_cells_and_ands_bitmaps()

@@ -17,6 +17,7 @@
 #include "shell/qt_startup.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
+#include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
 #include <QtTest/QtTest>
@@ -31,52 +32,16 @@
 #include <QtWidgets/QTreeWidget>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <new>
-#include <sstream>
 
 using namespace vortel;
+using testing::box_recorder;
+using testing::field_of;
+using testing::when_modal;
 
 namespace {
-
-std::string file_bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-// Boxes seen and questions answered: `answers` are given in order, OK
-// once they run out.
-class box_recorder {
-public:
-    box_recorder()
-    {
-        previous_box_ = set_box_hook([this](const box_request& box) {
-            boxes << box.caption + QStringLiteral(": ") + box.text;
-            cursor_during_box << (QApplication::overrideCursor() != nullptr);
-        });
-        previous_answer_ = set_answer_hook([this](const box_request&) {
-            if (answers.isEmpty()) return true;
-            return answers.takeFirst();
-        });
-    }
-    ~box_recorder()
-    {
-        set_box_hook(previous_box_);
-        set_answer_hook(previous_answer_);
-    }
-    QStringList boxes;
-    QList<bool> cursor_during_box;
-    QList<bool> answers;
-
-private:
-    box_hook previous_box_;
-    answer_hook previous_answer_;
-};
 
 // Answers the choosers with `paths` in order and keeps the requests.
 class chooser_answers {
@@ -99,23 +64,6 @@ private:
     chooser_hook previous_;
 };
 
-// Runs `act` on the modal dialog once its loop runs, and closes it after.
-void when_modal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QWidget> still(modal);
-        act(modal);
-        if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
-    });
-    timer->start();
-}
-
 struct table_facts {
     int records = -1;
     std::vector<std::string> fields;
@@ -133,14 +81,6 @@ table_facts facts_of(const std::string& path)
                                std::to_string(info.decimals));
     }
     return facts;
-}
-
-std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
-{
-    auto table = table_new(path);
-    if (!table_open(*table, 1)) return "<cannot open>";
-    go_to(*table, record);
-    return field_text(*table, field_index(*table, field));
 }
 
 QStringList directory_names(const std::string& directory)
@@ -201,7 +141,7 @@ class table_commands_test : public QObject {
         }
         return found;
     }
-    std::string sample_bytes() const { return file_bytes(table_) + file_bytes(memo_); }
+    std::string sample_bytes() const { return testing::read_file(table_) + testing::read_file(memo_); }
 
 private slots:
     void initTestCase()
@@ -251,8 +191,8 @@ private slots:
             QVERIFY(table_open(*table, 1));
             QVERIFY(export_text(*table, dir_->file("REF.TXT")));
         }
-        const std::string written = file_bytes(out);
-        QCOMPARE(written, file_bytes(dir_->file("REF.TXT")));
+        const std::string written = testing::read_file(out);
+        QCOMPARE(written, testing::read_file(dir_->file("REF.TXT")));
         QCOMPARE(std::count(written.begin(), written.end(), '\n'), 120);
 
         // An existing file: Cancel leaves it, OK overwrites it.
@@ -263,12 +203,12 @@ private slots:
             QTest::keyClick(window, Qt::Key_F11);
         }
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The file already exist, overwite ?")));
-        QCOMPARE(file_bytes(out), std::string("keep me"));
+        QCOMPARE(testing::read_file(out), std::string("keep me"));
         {
             chooser_answers chosen({out});
             window->popup_command(2122);
         }
-        QCOMPARE(file_bytes(out), written);
+        QCOMPARE(testing::read_file(out), written);
         QCOMPARE(boxes.boxes.size(), 2);
 
         // A cancelled chooser does nothing and leaves the window in charge.
@@ -296,7 +236,7 @@ private slots:
             QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF -> HTML"));
         }
         setting_by_index(SET_CEGNEV, previous);
-        const std::string page = file_bytes(out);
+        const std::string page = testing::read_file(out);
         QVERIFY(page.find(to_ansi(QStringLiteral("Kő &amp; Társa"))) != std::string::npos);
         QVERIFY(page.find(to_ansi(QStringLiteral("Város &lt;lakhely&gt;"))) != std::string::npos);
         // Captions longer than 127 characters are cut.
@@ -370,7 +310,7 @@ private slots:
 
             // The same bytes as the engine writes without progress, to the
             // same name, which the page shows.
-            const std::string written = file_bytes(out);
+            const std::string written = testing::read_file(out);
             {
                 auto reference = table_new(table_);
                 QVERIFY(table_open(*reference, 1));
@@ -381,7 +321,7 @@ private slots:
                     QVERIFY(export_text(*reference, out));
                 }
             }
-            QVERIFY(written == file_bytes(out));
+            QVERIFY(written == testing::read_file(out));
         }
         // Painted for real again once the command is over.
         QTest::keyClick(window, Qt::Key_Down);
@@ -596,7 +536,7 @@ private slots:
         run_structure_dialog(nullptr);
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty table!"),
                                            QStringLiteral("Warning: The file already exist, overwite ?")}));
-        QCOMPARE(file_bytes(existing), std::string("old"));
+        QCOMPARE(testing::read_file(existing), std::string("old"));
     }
 
     void modify_structure_copies_the_records_and_closes_the_window()

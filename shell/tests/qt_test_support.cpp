@@ -1,0 +1,54 @@
+#include "shell/tests/qt_test_support.h"
+
+#include "engine/table.h"
+
+#include <QtCore/QPointer>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QDialog>
+
+namespace vortel::testing {
+
+box_recorder::box_recorder()
+{
+    previous_box_ = set_box_hook([this](const box_request& box) {
+        boxes << box.caption + QStringLiteral(": ") + box.text;
+        cursor_during_box << (QApplication::overrideCursor() != nullptr);
+    });
+    previous_answer_ = set_answer_hook([this](const box_request&) {
+        if (answers.isEmpty()) return true;
+        return answers.takeFirst();
+    });
+}
+
+box_recorder::~box_recorder()
+{
+    set_box_hook(previous_box_);
+    set_answer_hook(previous_answer_);
+}
+
+void when_modal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        QPointer<QWidget> still(modal);
+        act(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
+    });
+    timer->start();
+}
+
+std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
+{
+    auto table = table_new(path);
+    if (!table_open(*table, 1)) return "<cannot open>";
+    go_to(*table, record);
+    return field_text(*table, field_index(*table, field));
+}
+
+}  // namespace vortel::testing

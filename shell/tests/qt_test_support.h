@@ -1,0 +1,44 @@
+// What the desktop program's QTest programs share: recording the boxes the
+// program would show and answering its questions, acting on a modal dialog
+// once its loop runs, and reading a field back from the file.
+#pragma once
+
+#include "commands/qt_warning.h"
+
+#include <QtCore/QList>
+#include <QtCore/QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace vortel::testing {
+
+// The boxes that would have been shown, as "caption: text". Questions are
+// answered from `answers` in order, OK once they run out.
+class box_recorder {
+public:
+    box_recorder();
+    ~box_recorder();
+    box_recorder(const box_recorder&) = delete;
+    box_recorder& operator=(const box_recorder&) = delete;
+
+    QStringList boxes;
+    QList<bool> cursor_during_box;  // whether the wait cursor was up at each box
+    QList<bool> answers;
+
+private:
+    box_hook previous_box_;
+    answer_hook previous_answer_;
+};
+
+// Runs `act` on the modal dialog once its loop runs, then closes it if
+// `act` left it open (a failed check must not keep the test waiting).
+void when_modal(std::function<void(QWidget*)> act);
+
+// The stored text of `field` in record `record` of the table at `path`.
+std::string field_of(const std::string& path, std::int32_t record, const std::string& field);
+
+}  // namespace vortel::testing
