@@ -3,6 +3,7 @@
 #include "cli/cli_command.h"
 
 #include "cli/file_commands.h"
+#include "cli/print_command.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
 #include "cli/transfer_commands.h"
@@ -44,6 +45,9 @@ const std::vector<cli_command>& cli_commands()
          run_modify_command},
         {"pack", "T", "remove the deleted records", 1, 1, {}, {}, run_pack_command},
         {"zap", "T", "remove all records", 1, 1, {}, {}, run_zap_command},
+        {"print", "T OUT.pdf [--columns NAME,...] [--overwrite]",
+         "print the table listing to a PDF file: the named columns, or every field", 2, 2, {"--columns"},
+         {"--overwrite"}, run_print_command},
         {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
          [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
     };

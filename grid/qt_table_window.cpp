@@ -12,6 +12,7 @@
 #include "grid/paint_grid.h"
 #include "grid/qt_canvas.h"
 #include "grid/qt_cell_editor.h"
+#include "print/qt_print_table.h"
 #include "shell/qt_open_tables.h"
 
 #include <QtGui/QClipboard>
@@ -67,6 +68,8 @@ int virtual_key(const QKeyEvent& event)
     case Qt::Key_F11: return vk_f11;
     case Qt::Key_F12: return vk_f12;
     case Qt::Key_C: return vk_c;
+    // Ctrl+P prints, as users expect it to, beside the Print key.
+    case Qt::Key_P: return (event.modifiers() & Qt::ControlModifier) ? vk_print : 0;
     case Qt::Key_3: return (event.modifiers() & Qt::KeypadModifier) ? vk_numpad3 : 0;
     default: return 0;
     }
@@ -88,12 +91,6 @@ int scroll_code(int action)
 }
 
 }  // namespace
-
-bool command_available(grid_command command)
-{
-    // Printing is the one command this program does not have yet.
-    return command != grid_command::print;
-}
 
 table_window::table_window(QWidget* owner, int slot, QPoint position)
     : QWidget(owner, Qt::Window), slot_(slot), font_(grid_font()),
@@ -339,6 +336,9 @@ void table_window::run_command(const command_entry& entry)
     case grid_command::modify_structure:
         run_structure_dialog(*this);
         break;
+    case grid_command::print:
+        print_table(*this);
+        break;
     case grid_command::exit:
         close();
         break;
@@ -367,7 +367,6 @@ QMenu* table_window::command_popup()
 {
     auto* popup = new QMenu(this);
     for (const command_entry& entry : command_table()) {
-        if (!command_available(entry.command)) continue;
         QAction* item = popup->addAction(QString::fromLatin1(entry.menu_text.data(),
                                                              static_cast<qsizetype>(entry.menu_text.size())));
         const int id = popup_id(entry);
@@ -398,7 +397,7 @@ void table_window::popup_command(int id)
         return;
     }
     const std::optional<command_entry> entry = command_for_popup_id(id);
-    if (!entry || !command_available(entry->command)) return;
+    if (!entry) return;
     QPointer<table_window> self = this;
     run_command(*entry);
     if (!self || !has_slot()) return;

@@ -102,7 +102,4 @@ private:
     QPointer<table_window> window_;
 };
 
-// Whether the popup offers this command: the commands this program has.
-bool command_available(grid_command command);
-
 }  // namespace vortel

@@ -52,7 +52,7 @@ std::string font_parameters(const page_font& font)
 }  // namespace
 
 page_recorder::page_recorder(page_font device_default)
-    : wanted_font_(device_default), current_font_(std::move(device_default))
+    : wanted_font_(std::move(device_default))
 {
 }
 
@@ -71,7 +71,7 @@ void page_recorder::add_record(std::uint16_t function, const std::string& parame
 
 void page_recorder::apply_state()
 {
-    if (!(wanted_font_ == current_font_)) {
+    if (current_font_ != wanted_font_) {
         auto found = std::find(objects_.begin(), objects_.end(), wanted_font_);
         if (found == objects_.end()) {
             add_record(wmf::record_create_font_indirect, font_parameters(wanted_font_));

@@ -5,8 +5,8 @@
 // 1. A font, colour or background mode is recorded only when a text is
 //    drawn under it and it differs from what the page already has, so the
 //    file holds what playback needs and nothing the device merely set and
-//    set back. The page starts in the device's default font, which needs no
-//    record until a text goes back to it after another font.
+//    set back. The first text records its font even when it is the
+//    device's default: whoever plays the page has a default of its own.
 // 2. Each distinct font becomes one metafile object, created once per page;
 //    objects are never deleted, so the header's object count is their total.
 // 3. Metafile coordinates are 16-bit: a text whose position does not fit is
@@ -43,7 +43,7 @@ private:
     std::vector<page_font> objects_;
 
     page_font wanted_font_;
-    page_font current_font_;
+    std::optional<page_font> current_font_;
     std::uint32_t wanted_colour_ = 0;
     std::optional<std::uint32_t> current_colour_;
     int wanted_mode_ = background_opaque;

@@ -1,0 +1,62 @@
+#include "cli/print_command.h"
+
+#include "cli/cli_command.h"
+#include "engine/table.h"
+#include "grid/column_model.h"
+#include "platform/codepage.h"
+#include "text/text_ops.h"
+
+namespace vortel {
+namespace {
+
+pdf_listing_writer installed_writer = nullptr;
+
+std::string upper(std::string text)
+{
+    ansi_upper(text);
+    return text;
+}
+
+}  // namespace
+
+void set_pdf_listing_writer(pdf_listing_writer writer)
+{
+    installed_writer = writer;
+}
+
+std::string choose_print_columns(browse_object& browse, const std::string& names)
+{
+    for (column_descriptor& column : browse.columns) column.print_selected = names.empty() && column.type != 0;
+    std::size_t start = 0;
+    while (!names.empty() && start <= names.size()) {
+        const std::size_t comma = std::min(names.find(',', start), names.size());
+        const std::string name = upper(names.substr(start, comma - start));
+        start = comma + 1;
+        bool found = false;
+        for (column_descriptor& column : browse.columns) {
+            if (column.type != 0 && upper(column.source_name) == name) column.print_selected = found = true;
+        }
+        if (!found) return name.empty() ? "(empty)" : name;
+    }
+    return {};
+}
+
+int run_print_command(cli_context& context)
+{
+    const std::string& path = context.positional[1];
+    if (file_exists(path) && !context.has("--overwrite")) return context.fail("The file already exist, overwite ?");
+    if (installed_writer == nullptr) return context.fail("vortel-cli: printing is not available in this program");
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    browse_object browse = table_browse(*table);
+    const std::string unknown = choose_print_columns(browse, utf8_to_ansi(context.options["--columns"]));
+    if (!unknown.empty()) {
+        context.fail("vortel-cli: no field " + unknown);
+        return cli_usage_error;
+    }
+    // The listing's title is the table's path, as a table window shows it.
+    const std::string message = installed_writer(browse, context.text(0).substr(0, 127), path);
+    return message.empty() ? cli_success : context.fail(message);
+}
+
+}  // namespace vortel

@@ -1,0 +1,28 @@
+// vortel-cli print: the table listing the desktop program previews, written
+// to a PDF file. Choosing the columns is decided here; laying the pages out
+// and writing the PDF need the printing layer, which the program installs.
+#pragma once
+
+#include <string>
+
+namespace vortel {
+
+struct browse_object;
+struct cli_context;
+
+// Lays out the listing of `browse` (its chosen columns) and writes it to
+// the PDF file `path`; gives the message to report, empty on success.
+using pdf_listing_writer = std::string (*)(browse_object& browse, const std::string& title, const std::string& path);
+
+// Installed by the program at start; without it printing reports that it
+// is not available.
+void set_pdf_listing_writer(pdf_listing_writer writer);
+
+// Marks the columns to print: the named fields (letter case ignored, comma
+// separated) or, with no names, every field. Gives the first unknown name,
+// empty when all were found.
+std::string choose_print_columns(browse_object& browse, const std::string& names);
+
+int run_print_command(cli_context& context);
+
+}  // namespace vortel

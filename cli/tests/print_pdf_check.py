@@ -1,0 +1,66 @@
+#!/usr/bin/python3
+"""vortel-cli print writes a PDF whose text a PDF reader finds: the page
+header on every page and every record's name, Hungarian letters included;
+with deleted records hidden, those names are missing.
+
+Usage: print_pdf_check.py VORTEL_CLI SAMPLE.DBF WORK_DIR
+Exits 77 (skipped) when pdftotext is not installed."""
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+import dbfread
+
+cli, sample, work = sys.argv[1:4]
+if shutil.which("pdftotext") is None:
+    print("pdftotext is missing")
+    sys.exit(77)
+
+shutil.rmtree(work, ignore_errors=True)
+os.makedirs(work)
+table = os.path.join(work, "DOLGOZO.DBF")
+shutil.copy(sample, table)
+shutil.copy(sample[:-4] + ".DBT", os.path.join(work, "DOLGOZO.DBT"))
+
+records = list(dbfread.DBF(table, encoding="cp852", load=True, ignore_missing_memofile=False).records)
+deleted = [r["NEV"] for r in dbfread.DBF(table, encoding="cp852", load=True).deleted]
+failures = []
+
+
+def listing(*options):
+    out = os.path.join(work, "LISTING.PDF")
+    done = subprocess.run([cli, *options, "print", table, out, "--columns", "NEV,varos,FIZETES,SZULETETT",
+                           "--overwrite"], capture_output=True, text=True)
+    if done.returncode != 0:
+        sys.exit("vortel-cli print failed: " + done.stderr)
+    return subprocess.run(["pdftotext", "-layout", out, "-"], capture_output=True, text=True, check=True).stdout
+
+
+text = listing()
+pages = text.split("\f")
+pages = [p for p in pages if p.strip()]
+today = datetime.date.today().strftime("%Y.%m.%d")
+for number, page in enumerate(pages, 1):
+    for expected in ("T100", today, "DOLGOZO.DBF", "%04d.PAGE" % number, "-" * 80, "NEV", "FIZETES"):
+        if expected not in page:
+            failures.append("page %d lacks %r" % (number, expected))
+for record in records:
+    if record["NEV"] not in text:
+        failures.append("record %r is missing" % record["NEV"])
+    if record["SZULETETT"] and record["SZULETETT"].strftime("%Y.%m.%d") not in text:
+        failures.append("birth date of %r is missing" % record["NEV"])
+if len(pages) < 2:
+    failures.append("expected several pages, got %d" % len(pages))
+
+hidden = listing("--set", "SET_DELETED=1")
+for name in deleted:
+    if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
+        failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
+print("%d pages, %d records, %d deleted left out" % (len(pages), len(records), len(deleted)))

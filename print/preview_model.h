@@ -1,0 +1,130 @@
+// The preview's state without a window system: which page is shown, how it
+// is scaled into the surface, and where every key, scroll-bar action and
+// toolbar button moves it. The Qt dialog feeds input in and paints what
+// this leaves.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "print/page_player.h"
+
+namespace vortel {
+
+// The page point shown at the surface's top left corner at the start, and
+// the least either coordinate of the origin can be moved to by paging.
+inline constexpr std::int32_t preview_minimum_origin = -20;
+
+// The toolbar's buttons by command id, in toolbar order.
+enum preview_command : int {
+    preview_first = 101,
+    preview_previous = 102,
+    preview_next = 103,
+    preview_last = 104,
+    preview_start_position = 105,
+    preview_zoom = 106,
+    preview_print = 107,
+    preview_exit = 108,
+};
+
+struct preview_button {
+    preview_command id;
+    const char* bitmap;   // resource name of its image
+    const char* tooltip;
+};
+
+inline constexpr std::array<preview_button, 8> preview_buttons = {{
+    {preview_first, "FIRST", "First page"},
+    {preview_previous, "PREV", "Previous page"},
+    {preview_next, "NEXT", "Next page"},
+    {preview_last, "LAST", "Last Page"},
+    {preview_start_position, "LEFTTOP", "Start position"},
+    {preview_zoom, "ZOOM", "Zoom+-"},
+    {preview_print, "PRINT", "Print..."},
+    {preview_exit, "EXIT", "Exit"},
+}};
+
+// Windows-1250, as every text of the program.
+inline constexpr const char* preview_empty_job_text = "A lek\xE9rdez\xE9snek egy t\xE9tel sem felelt meg.";
+
+// The eight view factors in settings order: landscape zoomed width and
+// height, landscape unzoomed width and height, then the same for portrait.
+using view_factors = std::array<float, 8>;
+
+// The factors as the settings hold them; one that is no number above 0
+// takes its own fallback.
+view_factors read_view_factors();
+
+struct preview_surface {
+    std::string page_name;  // the page to show; empty for none
+    std::int32_t origin_x = preview_minimum_origin;
+    std::int32_t origin_y = preview_minimum_origin;
+    bool unzoomed = false;
+    // The surface's rectangle in the dialog; bottom and right are inclusive.
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    std::int32_t page_width = 0;   // the printer's printable area, device units
+    std::int32_t page_height = 0;
+    bool landscape = false;        // page width >= page height
+    view_factors factors{};
+    std::int32_t vertical_thumb = 0;
+    std::int32_t horizontal_thumb = 0;
+    bool needs_repaint = false;    // set by every change; the front-end clears it
+};
+
+// A surface over `page_width` x `page_height` device units, placed in the
+// dialog at (left, top) with the given size, showing `page_name`.
+preview_surface make_preview_surface(std::int32_t left, std::int32_t top, std::int32_t width,
+                                     std::int32_t height, std::int32_t page_width, std::int32_t page_height,
+                                     const std::string& page_name);
+
+// The page area the surface shows at once ("window extent"), in page units.
+struct page_extent {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+page_extent preview_extent(const preview_surface& surface);
+
+// How a page is played into the surface; nullopt when nothing can be
+// shown (an extent of 0).
+std::optional<page_view> preview_view(const preview_surface& surface);
+
+// Scroll-bar ranges (from 0): twice the page height and four times its width
+// unzoomed, the page's own size zoomed.
+struct scroll_ranges {
+    std::int32_t vertical = 0;
+    std::int32_t horizontal = 0;
+};
+scroll_ranges preview_scroll_ranges(const preview_surface& surface);
+
+// Moves the origin; a coordinate not given stays. The thumbs follow.
+void scroll_to(preview_surface& surface, std::optional<std::int32_t> x, std::optional<std::int32_t> y);
+
+// Horizontal scroll-bar codes are the vertical ones plus this.
+inline constexpr int preview_horizontal = 1024;
+
+// One input code: a key code, a vertical scroll-bar code, or a horizontal
+// one plus preview_horizontal. `thumb` is the bar's position for the thumb
+// codes. Codes without a meaning do nothing; false then.
+bool preview_scroll(preview_surface& surface, int code, bool control_held, std::int32_t thumb);
+
+// Dragging by (dx, dy) pixels of pointer travel moves the page with it.
+void preview_drag(preview_surface& surface, std::int32_t dx, std::int32_t dy);
+
+// Shows `name`, or nothing when no such file exists. The origin stays.
+void select_page(preview_surface& surface, const std::string& name);
+
+// The pages of the job and which one is shown.
+struct preview_pages {
+    std::vector<std::string> names;
+    std::size_t index = 0;
+};
+
+// Runs toolbar command `id` on the pages and the surface. Print and Exit are
+// the front-end's; they only report themselves here.
+enum class preview_outcome { handled, print, exit, ignored };
+preview_outcome run_preview_command(preview_pages& pages, preview_surface& surface, int id);
+
+}  // namespace vortel

@@ -1,0 +1,15 @@
+// The "Columns" dialog of the table listing: one checkable row per grid
+// column, every field checked to start with.
+#pragma once
+
+class QWidget;
+
+namespace vortel {
+
+struct browse_object;
+
+// Shows the dialog modally. On OK every column's print_selected flag takes
+// its row's check; closed any other way, the flags stay as they were.
+void choose_print_columns(QWidget* owner, browse_object& browse);
+
+}  // namespace vortel

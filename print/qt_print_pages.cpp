@@ -1,0 +1,65 @@
+#include "print/qt_print_pages.h"
+
+#include <algorithm>
+
+#include <QtGui/QPageSize>
+#include <QtGui/QPainter>
+#include <QtPrintSupport/QPrinter>
+#include <QtPrintSupport/QPrinterInfo>
+
+#include "print/page_player.h"
+#include "print/qt_page_painter.h"
+
+namespace vortel {
+namespace {
+
+void lay_out_as_a4(QPrinter& printer)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(pdf_page_resolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+}  // namespace
+
+page_printer default_page_printer()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull()) {
+        auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        if (printer->isValid()) return {std::move(printer), false};
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    lay_out_as_a4(*printer);
+    return {std::move(printer), true};
+}
+
+std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    lay_out_as_a4(*printer);
+    printer->setOutputFileName(QString::fromStdString(path));
+    return printer;
+}
+
+bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const print_range& range)
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    // A printer that makes copies itself gets the pages once.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(range.copies, 1);
+    const int last = std::min<int>(range.to, static_cast<int>(pages.size()));
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int page = std::max(range.from, 1); page <= last; ++page) {
+            if (!first) printer.newPage();
+            first = false;
+            qt_page_painter surface(painter);
+            play_page_file(pages[static_cast<std::size_t>(page - 1)], surface);
+        }
+    }
+    return painter.end();
+}
+
+}  // namespace vortel

@@ -1,0 +1,39 @@
+// The printers a print job uses: the default printer for laying pages out
+// (or, with none, a PDF page of A4 at 600 dpi) and whatever printer pages
+// are finally played onto, one to one in its device units.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPrinter;
+
+namespace vortel {
+
+inline constexpr int pdf_page_resolution = 600;
+
+struct page_printer {
+    std::unique_ptr<QPrinter> printer;
+    bool pdf_fallback = false;  // there is no default printer
+};
+
+// The default printer, or a PDF printer of A4 portrait pages at
+// pdf_page_resolution when the system has none.
+page_printer default_page_printer();
+
+// A PDF printer writing `path`, laid out like the fallback.
+std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path);
+
+struct print_range {
+    int from = 1;    // page numbers from 1
+    int to = 999;
+    int copies = 1;
+};
+
+// Plays pages from..to (as far as there are pages) onto `printer`, as many
+// times as there are copies the printer does not make itself. Pages whose
+// file is missing come out empty. False when the printer would not start.
+bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const print_range& range);
+
+}  // namespace vortel

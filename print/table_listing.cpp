@@ -1,0 +1,213 @@
+#include "print/table_listing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/table.h"
+#include "text/date_value.h"
+#include "text/picture.h"
+
+namespace vortel {
+namespace {
+
+constexpr std::string_view deleted_column_source = "deleted()";
+constexpr std::int32_t date_column_width = 11;
+constexpr std::uint32_t black = 0;
+
+bool listing_busy = false;
+
+std::int32_t text_length(std::string_view text)
+{
+    return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+}
+
+bool is_deleted_column(const column_descriptor& column)
+{
+    return column.source_name == deleted_column_source;
+}
+
+// A field's stored length; 0 for the deleted column or a name no field has.
+std::int32_t field_length(const table_object& table, const column_descriptor& column)
+{
+    if (is_deleted_column(column)) return 0;
+    const int index = field_index(table, column.source_name);
+    return index < 0 ? 0 : field_info(table, index).length;
+}
+
+std::int32_t column_print_width(const column_descriptor& column, std::int32_t field)
+{
+    const std::int32_t caption = text_length(column.caption);
+    const bool date = column.type == 'D';
+    // Dates print as "@D" makes them, ten characters whatever the field says.
+    if (caption > field) return caption < 10 && date ? date_column_width : caption + 1;
+    return date ? date_column_width : field + 1;
+}
+
+std::string page_number_text(std::int32_t page_number)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04ld%s", static_cast<long>(page_number), ".PAGE");
+    return text;
+}
+
+// Clears the busy flag however the listing ends.
+struct listing_busy_scope {
+    listing_busy_scope() { listing_busy = true; }
+    ~listing_busy_scope() { listing_busy = false; }
+    listing_busy_scope(const listing_busy_scope&) = delete;
+    listing_busy_scope& operator=(const listing_busy_scope&) = delete;
+};
+
+void tell_busy(const listing_environment& environment, bool on)
+{
+    if (environment.busy != nullptr) environment.busy(on, environment.busy_context);
+}
+
+void print_record(page_device& device, const table_object& table, std::int32_t line, const page_font& font,
+                  const listing_layout& layout, const std::vector<column_descriptor>& columns)
+{
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (!columns[i].print_selected || !layout.prints(i)) continue;
+        const int field = layout.field[i];
+        // Numbers print as stored, right-aligned in their width.
+        const char* picture = field_type(table, field) == 'N' ? "" : layout.pictures[i].c_str();
+        put_text(device, line, layout.x[i], field_text(table, field), picture, &font, black, false);
+    }
+}
+
+}  // namespace
+
+std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns)
+{
+    std::int64_t sum = 0;
+    for (const column_descriptor& column : columns) {
+        if (!column.print_selected) continue;
+        sum += std::max(text_length(column.caption), field_length(table, column)) + 1;
+    }
+    if (sum != 0) sum -= 1;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX));
+}
+
+listing_layout lay_out_listing(const table_object& table, const std::vector<column_descriptor>& columns,
+                               std::int32_t width)
+{
+    listing_layout layout;
+    layout.width = listing_width(width);
+    std::int64_t next = 0;
+    for (const column_descriptor& column : columns) {
+        const int index = is_deleted_column(column) ? -1 : field_index(table, column.source_name);
+        if (!column.print_selected || index < 0) {
+            layout.x.push_back(-1);
+            layout.field.push_back(-1);
+            layout.pictures.emplace_back();
+            continue;
+        }
+        // Columns past any listing's end are neither headed nor printed.
+        layout.x.push_back(static_cast<std::int32_t>(std::min<std::int64_t>(next, INT32_MAX)));
+        layout.field.push_back(index);
+        layout.pictures.push_back(column.picture);
+        next += column_print_width(column, field_info(table, index).length);
+    }
+    return layout;
+}
+
+page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x)
+{
+    const int points = listing_width(width) == narrow_listing ? 12 : 7;
+    page_font font;
+    // Rounded as the platform's multiply-and-divide rounds.
+    const long height = std::lround(static_cast<double>(points) * dots_per_inch_x / 72.0);
+    font.height = static_cast<std::int16_t>(-std::clamp<long>(height, 0, INT16_MAX));
+    font.weight = 400;
+    // The records are Windows-1250 text; the western character set would
+    // turn every "ő" and "ű" into a look-alike.
+    font.charset = east_europe_charset;
+    font.face = std::string(face.substr(0, 31));
+    return font;
+}
+
+std::string listing_date()
+{
+    std::string today = date_to_dbf(date_today());
+    return picture_format(today, "@D");
+}
+
+void print_page_header(page_device& device, const page_font& font, const listing_header& header,
+                       std::int32_t page_number, const listing_layout& layout,
+                       const std::vector<column_descriptor>& columns)
+{
+    const std::int32_t width = listing_width(layout.width);
+    put_text(device, 0, 0, "", nullptr, nullptr, black, false);
+    put_text(device, 1, 0, header.company + " T100", "", &font, black, false);
+    put_text(device, 1, width - 10, header.date, "", &font, black, false);
+    // Unsigned on purpose: a title wider than the listing lands far beyond
+    // the last column and is left out rather than cut.
+    const auto title_column = static_cast<std::uint32_t>(width - text_length(header.title)) / 2u;
+    if (title_column <= INT32_MAX) {
+        put_text(device, 2, static_cast<std::int32_t>(title_column), header.title, "", &font, black, false);
+    }
+    put_text(device, 2, width - 9, page_number_text(page_number), "", &font, black, false);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].print_selected && layout.prints(i)) {
+            put_text(device, 3, layout.x[i], columns[i].caption, "", &font, black, false);
+        }
+    }
+    put_text(device, 4, 0, std::string(static_cast<std::size_t>(width), '-'), "", &font, black, false);
+}
+
+listing_result print_listing(browse_object& browse, const listing_environment& environment)
+{
+    if (browse.table == nullptr) return listing_result::nothing_chosen;
+    table_object& table = *browse.table;
+    const std::vector<column_descriptor>& columns = browse.columns;
+    if (std::none_of(columns.begin(), columns.end(), [](const column_descriptor& c) { return c.print_selected; })) {
+        return listing_result::nothing_chosen;
+    }
+    const std::int32_t width = listing_width(listing_width_sum(table, columns));
+    if (listing_busy) return listing_result::already_running;
+    listing_busy_scope busy;
+
+    const std::string& document = environment.header.title;
+    page_device device;
+    device.preview = environment.preview;
+    device.preview_context = environment.preview_context;
+    open_page_device(device, environment.printer, nullptr, document, true, width, true);
+    const std::int32_t remembered = current_record(table);
+    listing_result result = listing_result::no_printer;
+
+    if (start_document(device, document) != 0) {
+        tell_busy(environment, true);
+        const page_font font = listing_font(environment.font_face, width, device.printer.dots_per_inch_x);
+        const listing_layout layout = lay_out_listing(table, columns, width);
+        std::int32_t line = 999;
+        std::int32_t page_number = 0;
+        go_top(table);
+        while (!at_eof(table)) {
+            if (line > device.lines_per_page) {
+                if (page_number != 0) end_page(device);
+                start_page(device);
+                print_page_header(device, font, environment.header, ++page_number, layout, columns);
+                line = first_record_line;
+            }
+            print_record(device, table, line, font, layout, columns);
+            ++line;
+            skip(table, 1);
+        }
+        end_page(device);
+        // The preview is for looking, not waiting: the wait cursor goes first.
+        tell_busy(environment, false);
+        end_document(device);
+        go_to(table, remembered);
+        result = listing_result::shown;
+    }
+    close_page_device(device);
+    return result;
+}
+
+bool listing_running()
+{
+    return listing_busy;
+}
+
+}  // namespace vortel

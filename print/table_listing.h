@@ -1,0 +1,100 @@
+// The table listing: the records of a table window's table as a fixed-pitch
+// listing of 80 or 132 columns under a five-line page header, one page file
+// per page, ending in the preview.
+//
+// The front-end chooses the columns (each column's print_selected flag) and
+// supplies the printer; everything else is decided here, so the desktop
+// program and vortel-cli print the same pages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "grid/column_model.h"
+#include "print/page_device.h"
+
+namespace vortel {
+
+inline constexpr std::int32_t narrow_listing = 80;
+inline constexpr std::int32_t wide_listing = 132;
+// Records start on this line of every page, below the header.
+inline constexpr std::int32_t first_record_line = 5;
+
+// The listing's width in columns for a given sum of column widths.
+constexpr std::int32_t listing_width(std::int32_t width_sum)
+{
+    return width_sum <= narrow_listing ? narrow_listing : wide_listing;
+}
+
+// The sum that picks the width: for each chosen column the larger of its
+// caption and its field, plus one between columns. The deleted column
+// counts its caption only.
+std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns);
+
+// Where each column prints. Per column: its first print column, its field
+// index and its picture; x is -1 (field -1, empty picture) for a column
+// that is not printed: unchosen, the deleted column, or no such field.
+struct listing_layout {
+    std::int32_t width = narrow_listing;
+    std::vector<std::int32_t> x;
+    std::vector<int> field;
+    std::vector<std::string> pictures;
+
+    bool prints(std::size_t column) const { return x[column] != -1 && x[column] < width; }
+};
+
+listing_layout lay_out_listing(const table_object& table, const std::vector<column_descriptor>& columns,
+                               std::int32_t width);
+
+// The listing font: `face` at 12 points on an 80-column listing and at 7 on
+// a 132-column one, in the printer's device units.
+page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x);
+
+// What the page header shows besides the columns' captions.
+struct listing_header {
+    std::string company;  // the program's name; " T100" follows it
+    std::string date;     // today, already through "@D"
+    std::string title;    // the table's path
+};
+
+// Today through "@D", as the header shows it.
+std::string listing_date();
+
+// Draws lines 0 to 4 of page `page_number`: company and date, title and
+// page number, the captions of the printed columns, and a rule of hyphens.
+void print_page_header(page_device& device, const page_font& font, const listing_header& header,
+                       std::int32_t page_number, const listing_layout& layout,
+                       const std::vector<column_descriptor>& columns);
+
+// What the listing needs of its surroundings.
+struct listing_environment {
+    const printer_facts* printer = nullptr;  // null: there is no printer, nothing is made
+    std::string font_face = "Courier New";
+    listing_header header;                   // its title is the document name too
+    page_preview_hook preview = nullptr;     // shows the pages; returns when the user is done
+    void* preview_context = nullptr;
+    // Called with true once the pages are being laid out and with false
+    // before the preview, for a wait cursor.
+    void (*busy)(bool on, void* context) = nullptr;
+    void* busy_context = nullptr;
+};
+
+enum class listing_result {
+    nothing_chosen,  // no column is chosen: nothing happened
+    already_running, // another listing (its preview included) is under way
+    no_printer,      // no printer, or the document could not start: no pages
+    shown,           // the pages were laid out and the preview has been closed
+};
+
+// Lays out the whole table from its first record, one page file per page,
+// runs the preview, deletes the page files and puts the table back on the
+// record that was current. With the deleted-records setting on, deleted
+// records are passed over like everywhere else.
+listing_result print_listing(browse_object& browse, const listing_environment& environment);
+
+// True while a listing runs; a second one is refused meanwhile.
+bool listing_running();
+
+}  // namespace vortel

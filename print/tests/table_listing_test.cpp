@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "grid/column_model.h"
+#include "print/page_player.h"
+#include "print/table_listing.h"
+#include "print/tests/recording_surface.h"
+#include "print/tests/scoped_tmpdir.h"
+#include "shell/settings.h"
+
+namespace vortel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::fixture_record;
+using testing::record_of;
+
+const std::vector<field_list_entry> staff_fields = {
+    {"CODE", 'C', 6, 0}, {"BORN", 'D', 8, 0}, {"NAME", 'C', 30, 0}, {"AGE", 'N', 3, 0}};
+
+// Puts every character a page draws back on its cell, so a page reads as
+// the lines of text a person would see.
+class cell_sheet : public text_surface {
+public:
+    cell_sheet(std::int32_t cell_width, std::int32_t line_height) : cell_width_(cell_width), line_height_(line_height) {}
+    std::vector<std::string> lines;
+    void select_font(const page_font& font) override { fonts.push_back(font); }
+    void set_text_colour(std::uint32_t) override {}
+    void set_background_mode(int) override {}
+    void draw_text(std::int32_t x, std::int32_t y, std::string_view text) override
+    {
+        const auto line = static_cast<std::size_t>(y / line_height_);
+        const auto column = static_cast<std::size_t>(x / cell_width_);
+        if (lines.size() <= line) lines.resize(line + 1);
+        std::string& row = lines[line];
+        if (row.size() < column + text.size()) row.resize(column + text.size(), ' ');
+        row.replace(column, text.size(), text);
+    }
+    std::vector<page_font> fonts;
+
+private:
+    std::int32_t cell_width_;
+    std::int32_t line_height_;
+};
+
+struct seen_job {
+    std::vector<std::vector<std::string>> pages;
+    std::vector<std::string> files;
+    std::int32_t columns = 0;
+    std::vector<page_font> fonts;
+};
+
+void read_pages(page_device& device, void* context)
+{
+    auto& seen = *static_cast<seen_job*>(context);
+    seen.columns = device.columns;
+    for (void* name = list_first(device.pages); name != nullptr; name = list_next(device.pages)) {
+        cell_sheet sheet(device.cell_width, device.line_height);
+        EXPECT_EQ(play_page_file(static_cast<const char*>(name), sheet), play_result::complete);
+        seen.pages.push_back(sheet.lines);
+        seen.files.emplace_back(static_cast<const char*>(name));
+        seen.fonts.insert(seen.fonts.end(), sheet.fonts.begin(), sheet.fonts.end());
+    }
+}
+
+class table_listing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings_restore_defaults();
+        printer_ = print_testing::a4_600_dpi();
+        // Lines 0 to 14 on a page: the header and ten records.
+        printer_.printable_height = 1600;
+    }
+    void TearDown() override { settings_restore_defaults(); }
+
+    std::unique_ptr<table_object> open_table(const std::vector<fixture_record>& records,
+                                             const std::vector<field_list_entry>& fields = staff_fields)
+    {
+        const std::string path = tmp_.path() + "/STAFF.DBF";
+        testing::write_table(path, fields, records);
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        return table;
+    }
+    static fixture_record staff(int n, bool deleted = false)
+    {
+        const std::string number = std::to_string(n);
+        const std::string age = std::string(3 - number.size(), ' ') + number;  // numbers are stored right-aligned
+        return {record_of(staff_fields, {"C" + number, "19800101", "Person " + number, age}), deleted};
+    }
+    listing_environment environment(seen_job& seen)
+    {
+        listing_environment env;
+        env.printer = &printer_;
+        env.header = {"Vortel", "2026.12.06", "STAFF.DBF"};
+        env.preview = read_pages;
+        env.preview_context = &seen;
+        return env;
+    }
+
+    print_testing::scoped_tmpdir tmp_;
+    printer_facts printer_;
+};
+
+TEST_F(table_listing, column_widths_and_listing_width)
+{
+    auto table = open_table({});
+    std::vector<column_descriptor> columns = build_columns(*table);
+    for (column_descriptor& column : columns) {
+        column.caption = "Capt";
+        column.print_selected = true;
+    }
+    columns[0].print_selected = false;  // the deleted column
+    columns[4].print_selected = false;  // AGE
+    EXPECT_EQ(listing_width_sum(*table, columns), 7 + 9 + 31 - 1);
+    listing_layout layout = lay_out_listing(*table, columns, 46);
+    EXPECT_EQ(layout.width, narrow_listing);
+    EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 0, 7, 18, -1}));
+    EXPECT_EQ(layout.field, (std::vector<int>{-1, 0, 1, 2, -1}));
+
+    // The deleted column widens the sum by its caption but never prints.
+    columns[0].print_selected = true;
+    EXPECT_EQ(listing_width_sum(*table, columns), 46 + 5);
+    EXPECT_EQ(lay_out_listing(*table, columns, 51).x[0], -1);
+
+    // A long caption over a short field, and a date under a long caption.
+    columns[1].caption = "Twelve chars";
+    columns[2].caption = "A longer caption";
+    layout = lay_out_listing(*table, columns, 80);
+    EXPECT_EQ(layout.x[2], 13);
+    EXPECT_EQ(layout.x[3], 13 + 17);
+
+    EXPECT_EQ(listing_width(80), 80);
+    EXPECT_EQ(listing_width(81), 132);
+    EXPECT_EQ(listing_font("Courier New", 80, 600).height, -100);
+    EXPECT_EQ(listing_font("Courier New", 132, 600).height, -58);
+}
+
+TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
+{
+    std::vector<fixture_record> records;
+    for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
+    auto table = open_table(records);
+    browse_object browse = table_browse(*table);
+    for (column_descriptor& column : browse.columns) column.print_selected = true;
+    setting_by_index(SET_DELETED, "1");
+    go_to(*table, 7);
+
+    seen_job seen;
+    EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::shown);
+    EXPECT_EQ(current_record(*table), 7);
+    EXPECT_FALSE(listing_running());
+
+    ASSERT_EQ(seen.pages.size(), 3u);  // 22 live records, ten a page
+    EXPECT_EQ(seen.columns, 80);
+    const std::vector<std::string>& first = seen.pages[0];
+    ASSERT_EQ(first.size(), 15u);
+    EXPECT_EQ(first[1].substr(0, 11), "Vortel T100");
+    EXPECT_EQ(first[1].substr(70), "2026.12.06");
+    EXPECT_EQ(first[2], std::string(35, ' ') + "STAFF.DBF" + std::string(27, ' ') + "0001.PAGE");
+    EXPECT_EQ(first[3], "CODE   BORN       NAME                           AGE");
+    EXPECT_EQ(first[4], std::string(80, '-'));
+    EXPECT_EQ(first[5], "C1     1980.01.01 Person 1                         1");
+    EXPECT_EQ(first[7].substr(0, 2), "C3");
+    EXPECT_EQ(first[8].substr(0, 2), "C5");  // record 4 is deleted
+    EXPECT_EQ(seen.pages[1][2].substr(71), "0002.PAGE");
+    EXPECT_EQ(seen.pages[2].back().substr(0, 3), "C23");
+    EXPECT_EQ(seen.pages[2].size(), 5u + 2u);
+    // The pages were gone once the preview closed.
+    for (const std::string& file : seen.files) EXPECT_FALSE(fs::exists(file)) << file;
+
+    // With deleted records shown, record 4 prints like the others.
+    setting_by_index(SET_DELETED, "0");
+    seen = {};
+    print_listing(browse, environment(seen));
+    EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
+}
+
+TEST_F(table_listing, wide_listing_cuts_columns_at_its_end)
+{
+    const std::vector<field_list_entry> wide = {{"A", 'C', 70, 0}, {"B", 'C', 70, 0}};
+    auto table = open_table({{record_of(wide, {std::string(70, 'a'), std::string(70, 'b')})}}, wide);
+    browse_object browse = table_browse(*table);
+    for (column_descriptor& column : browse.columns) column.print_selected = true;
+    browse.columns[0].print_selected = false;
+
+    seen_job seen;
+    print_listing(browse, environment(seen));
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(seen.columns, 132);
+    EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
+    EXPECT_EQ(seen.fonts.at(0).height, -58);  // 7 points at 600 dpi
+    EXPECT_EQ(seen.fonts.at(0).face, "Courier New");
+}
+
+TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)
+{
+    auto table = open_table({staff(1)});
+    browse_object browse = table_browse(*table);
+    browse.columns[1].print_selected = true;
+    seen_job seen;
+    listing_environment env = environment(seen);
+    env.header.title = std::string(81, 'T');
+    print_listing(browse, env);
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(seen.pages[0][2].find('T'), std::string::npos);
+    EXPECT_EQ(seen.pages[0][2].substr(71), "0001.PAGE");
+}
+
+TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
+{
+    auto table = open_table({});
+    browse_object browse = table_browse(*table);
+    seen_job seen;
+    EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::nothing_chosen);
+
+    browse.columns[1].print_selected = true;
+    listing_environment no_printer = environment(seen);
+    no_printer.printer = nullptr;
+    EXPECT_EQ(print_listing(browse, no_printer), listing_result::no_printer);
+    EXPECT_TRUE(seen.pages.empty());
+
+    // An empty table still opens the preview, which then has no page.
+    int previews = 0;
+    listing_environment env = environment(seen);
+    env.preview = [](page_device& device, void* context) {
+        ++*static_cast<int*>(context);
+        EXPECT_EQ(list_count(device.pages), 0);
+        EXPECT_TRUE(listing_running());
+    };
+    env.preview_context = &previews;
+    EXPECT_EQ(print_listing(browse, env), listing_result::shown);
+    EXPECT_EQ(previews, 1);
+}
+
+TEST_F(table_listing, second_listing_is_refused_while_one_is_previewed)
+{
+    auto table = open_table({staff(1)});
+    browse_object browse = table_browse(*table);
+    browse.columns[1].print_selected = true;
+    struct nested {
+        browse_object* browse;
+        listing_environment env;
+        listing_result inner = listing_result::shown;
+    } job{&browse, {}};
+    job.env.printer = &printer_;
+    job.env.preview_context = &job;
+    job.env.preview = [](page_device&, void* context) {
+        auto& outer = *static_cast<nested*>(context);
+        outer.inner = print_listing(*outer.browse, outer.env);
+    };
+    EXPECT_EQ(print_listing(browse, job.env), listing_result::shown);
+    EXPECT_EQ(job.inner, listing_result::already_running);
+}
+
+}  // namespace
+}  // namespace vortel

@@ -1,0 +1,246 @@
+// Printing on the offscreen platform: the preview's buttons, keys, scroll
+// bars and dragging, printing a page range to a PDF file, the empty job,
+// and the table window's print command from the column chooser to the
+// preview.
+#include "engine/table.h"
+#include "grid/qt_table_window.h"
+#include "print/page_device.h"
+#include "print/qt_preview.h"
+#include "print/tests/recording_surface.h"
+#include "shell/qt_open_tables.h"
+#include "shell/qt_startup.h"
+#include "shell/settings.h"
+#include "shell/tests/qt_test_support.h"
+#include "testing/scratch_dir.h"
+
+#include <QtPrintSupport/QPrinter>
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QScrollBar>
+#include <QtWidgets/QStyle>
+#include <QtWidgets/QToolBar>
+#include <QtWidgets/QTreeWidget>
+
+#include <filesystem>
+#include <memory>
+
+using namespace vortel;
+using testing::box_recorder;
+using testing::when_modal;
+
+namespace {
+
+// A job of `pages` pages, each with its number written across its top line.
+void record_pages(page_device& device, const printer_facts& printer, int pages)
+{
+    open_page_device(device, &printer, nullptr, "Listing", true, 80, true);
+    start_document(device, "Listing");
+    for (int page = 1; page <= pages; ++page) {
+        start_page(device);
+        put_text(device, 2, 2, "PAGE " + std::to_string(page) + std::string(40, '#'), nullptr, nullptr, 0, false);
+        end_page(device);
+    }
+}
+
+int pdf_pages(const std::string& path)
+{
+    const QByteArray bytes = QByteArray::fromStdString(testing::read_file(path));
+    return static_cast<int>(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page/") +
+                            bytes.count("/Type /Page "));
+}
+
+// Dark pixels on the page area, scroll bars left out.
+bool has_ink(QWidget* surface)
+{
+    const int bar = surface->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QImage image = surface->grab(QRect(0, 0, surface->width() - bar, surface->height() - bar)).toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+class print_preview_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::scratch_dir> dir_;
+    printer_facts printer_ = print_testing::a4_600_dpi();
+
+private slots:
+    void initTestCase()
+    {
+        load_desktop_resources();
+        start_up();
+    }
+
+    void init()
+    {
+        dir_ = std::make_unique<testing::scratch_dir>();
+        ::setenv("TMPDIR", dir_->path().c_str(), 1);
+    }
+
+    void cleanup()
+    {
+        set_print_dialog_hook({});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ::unsetenv("TMPDIR");  // before its folder goes
+        dir_.reset();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void empty_job_is_told_and_closes_by_itself()
+    {
+        box_recorder boxes;
+        page_device device;
+        record_pages(device, printer_, 0);
+        show_preview(nullptr, device, false);
+        QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: A lekérdezésnek egy tétel sem felelt meg.")});
+        QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("42"));
+        close_page_device(device);
+    }
+
+    void toolbar_keys_bars_and_dragging_move_the_view()
+    {
+        page_device device;
+        record_pages(device, printer_, 3);
+        std::filesystem::remove(dir_->file("BT0003.WMF"));
+        {
+            preview_dialog dialog(nullptr, device, false);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("32"));
+            QCOMPARE(setting_by_index(SET_TOOLBARY), std::string("32"));
+            QStringList tips;
+            for (QAction* action : dialog.toolbar()->actions()) tips << action->toolTip();
+            QCOMPARE(tips, (QStringList{"First page", "Previous page", "Next page", "Last Page", "Start position",
+                                        "Zoom+-", "Print...", "Exit"}));
+
+            preview_surface_widget* surface = dialog.surface();
+            preview_surface& view = surface->model();
+            QVERIFY(has_ink(surface));
+
+            // Paging: the missing last page shows blank.
+            dialog.findChild<QAction*>(QStringLiteral("preview_104"))->trigger();
+            QCOMPARE(dialog.pages().index, std::size_t{2});
+            QVERIFY(!has_ink(surface));
+            dialog.findChild<QAction*>(QStringLiteral("preview_102"))->trigger();
+            QCOMPARE(view.page_name, dir_->file("BT0002.WMF"));
+            QVERIFY(has_ink(surface));
+
+            // Keys and bars move the origin, and the thumbs follow it.
+            QTest::keyClick(surface, Qt::Key_PageDown);
+            QCOMPARE(view.origin_y, 80);
+            QCOMPARE(surface->vertical_bar()->value(), 100);
+            surface->vertical_bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            QCOMPARE(view.origin_y, 81);
+            QCOMPARE(surface->vertical_bar()->value(), 101);
+            surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            QCOMPARE(view.origin_x, 80);
+            QTest::keyClick(surface, Qt::Key_Home, Qt::ControlModifier);
+            QCOMPARE(view.origin_y, -20);
+
+            // Dragging pulls the page along with the pointer.
+            QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(200, 200));
+            QCOMPARE(surface->cursor().shape(), Qt::SizeAllCursor);
+            QMouseEvent move(QEvent::MouseMove, QPointF(190, 170), surface->mapToGlobal(QPointF(190, 170)),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(surface, &move);
+            QCOMPARE(view.origin_x, 90);
+            QCOMPARE(view.origin_y, 10);
+            QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(190, 170));
+            QCOMPARE(surface->cursor().shape(), Qt::ArrowCursor);
+
+            // The view toggle starts over at the corner, with longer bars.
+            const int zoomed_range = surface->vertical_bar()->maximum();
+            dialog.findChild<QAction*>(QStringLiteral("preview_106"))->trigger();
+            QVERIFY(view.unzoomed);
+            QCOMPARE(view.origin_x, -20);
+            QCOMPARE(surface->vertical_bar()->maximum(), 2 * zoomed_range);
+            dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
+            QVERIFY(!dialog.isVisible());
+        }
+        QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("42"));
+        close_page_device(device);
+        QVERIFY(std::filesystem::is_empty(dir_->path()));
+    }
+
+    void print_sends_the_chosen_pages_to_a_pdf_file()
+    {
+        page_device device;
+        record_pages(device, printer_, 4);
+        const std::string out = dir_->file("pages.pdf");
+        int asked = 0;
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            ++asked;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+            return true;
+        });
+        preview_dialog dialog(nullptr, device, true);
+        QVERIFY(dialog.windowTitle().startsWith(QStringLiteral("PreView - no default printer")));
+        dialog.command(preview_print);
+        QCOMPARE(asked, 1);
+        QCOMPARE(pdf_pages(out), 2);
+
+        // A cancelled dialog prints nothing.
+        std::filesystem::remove(out);
+        set_print_dialog_hook([](QPrinter&, QWidget*) { return false; });
+        dialog.command(preview_print);
+        QVERIFY(!std::filesystem::exists(out));
+        close_page_device(device);
+    }
+
+    void print_command_chooses_columns_previews_and_keeps_the_record()
+    {
+        const std::string table = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_window* window = open_table_window(nullptr, table);
+        QVERIFY(window);
+        window->grab();
+        go_to(*window->browse().table, 17);
+        const std::int32_t before = current_record(*window->browse().table);
+
+        QStringList rows;
+        std::size_t pages = 0;
+        QString caption;
+        bool cursor_in_preview = true;
+        when_modal([&](QWidget* chooser) {
+            auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
+            for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* row = list->topLevelItem(i);
+                rows << row->text(0) + (row->checkState(0) == Qt::Checked ? "+" : "-");
+                if (i > 2) row->setCheckState(0, Qt::Unchecked);
+            }
+            when_modal([&](QWidget* shown) {
+                auto* preview = qobject_cast<preview_dialog*>(shown);
+                if (!preview) return;
+                pages = preview->pages().names.size();
+                caption = preview->windowTitle();
+                cursor_in_preview = QApplication::overrideCursor() != nullptr;
+            });
+            chooser->findChild<QPushButton*>()->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+
+        QVERIFY(rows.size() > 3);
+        QCOMPARE(rows.first().right(1), QStringLiteral("-"));  // the deleted column starts unchecked
+        QCOMPARE(rows.at(1).right(1), QStringLiteral("+"));
+        QVERIFY(pages >= 2);  // 114 live records
+        QVERIFY(caption.startsWith(QStringLiteral("PreView")));
+        QVERIFY(!cursor_in_preview);
+        QCOMPARE(current_record(*window->browse().table), before);
+        QVERIFY(!std::filesystem::exists(dir_->file("BT0001.WMF")));
+        delete window;
+    }
+};
+
+QTEST_MAIN(print_preview_test)
+#include "print_preview_test.moc"
