@@ -5,8 +5,9 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 SAMPLE ?= examples/DOLGOZO.DBF
+FUZZ_SECONDS ?= 45
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test fuzz-ci run clean
 
 all: build
 
@@ -21,6 +22,12 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory fuzz-ci
+
+# Every fuzz target for FUZZ_SECONDS, two at a time, built with clang in
+# build-fuzz/ (scripts/fuzz.sh; fuzz/README.md tells how to run longer).
+fuzz-ci: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The program opens a working copy, so edits never touch the bundled files.
 run: build

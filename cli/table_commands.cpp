@@ -27,7 +27,10 @@ bool go_to_existing(cli_context& context, table_object& table, long number)
         context.errors << "vortel-cli: no record " << number << "\n";
         return false;
     }
-    go_to(table, static_cast<std::int32_t>(number));
+    if (!go_to(table, static_cast<std::int32_t>(number))) {
+        context.errors << "vortel-cli: cannot read record " << number << "\n";
+        return false;
+    }
     return true;
 }
 

@@ -36,10 +36,12 @@ bool describable(const std::vector<field_list_entry>& fields)
 }
 
 // 1 when written whole; 0 when the file could not be opened, so it is as it
-// was; -1 when it was opened (and emptied) but not written whole.
+// was; -1 when it was opened (and emptied) but not written whole, or when an
+// open that failed after creating the file left it behind empty.
 int write_new_file(file_handle& file, const std::uint8_t* bytes, std::size_t count)
 {
-    if (!fh_open(file, create_table_mode)) return 0;
+    const bool existed = file_exists(file.name);
+    if (!fh_open(file, create_table_mode)) return existed || !file_exists(file.name) ? 0 : -1;
     std::size_t put = 0;
     const bool written = fh_write(file, bytes, count, put) && put == count;
     return fh_close(file) && written ? 1 : -1;
@@ -112,7 +114,7 @@ int copy_field_value(table_object& source, table_object& target, int target_inde
     if (source_index < 0) return 1;
     if (source_index >= field_count(source)) return 0;
     std::string value = field_text(source, source_index);
-    if (field_type(source, source_index) == 'M') value = memo_read(source, value);
+    if (field_type(source, source_index) == 'M' && !memo_read_whole(source, std::string(value), value)) return 0;
     if (field_type(target, target_index) != 'M') return set_field_text(target, target_index, value);
     // A memo block holding nothing but its end mark would only grow the file.
     return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
@@ -144,7 +146,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     std::int64_t copied = 0;
     while (ok && reader.load_next()) {
         if (skip_deleted && is_deleted(source)) continue;
-        appender.begin_record();
+        ok = appender.begin_record();
         for (int i = 0; ok && i < field_count(target); ++i) {
             ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace vortel {
 namespace {
@@ -265,19 +266,29 @@ bool write_dbt_header(file_handle& file, const dbt_header& header)
     return write_at(file, 0, bytes.data(), bytes.size());
 }
 
-std::string read_memo_text(file_handle& file, std::int64_t block, std::size_t max_length)
+bool read_memo_text_checked(file_handle& file, std::int64_t block, std::size_t max_length, std::string& text)
 {
-    std::string text;
-    if (block <= 0 || fh_seek(file, block * dbt_block_size, seek_origin::begin) < 0) return text;
+    text.clear();
+    // A block too far out to have a file offset lies past the end of any file.
+    if (block <= 0 || block > std::numeric_limits<std::int64_t>::max() / dbt_block_size) return true;
+    if (fh_seek(file, block * dbt_block_size, seek_origin::begin) < 0) return false;
     std::array<std::uint8_t, dbt_block_size> chunk;
     while (text.size() < max_length) {
         std::size_t got = 0;
-        if (!fh_read(file, chunk.data(), chunk.size(), got) || got == 0) break;
+        if (!fh_read(file, chunk.data(), chunk.size(), got)) return file.end_of_file != 0;
+        if (got == 0) break;
         std::size_t length = memo_text_length(std::span(chunk.data(), got));
         length = std::min(length, max_length - text.size());
         text.append(reinterpret_cast<const char*>(chunk.data()), length);
         if (length < got) break;
     }
+    return true;
+}
+
+std::string read_memo_text(file_handle& file, std::int64_t block, std::size_t max_length)
+{
+    std::string text;
+    read_memo_text_checked(file, block, max_length, text);
     return text;
 }
 

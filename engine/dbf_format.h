@@ -127,6 +127,10 @@ bool write_dbt_header(file_handle& file, const dbt_header& header);
 // The memo text starting at `block`, without its end mark; at most
 // `max_length` characters. A block past the end of the file gives "".
 std::string read_memo_text(file_handle& file, std::int64_t block, std::size_t max_length);
+// The same into `text`; false when a seek or read failed on the way, so that
+// a copy does not take a memo cut short by an error for the whole memo. The
+// end of the file ends a memo without failing.
+bool read_memo_text_checked(file_handle& file, std::int64_t block, std::size_t max_length, std::string& text);
 // The text and the terminator at `block`; the rest of the last block is left.
 bool write_memo_text(file_handle& file, std::int64_t block, std::string_view text);
 

@@ -19,9 +19,8 @@ constexpr std::int64_t header_block_length = dbt_block_size;
 // The first block past everything the file holds. Trusting only the header
 // would let a stale or damaged next-free number place a new memo over
 // existing ones.
-std::int64_t first_unused_block(table_object& table, std::int64_t next_free)
+std::int64_t first_unused_block(std::int64_t size, std::int64_t next_free)
 {
-    const std::int64_t size = fh_size(table.dbt);
     const std::int64_t past_data = (size + dbt_block_size - 1) / dbt_block_size;
     return std::max({next_free, past_data, std::int64_t{2}});
 }
@@ -39,14 +38,18 @@ int store_memo(table_object& table, int index, const std::string& bytes)
 
     // Without a fitting lock the record cannot point at a new memo: write nothing.
     if (!record_writable(table)) return 0;
-    const std::int64_t block = first_unused_block(table, next_free);
+    // The size is read once: an unknown size can neither place the memo past
+    // the data nor size the padding below.
+    const std::int64_t size = fh_size(table.dbt);
+    if (size < 0) return 0;
+    const std::int64_t block = first_unused_block(size, next_free);
     if (block > std::numeric_limits<std::int32_t>::max() - 1) return 0;
     const std::int64_t blocks = memo_block_count(static_cast<std::int64_t>(bytes.size()) - 1);
 
     // Block 1 never holds a memo; a new memo file is extended past it.
-    if (fh_size(table.dbt) < 2 * dbt_block_size) {
+    if (size < 2 * dbt_block_size) {
         std::size_t put = 0;
-        const std::string zeros(static_cast<std::size_t>(2 * dbt_block_size - fh_size(table.dbt)), '\0');
+        const std::string zeros(static_cast<std::size_t>(2 * dbt_block_size - size), '\0');
         if (fh_seek(table.dbt, 0, seek_origin::end) < 0 || !fh_write(table.dbt, zeros.data(), zeros.size(), put)) {
             return 0;
         }
@@ -69,12 +72,20 @@ int store_memo(table_object& table, int index, const std::string& bytes)
 
 }  // namespace
 
+bool memo_read_whole(table_object& table, std::string_view block_text, std::string& text)
+{
+    text.clear();
+    const long block = text_to_long(block_text);
+    if (block <= 0 || !table.dbt.os.is_open()) return true;
+    const bool whole = read_memo_text_checked(table.dbt, block, std::numeric_limits<std::size_t>::max(), text);
+    if (table.conversion) oem_to_ansi(text);
+    return whole;
+}
+
 std::string memo_read(table_object& table, std::string_view block_text)
 {
-    const long block = text_to_long(block_text);
-    if (block <= 0 || !table.dbt.os.is_open()) return {};
-    std::string text = read_memo_text(table.dbt, block, std::numeric_limits<std::size_t>::max());
-    if (table.conversion) oem_to_ansi(text);
+    std::string text;
+    memo_read_whole(table, block_text, text);
     return text;
 }
 

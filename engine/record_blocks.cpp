@@ -9,7 +9,11 @@ record_block_reader::record_block_reader(table_object& table)
     : table_(table), length_(table.header.record_length), counted_(record_count(table))
 {
     const auto length = static_cast<std::int64_t>(length_);
-    const std::int64_t area = fh_size(table.dbf) - table.header.header_length;
+    // An unknown size must not read as an empty table: the copy or export
+    // would then succeed without a single record.
+    const std::int64_t size = fh_size(table.dbf);
+    if (size < 0) failed_ = true;
+    const std::int64_t area = size - table.header.header_length;
     const std::int64_t held = area <= 0 || length == 0 ? 0 : (area + length - 1) / length;
     total_ = std::clamp<std::int64_t>(counted_, 0, held);
     per_block_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(bulk_block_bytes) / std::max<std::int64_t>(length, 1));
@@ -55,7 +59,13 @@ bool record_block_reader::fill()
 
 record_appender::record_appender(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
 
-bool record_appender::start() { return read_record_count(table_.dbf, stored_) && stored_ >= 0; }
+// A count promising records the file lacks is damage: records added after
+// them would grow the file by a gap of made-up records.
+bool record_appender::start()
+{
+    return read_record_count(table_.dbf, stored_) && stored_ >= 0 &&
+           fh_size(table_.dbf) >= record_offset(table_.header, std::int64_t{stored_} + 1);
+}
 
 bool record_appender::add(std::span<const std::uint8_t> record)
 {
@@ -66,13 +76,15 @@ bool record_appender::add(std::span<const std::uint8_t> record)
     return pending_.size() < bulk_block_bytes || flush();
 }
 
-void record_appender::begin_record()
+bool record_appender::begin_record()
 {
     const std::int64_t number = std::int64_t{stored_} + pending_count_ + 1;
     table_.record = table_.blank_record;
     table_.current_record = static_cast<std::int32_t>(number);
+    if (!memo_fields_) return true;
     // The position after the record, where a move would leave it.
-    if (memo_fields_) fh_seek(table_.dbf, record_offset(table_.header, number + 1), seek_origin::begin);
+    const std::int64_t after = record_offset(table_.header, number + 1);
+    return fh_seek(table_.dbf, after, seek_origin::begin) == after;
 }
 
 bool record_appender::flush()

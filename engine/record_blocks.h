@@ -63,7 +63,8 @@ class record_appender {
 public:
     explicit record_appender(table_object& table);
 
-    // False when the stored count cannot be read.
+    // False when the stored count cannot be read, or promises records the
+    // file lacks.
     bool start();
 
     // False when the count would pass what it can hold or a write fails.
@@ -72,8 +73,9 @@ public:
     // A record built in the record buffer starts blank. memo_write rewrites
     // the current record in its own place, so meanwhile the table stands on
     // the place this record will take; the block written later holds the
-    // same bytes.
-    void begin_record();
+    // same bytes. False when that place cannot be reached: memo_write would
+    // then rewrite whatever record the position stands after.
+    bool begin_record();
     bool end_record() { return add(table_.record); }
 
     bool flush();

@@ -3,6 +3,8 @@
 // file for changes of the table.
 #include "engine/table.h"
 
+#include <limits>
+
 namespace vortel {
 namespace {
 
@@ -64,7 +66,14 @@ int append_blank(table_object& table)
 {
     if (!table.table_locked) return 0;
     std::int32_t count = 0;
-    if (!read_record_count(table.dbf, count) || count < 0) return 0;
+    // A count already at its largest (a damaged header, in practice) has no
+    // number left for another record.
+    if (!read_record_count(table.dbf, count) || count < 0 || count == std::numeric_limits<std::int32_t>::max()) {
+        return 0;
+    }
+    // A count promising records the file lacks is damage too: a record placed
+    // after them would grow the file by a gap of made-up records.
+    if (fh_size(table.dbf) < record_offset(table.header, std::int64_t{count} + 1)) return 0;
     // The blank record goes in first and the count follows, so a failed
     // write never leaves a count that promises a record the file lacks.
     const std::int32_t new_count = count + 1;
@@ -73,7 +82,7 @@ int append_blank(table_object& table)
         return 0;
     }
     table.header.record_count = new_count;
-    fh_seek(table.dbf, record_offset(table.header, new_count + 1), seek_origin::begin);
+    fh_seek(table.dbf, record_offset(table.header, std::int64_t{new_count} + 1), seek_origin::begin);
     table.current_record = new_count;
     skip(table, 0);
     // Re-reading record 1 counts as bumping into the start; a fresh record

@@ -17,9 +17,12 @@ constexpr int line_capacity = 512;
 
 bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
 
-std::int64_t position(table_object& table) { return fh_tell(table.dbf); }
-
 void seek_to(table_object& table, std::int64_t offset) { fh_seek(table.dbf, offset, seek_origin::begin); }
+
+bool seek_checked(table_object& table, std::int64_t offset)
+{
+    return fh_seek(table.dbf, offset, seek_origin::begin) == offset;
+}
 
 std::int64_t record_end(const table_object& table, std::int64_t number)
 {
@@ -253,31 +256,37 @@ int is_deleted(const table_object& table) { return !table.record.empty() && tabl
 
 int step(table_object& table, int delta)
 {
-    const std::int32_t target = table.current_record + delta;
+    // Wider than a record number: a damaged header may claim 2^31 - 1
+    // records, and a move past the last of them must not wrap around.
+    const std::int64_t target = std::int64_t{table.current_record} + delta;
     const std::int32_t count = table.header.record_count;
+    // Every move seeks to its record's absolute place and checks the seek:
+    // a failed seek must not leave one record's bytes in the buffer under
+    // another record's number, or the next write would land on the wrong
+    // record.
     if (target <= 1) {
+        if (!seek_checked(table, table.header.header_length)) return 0;
         if (table.current_record == 1) table.beginning_of_file = 1;
         table.current_record = 1;
         table.end_of_file = record_count(table) <= 0 ? 1 : 0;
-        seek_to(table, table.header.header_length);
         return read_current(table) ? 1 : 0;
     }
     if (target > count) {
-        seek_to(table, record_end(table, count - 1));
+        if (!seek_checked(table, record_end(table, count - 1))) return 0;
         table.current_record = count;
         table.end_of_file = 1;
         return read_current(table) ? 1 : 0;
     }
-    const std::int64_t kept = position(table);
-    const std::int64_t start = kept + std::int64_t{delta - 1} * table.header.record_length;
+    const std::int64_t kept = record_end(table, table.current_record);
+    const std::int64_t start = record_end(table, target - 1);
     if (start < table.header.header_length) {
         seek_to(table, kept);
         return 0;
     }
-    seek_to(table, start);
+    if (!seek_checked(table, start)) return 0;
     if (read_current(table)) {
         table.end_of_file = table.beginning_of_file = 0;
-        table.current_record = target;
+        table.current_record = static_cast<std::int32_t>(target);
         return 1;
     }
     // A record that cannot be read ends the table in this direction, so that
@@ -344,10 +353,16 @@ int go_bottom(table_object& table)
 
 int go_to(table_object& table, std::int32_t number)
 {
-    if (fh_size(table.dbf) < record_end(table, number)) return go_bottom(table);
+    // A size that cannot be read says nothing about a file cut short.
+    const std::int64_t size = fh_size(table.dbf);
+    if (size >= 0 && size < record_end(table, number)) return go_bottom(table);
     seek_to(table, record_end(table, number));
     table.current_record = number;
-    return skip(table, 0);
+    // A record that cannot be read makes the move fail, so that no caller
+    // takes the buffer for record `number` and acts on it.
+    if (!step(table, 0)) return 0;
+    while (deleted_records_hidden() && is_deleted(table) && !table.end_of_file) step(table, 1);
+    return 1;
 }
 
 }  // namespace vortel

@@ -118,6 +118,9 @@ int recall_record(table_object& table);
 // The memo whose first block the field text names; "" when there is none.
 // Read whole, whatever its length.
 std::string memo_read(table_object& table, std::string_view block_text);
+// The same into `text`; false when reading the memo file failed, so that
+// copies do not store a memo cut short as if it were whole.
+bool memo_read_whole(table_object& table, std::string_view block_text, std::string& text);
 // Stores `text` as the memo of field `index` of the current record; the
 // caller holds the record or the table lock. 1 on success, 0 on failure, -1
 // when the memo file cannot even be positioned.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <queue>
 #include <vector>
 
 #include "print/wmf_format.h"
@@ -54,15 +56,19 @@ struct player {
         std::optional<page_font> font;
     };
     std::vector<object_slot> objects;
+    // The freed slots, lowest first: a new object takes the lowest free slot,
+    // and finding it must not cost a pass over every object, or a damaged
+    // page of a million object records plays for hours.
+    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> free_slots;
 
     void take_slot(std::optional<page_font> font)
     {
-        for (auto& slot : objects)
-            if (!slot.used) {
-                slot = {true, std::move(font)};
-                return;
-            }
-        objects.push_back({true, std::move(font)});
+        if (free_slots.empty()) {
+            objects.push_back({true, std::move(font)});
+            return;
+        }
+        objects[free_slots.top()] = {true, std::move(font)};
+        free_slots.pop();
     }
 
     void text(std::int16_t x, std::int16_t y, std::string_view characters)
@@ -99,7 +105,10 @@ struct player {
         case wmf::record_delete_object: {
             if (size < 2) return false;
             const std::size_t index = wmf::get16(p);
-            if (index < objects.size()) objects[index] = {};
+            if (index < objects.size() && objects[index].used) {
+                objects[index] = {};
+                free_slots.push(index);
+            }
             return true;
         }
         case wmf::record_set_bk_mode:
@@ -147,7 +156,7 @@ play_result play_page(std::string_view bytes, text_surface& surface, const page_
         header_words * std::size_t{2} > bytes.size())
         return play_result::not_a_page;
 
-    player state{surface, view, {}};
+    player state{surface, view, {}, {}};
     std::size_t at = header_words * std::size_t{2};
     while (bytes.size() - at >= wmf::record_prefix_bytes) {
         const std::uint32_t words = wmf::get32(data + at);

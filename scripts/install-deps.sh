@@ -9,6 +9,7 @@ packages=(
     python3 python3-dbfread python3-dbf gdal-bin shapelib
     qt6-base-dev libgl-dev fonts-liberation2
     libwmf-bin poppler-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,7 @@ TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
     EXPECT_EQ(read_memo_text(memo, 9, 64000), "") << "past the end of the file";
     EXPECT_EQ(read_memo_text(memo, 0, 64000), "");
     EXPECT_EQ(read_memo_text(memo, -3, 64000), "");
+    EXPECT_EQ(read_memo_text(memo, std::numeric_limits<std::int64_t>::max(), 64000), "") << "too far for an offset";
 
     fh_seek(memo, 4 * 512 + 2, seek_origin::begin);
     ASSERT_EQ(fh_write(memo, "\0", 1, put), 1);

@@ -153,6 +153,23 @@ TEST_F(record_changes_test, a_failed_append_leaves_the_record_count_alone)
     EXPECT_EQ(record_count(*other), 3);
 }
 
+// A damaged count, past the records the file holds or at its largest, takes
+// no new record, and the file stays as it was.
+TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
+{
+    const std::string sound = testing::read_file(path);
+    for (const char* count : {"\xE8\x03\x00\x00", "\xFF\xFF\xFF\x7F"}) {  // 1000, 2^31 - 1
+        std::string bytes = sound;
+        bytes.replace(4, 4, count, 4);
+        testing::write_file(path, bytes);
+        auto table = open_table();
+        ASSERT_EQ(lock_table(*table), 1);
+        EXPECT_EQ(append_blank(*table), 0);
+        unlock(*table);
+        EXPECT_EQ(testing::read_file(path), bytes);
+    }
+}
+
 TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
 {
     auto table = open_table();

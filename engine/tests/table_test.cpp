@@ -249,5 +249,22 @@ TEST_F(table_test, records_appended_elsewhere_become_visible)
     EXPECT_EQ(name_of(*table), "R3");
 }
 
+// A damaged header claiming the largest record count: moving on from the
+// claimed last record ends the table instead of wrapping round to record 1.
+TEST_F(table_test, moves_past_the_largest_claimed_count_end_the_table)
+{
+    write_table(path, people_fields, {{record_of(people_fields, {"R1"})}, {record_of(people_fields, {"R2"})}});
+    std::string bytes = testing::read_file(path);
+    bytes.replace(4, 4, "\xFF\xFF\xFF\x7F");
+    testing::write_file(path, bytes);
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    go_bottom(*table);
+    ASSERT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(step(*table, 3), 0);
+    EXPECT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(at_eof(*table), 1);
+}
+
 }  // namespace
 }  // namespace vortel

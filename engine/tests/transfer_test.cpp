@@ -297,6 +297,20 @@ TEST_F(transfer_test, append_from_text_stores_each_line_by_the_field_types)
         << "an empty line is a record, an invalid date is blank, a lone CR is text";
 }
 
+TEST_F(transfer_test, append_from_refuses_a_table_whose_count_promises_missing_records)
+{
+    write_people({"ANNA", "BELA"});
+    std::string bytes = read_file(path);
+    bytes.replace(4, 4, std::string("\xE8\x03\x00\x00", 4));  // 1000 records
+    write_file(path, bytes);
+    const std::string text = dir.file("IN.TXT");
+    write_file(text, "CILI\r\n");
+    auto table = open(path);
+    EXPECT_EQ(append_from(*table, text), 0);
+    table.reset();
+    EXPECT_EQ(read_file(path), bytes);
+}
+
 TEST_F(transfer_test, lines_longer_than_any_buffer_stay_one_record_each)
 {
     const std::string text = dir.file("IN.TXT");

@@ -250,5 +250,46 @@ TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_und
     EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
 }
 
+// One record: its size in words, its function, its parameters (even length).
+std::string page_record(std::uint16_t function, const std::string& parameters)
+{
+    std::string bytes(6, '\0');
+    auto* at = reinterpret_cast<unsigned char*>(bytes.data());
+    wmf::put32(at, static_cast<std::uint32_t>(3 + parameters.size() / 2));
+    wmf::put16(at + 4, function);
+    return bytes + parameters;
+}
+
+std::string page_word(std::uint16_t value)
+{
+    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+
+TEST(foreign_page, a_new_object_takes_the_lowest_freed_slot)
+{
+    const auto font = [](const char* face) {
+        std::string parameters(wmf::font_fixed_bytes, '\0');
+        parameters[0] = 50;
+        return page_record(wmf::record_create_font_indirect, parameters + face + std::string(2, '\0'));
+    };
+    const std::string pen = page_record(0x02FA, std::string(10, '\0'));
+    const auto select = [](std::uint16_t slot) { return page_record(wmf::record_select_object, page_word(slot)); };
+    const auto remove = [](std::uint16_t slot) { return page_record(wmf::record_delete_object, page_word(slot)); };
+
+    std::string page{"\x01\x00\x09\x00\x00\x03", 6};
+    page += std::string(wmf::header_bytes - 6, '\0');
+    page += pen + font("F1") + pen + font("F3");  // slots 0 to 3
+    page += remove(2) + remove(0) + remove(1) + remove(1);
+    page += font("N0") + font("N1") + font("N2") + font("N4");
+    for (std::uint16_t slot = 0; slot < 5; ++slot) page += select(slot);
+    page += page_record(wmf::record_eof, "");
+
+    recording_surface played;
+    ASSERT_EQ(play_page(page, played), play_result::complete);
+    EXPECT_EQ(played.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
+                                                      "font F3 50/0/0", "font N4 50/0/0"}))
+        << "freed slots are filled lowest first, each once";
+}
+
 }  // namespace
 }  // namespace vortel

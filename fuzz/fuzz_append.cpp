@@ -1,0 +1,109 @@
+// Appending arbitrary text lines to a small real table: every line becomes
+// one record, whatever bytes it holds, and the table stays readable.
+//
+// The input is the text file. The table (character, number with decimals,
+// date, logical and memo fields) is made once with create_table and put back
+// from its bytes before every input, so each run starts empty.
+#include "engine/append_from.h"
+#include "engine/create_table.h"
+#include "engine/table.h"
+#include "fuzz/fuzz_support.h"
+#include "shell/settings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace vortel;
+
+constexpr std::size_t name_length = 8;
+// Records checked one by one; the count covers the rest.
+constexpr std::int32_t records_checked = 64;
+
+struct empty_table {
+    std::string dbf;
+    std::string dbt;
+};
+
+const empty_table& made_once()
+{
+    static const empty_table table = [] {
+        const std::string name = fuzz::scratch_folder() + "EMPTY.DBF";
+        table_object maker(name);
+        if (!create_table(maker, {{"NAME", 'C', static_cast<int>(name_length), 0},
+                                  {"AMOUNT", 'N', 7, 2},
+                                  {"BORN", 'D', 8, 0},
+                                  {"ACTIVE", 'L', 1, 0},
+                                  {"NOTE", 'M', 10, 0}})) {
+            fuzz::fail("cannot make the empty table");
+        }
+        return empty_table{fuzz::read_file(name), fuzz::read_file(dbt_file_name(name))};
+    }();
+    return table;
+}
+
+// Lines as the importer reads them: each ends at a CR LF, and bytes after
+// the last CR LF make one more line.
+std::vector<std::string_view> lines_of(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find("\r\n", start)) != std::string_view::npos; start = at + 2) {
+        lines.push_back(text.substr(start, at - start));
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The first field's stored text: the line's first bytes, up to a zero byte.
+std::string expected_name(std::string_view line)
+{
+    const std::string_view name = line.substr(0, name_length);
+    return std::string(name.substr(0, name.find('\0')));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const empty_table& empty = made_once();
+    const std::string dbf_name = fuzz::scratch_folder() + "A.DBF";
+    const std::string source = fuzz::scratch_folder() + "SOURCE.TXT";
+    fuzz::write_file(dbf_name, empty.dbf);
+    fuzz::write_file(dbt_file_name(dbf_name), empty.dbt);
+    fuzz::write_file(source, text);
+
+    settings_restore_defaults();
+    // Lines pass as stored bytes; so do the texts read back.
+    setting_by_index(SET_OEMTOANSI, "0");
+    table_object table(dbf_name);
+    if (!table_open(table)) fuzz::fail("the empty table does not open");
+    const int appended = append_from(table, source);
+    // A text that begins as a table file does is taken as a table, or refused.
+    const bool looks_like_table =
+        !text.empty() && (text[0] == static_cast<char>(dbf_version_plain) ||
+                          text[0] == static_cast<char>(dbf_version_with_memo));
+    const std::vector<std::string_view> lines = lines_of(text);
+    if (!looks_like_table) {
+        if (!appended) fuzz::fail("appending text lines failed");
+        if (record_count(table) != std::ssize(lines)) fuzz::fail("the records are not the text's lines");
+    }
+    for (go_top(table); !at_eof(table) && current_record(table) <= records_checked; skip(table, 1)) {
+        for (int i = 0; i < field_count(table); ++i) {
+            const std::string value = field_text(table, i);
+            if (field_type(table, i) == 'M') (void)memo_read(table, value);
+        }
+        const auto line = static_cast<std::size_t>(current_record(table) - 1);
+        if (!looks_like_table && field_text(table, 0) != expected_name(lines.at(line))) {
+            fuzz::fail("a record does not hold its line's bytes");
+        }
+        if (current_record(table) == record_count(table)) break;
+    }
+    return 0;
+}

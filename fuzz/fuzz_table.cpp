@@ -1,0 +1,146 @@
+// A table made of arbitrary bytes, opened and walked every way the browse
+// grid moves, reading every field's text and every memo. A damaged table may
+// refuse to open; it must never crash the program, and looking at a table
+// must not change a byte of either file. Adding a record must leave the
+// header's layout, the descriptors and the records already there alone.
+//
+// Input: a flags byte, the table file's length (two bytes, little-endian),
+// the table file, then the memo file.
+//   bit 0: the memo file exists (otherwise there is none)
+//   bit 1: SET_DELETED is on, so navigation passes deleted records
+//   bit 2: SET_OEMTOANSI is on, so texts are converted from code page 852
+//   bit 3: after the walk, append a record and store a value in every field
+#include "engine/table.h"
+#include "fuzz/fuzz_support.h"
+#include "shell/settings.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace vortel;
+
+// Enough moves to pass every kind of record and both ends of a small
+// table; a damaged count may claim billions of records.
+constexpr int moves_each_way = 40;
+
+void read_current_record(table_object& table)
+{
+    for (int i = 0; i < field_count(table); ++i) {
+        const std::string text = field_text(table, i);
+        if (field_type(table, i) == 'M') (void)memo_read(table, text);
+    }
+    (void)record_text(table);
+    (void)is_deleted(table);
+}
+
+void walk(table_object& table)
+{
+    for (int i = 0; i < field_count(table); ++i) {
+        const field_information info = field_info(table, i);
+        if (field_index(table, info.name) < 0) fuzz::fail("a field is not found by its own name");
+    }
+    go_top(table);
+    read_current_record(table);
+    // Typed values are stored back by each field's rules, in memory only.
+    for (int i = 0; i < field_count(table); ++i) set_field_text(table, i, field_text(table, i));
+    for (int i = 0; i < moves_each_way && !at_eof(table); ++i) {
+        skip(table, 1);
+        read_current_record(table);
+    }
+    go_bottom(table);
+    read_current_record(table);
+    for (int i = 0; i < moves_each_way && !at_bof(table); ++i) {
+        skip(table, -1);
+        read_current_record(table);
+    }
+    for (int delta : {3, -2, 1, -1, 0}) {
+        step(table, delta);
+        read_current_record(table);
+    }
+    go_to(table, 2);
+    read_current_record(table);
+    skip(table, 5);
+    skip(table, -7);
+    read_current_record(table);
+}
+
+void append_and_fill(table_object& table)
+{
+    if (!lock_table(table)) return;
+    if (append_blank(table)) {
+        for (int i = 0; i < field_count(table); ++i) {
+            if (field_type(table, i) != 'M') set_field_text(table, i, "19");
+        }
+        write_record(table);
+    }
+    unlock(table);
+}
+
+// The bytes of a table file that adding a record leaves alone: the version,
+// the header from its lengths on, the descriptors and the records the header
+// counted, as far as the file held them.
+std::string kept_by_append(std::string_view file, const dbf_header& header)
+{
+    const std::int64_t end = header.header_length + std::int64_t{header.record_count} * header.record_length;
+    const std::size_t kept_end = static_cast<std::size_t>(std::min<std::int64_t>(end, std::ssize(file)));
+    if (kept_end < 8) return std::string(file.substr(0, 1));
+    return std::string(file.substr(0, 1)) + std::string(file.substr(8, kept_end - 8));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::span<const std::uint8_t> input(data, size);
+    if (input.empty()) return 0;
+    const std::uint8_t flags = input[0];
+    const auto rest = input.subspan(1);
+    const std::size_t dbf_length = std::min<std::size_t>(fuzz::get16(rest), rest.size() < 2 ? 0 : rest.size() - 2);
+    const auto dbf_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()), dbf_length);
+    const auto dbt_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()) + dbf_length);
+
+    const std::string dbf_name = fuzz::scratch_folder() + "T.DBF";
+    const std::string dbt_name = fuzz::scratch_folder() + "T.DBT";
+    fuzz::write_file(dbf_name, dbf_bytes);
+    const bool with_memo_file = (flags & 1) != 0;
+    if (with_memo_file) {
+        fuzz::write_file(dbt_name, dbt_bytes);
+    } else {
+        fuzz::remove_file(dbt_name);
+    }
+
+    settings_restore_defaults();
+    setting_by_index(SET_DELETED, (flags & 2) != 0 ? "1" : "0");
+    setting_by_index(SET_OEMTOANSI, (flags & 4) != 0 ? "1" : "0");
+    const bool appending = (flags & 8) != 0;
+    const std::string_view dbf_before(reinterpret_cast<const char*>(dbf_bytes.data()), dbf_bytes.size());
+    dbf_header opened_header;
+    {
+        table_object table(dbf_name);
+        if (table_open(table)) {
+            opened_header = table.header;
+            walk(table);
+            if (appending) append_and_fill(table);
+        }
+    }
+
+    // A damaged count may have placed the new record far out: read no more
+    // than the input held.
+    const std::string dbf_after = fuzz::read_file(dbf_name, appending ? dbf_before.size() : SIZE_MAX);
+    if (!appending && dbf_after != dbf_before) fuzz::fail("looking at a table changed its table file");
+    if (appending && kept_by_append(dbf_after, opened_header) != kept_by_append(dbf_before, opened_header)) {
+        fuzz::fail("adding a record changed the table's layout or its records");
+    }
+    if (with_memo_file && fuzz::read_file(dbt_name) !=
+                              std::string_view(reinterpret_cast<const char*>(dbt_bytes.data()), dbt_bytes.size())) {
+        fuzz::fail("looking at a table changed its memo file");
+    }
+    return 0;
+}

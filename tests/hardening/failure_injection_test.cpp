@@ -1,0 +1,323 @@
+// Every operation that changes files, with each of its system calls failing
+// in turn. The operation runs once without a failure, which counts its calls
+// and gives the result it intends; then, for every call index, it runs again
+// on fresh files with that call failing. Afterwards the folder must show
+// either the state from before (the operation said it failed) or the
+// intended one, never a lost or changed record or memo, a table that does
+// not open, or a numbered file left over. The exceptions are per operation
+// and explained where they are declared.
+#include "commands/cell_store.h"
+#include "commands/file_replacement.h"
+#include "commands/record_commands.h"
+#include "commands/sort_key.h"
+#include "commands/structure_change.h"
+#include "engine/append_from.h"
+#include "engine/create_table.h"
+#include "engine/export.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/fault_injection.h"
+#include "shell/settings.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+#include <map>
+
+namespace vortel {
+namespace {
+
+using testing::record_of;
+
+const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"AGE", 'N', 4, 0}, {"NOTE", 'M', 10, 0}};
+const std::vector<field_list_entry> source_fields = {{"NOTE", 'M', 10, 0}, {"NAME", 'C', 8, 0}};
+
+std::string long_text(const std::string& seed, std::size_t length)
+{
+    std::string text;
+    while (text.size() < length) text += seed + std::to_string(text.size()) + " ";
+    return text;
+}
+
+// Stores memos through the engine, outside any injection.
+void put_memos(const std::string& path, int memo_field, const std::map<int, std::string>& memos)
+{
+    auto table = table_new(path);
+    if (!table_open(*table) || !lock_table(*table)) throw std::runtime_error("fixture table");
+    for (const auto& [number, text] : memos) {
+        go_to(*table, number);
+        if (memo_write(*table, memo_field, text) != 1) throw std::runtime_error("fixture memo");
+    }
+    unlock(*table);
+}
+
+// The table T.DBF (records 2 and 4 deleted, memos of one and of several
+// blocks) and the sources the append operations read.
+void write_fixture(const testing::scratch_dir& dir)
+{
+    const std::string path = dir.file("T.DBF");
+    testing::write_table(path, fields,
+                         {{record_of(fields, {"Eve", "  31"})},
+                          {record_of(fields, {"Adam", "  40"}), true},
+                          {record_of(fields, {"Cecil", "   7"})},
+                          {record_of(fields, {"Bob", "  12"}), true},
+                          {record_of(fields, {"Dora", "  58"})}});
+    put_memos(path, 2, {{1, "short memo"}, {3, long_text("three", 1400)}, {4, long_text("four", 700)}});
+
+    const std::string source = dir.file("S.DBF");
+    testing::write_table(source, source_fields,
+                         {{record_of(source_fields, {"", "Zed"})}, {record_of(source_fields, {"", "Yvonne"})}});
+    put_memos(source, 0, {{1, long_text("zed", 900)}, {2, "tiny"}});
+    testing::write_file(dir.file("S.TXT"), "Xena        3\r\nWalt      101\r\n");
+}
+
+// What the folder holds, as far as data goes: the rows of every table (memo
+// texts included), the bytes of other files, and the mere presence of memo
+// files, whose contents the rows already show.
+using snapshot = std::map<std::string, std::vector<std::string>>;
+
+snapshot take_snapshot(const testing::scratch_dir& dir)
+{
+    snapshot shot;
+    for (const std::string& name : testing::files_in(dir.path())) {
+        const std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : "";
+        if (ext == ".DBF") {
+            shot[name] = testing::table_rows(dir.file(name));
+        } else if (ext == ".DBT") {
+            shot[name] = {"memo file"};
+        } else {
+            // The HTML page names its own path, which differs per folder.
+            std::string bytes = testing::read_file(dir.file(name));
+            for (std::size_t at; (at = bytes.find(dir.path())) != std::string::npos;) {
+                bytes.replace(at, dir.path().size(), "DIR");
+            }
+            shot[name] = {bytes};
+        }
+    }
+    return shot;
+}
+
+struct outcome {
+    bool done = false;
+    std::vector<std::string> kept;  // backups the replacement says it left on purpose
+};
+
+using run_operation = std::function<outcome(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
+
+struct operation {
+    const char* name;
+    run_operation run;
+    // Appends keep the records of blocks written before a failure, so after a
+    // failure T.DBF may hold the old rows followed by the first appended ones.
+    bool partial_append = false;
+    // Files the operation writes for the user; after a failure they may be
+    // left behind in any state, as the user was told the export failed.
+    std::vector<std::string> outputs = {};
+};
+
+void PrintTo(const operation& op, std::ostream* out) { *out << op.name; }
+
+outcome from_command(const command_result& result) { return {result.done, {}}; }
+
+// As vortel-cli does: a record that cannot be reached is not changed.
+outcome on_record(table_object& table, std::int32_t number, const std::function<command_result()>& command)
+{
+    if (!go_to(table, number)) return {};
+    return from_command(command());
+}
+
+outcome from_rebuild(std::unique_ptr<table_object>& table, rebuild_kind kind)
+{
+    const rebuild_result result = rebuild_table(table, kind);
+    return {result.copy_made && result.replacement.replaced, result.replacement.kept_files};
+}
+
+const std::vector<operation>& operations()
+{
+    static const std::vector<operation> all = {
+        {"set_field",
+         [](auto& t, auto&) { return on_record(*t, 3, [&] { return store_typed_value(*t, "NAME", "Changed"); }); }},
+        {"append_blank", [](auto& t, auto&) { return from_command(append_new_record(*t)); }},
+        {"delete_record",
+         [](auto& t, auto&) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
+        {"recall_record",
+         [](auto& t, auto&) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
+        {"memo_in_place",
+         [](auto& t, auto&) { return on_record(*t, 1, [&] { return store_memo_text(*t, "NOTE", "other"); }); }},
+        {"memo_in_new_blocks",
+         [](auto& t, auto&) {
+             return on_record(*t, 3, [&] { return store_memo_text(*t, "NOTE", long_text("new", 1100)); });
+         }},
+        {"memo_of_a_record_without_one",
+         [](auto& t, auto&) {
+             return on_record(*t, 5, [&] { return store_memo_text(*t, "NOTE", "first memo of Dora"); });
+         }},
+        {"create_table",
+         [](auto&, const testing::scratch_dir& dir) {
+             auto created = table_new(dir.file("NEW.DBF"));
+             return outcome{create_table(*created, {{"CODE", 'C', 4, 0}, {"TEXT", 'M', 10, 0}}) == 1, {}};
+         }},
+        {"structure_change",
+         [](auto& t, auto&) {
+             const restructure_result result =
+                 change_structure(t, {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}, {"CITY", 'C', 5, 0}});
+             return outcome{result.status == restructure_status::changed, result.replacement.kept_files};
+         }},
+        {"pack", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::pack); }},
+        {"zap", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::zap); }},
+        {"sort",
+         [](auto& t, auto&) {
+             return outcome{sort_command(*t, {"NAME"}, sort_collation::english).status == sort_status::sorted, {}};
+         }},
+        {"append_from_table",
+         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.DBF")) == 1, {}}; },
+         true},
+        {"append_from_text",
+         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.TXT")) == 1, {}}; },
+         true},
+        {"export_text",
+         [](auto& t, const testing::scratch_dir& dir) {
+             return outcome{export_text(*t, dir.file("OUT.TXT")) == 1, {}};
+         },
+         false,
+         {"OUT.TXT"}},
+        {"export_html",
+         [](auto& t, const testing::scratch_dir& dir) {
+             return outcome{export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1, {}};
+         },
+         false,
+         {"OUT.HTM"}},
+    };
+    return all;
+}
+
+struct run_result {
+    outcome result;
+    snapshot before;
+    snapshot after;
+    long calls = 0;
+    std::string failed_call;
+};
+
+// One run on fresh files, with call `fail_at` of `kind` failing (0: none).
+run_result run_once(const operation& op, fault_call kind, long fail_at, int error)
+{
+    testing::scratch_dir dir;
+    write_fixture(dir);
+    run_result run;
+    run.before = take_snapshot(dir);
+    auto table = table_new(dir.file("T.DBF"));
+    if (!table_open(*table)) throw std::runtime_error("fixture does not open");
+    {
+        fault_injector injector(kind, fail_at, error);
+        run.result = op.run(table, dir);
+        run.calls = injector.calls();
+        run.failed_call = injector.fired_call();
+    }
+    table.reset();
+    run.after = take_snapshot(dir);
+    return run;
+}
+
+bool is_prefix_append(const std::vector<std::string>& rows, const std::vector<std::string>& before,
+                      const std::vector<std::string>& intended)
+{
+    if (rows.size() < before.size() || rows.size() > intended.size()) return false;
+    return std::equal(rows.begin(), rows.end(), intended.begin()) &&
+           std::equal(before.begin(), before.end(), rows.begin());
+}
+
+// Why the state after a failed run is wrong, or "" when it is acceptable.
+std::string judge(const operation& op, const run_result& run, const snapshot& intended)
+{
+    snapshot after = run.after;
+    for (const std::string& kept : run.result.kept) {
+        const std::string name = kept.substr(kept.rfind('/') + 1);
+        // Only backups may stay: the table's name with a number, or the memo backup.
+        if (name.rfind("T.DBF", 0) != 0 || name == "T.DBF") return "kept a file that is no backup: " + name;
+        after.erase(name);
+    }
+    if (run.result.done) return after == intended ? "" : "reported success but the result differs";
+
+    for (const std::string& output : op.outputs) {
+        if (!run.before.contains(output)) after.erase(output);
+    }
+    snapshot unchanged = run.before;
+    if (after == unchanged) return "";
+    snapshot applied = intended;
+    for (const std::string& output : op.outputs) applied.erase(output);
+    // A change that reached the files whole although a later call failed,
+    // such as the memo file's next-free number not being advanced after the
+    // memo and its record were written, loses nothing.
+    if (after == applied) return "";
+    if (op.partial_append && after.size() == unchanged.size()) {
+        snapshot rest = after;
+        rest.erase("T.DBF");
+        unchanged.erase("T.DBF");
+        if (rest == unchanged && after.contains("T.DBF") &&
+            is_prefix_append(after.at("T.DBF"), run.before.at("T.DBF"), intended.at("T.DBF"))) {
+            return "";
+        }
+    }
+    return "failed and left neither the old state nor the intended one";
+}
+
+std::string describe(const snapshot& shot)
+{
+    std::string text;
+    for (const auto& [name, rows] : shot) {
+        text += "  " + name + ":\n";
+        for (const std::string& row : rows) text += "    " + row.substr(0, 70) + "\n";
+    }
+    return text;
+}
+
+struct injection {
+    fault_call kind;
+    int error;
+};
+
+class failure_injection_test : public ::testing::TestWithParam<operation> {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
+};
+
+TEST_P(failure_injection_test, every_failing_call_leaves_the_old_or_the_intended_state)
+{
+    const operation& op = GetParam();
+    // Any call failing with an I/O error, and locks refused as when another
+    // process holds them.
+    for (const injection inject : {injection{fault_call::any, EIO}, injection{fault_call::lock, EAGAIN}}) {
+        const run_result reference = run_once(op, inject.kind, 0, 0);
+        ASSERT_TRUE(reference.result.done) << op.name << " fails without any injected failure";
+        ASSERT_GT(reference.calls, 0);
+        ASSERT_TRUE(reference.result.kept.empty());
+        ASSERT_NE(reference.after, reference.before) << op.name << " changes nothing";
+        long reported_failures = 0, unchanged = 0;
+        for (long n = 1; n <= reference.calls; ++n) {
+            const run_result run = run_once(op, inject.kind, n, inject.error);
+            ASSERT_FALSE(run.failed_call.empty()) << "call " << n << " was never made: the calls vary between runs";
+            reported_failures += run.result.done ? 0 : 1;
+            unchanged += run.after == run.before ? 1 : 0;
+            const std::string fault = judge(op, run, reference.after);
+            EXPECT_EQ(fault, "") << op.name << ": call " << n << " of " << reference.calls << " (" << run.failed_call
+                                 << ", errno " << inject.error << ")\nbefore:\n"
+                                 << describe(run.before) << "after:\n"
+                                 << describe(run.after) << "intended:\n"
+                                 << describe(reference.after);
+        }
+        std::cout << op.name << ": " << reference.calls << " calls failed in turn (errno " << inject.error << "), "
+                  << reported_failures << " reported as failures, " << unchanged << " left the files unchanged\n";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(operations, failure_injection_test, ::testing::ValuesIn(operations()),
+                         [](const ::testing::TestParamInfo<operation>& param) {
+                             return std::string(param.param.name);
+                         });
+
+}  // namespace
+}  // namespace vortel
