@@ -1,12 +1,46 @@
 // vortel-cli: the table engine and commands for scripts.
+//
+// Printing lays pages out with Qt's fonts and PDF printer. The program
+// itself stays free of Qt, which would cost every run several times its
+// start-up time and memory: a print command is handed, arguments and all,
+// to its twin vortel-cli-pdf beside it, the same program with printing.
 #include "cli/cli_app.h"
 #include "cli/print_command.h"
-#include "cli/qt_pdf_listing.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <unistd.h>
+
+#ifdef VORTEL_CLI_PRINTS
+#include "cli/qt_pdf_listing.h"
+#endif
+
+namespace {
+
+[[maybe_unused]] char** program_arguments = nullptr;
+
+[[maybe_unused]] std::string run_printing_twin(vortel::browse_object&, const std::string&, const std::string&)
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::string twin = (error ? std::filesystem::path("vortel-cli") : self).string() + "-pdf";
+    std::cout.flush();
+    program_arguments[0] = const_cast<char*>(twin.c_str());
+    ::execv(twin.c_str(), program_arguments);
+    return "vortel-cli: printing needs " + twin + ": " + std::strerror(errno);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef VORTEL_CLI_PRINTS
     vortel::set_pdf_listing_writer(vortel::write_pdf_listing);
+#else
+    program_arguments = argv;
+    vortel::set_pdf_listing_writer(run_printing_twin);
+#endif
     return vortel::run_cli(std::vector<std::string>(argv + 1, argv + argc), std::cin, std::cout, std::cerr);
 }
