@@ -1,6 +1,7 @@
 #include "engine/append_from.h"
 
 #include "engine/create_table.h"
+#include "engine/field_copy.h"
 #include "engine/record_blocks.h"
 
 #include <cstring>
@@ -94,10 +95,18 @@ void record_from_line(table_object& table, const std::string& line)
     record[0] = dbf_live_mark;
     std::memcpy(record.data() + 1, line.data(), std::min(line.size(), record.size() - 1));
     for (int i = 0; i < field_count(table); ++i) {
-        switch (field_type(table, i)) {
+        switch (const char type = field_type(table, i)) {
         case 'N':
         case 'L':
-        case 'D': set_field_text(table, i, field_text(table, i)); break;
+        case 'D': {
+            const field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
+            std::uint8_t* bytes = record.data() + field_offset(table, i);
+            const auto width = static_cast<std::size_t>(descriptor_length(field));
+            if (!store_field_directly(bytes, type, width, descriptor_decimals(field), stored_text(bytes, width))) {
+                set_field_text(table, i, field_text(table, i));
+            }
+            break;
+        }
         case 'M': set_field_text(table, i, {}); break;
         default: break;  // characters stay as the line has them
         }

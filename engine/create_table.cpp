@@ -1,5 +1,6 @@
 #include "engine/create_table.h"
 
+#include "engine/field_copy.h"
 #include "engine/record_blocks.h"
 #include "platform/clock.h"
 #include "platform/native_file.h"
@@ -139,6 +140,33 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     const bool skip_deleted =
         selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
 
+    // Where each field's bytes come from and go to; memos take the general way.
+    struct field_route {
+        std::size_t from = 0;
+        std::size_t from_width = 0;
+        std::size_t to = 0;
+        std::size_t width = 0;
+        int decimals = 0;
+        char type = 0;
+        bool direct = false;
+    };
+    std::vector<field_route> routes(mapping.size());
+    for (std::size_t i = 0; i < routes.size(); ++i) {
+        const int from = mapping[i];
+        const int to = static_cast<int>(i);
+        if (from < 0 || from >= field_count(source) || field_type(source, from) == 'M' || field_type(target, to) == 'M') {
+            continue;
+        }
+        const field_information target_field = field_info(target, to);
+        routes[i] = {static_cast<std::size_t>(field_offset(source, from)),
+                     static_cast<std::size_t>(field_info(source, from).length),
+                     static_cast<std::size_t>(field_offset(target, to)),
+                     static_cast<std::size_t>(target_field.length),
+                     target_field.decimals,
+                     target_field.type,
+                     true};
+    }
+
     record_block_reader reader(source);
     const std::int32_t count = reader.counted();
     record_appender appender(target);
@@ -148,6 +176,12 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
         if (skip_deleted && is_deleted(source)) continue;
         ok = appender.begin_record();
         for (int i = 0; ok && i < field_count(target); ++i) {
+            const field_route& route = routes[static_cast<std::size_t>(i)];
+            if (route.direct &&
+                store_field_directly(target.record.data() + route.to, route.type, route.width, route.decimals,
+                                     stored_text(source.record.data() + route.from, route.from_width))) {
+                continue;
+            }
             ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
         }
         ok = ok && appender.end_record();

@@ -1,44 +1,161 @@
 #include "engine/export.h"
 
 #include "engine/record_blocks.h"
+#include "platform/codepage.h"
 #include "shell/settings.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 
 namespace vortel {
 namespace {
 
 constexpr int line_capacity = 512;
 
+// Which bytes a page must write as entities; 0 for the others.
+constexpr std::array<std::uint8_t, 256> html_specials = [] {
+    std::array<std::uint8_t, 256> table{};
+    table['&'] = table['<'] = table['>'] = table['"'] = 1;
+    return table;
+}();
+
+// What a cell needs to know of each stored byte, in one lookup.
+constexpr std::uint8_t not_blank = 1;
+constexpr std::uint8_t special_character = 2;
+constexpr std::uint8_t end_of_text = 4;  // a zero byte ends a field's text
+constexpr std::array<std::uint8_t, 256> byte_kinds = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        table[byte] = static_cast<std::uint8_t>((byte == ' ' ? 0 : not_blank) |
+                                                (html_specials[byte] != 0 ? special_character : 0));
+    }
+    table[0] = end_of_text;
+    return table;
+}();
+
+std::string_view html_entity(char c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    default: return "&quot;";
+    }
+}
+
 // Collects what an export writes so that the file sees large writes. After
-// a failed write it drops the rest and keeps the failure.
+// a failed write it drops the rest and keeps the failure. Rows are built in
+// place at the end of the buffer, so a million-row page costs no text per
+// cell.
 class output_buffer {
 public:
-    explicit output_buffer(file_handle& file) : file_(file) {}
+    explicit output_buffer(file_handle& file) : file_(file) { reserve(2 * bulk_block_bytes); }
 
     void put(std::string_view bytes)
     {
-        pending_.append(bytes);
-        if (pending_.size() >= bulk_block_bytes) flush();
+        char* at = room(bytes.size());
+        std::memcpy(at, bytes.data(), bytes.size());
+        commit(at + bytes.size());
+    }
+
+    // At least `count` writable bytes after what is pending; `commit` says
+    // how far they were used.
+    char* room(std::size_t count)
+    {
+        if (size_ + count > capacity_) {
+            flush();
+            if (count > capacity_) reserve(count);
+        }
+        return data_.get() + size_;
+    }
+    void commit(char* end)
+    {
+        size_ = static_cast<std::size_t>(end - data_.get());
+        if (size_ >= bulk_block_bytes) flush();
     }
 
     bool flush()
     {
-        if (ok_ && !pending_.empty()) {
+        if (ok_ && size_ != 0) {
             std::size_t put = 0;
-            ok_ = fh_write(file_, pending_.data(), pending_.size(), put) && put == pending_.size();
+            ok_ = fh_write(file_, data_.get(), size_, put) && put == size_;
         }
-        pending_.clear();
+        size_ = 0;
         return ok_;
     }
 
 private:
+    void reserve(std::size_t capacity)
+    {
+        data_ = std::make_unique<char[]>(capacity);
+        capacity_ = capacity;
+        size_ = 0;
+    }
+
     file_handle& file_;
-    std::string pending_;
+    std::unique_ptr<char[]> data_;
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;
     bool ok_ = true;
 };
+
+template <std::size_t size>
+char* copy_bytes(char* out, const char (&bytes)[size])
+{
+    std::memcpy(out, bytes, size - 1);
+    return out + size - 1;
+}
+
+// What each stored byte is written as: itself, or its Windows-1250 form
+// when the table holds code page 852 text.
+using byte_map = std::array<char, 256>;
+
+byte_map cell_byte_map(bool converted)
+{
+    byte_map map{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const auto c = static_cast<unsigned char>(byte);
+        map[byte] = static_cast<char>(converted ? oem_to_ansi_byte(c) : c);
+    }
+    return map;
+}
+
+// One cell of the page at `out`, from a field's `width` stored bytes up to
+// the first zero byte, each written as `map` says: "&nbsp;" for a blank
+// text, otherwise the text with its special characters as entities.
+// Returns the end. `out` has room for six bytes per byte of the field.
+// Conversion never makes or removes a blank or a special character: both
+// are ASCII.
+char* put_cell(char* out, const std::uint8_t* field, std::size_t width, const byte_map& map)
+{
+    // Most cells hold nothing special: they are written in the pass that
+    // finds out.
+    unsigned seen = 0;
+    std::size_t length = 0;
+    for (; length < width; ++length) {
+        const std::uint8_t kind = byte_kinds[field[length]];
+        if (kind == end_of_text) break;
+        seen |= kind;
+        out[length] = map[field[length]];
+    }
+    if ((seen & not_blank) == 0) return copy_bytes(out, "&nbsp;");
+    if ((seen & special_character) == 0) return out + length;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (html_specials[field[i]] == 0) {
+            *out++ = map[field[i]];
+            continue;
+        }
+        const std::string_view entity = html_entity(static_cast<char>(field[i]));
+        std::memcpy(out, entity.data(), entity.size());
+        out += entity.size();
+    }
+    return out;
+}
 
 bool same_file(const std::string& a, const std::string& b)
 {
@@ -82,14 +199,11 @@ std::string html_escaped(std::string_view text)
 {
     std::string escaped;
     escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c; break;
-        }
+    for (const char c : text) {
+        if (html_specials[static_cast<unsigned char>(c)] == 0)
+            escaped += c;
+        else
+            escaped += html_entity(c);
     }
     return escaped;
 }
@@ -133,22 +247,30 @@ int export_html(table_object& table, const std::string& output, std::string_view
         }
         out.put("</TR>\r\n");
 
-        // Each record passes through the record buffer so that its cells are
-        // exactly what field_text gives, conversion included.
+        // The cells are the texts field_text gives, conversion included,
+        // written straight from the records read in blocks.
+        std::vector<std::pair<std::size_t, std::size_t>> cells;  // offset and width
+        for (int i = 0; i < field_count(table); ++i) {
+            cells.emplace_back(static_cast<std::size_t>(field_offset(table, i)),
+                               static_cast<std::size_t>(field_info(table, i).length));
+        }
+        const byte_map map = cell_byte_map(table.conversion != 0);
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
         // The record is written before progress is told, so that whatever
         // the callback does cannot reach the record buffer in between.
-        while (reader.load_next()) {
-            if (table.record[0] != dbf_deleted_mark) {
-                out.put("<TR>");
-                for (int i = 0; i < field_count(table); ++i) {
-                    const std::string text = field_text(table, i);
-                    out.put("<TD>");
-                    out.put(is_blank(text) ? "&nbsp;" : html_escaped(text));
-                    out.put("</TD>");
+        std::size_t row_room = 4 + 7;  // "<TR>" and "</TR>\r\n"
+        for (const auto& cell : cells) row_room += 4 + 5 + 6 * std::max<std::size_t>(cell.second, 1);
+        for (auto record = reader.next(); !record.empty(); record = reader.next()) {
+            if (record[0] != dbf_deleted_mark) {
+                char* at = out.room(row_room);
+                at = copy_bytes(at, "<TR>");
+                for (const auto& [offset, width] : cells) {
+                    at = copy_bytes(at, "<TD>");
+                    at = put_cell(at, record.data() + offset, width, map);
+                    at = copy_bytes(at, "</TD>");
                 }
-                out.put("</TR>\r\n");
+                out.commit(copy_bytes(at, "</TR>\r\n"));
             }
             meter.step(reader.number());
         }

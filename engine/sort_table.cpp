@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 namespace vortel {
 namespace {
@@ -36,25 +37,138 @@ key_fields parse_key(const table_object& table, std::string_view key)
     return parsed;
 }
 
-// Every record's key, folded once when SET_HUN_CMP asks for it, at a fixed
-// stride and padded with zero bytes. Keys hold no zero byte, so comparing
-// whole strides byte by byte orders them as the folded key comparison does.
-std::vector<std::uint8_t> record_keys(const table_object& table, const std::vector<std::uint8_t>& records,
-                                      std::size_t count, const key_fields& key, std::size_t stride)
-{
-    const bool fold = setting_by_index(SET_HUN_CMP) == "1";
-    const folding_table& folding = table.conversion ? oem_folding_table : ansi_folding_table;
-    const std::size_t length = table.header.record_length;
-    std::vector<std::uint8_t> keys(count * stride, 0);
-    for (std::size_t r = 0; r < count; ++r) {
-        std::uint8_t* out = keys.data() + r * stride;
+// A record's key: the key fields' bytes, each up to its first zero byte,
+// folded when SET_HUN_CMP asks for it, then zero bytes up to the key's
+// length. Keys hold no zero byte, so comparing whole keys byte by byte
+// orders them as the folded key comparison does. Keys are built on demand,
+// eight bytes at a time, so no copy of every key is kept.
+class record_keys {
+public:
+    record_keys(const table_object& table, const std::vector<std::uint8_t>& records, const key_fields& key)
+        : records_(records), length_(table.header.record_length),
+          key_length_(static_cast<std::size_t>(std::max(key.length, 1))),
+          fold_(setting_by_index(SET_HUN_CMP) == "1"),
+          folding_(table.conversion ? oem_folding_table : ansi_folding_table)
+    {
         for (int field : key.fields) {
-            const std::uint8_t* bytes = records.data() + r * length + static_cast<std::size_t>(field_offset(table, field));
-            const auto width = static_cast<std::size_t>(field_info(table, field).length);
-            for (std::size_t i = 0; i < width && bytes[i] != 0; ++i) *out++ = fold ? folding[bytes[i]] : bytes[i];
+            fields_.emplace_back(static_cast<std::size_t>(field_offset(table, field)),
+                                 static_cast<std::size_t>(field_info(table, field).length));
         }
     }
-    return keys;
+
+    // Eight-byte pieces in a key.
+    std::size_t chunks() const { return (key_length_ + 7) / 8; }
+
+    // Key bytes 8 x `chunk` to 8 x `chunk` + 7 of record `r`, as a number
+    // that orders as those bytes do.
+    std::uint64_t chunk(std::size_t r, std::size_t chunk) const
+    {
+        const std::uint8_t* record = records_.data() + r * length_;
+        std::size_t skip = 8 * chunk;  // key bytes before the piece
+        std::uint64_t value = 0;
+        std::size_t taken = 0;         // bytes of the piece filled
+        for (const auto& [offset, width] : fields_) {
+            const std::uint8_t* field = record + offset;
+            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field, 0, width));
+            const std::size_t used = zero != nullptr ? static_cast<std::size_t>(zero - field) : width;
+            if (skip >= used) {
+                skip -= used;
+                continue;
+            }
+            for (std::size_t i = skip; i < used && taken < 8; ++i, ++taken) {
+                value = value << 8 | (fold_ ? folding_[field[i]] : field[i]);
+            }
+            skip = 0;
+            if (taken == 8) return value;
+        }
+        return taken == 0 ? 0 : value << (8 * (8 - taken));
+    }
+
+private:
+    const std::vector<std::uint8_t>& records_;
+    std::size_t length_;
+    std::size_t key_length_;
+    bool fold_;
+    const folding_table& folding_;
+    std::vector<std::pair<std::size_t, std::size_t>> fields_;  // offset and width
+};
+
+// 12 bytes each, so the sort's memory stays within a sixth of the records'.
+struct key_entry {
+    std::uint32_t high;  // the key piece being sorted on
+    std::uint32_t low;
+    std::uint32_t record;
+};
+
+// Below this many entries a comparison sort is quicker than eight passes.
+constexpr std::ptrdiff_t radix_sort_least = 4096;
+
+// A stable sort of entries by their piece, a byte at a time from the last:
+// eight passes over the entries instead of a comparison per pair.
+void radix_sort(key_entry* begin, key_entry* end)
+{
+    const auto count = static_cast<std::size_t>(end - begin);
+    std::vector<key_entry> spare(count);
+    key_entry* from = begin;
+    key_entry* to = spare.data();
+    for (int byte = 0; byte < 8; ++byte) {
+        const auto digit = [byte](const key_entry& entry) {
+            const std::uint32_t half = byte < 4 ? entry.low : entry.high;
+            return (half >> (8 * (byte % 4))) & 0xFFu;
+        };
+        std::size_t starts[256] = {};
+        for (std::size_t i = 0; i < count; ++i) ++starts[digit(from[i])];
+        // A byte every entry shares moves nothing.
+        if (starts[digit(from[0])] == count) continue;
+        std::size_t next = 0;
+        for (std::size_t& start : starts) next += std::exchange(start, next);
+        for (std::size_t i = 0; i < count; ++i) to[starts[digit(from[i])]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != begin) std::copy(from, from + count, begin);
+}
+
+// Sorts entries [begin, end), whose keys agree before piece `chunk`, by the
+// rest of their keys, equal keys in record order. Entries are sorted on one
+// eight-byte piece at a time; only runs that agree on it read their records
+// again for the next piece, so records are read once per piece rather than
+// once per comparison.
+void sort_by_key(const record_keys& keys, key_entry* begin, key_entry* end, std::size_t chunk)
+{
+    for (key_entry* entry = begin; entry != end; ++entry) {
+        const std::uint64_t piece = keys.chunk(entry->record, chunk);
+        entry->high = static_cast<std::uint32_t>(piece >> 32);
+        entry->low = static_cast<std::uint32_t>(piece);
+    }
+    // Entries come in record order within equal earlier pieces, and both
+    // sorts below keep that order among equal pieces.
+    if (end - begin >= radix_sort_least) {
+        radix_sort(begin, end);
+    } else {
+        std::sort(begin, end, [](const key_entry& a, const key_entry& b) {
+            if (a.high != b.high) return a.high < b.high;
+            if (a.low != b.low) return a.low < b.low;
+            return a.record < b.record;
+        });
+    }
+    if (chunk + 1 >= keys.chunks()) return;
+    for (key_entry* run = begin; run != end;) {
+        key_entry* next = run + 1;
+        while (next != end && next->high == run->high && next->low == run->low) ++next;
+        if (next - run > 1) sort_by_key(keys, run, next, chunk + 1);
+        run = next;
+    }
+}
+
+// The record numbers in key order, equal keys in file order.
+std::vector<std::uint32_t> key_order(const record_keys& keys, std::size_t count)
+{
+    std::vector<key_entry> entries(count);
+    for (std::size_t r = 0; r < count; ++r) entries[r].record = static_cast<std::uint32_t>(r);
+    sort_by_key(keys, entries.data(), entries.data() + count, 0);
+    std::vector<std::uint32_t> order(count);
+    for (std::size_t r = 0; r < count; ++r) order[r] = entries[r].record;
+    return order;
 }
 
 // Moves each record to its place in key order, one spare record at a time.
@@ -93,13 +207,7 @@ int sort_records(table_object& table, const key_fields& key)
         return 0;
     }
 
-    const auto stride = static_cast<std::size_t>(std::max(key.length, 1));
-    const std::vector<std::uint8_t> keys = record_keys(table, records, records_count, key, stride);
-    std::vector<std::uint32_t> order(records_count);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return std::memcmp(keys.data() + a * stride, keys.data() + b * stride, stride) < 0;
-    });
+    std::vector<std::uint32_t> order = key_order(record_keys(table, records, key), records_count);
     put_in_order(records, length, order);
 
     std::size_t put = 0;
