@@ -18,6 +18,7 @@
 
 #include "commands/qt_warning.h"
 #include "grid/input_codes.h"
+#include "grid/qt_input_codes.h"
 #include "print/page_device.h"
 #include "print/page_player.h"
 #include "print/qt_page_painter.h"
@@ -45,33 +46,6 @@ std::string read_page(const std::string& name)
     bytes << in.rdbuf();
     const std::string all = bytes.str();
     return all.size() > page_file_limit ? std::string() : all;
-}
-
-int key_code(const QKeyEvent& event)
-{
-    switch (event.key()) {
-    case Qt::Key_Up: return vk_up;
-    case Qt::Key_Down: return vk_down;
-    case Qt::Key_PageUp: return vk_prior;
-    case Qt::Key_PageDown: return vk_next;
-    case Qt::Key_End: return vk_end;
-    case Qt::Key_Home: return vk_home;
-    case Qt::Key_Left: return vk_left;
-    case Qt::Key_Right: return vk_right;
-    default: return -1;
-    }
-}
-
-int bar_code(int action)
-{
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: return sb_lineup;
-    case QAbstractSlider::SliderSingleStepAdd: return sb_linedown;
-    case QAbstractSlider::SliderPageStepSub: return sb_pageup;
-    case QAbstractSlider::SliderPageStepAdd: return sb_pagedown;
-    case QAbstractSlider::SliderMove: return sb_thumbtrack;
-    default: return -1;
-    }
 }
 
 bool ask_where_to_print(QPrinter& printer, QWidget* owner)
@@ -164,20 +138,21 @@ void preview_surface_widget::input(int code, std::int32_t thumb)
 
 void preview_surface_widget::keyPressEvent(QKeyEvent* event)
 {
-    const int code = key_code(*event);
-    if (code < 0) {
-        QWidget::keyPressEvent(event);
+    if (painting_) return;
+    // Code 0 is "no such key" here, not the bar's line up.
+    const int code = virtual_key(*event);
+    if (code != 0 && preview_scroll(model_, code, (event->modifiers() & Qt::ControlModifier) != 0, 0)) {
+        refresh();
         return;
     }
-    if (painting_) return;
-    if (preview_scroll(model_, code, (event->modifiers() & Qt::ControlModifier) != 0, 0)) refresh();
+    // Keys the preview does not scroll by reach the dialog (Escape closes it).
+    QWidget::keyPressEvent(event);
 }
 
 void preview_surface_widget::scroll_action(bool horizontal, int action)
 {
     QScrollBar* bar = horizontal ? horizontal_ : vertical_;
-    const int code = bar_code(action);
-    if (code >= 0) input(code + (horizontal ? preview_horizontal : 0), bar->sliderPosition());
+    input(scroll_code(action) + (horizontal ? preview_horizontal : 0), bar->sliderPosition());
     // The bar shows where the model put the origin, not where the action
     // alone would have left the thumb.
     bar->setSliderPosition(horizontal ? model_.horizontal_thumb : model_.vertical_thumb);

@@ -139,9 +139,13 @@ private slots:
             surface->vertical_bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             QCOMPARE(view.origin_y, 81);
             QCOMPARE(surface->vertical_bar()->value(), 101);
+            surface->vertical_bar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            QCOMPARE(view.origin_y, 80);
             surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
             QCOMPARE(view.origin_x, 80);
             QTest::keyClick(surface, Qt::Key_Home, Qt::ControlModifier);
+            QCOMPARE(view.origin_y, -20);
+            QTest::keyClick(surface, Qt::Key_A);  // no scrolling key
             QCOMPARE(view.origin_y, -20);
 
             // Dragging pulls the page along with the pointer.
@@ -161,7 +165,7 @@ private slots:
             QVERIFY(view.unzoomed);
             QCOMPARE(view.origin_x, -20);
             QCOMPARE(surface->vertical_bar()->maximum(), 2 * zoomed_range);
-            dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
+            QTest::keyClick(surface, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         }
         QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("42"));
@@ -184,6 +188,7 @@ private slots:
             return true;
         });
         preview_dialog dialog(nullptr, device, true);
+        dialog.show();
         QVERIFY(dialog.windowTitle().startsWith(QStringLiteral("PreView - no default printer")));
         dialog.command(preview_print);
         QCOMPARE(asked, 1);
@@ -194,6 +199,8 @@ private slots:
         set_print_dialog_hook([](QPrinter&, QWidget*) { return false; });
         dialog.command(preview_print);
         QVERIFY(!std::filesystem::exists(out));
+        dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
+        QVERIFY(!dialog.isVisible());
         close_page_device(device);
     }
 
