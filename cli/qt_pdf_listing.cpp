@@ -17,9 +17,15 @@ namespace {
 
 // Fonts and printers need a GUI application; a script has no screen, so it
 // is made on the offscreen platform unless the caller chose another.
+// Qt's own chatter (a missing runtime directory, a painter that would not
+// start) would mix with the program's messages on standard error; what
+// matters is reported in the program's words instead.
+void drop_qt_messages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 void ensure_gui_application()
 {
     if (QGuiApplication::instance() != nullptr) return;
+    qInstallMessageHandler(drop_qt_messages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vortel-cli";

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included;
-with deleted records hidden, those names are missing.
+with deleted records hidden, those names are missing. An output that cannot
+be written fails with the program's message and nothing else.
 
 Usage: print_pdf_check.py VORTEL_CLI SAMPLE.DBF WORK_DIR
 Exits 77 (skipped) when pdftotext is not installed."""
@@ -59,6 +60,12 @@ hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+# A file that cannot be written is told in the program's words alone.
+bad = os.path.join(work, "missing", "LISTING.PDF")
+done = subprocess.run([cli, "print", table, bad], capture_output=True, text=True)
+if done.returncode != 1 or done.stderr != "vortel-cli: cannot write %s\n" % bad:
+    failures.append("unwritable output: exit %d, %r" % (done.returncode, done.stderr))
 
 if failures:
     print("\n".join(failures))
