@@ -96,7 +96,6 @@ void scroll_to(preview_surface& surface, std::optional<std::int32_t> x, std::opt
     if (y) surface.origin_y = *y;
     surface.vertical_thumb = surface.origin_y - preview_minimum_origin;
     surface.horizontal_thumb = surface.origin_x - preview_minimum_origin;
-    surface.needs_repaint = true;
 }
 
 bool preview_scroll(preview_surface& surface, int code, bool control_held, std::int32_t thumb)
@@ -147,7 +146,6 @@ void preview_drag(preview_surface& surface, std::int32_t dx, std::int32_t dy)
 void select_page(preview_surface& surface, const std::string& name)
 {
     surface.page_name = file_exists(name) ? name : std::string();
-    surface.needs_repaint = true;
 }
 
 preview_outcome run_preview_command(preview_pages& pages, preview_surface& surface, int id)
@@ -177,8 +175,6 @@ preview_outcome run_preview_command(preview_pages& pages, preview_surface& surfa
     case preview_exit: return preview_outcome::exit;
     default: return preview_outcome::ignored;
     }
-    // The page is painted again even when it did not change.
-    surface.needs_repaint = true;
     return preview_outcome::handled;
 }
 

@@ -71,7 +71,6 @@ struct preview_surface {
     view_factors factors{};
     std::int32_t vertical_thumb = 0;
     std::int32_t horizontal_thumb = 0;
-    bool needs_repaint = false;    // set by every change; the front-end clears it
 };
 
 // A surface over `page_width` x `page_height` device units, placed in the

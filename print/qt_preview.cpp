@@ -100,7 +100,6 @@ void preview_surface_widget::refresh()
         bar->setValue(thumb);
     }
     setWindowTitle(QString::fromStdString(model_.page_name));
-    model_.needs_repaint = false;
     update();
 }
 
