@@ -44,6 +44,13 @@ int store_memo(table_object& table, int index, const std::string& bytes)
     if (size < 0) return 0;
     const std::int64_t block = first_unused_block(size, next_free);
     if (block > std::numeric_limits<std::int32_t>::max() - 1) return 0;
+    // The record points at the memo by its block number, right-aligned in
+    // ten places. A damaged narrower field takes it at its own width, and a
+    // number the field cannot hold whole fails the store: cut short, it
+    // would point at another memo or at none.
+    const int width = field_info(table, index).length;
+    const std::string pointer = long_to_text(static_cast<long>(block), std::min(width, 10));
+    if (std::ssize(pointer) > width) return 0;
     const std::int64_t blocks = memo_block_count(static_cast<std::int64_t>(bytes.size()) - 1);
 
     // Block 1 never holds a memo; a new memo file is extended past it.
@@ -60,7 +67,7 @@ int store_memo(table_object& table, int index, const std::string& bytes)
     if (!write_memo_text(table.dbt, block, std::string_view(bytes).substr(0, bytes.size() - 1))) return 0;
 
     const std::string kept = field_text(table, index);
-    set_field_text(table, index, long_to_text(static_cast<long>(block), 10));
+    set_field_text(table, index, pointer);
     if (!write_record(table)) {
         set_field_text(table, index, kept);
         return 0;

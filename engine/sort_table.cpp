@@ -196,12 +196,18 @@ int sort_records(table_object& table, const key_fields& key)
     const std::int32_t count = record_count(table);  // again, now that no one else can append
     const std::size_t length = table.header.record_length;
     const auto records_count = static_cast<std::size_t>(std::max(count, 0));
-    std::vector<std::uint8_t> records(records_count * length);
+    const std::int64_t start = table.header.header_length;
 
     // The records as the header counts them, or nothing: a file cut short
-    // must not have the missing records written back as made-up bytes.
+    // must not have the missing records written back as made-up bytes. A
+    // damaged count is refused before the memory for it is taken, as it may
+    // claim far more than any machine holds.
+    const std::int64_t size = fh_size(table.dbf);
+    if (size < 0 || size - start < static_cast<std::int64_t>(records_count) * static_cast<std::int64_t>(length)) {
+        return 0;
+    }
+    std::vector<std::uint8_t> records(records_count * length);
     std::size_t got = 0;
-    const std::int64_t start = table.header.header_length;
     if (fh_seek(table.dbf, start, seek_origin::begin) != start ||
         (!records.empty() && (!fh_read(table.dbf, records.data(), records.size(), got) || got != records.size()))) {
         return 0;

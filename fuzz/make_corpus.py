@@ -86,6 +86,19 @@ def main():
     write("fuzz_table", "sample", table_input(0b101, (EXAMPLES / "DOLGOZO.DBF").read_bytes(),
                                               (EXAMPLES / "DOLGOZO.DBT").read_bytes()))
 
+    # The same layout as fuzz_table; field names the append target shares.
+    write("fuzz_rebuild", "plain", table_input(0b000, table(people, rows)))
+    write("fuzz_rebuild", "hide_deleted", table_input(0b110, table(people, rows, header_extra=1, tail=b"")))
+    dated = [("NAME", "C", 8, 0), ("NOTE", "M", 10, 0), ("AMOUNT", "N", 7, 2), ("BORN", "D", 8, 0)]
+    dated_rows = [(False, b"Zoe     " + str(blocks[0]).rjust(10).encode() + b"   1.5020010101"),
+                  (True, b"adam    " + str(blocks[1]).rjust(10).encode() + b"  -2.00        "),
+                  (False, b"\xa0d\xa0m    " + b" " * 10 + b"  12.3419991231"),
+                  (False, b"Zoe     " + str(blocks[2]).rjust(10).encode() + b"   1.5020010101")]
+    write("fuzz_rebuild", "memo", table_input(0b001, table(dated, dated_rows, memo=True), dbt))
+    write("fuzz_rebuild", "memo_converted", table_input(0b111, table(dated, dated_rows, memo=True), dbt))
+    write("fuzz_rebuild", "no_memo_file", table_input(0b000, table(notes, memo_rows, memo=True)))
+    write("fuzz_rebuild", "empty", table_input(0b001, table(dated, [], memo=True), memo_file([])[0]))
+
     write("fuzz_memo", "read", bytes([0b000]) + struct.pack("<i", blocks[2]) + dbt)
     write("fuzz_memo", "store_short", bytes([0b001]) + struct.pack("<i", 7) + dbt)
     write("fuzz_memo", "store_long", bytes([0b111]) + struct.pack("<i", -3) + dbt)

@@ -121,6 +121,34 @@ TEST_F(memo_test, without_a_fitting_lock_nothing_changes)
     EXPECT_EQ(memo_of(1), "kept");
 }
 
+TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
+{
+    // Damaged tables may give a memo field fewer than the ten places of a
+    // block number: the number takes the field's width, or the store fails.
+    for (const int width : {6, 1}) {
+        const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
+        const std::string narrow_path = dir.file("NARROW.DBF");
+        testing::write_table(narrow_path, narrow, {{record_of(narrow, {"A"})}});
+        std::string memo = testing::read_file(dbt_file_name(narrow_path));
+        memo[0] = 12;  // the next free block
+        testing::write_file(dbt_file_name(narrow_path), memo);
+        auto narrow_table = table_new(narrow_path);
+        ASSERT_EQ(table_open(*narrow_table), 1);
+        go_to(*narrow_table, 1);
+        ASSERT_EQ(lock_record(*narrow_table), 1);
+        const std::string before = testing::read_file(narrow_path);
+        if (width == 6) {
+            EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), 1);
+            EXPECT_EQ(field_text(*narrow_table, 1), "    12");
+            EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), "kept whole");
+        } else {
+            EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), 0);
+            EXPECT_EQ(testing::read_file(narrow_path), before);
+        }
+        unlock(*narrow_table);
+    }
+}
+
 TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
 {
     ASSERT_EQ(store(1, std::string(2000, 'a')), 1);  // blocks 2 to 5

@@ -571,5 +571,17 @@ TEST_F(transfer_test, a_failed_sort_write_is_reported_and_releases_everything)
     EXPECT_EQ(read_file(path), cut);
 }
 
+TEST_F(transfer_test, a_count_far_past_the_file_is_refused_before_its_memory_is_taken)
+{
+    const std::vector<field_list_entry> wide = {{"NAME", 'C', 200, 0}};
+    write_table(path, wide, {{record_of(wide, {"B"})}, {record_of(wide, {"A"})}});
+    std::string bytes = read_file(path);
+    bytes.replace(4, 4, "\xff\xff\xff\x7f");  // 2^31 - 1 records of 201 bytes
+    write_file(path, bytes);
+    auto table = open(path);
+    EXPECT_EQ(sort_table(*table, "NAME"), 0);
+    EXPECT_EQ(read_file(path), bytes);
+}
+
 }  // namespace
 }  // namespace vortel
