@@ -3,14 +3,12 @@
 
 #include "engine/tests/table_fixture.h"
 #include "platform/clock.h"
-#include "platform/file_ops.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <set>
 
@@ -98,16 +96,6 @@ TEST_F(rebuild_test, create_table_refuses_lists_the_header_cannot_hold_and_leave
         EXPECT_EQ(create_table(*table_new(path), fields), 0) << fields.size();
         EXPECT_TRUE(files_in(dir.path()).empty());
     }
-
-    file_ops failing = system_file_ops();
-    failing.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
-        // The memo file's header block cannot be written.
-        if (count == dbt_block_size) return errno = ENOSPC, -1;
-        return system_file_ops().write(fd, buffer, count);
-    };
-    scoped_file_ops inject(failing);
-    EXPECT_EQ(create_table(*table_new(path), memo_fields), 0);
-    EXPECT_TRUE(files_in(dir.path()).empty()) << "no table that names a memo file it lacks";
 }
 
 TEST_F(rebuild_test, empty_copy_takes_the_first_free_number_and_never_overwrites_a_memo_file)
@@ -232,31 +220,6 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
                                (i % 997 == 1 ? "memo " + key : "");
         ASSERT_EQ(packed[at++], expected) << i;
     }
-}
-
-TEST_F(rebuild_test, records_that_cannot_be_read_fail_the_pack_instead_of_ending_it)
-{
-    std::vector<testing::fixture_record> records;
-    for (int i = 1; i <= 500; ++i) records.push_back({record_of(memo_fields, {std::to_string(i)})});
-    testing::write_table(path, memo_fields, records);
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-
-    // Only the bulk read of the records fails; headers still read.
-    file_ops failing = system_file_ops();
-    failing.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
-        if (count > 4096) {
-            errno = EIO;
-            return -1;
-        }
-        return system_file_ops().read(fd, buffer, count);
-    };
-    std::string copy;
-    {
-        scoped_file_ops inject(failing);
-        EXPECT_EQ(pack_table(*table, copy), 0);
-    }
-    if (!copy.empty()) std::filesystem::remove(copy);
 }
 
 TEST_F(rebuild_test, a_table_another_process_has_locked_is_neither_packed_nor_zapped)

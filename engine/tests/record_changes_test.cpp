@@ -1,14 +1,12 @@
 #include "engine/table.h"
 
 #include "engine/tests/table_fixture.h"
-#include "platform/file_ops.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <set>
 
 namespace vortel {
@@ -133,24 +131,6 @@ TEST_F(record_changes_test, appending_to_an_empty_table_makes_record_one)
     EXPECT_EQ(current_record(*table), 1);
     EXPECT_EQ(record_count(*table), 1);
     EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
-}
-
-TEST_F(record_changes_test, a_failed_append_leaves_the_record_count_alone)
-{
-    auto table = open_table();
-    ASSERT_EQ(lock_table(*table), 1);
-    file_ops failing = system_file_ops();
-    failing.write = [](int, const void*, std::size_t) -> ssize_t {
-        errno = ENOSPC;
-        return -1;
-    };
-    {
-        scoped_file_ops inject(failing);
-        EXPECT_EQ(append_blank(*table), 0);
-    }
-    unlock(*table);
-    auto other = open_table();
-    EXPECT_EQ(record_count(*other), 3);
 }
 
 // A damaged count, past the records the file holds or at its largest, takes
