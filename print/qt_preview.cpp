@@ -6,7 +6,6 @@
 #include <QtGui/QPainter>
 #include <QtPrintSupport/QPrintDialog>
 #include <QtPrintSupport/QPrinter>
-#include <QtPrintSupport/QPrinterInfo>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
@@ -262,14 +261,9 @@ void preview_dialog::command(int id)
 
 void preview_dialog::print_pages()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    QPrinter printer(QPrinter::HighResolution);
-    if (info.isNull()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-    } else {
-        printer.setPrinterName(info.printerName());
-    }
+    // The dialog starts on the printer the pages were laid out for.
+    const page_printer chosen = default_page_printer();
+    QPrinter& printer = *chosen.printer;
     // Pages are in the job's device units; at the job's resolution they come
     // out the size they were laid out for.
     printer.setResolution(device_.printer.dots_per_inch_x);
