@@ -1,6 +1,7 @@
 #include "commands/structure_change.h"
 
 #include "engine/create_table.h"
+#include "engine/record_copy.h"
 
 #include <algorithm>
 

@@ -3,6 +3,7 @@
 #include "engine/create_table.h"
 #include "engine/field_copy.h"
 #include "engine/record_blocks.h"
+#include "engine/record_copy.h"
 
 #include <cstring>
 

@@ -19,7 +19,7 @@ namespace vortel {
 //  - writing the table fails (records appended before stay).
 //
 // From a table: every field takes the value of the source field of the same
-// name (letter case ignored) by the copy rules of create_table.h, memos
+// name (letter case ignored) by the copy rules of record_copy.h, memos
 // whole; other fields stay blank. Deleted source records come as live
 // records unless SET_DELETED hides them.
 //

@@ -1,12 +1,8 @@
 #include "engine/create_table.h"
 
-#include "engine/field_copy.h"
-#include "engine/record_blocks.h"
 #include "platform/clock.h"
 #include "platform/native_file.h"
-#include "shell/settings.h"
 #include "text/text_ops.h"
-#include "text/text_to_number.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -48,29 +44,6 @@ int write_new_file(file_handle& file, const std::uint8_t* bytes, std::size_t cou
     return fh_close(file) && written ? 1 : -1;
 }
 
-// Bytes pass unchanged while records are copied between tables; each table
-// gets its own flag back afterwards.
-class raw_texts {
-public:
-    raw_texts(table_object& a, table_object& b) : a_(a), b_(b), a_kept_(a.conversion), b_kept_(b.conversion)
-    {
-        a.conversion = b.conversion = 0;
-    }
-    ~raw_texts()
-    {
-        a_.conversion = a_kept_;
-        b_.conversion = b_kept_;
-    }
-    raw_texts(const raw_texts&) = delete;
-    raw_texts& operator=(const raw_texts&) = delete;
-
-private:
-    table_object& a_;
-    table_object& b_;
-    int a_kept_;
-    int b_kept_;
-};
-
 }  // namespace
 
 int create_table(table_object& t, const std::vector<field_list_entry>& fields)
@@ -108,91 +81,6 @@ void remove_table_files(const std::string& dbf_name, bool with_memo)
 {
     delete_file(dbf_name);
     if (with_memo) delete_file(dbt_file_name(dbf_name));
-}
-
-int copy_field_value(table_object& source, table_object& target, int target_index, int source_index)
-{
-    if (source_index < 0) return 1;
-    if (source_index >= field_count(source)) return 0;
-    std::string value = field_text(source, source_index);
-    if (field_type(source, source_index) == 'M' && !memo_read_whole(source, std::string(value), value)) return 0;
-    if (field_type(target, target_index) != 'M') return set_field_text(target, target_index, value);
-    // A memo block holding nothing but its end mark would only grow the file.
-    return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
-}
-
-std::vector<int> map_fields_by_name(const table_object& source, const table_object& target)
-{
-    std::vector<int> mapping;
-    for (int i = 0; i < field_count(target); ++i) mapping.push_back(field_index(source, field_info(target, i).name));
-    return mapping;
-}
-
-int copy_records(table_object& source, table_object& target, const std::vector<int>& mapping,
-                 copy_selection selection, const std::function<void(int percent)>& progress)
-{
-    if (&source == &target || !source.table_locked || !target.table_locked ||
-        mapping.size() != static_cast<std::size_t>(field_count(target))) {
-        return 0;
-    }
-    raw_texts raw(source, target);
-    const std::int32_t remembered = current_record(source);
-    const bool skip_deleted =
-        selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
-
-    // Where each field's bytes come from and go to; memos take the general way.
-    struct field_route {
-        std::size_t from = 0;
-        std::size_t from_width = 0;
-        std::size_t to = 0;
-        std::size_t width = 0;
-        int decimals = 0;
-        char type = 0;
-        bool direct = false;
-    };
-    std::vector<field_route> routes(mapping.size());
-    for (std::size_t i = 0; i < routes.size(); ++i) {
-        const int from = mapping[i];
-        const int to = static_cast<int>(i);
-        if (from < 0 || from >= field_count(source) || field_type(source, from) == 'M' || field_type(target, to) == 'M') {
-            continue;
-        }
-        const field_information target_field = field_info(target, to);
-        routes[i] = {static_cast<std::size_t>(field_offset(source, from)),
-                     static_cast<std::size_t>(field_info(source, from).length),
-                     static_cast<std::size_t>(field_offset(target, to)),
-                     static_cast<std::size_t>(target_field.length),
-                     target_field.decimals,
-                     target_field.type,
-                     true};
-    }
-
-    record_block_reader reader(source);
-    const std::int32_t count = reader.counted();
-    record_appender appender(target);
-    bool ok = appender.start();
-    std::int64_t copied = 0;
-    while (ok && reader.load_next()) {
-        if (skip_deleted && is_deleted(source)) continue;
-        ok = appender.begin_record();
-        for (int i = 0; ok && i < field_count(target); ++i) {
-            const field_route& route = routes[static_cast<std::size_t>(i)];
-            if (route.direct &&
-                store_field_directly(target.record.data() + route.to, route.type, route.width, route.decimals,
-                                     stored_text(source.record.data() + route.from, route.from_width))) {
-                continue;
-            }
-            ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
-        }
-        ok = ok && appender.end_record();
-        if (ok && ++copied % 102 == 0 && progress) {
-            progress(static_cast<int>(std::int64_t{reader.number()} * 100 / count + 1));
-        }
-    }
-    // A record that could not be read must not pass for the end of the table.
-    ok = ok && !reader.failed() && appender.finish();
-    if (count > 0) go_to(source, remembered);
-    return ok ? 1 : 0;
 }
 
 }  // namespace vortel

@@ -2,6 +2,7 @@
 
 #include "engine/create_table.h"
 #include "engine/record_blocks.h"
+#include "engine/record_copy.h"
 
 #include <numeric>
 #include <vector>

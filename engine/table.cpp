@@ -1,6 +1,7 @@
 #include "engine/table.h"
 
 #include "platform/codepage.h"
+#include "platform/error_text.h"
 #include "shell/settings.h"
 #include "text/date_value.h"
 #include "text/number_text.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <strings.h>
+#include <utility>
 
 namespace vortel {
 namespace {
@@ -363,6 +365,19 @@ int go_to(table_object& table, std::int32_t number)
     if (!step(table, 0)) return 0;
     while (deleted_records_hidden() && is_deleted(table) && !table.end_of_file) step(table, 1);
     return 1;
+}
+
+void clear_failure(table_object& table) { table.failure.clear(); }
+
+void note_failure(table_object& table, std::string reason)
+{
+    if (table.failure.empty()) table.failure = std::move(reason);
+}
+
+void note_failure(table_object& table, const file_handle& file)
+{
+    const std::string words = error_text(file.os.last_error());
+    note_failure(table, words.empty() ? file.name : words + ": " + file.name);
 }
 
 }  // namespace vortel

@@ -55,6 +55,9 @@ struct table_object {
     std::int64_t lock_length = 0;  // 0: no lock held
     std::string dbf_name;
     std::string dbt_name;
+    // Why the latest operation on this table failed, in plain words and with
+    // the file concerned ("Disk full: X.NEW1.DBF"); "" when nothing was noted.
+    std::string failure;
 };
 
 struct field_information {
@@ -125,5 +128,14 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
 // caller holds the record or the table lock. 1 on success, 0 on failure, -1
 // when the memo file cannot even be positioned.
 int memo_write(table_object& table, int index, std::string_view text);
+
+// Failure notes. An operation that gives up notes why on its table; the
+// first note stands until cleared, as clean-up after a failure may fail
+// too and says less about what went wrong. Commands clear the note before
+// an operation and show it after a failure.
+void clear_failure(table_object& table);
+void note_failure(table_object& table, std::string reason);
+// The system error `file` last met, with its name: "Disk full: X.DBF".
+void note_failure(table_object& table, const file_handle& file);
 
 }  // namespace vortel

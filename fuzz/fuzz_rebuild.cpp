@@ -23,6 +23,7 @@
 #include "engine/export.h"
 #include "engine/field_copy.h"
 #include "engine/pack_zap.h"
+#include "engine/record_copy.h"
 #include "engine/sort_table.h"
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"

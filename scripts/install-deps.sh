@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-dbfread python3-dbf gdal-bin shapelib
     qt6-base-dev libgl-dev fonts-liberation2
-    libwmf-bin poppler-utils
+    libwmf-bin fonts-urw-base35 poppler-utils
     clang libclang-rt-14-dev
 )
 

@@ -1,5 +1,6 @@
 #include "engine/create_table.h"
 #include "engine/pack_zap.h"
+#include "engine/record_copy.h"
 
 #include "engine/tests/table_fixture.h"
 #include "platform/clock.h"
