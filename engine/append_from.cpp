@@ -98,12 +98,13 @@ bool record_from_line(table_object& table, const std::string& line, std::int64_t
     record[0] = dbf_live_mark;
     std::memcpy(record.data() + 1, line.data(), std::min(line.size(), record.size() - 1));
     for (int i = 0; i < field_count(table); ++i) {
-        const field_information field = field_info(table, i);
+        const field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
+        const char type = descriptor_type(field);
         std::uint8_t* bytes = record.data() + field_offset(table, i);
-        const auto width = static_cast<std::size_t>(field.length);
-        if (field.type == 'M') {
+        const auto width = static_cast<std::size_t>(descriptor_length(field));
+        if (type == 'M') {
             (void)set_field_text(table, i, {});  // no memo: a memo field never refuses an empty text
-        } else if (field.type != 'C' && !holds_stored_form(field.type, bytes, width, field.decimals)) {
+        } else if (type != 'C' && !holds_stored_form(type, bytes, width, descriptor_decimals(field))) {
             const std::string reason = store_field_value(table, i, std::string(stored_text(bytes, width)));
             if (!reason.empty()) {
                 note_failure(table, "Line " + std::to_string(line_number) + ": " + reason);
