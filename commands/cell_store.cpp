@@ -3,7 +3,6 @@
 #include "engine/table.h"
 #include "shell/settings.h"
 #include "text/date_value.h"
-#include "text/picture.h"
 #include "text/text_ops.h"
 
 #include <algorithm>
@@ -11,25 +10,20 @@
 namespace vortel {
 namespace {
 
-// Editing a number starts from the stored form ("12.50"), while a user may
-// type the decimal sign of the settings ("12,5"). Feeding "12.50" through a
-// strip that knows only "," would store 1250, so "." counts as the point
-// unless the typed text carries the configured sign.
-std::string stored_number(std::string_view typed)
+// A typed number as the engine reads it. The cell opens on the stored form
+// ("12.50") while many users type a decimal comma ("12,5"), so either sign
+// is the decimal sign, whatever the decimal sign setting says. A text with
+// two of them ("1.234,5", "1,234.50") is left as typed, and the engine
+// refuses it: guessing which is the thousands separator could store a
+// value a thousand times off.
+std::string typed_number(std::string_view typed)
 {
-    const std::string sign = setting_by_index(SET_TIZEDESJEL);
-    const char point = sign.empty() ? '.' : sign.front();
-    if (point == '.') return picture_strip(typed, "@N");
-    const bool typed_sign = typed.find(point) != std::string_view::npos;
-    std::string stored;
-    for (const char c : typed) {
-        if (is_digit(c) || (c == '-' && stored.empty())) {
-            stored += c;
-        } else if (typed_sign ? c == point : c == '.') {
-            stored += '.';
-        }
+    std::string text(typed);
+    trim_both(text);
+    if (std::count(text.begin(), text.end(), ',') == 1 && text.find('.') == std::string::npos) {
+        text[text.find(',')] = '.';
     }
-    return stored;
+    return text;
 }
 
 bool is_valid_stored_date(const std::string& digits)
@@ -88,7 +82,8 @@ command_result store_typed_value(table_object& table, std::string_view field_nam
     std::string value;
     switch (type) {
     case 'N':
-        value = stored_number(typed);
+    case 'F':
+        value = typed_number(typed);
         break;
     case 'D':
         value = stored_date(typed);
@@ -98,7 +93,14 @@ command_result store_typed_value(table_object& table, std::string_view field_nam
         value = typed;
         break;
     }
-    return change_record(table, [&] { return set_field_text(table, index, value) && write_record(table); });
+    std::string refusal;
+    command_result result = change_record(table, [&] {
+        // Typed numbers never carry an exponent: "1e5" is a slip, not 100000.
+        refusal = store_field_value(table, index, value, number_spelling::plain);
+        return refusal.empty() && write_record(table);
+    });
+    if (!refusal.empty()) result.message = refusal;
+    return result;
 }
 
 std::string memo_text(table_object& table, std::string_view field_name)

@@ -86,32 +86,33 @@ private:
 };
 
 // A line becomes a record: a blank delete flag, the line's bytes at their
-// places, zero bytes after the line; then the typed fields are stored again
-// by their rules. The record buffer is the workspace, so that field_text and
-// set_field_text apply them.
-void record_from_line(table_object& table, const std::string& line)
+// places, zero bytes after the line. Numbers, logicals and dates already in
+// a form every reader takes (field_copy.h) keep their bytes; others are
+// stored again by their fields' rules, so a short line's zero bytes never
+// stay in them. The record buffer is the workspace. false, noted on the
+// table with the line's number, when a field refuses its value.
+bool record_from_line(table_object& table, const std::string& line, std::int64_t line_number)
 {
     std::vector<std::uint8_t>& record = table.record;
     std::fill(record.begin(), record.end(), 0);
     record[0] = dbf_live_mark;
     std::memcpy(record.data() + 1, line.data(), std::min(line.size(), record.size() - 1));
     for (int i = 0; i < field_count(table); ++i) {
-        switch (const char type = field_type(table, i)) {
-        case 'N':
-        case 'L':
-        case 'D': {
-            const field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
-            std::uint8_t* bytes = record.data() + field_offset(table, i);
-            const auto width = static_cast<std::size_t>(descriptor_length(field));
-            if (!store_field_directly(bytes, type, width, descriptor_decimals(field), stored_text(bytes, width))) {
-                set_field_text(table, i, field_text(table, i));
+        const field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
+        const char type = descriptor_type(field);
+        std::uint8_t* bytes = record.data() + field_offset(table, i);
+        const auto width = static_cast<std::size_t>(descriptor_length(field));
+        if (type == 'M') {
+            (void)set_field_text(table, i, {});  // no memo: a memo field never refuses an empty text
+        } else if (type != 'C' && !holds_stored_form(type, bytes, width, descriptor_decimals(field))) {
+            const std::string reason = store_field_value(table, i, std::string(stored_text(bytes, width)));
+            if (!reason.empty()) {
+                note_failure(table, "Line " + std::to_string(line_number) + ": " + reason);
+                return false;
             }
-            break;
-        }
-        case 'M': set_field_text(table, i, {}); break;
-        default: break;  // characters stay as the line has them
         }
     }
+    return true;
 }
 
 int append_text(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
@@ -134,8 +135,9 @@ int append_text(table_object& table, const std::string& source, const std::funct
     if (!appender.start()) return 0;
     progress_meter meter(progress, fh_size(file));
     std::string line;
+    std::int64_t line_number = 0;
     while (lines.next(line)) {
-        record_from_line(table, line);
+        if (!record_from_line(table, line, ++line_number)) return 0;
         if (!appender.add(table.record)) return 0;
         meter.step(lines.consumed());
     }

@@ -1,14 +1,14 @@
-// Copying a field's value between records without building texts, for the
-// bulk copies (pack, append from a table, structure change) that move
-// millions of fields.
+// How a field's value travels between records of two tables in the bulk
+// copies (pack, append from a table, structure change) that move millions
+// of fields, and which stored bytes an import may keep as they are.
 //
-// Between tables bytes pass unconverted, so the target field's bytes follow
-// from the source field's bytes alone: its text up to the first zero byte,
-// stored by the target field's type rules. Where the rules are simple to
-// follow byte by byte, or the value is already in the exact form the target
-// stores, the bytes are written at once; everything else (memos, numbers and
-// dates in other forms) is left to the general way.
+// Between tables bytes pass unconverted. A copy never re-formats a value it
+// only carries: a field of the same shape keeps its bytes whatever they
+// are (another program's odd number form, a zero date), which is also the
+// common, fast case of a memcpy.
 #pragma once
+
+#include "engine/table.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,16 +19,27 @@ namespace vortel {
 // The text a field of `width` bytes holds: its bytes up to the first zero.
 std::string_view stored_text(const std::uint8_t* bytes, std::size_t width);
 
-// Whether `text` is exactly what set_field_text stores for it in a numeric
-// field of `width` and `decimals`: right-aligned digits with `decimals`
-// places, no leading zeros, at most 15 significant digits (which a double
-// carries exactly) and no negative zero.
-bool is_stored_number(std::string_view text, std::size_t width, int decimals);
+enum class field_route {
+    same_bytes,   // same type, length and decimals: the bytes as they are
+    characters,   // into a character field: the stored text cut or padded
+    value_rules,  // a value of another shape: store_field_value decides or refuses
+    memo,         // from or into a memo: the memo text, read or written whole
+};
 
-// Writes into `target` (a field of `type`, `width` and `decimals`, not a
-// memo) what set_field_text would store for `text` without conversion; false,
-// writing nothing, when the general way must run. `text` may be the target
-// field's own bytes.
-bool store_field_directly(std::uint8_t* target, char type, std::size_t width, int decimals, std::string_view text);
+field_route route_between(const field_information& source, const field_information& target);
+
+// A character field of `width` bytes at `target` takes `text`, cut to the
+// width or filled up with blanks; what store_field_value stores there.
+void copy_characters(std::uint8_t* target, std::size_t width, std::string_view text);
+
+// Whether the `width` bytes of a field of `type` and `decimals` already hold
+// a form every reader takes for its value, so that an import keeps them:
+//  - N (and F): all blanks, or a number (blanks around it, a sign, digits,
+//    one point) with at most `decimals` decimals and no zero byte;
+//  - L: one of T, F, Y, N (either case), "?" or a blank, then blanks;
+//  - D: a valid date as eight digits, eight blanks, or eight zeros (the "no
+//    date" some programs write);
+//  - other types: any bytes.
+bool holds_stored_form(char type, const std::uint8_t* bytes, std::size_t width, int decimals);
 
 }  // namespace vortel

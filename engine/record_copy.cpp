@@ -5,6 +5,9 @@
 #include "shell/settings.h"
 #include "text/text_to_number.h"
 
+#include <cstring>
+#include <string>
+
 namespace vortel {
 namespace {
 
@@ -33,13 +36,27 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Stores a copied value by the target field's rules; a refusal fails the
+// copy, noted with the source record the user can look up.
+bool store_copied_value(const table_object& source, table_object& target, int target_index, std::string_view value)
+{
+    const std::string reason = store_field_value(target, target_index, value);
+    if (reason.empty()) return true;
+    note_failure(target, "Record " + std::to_string(current_record(source)) + ": " + reason);
+    return false;
+}
+
+}  // namespace
+
 int copy_field_value(table_object& source, table_object& target, int target_index, int source_index)
 {
     if (source_index < 0) return 1;
     if (source_index >= field_count(source)) return 0;
     std::string value = field_text(source, source_index);
     if (field_type(source, source_index) == 'M' && !memo_read_whole(source, std::string(value), value)) return 0;
-    if (field_type(target, target_index) != 'M') return set_field_text(target, target_index, value);
+    if (field_type(target, target_index) != 'M') return store_copied_value(source, target, target_index, value) ? 1 : 0;
     // A memo block holding nothing but its end mark would only grow the file.
     return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
 }
@@ -63,31 +80,28 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     const bool skip_deleted =
         selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
 
-    // Where each field's bytes come from and go to; memos take the general way.
-    struct field_route {
+    // Where each field's bytes come from and go to, and by which rule.
+    struct field_plan {
         std::size_t from = 0;
         std::size_t from_width = 0;
         std::size_t to = 0;
         std::size_t width = 0;
-        int decimals = 0;
-        char type = 0;
-        bool direct = false;
+        field_route route = field_route::memo;
+        bool mapped = false;
     };
-    std::vector<field_route> routes(mapping.size());
-    for (std::size_t i = 0; i < routes.size(); ++i) {
+    std::vector<field_plan> plans(mapping.size());
+    for (std::size_t i = 0; i < plans.size(); ++i) {
         const int from = mapping[i];
         const int to = static_cast<int>(i);
-        if (from < 0 || from >= field_count(source) || field_type(source, from) == 'M' || field_type(target, to) == 'M') {
-            continue;
-        }
+        if (from < 0 || from >= field_count(source)) continue;
+        const field_information source_field = field_info(source, from);
         const field_information target_field = field_info(target, to);
-        routes[i] = {static_cast<std::size_t>(field_offset(source, from)),
-                     static_cast<std::size_t>(field_info(source, from).length),
-                     static_cast<std::size_t>(field_offset(target, to)),
-                     static_cast<std::size_t>(target_field.length),
-                     target_field.decimals,
-                     target_field.type,
-                     true};
+        plans[i] = {static_cast<std::size_t>(field_offset(source, from)),
+                    static_cast<std::size_t>(source_field.length),
+                    static_cast<std::size_t>(field_offset(target, to)),
+                    static_cast<std::size_t>(target_field.length),
+                    route_between(source_field, target_field),
+                    true};
     }
 
     record_block_reader reader(source);
@@ -99,13 +113,18 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
         if (skip_deleted && is_deleted(source)) continue;
         ok = appender.begin_record();
         for (int i = 0; ok && i < field_count(target); ++i) {
-            const field_route& route = routes[static_cast<std::size_t>(i)];
-            if (route.direct &&
-                store_field_directly(target.record.data() + route.to, route.type, route.width, route.decimals,
-                                     stored_text(source.record.data() + route.from, route.from_width))) {
-                continue;
+            const field_plan& plan = plans[static_cast<std::size_t>(i)];
+            if (!plan.mapped) continue;
+            const std::uint8_t* from = source.record.data() + plan.from;
+            std::uint8_t* to = target.record.data() + plan.to;
+            switch (plan.route) {
+            case field_route::same_bytes: std::memcpy(to, from, plan.width); break;
+            case field_route::characters: copy_characters(to, plan.width, stored_text(from, plan.from_width)); break;
+            case field_route::value_rules:
+                ok = store_copied_value(source, target, i, stored_text(from, plan.from_width));
+                break;
+            case field_route::memo: ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1; break;
             }
-            ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1;
         }
         ok = ok && appender.end_record();
         if (ok && ++copied % 102 == 0 && progress) {

@@ -13,10 +13,12 @@ namespace vortel {
 // Copies field `source_index` of the source's current record into field
 // `target_index` of the target's record buffer, by the target's type:
 // memo texts are read whole and stored as memos, other values go through
-// set_field_text and so are fitted to the target's type and length. An
-// empty memo text is not stored: the field stays without a memo. A source
-// index of -1 leaves the field as it is. 1, or 0 when a memo cannot be
-// stored; the caller holds the lock that memo_write needs.
+// store_field_value, whose rules decide or refuse. An empty memo text is
+// not stored: the field stays without a memo. A source index of -1 leaves
+// the field as it is. 1, or 0 when a memo cannot be read or stored or the
+// target refuses the value; a refusal is noted on the target with the
+// source's record number ("Record 17: 123456 does not fit AMOUNT
+// N(5,1)"). The caller holds the lock that memo_write needs.
 int copy_field_value(table_object& source, table_object& target, int target_index, int source_index);
 
 // For every field of `target`, the source field of the same name (letter
@@ -33,8 +35,18 @@ enum class copy_selection {
 // every copy is a live record. Both tables hold their table locks; texts pass
 // as stored (the conversion flags are off for the copy). `progress` gets a
 // percentage after every 102 records. The source is left on the record it
-// stood on. 1, or 0 when a lock is missing or a record or memo cannot be
-// written (the target then holds a part of the records).
+// stood on. 1, or 0 when a lock is missing, a record or memo cannot be
+// written, or the target refuses a value (the target then holds a part of
+// the records).
+//
+// How each value travels (field_copy.h):
+//  1. Into a field of the same type, length and decimals: its bytes, whatever
+//     they are; no value is re-formatted by a copy that only carries it.
+//  2. Into a character field: the stored text, cut to the width.
+//  3. Into another shape: store_field_value, so blank stays blank, "?" stays
+//     "?", numbers are rescaled digit by digit, and a value that does not
+//     fit fails the whole copy with its reason rather than being mangled.
+//  4. From or into a memo: the memo text whole, as copy_field_value says.
 int copy_records(table_object& source, table_object& target, const std::vector<int>& mapping,
                  copy_selection selection, const std::function<void(int percent)>& progress = {});
 

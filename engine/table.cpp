@@ -3,8 +3,6 @@
 #include "platform/codepage.h"
 #include "platform/error_text.h"
 #include "shell/settings.h"
-#include "text/date_value.h"
-#include "text/number_text.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>
@@ -195,55 +193,6 @@ std::string field_text(const table_object& table, int index)
     std::string text(bytes, ::strnlen(bytes, length));
     if (table.conversion) oem_to_ansi(text);
     return text;
-}
-
-int set_field_text(table_object& table, int index, std::string_view text)
-{
-    if (index < 0 || index >= table.field_count || table.record.empty()) return 0;
-    const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
-    const auto width = static_cast<std::size_t>(descriptor_length(field));
-    std::string value(text.substr(0, text.find('\0')));  // texts end at a zero byte
-    if (table.conversion) ansi_to_oem(value);
-
-    std::string work(width, ' ');
-    switch (descriptor_type(field)) {
-    case 'N': {
-        std::string number = number_to_text(text_to_double(value), static_cast<int>(width), descriptor_decimals(field));
-        // A number wider than its field shows as zero, as one with too many
-        // decimals does; the rest of the field becomes zero bytes.
-        if (number.size() > width) number = "0";
-        work.replace(0, number.size(), number);
-        if (number.size() < width) work[number.size()] = '\0';
-        break;
-    }
-    case 'L':
-        work[0] = !value.empty() && std::strchr("yYtT", value[0]) ? 'T' : 'F';
-        break;
-    case 'D': {
-        std::string digits;
-        for (char c : value) {
-            if (c >= '0' && c <= '9' && digits.size() < 8) digits += c;
-        }
-        if (date_is_valid(date_parse(digits))) {
-            work.replace(0, digits.size(), digits);
-            if (digits.size() < width) work[digits.size()] = '\0';
-        }
-        break;
-    }
-    case 'C':
-        work.replace(0, std::min(value.size(), width), value.substr(0, width));
-        break;
-    default:  // M and anything else: the text, then zero bytes
-        work.assign(width, '\0');
-        work.replace(0, std::min(value.size(), width), value.substr(0, width));
-        break;
-    }
-
-    std::uint8_t* target = table.record.data() + table.offsets[static_cast<std::size_t>(index)];
-    const std::size_t end = std::min(work.find('\0'), width);
-    std::memcpy(target, work.data(), end);
-    std::memset(target + end, 0, width - end);
-    return 1;
 }
 
 std::string record_text(const table_object& table)

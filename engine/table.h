@@ -21,6 +21,7 @@
 
 #include "engine/dbf_format.h"
 #include "engine/file_handle.h"
+#include "text/decimal_number.h"
 
 #include <cstdint>
 #include <memory>
@@ -93,8 +94,31 @@ int has_memo_fields(const table_object& table);
 
 // Raw stored text of a field of the current record ("" for index -1).
 std::string field_text(const table_object& table, int index);
-// Stores a text into the record buffer by the field's type rules; 1, or 0 for
-// a bad index. Only memory changes; write_record stores the record.
+// Stores `text` into field `index` of the record buffer by the field's type
+// rules, or refuses it and changes nothing. "" when stored; otherwise why,
+// in plain words that name the field and its shape ("99999 does not fit
+// PREMIUM N(5,1)"). Only memory changes; write_record stores the record.
+// A text ends at its first zero byte; blanks around an N, L or D value do
+// not count. The rules, so that no field ever holds a value it cannot
+// show back or that other programs cannot read:
+//  1. N (and F): a blank text stores a blank field, how dBase keeps "no
+//     value". Otherwise the number the text spells (an exponent only with
+//     number_spelling::with_exponent), rounded half away from zero to the
+//     field's decimals and right-aligned, never through a double and never
+//     "-0". Refused when the text spells no number or the result does not
+//     fit the field's width.
+//  2. L: T, t, Y, y store T; F, f, N, n store F; "?" stores "?", how other
+//     programs keep "unknown"; a blank text stores a blank. Nothing else.
+//  3. D: the eight digits of a valid date, as YYYYMMDD or with one separator
+//     after the year and the month (2024.02.29); a blank text stores a
+//     blank. Anything else is refused, never blanked.
+//  4. C: the text cut to the field's length and filled up with blanks.
+//  5. M and other types: the text (a memo's block number) cut to the
+//     field's length, then zero bytes.
+[[nodiscard]] std::string store_field_value(table_object& table, int index, std::string_view text,
+                                            number_spelling spelling = number_spelling::with_exponent);
+// store_field_value for callers that need no reason: 1 when stored, 0 when
+// refused or for a bad index, the record buffer then unchanged.
 int set_field_text(table_object& table, int index, std::string_view text);
 // The current record after its delete flag, converted when the flag is on.
 std::string record_text(const table_object& table);

@@ -90,7 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !text.empty() && (text[0] == static_cast<char>(dbf_version_plain) ||
                           text[0] == static_cast<char>(dbf_version_with_memo));
     const std::vector<std::string_view> lines = lines_of(text);
-    if (!looks_like_table) {
+    // Text lines append whole unless a field refuses a line's value, which
+    // is said with the line's number.
+    const bool refused = !appended && table.failure.starts_with("Line ");
+    if (!looks_like_table && !refused) {
         if (!appended) fuzz::fail("appending text lines failed");
         if (record_count(table) != std::ssize(lines)) fuzz::fail("the records are not the text's lines");
     }
@@ -100,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (field_type(table, i) == 'M') (void)memo_read(table, value);
         }
         const auto line = static_cast<std::size_t>(current_record(table) - 1);
-        if (!looks_like_table && field_text(table, 0) != expected_name(lines.at(line))) {
+        if (!looks_like_table && !refused && field_text(table, 0) != expected_name(lines.at(line))) {
             fuzz::fail("a record does not hold its line's bytes");
         }
         if (current_record(table) == record_count(table)) break;

@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -48,8 +49,22 @@ void walk(table_object& table)
     }
     go_top(table);
     read_current_record(table);
-    // Typed values are stored back by each field's rules, in memory only.
-    for (int i = 0; i < field_count(table); ++i) set_field_text(table, i, field_text(table, i));
+    // Typed values are stored back by each field's rules, in memory only:
+    // a refused one leaves the record as it was, and a stored number, date
+    // or logical never holds a zero byte.
+    for (int i = 0; i < field_count(table); ++i) {
+        const std::vector<std::uint8_t> before = table.record;
+        if (!set_field_text(table, i, field_text(table, i))) {
+            if (table.record != before) fuzz::fail("a refused value changed the record");
+            continue;
+        }
+        const field_information field = field_info(table, i);
+        const auto start = table.record.begin() + field_offset(table, i);
+        const bool checked = field.type == 'N' || field.type == 'D' || field.type == 'L';
+        if (checked && std::find(start, start + field.length, 0) != start + field.length) {
+            fuzz::fail("a stored value holds a zero byte");
+        }
+    }
     for (int i = 0; i < moves_each_way && !at_eof(table); ++i) {
         skip(table, 1);
         read_current_record(table);
@@ -76,7 +91,8 @@ void append_and_fill(table_object& table)
     if (!lock_table(table)) return;
     if (append_blank(table)) {
         for (int i = 0; i < field_count(table); ++i) {
-            if (field_type(table, i) != 'M') set_field_text(table, i, "19");
+            // A field too narrow for 19, or of another type, refuses it and stays blank.
+            if (field_type(table, i) != 'M') (void)set_field_text(table, i, "19");
         }
         write_record(table);
     }

@@ -4,6 +4,7 @@
 #include "text/picture.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vortel {
 namespace {
@@ -29,12 +30,16 @@ std::pair<std::size_t, std::size_t> selection_of(const edit_state& state)
     return {std::min(a, b), std::max(a, b)};
 }
 
+// "," and "." are both decimal signs of typed numbers (commands/cell_store.h).
 bool number_character(char c, std::size_t caret)
 {
     const std::string sign = setting_by_index(SET_TIZEDESJEL);
     const char point = sign.empty() ? '.' : sign.front();
-    return is_digit(c) || c == '.' || c == point || (c == '-' && caret == 0);
+    return is_digit(c) || c == '.' || c == ',' || c == point || (c == '-' && caret == 0);
 }
+
+// Every letter a logical field stores something for, "?" (unknown) included.
+bool logical_character(char c) { return c != '\0' && std::strchr("TtFfYyNn?", c) != nullptr; }
 
 // The typed digit goes in among the date's digits, which are then laid out
 // afresh, so separators appear and stay where the date format puts them.
@@ -80,7 +85,7 @@ key_filter_result filter_key(const edit_state& state, char c, std::string_view p
     switch (type) {
     case 'D': return is_digit(c) ? type_date_digit(state, c) : verdict(key_verdict::refuse);
     case 'L':
-        return verdict(c == 'T' || c == 'F' || c == 't' || c == 'f' ? key_verdict::accept : key_verdict::refuse);
+        return verdict(logical_character(c) ? key_verdict::accept : key_verdict::refuse);
     default: return verdict(key_verdict::accept);
     }
 }

@@ -28,10 +28,10 @@ struct key_filter_result {
 
 // The filter by the column's picture and type letter:
 //  - backspace, carriage return and line feed always pass;
-//  - numbers take digits, "-", "." and the decimal sign;
+//  - numbers take digits, "-", ".", "," and the decimal sign;
 //  - dates take digits only, re-laid through "@D" with the caret moved past
 //    the digit (and past a separator that appears);
-//  - logicals take T, F, t, f in the first position only;
+//  - logicals take T, F, Y, N (either case) and "?" in the first position only;
 //  - every other column takes everything (the edit length limits it).
 key_filter_result filter_key(const edit_state& state, char c, std::string_view picture, char type);
 

@@ -74,10 +74,18 @@ bool cell_editor::commit()
     if (column_.accept && !column_.accept(browse_)) return false;
     const std::string typed = to_ansi(text());
     if (browse_.table) {
-        // Refusals come back as messages: a bad date, and a record that
-        // another program holds locked (the typed value is not lost without
-        // a word).
+        // Refusals come back as messages. A refused value (a bad date, a
+        // number that does not fit) keeps the editor open on the typed
+        // text, so the user can correct it or leave with Escape; a record
+        // another program holds locked closes it, the typed value not lost
+        // without a word.
         const command_result result = store_typed_value(*browse_.table, column_.source_name, typed);
+        const bool value_refused = !result.done && !result.message.empty() && result.message != record_busy_text;
+        if (value_refused) {
+            show_warning(parentWidget(), std::string_view(result.message));
+            setFocus();
+            return false;
+        }
         close_editor();
         if (!result.message.empty()) show_warning(parentWidget(), std::string_view(result.message));
         return true;

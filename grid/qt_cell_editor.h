@@ -1,7 +1,9 @@
 // The cell editor: a line edit laid exactly over the current cell of a
 // table window. Typed characters pass the column's key filter; Enter stores
 // the text into the current record under the record lock, Escape discards
-// it. Either way the editor goes and the table window takes the focus back.
+// it. Either way the editor goes and the table window takes the focus back,
+// except when the value itself is refused: the warning says why, and the
+// editor stays with the typed text to be corrected.
 #pragma once
 
 #include "grid/column_model.h"
@@ -17,7 +19,8 @@ public:
     cell_editor(QWidget* grid, browse_object& browse, const QFont& font);
 
     // Enter: the typed text into the current record. A refused accept
-    // callback keeps the editor open; returns whether it closed.
+    // callback or a refused value keeps the editor open; returns whether
+    // it closed.
     bool commit();
     void discard();
 

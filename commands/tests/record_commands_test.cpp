@@ -146,10 +146,14 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         const char* message;
     };
     const entry cases[] = {
-        {"PRICE", "-1,234.50", "", "-1234.50", ""},
+        {"PRICE", "12,5", "", "   12.50", ""},
+        {"PRICE", " -12.5 ", "SET_TIZEDESJEL=,", "  -12.50", ""},
         {"PRICE", "12,5", "SET_TIZEDESJEL=,", "   12.50", ""},
-        {"PRICE", "12.50", "SET_TIZEDESJEL=,", "   12.50", ""},
-        {"PRICE", "1.234,5", "SET_TIZEDESJEL=,", " 1234.50", ""},
+        {"PRICE", "", "", "        ", ""},
+        {"PRICE", "1.234,5", "SET_TIZEDESJEL=,", "    1.50", "1.234,5 is not a number for PRICE N(8,2)"},
+        {"PRICE", "-1,234.50", "", "    1.50", "-1,234.50 is not a number for PRICE N(8,2)"},
+        {"PRICE", "1e5", "", "    1.50", "1e5 is not a number for PRICE N(8,2)"},
+        {"PRICE", "99999999", "", "    1.50", "99999999 does not fit PRICE N(8,2)"},
         {"BORN", "2001.06.01", "", "20010601", ""},
         {"BORN", "20010601", "", "20010601", ""},
         {"BORN", "31.12.1999", "SET_DATEFORMAT=DD.MM.YYYY", "19991231", ""},
@@ -157,7 +161,8 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         {"BORN", "", "", "20240229", "Bad date !"},
         {"BORN", "31.12.1999", "", "20240229", "Bad date !"},
         {"ACTIVE", "t", "", "T", ""},
-        {"ACTIVE", "x", "", "F", ""},
+        {"ACTIVE", "?", "", "?", ""},
+        {"ACTIVE", "x", "", "F", "x is not a logical value (T, F, Y, N or ?) for ACTIVE"},
         {"NAME", "Nagy", "", "Nagy      ", ""},
     };
     for (const entry& c : cases) {

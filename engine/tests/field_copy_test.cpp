@@ -1,79 +1,123 @@
-// The direct field copy must store exactly the bytes set_field_text stores
-// for the same text, for every text it accepts: bulk copies rely on it to
-// write the same files as the general way.
+// The rules by which a value travels from a field of one shape into a field
+// of another in the bulk copies, and which stored bytes an import keeps.
 #include "engine/field_copy.h"
 
-#include "engine/table.h"
+#include "engine/create_table.h"
+#include "engine/record_copy.h"
 #include "engine/tests/table_fixture.h"
+#include "shell/settings.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace vortel {
 namespace {
 
-const std::vector<field_list_entry> fields = {{"NAME", 'C', 6, 0}, {"PRICE", 'N', 7, 2}, {"COUNT", 'N', 4, 0},
-                                              {"WIDE", 'N', 18, 3}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}};
+constexpr const char* refused = "";
 
-// Texts of the forms fields hold and near misses of them.
-std::vector<std::string> sample_texts()
-{
-    std::vector<std::string> texts = {"",         " ",        "   1.50",  "  -1.50",  "   0.00",  "  -0.00",
-                                      "  -0.50",  "  01.50",  "   1.5 ",  "  1.500",  " 1e3.00",  "   .50",
-                                      "   1",     "  -0",     "  00",     "0",        "9999",     "-999",
-                                      " 12",      "20240229", "20230229", "2024022",  "2024-02-2", "00000000",
-                                      "T",        "y",        "n",        "?",        "x\xA0y",   "   12345678901.123",
-                                      "  123456789012.123", "1234567890123456.1", "  -12345678901.123"};
-    std::mt19937 random(7);
-    const std::string alphabet = " 0123456789.-+eEyYtTfFa";
-    for (int i = 0; i < 20000; ++i) {
-        std::string text(random() % 19, ' ');
-        for (char& c : text) c = alphabet[random() % alphabet.size()];
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-TEST(field_copy, stores_the_bytes_set_field_text_stores)
+// Copies one record holding `bytes` (blank-padded) in a field `from` into a table with the
+// field `to`, and gives the target field's bytes, or the failure noted on
+// the target when the copy fails.
+std::string copied(const field_list_entry& from, const std::string& bytes, const field_list_entry& to,
+                   std::string& failure)
 {
     testing::scratch_dir dir;
-    const std::string path = dir.file("T.DBF");
-    testing::write_table(path, fields, {});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    table->conversion = 0;  // bulk copies pass bytes unconverted
-    table->record = table->blank_record;
-
-    int direct = 0;
-    for (const std::string& text : sample_texts()) {
-        for (int i = 0; i < field_count(*table); ++i) {
-            const field_information field = field_info(*table, i);
-            const auto offset = static_cast<std::size_t>(field_offset(*table, i));
-            const auto width = static_cast<std::size_t>(field.length);
-            std::fill(table->record.begin(), table->record.end(), '#');
-            ASSERT_EQ(set_field_text(*table, i, text), 1);
-            const std::string expected(table->record.begin() + static_cast<std::ptrdiff_t>(offset),
-                                       table->record.begin() + static_cast<std::ptrdiff_t>(offset + width));
-            std::string got(width, '#');
-            if (store_field_directly(reinterpret_cast<std::uint8_t*>(got.data()), field.type, width, field.decimals,
-                                     text)) {
-                ++direct;
-                EXPECT_EQ(got, expected) << field.name << " from \"" << text << "\"";
-            } else {
-                EXPECT_EQ(got, std::string(width, '#')) << "nothing written for \"" << text << "\"";
-            }
-        }
+    const std::string source_path = dir.file("SOURCE.DBF");
+    const std::string target_path = dir.file("TARGET.DBF");
+    std::string record = bytes;
+    record.resize(static_cast<std::size_t>(from.length), ' ');
+    testing::write_table(source_path, {from}, {{record}});
+    EXPECT_EQ(create_table(*table_new(target_path), {to}), 1);
+    auto source = table_new(source_path);
+    auto target = table_new(target_path);
+    EXPECT_TRUE(table_open(*source) && table_open(*target) && lock_table(*source) && lock_table(*target));
+    if (!copy_records(*source, *target, {0}, copy_selection::as_navigated)) {
+        failure = target->failure;
+        return refused;
     }
-    EXPECT_GT(direct, 20000);
+    failure.clear();
+    const std::string file = testing::read_file(target_path);
+    const std::size_t header_length = static_cast<std::uint8_t>(file[8]) + 256u * static_cast<std::uint8_t>(file[9]);
+    return file.substr(header_length + 1, static_cast<std::size_t>(to.length));
 }
 
-TEST(field_copy, a_stored_text_ends_at_the_first_zero_byte)
+TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value_rules_in_another)
 {
-    const std::uint8_t bytes[] = {'a', 'b', 0, 'c'};
-    EXPECT_EQ(stored_text(bytes, 4), "ab");
-    EXPECT_EQ(stored_text(bytes, 2), "ab");
+    settings_restore_defaults();
+    const field_list_entry n52{"AMOUNT", 'N', 5, 2}, n52_other{"AMOUNT", 'N', 5, 1}, n19{"ID", 'N', 19, 0},
+        n20{"ID", 'N', 20, 0}, n19_2{"ID", 'N', 19, 2}, c5{"AMOUNT", 'C', 5, 0}, c20{"ID", 'C', 20, 0},
+        l1{"PAID", 'L', 1, 0}, c1{"PAID", 'C', 1, 0}, d8{"BORN", 'D', 8, 0}, c10{"BORN", 'C', 10, 0};
+    struct row {
+        const char* what;
+        field_list_entry from;
+        std::string bytes;
+        field_list_entry to;
+        std::string stored;   // `refused` when the copy fails
+        std::string failure;  // the reason noted on the target
+    };
+    const row rows[] = {
+        // The same shape keeps whatever the field holds.
+        {"odd number form", n52, "+1.5 ", n52, "+1.5 ", ""},
+        {"blank number", n52, "     ", n52, "     ", ""},
+        {"zero bytes", n52, std::string("1\0\0\0\0", 5), n52, std::string("1\0\0\0\0", 5), ""},
+        {"19 digits", n19, "1234567890123456789", n19, "1234567890123456789", ""},
+        {"unknown logical", l1, "?", l1, "?", ""},
+        {"zero date", d8, "00000000", d8, "00000000", ""},
+        // Numbers into another shape: digit for digit, blank stays blank.
+        {"wider", n19, "   9007199254740993", n20, "    9007199254740993", ""},
+        {"rescaled", n19, "   9007199254740993", n19_2, "9007199254740993.00", ""},
+        {"too wide rescaled", n19, "-999999999999999999", n19_2, refused,
+         "Record 1: -999999999999999999 does not fit ID N(19,2)"},
+        {"rounded", n52, " 1.25", n52_other, "  1.3", ""},
+        {"blank rescaled", n52, "     ", n52_other, "     ", ""},
+        {"other program's exponent", c5, "1.5e2", n52_other, "150.0", ""},
+        {"no finite number fits", c5, "1e400", n52, refused, "Record 1: 1e400 does not fit AMOUNT N(5,2)"},
+        {"characters to number", c20, "  42  ", n19, "                 42", ""},
+        {"text is no number", c5, "abc", n52, refused, "Record 1: abc is not a number for AMOUNT N(5,2)"},
+        {"infinity is no number", c5, "inf", n52, refused, "Record 1: inf is not a number for AMOUNT N(5,2)"},
+        // Into characters: the stored text, cut.
+        {"number to characters", n19, "1234567890123456789", c5, "12345", ""},
+        {"date to characters", d8, "20240229", c10, "20240229  ", ""},
+        // Logicals and dates from characters.
+        {"yes letter", c1, "y", l1, "T", ""},
+        {"unknown stays unknown", c1, "?", l1, "?", ""},
+        {"blank logical", c1, " ", l1, " ", ""},
+        {"no logical", c1, "x", l1, refused, "Record 1: x is not a logical value (T, F, Y, N or ?) for PAID"},
+        {"date with separators", c10, "2024.02.29", d8, "20240229", ""},
+        {"blank date", c10, "          ", d8, "        ", ""},
+        {"no such date", c10, "2024.02.30", d8, refused, "Record 1: 2024.02.30 is not a valid date for BORN"},
+    };
+    for (const row& r : rows) {
+        std::string failure;
+        EXPECT_EQ(copied(r.from, r.bytes, r.to, failure), r.stored) << r.what;
+        EXPECT_EQ(failure, r.failure) << r.what;
+    }
+}
+
+TEST(field_copy, imports_keep_the_forms_every_reader_takes)
+{
+    struct row {
+        char type;
+        std::string bytes;
+        int decimals;
+        bool kept;
+    };
+    const row rows[] = {
+        {'N', "   12.50", 2, true},  {'N', "12.5    ", 2, true},  {'N', "+0012.5 ", 2, true},
+        {'N', "    -0.0", 2, true},  {'N', "        ", 2, true},  {'N', "  12.345", 2, false},
+        {'N', "   1.5e3", 2, false}, {'N', "  12. 50", 2, false}, {'N', std::string("12\0\0\0\0\0\0", 8), 2, false},
+        {'N', "       -", 2, false}, {'N', "      12", 0, true},  {'N', "    12.5", 0, false},
+        {'L', "T", 0, true},         {'L', "n", 0, true},         {'L', "?", 0, true},
+        {'L', " ", 0, true},         {'L', "x", 0, false},        {'L', std::string(1, '\0'), 0, false},
+        {'D', "20240229", 0, true},  {'D', "        ", 0, true},  {'D', "00000000", 0, true},
+        {'D', "20240230", 0, false}, {'D', "2024022 ", 0, false}, {'D', std::string("2024\0\0\0\0", 8), 0, false},
+    };
+    for (const row& r : rows) {
+        EXPECT_EQ(holds_stored_form(r.type, reinterpret_cast<const std::uint8_t*>(r.bytes.data()), r.bytes.size(),
+                                    r.decimals),
+                  r.kept)
+            << r.type << " \"" << r.bytes << "\"";
+    }
 }
 
 }  // namespace

@@ -194,48 +194,71 @@ TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
     EXPECT_EQ(field_text(*table, 1), "  2.5");
 }
 
-TEST_F(table_test, set_field_text_applies_each_type_rule)
+TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_record_alone)
 {
-    const std::vector<field_list_entry> fields = {
-        {"C", 'C', 5, 0}, {"N", 'N', 8, 2}, {"I", 'N', 3, 0}, {"D", 'D', 8, 0}, {"L", 'L', 1, 0}, {"M", 'M', 10, 0}};
+    const std::vector<field_list_entry> fields = {{"NAME", 'C', 5, 0},  {"PREMIUM", 'N', 5, 1}, {"ID", 'N', 19, 0},
+                                                  {"BORN", 'D', 8, 0},  {"PAID", 'L', 1, 0},    {"NOTES", 'M', 10, 0}};
     write_table(path, fields, {{record_of(fields, {})}});
     auto table = table_new(path);
     ASSERT_EQ(table_open(*table), 1);
     table->conversion = 0;
+    const std::string nines(400, '9');
     struct row {
         int field;
         std::string text;
-        std::string stored;
+        std::string stored;  // the field's bytes, or "" when refused
+        std::string reason;
     };
     const row rows[] = {
-        {0, "abcdefgh", "abcde"},
-        {0, "ab", "ab   "},
-        {1, "12.5", "   12.50"},
-        {1, "-3", "   -3.00"},
-        {1, "1234567.891", std::string("0.00\0\0\0\0", 8)},
-        {1, "junk", "    0.00"},
-        {2, "12345", std::string("0\0\0", 3)},
-        {3, "2024.02.29", "20240229"},
-        {3, "2024.02.30", "        "},
-        {3, "", "        "},
-        {4, "yes", "T"},
-        {4, "t", "T"},
-        {4, "n", "F"},
-        {4, "", "F"},
-        {5, "         7", "         7"},
-        {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10)},
+        {0, "abcdefgh", "abcde", ""},
+        {0, "ab", "ab   ", ""},
+        {1, "12.5", " 12.5", ""},
+        {1, " -3 ", " -3.0", ""},
+        {1, "0.05", "  0.1", ""},
+        {1, "-0.04", "  0.0", ""},
+        {1, "", "     ", ""},
+        {1, "   ", "     ", ""},
+        {1, "1e2", "100.0", ""},
+        {1, "99999", "", "99999 does not fit PREMIUM N(5,1)"},
+        {1, nines, "", nines.substr(0, 30) + "... does not fit PREMIUM N(5,1)"},
+        {1, "12,5", "", "12,5 is not a number for PREMIUM N(5,1)"},
+        {1, "inf", "", "inf is not a number for PREMIUM N(5,1)"},
+        {1, "junk", "", "junk is not a number for PREMIUM N(5,1)"},
+        {2, "9007199254740993", "   9007199254740993", ""},
+        {2, "1234567890123456789", "1234567890123456789", ""},
+        {2, "-999999999999999999", "-999999999999999999", ""},
+        {2, "12345678901234567890", "", "12345678901234567890 does not fit ID N(19)"},
+        {3, "20240229", "20240229", ""},
+        {3, "2024.02.29", "20240229", ""},
+        {3, "", "        ", ""},
+        {3, "2024.02.30", "", "2024.02.30 is not a valid date for BORN"},
+        {3, "00000000", "", "00000000 is not a valid date for BORN"},
+        {3, "29.02.2024", "", "29.02.2024 is not a valid date for BORN"},
+        {4, "y", "T", ""},
+        {4, "t", "T", ""},
+        {4, "N", "F", ""},
+        {4, "?", "?", ""},
+        {4, "", " ", ""},
+        {4, "x", "", "x is not a logical value (T, F, Y, N or ?) for PAID"},
+        {4, "yes", "", "yes is not a logical value (T, F, Y, N or ?) for PAID"},
+        {5, "         7", "         7", ""},
+        {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10), ""},
     };
     for (const row& r : rows) {
-        ASSERT_EQ(set_field_text(*table, r.field, r.text), 1);
+        SCOPED_TRACE("field " + std::to_string(r.field) + " given '" + r.text + "'");
         const auto offset = static_cast<std::size_t>(field_offset(*table, r.field));
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(table->record.data()) + offset, r.stored.size()), r.stored)
-            << "field " << r.field << " given '" << r.text << "'";
+        const std::size_t width = static_cast<std::size_t>(field_info(*table, r.field).length);
+        std::fill(table->record.begin(), table->record.end(), '#');
+        EXPECT_EQ(store_field_value(*table, r.field, r.text), r.reason);
+        const std::string after(reinterpret_cast<char*>(table->record.data()) + offset, width);
+        EXPECT_EQ(after, r.reason.empty() ? r.stored : std::string(width, '#'));
+        EXPECT_EQ(set_field_text(*table, r.field, r.text), r.reason.empty() ? 1 : 0);
     }
     EXPECT_EQ(set_field_text(*table, 6, "x"), 0);
     EXPECT_EQ(set_field_text(*table, -1, "x"), 0);
 
     table->conversion = 1;
-    set_field_text(*table, 0, "\xE1");
+    ASSERT_EQ(set_field_text(*table, 0, "\xE1"), 1);
     EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
 }
 

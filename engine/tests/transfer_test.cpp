@@ -271,30 +271,42 @@ TEST_F(transfer_test, append_from_refuses_its_own_file_and_tables_it_cannot_read
 
 // --- append from text ---------------------------------------------------
 
-TEST_F(transfer_test, append_from_text_stores_each_line_by_the_field_types)
+TEST_F(transfer_test, append_from_text_keeps_stored_forms_and_refuses_what_a_field_cannot_hold)
 {
     const std::vector<field_list_entry> fields = {
         {"CODE", 'C', 3, 0}, {"VALUE", 'N', 5, 1}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'M', 10, 0}};
-    write_table(path, fields, {});
-    const std::string text = dir.file("IN.TXT");
-    write_file(text,
-               "ab 2.5  20240229y         7\r\n"
-               "\r\n"
-               "x\x1Az12.3420240230T\r\n"
-               "cut-2   20240101F         9 and more after the record\r\n"
-               "l\rst");
-    auto table = open(path);
-    ASSERT_EQ(append_from(*table, text), 1);
     const std::string no_memo(10, '\0');
-    EXPECT_EQ(stored_records(path),
-              (std::vector<std::string>{
-                  " ab   2.520240229T" + no_memo,
-                  " " + std::string(3, '\0') + "  0.0        F" + no_memo,
-                  " x\x1Az 12.3        T" + no_memo,
-                  " cut -2.020240101F" + no_memo,
-                  " l\rs  0.0        F" + no_memo,
-              }))
-        << "an empty line is a record, an invalid date is blank, a lone CR is text";
+    struct row {
+        const char* what;
+        std::string line;
+        std::string stored;  // the record after its delete flag; "" when refused
+        std::string failure;
+    };
+    const row rows[] = {
+        {"stored forms stay", "ab 2.5  20240229y         7", "ab 2.5  20240229y" + no_memo, ""},
+        {"other programs' forms stay", "cut-2   00000000?", "cut-2   00000000?" + no_memo, ""},
+        {"a sign and a small letter stay", "x  +12.3        n", "x  +12.3        n" + no_memo, ""},
+        {"an empty line is a blank record", "", std::string(3, '\0') + std::string(14, ' ') + no_memo, ""},
+        {"short fields become blank, a lone CR is text", "l\rs", "l\rs" + std::string(14, ' ') + no_memo, ""},
+        {"more decimals are rounded", "x\x1Az12.3420240101T", "x\x1Az 12.320240101T" + no_memo, ""},
+        {"a short number is right-aligned", "abc12", "abc 12.0" + std::string(9, ' ') + no_memo, ""},
+        {"no finite number", "abc1e400", "", "Line 1: 1e400 does not fit VALUE N(5,1)"},
+        {"no number", "abcxyz", "", "Line 1: xyz is not a number for VALUE N(5,1)"},
+        {"no such date", "abc     20240230", "", "Line 1: 20240230 is not a valid date for DAY"},
+        {"no logical", "abc             x", "", "Line 1: x is not a logical value (T, F, Y, N or ?) for OK"},
+    };
+    const std::string text = dir.file("IN.TXT");
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        write_table(path, fields, {});
+        write_file(text, r.line + "\r\n");
+        auto table = open(path);
+        EXPECT_EQ(append_from(*table, text), r.failure.empty() ? 1 : 0);
+        EXPECT_EQ(table->failure, r.failure);
+        const std::vector<std::string> expected =
+            r.stored.empty() ? std::vector<std::string>{} : std::vector<std::string>{" " + r.stored};
+        EXPECT_EQ(stored_records(path), expected);
+    }
 }
 
 TEST_F(transfer_test, append_from_refuses_a_table_whose_count_promises_missing_records)
@@ -314,8 +326,10 @@ TEST_F(transfer_test, append_from_refuses_a_table_whose_count_promises_missing_r
 TEST_F(transfer_test, lines_longer_than_any_buffer_stay_one_record_each)
 {
     const std::string text = dir.file("IN.TXT");
-    // The CR LF straddles the reader's block boundary.
-    write_file(text, std::string((std::size_t{1} << 20) - 1, 'x') + "\r\nAnna\r\n" + std::string(4095, 'y') + "\r\nBea");
+    // The CR LF straddles the reader's block boundary; blanks leave the
+    // number and date fields blank.
+    write_file(text, std::string(10, 'x') + std::string((std::size_t{1} << 20) - 11, ' ') + "\r\nAnna\r\n" +
+                         std::string(10, 'y') + std::string(4085, ' ') + "\r\nBea");
     write_people({});
     auto table = open(path);
     ASSERT_EQ(append_from(*table, text), 1);

@@ -399,18 +399,38 @@ private slots:
         QTest::keyClick(window->editor(), Qt::Key_Return);
         QCOMPARE(field_of(table_, 1, "SZULETETT"), std::string("20010601"));
 
+        // A refused value keeps the editor open on what was typed.
         press(window, Qt::Key_Return);
         type_text(window->editor(), QStringLiteral("20011301"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: Bad date !")));
         QCOMPARE(field_of(table_, 1, "SZULETETT"), std::string("20010601"));
+        QVERIFY(window->editor());
+        QCOMPARE(window->editor()->text(), QStringLiteral("2001.13.01"));
+        QTest::keyClick(window->editor(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-        for (int i = 0; i < 4; ++i) press(window, Qt::Key_Right);
+        for (int i = 0; i < 3; ++i) press(window, Qt::Key_Right);
         press(window, Qt::Key_Return);
-        type_text(window->editor(), QStringLiteral("xyf"));
-        QCOMPARE(window->editor()->text(), QStringLiteral("f"));
+        const std::string premium = field_of(table_, 1, "PREMIUM");
+        type_text(window->editor(), QStringLiteral("99999"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
-        QVERIFY(field_of(table_, 1, "AKTIV") == "f" || field_of(table_, 1, "AKTIV") == "F");
+        QCOMPARE(boxes.boxes.last(), QStringLiteral("Warning: 99999 does not fit PREMIUM N(5,1)"));
+        QCOMPARE(field_of(table_, 1, "PREMIUM"), premium);
+        QVERIFY(window->editor());
+        window->editor()->selectAll();
+        type_text(window->editor(), QStringLiteral("12,5"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window->editor());
+        QCOMPARE(field_of(table_, 1, "PREMIUM"), std::string(" 12.5"));
+
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        type_text(window->editor(), QStringLiteral("x?f"));
+        QCOMPARE(window->editor()->text(), QStringLiteral("?"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        QCOMPARE(field_of(table_, 1, "AKTIV"), std::string("?"));
     }
 
     void a_record_held_by_another_program_is_told_not_lost()
