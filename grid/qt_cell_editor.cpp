@@ -2,6 +2,7 @@
 
 #include "commands/cell_store.h"
 #include "commands/qt_warning.h"
+#include "engine/table.h"
 #include "grid/key_filter.h"
 #include "grid/navigation.h"
 
@@ -10,7 +11,8 @@
 namespace vortel {
 
 cell_editor::cell_editor(QWidget* grid, browse_object& browse, const QFont& font)
-    : QLineEdit(grid), browse_(browse), column_(browse.columns.at(static_cast<std::size_t>(browse.current_column)))
+    : QLineEdit(grid), browse_(browse), column_(browse.columns.at(static_cast<std::size_t>(browse.current_column))),
+      record_(browse.table ? current_record(*browse.table) : 0)
 {
     const editor_geometry area = cell_editor_geometry(browse_);
     setGeometry(area.x, area.y, area.width, area.height);
@@ -77,7 +79,7 @@ bool cell_editor::commit()
         // Refusals come back as messages: a bad date, and a record that
         // another program holds locked (the typed value is not lost without
         // a word).
-        const command_result result = store_typed_value(*browse_.table, column_.source_name, typed);
+        const command_result result = store_typed_value(*browse_.table, record_, column_.field, typed);
         close_editor();
         if (!result.message.empty()) show_warning(parentWidget(), std::string_view(result.message));
         return true;

@@ -2,11 +2,17 @@
 // table window. Typed characters pass the column's key filter; Enter stores
 // the text into the current record under the record lock, Escape discards
 // it. Either way the editor goes and the table window takes the focus back.
+//
+// The text goes into the record and the field the editor opened on, even
+// when the table window has moved its table since (a repaint passes over a
+// record another process deleted meanwhile).
 #pragma once
 
 #include "grid/column_model.h"
 
 #include <QtWidgets/QLineEdit>
+
+#include <cstdint>
 
 namespace vortel {
 
@@ -32,6 +38,7 @@ private:
 
     browse_object& browse_;
     const column_descriptor column_;
+    const std::int32_t record_;  // the record whose cell the editor opened on
     bool closing_ = false;
 };
 
