@@ -64,6 +64,13 @@ void print_usage(std::ostream& out)
            "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
            "  --help            this text\n"
            "  --version         the program's name and version\n"
+           "\nRecords and fields:\n"
+           "  N is exactly record N: a record that is missing, or deleted while SET_DELETED=1 hides\n"
+           "  deleted records, is refused, never replaced by the next one.\n"
+           "  FIELD is a field's name or #N, its number in info; a name that two fields share must be\n"
+           "  given as #N.\n"
+           "  list prints a tab, CR, LF or backslash inside a cell as \\t, \\r, \\n or \\\\, so that\n"
+           "  every line is one record; --raw prints the cells as they are.\n"
            "\nExit status: 0 done, 1 the operation failed, 2 usage error.\n";
 }
 

@@ -15,13 +15,14 @@ namespace vortel {
 const std::vector<cli_command>& cli_commands()
 {
     static const std::vector<cli_command> commands = {
-        {"info", "T", "the table information: fields, types, lengths", 1, 1, {}, {}, run_info_command},
-        {"list", "T [--from N] [--count M]",
+        {"info", "T", "the table information: fields with their numbers, types, lengths", 1, 1, {}, {},
+         run_info_command},
+        {"list", "T [--from N] [--count M] [--raw]",
          "the records as the table window shows them, tab-separated, after a line of captions", 1, 1,
-         {"--from", "--count"}, {}, run_list_command},
+         {"--from", "--count"}, {"--raw"}, run_list_command},
         {"memo", "T N FIELD [--write FILE|-]",
-         "print the memo of FIELD in record N, or store a new text from FILE (- for standard input)", 3, 3,
-         {"--write"}, {}, run_memo_command},
+         "print the memo of FIELD in record N as it is, or store a new text from FILE (- for standard input)", 3,
+         3, {"--write"}, {}, run_memo_command},
         {"set", "T N FIELD VALUE", "store VALUE into FIELD of record N as the cell editor does", 4, 4, {}, {},
          run_set_command},
         {"new", "T", "append a blank record and print its number", 1, 1, {}, {}, run_new_command},

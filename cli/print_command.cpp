@@ -1,6 +1,7 @@
 #include "cli/print_command.h"
 
 #include "cli/cli_command.h"
+#include "cli/field_argument.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
 #include "platform/codepage.h"
@@ -10,12 +11,6 @@ namespace vortel {
 namespace {
 
 pdf_listing_writer installed_writer = nullptr;
-
-std::string upper(std::string text)
-{
-    ansi_upper(text);
-    return text;
-}
 
 }  // namespace
 
@@ -30,13 +25,13 @@ std::string choose_print_columns(browse_object& browse, const std::string& names
     std::size_t start = 0;
     while (!names.empty() && start <= names.size()) {
         const std::size_t comma = std::min(names.find(',', start), names.size());
-        const std::string name = upper(names.substr(start, comma - start));
+        const std::string name = names.substr(start, comma - start);
         start = comma + 1;
-        bool found = false;
+        const field_choice choice = find_named_field(*browse.table, name);
+        if (choice.index < 0) return name.empty() ? "vortel-cli: no field (empty)" : choice.problem;
         for (column_descriptor& column : browse.columns) {
-            if (column.type != 0 && upper(column.source_name) == name) column.print_selected = found = true;
+            if (column.field == choice.index) column.print_selected = true;
         }
-        if (!found) return name.empty() ? "(empty)" : name;
     }
     return {};
 }
@@ -49,9 +44,9 @@ int run_print_command(cli_context& context)
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);
-    const std::string unknown = choose_print_columns(browse, utf8_to_ansi(context.options["--columns"]));
-    if (!unknown.empty()) {
-        context.fail("vortel-cli: no field " + unknown);
+    const std::string problem = choose_print_columns(browse, utf8_to_ansi(context.options["--columns"]));
+    if (!problem.empty()) {
+        context.fail(problem);
         return cli_usage_error;
     }
     // The listing's title is the table's path, as a table window shows it.

@@ -1,6 +1,7 @@
 #include "cli/table_commands.h"
 
 #include "cli/cli_command.h"
+#include "cli/field_argument.h"
 #include "commands/cell_store.h"
 #include "commands/record_commands.h"
 #include "commands/search.h"
@@ -12,22 +13,25 @@
 #include "shell/settings.h"
 #include "text/text_to_number.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
-#include <strings.h>
 
 namespace vortel {
 namespace {
 
-// Puts the table on record `number`; false (after a message) when the table
-// has no such record.
+bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
+
+// Puts the table on record `number` itself; false (after a message) when the
+// table has no such record or it cannot be read. Navigation would pass a
+// deleted record and act on the next one instead.
 bool go_to_existing(cli_context& context, table_object& table, long number)
 {
     if (number < 1 || number > record_count(table)) {
         context.errors << "vortel-cli: no record " << number << "\n";
         return false;
     }
-    if (!go_to(table, static_cast<std::int32_t>(number))) {
+    if (!go_to_exactly(table, static_cast<std::int32_t>(number))) {
         context.errors << "vortel-cli: cannot read record " << number << "\n";
         return false;
     }
@@ -37,9 +41,27 @@ bool go_to_existing(cli_context& context, table_object& table, long number)
 // The field named by positional argument `index`, or -1 after a message.
 int named_field(cli_context& context, const table_object& table, std::size_t index)
 {
-    const int field = field_index(table, context.text(index));
-    if (field < 0) context.errors << "vortel-cli: no field " << context.positional[index] << "\n";
-    return field;
+    const field_choice choice = find_named_field(table, context.text(index));
+    if (choice.index < 0) context.fail(choice.problem);
+    return choice.index;
+}
+
+// A cell or caption of `list`: a tab, a line end or a backslash inside a
+// field would otherwise make a table's bytes look like more cells or rows.
+std::string escaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
 }
 
 // Opens T and goes to record N (positional arguments 0 and 1). On failure
@@ -51,7 +73,11 @@ std::unique_ptr<table_object> open_at_record(cli_context& context, int& status)
     if (!number) return nullptr;
     status = cli_failure;
     auto table = context.open_table(0);
-    if (table && !go_to_existing(context, *table, *number)) return nullptr;
+    if (!table || !go_to_existing(context, *table, *number)) return nullptr;
+    if (deleted_records_hidden() && is_deleted(*table)) {
+        context.errors << "vortel-cli: record " << *number << " is deleted (SET_DELETED=1 hides it)\n";
+        return nullptr;
+    }
     return table;
 }
 
@@ -85,15 +111,21 @@ int run_list_command(cli_context& context)
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);
+    const bool raw = context.has("--raw");
+    const auto cell_text = [raw](std::string_view text) { return raw ? std::string(text) : escaped(text); };
 
     // The record number has no caption: the header line starts with an empty cell.
     std::string line;
-    for (const column_descriptor& column : browse.columns) line += "\t" + column.caption;
+    for (const column_descriptor& column : browse.columns) line += "\t" + cell_text(column.caption);
     context.print(line + "\n");
 
-    if (record_count(*table) < 1) return cli_success;
-    const bool deleted_hidden = text_to_long(setting_by_index(SET_DELETED)) != 0;
-    go_to(*table, static_cast<std::int32_t>(*from));
+    // The listing starts at record `from` itself, or past it when it is a
+    // hidden deleted one; past the last record there is nothing to list.
+    const long first = std::max(*from, 1L);
+    if (first > record_count(*table)) return cli_success;
+    if (!go_to_existing(context, *table, first)) return cli_failure;
+    skip(*table, 0);
+    const bool deleted_hidden = deleted_records_hidden();
     for (long listed = 0; listed != *count; ++listed) {
         // A move that found only hidden records stops on the last one it read.
         if (deleted_hidden && is_deleted(*table)) break;
@@ -101,7 +133,7 @@ int run_list_command(cli_context& context)
         for (int column = 0; column < static_cast<int>(browse.columns.size()); ++column) {
             const cell_appearance cell = cell_of(browse, column);
             line += "\t";
-            line += cell.bitmap == no_bitmap ? cell.text : cell.bitmap == bitmap_kuka ? "*" : " ";
+            line += cell.bitmap == no_bitmap ? cell_text(cell.text) : cell.bitmap == bitmap_kuka ? "*" : " ";
         }
         context.print(line + "\n");
         const std::int32_t before = current_record(*table);
@@ -119,9 +151,9 @@ int run_memo_command(cli_context& context)
     const int field = named_field(context, *table, 2);
     if (field < 0) return cli_failure;
     if (field_type(*table, field) != 'M') return context.fail("vortel-cli: not a memo field");
-    const std::string name = field_info(*table, field).name;
     if (!context.has("--write")) {
-        context.print(memo_text(*table, name));
+        // One text, not rows: printed as it is, line ends and all.
+        context.print(memo_text(*table, field));
         return cli_success;
     }
 
@@ -139,7 +171,7 @@ int run_memo_command(cli_context& context)
         for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, got);
         std::fclose(in);
     }
-    return report(context, store_memo_text(*table, name, utf8_to_ansi(text)));
+    return report(context, store_memo_text(*table, current_record(*table), field, utf8_to_ansi(text)));
 }
 
 int run_set_command(cli_context& context)
@@ -150,7 +182,7 @@ int run_set_command(cli_context& context)
     const int field = named_field(context, *table, 2);
     if (field < 0) return cli_failure;
     if (field_type(*table, field) == 'M') return context.fail("vortel-cli: a memo is stored with: memo T N FIELD --write FILE");
-    return report(context, store_typed_value(*table, field_info(*table, field).name, context.text(3)));
+    return report(context, store_typed_value(*table, current_record(*table), field, context.text(3)));
 }
 
 int run_new_command(cli_context& context)
@@ -184,17 +216,15 @@ int run_search_command(cli_context& context)
     request.case_sensitive = context.has("--case");
     request.scope = search_scope::all_columns;
     if (context.has("--column")) {
-        const std::string name = utf8_to_ansi(context.options["--column"]);
-        for (std::size_t i = 1; i < browse.columns.size(); ++i) {
-            if (::strcasecmp(browse.columns[i].source_name.c_str(), name.c_str()) == 0) {
-                browse.current_column = static_cast<int>(i);
-                request.scope = search_scope::current_column;
-            }
+        const field_choice choice = find_named_field(*table, utf8_to_ansi(context.options["--column"]));
+        if (choice.index < 0) return context.fail(choice.problem);
+        for (std::size_t i = 0; i < browse.columns.size(); ++i) {
+            if (browse.columns[i].field == choice.index) browse.current_column = static_cast<int>(i);
         }
-        if (request.scope != search_scope::current_column) {
-            return context.fail("vortel-cli: no field " + context.options["--column"]);
-        }
+        request.scope = search_scope::current_column;
     }
+    // The search starts from record `from` itself, hidden or not, and
+    // compares the records after it.
     if (record_count(*table) > 0 && !go_to_existing(context, *table, *from)) return cli_failure;
     browse.current_record = current_record(*table);
 

@@ -58,14 +58,14 @@ std::string stored_date(std::string_view typed)
     return {};
 }
 
-// Runs `change` on the current record under its lock. The record is read
-// again first: the buffer may be older than another process's last write,
-// and a record write puts back every field, not just the changed one.
+// Runs `change` on `record` under its lock. The record is read again
+// first: the buffer may be older than another process's last write, and a
+// record write puts back every field, not just the changed one.
 template <typename Change>
-command_result change_record(table_object& table, Change change)
+command_result change_record(table_object& table, std::int32_t record, Change change)
 {
-    if (current_record(table) < 1) return {};
-    if (!lock_record(table)) return {false, record_busy_text};
+    if (record < 1) return {};
+    if (!go_to_exactly(table, record) || !lock_record(table)) return {false, record_busy_text};
     const bool done = step(table, 0) && change();
     unlock(table);
     if (!done) step(table, 0);  // drop what did not reach the file
@@ -74,9 +74,8 @@ command_result change_record(table_object& table, Change change)
 
 }  // namespace
 
-command_result store_typed_value(table_object& table, std::string_view field_name, std::string_view typed)
+command_result store_typed_value(table_object& table, std::int32_t record, int index, std::string_view typed)
 {
-    const int index = field_index(table, field_name);
     const char type = field_type(table, index);
     if (index < 0 || type == 'M') return {};
     std::string value;
@@ -94,7 +93,7 @@ command_result store_typed_value(table_object& table, std::string_view field_nam
         break;
     }
     std::string refusal;
-    command_result result = change_record(table, [&] {
+    command_result result = change_record(table, record, [&] {
         // Typed numbers never carry an exponent: "1e5" is a slip, not 100000.
         refusal = store_field_value(table, index, value, number_spelling::plain);
         return refusal.empty() && write_record(table);
@@ -103,21 +102,19 @@ command_result store_typed_value(table_object& table, std::string_view field_nam
     return result;
 }
 
-std::string memo_text(table_object& table, std::string_view field_name)
+std::string memo_text(table_object& table, int index)
 {
-    const int index = field_index(table, field_name);
     if (field_type(table, index) != 'M') return {};
     return memo_read(table, field_text(table, index));
 }
 
-command_result store_memo_text(table_object& table, std::string_view field_name, std::string_view text)
+command_result store_memo_text(table_object& table, std::int32_t record, int index, std::string_view text)
 {
-    const int index = field_index(table, field_name);
     if (field_type(table, index) != 'M') return {};
-    command_result result = change_record(table, [&] { return memo_write(table, index, text) == 1; });
+    command_result result = change_record(table, record, [&] { return memo_write(table, index, text) == 1; });
     // Unlike a cell, the dialog closes after Save: a memo that was not
     // stored has to be said, or the user takes it as saved.
-    if (!result.done && result.message.empty() && current_record(table) >= 1) result.message = memo_write_error_text;
+    if (!result.done && result.message.empty() && record >= 1) result.message = memo_write_error_text;
     return result;
 }
 

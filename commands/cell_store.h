@@ -1,10 +1,17 @@
-// Storing what the user typed into a field of the current record, as the
-// cell editor does on Enter, and storing a memo text, as the memo dialog
-// does on Save. Both write under the current record's lock.
+// Storing what the user typed into a field of a record, as the cell editor
+// does on Enter, and storing a memo text, as the memo dialog does on Save.
+// Both write under the record's lock.
+//
+// Both name the record and the field the user saw when the editor opened:
+// the table may stand elsewhere by the time the user is done (a repaint
+// moves it, and passes over a record another process deleted meanwhile),
+// and a table may hold two fields of one name. The table is moved onto
+// exactly that record, never past it, and the field is its index.
 #pragma once
 
 #include "commands/record_commands.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,14 +30,16 @@ inline constexpr const char* memo_write_error_text = "Memo write error !";
 // Then the field's rules of store_field_value apply. A value they refuse
 // (a number that does not fit, two decimal signs, a logical "x") changes
 // nothing, and the refusal, naming the field, is the message.
-// A field of that name that does not exist, or is a memo field, is left
-// alone without a message: memos go through store_memo_text.
-command_result store_typed_value(table_object& table, std::string_view field_name, std::string_view typed);
+// A field index the table does not have, or a memo field, is left alone
+// without a message: memos go through store_memo_text. A record that
+// cannot be reached is refused as a busy one; record 0 (an empty table's)
+// is left alone without a message.
+command_result store_typed_value(table_object& table, std::int32_t record, int field, std::string_view typed);
 
 // The memo text of a memo field of the current record; "" for other fields.
-std::string memo_text(table_object& table, std::string_view field_name);
+std::string memo_text(table_object& table, int field);
 
-// Stores `text` as the memo of a memo field of the current record.
-command_result store_memo_text(table_object& table, std::string_view field_name, std::string_view text);
+// Stores `text` as the memo of a memo field of `record`.
+command_result store_memo_text(table_object& table, std::int32_t record, int field, std::string_view text);
 
 }  // namespace vortel

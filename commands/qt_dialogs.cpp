@@ -181,11 +181,12 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
     setWindowTitle(QStringLiteral("MemoEdit"));
     setFont(dialog_font({QStringLiteral("Courier New CE"), QStringLiteral("Courier New")}, 10));
     const auto column = static_cast<std::size_t>(browse_.current_column);
-    if (column < browse_.columns.size()) field_ = browse_.columns[column].source_name;
+    if (column < browse_.columns.size()) field_ = browse_.columns[column].field;
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("104"));
     if (grid_font) text_->setFont(*grid_font);
     if (browse_.table) {
+        record_ = current_record(*browse_.table);
         const std::string memo = memo_text(*browse_.table, field_);
         if (!memo.empty()) text_->setPlainText(lines_for_edit(memo));
     }
@@ -206,7 +207,7 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
 void memo_dialog::save()
 {
     if (browse_.table) {
-        const command_result result = store_memo_text(*browse_.table, field_, lines_for_file(text_->toPlainText()));
+        const command_result result = store_memo_text(*browse_.table, record_, field_, lines_for_file(text_->toPlainText()));
         if (!result.message.empty()) show_warning(this, std::string_view(result.message));
     }
     accept();

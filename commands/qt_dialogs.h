@@ -11,6 +11,8 @@
 
 #include <QtWidgets/QDialog>
 
+#include <cstdint>
+
 class QCheckBox;
 class QFont;
 class QLineEdit;
@@ -89,7 +91,10 @@ public:
 
 private:
     browse_object& browse_;
-    std::string field_;
+    // The field and the record the dialog opened on, which Save writes even
+    // when the table window has moved its table meanwhile.
+    int field_ = -1;
+    std::int32_t record_ = 0;
     QPlainTextEdit* text_ = nullptr;
     QPushButton* save_ = nullptr;
 };

@@ -4,10 +4,10 @@
 #include "commands/qt_file_choosers.h"
 #include "commands/qt_warning.h"
 #include "commands/record_commands.h"
-#include "commands/sort_key.h"
 #include "engine/append_from.h"
 #include "engine/export.h"
 #include "engine/table.h"
+#include "grid/column_model.h"
 #include "grid/qt_table_window.h"
 #include "shell/named_registry.h"
 #include "shell/qt_open_tables.h"
@@ -73,7 +73,7 @@ void export_command(table_window& window, const char* title, bool html)
             const wait_cursor busy;
             copy_progress progress(window, title);
             if (html) {
-                std::vector<std::string> captions = sort_dialog_fields(*grid.table, grid.columns);
+                std::vector<std::string> captions = field_captions(*grid.table, grid.columns);
                 for (std::string& caption : captions) {
                     if (caption.size() > html_caption_max) caption.resize(html_caption_max);
                 }

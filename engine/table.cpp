@@ -316,6 +316,26 @@ int go_to(table_object& table, std::int32_t number)
     return 1;
 }
 
+int go_to_exactly(table_object& table, std::int32_t number)
+{
+    if (!table.open || number < 1 || number > record_count(table)) return 0;
+    // Read aside first: a failed or short read must leave the buffer holding
+    // the record the table stands on, or a later write would put one
+    // record's bytes under another's number.
+    std::vector<std::uint8_t> bytes(table.record.size());
+    std::size_t got = 0;
+    const bool read = seek_checked(table, record_end(table, number - 1)) &&
+                      fh_read(table.dbf, bytes.data(), bytes.size(), got) && got == bytes.size();
+    if (!read) {
+        seek_to(table, record_end(table, table.current_record));
+        return 0;
+    }
+    table.record.swap(bytes);
+    table.current_record = number;
+    table.end_of_file = table.beginning_of_file = 0;
+    return 1;
+}
+
 void clear_failure(table_object& table) { table.failure.clear(); }
 
 void note_failure(table_object& table, std::string reason)

@@ -129,6 +129,12 @@ int skip(table_object& table, std::int32_t count);
 int go_top(table_object& table);
 int go_bottom(table_object& table);
 int go_to(table_object& table, std::int32_t number);
+// Moves onto record `number` itself and nowhere else: unlike go_to it
+// passes no deleted record, whatever SET_DELETED says, so that a command
+// naming a record acts on exactly that one. 1 when the buffer holds record
+// `number` read whole; 0 when the table has no such record or it cannot be
+// read whole, and the table then stays on the record it stood on.
+int go_to_exactly(table_object& table, std::int32_t number);
 
 // Record changes under locks.
 int lock_record(table_object& table);

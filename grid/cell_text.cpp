@@ -22,8 +22,8 @@ colour live_text_colour(char type)
 
 std::string shown_text(const table_object& table, const column_descriptor& column)
 {
-    // Looked up by name at every call; a field that is gone shows nothing.
-    std::string raw = field_text(table, field_index(table, column.source_name));
+    // A column that names no field of the table shows nothing.
+    std::string raw = field_text(table, column.field);
     if (column.picture.empty()) return raw;
     if (column.type == 'N') {
         // Zero shows as stored; a formatted zero would be a row of blanks.

@@ -28,11 +28,12 @@ column_descriptor deleted_column()
     return column;
 }
 
-column_descriptor field_column(const field_information& field)
+column_descriptor field_column(const field_information& field, int index)
 {
     column_descriptor column;
     column.width = field.length * 10 + 10;
     column.source_name = field.name;
+    column.field = index;
     column.caption = field.name;
     column.cell = field_cell;
     column.edit_permission = always_editable;
@@ -69,9 +70,22 @@ std::vector<column_descriptor> build_columns(const table_object& table, const he
     columns.reserve(static_cast<std::size_t>(field_count(table)) + 1);
     columns.push_back(with_header_colours(deleted_column(), colours));
     for (int i = 0; i < field_count(table); ++i) {
-        columns.push_back(with_header_colours(field_column(field_info(table, i)), colours));
+        columns.push_back(with_header_colours(field_column(field_info(table, i), i), colours));
     }
     return columns;
+}
+
+std::vector<std::string> field_captions(const table_object& table, const std::vector<column_descriptor>& columns)
+{
+    std::vector<std::string> captions(static_cast<std::size_t>(field_count(table)));
+    std::vector<bool> shown(captions.size(), false);
+    for (const column_descriptor& column : columns) {
+        const auto index = static_cast<std::size_t>(column.field);
+        if (column.field < 0 || index >= captions.size() || shown[index]) continue;
+        captions[index] = column.caption;
+        shown[index] = true;
+    }
+    return captions;
 }
 
 browse_object table_browse(table_object& table, const header_colours& colours)

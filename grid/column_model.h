@@ -42,6 +42,10 @@ using permission_callback = int (*)(const browse_object& browse);
 struct column_descriptor {
     int width = 0;            // pixels
     std::string source_name;  // the field name, or "deleted()"
+    // The field's index, -1 for the deleted column. Cells, the editor and
+    // every command reach their field through it, never through the name:
+    // tables from other programs may hold two fields of one name.
+    int field = -1;
     std::string caption;      // header text
     cell_callback cell = nullptr;
     permission_callback edit_permission = nullptr;  // may Enter edit in place
@@ -132,6 +136,10 @@ inline constexpr int memo_edit_length = 64000;
 // The columns of a table window for the open table: the deleted column, then
 // one per field in field order.
 std::vector<column_descriptor> build_columns(const table_object& table, const header_colours& colours = {});
+
+// For each field of the table in order, the caption of the first column
+// that shows it; empty for a field that no column shows.
+std::vector<std::string> field_captions(const table_object& table, const std::vector<column_descriptor>& columns);
 
 // A grid over the open table as a new table window starts it: its columns,
 // its record count, the first record current, the path as its title and

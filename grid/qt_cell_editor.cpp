@@ -2,6 +2,7 @@
 
 #include "commands/cell_store.h"
 #include "commands/qt_warning.h"
+#include "engine/table.h"
 #include "grid/key_filter.h"
 #include "grid/navigation.h"
 
@@ -10,7 +11,8 @@
 namespace vortel {
 
 cell_editor::cell_editor(QWidget* grid, browse_object& browse, const QFont& font)
-    : QLineEdit(grid), browse_(browse), column_(browse.columns.at(static_cast<std::size_t>(browse.current_column)))
+    : QLineEdit(grid), browse_(browse), column_(browse.columns.at(static_cast<std::size_t>(browse.current_column))),
+      record_(browse.table ? current_record(*browse.table) : 0)
 {
     const editor_geometry area = cell_editor_geometry(browse_);
     setGeometry(area.x, area.y, area.width, area.height);
@@ -79,7 +81,7 @@ bool cell_editor::commit()
         // text, so the user can correct it or leave with Escape; a record
         // another program holds locked closes it, the typed value not lost
         // without a word.
-        const command_result result = store_typed_value(*browse_.table, column_.source_name, typed);
+        const command_result result = store_typed_value(*browse_.table, record_, column_.field, typed);
         const bool value_refused = !result.done && !result.message.empty() && result.message != record_busy_text;
         if (value_refused) {
             show_warning(parentWidget(), std::string_view(result.message));

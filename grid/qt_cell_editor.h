@@ -4,11 +4,17 @@
 // it. Either way the editor goes and the table window takes the focus back,
 // except when the value itself is refused: the warning says why, and the
 // editor stays with the typed text to be corrected.
+//
+// The text goes into the record and the field the editor opened on, even
+// when the table window has moved its table since (a repaint passes over a
+// record another process deleted meanwhile).
 #pragma once
 
 #include "grid/column_model.h"
 
 #include <QtWidgets/QLineEdit>
+
+#include <cstdint>
 
 namespace vortel {
 
@@ -35,6 +41,7 @@ private:
 
     browse_object& browse_;
     const column_descriptor column_;
+    const std::int32_t record_;  // the record whose cell the editor opened on
     bool closing_ = false;
 };
 

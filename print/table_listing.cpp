@@ -11,7 +11,6 @@
 namespace vortel {
 namespace {
 
-constexpr std::string_view deleted_column_source = "deleted()";
 constexpr std::int32_t date_column_width = 11;
 constexpr std::uint32_t black = 0;
 
@@ -22,16 +21,16 @@ std::int32_t text_length(std::string_view text)
     return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
 }
 
-bool is_deleted_column(const column_descriptor& column)
+// The column's field; -1 for the deleted column or an index no field has.
+int printed_field(const table_object& table, const column_descriptor& column)
 {
-    return column.source_name == deleted_column_source;
+    return column.field < field_count(table) ? column.field : -1;
 }
 
-// A field's stored length; 0 for the deleted column or a name no field has.
+// A field's stored length; 0 for the deleted column or an index no field has.
 std::int32_t field_length(const table_object& table, const column_descriptor& column)
 {
-    if (is_deleted_column(column)) return 0;
-    const int index = field_index(table, column.source_name);
+    const int index = printed_field(table, column);
     return index < 0 ? 0 : field_info(table, index).length;
 }
 
@@ -96,7 +95,7 @@ listing_layout lay_out_listing(const table_object& table, const std::vector<colu
     layout.width = listing_width(width);
     std::int64_t next = 0;
     for (const column_descriptor& column : columns) {
-        const int index = is_deleted_column(column) ? -1 : field_index(table, column.source_name);
+        const int index = printed_field(table, column);
         if (!column.print_selected || index < 0) {
             layout.x.push_back(-1);
             layout.field.push_back(-1);

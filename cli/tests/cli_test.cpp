@@ -1,6 +1,10 @@
 #include "cli/cli_app.h"
+#include "cli/print_command.h"
 
 #include "engine/dbf_format.h"
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "grid/column_model.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
@@ -37,6 +41,17 @@ protected:
         int status = run_cli(arguments, in, out, errors);
         settings_restore_defaults();
         return {status, out.str(), errors.str()};
+    }
+
+    std::string sample_bytes() const { return testing::read_file(table) + testing::read_file(dbt_file_name(table)); }
+
+    // A GPS export as other programs write it: two fields named POINT_ID.
+    std::string gps_table()
+    {
+        const std::vector<field_list_entry> fields = {{"POINT_ID", 'C', 12, 0}, {"Point_ID", 'N', 9, 0}, {"NOTE", 'C', 6, 0}};
+        const std::string path = dir.file("GPS.DBF");
+        testing::write_table(path, fields, {{testing::record_of(fields, {"A-17", "       42", "spring"})}});
+        return path;
     }
 
     testing::scratch_dir dir;
@@ -118,6 +133,90 @@ TEST_F(cli_test, record_changes_go_through_the_commands_of_the_table_window)
 
     EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES", "--write", "-"}, "Új szöveg: őű\r\nmásodik sor").status, cli_success);
     EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES"}).out, "Új szöveg: őű\r\nmásodik sor");
+}
+
+// Record 7 of the sample is deleted and record 8 is Balogh Anikó. Moving to
+// a record the way navigation does would pass a hidden deleted record and
+// act on the next one.
+TEST_F(cli_test, commands_naming_a_record_act_on_exactly_that_record)
+{
+    const std::string before = sample_bytes();
+    const std::string hidden = "vortel-cli: record 7 is deleted (SET_DELETED=1 hides it)\n";
+    struct entry {
+        std::vector<std::string> arguments;
+        std::string errors;
+    };
+    const entry refused[] = {
+        {{"set", table, "7", "NEV", "XX"}, hidden},
+        {{"delete", table, "7"}, hidden},
+        {{"memo", table, "7", "MEGJEGYZES"}, hidden},
+        {{"memo", table, "7", "MEGJEGYZES", "--write", "-"}, hidden},
+        {{"set", table, "121", "NEV", "XX"}, "vortel-cli: no record 121\n"},
+        {{"delete", table, "0"}, "vortel-cli: no record 0\n"},
+    };
+    for (const entry& c : refused) {
+        std::vector<std::string> arguments = {"--set", "SET_DELETED=1"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const cli_result result = run(arguments, "new memo");
+        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[2]);
+        EXPECT_EQ(result.status, cli_failure);
+        EXPECT_EQ(result.errors, c.errors);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(sample_bytes(), before);
+    }
+
+    // Shown deleted records are acted on; a delete recalls.
+    EXPECT_EQ(run({"set", table, "7", "NEV", "XX"}).status, cli_success);
+    EXPECT_EQ(run({"delete", table, "7"}).status, cli_success);
+    const std::string listed = run({"list", table, "--from", "7", "--count", "2"}).out;
+    EXPECT_NE(listed.find("\n7\t \tXX "), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\n8\t \tBalogh Anikó"), std::string::npos) << listed;
+
+    // A search from a hidden record compares the one after it; a listing
+    // starts at its record and has nothing past the last one.
+    run({"delete", table, "7"});
+    EXPECT_EQ(run({"--set", "SET_DELETED=1", "search", table, "Balogh", "--from", "7"}).out, "8\n");
+    EXPECT_EQ(run({"list", table, "--from", "121"}).out.find("\n120\t"), std::string::npos);
+}
+
+TEST_F(cli_test, a_name_two_fields_share_is_refused_and_numbers_name_every_field)
+{
+    const std::string gps = gps_table();
+    const std::string twice = "vortel-cli: two fields are named POINT_ID (#1 and #2): give the field as #1 or #2\n";
+    EXPECT_EQ(run({"set", gps, "1", "point_id", "7"}).errors, twice);
+    EXPECT_EQ(run({"search", gps, "42", "--column", "POINT_ID"}).errors, twice);
+    EXPECT_EQ(run({"set", gps, "1", "#4", "7"}).errors, "vortel-cli: no field #4: the table has 3 fields\n");
+    EXPECT_EQ(run({"set", gps, "1", "#0", "7"}).status, cli_failure);
+
+    ASSERT_EQ(run({"set", gps, "1", "#2", "7"}).status, cli_success);
+    ASSERT_EQ(run({"set", gps, "1", "#3", "autumn"}).status, cli_success);
+    const std::string bytes = testing::read_file(gps);
+    const std::size_t record = bytes.size() - (1 + 12 + 9 + 6);
+    EXPECT_EQ(bytes.substr(record + 1, 12 + 9), "A-17                7") << "the text field keeps its bytes";
+    EXPECT_EQ(run({"search", gps, "7", "--column", "#2"}).errors, "Search string not found.\n") << "the only record is the start";
+    EXPECT_EQ(run({"list", gps}).out, "\tDeleted\tPOINT_ID\tPoint_ID\tNOTE\n1\t \tA-17        \t        7\tautumn\n");
+    EXPECT_NE(run({"info", gps}).out.find("  1 POINT_ID   C     12       0\n  2 Point_ID   N      9       0\n"),
+              std::string::npos);
+
+    auto opened = table_new(gps);
+    ASSERT_EQ(table_open(*opened), 1);
+    browse_object browse = table_browse(*opened);
+    EXPECT_EQ(choose_print_columns(browse, "NOTE,#2"), "");
+    std::vector<bool> chosen;
+    for (const column_descriptor& column : browse.columns) chosen.push_back(column.print_selected);
+    EXPECT_EQ(chosen, std::vector<bool>({false, false, true, true}));
+    EXPECT_EQ(choose_print_columns(browse, "NOTE,Point_ID"), twice.substr(0, twice.size() - 1));
+    EXPECT_EQ(choose_print_columns(browse, "NOTE,"), "vortel-cli: no field (empty)");
+}
+
+// A field holding a tab or a line end must not pass for more cells or rows.
+TEST_F(cli_test, list_escapes_what_would_split_cells_or_rows_unless_raw)
+{
+    const std::vector<field_list_entry> fields = {{"TEXT", 'C', 8, 0}};
+    const std::string path = dir.file("ODD.DBF");
+    testing::write_table(path, fields, {{testing::record_of(fields, {"a\tb\nc\\\r"})}});
+    EXPECT_EQ(run({"list", path}).out, "\tDeleted\tTEXT\n1\t \ta\\tb\\nc\\\\\\r \n");
+    EXPECT_EQ(run({"list", path, "--raw"}).out, "\tDeleted\tTEXT\n1\t \ta\tb\nc\\\r \n");
 }
 
 TEST_F(cli_test, a_record_locked_elsewhere_is_busy)

@@ -116,7 +116,7 @@ TEST_F(record_commands_test, record_writes_keep_what_another_writer_stored_meanw
 
     ASSERT_TRUE(toggle_delete(*table).done);
     EXPECT_EQ(on_disk(1, -1), "*");
-    ASSERT_TRUE(store_typed_value(*table, "price", "3").done);
+    ASSERT_TRUE(store_typed_value(*table, current_record(*table), field_index(*table, "price"), "3").done);
     EXPECT_EQ(on_disk(1, 0), "Changed   ");
     EXPECT_EQ(on_disk(1, 1), "    3.00");
 }
@@ -174,7 +174,7 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
             const std::size_t equals = setting.find('=');
             setting_by_name(setting.substr(0, equals), setting.substr(equals + 1));
         }
-        const command_result result = store_typed_value(*table, c.field, c.typed);
+        const command_result result = store_typed_value(*table, current_record(*table), field_index(*table, c.field), c.typed);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.done, *c.message == '\0');
         const int index = field_index(*table, c.field);
@@ -187,7 +187,7 @@ TEST_F(record_commands_test, a_held_record_refuses_typed_values)
 {
     go_to(*table, 4);
     auto holder = hold_record(4);
-    EXPECT_EQ(store_typed_value(*table, "NAME", "Busy").message, "The record busy.");
+    EXPECT_EQ(store_typed_value(*table, current_record(*table), field_index(*table, "NAME"), "Busy").message, "The record busy.");
     EXPECT_EQ(field_text(*table, 0), "Kovacs    ");
     EXPECT_EQ(on_disk(4, 0), "Kovacs    ");
 }
@@ -195,29 +195,29 @@ TEST_F(record_commands_test, a_held_record_refuses_typed_values)
 TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
 {
     go_to(*table, 2);
-    EXPECT_EQ(memo_text(*table, "NOTES"), "");
-    ASSERT_TRUE(store_memo_text(*table, "notes", "Long story").done);
-    EXPECT_EQ(memo_text(*table, "NOTES"), "Long story");
-    EXPECT_EQ(memo_text(*table, "NAME"), "") << "only memo fields hold memos";
-    EXPECT_FALSE(store_memo_text(*table, "NAME", "x").done);
-    EXPECT_FALSE(store_typed_value(*table, "NOTES", "12").done) << "a block number is no typed value";
-    EXPECT_FALSE(store_typed_value(*table, "MISSING", "x").done);
+    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "");
+    ASSERT_TRUE(store_memo_text(*table, current_record(*table), field_index(*table, "notes"), "Long story").done);
+    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
+    EXPECT_EQ(memo_text(*table, field_index(*table, "NAME")), "") << "only memo fields hold memos";
+    EXPECT_FALSE(store_memo_text(*table, current_record(*table), field_index(*table, "NAME"), "x").done);
+    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "NOTES"), "12").done) << "a block number is no typed value";
+    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "MISSING"), "x").done);
     EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
 
     {
         auto holder = hold_record(2);
-        const command_result busy = store_memo_text(*table, "NOTES", "Lost");
+        const command_result busy = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), "Lost");
         EXPECT_EQ(busy.message, "The record busy.");
     }
     {
         // Another process allocating memo blocks holds the memo file's header.
         background_program holder(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
         ASSERT_EQ(holder.read_line(), "ready");
-        const command_result refused = store_memo_text(*table, "NOTES", std::string(600, 'x'));
+        const command_result refused = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), std::string(600, 'x'));
         EXPECT_FALSE(refused.done);
         EXPECT_EQ(refused.message, "Memo write error !");
     }
-    EXPECT_EQ(memo_text(*table, "NOTES"), "Long story");
+    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
 }
 
 TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_it_when_nothing_matches)

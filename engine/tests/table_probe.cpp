@@ -10,6 +10,12 @@
 //                                      field 1 of each holds TAG-i
 //   table_probe memos PATH TAG         store a memo of several blocks in every record
 //                                      whose field 1 starts with TAG-, retrying refused locks
+//   table_probe set PATH N F TEXT      store TEXT into field F (1 for the first) of record N
+//   table_probe memo PATH N F TEXT     store TEXT as the memo of field F of record N
+//   table_probe delete PATH N          put the delete mark on record N
+//   table_probe recall PATH N          take the delete mark off record N
+// The record commands act on exactly record N, deleted or not, under its
+// lock, as another copy of the program editing the same table would.
 #include "engine/table.h"
 
 #include <chrono>
@@ -80,6 +86,22 @@ int main(int argc, char** argv)
             if (!ok) return 1;
         }
         return 0;
+    }
+    if ((command == "set" || command == "memo") && argc == 6) {
+        const int field = std::atoi(argv[4]) - 1;
+        if (!go_to_exactly(*table, std::atoi(argv[3]))) return 2;
+        if (!lock_record(*table)) return 3;
+        const bool stored = command == "set" ? set_field_text(*table, field, argv[5]) && write_record(*table)
+                                             : memo_write(*table, field, argv[5]) == 1;
+        unlock(*table);
+        return stored ? 0 : 1;
+    }
+    if ((command == "delete" || command == "recall") && argc == 4) {
+        if (!go_to_exactly(*table, std::atoi(argv[3]))) return 2;
+        if (!lock_record(*table)) return 3;
+        const bool changed = command == "delete" ? delete_record(*table) : recall_record(*table);
+        unlock(*table);
+        return changed ? 0 : 1;
     }
     if (command == "memos" && argc == 4) {
         const std::string prefix = std::string(argv[3]) + "-";

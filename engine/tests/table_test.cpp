@@ -176,6 +176,35 @@ TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
     EXPECT_EQ(name_of(*table), "R3");
 }
 
+// A record named by its number is that record or none: hidden deleted ones
+// are not passed, and a number the file cannot back leaves the table put.
+TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
+{
+    setting_by_index(SET_DELETED, "1");
+    auto table = numbered(4, {2});
+    // The fourth record loses its last byte: counted, but not whole.
+    const std::string bytes = testing::read_file(path);
+    testing::write_file(path, bytes.substr(0, bytes.size() - 1));
+    struct entry {
+        std::int32_t number;
+        int moved;
+        std::int32_t standing;  // where the table is afterwards
+    };
+    const entry cases[] = {{2, 1, 2}, {3, 1, 3}, {1, 1, 1}, {0, 0, 1}, {-1, 0, 1}, {5, 0, 1}, {4, 0, 1}};
+    for (const entry& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(go_to_exactly(*table, c.number), c.moved);
+        EXPECT_EQ(current_record(*table), c.standing);
+        EXPECT_EQ(name_of(*table), "R" + std::to_string(c.standing)) << "the buffer holds the record stood on";
+        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + c.standing * table->header.record_length);
+    }
+    ASSERT_EQ(go_to_exactly(*table, 2), 1);
+    EXPECT_EQ(is_deleted(*table), 1);
+    ASSERT_EQ(lock_record(*table), 1) << "the position invariant holds for the record lock";
+    EXPECT_EQ(table->lock_offset, table->header.header_length + table->header.record_length);
+    unlock(*table);
+}
+
 TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
 {
     const std::vector<field_list_entry> fields = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};

@@ -119,6 +119,21 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
     EXPECT_EQ(cell_of(browse, 3).text, "31.12.1999") << "dates follow the format setting at every call";
 }
 
+// Tables from other programs may hold two fields of one name (a GPS export's
+// text and numeric POINT_ID): each column shows and captions its own field.
+TEST_F(column_model_test, two_fields_of_one_name_each_show_in_their_own_column)
+{
+    const std::vector<field_list_entry> gps = {{"POINT_ID", 'C', 12, 0}, {"POINT_ID", 'N', 9, 0}};
+    testing::write_table(path, gps, {{record_of(gps, {"A-17", "       42"})}});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    browse_object browse = table_browse(*table);
+    EXPECT_EQ(cell_of(browse, 1).text, "A-17        ");
+    EXPECT_EQ(cell_of(browse, 2).text, "       42");
+    browse.columns[1].caption = "Code";
+    EXPECT_EQ(field_captions(*table, browse.columns), (std::vector<std::string>{"Code", "POINT_ID"}));
+}
+
 TEST_F(column_model_test, numeric_pictures_format_trimmed_values_and_leave_zero_as_stored)
 {
     const std::vector<field_list_entry> number = {{"SUM", 'N', 8, 2}};
@@ -138,7 +153,7 @@ TEST_F(column_model_test, an_empty_table_and_a_vanished_field_show_empty_live_ce
     browse_object browse = table_browse(*table);
     EXPECT_EQ(cell_of(browse, 0).bitmap, bitmap_info);
     EXPECT_EQ(cell_of(browse, 3).text, "") << "no digits, no separators";
-    browse.columns[1].source_name = "GONE";
+    browse.columns[1].field = 99;
     EXPECT_EQ(cell_of(browse, 1).text, "");
 }
 

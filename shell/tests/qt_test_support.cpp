@@ -46,8 +46,7 @@ void when_modal(std::function<void(QWidget*)> act)
 std::string field_of(const std::string& path, std::int32_t record, const std::string& field)
 {
     auto table = table_new(path);
-    if (!table_open(*table, 1)) return "<cannot open>";
-    go_to(*table, record);
+    if (!table_open(*table, 1) || !go_to_exactly(*table, record)) return "<cannot open>";
     return field_text(*table, field_index(*table, field));
 }
 

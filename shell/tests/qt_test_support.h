@@ -38,7 +38,8 @@ private:
 // `act` left it open (a failed check must not keep the test waiting).
 void when_modal(std::function<void(QWidget*)> act);
 
-// The stored text of `field` in record `record` of the table at `path`.
+// The stored text of `field` in record `record` of the table at `path`,
+// deleted or not.
 std::string field_of(const std::string& path, std::int32_t record, const std::string& field);
 
 }  // namespace vortel::testing

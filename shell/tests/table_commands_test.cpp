@@ -593,7 +593,7 @@ private slots:
             auto table = table_new(table_);
             QVERIFY(table_open(*table, 1));
             go_to(*table, 1);
-            QCOMPARE(memo_text(*table, "NEV"), name1);
+            QCOMPARE(memo_text(*table, field_index(*table, "NEV")), name1);
         }
         QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
     }

@@ -138,21 +138,21 @@ const std::vector<operation>& operations()
 {
     static const std::vector<operation> all = {
         {"set_field",
-         [](auto& t, auto&) { return on_record(*t, 3, [&] { return store_typed_value(*t, "NAME", "Changed"); }); }},
+         [](auto& t, auto&) { return on_record(*t, 3, [&] { return store_typed_value(*t, current_record(*t), field_index(*t, "NAME"), "Changed"); }); }},
         {"append_blank", [](auto& t, auto&) { return from_command(append_new_record(*t)); }},
         {"delete_record",
          [](auto& t, auto&) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
         {"recall_record",
          [](auto& t, auto&) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
         {"memo_in_place",
-         [](auto& t, auto&) { return on_record(*t, 1, [&] { return store_memo_text(*t, "NOTE", "other"); }); }},
+         [](auto& t, auto&) { return on_record(*t, 1, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "other"); }); }},
         {"memo_in_new_blocks",
          [](auto& t, auto&) {
-             return on_record(*t, 3, [&] { return store_memo_text(*t, "NOTE", long_text("new", 1100)); });
+             return on_record(*t, 3, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), long_text("new", 1100)); });
          }},
         {"memo_of_a_record_without_one",
          [](auto& t, auto&) {
-             return on_record(*t, 5, [&] { return store_memo_text(*t, "NOTE", "first memo of Dora"); });
+             return on_record(*t, 5, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "first memo of Dora"); });
          }},
         {"create_table",
          [](auto&, const testing::scratch_dir& dir) {

@@ -86,7 +86,7 @@ int work(const std::string& path, int worker, double seconds, const std::string&
         if (choice < 40) {
             if (!on_own_record()) return 1;
             const std::string value = worker_name(worker) + "-" + std::to_string(seq);
-            result = retried([&] { return store_typed_value(*table, "VAL", value); });
+            result = retried([&] { return store_typed_value(*table, current_record(*table), field_index(*table, "VAL"), value); });
             if (result.done) std::fprintf(log, "E %d VAL %s\n", current_record(*table), value.c_str());
         } else if (choice < 55) {
             if (!on_own_record()) return 1;
@@ -97,7 +97,7 @@ int work(const std::string& path, int worker, double seconds, const std::string&
             if (result.done) {
                 const std::int32_t number = current_record(*table);
                 std::fprintf(log, "A %d\n", number);
-                result = retried([&] { return store_typed_value(*table, "OWNER", worker_name(worker)); });
+                result = retried([&] { return store_typed_value(*table, current_record(*table), field_index(*table, "OWNER"), worker_name(worker)); });
                 if (result.done) {
                     std::fprintf(log, "E %d OWNER %s\n", number, worker_name(worker).c_str());
                     own.push_back(number);
@@ -106,7 +106,7 @@ int work(const std::string& path, int worker, double seconds, const std::string&
         } else {
             if (!on_own_record()) return 1;
             const long length = static_cast<long>(random() % 2000);
-            result = retried([&] { return store_memo_text(*table, "NOTE", memo_text(worker, seq, length)); });
+            result = retried([&] { return store_memo_text(*table, current_record(*table), field_index(*table, "NOTE"), memo_text(worker, seq, length)); });
             if (result.done) std::fprintf(log, "M %d %ld %ld\n", current_record(*table), seq, length);
         }
         if (!result.done) ++refused;

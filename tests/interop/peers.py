@@ -68,6 +68,18 @@ subprocess.run(["dbfcreate", "SHAPE.dbf", "-s", "NAME", "20", "-n", "AGE", "3", 
 subprocess.run([b"dbfadd", b"SHAPE.dbf", "Fülöp Őrs".encode("cp852"), b"42"], check=True)
 check("shapelib table as listed", listed("SHAPE.dbf"), [["Fülöp Őrs", "42"]])
 
+# shapelib writes two fields of one name when asked to, as GPS exports hold
+# them: the bare name is refused, #2 reaches the numeric field alone.
+subprocess.run(["dbfcreate", "GPS.dbf", "-s", "Point_ID", "12", "-n", "Point_ID", "9", "0"], check=True)
+subprocess.run(["dbfadd", "GPS.dbf", "A-17", "42"], check=True)
+refused = subprocess.run([cli, "set", "GPS.dbf", "1", "point_id", "7"], capture_output=True)
+check("a name two fields share is refused", (refused.returncode, refused.stderr.decode()),
+      (1, "vortel-cli: two fields are named Point_ID (#1 and #2): give the field as #1 or #2\n"))
+vortel("set", "GPS.dbf", "1", "#2", "7")
+check("each Point_ID in its own column", listed("GPS.dbf"), [["A-17", "7"]])
+dump = subprocess.run(["dbfdump", "-m", "GPS.dbf"], capture_output=True, check=True).stdout.decode()
+check("dbfdump reads both fields", "Point_ID: A-17        \nPoint_ID:         7\n" in dump, True)
+
 # --- A table vortel-cli writes ----------------------------------------------
 
 vortel("create", "OURS.DBF", "NAME:C:20", "AGE:N:5:1", "BORN:D", "OK:L", "NOTE:M")

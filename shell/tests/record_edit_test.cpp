@@ -1,0 +1,208 @@
+// Edits in a table window land on the field and the record the user saw:
+// the second of two fields of one name, and a cell editor or memo dialog
+// left open while another process works on the table and the window
+// repaints (deleted records hidden, so a repaint passes over one that is
+// deleted meanwhile).
+#include "commands/cell_store.h"
+#include "commands/qt_dialogs.h"
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "grid/cell_text.h"
+#include "grid/qt_cell_editor.h"
+#include "grid/qt_table_window.h"
+#include "shell/qt_open_tables.h"
+#include "shell/qt_startup.h"
+#include "shell/settings.h"
+#include "shell/tests/qt_test_support.h"
+#include "testing/child_process.h"
+#include "testing/scratch_dir.h"
+
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QPushButton>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+using namespace vortel;
+using testing::box_recorder;
+using testing::field_of;
+using testing::run_program;
+using testing::when_modal;
+
+namespace {
+
+// What another process does to the sample table while our editor is open on
+// record 3, and what record 3 then holds besides our edit.
+struct other_action {
+    const char* what;
+    std::vector<std::string> probe;  // table probe arguments after the path; empty: vortel-cli
+    std::vector<std::string> cli;    // vortel-cli arguments with the path at the end
+    int status;
+    const char* city;  // VAROS of record 3 afterwards; null: as before
+};
+
+const std::vector<other_action> others = {
+    {"deletes record 3", {"delete", "3"}, {}, 0, nullptr},
+    {"sets VAROS of record 3", {"set", "3", "2", "Elsewhere"}, {}, 0, "Elsewhere"},
+    {"appends records", {"append", "2", "NEW"}, {}, 0, nullptr},
+    {"packs", {}, {"pack"}, 1, nullptr},
+    {"modifies the structure", {}, {"modify", "NEV:C:30"}, 1, nullptr},
+};
+
+int run_other(const other_action& other, const std::string& path)
+{
+    if (!other.probe.empty()) {
+        std::vector<std::string> arguments = {other.probe.front(), path};
+        arguments.insert(arguments.end(), other.probe.begin() + 1, other.probe.end());
+        return run_program(TABLE_PROBE, arguments);
+    }
+    std::vector<std::string> arguments = {other.cli.front(), path};
+    arguments.insert(arguments.end(), other.cli.begin() + 1, other.cli.end());
+    return run_program(VORTEL_CLI, arguments);
+}
+
+std::string memo_of(const std::string& path, std::int32_t record)
+{
+    auto table = table_new(path);
+    if (!table_open(*table, 1) || !go_to_exactly(*table, record)) return "<cannot read>";
+    return memo_text(*table, field_index(*table, "MEGJEGYZES"));
+}
+
+}  // namespace
+
+class record_edit_test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::scratch_dir> dir_;
+    std::string table_;
+    std::string hidden_before_;
+
+    void copy_sample()
+    {
+        for (const char* name : {"DOLGOZO.DBF", "DOLGOZO.DBT"}) {
+            std::filesystem::copy_file(std::string(SAMPLE_DIR "/") + name, dir_->file(name),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    // A table window on the sample, its current cell on record 3 in `column`.
+    table_window* open_on_record_3(int column)
+    {
+        table_window* window = open_table_window(nullptr, table_);
+        if (!window) return nullptr;
+        window->grab();
+        for (int i = 0; i < 2; ++i) QTest::keyClick(window, Qt::Key_Down);
+        for (int i = 0; i < column; ++i) QTest::keyClick(window, Qt::Key_Right);
+        window->grab();
+        return window;
+    }
+    static void close_window(table_window* window)
+    {
+        delete window;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        load_desktop_resources();
+        start_up();
+    }
+
+    void init()
+    {
+        dir_ = std::make_unique<testing::scratch_dir>();
+        table_ = dir_->file("DOLGOZO.DBF");
+        copy_sample();
+        reset_cascade_position();
+        hidden_before_ = setting_by_index(SET_DELETED, "1");
+    }
+
+    void cleanup()
+    {
+        setting_by_index(SET_DELETED, hidden_before_);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
+        dir_.reset();
+    }
+
+    // A GPS export holds a text and a numeric POINT_ID.
+    void the_second_of_two_fields_of_one_name_is_shown_and_edited_in_its_own_column()
+    {
+        const std::vector<field_list_entry> fields = {{"POINT_ID", 'C', 12, 0}, {"POINT_ID", 'N', 9, 0}};
+        const std::string gps = dir_->file("GPS.DBF");
+        testing::write_table(gps, fields, {{testing::record_of(fields, {"A-17", "       42"})}});
+        table_window* window = open_table_window(nullptr, gps);
+        QVERIFY(window);
+        window->grab();
+        QCOMPARE(cell_of(window->browse(), 2).text, std::string("       42"));
+        QTest::keyClick(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_Return);
+        QVERIFY(window->editor());
+        QCOMPARE(window->editor()->text(), QStringLiteral("42"));
+        QTest::keyClicks(window->editor(), QStringLiteral("77"));
+        QTest::keyClick(window->editor(), Qt::Key_Return);
+        close_window(window);
+        const std::string bytes = testing::read_file(gps);
+        QCOMPARE(bytes.substr(bytes.size() - 21), std::string("A-17               77"));
+    }
+
+    void an_open_cell_editor_writes_the_record_it_opened_on_whatever_another_process_does()
+    {
+        for (const other_action& other : others) {
+            copy_sample();
+            const std::string name4 = field_of(table_, 4, "NEV");
+            const std::string city3 = field_of(table_, 3, "VAROS");
+            box_recorder boxes;
+            table_window* window = open_on_record_3(1);
+            QVERIFY(window);
+            QTest::keyClick(window, Qt::Key_Return);
+            QVERIFY(window->editor());
+
+            QCOMPARE(run_other(other, table_), other.status);
+            window->grab();  // a repaint
+            QTest::keyClicks(window->editor(), QStringLiteral("Mine"));
+            QTest::keyClick(window->editor(), Qt::Key_Return);
+            close_window(window);
+
+            QVERIFY2(boxes.boxes.isEmpty(), other.what);
+            QVERIFY2(field_of(table_, 3, "NEV").rfind("Mine ", 0) == 0, other.what);
+            const std::string city = field_of(table_, 3, "VAROS");
+            QVERIFY2(other.city ? city.rfind(std::string(other.city) + " ", 0) == 0 : city == city3, other.what);
+            QVERIFY2(field_of(table_, 4, "NEV") == name4, other.what);
+        }
+    }
+
+    void an_open_memo_dialog_saves_into_the_record_it_opened_on()
+    {
+        for (const bool memo_too : {false, true}) {
+            copy_sample();
+            const std::string memo4 = memo_of(table_, 4);
+            table_window* window = open_on_record_3(8);
+            QVERIFY(window);
+            bool ran = false;
+            when_modal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<memo_dialog*>(modal);
+                QVERIFY(dialog);
+                ran = true;
+                // Another process rewrites the memo, or deletes the record; the window repaints.
+                if (memo_too) QCOMPARE(run_program(TABLE_PROBE, {"memo", table_, "3", "8", "theirs"}), 0);
+                QCOMPARE(run_program(TABLE_PROBE, {"delete", table_, "3"}), 0);
+                window->grab();  // a repaint
+                dialog->text_box()->setPlainText(QStringLiteral("mine"));
+                dialog->save_button()->click();
+            });
+            QTest::keyClick(window, Qt::Key_Return);
+            close_window(window);
+            QVERIFY(ran);
+            QCOMPARE(memo_of(table_, 3), std::string("mine"));
+            QCOMPARE(memo_of(table_, 4), memo4);
+        }
+    }
+};
+
+QTEST_MAIN(record_edit_test)
+#include "record_edit_test.moc"
