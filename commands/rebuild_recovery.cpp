@@ -93,8 +93,9 @@ private:
 
 void recovery::remove(const std::string& name, const file_identity& id)
 {
+    // Another file under the name is not the rebuild's: it stays, unnamed.
     const std::string path = at(name);
-    if (!identity_at(path)) return;
+    if (!holds(path, id)) return;
     native_file file;
     if (open_proven(file, path, id) && file.unlink_claimed(path) == 0) {
         removed_.push_back(path);

@@ -21,6 +21,8 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vortel {
 namespace {
@@ -493,6 +495,126 @@ TEST_F(rebuild_command_test, a_structure_change_whose_copy_fails_says_why_and_ke
     table.reset();
     EXPECT_EQ(testing::table_rows(path), original);
     EXPECT_EQ(files_in(dir.path()), table_files);
+}
+
+// Every call through the file seam is counted; the one numbered `exit_at`
+// ends the process before it is made, as a kill at that moment would.
+long calls_made = 0;
+long exit_at = 0;
+const file_ops& real_ops() { return system_file_ops(); }
+void tick()
+{
+    if (++calls_made == exit_at) ::_exit(0);
+}
+const file_ops stopping_ops{
+    [](const char* p, int f, mode_t m) { return tick(), real_ops().open(p, f, m); },
+    [](int fd) { return tick(), real_ops().close(fd); },
+    [](int fd, void* b, std::size_t n) { return tick(), real_ops().read(fd, b, n); },
+    [](int fd, const void* b, std::size_t n) { return tick(), real_ops().write(fd, b, n); },
+    [](int fd, void* b, std::size_t n, off_t o) { return tick(), real_ops().read_at(fd, b, n, o); },
+    [](int fd, off_t o, int w) { return tick(), real_ops().seek(fd, o, w); },
+    [](int fd, struct stat* out) { return tick(), real_ops().stat_fd(fd, out); },
+    [](const char* p, struct stat* out) { return tick(), real_ops().stat_path(p, out); },
+    [](int fd, off_t size) { return tick(), real_ops().truncate(fd, size); },
+    [](int fd, int c, struct flock* r) { return tick(), real_ops().lock(fd, c, r); },
+    [](const char* from, const char* to) { return tick(), real_ops().rename_no_replace(from, to); },
+    [](const char* p) { return tick(), real_ops().unlink(p); },
+    // A process that ends loses nothing the system has: flushing waits for
+    // nothing here but the disk.
+    [](int) { return tick(), 0; },
+    [](int fd, const char* to) { return tick(), real_ops().link_unnamed(fd, to); },
+};
+
+// Runs `op` on the table in a child process that ends at call `stop`
+// (never, for 0); the number of calls it made when it did not end early.
+long run_stopped(rebuild_op op, const std::string& path, long stop)
+{
+    int counted[2];
+    if (::pipe(counted) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(counted[0]);
+        auto table = table_new(path);
+        if (!table_open(*table)) ::_exit(2);
+        calls_made = 0;
+        exit_at = stop;
+        long made = 0;
+        {
+            scoped_file_ops inject(stopping_ops);
+            run_op(op, table);
+            table.reset();
+            made = calls_made;
+        }
+        (void)!::write(counted[1], &made, sizeof made);
+        ::_exit(0);
+    }
+    ::close(counted[1]);
+    long made = -1;
+    if (::read(counted[0], &made, sizeof made) != sizeof made) made = 0;
+    ::close(counted[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return made;
+}
+
+TEST_F(rebuild_command_test, a_rebuild_stopped_at_any_call_is_finished_by_the_next_open)
+{
+    // Files of the user's that merely look like a copy and a backup.
+    const std::map<std::string, std::string> users = {{"PEOPLE.NEW1.DBF", "a user's"}, {"PEOPLE.OLD1.DBT", "file"}};
+    std::set<std::string> expected_files = table_files;
+    for (const auto& [name, text] : users) expected_files.insert(name);
+    for (const auto& [name, text] : users) write_file(dir.file(name), text);
+    for (rebuild_op op : every_op) {
+        SetUp();
+        table.reset();
+        const long calls = run_stopped(op, path, 0);
+        ASSERT_GT(calls, 10) << op_name(op);
+        int old_ones = 0;
+        for (long stop = 1; stop <= calls; ++stop) {
+            SCOPED_TRACE(std::string(op_name(op)) + " stopped at call " + std::to_string(stop));
+            SetUp();
+            table.reset();
+            ASSERT_EQ(run_stopped(op, path, stop), 0) << "the child ended there";
+            const std::string told = recover_interrupted_rebuild(path);
+            const std::vector<std::string> rows = testing::table_rows(path);
+            old_ones += rows == original ? 1 : 0;
+            EXPECT_TRUE(rows == original || rows == rows_after(op)) << told;
+            EXPECT_EQ(files_in(dir.path()), expected_files) << told;
+            for (const auto& [name, text] : users) EXPECT_EQ(read_file(dir.file(name)), text);
+        }
+        EXPECT_GT(old_ones, 0);
+        EXPECT_LT(old_ones, calls) << "some stops come after the new table is in place";
+    }
+}
+
+TEST_F(rebuild_command_test, recovery_touches_only_files_the_journal_proves)
+{
+    // A journal whose files were replaced by the user's: same names, other inodes.
+    table.reset();
+    file_identity table_id;
+    ASSERT_TRUE(path_identity(path, table_id));
+    const std::map<std::string, std::string> users = {
+        {"PEOPLE.NEW1.DBF", "copy?"}, {"PEOPLE.NEW1.DBT", "memo?"}, {"PEOPLE.OLD1.DBF", "backup?"}, {"PEOPLE.NEW2.DBF", "?"}};
+    for (const auto& [name, text] : users) write_file(dir.file(name), text);
+    const std::string journal = std::string(journal_first_line) + "\ntable " + std::to_string(table_id.device) + " " +
+                                std::to_string(table_id.inode) + " PEOPLE.DBF\ncreated 1 2 PEOPLE.NEW1.DBF\n" +
+                                "created 1 3 PEOPLE.NEW1.DBT\ncreate PEOPLE.NEW2.DBF\nbackup PEOPLE.OLD1.DBF\n";
+    write_file(dir.file("PEOPLE.DBF.rebuild"), journal);
+    const std::string told = recover_interrupted_rebuild(path);
+    EXPECT_NE(told.find("had not been replaced"), std::string::npos) << told;
+    EXPECT_NE(told.find(dir.file("PEOPLE.NEW2.DBF")), std::string::npos) << "named, as it cannot be proven";
+    for (const auto& [name, text] : users) EXPECT_EQ(read_file(dir.file(name)), text) << name;
+    EXPECT_EQ(testing::table_rows(path), original);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("PEOPLE.DBF.rebuild")));
+
+    // The table's name holding a file the journal does not know: nothing moves.
+    std::filesystem::rename(path, dir.file("PEOPLE.OLD2.DBF"));
+    write_file(path, "the user's own");
+    write_file(dir.file("PEOPLE.DBF.rebuild"), journal + "backup PEOPLE.OLD2.DBF\n");
+    EXPECT_NE(recover_interrupted_rebuild(path).find("did not write"), std::string::npos);
+    EXPECT_EQ(read_file(path), "the user's own");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("PEOPLE.OLD2.DBF")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("PEOPLE.DBF.rebuild"))) << "kept for another try";
 }
 
 TEST(field_validation, names_types_and_lengths_follow_the_dialog_rules)
