@@ -2,6 +2,7 @@
 
 #include "commands/rebuild_names.h"
 
+#include <cerrno>
 #include <charconv>
 #include <string_view>
 
@@ -77,6 +78,20 @@ bool parse_journal(const std::string& text, journal_story& story)
 int rebuild_journal::create(const std::string& path)
 {
     path_ = path;
+    // Made without a name and claimed before it gets one, the journal is
+    // never seen without its owner: no recovery can take a live rebuild's
+    // journal for a dead one's.
+    if (file_.create_unnamed(folder_of(path))) {
+        if (!write_line(journal_first_line)) {
+            const int error = file_.last_error();
+            file_.close();
+            return error;
+        }
+        const int error = file_.link_name(path);
+        if (error != 0) file_.close();
+        return error;
+    }
+    if (file_.last_error() != EOPNOTSUPP) return file_.last_error();
     if (!file_.open(path, access_read | access_write, share_read | share_write, file_creation::create_new)) {
         return file_.last_error();
     }

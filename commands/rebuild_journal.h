@@ -4,8 +4,9 @@
 //
 //  1. It is created exclusively, after the table's files are claimed, and
 //     so exists at most once per table: a second rebuild finds it and stops.
-//  2. Its owner keeps sole use of it (native_file claim) for the rebuild's
-//     whole life. A journal that another handle can open has no live owner.
+//  2. Its owner has sole use of it (native_file claim) before it has its
+//     name and for the rebuild's whole life. A journal that another handle
+//     can open has no live owner.
 //  3. Every line is on the disk (fdatasync) before the step it announces;
 //     a last line without its line end was cut off by a crash and says
 //     nothing.

@@ -170,7 +170,9 @@ bool rebuild_run::start_journal()
             return fail("An interrupted rebuild of this table left its journal, which opening the table again "
                         "recovers: " + name);
         }
-        return fail_system(error, name);
+        // Another process opened the new journal at once: a recovery that
+        // took it for a dead rebuild's, as good as a busy table.
+        return error == EBUSY ? fail(busy_reason) : fail_system(error, name);
     }
     if (!journal_.note_table("table", table_id_, real_path_) ||
         (old_memo_ != nullptr && !journal_.note_table("memo", memo_id_, memo_path_))) {
@@ -366,13 +368,14 @@ void rebuild_run::finish_done()
         all_gone = false;
         outcome_.kept_files.push_back(backup_memo_);
     }
+    // The journal goes while the new files are still ours alone, so that
+    // the next rebuild never meets it; backups that stayed are still its
+    // to remove.
+    if (!all_gone || journal_.remove() != 0) outcome_.kept_files.push_back(journal_.path());
+    journal_.close();
     copy_.reset();
     stray_memo_.close();
     table_close(table_);
-    // Backups that stayed are still the journal's to remove.
-    if (all_gone && journal_.remove() != 0) outcome_.kept_files.push_back(journal_.path());
-    if (!all_gone) outcome_.kept_files.push_back(journal_.path());
-    journal_.close();
 }
 
 void rebuild_run::clean_up_failure()
@@ -414,7 +417,10 @@ rebuild_outcome rebuild_run::run()
         return refuse(busy ? rebuild_status::busy : rebuild_status::refused, table_.failure);
     }
     if (!start_journal()) {
-        return refuse(journal_in_the_way_ ? rebuild_status::refused : rebuild_status::failed, table_.failure);
+        const rebuild_status status = table_.failure == busy_reason ? rebuild_status::busy
+                                      : journal_in_the_way_         ? rebuild_status::refused
+                                                                    : rebuild_status::failed;
+        return refuse(status, table_.failure);
     }
     if (!create_copy() || !fill_copy() || !replace()) {
         return refuse(rebuild_status::failed, table_.failure.empty() ? "The rebuild failed" : table_.failure);
