@@ -125,12 +125,20 @@ bool rebuild_run::check_names()
                     "records: " + real_path_);
     }
 
+    // The memo file the table's name reaches must be the one the rebuild
+    // writes beside the table's file, or the name would open the table
+    // with a memo file it does not own.
     file_identity given_memo, beside_memo;
-    const bool given_exists = path_identity(dbt_file_name(table_.dbf_name), given_memo);
+    const std::string given_memo_name = dbt_file_name(table_.dbf_name);
+    const bool given_exists = path_identity(given_memo_name, given_memo);
     const bool beside_exists = path_identity(memo_path_, beside_memo);
-    if (given_exists != beside_exists || (given_exists && !given_memo.same_file(beside_memo))) {
+    const std::string folder = resolved_path(folder_of(table_.dbf_name));
+    const bool name_is_a_link = folder.empty() || folder + "/" + name_in_folder(table_.dbf_name) != real_path_;
+    const bool memo_matters = table_.dbt.os.is_open() || plan_.own_memo;
+    if (memo_matters && (given_exists ? !beside_exists || !given_memo.same_file(beside_memo)
+                                      : beside_exists || (plan_.own_memo && name_is_a_link))) {
         return fail("The memo file reached through the table's name is not the one beside the table: " +
-                    dbt_file_name(table_.dbf_name));
+                    given_memo_name);
     }
     if (table_.dbt.os.is_open()) {
         old_memo_ = &table_.dbt.os;
