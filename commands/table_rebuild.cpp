@@ -182,6 +182,10 @@ bool rebuild_run::start_journal()
         // took it for a dead rebuild's, as good as a busy table.
         return error == EBUSY ? fail(busy_reason) : fail_system(error, name);
     }
+    // The journal's name is on the disk before any file it will tell of.
+    if (const int error = sync_folder(folder_of(real_path_)); error != 0) {
+        return fail_system(error, folder_of(real_path_));
+    }
     if (!journal_.note_table("table", table_id_, real_path_) ||
         (old_memo_ != nullptr && !journal_.note_table("memo", memo_id_, memo_path_))) {
         return fail_system(journal_.last_error(), name);
