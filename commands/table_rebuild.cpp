@@ -5,10 +5,8 @@
 #include "platform/error_text.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <utility>
 
 namespace vortel {

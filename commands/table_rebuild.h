@@ -14,12 +14,15 @@
 //  2. The journal (commands/rebuild_journal.h) is created exclusively right
 //     after the claim and tells every step before it is taken. Two rebuilds
 //     of one table never overlap: the second finds the journal or the claim.
-//  3. Every file the rebuild creates is created exclusively under a name of
-//     the pair scheme (commands/rebuild_names.h), the next number on EEXIST,
-//     and its device and inode are journaled. Nothing the rebuild did not
-//     create is deleted, truncated or renamed, except the table's own files,
-//     which it claimed; every move and removal proves first that the name
-//     still names the claimed file.
+//  3. Every file the rebuild creates is made without a name, journaled by
+//     device and inode, and only then named, never over an existing file,
+//     under a name of the pair scheme (commands/rebuild_names.h), the next
+//     number when one is taken; a crash therefore leaves no file the journal
+//     does not prove. (Where the file system cannot make a file without a
+//     name, the name is journaled before an exclusive create.) Nothing the
+//     rebuild did not create is deleted, truncated or renamed, except the
+//     table's own files, which it claimed; every move and removal proves
+//     first that the name still names the claimed file.
 //  4. The copy is on the disk (fdatasync) before it moves, the folder after
 //     the moves.
 //  5. The moves: the old table to the backup name, the old memo file to the
