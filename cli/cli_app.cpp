@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "cli/cli_command.h"
+#include "commands/rebuild_recovery.h"
 #include "engine/table.h"
 #include "platform/codepage.h"
 #include "shell/settings.h"
@@ -25,6 +26,11 @@ int cli_context::fail(std::string_view program_text) const
 
 std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
 {
+    // A rebuild that died leaves its story beside the table; it is finished
+    // first, so that a table it had moved aside opens again.
+    if (const std::string recovered = recover_interrupted_rebuild(positional.at(index)); !recovered.empty()) {
+        errors << recovered << "\n";
+    }
     auto table = table_new(positional.at(index));
     if (!table_open(*table)) {
         errors << "Can't open : " << positional.at(index) << "\n";

@@ -37,7 +37,7 @@ const std::vector<cli_command>& cli_commands()
         {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
          {}, {}, run_append_command},
         {"sort", "T KEY [--magyar]",
-         "sort the records in place by KEY, field names joined by + (NAME+CITY); --magyar folds accents", 2, 2, {},
+         "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents", 2, 2, {},
          {"--magyar"}, run_sort_command},
         {"create", "T FIELD... [--overwrite]",
          "create an empty table; each FIELD is NAME:TYPE[:LEN[:DEC]] with TYPE one of C N D L M", 2, SIZE_MAX,

@@ -28,17 +28,19 @@ std::optional<std::vector<field_list_entry>> field_list(cli_context& context)
     return checked.fields;
 }
 
+// Rebuild messages name files by their paths, which are not program text.
+int fail_with_paths(cli_context& context, const std::string& message)
+{
+    context.errors << message << "\n";
+    return cli_failure;
+}
+
 int rebuild(cli_context& context, rebuild_kind kind)
 {
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     const rebuild_result result = rebuild_table(table, kind);
-    if (!result.copy_made) return context.fail(table_busy_text);
-    if (!result.replacement.replaced) {
-        context.errors << "vortel-cli: the table is in use elsewhere; nothing was replaced\n";
-        return cli_failure;
-    }
-    return cli_success;
+    return result.status == rebuild_status::done ? cli_success : fail_with_paths(context, result.message);
 }
 
 }  // namespace
@@ -66,11 +68,7 @@ int run_modify_command(cli_context& context)
     if (!table) return cli_failure;
     const restructure_result result = change_structure(table, *fields);
     if (result.status == restructure_status::changed) return cli_success;
-    if (!result.message.empty()) return context.fail(result.message);
-    context.errors << (result.status == restructure_status::table_busy
-                           ? "The table busy !\n"
-                           : "vortel-cli: the table is in use elsewhere; its structure is unchanged\n");
-    return cli_failure;
+    return fail_with_paths(context, result.message.empty() ? std::string(table_busy_text) : result.message);
 }
 
 int run_pack_command(cli_context& context) { return rebuild(context, rebuild_kind::pack); }

@@ -62,9 +62,17 @@ int run_sort_command(cli_context& context)
 {
     auto table = context.open_table(0);
     if (!table) return cli_failure;
-    const sort_outcome outcome = sort_command(*table, split_sort_key(context.text(1)),
-                                              context.has("--magyar") ? sort_collation::magyar : sort_collation::english);
-    if (outcome.status != sort_status::sorted) return context.fail(outcome.message);
+    const sort_key_fields key = parse_sort_key(*table, context.text(1));
+    if (!key.message.empty()) return context.fail(key.message);
+    // A key whose first name is no field sorts nothing.
+    if (key.fields.empty()) return context.fail(sort_failed_message);
+    const sort_outcome outcome =
+        sort_command(*table, key.fields, context.has("--magyar") ? sort_collation::magyar : sort_collation::english);
+    if (outcome.status != sort_status::sorted) {
+        // The reason names files by their paths, which are not program text.
+        context.errors << outcome.message << "\n";
+        return cli_failure;
+    }
     context.print(std::string(outcome.message) + "\n");
     return cli_success;
 }

@@ -49,8 +49,11 @@ sort_dialog::sort_dialog(QWidget* grid, browse_object& browse) : QDialog(grid), 
     sort_fields_->setObjectName(QStringLiteral("104"));
     for (QListWidget* list : {fields_, sort_fields_}) list->setSelectionMode(QAbstractItemView::SingleSelection);
     if (browse_.table) {
+        // Each entry keeps the index of its field: captions may repeat.
+        int index = 0;
         for (const std::string& caption : sort_dialog_fields(*browse_.table, browse_.columns)) {
-            fields_->addItem(from_ansi(caption));
+            auto* item = new QListWidgetItem(from_ansi(caption), fields_);
+            item->setData(Qt::UserRole, index++);
         }
     }
     sort_fields_->setEnabled(false);
@@ -115,17 +118,21 @@ void sort_dialog::sort()
         show_warning(this, sort_empty_message);
         return;
     }
-    std::vector<std::string> entries;
-    for (int i = 0; i < sort_fields_->count(); ++i) entries.push_back(to_ansi(sort_fields_->item(i)->text()));
+    // An entry no column shows stands for no field.
+    std::vector<int> fields;
+    for (int i = 0; i < sort_fields_->count(); ++i) {
+        const QListWidgetItem* item = sort_fields_->item(i);
+        if (!item->text().isEmpty()) fields.push_back(item->data(Qt::UserRole).toInt());
+    }
     const sort_collation collation =
         collation_->currentIndex() == 1 ? sort_collation::magyar : sort_collation::english;
     sort_outcome outcome{};
     {
         const wait_cursor busy;
-        outcome = sort_command(*browse_.table, sort_field_names(entries, browse_.columns), collation);
+        outcome = sort_command(*browse_.table, fields, collation);
     }
     if (outcome.status == sort_status::sorted && grid_) grid_->repaint();
-    if (!outcome.message.empty()) show_warning(this, outcome.message);
+    if (!outcome.message.empty()) show_warning(this, std::string_view(outcome.message));
     if (outcome.status == sort_status::key_too_long) reject();
 }
 

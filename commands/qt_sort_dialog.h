@@ -1,5 +1,5 @@
 // The sort dialog (SORTDLG): the table's columns by caption, the ordered
-// list of sort fields, the collation, and the sort of the table in place.
+// list of sort fields, the collation, and the sort of the table.
 #pragma once
 
 #include "grid/column_model.h"

@@ -324,8 +324,6 @@ void structure_dialog::change_table_structure()
                                                      : std::string_view(result.message));
         break;
     case restructure_status::not_replaced:
-        // The old table is open again under a new object.
-        window.browse().table = slot.table.get();
         show_warning(this, result.message.empty() ? std::string_view(table_busy_text) : std::string_view(result.message));
         break;
     case restructure_status::table_busy:
@@ -335,7 +333,11 @@ void structure_dialog::change_table_structure()
         show_warning(this, std::string_view(result.message));
         break;
     case restructure_status::not_created:
-        show_warning(this, with_path(cannot_create_text, path_text(table_slot_at(window.slot()).title)));
+        if (!result.message.empty()) {
+            show_warning(this, std::string_view(result.message));
+        } else {
+            show_warning(this, with_path(cannot_create_text, path_text(table_slot_at(window.slot()).title)));
+        }
         break;
     }
     accept();

@@ -105,14 +105,14 @@ void rebuild_command(table_window& window, rebuild_kind kind, const char* verb)
                 copy_progress progress(window, verb);
                 result = rebuild_table(slot.table, kind, progress.callback());
             }
-            if (result.copy_made) {
+            if (!slot.table) {
                 // The table is closed; the window goes with it, and the files
                 // under the table's name, new or old, open in a fresh one.
                 window.close_without_table();
-                open_table_window(owner, result.replacement.table_name);
+                open_table_window(owner, result.table_name);
             }
         }
-        if (!result.copy_made || !result.replacement.replaced) show_warning(nullptr, std::string_view(table_busy_text));
+        if (!result.message.empty()) show_warning(nullptr, std::string_view(result.message));
     });
 }
 

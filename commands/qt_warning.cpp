@@ -68,6 +68,11 @@ void show_error(QWidget* owner, const QString& caption, const QString& text)
     show_box(owner, caption, text, QMessageBox::Critical);
 }
 
+void show_information(QWidget* owner, const QString& text)
+{
+    show_box(owner, QStringLiteral("Information"), text, QMessageBox::Information);
+}
+
 answer_hook set_answer_hook(answer_hook hook)
 {
     return std::exchange(installed_answer_hook(), std::move(hook));

@@ -40,6 +40,9 @@ void show_warning(QWidget* owner, std::string_view ansi_text);
 // An OK box with its own caption (the search's "Error").
 void show_error(QWidget* owner, const QString& caption, const QString& text);
 
+// Caption "Information", OK only: news that needs no decision.
+void show_information(QWidget* owner, const QString& text);
+
 // Answers questions instead of the user while installed: true for OK. For
 // tests; a question also reaches the box hook, so recorders see it asked.
 // With a box hook but no answer hook, questions are answered OK.

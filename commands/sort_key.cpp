@@ -1,8 +1,11 @@
 #include "commands/sort_key.h"
 
+#include "commands/file_replacement.h"
+#include "engine/pack_zap.h"
 #include "engine/sort_table.h"
 #include "shell/settings.h"
 
+#include <charconv>
 #include <strings.h>
 
 namespace vortel {
@@ -13,6 +16,23 @@ bool same_field_name(std::string_view a, std::string_view b)
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+// The field indexes of every field named `name`.
+std::vector<int> fields_named(const table_object& table, std::string_view name)
+{
+    std::vector<int> found;
+    for (int i = 0; i < field_count(table); ++i) {
+        if (same_field_name(field_info(table, i).name, name)) found.push_back(i);
+    }
+    return found;
+}
+
+sort_outcome not_sorted(std::string_view reason)
+{
+    std::string message(sort_failed_message);
+    if (!reason.empty()) message += " " + std::string(reason);
+    return {sort_status::not_sorted, message};
+}
+
 }  // namespace
 
 std::vector<std::string> sort_dialog_fields(const table_object& table, const std::vector<column_descriptor>& columns)
@@ -20,9 +40,12 @@ std::vector<std::string> sort_dialog_fields(const table_object& table, const std
     std::vector<std::string> entries;
     for (int i = 0; i < field_count(table); ++i) {
         const std::string name = field_info(table, i).name;
+        // Which of the fields of this name the field is.
+        int rank = 0;
+        for (int before = 0; before < i; ++before) rank += same_field_name(field_info(table, before).name, name) ? 1 : 0;
         std::string caption;
         for (const column_descriptor& column : columns) {
-            if (same_field_name(column.source_name, name)) {
+            if (same_field_name(column.source_name, name) && rank-- == 0) {
                 caption = column.caption;
                 break;
             }
@@ -30,21 +53,6 @@ std::vector<std::string> sort_dialog_fields(const table_object& table, const std
         entries.push_back(caption);
     }
     return entries;
-}
-
-std::vector<std::string> sort_field_names(const std::vector<std::string>& entries,
-                                          const std::vector<column_descriptor>& columns)
-{
-    std::vector<std::string> names;
-    for (const std::string& entry : entries) {
-        for (const column_descriptor& column : columns) {
-            if (!entry.empty() && column.caption == entry) {
-                names.push_back(column.source_name);
-                break;
-            }
-        }
-    }
-    return names;
 }
 
 std::vector<std::string> split_sort_key(std::string_view key)
@@ -72,12 +80,41 @@ std::optional<std::string> build_sort_key(const std::vector<std::string>& field_
     return key;
 }
 
-sort_outcome sort_command(table_object& table, const std::vector<std::string>& field_names,
-                          sort_collation collation)
+sort_key_fields parse_sort_key(const table_object& table, std::string_view key)
 {
-    if (field_names.empty()) return {sort_status::empty_list, sort_empty_message};
-    const std::optional<std::string> key = build_sort_key(field_names);
-    if (!key) return {sort_status::key_too_long, sort_too_long_message};
+    sort_key_fields parsed;
+    for (const std::string& part : split_sort_key(key)) {
+        if (!part.empty() && part[0] == '#') {
+            int number = 0;
+            const auto [end, error] = std::from_chars(part.data() + 1, part.data() + part.size(), number);
+            if (error != std::errc() || end != part.data() + part.size() || number < 1 || number > field_count(table)) {
+                parsed.message = "No such field: " + part;
+                return parsed;
+            }
+            parsed.fields.push_back(number - 1);
+            continue;
+        }
+        const std::vector<int> found = fields_named(table, part);
+        if (found.empty()) break;
+        if (found.size() > 1) {
+            parsed.message = "Several fields are named " + part + ": give one as #INDEX (";
+            for (int index : found) parsed.message += "#" + std::to_string(index + 1) + (index == found.back() ? ")" : ", ");
+            return parsed;
+        }
+        parsed.fields.push_back(found.front());
+    }
+    return parsed;
+}
+
+sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation)
+{
+    if (fields.empty()) return {sort_status::empty_list, std::string(sort_empty_message)};
+    std::vector<std::string> names;
+    for (int index : fields) names.push_back(field_info(table, index).name);
+    if (!build_sort_key(names)) return {sort_status::key_too_long, std::string(sort_too_long_message)};
+    const std::vector<int> key(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(std::min(fields.size(), sort_fields_max)));
+    if (!sort_key_fits(table, key)) return not_sorted("");
+    if (record_count(table) <= 0) return {sort_status::sorted, std::string(sort_ready_message)};
 
     // The collation holds for this one sort only.
     struct restore {
@@ -85,8 +122,17 @@ sort_outcome sort_command(table_object& table, const std::vector<std::string>& f
         ~restore() { setting_by_index(SET_HUN_CMP, comparison); }
     } restore_on_exit{setting_by_index(SET_HUN_CMP, collation == sort_collation::magyar ? "1" : "0")};
 
-    if (sort_table(table, *key)) return {sort_status::sorted, sort_ready_message};
-    return {sort_status::not_sorted, sort_failed_message};
+    clear_failure(table);
+    rebuild_plan plan;
+    plan.header = copy_header_area(table);
+    plan.fill = [&](table_object& copy) { return write_sorted_records(table, key, copy.dbf); };
+    const std::int32_t remembered = current_record(table);
+    const rebuild_outcome outcome = run_rebuild(table, plan);
+    if (outcome.status != rebuild_status::done) return not_sorted(rebuild_message(outcome));
+    // The same object opens the sorted file, so that a window keeps it.
+    if (!table_open(table)) return not_sorted("Can't open : " + table_file_name(table));
+    go_to(table, remembered);
+    return {sort_status::sorted, std::string(sort_ready_message)};
 }
 
 }  // namespace vortel

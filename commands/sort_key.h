@@ -1,8 +1,14 @@
 // The sort command of a table window: from the sort fields the user chose
-// to a key text such as NAME+CITY, and the sort with the chosen collation.
+// to the list of field indexes that keys the sort, and the sort with the
+// chosen collation. The sort is a rebuild (commands/table_rebuild.h): the
+// records in key order go into a copy of the table file, which takes the
+// table's place and shares its memo file, so it is refused like pack while
+// another process has the table open.
 //
-// The desktop sort dialog and vortel-cli's sort both come here; the results
-// carry the message to show, and the front-end shows it.
+// Fields are known by index, never by name, as tables from the wild hold
+// two fields of one name. The desktop sort dialog and vortel-cli's sort
+// both come here; the results carry the message to show, and the front-end
+// shows it.
 #pragma once
 
 #include "engine/table.h"
@@ -41,18 +47,15 @@ enum class sort_status {
 
 struct sort_outcome {
     sort_status status;
-    std::string_view message;
+    // The message; after "The sort is not succesful!" comes what failed.
+    std::string message;
 };
 
 // The dialog's list of fields: for each field of the table in order, the
 // caption of the table window's column that shows it, or an empty entry
-// when none does.
+// when none does. Columns show fields by name; of fields that share a name,
+// the first column of that name shows the first of them, and so on.
 std::vector<std::string> sort_dialog_fields(const table_object& table, const std::vector<column_descriptor>& columns);
-
-// The chosen entries turned back into the field names their columns show,
-// in order; an entry that is the caption of no column is left out.
-std::vector<std::string> sort_field_names(const std::vector<std::string>& entries,
-                                          const std::vector<column_descriptor>& columns);
 
 // The names of a key text written as NAME+CITY.
 std::vector<std::string> split_sort_key(std::string_view key);
@@ -61,9 +64,21 @@ std::vector<std::string> split_sort_key(std::string_view key);
 // 254 characters.
 std::optional<std::string> build_sort_key(const std::vector<std::string>& field_names);
 
-// The whole "&Sort": checks the list, builds the key, sorts with SET_HUN_CMP
-// set for the collation, and puts SET_HUN_CMP back whatever happens.
-sort_outcome sort_command(table_object& table, const std::vector<std::string>& field_names,
-                          sort_collation collation);
+struct sort_key_fields {
+    std::vector<int> fields;
+    std::string message;  // why the key text was refused, "" when it was not
+};
+
+// A key text of names and 1-based field numbers, NAME+CITY or #3+#1, as
+// field indexes. A name two fields share is refused unless given as its
+// number. The key ends before the first name that is no field of the table,
+// so a key whose first name is none has no fields.
+sort_key_fields parse_sort_key(const table_object& table, std::string_view key);
+
+// The whole "&Sort": checks the list (field indexes in key order), sorts
+// with SET_HUN_CMP set for the collation, and puts SET_HUN_CMP back
+// whatever happens. After a sort the same table object is open again on the
+// sorted file, on the same record number; after a failure it is as it was.
+sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation);
 
 }  // namespace vortel

@@ -11,11 +11,6 @@
 namespace vortel {
 namespace {
 
-bool has_memo_field(const std::vector<field_list_entry>& fields)
-{
-    return std::any_of(fields.begin(), fields.end(), [](const field_list_entry& f) { return f.type == 'M'; });
-}
-
 // Whether the header can hold the list: lengths and counts all fit their
 // bytes, so that nothing wraps into a table that reads differently.
 bool describable(const std::vector<field_list_entry>& fields)
@@ -46,6 +41,18 @@ int write_new_file(file_handle& file, const std::uint8_t* bytes, std::size_t cou
 
 }  // namespace
 
+bool has_memo_field(const std::vector<field_list_entry>& fields)
+{
+    return std::any_of(fields.begin(), fields.end(), [](const field_list_entry& f) { return f.type == 'M'; });
+}
+
+std::vector<std::uint8_t> new_table_header(const std::vector<field_list_entry>& fields)
+{
+    if (!describable(fields)) return {};
+    const local_time today = local_time_now();
+    return encode_new_table_header(fields, today.year, today.month, today.day);
+}
+
 int create_table(table_object& t, const std::vector<field_list_entry>& fields)
 {
     if (t.open || !describable(fields)) return 0;
@@ -67,20 +74,6 @@ int create_table(table_object& t, const std::vector<field_list_entry>& fields)
         }
     }
     return 1;
-}
-
-std::string free_numbered_name(const std::string& base, int first, bool with_memo)
-{
-    for (long number = first;; ++number) {
-        std::string name = base + std::to_string(number);
-        if (!file_exists(name) && !(with_memo && file_exists(dbt_file_name(name)))) return name;
-    }
-}
-
-void remove_table_files(const std::string& dbf_name, bool with_memo)
-{
-    delete_file(dbf_name);
-    if (with_memo) delete_file(dbt_file_name(dbf_name));
 }
 
 }  // namespace vortel

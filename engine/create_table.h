@@ -1,5 +1,4 @@
-// New table files from a list of fields, and the names of the numbered
-// copies that rebuilds write beside a table.
+// New table files from a list of fields.
 #pragma once
 
 #include "engine/field_list_entry.h"
@@ -18,13 +17,11 @@ namespace vortel {
 // on failure nothing half-written is left under the names.
 int create_table(table_object& t, const std::vector<field_list_entry>& fields);
 
-// `base` followed by the first decimal number from `first` on under which no
-// file exists; with `with_memo` its memo file name must be free too, so that
-// creating the table overwrites nothing.
-std::string free_numbered_name(const std::string& base, int first, bool with_memo);
+// The header area create_table writes for `fields`, dated today; empty when
+// the list cannot describe a table.
+std::vector<std::uint8_t> new_table_header(const std::vector<field_list_entry>& fields);
 
-// Removes a table this program created under a numbered name, with its memo
-// file when it has one. Files another process holds open stay.
-void remove_table_files(const std::string& dbf_name, bool with_memo);
+// Whether some field of the list is a memo field.
+bool has_memo_field(const std::vector<field_list_entry>& fields);
 
 }  // namespace vortel

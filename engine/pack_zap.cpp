@@ -1,68 +1,58 @@
 #include "engine/pack_zap.h"
 
-#include "engine/create_table.h"
 #include "engine/record_blocks.h"
 #include "engine/record_copy.h"
+#include "platform/clock.h"
 
+#include <algorithm>
 #include <numeric>
-#include <vector>
 
 namespace vortel {
 
-int make_empty_copy(table_object& table, std::string& copy_name)
+std::vector<std::uint8_t> copy_header_area(table_object& table)
 {
-    std::vector<field_list_entry> fields;
-    for (int i = 0; i < field_count(table); ++i) {
-        const field_information field = field_info(table, i);
-        fields.push_back({field.name, field.type, field.length, field.decimals});
+    std::vector<std::uint8_t> area(table.header.header_length);
+    if (area.size() < static_cast<std::size_t>(dbf_header_size) ||
+        !table.dbf.os.read_at(0, area.data(), area.size())) {
+        note_failure(table, table.dbf);
+        return {};
     }
-    const bool with_memo = has_memo_fields(table) != 0;
-    std::string name = free_numbered_name(table_file_name(table), field_count(table), with_memo);
-    if (!create_table(*table_new(name), fields)) return 0;
-    copy_name = name;
-    return 1;
+    const local_time today = local_time_now();
+    area[1] = static_cast<std::uint8_t>(std::clamp(today.year - 1900, 0, 255));
+    area[2] = static_cast<std::uint8_t>(today.month);
+    area[3] = static_cast<std::uint8_t>(today.day);
+    std::fill(area.begin() + 4, area.begin() + 8, 0);  // the record count
+    return area;
 }
 
-int zap_table(table_object& table, std::string& copy_name)
+int pack_records(table_object& table, table_object& copy, const std::function<void(int percent)>& progress)
 {
-    if (!lock_table(table)) return 0;
-    const int made = make_empty_copy(table, copy_name);
-    unlock(table);
-    return made;
-}
-
-int pack_table(table_object& table, std::string& copy_name)
-{
-    return pack_table(table, copy_name, {});
-}
-
-int pack_table(table_object& table, std::string& copy_name, const std::function<void(int percent)>& progress)
-{
-    if (!lock_table(table)) return 0;
-    std::string name;
-    int packed = 0;
-    if (make_empty_copy(table, name)) {
-        {
-            auto copy = table_new(name);
-            // Same fields in the same order: copy by position, which also
-            // holds for tables whose fields share a name.
-            std::vector<int> same_fields(static_cast<std::size_t>(field_count(table)));
-            std::iota(same_fields.begin(), same_fields.end(), 0);
-            // The copy tells percentages itself; the meter keeps them in 0..100.
-            progress_meter meter(progress, 100);
-            packed = table_open(*copy) && lock_table(*copy) &&
-                     copy_records(table, *copy, same_fields, copy_selection::live_only,
-                                  [&meter](int percent) { meter.step(percent); });
-            if (packed) meter.finish();
-        }
-        if (packed) {
-            copy_name = name;
-        } else {
-            remove_table_files(name, has_memo_fields(table) != 0);
-        }
+    // Same fields in the same order: copy by position, which also holds for
+    // tables whose fields share a name.
+    std::vector<int> same_fields(static_cast<std::size_t>(field_count(table)));
+    std::iota(same_fields.begin(), same_fields.end(), 0);
+    // The copy tells percentages itself; the meter keeps them in 0..100.
+    progress_meter meter(progress, 100);
+    const int packed = copy_records(table, copy, same_fields, copy_selection::live_only,
+                                    [&meter](int percent) { meter.step(percent); });
+    if (packed) {
+        meter.finish();
+    } else {
+        note_copy_failure(table, copy);
     }
-    unlock(table);
     return packed;
+}
+
+void note_copy_failure(table_object& table, const table_object& copy)
+{
+    if (!copy.failure.empty()) return note_failure(table, copy.failure);
+    // The copy's files were opened for this copy, so an error they hold is
+    // this copy's; the table's may be older, and come last.
+    const file_handle* const files[] = {&copy.dbt, &copy.dbf, &table.dbt, &table.dbf};
+    for (const file_handle* file : files) {
+        if (file->os.last_error() != 0) return note_failure(table, *file);
+    }
+    note_failure(table, "The records could not be copied");
 }
 
 }  // namespace vortel

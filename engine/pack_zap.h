@@ -1,33 +1,35 @@
-// Pack and zap: the two whole-table rebuilds. Neither touches the table's
-// own files; each writes a new table beside it under a free numbered name
-// and gives that name back. Putting the new files in place of the old ones
-// is the file replacement's work (commands/file_replacement.h).
+// Pack and zap: the whole-table rebuilds of the engine. Neither touches the
+// table's own files; each fills a copy that the rebuild (commands/
+// table_rebuild.h) created beside the table and later puts in its place.
+//
+// A copy starts from the table's own header area (the header, the field
+// descriptors and whatever other programs keep among them, such as the
+// code page in byte 29), so that the rebuilt table describes itself as the
+// old one did; only the record count and the date of last update differ.
 #pragma once
 
 #include "engine/table.h"
 
+#include <cstdint>
 #include <functional>
-#include <string>
+#include <vector>
 
 namespace vortel {
 
-// An empty table of the same fields under the table's name followed by the
-// first free number from its field count on (PEOPLE.DBF with 3 fields gives
-// PEOPLE.DBF3). Result of create_table; `copy_name` is set on success.
-int make_empty_copy(table_object& table, std::string& copy_name);
+// The table's first header-length bytes as a copy of it starts: record
+// count 0, last update today. Empty, with the reason noted, when they
+// cannot be read.
+std::vector<std::uint8_t> copy_header_area(table_object& table);
 
-// Under the table lock, a copy holding the live records in their order with
-// their memos written afresh. 1 with `copy_name` set, or 0 when the table
-// lock is refused or the copy cannot be made (no copy is left then). The
-// table keeps its current record. `progress`, when given, sees the
-// percentage of records copied rise from 0 to 100, 100 once the copy stands.
-// (Two overloads rather than a default argument, so that pack and zap keep
-// one function type.)
-int pack_table(table_object& table, std::string& copy_name);
-int pack_table(table_object& table, std::string& copy_name, const std::function<void(int percent)>& progress);
+// Under the table lock of both: the live records of `table` appended to
+// `copy` (open, empty, the same fields) in their order, with their memos
+// written afresh into the copy's memo file. 1, or 0 with the reason noted
+// on `table`. The table keeps its current record. `progress`, when given,
+// sees the percentage of records copied rise from 0 to 100.
+int pack_records(table_object& table, table_object& copy, const std::function<void(int percent)>& progress = {});
 
-// Under the table lock, an empty copy. 1 with `copy_name` set, or 0 when the
-// table lock is refused or the copy cannot be created.
-int zap_table(table_object& table, std::string& copy_name);
+// After a failed copy into `copy`: notes on `table` why, from the copy's own
+// note, else the system error its files met, else the table's files.
+void note_copy_failure(table_object& table, const table_object& copy);
 
 }  // namespace vortel

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <utility>
 
@@ -12,29 +13,15 @@ namespace vortel {
 namespace {
 
 struct key_fields {
-    std::vector<int> fields;  // in key order, up to the first name that is no field
-    int length = 0;           // of every named field that exists
+    std::vector<int> fields;  // in key order
+    int length = 0;           // of all of them
 };
 
-key_fields parse_key(const table_object& table, std::string_view key)
+key_fields measure_key(const table_object& table, const std::vector<int>& fields)
 {
-    key_fields parsed;
-    bool ended = false;
-    for (std::size_t start = 0;;) {
-        const std::size_t plus = key.find('+', start);
-        const int index = field_index(table, key.substr(start, plus == std::string_view::npos ? plus : plus - start));
-        if (index < 0) {
-            ended = true;
-        } else {
-            // The field's length, not its text in the current record: a field
-            // cut short by a zero byte there must not let longer keys through.
-            parsed.length += field_info(table, index).length;
-            if (!ended) parsed.fields.push_back(index);
-        }
-        if (plus == std::string_view::npos) break;
-        start = plus + 1;
-    }
-    return parsed;
+    key_fields key{fields, 0};
+    for (int index : fields) key.length += field_info(table, index).length;
+    return key;
 }
 
 // A record's key: the key fields' bytes, each up to its first zero byte,
@@ -191,48 +178,83 @@ void put_in_order(std::vector<std::uint8_t>& records, std::size_t length, std::v
     }
 }
 
-int sort_records(table_object& table, const key_fields& key)
+// Reads every record the header counts, or fails: a file cut short must
+// not have its missing records written as made-up bytes. A damaged count is
+// refused before the memory for it is taken, as it may claim far more than
+// any machine holds.
+bool read_all_records(table_object& table, std::vector<std::uint8_t>& records, std::size_t count)
 {
-    const std::int32_t count = record_count(table);  // again, now that no one else can append
     const std::size_t length = table.header.record_length;
-    const auto records_count = static_cast<std::size_t>(std::max(count, 0));
     const std::int64_t start = table.header.header_length;
-
-    // The records as the header counts them, or nothing: a file cut short
-    // must not have the missing records written back as made-up bytes. A
-    // damaged count is refused before the memory for it is taken, as it may
-    // claim far more than any machine holds.
     const std::int64_t size = fh_size(table.dbf);
-    if (size < 0 || size - start < static_cast<std::int64_t>(records_count) * static_cast<std::int64_t>(length)) {
-        return 0;
+    if (size < 0) {
+        note_failure(table, table.dbf);
+        return false;
     }
-    std::vector<std::uint8_t> records(records_count * length);
+    if (size - start < static_cast<std::int64_t>(count) * static_cast<std::int64_t>(length)) {
+        note_failure(table, "The file holds fewer records than its header counts: " + table.dbf_name);
+        return false;
+    }
+    records.resize(count * length);
     std::size_t got = 0;
     if (fh_seek(table.dbf, start, seek_origin::begin) != start ||
         (!records.empty() && (!fh_read(table.dbf, records.data(), records.size(), got) || got != records.size()))) {
-        return 0;
+        note_failure(table, table.dbf);
+        return false;
     }
+    return true;
+}
 
+bool write_at(file_handle& target, std::int64_t offset, const void* bytes, std::size_t count)
+{
+    std::size_t put = 0;
+    return fh_seek(target, offset, seek_origin::begin) == offset && fh_write(target, bytes, count, put) &&
+           put == count;
+}
+
+int sort_into(table_object& table, const key_fields& key, file_handle& target)
+{
+    const std::int32_t count = std::max(record_count(table), 0);  // again, now that no one else can append
+    const std::size_t length = table.header.record_length;
+    const auto records_count = static_cast<std::size_t>(count);
+
+    std::vector<std::uint8_t> records;
+    if (!read_all_records(table, records, records_count)) return 0;
     std::vector<std::uint32_t> order = key_order(record_keys(table, records, key), records_count);
     put_in_order(records, length, order);
 
-    std::size_t put = 0;
-    if (fh_seek(table.dbf, start, seek_origin::begin) != start) return 0;
-    return fh_write(table.dbf, records.data(), records.size(), put) && put == records.size() ? 1 : 0;
+    std::uint8_t count_bytes[4];
+    for (int i = 0; i < 4; ++i) count_bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
+    if (!(records.empty() || write_at(target, table.header.header_length, records.data(), records.size())) ||
+        !write_at(target, 4, count_bytes, sizeof count_bytes)) {
+        note_failure(table, target);
+        return 0;
+    }
+    return 1;
 }
 
 }  // namespace
 
-int sort_table(table_object& table, std::string_view key)
+bool sort_key_fits(const table_object& table, const std::vector<int>& fields)
 {
-    if (record_count(table) <= 0) return 1;
-    const key_fields parsed = parse_key(table, key);
-    if (parsed.fields.empty() || parsed.length > sort_key_length_max) return 0;
-    if (!lock_table(table)) return 0;
+    if (fields.empty()) return false;
+    for (int index : fields) {
+        if (index < 0 || index >= field_count(table)) return false;
+    }
+    return measure_key(table, fields).length <= sort_key_length_max;
+}
+
+int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target)
+{
+    if (!sort_key_fits(table, key)) {
+        note_failure(table, "The sort key is not a list of the table's fields within 254 bytes");
+        return 0;
+    }
+    if (!table.table_locked) return 0;
 
     // While the sort runs, SET_OEMTOANSI says whether the bytes it compares
-    // are code page 852. The guard puts it, the lock and the position back
-    // also when memory for the records runs out.
+    // are code page 852. The guard puts it and the position back also when
+    // memory for the records runs out.
     struct restore {
         table_object& table;
         std::int32_t record;
@@ -241,11 +263,15 @@ int sort_table(table_object& table, std::string_view key)
         {
             go_to(table, record);
             setting_by_index(SET_OEMTOANSI, oem_setting);
-            unlock(table);
         }
     } restore_on_exit{table, current_record(table), setting_by_index(SET_OEMTOANSI, table.conversion ? "1" : "0")};
 
-    return sort_records(table, parsed);
+    try {
+        return sort_into(table, measure_key(table, key), target);
+    } catch (const std::bad_alloc&) {
+        note_failure(table, sort_memory_text);
+        return 0;
+    }
 }
 
 }  // namespace vortel

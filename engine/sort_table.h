@@ -1,14 +1,17 @@
-// Putting the records of a table into key order inside its own file.
+// Putting the records of a table into key order, written into a copy of
+// its file.
 //
-// The key names fields joined by "+", as NAME+CITY. All records are read
-// into memory, ordered, and written back over the old ones in one write;
-// there is no index and no temporary file. Records move whole, delete mark
-// and memo block numbers included, and the header is not touched.
+// The key is a list of field indexes (tables from the wild hold two fields
+// of one name, so names cannot say which is meant). All records are read
+// into memory, ordered, and written in one write after the copy's header
+// area; the table's own file is only read. Records move whole, delete mark
+// and memo block numbers included, so the copy shares the table's memo
+// file as it is.
 #pragma once
 
 #include "engine/table.h"
 
-#include <string_view>
+#include <vector>
 
 namespace vortel {
 
@@ -16,14 +19,23 @@ namespace vortel {
 // bytes is refused before anything is read.
 inline constexpr int sort_key_length_max = 254;
 
-// 1 when sorted (at once for an empty table), 0 when the key is refused,
-// the table is busy, or reading or writing fails. A key's names count up to
-// the first one that is no field of the table; when the first is none, the
-// key is refused. Under SET_HUN_CMP "1" accented vowels sort with their base
-// vowels, through the folding table that fits the table's bytes (code page
-// 852 when its conversion flag is on); otherwise keys compare as bytes. Equal
-// keys keep their order. The table stays on the same record number, which
-// may now hold another record.
-int sort_table(table_object& table, std::string_view key);
+// The reason a failed allocation gives.
+inline constexpr const char* sort_memory_text = "Not enough memory to sort";
+
+// Whether `fields` can key a sort: at least one field, every index a field
+// of the table, their lengths together at most sort_key_length_max.
+bool sort_key_fits(const table_object& table, const std::vector<int>& fields);
+
+// Under the table lock: the table's records in key order into `target`,
+// whose file holds the copy's header area, from the header length on, then
+// the record count at its place in the header, so the count never promises
+// records the copy lacks. Under SET_HUN_CMP "1" accented vowels sort with
+// their base vowels, through the folding table that fits the table's bytes
+// (code page 852 when its conversion flag is on); otherwise keys compare as
+// bytes. Equal keys keep their order. 1, or 0 with the reason noted on the
+// table: a refused key, a file the count does not fit, a failed read or
+// write, or memory that ran out (sort_memory_text). The table stays on its
+// record.
+int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target);
 
 }  // namespace vortel

@@ -1,9 +1,9 @@
 // The bulk operations over a damaged table: pack, zap, sort, both exports,
 // the empty copy filled by copy_records, and the table appended into another
 // one. Each runs on a fresh copy of the files. Whatever the bytes, none may
-// crash, none may change the table's own files unless it says it did (only
-// sort writes into them), a refused rebuild leaves no copy behind, and what
-// an operation reports as done must hold the records it promises:
+// crash, none may change the table's own files unless it says it did (pack,
+// zap and sort replace them), a refused rebuild leaves no file behind, and
+// what an operation reports as done must hold the records it promises:
 //  - sort: the same records, only in another order;
 //  - pack: the live records in their order, values and memos kept;
 //  - the empty copy filled as navigated: every record the walk visits;
@@ -18,12 +18,12 @@
 //   bit 0: the memo file exists (otherwise there is none)
 //   bit 1: SET_DELETED is on, so navigation passes deleted records
 //   bit 2: SET_OEMTOANSI is on, so texts are converted from code page 852
+#include "commands/file_replacement.h"
+#include "commands/sort_key.h"
 #include "engine/append_from.h"
 #include "engine/create_table.h"
 #include "engine/export.h"
-#include "engine/pack_zap.h"
 #include "engine/record_copy.h"
-#include "engine/sort_table.h"
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/settings.h"
@@ -141,8 +141,9 @@ void check_copy(table_object& source, table_object& copy, const std::vector<std:
     }
 }
 
-// A rebuild's copy: with success the table's files are as they were and the
-// copy holds `expected`; without it, nothing but the table's files remain.
+// A copy beside the table: with success the table's files are as they were
+// and the copy holds `expected`; without it, nothing but the table's files
+// remain.
 void check_rebuild(const input_files& in, int made, const std::string& copy_name,
                    const std::vector<std::string>& expected, const char* what)
 {
@@ -158,42 +159,61 @@ void check_rebuild(const input_files& in, int made, const std::string& copy_name
     check_copy(source, copy, expected, what);
 }
 
-void run_pack(const input_files& in, const std::vector<std::string>& records)
+// Only the table's own names are left, whether the rebuild was done or not.
+void expect_no_leftovers(const char* what)
 {
-    fresh_copy(in);
-    std::string copy_name;
-    int made = 0;
-    {
-        table_object table(table_name());
-        if (!table_open(table)) return;
-        made = pack_table(table, copy_name);
+    for (const std::string& name : folder_files()) {
+        if (name != "T.DBF" && name != "T.DBT") fuzz::fail(what);
     }
-    check_rebuild(in, made, copy_name, selected(records, true), "pack broke its promise");
 }
 
-void run_zap(const input_files& in)
+// A rebuild that replaced the table: it holds `expected` records of the
+// input, which is put beside it as O.DBF to compare; without success the
+// table's files are as they were.
+void check_replaced(const input_files& in, bool done, const std::vector<std::string>& expected, const char* what)
+{
+    expect_no_leftovers(what);
+    if (!done) {
+        expect_untouched(in, what);
+        return;
+    }
+    const std::string original = folder() + "O.DBF";
+    fuzz::write_file(original, in.dbf);
+    if (in.with_memo_file) fuzz::write_file(folder() + "O.DBT", in.dbt);
+    table_object source(original);
+    table_object copy(table_name());
+    if (!table_open(source, 0) || !table_open(copy, 0)) fuzz::fail(what);
+    check_copy(source, copy, expected, what);
+}
+
+void run_rebuild_command(const input_files& in, rebuild_kind kind, const std::vector<std::string>& expected,
+                         const char* what)
 {
     fresh_copy(in);
-    std::string copy_name;
-    int made = 0;
+    bool done = false;
     {
-        table_object table(table_name());
-        if (!table_open(table)) return;
-        made = zap_table(table, copy_name);
+        auto table = table_new(table_name());
+        if (!table_open(*table)) return;
+        done = rebuild_table(table, kind).status == rebuild_status::done;
     }
-    check_rebuild(in, made, copy_name, {}, "zap broke its promise");
+    check_replaced(in, done, expected, what);
 }
 
 void run_copy(const input_files& in, const std::vector<std::string>& records, bool skip_deleted)
 {
     fresh_copy(in);
-    std::string copy_name;
+    const std::string copy_name = folder() + "C.DBF";
     bool empty_copy_made = false;
     int made = 0;
     {
         table_object table(table_name());
         if (!table_open(table)) return;
-        empty_copy_made = make_empty_copy(table, copy_name) != 0;
+        std::vector<field_list_entry> fields;
+        for (int i = 0; i < field_count(table); ++i) {
+            const field_information field = field_info(table, i);
+            fields.push_back({field.name, field.type, field.length, field.decimals});
+        }
+        empty_copy_made = create_table(*table_new(copy_name), fields) != 0;
         if (empty_copy_made) {
             table_object copy(copy_name);
             std::vector<int> same_fields;
@@ -212,29 +232,28 @@ void run_copy(const input_files& in, const std::vector<std::string>& records, bo
     check_rebuild(in, made, copy_name, selected(records, skip_deleted), "copying the records broke its promise");
 }
 
-void run_sort(const input_files& in, const dbf_header& header, const std::string& key, const char* compare)
+void run_sort(const input_files& in, const dbf_header& header, const std::vector<int>& key, const char* compare)
 {
     fresh_copy(in);
-    setting_by_index(SET_HUN_CMP, compare);
-    int sorted = 0;
+    const sort_collation collation = compare[0] == '1' ? sort_collation::magyar : sort_collation::english;
+    bool sorted = false;
     {
         table_object table(table_name());
         if (!table_open(table)) return;
-        sorted = sort_table(table, key);
+        sorted = sort_command(table, key, collation).status == sort_status::sorted;
     }
-    setting_by_index(SET_HUN_CMP, "0");
+    expect_no_leftovers("a sort left a file behind");
     if (!sorted || header.record_count <= 0) {
         expect_untouched(in, "a sort that did nothing changed the table");
         return;
     }
-    // Sorted: the header, the bytes past the records and the memo file are
-    // as they were, and the records are the same ones.
+    // Sorted: the header but for its date, and the memo file are as they
+    // were, the file ends after the records, and they are the same ones.
     const std::string after = fuzz::read_file(table_name());
     const std::size_t start = header.header_length;
     const std::size_t end = start + std::size_t{header.record_length} * static_cast<std::size_t>(header.record_count);
-    if (after.size() != in.dbf.size() || end > after.size()) fuzz::fail("a sort changed the table's size");
-    if (std::string_view(after).substr(0, start) != in.dbf.substr(0, start) ||
-        std::string_view(after).substr(end) != in.dbf.substr(end)) {
+    if (after.size() != end) fuzz::fail("a sort left the table's size wrong");
+    if (after.substr(0, 1) != in.dbf.substr(0, 1) || after.substr(4, start - 4) != in.dbf.substr(4, start - 4)) {
         fuzz::fail("a sort changed bytes outside the records");
     }
     if (in.with_memo_file && fuzz::read_file(memo_name()) != in.dbt) fuzz::fail("a sort changed the memo file");
@@ -368,27 +387,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fresh_copy(in);
     bool opens = false;
     dbf_header header;
-    std::vector<std::string> names;
+    int fields = 0;
     {
         table_object table(table_name());
         opens = table_open(table) != 0;
         if (opens) {
             header = table.header;
-            for (int i = 0; i < field_count(table) && i < 2; ++i) names.push_back(field_info(table, i).name);
+            fields = field_count(table);
         }
     }
     expect_untouched(in, "opening a table changed it");
     const std::vector<std::string> records = opens ? held_records(in.dbf, header) : std::vector<std::string>{};
 
     if (opens) {
-        run_pack(in, records);
-        run_zap(in);
+        run_rebuild_command(in, rebuild_kind::pack, selected(records, true), "pack broke its promise");
+        run_rebuild_command(in, rebuild_kind::zap, {}, "zap broke its promise");
         run_copy(in, records, skip_deleted);
         run_exports(in, records, skip_deleted);
-        const std::string joined = names[0] + "+" + (names.size() > 1 ? names[1] : names[0]);
         for (const char* compare : {"1", "0"}) {
-            run_sort(in, header, names[0], compare);
-            run_sort(in, header, joined, compare);
+            run_sort(in, header, {0}, compare);
+            run_sort(in, header, {0, fields > 1 ? 1 : 0}, compare);
         }
     }
     run_append(in, opens, skip_deleted, records);

@@ -83,9 +83,20 @@ int failing_unlink(const char* path)
     return strikes(fault_call::unlink, "unlink") ? -1 : real().unlink(path);
 }
 
+int failing_sync(int fd)
+{
+    return strikes(fault_call::sync, "sync") ? -1 : real().sync(fd);
+}
+
+int failing_link_unnamed(int fd, const char* to)
+{
+    return strikes(fault_call::link, "link") ? -1 : real().link_unnamed(fd, to);
+}
+
 const file_ops failing_table{
     failing_open, failing_close, failing_read, failing_write, failing_read_at, failing_seek,
     failing_stat_fd, failing_stat_path, failing_truncate, failing_lock, failing_rename, failing_unlink,
+    failing_sync, failing_link_unnamed,
 };
 
 fault_injector* claim(fault_injector* injector)

@@ -14,7 +14,7 @@
 
 namespace vortel {
 
-enum class fault_call { open, close, read, write, seek, stat, truncate, lock, rename, unlink, any };
+enum class fault_call { open, close, read, write, seek, stat, truncate, lock, rename, unlink, sync, link, any };
 
 class fault_injector {
 public:

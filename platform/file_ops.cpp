@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 namespace vortel {
@@ -57,9 +58,26 @@ int system_rename_no_replace(const char* from, const char* to)
     return ::rename(from, to);
 }
 
+int system_sync(int fd)
+{
+    int result;
+    do result = ::fdatasync(fd);
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+int system_link_unnamed(int fd, const char* to)
+{
+    // Linking through the descriptor itself needs a privilege; its name
+    // under /proc does not.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW);
+}
+
 const file_ops system_table{
     system_open, ::close, system_read, system_write, system_read_at, ::lseek,
-    ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink,
+    ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink, system_sync,
+    system_link_unnamed,
 };
 
 const file_ops* installed = &system_table;

@@ -29,6 +29,11 @@ struct file_ops {
     // Renames without ever replacing an existing target (EEXIST instead).
     int (*rename_no_replace)(const char* from, const char* to);
     int (*unlink)(const char* path);
+    // Puts the file's data on the disk (fdatasync); also for folders.
+    int (*sync)(int fd);
+    // Gives a file opened without a name (O_TMPFILE) the name `to`; EEXIST
+    // when the name exists.
+    int (*link_unnamed)(int fd, const char* to);
 };
 
 // The operating system's own calls.

@@ -95,6 +95,7 @@ native_file::native_file(native_file&& other) noexcept
       readable_(other.readable_),
       writable_(other.writable_),
       exclusive_locks_(other.exclusive_locks_),
+      claimed_(std::exchange(other.claimed_, false)),
       error_(other.error_),
       held_(std::move(other.held_))
 {
@@ -108,6 +109,7 @@ native_file& native_file::operator=(native_file&& other) noexcept
         readable_ = other.readable_;
         writable_ = other.writable_;
         exclusive_locks_ = other.exclusive_locks_;
+        claimed_ = std::exchange(other.claimed_, false);
         error_ = other.error_;
         held_ = std::move(other.held_);
     }
@@ -124,7 +126,8 @@ bool native_file::open(const std::string& path, unsigned access, unsigned share,
 {
     close();
     const file_ops& ops = active_file_ops();
-    int flags = O_CLOEXEC | (creation == file_creation::open_existing ? 0 : O_CREAT);
+    int flags = O_CLOEXEC | (creation == file_creation::open_existing ? 0 : O_CREAT) |
+                (creation == file_creation::create_new ? O_EXCL : 0);
 
     // A few tries: each one loses only to a delete or rename that happened
     // between our open and our guard lock.
@@ -158,6 +161,9 @@ bool native_file::open(const std::string& path, unsigned access, unsigned share,
         }
         if (!path_names_fd(path, fd)) {
             close();
+            // A file created here that another process moved away at once
+            // is no longer ours to open again.
+            if (creation == file_creation::create_new) return fail(EBUSY);
             continue;
         }
         // Emptying waits until the share modes said yes, so that a refused
@@ -207,6 +213,7 @@ bool native_file::close()
     // Closing the description drops every lock taken through it.
     int result = active_file_ops().close(std::exchange(fd_, -1));
     held_.clear();
+    claimed_ = false;
     return result == 0;
 }
 
@@ -289,6 +296,103 @@ bool native_file::unlock(std::int64_t offset, std::int64_t length)
     if (int error = set_lock(fd_, F_UNLCK, offset, length); error != 0) return fail(error);
     held_.erase(found);
     return true;
+}
+
+bool native_file::create_unnamed(const std::string& folder)
+{
+    close();
+    const file_ops& ops = active_file_ops();
+    int fd = ops.open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // Older kernels and some file systems say so in several ways.
+        return fail(errno == EISDIR || errno == EINVAL || errno == EOPNOTSUPP ? EOPNOTSUPP : errno);
+    }
+    fd_ = fd;
+    readable_ = writable_ = true;
+    exclusive_locks_ = true;
+    if (!take_guards(access_read | access_write, share_read | share_write) || !claim_sole_use()) {
+        const int error = error_;
+        close();
+        return fail(error);
+    }
+    return true;
+}
+
+int native_file::link_name(const std::string& path)
+{
+    if (fd_ < 0) return fail(EBADF), EBADF;
+    if (active_file_ops().link_unnamed(fd_, path.c_str()) != 0) return fail(errno), error_;
+    return 0;
+}
+
+bool native_file::claim_sole_use()
+{
+    if (fd_ < 0) return fail(EBADF);
+    if (claimed_) return true;
+    if (!exclusive_locks_) return fail(EBADF);
+    // The shared lock on the guard is replaced by an exclusive one in one
+    // step; refused, the shared lock stays as it was.
+    if (int error = set_lock(fd_, F_WRLCK, guard_open); error != 0) return fail(is_conflict(error) ? EBUSY : error);
+    claimed_ = true;
+    return true;
+}
+
+bool native_file::release_sole_use()
+{
+    if (fd_ < 0) return fail(EBADF);
+    if (!claimed_) return true;
+    if (int error = set_lock(fd_, F_RDLCK, guard_open); error != 0) return fail(error);
+    claimed_ = false;
+    return true;
+}
+
+int native_file::rename_claimed(const std::string& from, const std::string& to)
+{
+    if (fd_ < 0 || !claimed_ || !path_names_fd(from, fd_)) return fail(EBUSY), EBUSY;
+    if (active_file_ops().rename_no_replace(from.c_str(), to.c_str()) != 0) return fail(errno), error_;
+    return 0;
+}
+
+int native_file::unlink_claimed(const std::string& path)
+{
+    if (fd_ < 0 || !claimed_ || !path_names_fd(path, fd_)) return fail(EBUSY), EBUSY;
+    if (active_file_ops().unlink(path.c_str()) != 0) return fail(errno), error_;
+    return 0;
+}
+
+bool native_file::identity(file_identity& out)
+{
+    struct stat info;
+    if (fd_ < 0) return fail(EBADF);
+    if (active_file_ops().stat_fd(fd_, &info) != 0) return fail(errno);
+    out = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+           static_cast<std::uint64_t>(info.st_nlink)};
+    return true;
+}
+
+bool native_file::sync()
+{
+    if (fd_ < 0) return fail(EBADF);
+    return active_file_ops().sync(fd_) == 0 ? true : fail(errno);
+}
+
+bool path_identity(const std::string& path, file_identity& out)
+{
+    struct stat info;
+    if (active_file_ops().stat_path(path.c_str(), &info) != 0) return false;
+    out = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+           static_cast<std::uint64_t>(info.st_nlink)};
+    return true;
+}
+
+int sync_folder(const std::string& folder)
+{
+    const file_ops& ops = active_file_ops();
+    int fd = ops.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return errno;
+    int error = ops.sync(fd) == 0 ? 0 : errno;
+    ops.close(fd);
+    return error;
 }
 
 int delete_file(const std::string& path)

@@ -22,6 +22,15 @@
 // one guard byte per access and per denial, taken before the conflicting
 // ones are checked, so two racing openers can both fail but never both win.
 //
+// (5) A handle may claim sole use of its file: its shared lock on the "open"
+// guard becomes exclusive, which succeeds only while no other handle, here
+// or in another process, has the file open, and keeps every other open,
+// delete and rename out until it is released or the handle closes. A
+// rebuild moves and removes files it has claimed through their handles
+// (rename_claimed, unlink_claimed), each after proving that the name still
+// names the claimed file, so no name is ever acted on that another process
+// may have put there meanwhile.
+//
 // The locks are advisory: they stop other lockers, not plain reads and
 // writes. Every writer in the program takes its lock before writing.
 #pragma once
@@ -41,6 +50,17 @@ enum class file_creation {
     open_always,    // open, or create an empty file when there is none
     create_always,  // create, or empty an existing file
     open_existing,  // open; fail when there is none
+    create_new,     // create; fail (EEXIST) when the name exists in any form
+};
+
+// Which file a name or handle reaches, whatever its name, and how many
+// names it has.
+struct file_identity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t links = 0;
+
+    bool same_file(const file_identity& other) const { return device == other.device && inode == other.inode; }
 };
 
 enum class seek_origin { begin, current, end };
@@ -82,6 +102,33 @@ public:
     // Releases a range exactly as it was locked through this handle.
     bool unlock(std::int64_t offset, std::int64_t length);
 
+    // A new file in `folder` that has no name yet, open for reading and
+    // writing, shared, and claimed (5): nobody else can reach it, and a crash
+    // before it is named leaves nothing behind. EOPNOTSUPP where the file
+    // system cannot make one.
+    bool create_unnamed(const std::string& folder);
+    // Gives the unnamed file the name `path`, never replacing a file there
+    // (EEXIST). 0 or errno.
+    int link_name(const std::string& path);
+
+    // Sole use of the file (5); EBUSY while another handle has it open.
+    // Needs a handle opened for writing.
+    bool claim_sole_use();
+    // Back to shared use, as every open handle has it.
+    bool release_sole_use();
+    bool claimed() const { return claimed_; }
+
+    // The claimed file's name `from` becomes `to`, never replacing a file
+    // there (EEXIST). 0 or errno; EBUSY unless the file is claimed and
+    // `from` names it.
+    int rename_claimed(const std::string& from, const std::string& to);
+    // Removes the name `path` of the claimed file, under the same proof.
+    int unlink_claimed(const std::string& path);
+
+    bool identity(file_identity& out);
+    // The written data on the disk before the call returns.
+    bool sync();
+
     int last_error() const { return error_; }
 
 private:
@@ -92,6 +139,7 @@ private:
     bool readable_ = false;
     bool writable_ = false;
     bool exclusive_locks_ = true;
+    bool claimed_ = false;
     int error_ = 0;
     std::vector<std::pair<std::int64_t, std::int64_t>> held_;
 };
@@ -102,5 +150,12 @@ int delete_file(const std::string& path);
 // Renames a file as a move within its file system: refused (EBUSY) while any
 // handle has `from` open, and (EEXIST) when `to` already exists. 0 or errno.
 int move_file(const std::string& from, const std::string& to);
+
+// The file a name reaches (through links); false when none.
+bool path_identity(const std::string& path, file_identity& out);
+
+// Puts a folder's entries (the names moved or removed in it) on the disk.
+// 0 or errno.
+int sync_folder(const std::string& folder);
 
 }  // namespace vortel

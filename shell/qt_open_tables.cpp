@@ -2,6 +2,7 @@
 
 #include "commands/qt_file_choosers.h"
 #include "commands/qt_warning.h"
+#include "commands/rebuild_recovery.h"
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
 #include "platform/file_ops.h"
@@ -60,6 +61,11 @@ void reset_cascade_position()
 table_window* open_table_window(QWidget* owner, const std::string& path)
 {
     if (path.empty()) return nullptr;
+    // A rebuild that died leaves its story beside the table; it is finished
+    // first, so that a table it had moved aside opens again.
+    if (const std::string recovered = recover_interrupted_rebuild(path); !recovered.empty()) {
+        show_information(owner, QString::fromLocal8Bit(recovered.c_str()));
+    }
     if (!file_exists(path)) {
         // The table object would create a missing file; say which one it is.
         show_warning(owner, path_text(path));

@@ -303,6 +303,17 @@ TEST_F(cli_test, records_travel_through_text_html_and_other_tables_and_sort)
     const std::string first = run({"list", copy, "--count", "1"}).out;
     EXPECT_NE(first.find("\tBékéscsaba"), std::string::npos) << first;
     EXPECT_EQ(run({"sort", copy, "NOSUCH"}).errors, "The sort is not succesful!\n");
+
+    // Fields are named by number where a name does not say which: #2 is VAROS.
+    ASSERT_EQ(run({"modify", copy, "NEV:C:30", "VAROS:C:20", "VAROS2:C:20"}).status, cli_success);
+    std::string bytes = testing::read_file(copy);
+    bytes.replace(32 * 3, 6, std::string("VAROS\0", 6));  // the third field now shares the second's name
+    testing::write_file(copy, bytes);
+    EXPECT_EQ(run({"sort", copy, "VAROS"}).errors, "Several fields are named VAROS: give one as #INDEX (#2, #3)\n");
+    ASSERT_EQ(run({"sort", copy, "#1"}).status, cli_success);
+    ASSERT_EQ(run({"sort", copy, "#2+#1", "--magyar"}).status, cli_success);
+    const std::string again = run({"list", copy, "--count", "1"}).out;
+    EXPECT_EQ(again.substr(again.find('\n')).substr(0, 60), first.substr(first.find('\n')).substr(0, 60));
 }
 
 TEST_F(cli_test, a_table_open_elsewhere_is_neither_packed_nor_restructured)

@@ -185,7 +185,7 @@ TEST_F(concurrent_edit_test, a_record_command_lands_on_the_record_the_user_saw_w
 // editor holds, so it has to be refused while our table is open, as a pack
 // is. It runs once sort builds its result in a copy that takes the table's
 // place, the way pack does; an in-place sort cannot see that we are here.
-TEST_F(concurrent_edit_test, DISABLED_a_sort_elsewhere_is_refused_while_an_editor_is_open)
+TEST_F(concurrent_edit_test, a_sort_elsewhere_is_refused_while_an_editor_is_open)
 {
     rows expected = write_start(false);
     ASSERT_EQ(probe({"set", path, "1", "2", "Zzz"}), 0);  // sorted by CITY, P1 would go last

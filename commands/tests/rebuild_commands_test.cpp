@@ -1,7 +1,13 @@
 #include "commands/field_validation.h"
 #include "commands/file_replacement.h"
+#include "commands/rebuild_journal.h"
+#include "commands/rebuild_names.h"
+#include "commands/rebuild_recovery.h"
+#include "commands/record_commands.h"
+#include "commands/sort_key.h"
 #include "commands/structure_change.h"
 
+#include "engine/pack_zap.h"
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
 #include "shell/settings.h"
@@ -11,131 +17,130 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vortel {
 namespace {
 
-using testing::files_in;
-
 using testing::background_program;
+using testing::files_in;
 using testing::read_file;
 using testing::write_file;
 
-
-// Renames succeed this many more times, then fail.
-int renames_left = 0;
-int limited_rename(const char* from, const char* to)
+TEST(rebuild_names, copies_and_backups_come_in_pairs_that_share_no_memo_file)
 {
-    if (renames_left-- > 0) return system_file_ops().rename_no_replace(from, to);
-    errno = EACCES;
-    return -1;
-}
-
-ssize_t short_writes_only(int fd, const void* buffer, std::size_t count)
-{
-    if (count > 60000) {
-        errno = ENOSPC;
-        return -1;
-    }
-    return system_file_ops().write(fd, buffer, count);
-}
-
-// File names only: the replacement never looks inside.
-class file_replacement_test : public ::testing::Test {
-protected:
-    void write_files(bool with_memo)
-    {
-        write_file(table, "old table");
-        write_file(dbt_file_name(table), "old memo");
-        write_file(copy, "new table");
-        if (with_memo) write_file(dbt_file_name(copy), "new memo");
-        write_file(table + "0", "zero");
-        write_file(table + "1", "one");
-    }
-
-    testing::scratch_dir dir;
-    std::string table = dir.file("X.DBF");
-    std::string copy = dir.file("X.DBF5");
-};
-
-TEST_F(file_replacement_test, puts_the_new_files_in_place_and_removes_the_backups)
-{
-    for (bool with_memo : {false, true}) {
-        SCOPED_TRACE(with_memo);
-        write_files(with_memo);
-        if (with_memo) write_file(dir.file("X.DBFTT"), "stray");
-        EXPECT_EQ(table_backup_name(table, with_memo), table + (with_memo ? "10" : "2"));
-        const std::set<std::string> others = files_in(dir.path());
-
-        const replacement_result result = replace_table_files(table, copy, with_memo);
-        EXPECT_TRUE(result.replaced);
-        EXPECT_TRUE(result.kept_files.empty());
-        EXPECT_EQ(read_file(table), "new table");
-        EXPECT_EQ(read_file(dbt_file_name(table)), with_memo ? "new memo" : "old memo");
-        EXPECT_EQ(read_file(table + "0") + read_file(table + "1"), "zeroone");
-        std::set<std::string> expected = others;
-        expected.erase("X.DBF5");
-        expected.erase("X.DBFT");
-        EXPECT_EQ(files_in(dir.path()), expected);
-    }
-}
-
-TEST_F(file_replacement_test, a_file_held_by_another_process_stops_it_and_everything_goes_back)
-{
-    struct held_case {
-        std::string held;
-        replacement_step step;
+    const struct {
+        const char* table;
+        std::string_view kind;
+        int number;
+        const char* expected;
+    } cases[] = {
+        {"/d/PEOPLE.DBF", copy_kind, 1, "/d/PEOPLE.NEW1.DBF"},
+        {"/d/people.dbf", backup_kind, 12, "/d/people.old12.dbf"},
+        {"T.Dbf", copy_kind, 2, "T.NEW2.Dbf"},
+        {"/d/PEOPLE", copy_kind, 3, "/d/PEOPLE.NEW3_"},
+        {"/d.x/people", backup_kind, 1, "/d.x/people.old1_"},
+        {"/d/.hidden", copy_kind, 1, "/d/.hidden.new1_"},
     };
-    const held_case cases[] = {
-        {"X.DBF", replacement_step::table_aside},
-        {"X.DBT", replacement_step::memo_aside},
-        {"X.DBFT", replacement_step::memo_in},
-        {"X.DBF5", replacement_step::table_in},
-    };
-    for (const held_case& c : cases) {
-        SCOPED_TRACE(c.held);
-        write_files(true);
-        background_program holder(FILE_PROBE, {"hold", dir.file(c.held)});
-        ASSERT_EQ(holder.read_line(), "ready");
-        const replacement_result result = replace_table_files(table, copy, true);
-        EXPECT_FALSE(result.replaced);
-        EXPECT_TRUE(result.table_in_place);
-        EXPECT_EQ(result.failed_step, c.step);
-        EXPECT_EQ(read_file(table), "old table");
-        EXPECT_EQ(read_file(dbt_file_name(table)), "old memo");
-        // The copy goes too, but for a file the other process keeps open.
-        std::set<std::string> expected = {"X.DBF", "X.DBT", "X.DBF0", "X.DBF1", c.held};
-        EXPECT_EQ(files_in(dir.path()), expected);
-        ASSERT_EQ(holder.finish(), 0);
+    for (const auto& c : cases) EXPECT_EQ(numbered_table_name(c.table, c.kind, c.number), c.expected);
+
+    for (const std::string table : {"/d/PEOPLE.DBF", "/d/people", "/d/X.DAX"}) {
+        std::set<std::string> tables = {table}, memos = {dbt_file_name(table)};
+        for (std::string_view kind : {copy_kind, backup_kind}) {
+            for (int number = 1; number <= 30; ++number) {
+                const std::string name = numbered_table_name(table, kind, number);
+                EXPECT_TRUE(tables.insert(name).second) << name;
+                EXPECT_TRUE(memos.insert(dbt_file_name(name)).second) << "two tables share " << dbt_file_name(name);
+            }
+        }
+        for (const std::string& memo : memos) EXPECT_FALSE(tables.contains(memo)) << memo << " is also a table";
     }
 }
 
-TEST_F(file_replacement_test, an_undo_that_fails_leaves_the_old_files_under_their_backup_names)
+TEST(rebuild_journal, lines_parse_up_to_one_cut_off_by_a_crash)
 {
-    write_files(true);
-    file_ops failing = system_file_ops();
-    failing.rename_no_replace = limited_rename;
-    renames_left = 2;  // both old files go aside; nothing moves after that
-    replacement_result result;
-    {
-        scoped_file_ops inject(failing);
-        result = replace_table_files(table, copy, true);
+    const std::string first = std::string(journal_first_line) + "\n";
+    const std::string table = first + "table 7 100 MY TABLE.DBF\nmemo 7 101 MY TABLE.DBT\n";
+    const struct {
+        std::string text;
+        bool readable;
+        std::size_t created;
+        std::size_t backups;
+    } cases[] = {
+        {"", true, 0, 0},
+        {"vortel rebuild jou", true, 0, 0},
+        {first, true, 0, 0},
+        {table + "created 7 102 MY TABLE.NEW1.DBF\ncreate MY TABLE.NEW1.DBT\nbackup MY TABLE.OLD1.DBF\nback", true, 1, 1},
+        {"something else\n", false, 0, 0},
+        {first + "created 7 102 A.DBF\ntable 7 100 T.DBF\n", false, 0, 0},
+        {first + "table 7 x T.DBF\n", false, 0, 0},
+        {first + "table 7 100 ../T.DBF\n", false, 0, 0},
+        {table + "rename A B\n", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        journal_story story;
+        ASSERT_EQ(parse_journal(c.text, story), c.readable) << c.text;
+        if (!c.readable) continue;
+        EXPECT_EQ(story.created.size(), c.created) << c.text;
+        EXPECT_EQ(story.backups.size(), c.backups) << c.text;
     }
-    EXPECT_EQ(result.failed_step, replacement_step::memo_in);
-    EXPECT_FALSE(result.table_in_place);
-    ASSERT_EQ(result.kept_files, (std::vector<std::string>{table + "2", dir.file("X.DBFTT")}));
-    EXPECT_EQ(read_file(result.kept_files[0]), "old table");
-    EXPECT_EQ(read_file(result.kept_files[1]), "old memo");
-    EXPECT_EQ(read_file(copy) + read_file(dbt_file_name(copy)), "new tablenew memo") << "nothing deleted";
+    journal_story story;
+    ASSERT_TRUE(parse_journal(table, story));
+    EXPECT_EQ(story.table.name, "MY TABLE.DBF");
+    EXPECT_EQ(story.table.id.inode, 100u);
+    EXPECT_TRUE(story.has_memo);
 }
 
 const std::vector<field_list_entry> people_fields = {
     {"NAME", 'C', 30, 0}, {"CITY", 'C', 20, 0}, {"NOTES", 'M', 10, 0}, {"AMOUNT", 'N', 8, 2}};
 const std::string long_memo = std::string(70000, 'L') + "end";
+
+enum class rebuild_op { pack, zap, sort, modify };
+constexpr rebuild_op every_op[] = {rebuild_op::pack, rebuild_op::zap, rebuild_op::sort, rebuild_op::modify};
+const char* op_name(rebuild_op op)
+{
+    constexpr const char* names[] = {"pack", "zap", "sort", "modify"};
+    return names[static_cast<int>(op)];
+}
+
+struct op_result {
+    bool done = false;
+    std::string message;
+};
+
+std::vector<field_list_entry> people_fields_and_extra()
+{
+    std::vector<field_list_entry> fields = people_fields;
+    fields.push_back({"EXTRA", 'C', 5, 0});
+    return fields;
+}
+
+// Runs one rebuild as the front-ends do; a busy structure change says so.
+op_result run_op(rebuild_op op, std::unique_ptr<table_object>& table)
+{
+    switch (op) {
+    case rebuild_op::pack:
+    case rebuild_op::zap: {
+        const rebuild_result result = rebuild_table(table, op == rebuild_op::pack ? rebuild_kind::pack : rebuild_kind::zap);
+        return {result.status == rebuild_status::done, result.message};
+    }
+    case rebuild_op::sort: {
+        const sort_outcome outcome = sort_command(*table, {1, 0}, sort_collation::english);
+        return {outcome.status == sort_status::sorted, outcome.message};
+    }
+    case rebuild_op::modify: {
+        const restructure_result result = change_structure(table, people_fields_and_extra());
+        return {result.status == restructure_status::changed,
+                result.status == restructure_status::table_busy ? std::string(table_busy_text) : result.message};
+    }
+    }
+    return {};
+}
 
 // A memo table open as a table window has it, standing on record 3.
 class rebuild_command_test : public ::testing::Test {
@@ -143,11 +148,19 @@ protected:
     void SetUp() override
     {
         settings_restore_defaults();
-        testing::write_table(path, people_fields,
+        write_people(path);
+        table = open_people(path);
+        original = testing::table_rows(path);
+    }
+    void TearDown() override { settings_restore_defaults(); }
+
+    static void write_people(const std::string& at)
+    {
+        testing::write_table(at, people_fields,
                              {{testing::record_of(people_fields, {"Kovacs Janos Istvan", "Budapest", "", "   12.50"})},
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
-        table = table_new(path);
+        auto table = table_new(at);
         ASSERT_EQ(table_open(*table), 1);
         ASSERT_EQ(lock_table(*table), 1);
         go_to(*table, 1);
@@ -155,10 +168,33 @@ protected:
         go_to(*table, 2);
         ASSERT_EQ(memo_write(*table, 2, long_memo), 1);
         unlock(*table);
-        go_to(*table, 3);
-        original = testing::table_rows(path);
     }
-    void TearDown() override { settings_restore_defaults(); }
+
+    static std::unique_ptr<table_object> open_people(const std::string& at)
+    {
+        auto table = table_new(at);
+        EXPECT_EQ(table_open(*table), 1);
+        go_to(*table, 3);
+        return table;
+    }
+
+    // The rows each rebuild leaves (SET_DELETED off).
+    std::vector<std::string> rows_after(rebuild_op op) const
+    {
+        switch (op) {
+        case rebuild_op::pack: return {original[0], original[2]};
+        case rebuild_op::zap: return {};
+        case rebuild_op::sort: return {original[0], original[2], original[1]};  // by CITY, then NAME
+        case rebuild_op::modify: {
+            std::vector<std::string> rows;
+            for (const std::string& row : original) rows.push_back(row.substr(row[0] == '*') + "|     ");
+            return rows;
+        }
+        }
+        return {};
+    }
+
+    std::string bytes() const { return read_file(path) + read_file(dbt_file_name(path)); }
 
     testing::scratch_dir dir;
     std::string path = dir.file("PEOPLE.DBF");
@@ -167,38 +203,219 @@ protected:
     const std::set<std::string> table_files = {"PEOPLE.DBF", "PEOPLE.DBT"};
 };
 
-TEST_F(rebuild_command_test, pack_and_zap_replace_the_table_files)
+TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_header_bytes_and_nothing_else)
 {
-    rebuild_result packed = rebuild_table(table, rebuild_kind::pack);
-    EXPECT_TRUE(packed.copy_made && packed.replacement.replaced);
-    EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(testing::table_rows(path), (std::vector<std::string>{original[0], original[2]}));
-    EXPECT_EQ(files_in(dir.path()), table_files);
+    for (rebuild_op op : every_op) {
+        SCOPED_TRACE(op_name(op));
+        table.reset();
+        // Bytes other programs keep in the header: the code page (29), a
+        // flag (28), a descriptor's reserved byte.
+        std::string dbf = read_file(path);
+        dbf[28] = '\x01';
+        dbf[29] = '\x4D';
+        dbf[32 + 20] = '\x07';
+        write_file(path, dbf);
+        table = open_people(path);
 
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    rebuild_result zapped = rebuild_table(table, rebuild_kind::zap);
-    EXPECT_TRUE(zapped.replacement.replaced);
-    EXPECT_TRUE(testing::table_rows(path).empty());
-    EXPECT_EQ(read_file(dbt_file_name(path)).size(), 512u);
-    EXPECT_EQ(files_in(dir.path()), table_files);
+        const op_result result = run_op(op, table);
+        ASSERT_TRUE(result.done) << result.message;
+        EXPECT_EQ(result.message, op == rebuild_op::sort ? "The sort is ready." : "");
+        EXPECT_EQ(testing::table_rows(path), rows_after(op));
+        EXPECT_EQ(files_in(dir.path()), table_files);
+        const std::string after = read_file(path);
+        EXPECT_EQ(after[29], '\x4D');
+        if (op != rebuild_op::modify) {
+            const std::size_t header_length = 32 * (people_fields.size() + 1) + 2;
+            EXPECT_EQ(after.substr(8, header_length - 8), dbf.substr(8, header_length - 8)) << "the header area as it was";
+        }
+        if (op == rebuild_op::sort) {
+            ASSERT_NE(table, nullptr);
+            EXPECT_EQ(current_record(*table), 3) << "the window stays on its record number";
+            EXPECT_EQ(field_text(*table, 0).substr(0, 8), "Nagy Eva");
+        } else {
+            EXPECT_EQ(table, nullptr) << "the window opens the table again";
+        }
+        SetUp();
+    }
 }
 
-TEST_F(rebuild_command_test, pack_changes_nothing_while_another_process_has_the_table)
+TEST_F(rebuild_command_test, another_process_with_the_table_open_makes_every_rebuild_refuse)
 {
-    {
-        background_program holder(TABLE_PROBE, {"hold-record", path, "1"});
+    const std::string before = bytes();
+    const std::vector<std::vector<std::string>> holders = {
+        {FILE_PROBE, "hold", path},
+        {FILE_PROBE, "hold", dbt_file_name(path)},
+        {TABLE_PROBE, "hold-record", path, "2"},
+    };
+    for (const auto& holder_command : holders) {
+        background_program holder(holder_command[0], {holder_command.begin() + 1, holder_command.end()});
         ASSERT_EQ(holder.read_line(), "ready");
-        EXPECT_FALSE(rebuild_table(table, rebuild_kind::pack).copy_made);
-        ASSERT_NE(table, nullptr) << "the window keeps its table";
+        for (rebuild_op op : every_op) {
+            SCOPED_TRACE(std::string(op_name(op)) + " while " + holder_command[1] + " " + holder_command[2]);
+            const op_result result = run_op(op, table);
+            EXPECT_FALSE(result.done);
+            EXPECT_NE(result.message.find("The table busy !"), std::string::npos) << result.message;
+            ASSERT_NE(table, nullptr) << "the window keeps its table";
+            EXPECT_EQ(current_record(*table), 3);
+            EXPECT_EQ(bytes(), before);
+            EXPECT_EQ(files_in(dir.path()), table_files);
+        }
     }
-    background_program holder(FILE_PROBE, {"hold", path});
-    ASSERT_EQ(holder.read_line(), "ready");
-    rebuild_result result = rebuild_table(table, rebuild_kind::pack);
-    EXPECT_TRUE(result.copy_made);
-    EXPECT_EQ(result.replacement.failed_step, replacement_step::table_aside);
-    EXPECT_EQ(testing::table_rows(path), original);
-    EXPECT_EQ(files_in(dir.path()), table_files);
+}
+
+TEST_F(rebuild_command_test, records_appended_before_are_kept_and_nobody_opens_the_table_during_the_rebuild)
+{
+    // Another process appends and closes while the window has the table open.
+    ASSERT_EQ(testing::run_program(TABLE_PROBE, {"append", path, "2", "LATE"}), 0);
+
+    // During the copy nobody can open the table to write what would be lost.
+    int opened_during_copy = -1;
+    rebuild_plan plan;
+    plan.header = copy_header_area(*table);
+    plan.own_memo = true;
+    plan.open_copy = true;
+    plan.fill = [&](table_object& copy) {
+        opened_during_copy = testing::run_program(TABLE_PROBE, {"append", path, "1", "LOST"});
+        return pack_records(*table, copy);
+    };
+    ASSERT_EQ(run_rebuild(*table, plan).status, rebuild_status::done);
+    EXPECT_EQ(opened_during_copy, 2) << "the table did not open";
+    const std::vector<std::string> rows = testing::table_rows(path);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2].substr(0, 6), "LATE-0");
+    EXPECT_EQ(rows[3].substr(0, 6), "LATE-1");
+}
+
+TEST_F(rebuild_command_test, a_table_reached_through_a_link_is_rebuilt_where_it_is_and_a_hard_link_is_refused)
+{
+    const std::string real_folder = dir.file("real");
+    for (rebuild_op op : every_op) {
+        SCOPED_TRACE(op_name(op));
+        std::filesystem::create_directory(real_folder);
+        const std::string real = real_folder + "/PEOPLE.DBF";
+        write_people(real);
+        std::filesystem::remove(path);
+        std::filesystem::remove(dbt_file_name(path));
+        std::filesystem::create_symlink("real/PEOPLE.DBF", path);
+        std::filesystem::create_symlink("real/PEOPLE.DBT", dbt_file_name(path));
+        table = open_people(path);
+        ASSERT_TRUE(run_op(op, table).done);
+        EXPECT_TRUE(std::filesystem::is_symlink(path)) << "the link stays";
+        EXPECT_EQ(testing::table_rows(path), rows_after(op));
+        EXPECT_EQ(files_in(real_folder), table_files);
+
+        // A second name of the table file would keep the old records.
+        table.reset();
+        std::filesystem::create_hard_link(real, dir.file("OTHER.DBF"));
+        const std::string before = read_file(real) + read_file(dbt_file_name(real));
+        table = open_people(real);
+        const op_result refused = run_op(op, table);
+        EXPECT_FALSE(refused.done);
+        EXPECT_NE(refused.message.find("hard link"), std::string::npos) << refused.message;
+        EXPECT_EQ(read_file(real) + read_file(dbt_file_name(real)), before);
+        EXPECT_EQ(files_in(real_folder), table_files);
+        table.reset();
+        std::filesystem::remove_all(real_folder);
+        std::filesystem::remove(dir.file("OTHER.DBF"));
+    }
+
+    // A memo name that leads elsewhere than beside the table's file.
+    std::filesystem::create_directory(real_folder);
+    write_people(real_folder + "/PEOPLE.DBF");
+    std::filesystem::remove(path);
+    std::filesystem::remove(dbt_file_name(path));
+    std::filesystem::create_symlink("real/PEOPLE.DBF", path);
+    std::filesystem::copy_file(real_folder + "/PEOPLE.DBT", dbt_file_name(path));
+    table = open_people(path);
+    const op_result refused = run_op(rebuild_op::pack, table);
+    EXPECT_NE(refused.message.find("not the one beside the table"), std::string::npos) << refused.message;
+    EXPECT_EQ(testing::table_rows(path).size(), 3u);
+}
+
+TEST_F(rebuild_command_test, files_that_only_look_like_copies_or_backups_are_never_touched)
+{
+    const std::map<std::string, std::string> users = {
+        {"PEOPLE.NEW1.DBF", "a user's"}, {"PEOPLE.NEW2.DBT", "file"}, {"PEOPLE.OLD1.DBF", "with"},
+        {"PEOPLE.OLD2.DBT", "our"}, {"PEOPLE.DBFT", "names"}, {"PEOPLE.DBF0", "!"}};
+    for (const auto& [name, text] : users) write_file(dir.file(name), text);
+    for (rebuild_op op : every_op) {
+        SCOPED_TRACE(op_name(op));
+        ASSERT_TRUE(run_op(op, table).done);
+        for (const auto& [name, text] : users) EXPECT_EQ(read_file(dir.file(name)), text) << name;
+        EXPECT_EQ(files_in(dir.path()).size(), table_files.size() + users.size());
+        SetUp();
+    }
+}
+
+// Opens that create files fail with `refused_open`; writes of more than a
+// journal line fail with ENOSPC when `disk_full`.
+int refused_open = 0;
+int refusing_open(const char* path, int flags, mode_t mode)
+{
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = refused_open;
+        return -1;
+    }
+    return system_file_ops().open(path, flags, mode);
+}
+ssize_t full_disk_write(int fd, const void* buffer, std::size_t count)
+{
+    if (count > 100) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return system_file_ops().write(fd, buffer, count);
+}
+
+TEST_F(rebuild_command_test, a_failure_says_what_failed_and_changes_nothing)
+{
+    const std::string before = bytes();
+    const struct {
+        int refused_open;
+        bool disk_full;
+        std::string words;
+    } failures[] = {
+        {EACCES, false, "Permission denied: " + dir.path() + "/PEOPLE."},
+        {ENAMETOOLONG, false, "File name too long: " + dir.path() + "/PEOPLE."},
+        {0, true, "Disk full: " + dir.path() + "/PEOPLE.NEW1.DB"},
+    };
+    for (const auto& f : failures) {
+        for (rebuild_op op : every_op) {
+            SCOPED_TRACE(std::string(op_name(op)) + ": " + f.words);
+            file_ops failing = system_file_ops();
+            if (f.refused_open != 0) failing.open = refusing_open;
+            if (f.disk_full) failing.write = full_disk_write;
+            refused_open = f.refused_open;
+            op_result result;
+            {
+                scoped_file_ops inject(failing);
+                result = run_op(op, table);
+            }
+            EXPECT_FALSE(result.done);
+            EXPECT_NE(result.message.find(f.words), std::string::npos) << result.message;
+            EXPECT_EQ(result.message.find("busy"), std::string::npos) << result.message;
+            ASSERT_NE(table, nullptr);
+            EXPECT_EQ(current_record(*table), 3);
+            EXPECT_EQ(bytes(), before);
+            EXPECT_EQ(files_in(dir.path()), table_files);
+        }
+    }
+}
+
+TEST_F(rebuild_command_test, a_journal_in_the_way_stops_rebuilds_until_recovery_can_read_it)
+{
+    write_file(dir.file("PEOPLE.DBF.rebuild"), "not a journal");
+    const std::string before = bytes();
+    for (rebuild_op op : every_op) {
+        const op_result result = run_op(op, table);
+        EXPECT_FALSE(result.done) << op_name(op);
+        EXPECT_NE(result.message.find(dir.file("PEOPLE.DBF.rebuild")), std::string::npos) << result.message;
+    }
+    EXPECT_EQ(bytes(), before);
+    table.reset();
+    const std::string told = recover_interrupted_rebuild(path);
+    EXPECT_NE(told.find("cannot be read"), std::string::npos) << told;
+    EXPECT_EQ(read_file(dir.file("PEOPLE.DBF.rebuild")), "not a journal");
 }
 
 TEST_F(rebuild_command_test, structure_change_copies_values_by_field_name)
@@ -252,70 +469,152 @@ TEST_F(rebuild_command_test, structure_change_copies_values_by_field_name)
     }
 }
 
-TEST_F(rebuild_command_test, a_failed_structure_change_leaves_the_table_with_its_memos)
+ssize_t short_writes_only(int fd, const void* buffer, std::size_t count)
 {
-    struct failure {
-        const char* what;
-        std::optional<std::vector<std::string>> holder;  // a second process's command line
-        bool big_writes_fail;
-        restructure_status status;
-        std::string message;
-    };
-    const failure failures[] = {
-        {"record locked elsewhere", std::vector<std::string>{TABLE_PROBE, "hold-record", path, "2"}, false,
-         restructure_status::table_busy, ""},
-        {"table open elsewhere", std::vector<std::string>{FILE_PROBE, "hold", path}, false,
-         restructure_status::not_replaced, ""},
-        {"memo file open elsewhere", std::vector<std::string>{FILE_PROBE, "hold", dbt_file_name(path)}, false,
-         restructure_status::not_replaced, "DBT-file delete error."},
-        {"memo cannot be written", std::nullopt, true, restructure_status::copy_failed, "Append error !"},
-    };
-    std::vector<field_list_entry> fields = people_fields;
-    fields.push_back({"EXTRA", 'C', 5, 0});
-    for (const failure& f : failures) {
-        SCOPED_TRACE(f.what);
-        SetUp();
-        std::optional<background_program> holder;
-        if (f.holder) {
-            holder.emplace((*f.holder)[0], std::vector<std::string>(f.holder->begin() + 1, f.holder->end()));
-            ASSERT_EQ(holder->read_line(), "ready");
-        }
-        file_ops failing = system_file_ops();
-        if (f.big_writes_fail) failing.write = short_writes_only;
-        restructure_result result;
-        {
-            scoped_file_ops inject(failing);
-            result = change_structure(table, fields);
-        }
-        EXPECT_EQ(result.status, f.status);
-        EXPECT_EQ(result.message, f.message);
-        ASSERT_NE(table, nullptr) << "the window keeps the table";
-        EXPECT_EQ(current_record(*table), 3);
-        EXPECT_EQ(field_count(*table), 4);
-        holder.reset();
-        table.reset();
-        EXPECT_EQ(testing::table_rows(path), original);
-        EXPECT_EQ(files_in(dir.path()), table_files);
+    if (count > 60000) {
+        errno = ENOSPC;
+        return -1;
     }
+    return system_file_ops().write(fd, buffer, count);
 }
 
-TEST_F(rebuild_command_test, a_structure_change_that_cannot_undo_says_where_the_old_table_is)
+TEST_F(rebuild_command_test, a_structure_change_whose_copy_fails_says_why_and_keeps_the_table)
 {
     file_ops failing = system_file_ops();
-    failing.rename_no_replace = limited_rename;
-    renames_left = 2;
+    failing.write = short_writes_only;
     restructure_result result;
     {
         scoped_file_ops inject(failing);
-        result = change_structure(table, people_fields);
+        result = change_structure(table, people_fields_and_extra());
     }
-    EXPECT_EQ(result.status, restructure_status::failed);
-    EXPECT_EQ(result.message, "DBT-file create error.");
-    EXPECT_EQ(table, nullptr);
-    ASSERT_EQ(result.replacement.kept_files.size(), 2u);
-    ASSERT_EQ(std::rename(result.replacement.kept_files[0].c_str(), path.c_str()), 0);
-    ASSERT_EQ(std::rename(result.replacement.kept_files[1].c_str(), dbt_file_name(path).c_str()), 0);
-    EXPECT_EQ(testing::table_rows(path), original) << "the backups are the whole old table";
+    EXPECT_EQ(result.status, restructure_status::copy_failed);
+    EXPECT_EQ(result.message, "Append error ! Disk full: " + dir.file("PEOPLE.NEW1.DBT"));
+    ASSERT_NE(table, nullptr) << "the window keeps the table";
+    EXPECT_EQ(current_record(*table), 3);
+    EXPECT_EQ(field_count(*table), 4);
+    table.reset();
+    EXPECT_EQ(testing::table_rows(path), original);
+    EXPECT_EQ(files_in(dir.path()), table_files);
+}
+
+// Every call through the file seam is counted; the one numbered `exit_at`
+// ends the process before it is made, as a kill at that moment would.
+long calls_made = 0;
+long exit_at = 0;
+const file_ops& real_ops() { return system_file_ops(); }
+void tick()
+{
+    if (++calls_made == exit_at) ::_exit(0);
+}
+const file_ops stopping_ops{
+    [](const char* p, int f, mode_t m) { return tick(), real_ops().open(p, f, m); },
+    [](int fd) { return tick(), real_ops().close(fd); },
+    [](int fd, void* b, std::size_t n) { return tick(), real_ops().read(fd, b, n); },
+    [](int fd, const void* b, std::size_t n) { return tick(), real_ops().write(fd, b, n); },
+    [](int fd, void* b, std::size_t n, off_t o) { return tick(), real_ops().read_at(fd, b, n, o); },
+    [](int fd, off_t o, int w) { return tick(), real_ops().seek(fd, o, w); },
+    [](int fd, struct stat* out) { return tick(), real_ops().stat_fd(fd, out); },
+    [](const char* p, struct stat* out) { return tick(), real_ops().stat_path(p, out); },
+    [](int fd, off_t size) { return tick(), real_ops().truncate(fd, size); },
+    [](int fd, int c, struct flock* r) { return tick(), real_ops().lock(fd, c, r); },
+    [](const char* from, const char* to) { return tick(), real_ops().rename_no_replace(from, to); },
+    [](const char* p) { return tick(), real_ops().unlink(p); },
+    // A process that ends loses nothing the system has: flushing waits for
+    // nothing here but the disk.
+    [](int) { return tick(), 0; },
+    [](int fd, const char* to) { return tick(), real_ops().link_unnamed(fd, to); },
+};
+
+// Runs `op` on the table in a child process that ends at call `stop`
+// (never, for 0); the number of calls it made when it did not end early.
+long run_stopped(rebuild_op op, const std::string& path, long stop)
+{
+    int counted[2];
+    if (::pipe(counted) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(counted[0]);
+        auto table = table_new(path);
+        if (!table_open(*table)) ::_exit(2);
+        calls_made = 0;
+        exit_at = stop;
+        long made = 0;
+        {
+            scoped_file_ops inject(stopping_ops);
+            run_op(op, table);
+            table.reset();
+            made = calls_made;
+        }
+        (void)!::write(counted[1], &made, sizeof made);
+        ::_exit(0);
+    }
+    ::close(counted[1]);
+    long made = -1;
+    if (::read(counted[0], &made, sizeof made) != sizeof made) made = 0;
+    ::close(counted[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return made;
+}
+
+TEST_F(rebuild_command_test, a_rebuild_stopped_at_any_call_is_finished_by_the_next_open)
+{
+    // Files of the user's that merely look like a copy and a backup.
+    const std::map<std::string, std::string> users = {{"PEOPLE.NEW1.DBF", "a user's"}, {"PEOPLE.OLD1.DBT", "file"}};
+    std::set<std::string> expected_files = table_files;
+    for (const auto& [name, text] : users) expected_files.insert(name);
+    for (const auto& [name, text] : users) write_file(dir.file(name), text);
+    for (rebuild_op op : every_op) {
+        SetUp();
+        table.reset();
+        const long calls = run_stopped(op, path, 0);
+        ASSERT_GT(calls, 10) << op_name(op);
+        int old_ones = 0;
+        for (long stop = 1; stop <= calls; ++stop) {
+            SCOPED_TRACE(std::string(op_name(op)) + " stopped at call " + std::to_string(stop));
+            SetUp();
+            table.reset();
+            ASSERT_EQ(run_stopped(op, path, stop), 0) << "the child ended there";
+            const std::string told = recover_interrupted_rebuild(path);
+            const std::vector<std::string> rows = testing::table_rows(path);
+            old_ones += rows == original ? 1 : 0;
+            EXPECT_TRUE(rows == original || rows == rows_after(op)) << told;
+            EXPECT_EQ(files_in(dir.path()), expected_files) << told;
+            for (const auto& [name, text] : users) EXPECT_EQ(read_file(dir.file(name)), text);
+        }
+        EXPECT_GT(old_ones, 0);
+        EXPECT_LT(old_ones, calls) << "some stops come after the new table is in place";
+    }
+}
+
+TEST_F(rebuild_command_test, recovery_touches_only_files_the_journal_proves)
+{
+    // A journal whose files were replaced by the user's: same names, other inodes.
+    table.reset();
+    file_identity table_id;
+    ASSERT_TRUE(path_identity(path, table_id));
+    const std::map<std::string, std::string> users = {
+        {"PEOPLE.NEW1.DBF", "copy?"}, {"PEOPLE.NEW1.DBT", "memo?"}, {"PEOPLE.OLD1.DBF", "backup?"}, {"PEOPLE.NEW2.DBF", "?"}};
+    for (const auto& [name, text] : users) write_file(dir.file(name), text);
+    const std::string journal = std::string(journal_first_line) + "\ntable " + std::to_string(table_id.device) + " " +
+                                std::to_string(table_id.inode) + " PEOPLE.DBF\ncreated 1 2 PEOPLE.NEW1.DBF\n" +
+                                "created 1 3 PEOPLE.NEW1.DBT\ncreate PEOPLE.NEW2.DBF\nbackup PEOPLE.OLD1.DBF\n";
+    write_file(dir.file("PEOPLE.DBF.rebuild"), journal);
+    const std::string told = recover_interrupted_rebuild(path);
+    EXPECT_NE(told.find("had not been replaced"), std::string::npos) << told;
+    EXPECT_NE(told.find(dir.file("PEOPLE.NEW2.DBF")), std::string::npos) << "named, as it cannot be proven";
+    for (const auto& [name, text] : users) EXPECT_EQ(read_file(dir.file(name)), text) << name;
+    EXPECT_EQ(testing::table_rows(path), original);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("PEOPLE.DBF.rebuild")));
+
+    // The table's name holding a file the journal does not know: nothing moves.
+    std::filesystem::rename(path, dir.file("PEOPLE.OLD2.DBF"));
+    write_file(path, "the user's own");
+    write_file(dir.file("PEOPLE.DBF.rebuild"), journal + "backup PEOPLE.OLD2.DBF\n");
+    EXPECT_NE(recover_interrupted_rebuild(path).find("did not write"), std::string::npos);
+    EXPECT_EQ(read_file(path), "the user's own");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("PEOPLE.OLD2.DBF")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("PEOPLE.DBF.rebuild"))) << "kept for another try";
 }
 
 TEST(field_validation, names_types_and_lengths_follow_the_dialog_rules)

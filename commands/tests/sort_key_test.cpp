@@ -2,9 +2,13 @@
 
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
+#include "testing/child_process.h"
 #include "testing/scratch_dir.h"
+#include "text/folding.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace vortel {
 namespace {
@@ -52,100 +56,267 @@ column_descriptor column(const std::string& caption, const std::string& source_n
     return described;
 }
 
-TEST(sort_key, entries_go_back_to_field_names_through_the_columns)
+TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
 {
-    const std::vector<column_descriptor> columns = {column("", "deleted()"), column("Name", "NAME"),
-                                                    column("Town", "CITY")};
-    EXPECT_EQ(sort_field_names({"Town", "Missing", "", "Name"}, columns), (std::vector<std::string>{"CITY", "NAME"}));
-    EXPECT_EQ(split_sort_key("NAME+CITY"), (std::vector<std::string>{"NAME", "CITY"}));
-    EXPECT_EQ(split_sort_key("A++B"), (std::vector<std::string>{"A", "", "B"}));
-    EXPECT_TRUE(split_sort_key("").empty());
-
     testing::scratch_dir dir;
-    const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"AGE", 'N', 3, 0}, {"CITY", 'C', 8, 0}};
+    // As in a real GPS export: two fields of one name.
+    const std::vector<field_list_entry> fields = {
+        {"POINT_ID", 'C', 8, 0}, {"CITY", 'C', 8, 0}, {"POINT_ID", 'N', 9, 0}, {"AGE", 'N', 3, 0}};
     testing::write_table(dir.file("T.DBF"), fields, {});
     auto table = table_new(dir.file("T.DBF"));
     ASSERT_EQ(table_open(*table), 1);
-    EXPECT_EQ(sort_dialog_fields(*table, {column("Town", "city"), column("Name", "NAME")}),
-              (std::vector<std::string>{"Name", "", "Town"}))
-        << "a field without a column is an empty entry";
+    EXPECT_EQ(sort_dialog_fields(*table, {column("Town", "city"), column("Id", "POINT_ID"), column("Num", "POINT_ID")}),
+              (std::vector<std::string>{"Id", "Town", "Num", ""}))
+        << "the second column of a name shows the second field of it; a field without a column is empty";
+
+    const struct {
+        const char* key;
+        std::vector<int> fields;
+        const char* message;
+    } keys[] = {
+        {"CITY+age", {1, 3}, ""},
+        {"#3+#1", {2, 0}, ""},
+        {"CITY+NOSUCH+AGE", {1}, ""},
+        {"NOSUCH", {}, ""},
+        {"POINT_ID", {}, "Several fields are named POINT_ID: give one as #INDEX (#1, #3)"},
+        {"#5", {}, "No such field: #5"},
+        {"#0+CITY", {}, "No such field: #0"},
+        {"#x", {}, "No such field: #x"},
+    };
+    for (const auto& k : keys) {
+        const sort_key_fields parsed = parse_sort_key(*table, k.key);
+        EXPECT_EQ(parsed.message, k.message) << k.key;
+        if (parsed.message.empty()) {
+            EXPECT_EQ(parsed.fields, k.fields) << k.key;
+        }
+    }
+    EXPECT_EQ(split_sort_key("A++B"), (std::vector<std::string>{"A", "", "B"}));
+    EXPECT_TRUE(split_sort_key("").empty());
 }
+
+const std::vector<field_list_entry> people = {{"NAME", 'C', 10, 0}, {"AGE", 'N', 4, 0}, {"BORN", 'D', 8, 0}};
+constexpr int name_field = 0, age_field = 1, born_field = 2;
 
 class sort_command_test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        settings_restore_defaults();
-        reopen();
-    }
+    void SetUp() override { settings_restore_defaults(); }
+    void TearDown() override { settings_restore_defaults(); }
 
-    // Conversion on: the file holds code page 852, where "Á" is 0xB5.
-    void reopen()
+    // People named by `names`, ages and birth dates in the same order, open.
+    void write_people(const std::vector<std::string>& names, const std::vector<std::string>& ages = {},
+                      const std::vector<std::string>& born = {})
     {
-        testing::write_table(path, fields,
-                             {{record_of(fields, {"Zoli"})}, {record_of(fields, {"\xB5" "bel"})},
-                              {record_of(fields, {"Abel"})}});
+        std::vector<testing::fixture_record> records;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            records.push_back({record_of(people, {names[i], i < ages.size() ? ages[i] : "   1",
+                                                  i < born.size() ? born[i] : "20240101"})});
+        }
+        table.reset();
+        testing::write_table(path, people, records);
         table = table_new(path);
         ASSERT_EQ(table_open(*table), 1);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
-    std::vector<std::string> order()
+    sort_status sort(const std::vector<int>& key, sort_collation collation = sort_collation::english)
+    {
+        return sort_command(*table, key, collation).status;
+    }
+
+    // The records as stored, each with its delete flag.
+    std::vector<std::string> stored_records() const
+    {
+        const std::string bytes = testing::read_file(path);
+        const std::size_t header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+        const std::size_t length = static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8;
+        std::vector<std::string> records;
+        for (std::size_t at = header; at + length <= bytes.size(); at += length) records.push_back(bytes.substr(at, length));
+        return records;
+    }
+
+    std::vector<std::string> names_in_order() const
     {
         std::vector<std::string> names;
-        for (go_top(*table); names.size() < 3; skip(*table, 1)) names.push_back(field_text(*table, 0).substr(0, 4));
+        for (const std::string& record : stored_records()) {
+            names.push_back(record.substr(1, record.find_first_of(std::string(" \0", 2), 1) - 1));
+        }
         return names;
     }
 
-    const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}};
     testing::scratch_dir dir;
     std::string path = dir.file("NAMES.DBF");
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(sort_command_test, each_collation_holds_for_one_sort_only)
+TEST_F(sort_command_test, orders_by_the_stored_texts_of_its_fields)
 {
-    const std::string accented = "\xC1" "bel";
+    // A right-aligned number sorts as text: a blank before "-".
+    const std::vector<std::string> names = {"Cili", "Anna", "Bea", "Anna", "Dora"};
+    const std::vector<std::string> ages = {"  12", "   9", "  -3", "  10", "   5"};
+    const std::vector<std::string> born = {"19991231", "20000101", "        ", "19750704", "19991130"};
     const struct {
-        sort_collation collation;
-        const char* before;
+        std::vector<int> key;
         std::vector<std::string> order;
     } cases[] = {
-        {sort_collation::english, "1", {"Abel", "Zoli", accented}},
-        {sort_collation::magyar, "0", {accented, "Abel", "Zoli"}},
+        {{age_field}, {"Dora", "Anna", "Bea", "Anna", "Cili"}},
+        {{name_field, age_field}, {"Anna", "Anna", "Bea", "Cili", "Dora"}},
+        {{born_field}, {"Bea", "Anna", "Dora", "Cili", "Anna"}},
     };
     for (const auto& c : cases) {
-        reopen();
-        setting_by_index(SET_HUN_CMP, c.before);
-        const sort_outcome outcome = sort_command(*table, {"NAME"}, c.collation);
+        write_people(names, ages, born);
+        ASSERT_EQ(sort(c.key), sort_status::sorted);
+        EXPECT_EQ(names_in_order(), c.order);
+    }
+    write_people(names, ages, born);
+    ASSERT_EQ(sort({name_field, age_field}), sort_status::sorted);
+    EXPECT_EQ(stored_records()[0].substr(11, 4), "   9");
+    ASSERT_EQ(sort({born_field}), sort_status::sorted);
+    ASSERT_EQ(sort({name_field}), sort_status::sorted);
+    EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
+}
+
+TEST_F(sort_command_test, folds_accents_only_under_the_hungarian_collation_and_puts_settings_back)
+{
+    const std::string oem = "\xB5" "bel";
+    const std::string ansi = "\xC1" "bel";
+    const struct {
+        sort_collation collation;
+        int conversion;
+        std::string accented;  // "Ábel" in the table's own bytes
+        std::vector<std::string> order;
+    } cases[] = {
+        {sort_collation::magyar, 1, oem, {oem, "Abel", "Zoli", "abel"}},
+        {sort_collation::english, 1, oem, {"Abel", "Zoli", "abel", oem}},
+        {sort_collation::magyar, 0, ansi, {ansi, "Abel", "Zoli", "abel"}},
+        {sort_collation::english, 0, ansi, {"Abel", "Zoli", "abel", ansi}},
+        {sort_collation::magyar, 0, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in Windows-1250
+    };
+    for (const auto& c : cases) {
+        const char* before = c.collation == sort_collation::magyar ? "0" : "1";
+        setting_by_index(SET_HUN_CMP, before);
+        setting_by_index(SET_OEMTOANSI, c.conversion ? "1" : "0");
+        write_people({"Zoli", c.accented, "abel", "Abel"});
+        const sort_outcome outcome = sort_command(*table, {name_field}, c.collation);
         EXPECT_EQ(outcome.status, sort_status::sorted);
         EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(order(), c.order);
-        EXPECT_EQ(setting_by_index(SET_HUN_CMP), c.before) << "put back";
+        EXPECT_EQ(names_in_order(), c.order) << "conversion " << c.conversion;
+        EXPECT_EQ(setting_by_index(SET_OEMTOANSI), c.conversion ? "1" : "0");
+        EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
 }
 
-TEST_F(sort_command_test, refusals_come_back_with_their_messages)
+// Keys are folded once per record; the order must be the one the folded key
+// comparison gives, and every record must be there once.
+TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
 {
+    const std::vector<field_list_entry> fields = {{"A", 'C', 3, 0}, {"B", 'C', 2, 0}};
+    const std::string alphabet = std::string("aAeEzZ \xB5\xA0\xC1\xE1\x90\x82") + std::string(1, '\0');
+    std::mt19937 random(7);
+    std::vector<testing::fixture_record> records;
+    for (int i = 0; i < 5000; ++i) {
+        std::string bytes;
+        for (int j = 0; j < 5; ++j) bytes += alphabet[random() % alphabet.size()];
+        records.push_back({bytes});
+    }
+    for (int conversion : {0, 1}) {
+        setting_by_index(SET_OEMTOANSI, conversion ? "1" : "0");
+        table.reset();
+        testing::write_table(path, fields, records);
+        table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_EQ(sort({1, 0}, sort_collation::magyar), sort_status::sorted);
+        const std::vector<std::string> sorted = stored_records();
+        auto key = [](const std::string& record) {
+            std::string b = record.substr(4, 2), a = record.substr(1, 3);
+            return b.substr(0, b.find('\0')) + a.substr(0, a.find('\0'));
+        };
+        for (std::size_t i = 1; i < sorted.size(); ++i) {
+            ASSERT_LE(folded_key_comparison(key(sorted[i - 1]), key(sorted[i]), conversion != 0), 0) << i;
+        }
+        std::vector<std::string> before, after = sorted;
+        for (const testing::fixture_record& record : records) before.push_back(" " + record.fields);
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, before) << "every record once";
+    }
+}
+
+TEST_F(sort_command_test, records_move_whole_and_share_the_memo_file)
+{
+    const std::vector<field_list_entry> fields = {{"NAME", 'C', 4, 0}, {"NOTE", 'M', 10, 0}};
+    testing::write_table(path, fields,
+                         {{record_of(fields, {"Cc", "         5"})},
+                          {record_of(fields, {"Aa", "         2"}), true},
+                          {record_of(fields, {"Bb", "         9"})}});
+    testing::write_file(dbt_file_name(path), std::string(10 * 512, 'm'));
+    const std::string memo_file = testing::read_file(dbt_file_name(path));
+    table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    go_to(*table, 3);
+    ASSERT_EQ(sort({0}), sort_status::sorted);
+    EXPECT_EQ(stored_records(), (std::vector<std::string>{"*Aa           2", " Bb           9", " Cc           5"}));
+    EXPECT_EQ(testing::read_file(dbt_file_name(path)), memo_file);
+    EXPECT_EQ(current_record(*table), 3);
+    EXPECT_EQ(field_text(*table, 0), "Cc  ") << "the same number, now another record";
+    EXPECT_EQ(lock_table(*table), 1);
+}
+
+TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_file)
+{
+    const std::vector<field_list_entry> fields = {{"LONG", 'C', 200, 0}, {"MID", 'C', 54, 0}, {"ONE", 'C', 1, 0}};
     const std::vector<std::string> too_long(24, "ABCDEFGHIJ");
     const struct {
-        std::vector<std::string> names;
+        std::vector<int> key;
         sort_status status;
-        std::string_view message;
+        std::string message;
     } cases[] = {
         {{}, sort_status::empty_list, "Empty sort table!"},
-        {too_long, sort_status::key_too_long, "Sorry, too long sort key!"},
-        {{"NOSUCH"}, sort_status::not_sorted, "The sort is not succesful!"},
+        {{0, 1, 2}, sort_status::not_sorted, "The sort is not succesful!"},  // 255 bytes of key
+        {{0, 7}, sort_status::not_sorted, "The sort is not succesful!"},
+        {{0, 1}, sort_status::sorted, "The sort is ready."},
     };
-    const std::string before = testing::read_file(path);
-    setting_by_index(SET_HUN_CMP, "0");
     for (const auto& c : cases) {
-        const sort_outcome outcome = sort_command(*table, c.names, sort_collation::magyar);
-        EXPECT_EQ(outcome.status, c.status) << c.message;
+        table.reset();
+        testing::write_table(path, fields, {{record_of(fields, {"b", "", "x"})}, {record_of(fields, {"a", "", "y"})}});
+        const std::string before = testing::read_file(path);
+        table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        const sort_outcome outcome = sort_command(*table, c.key, sort_collation::english);
+        EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.message, c.message);
-        EXPECT_EQ(setting_by_index(SET_HUN_CMP), "0");
+        EXPECT_EQ(testing::read_file(path) == before, c.status != sort_status::sorted);
     }
-    EXPECT_EQ(testing::read_file(path), before);
+    // Key texts of the names: 23 ten-character names fill 253, a 24th passes 254.
+    const std::vector<field_list_entry> tens(24, {"ABCDEFGHIJ", 'C', 1, 0});
+    testing::write_table(path, tens, {});
+    table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    std::vector<int> all(24);
+    for (int i = 0; i < 24; ++i) all[static_cast<std::size_t>(i)] = i;
+    EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::key_too_long);
+    all.pop_back();
+    EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::sorted) << "an empty table";
+}
+
+TEST_F(sort_command_test, an_empty_table_sorts_at_once_and_a_short_file_is_refused)
+{
+    write_people({});
+    testing::background_program holder(FILE_PROBE, {"hold", path});
+    ASSERT_EQ(holder.read_line(), "ready");
+    EXPECT_EQ(sort({name_field}), sort_status::sorted) << "nothing to move, nothing taken";
+    EXPECT_EQ(holder.finish(), 0);
+
+    write_people({"B", "A"});
+    table.reset();
+    std::string bytes = testing::read_file(path);
+    bytes.resize(bytes.size() - 5);
+    testing::write_file(path, bytes);
+    table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    const sort_outcome outcome = sort_command(*table, {name_field}, sort_collation::english);
+    EXPECT_EQ(outcome.status, sort_status::not_sorted) << "records the file lacks are not made up";
+    EXPECT_NE(outcome.message.find("fewer records"), std::string::npos) << outcome.message;
+    EXPECT_EQ(testing::read_file(path), bytes);
+    EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"NAMES.DBF"}));
 }
 
 }  // namespace

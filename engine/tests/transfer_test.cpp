@@ -1,13 +1,11 @@
 #include "engine/append_from.h"
 #include "engine/export.h"
-#include "engine/sort_table.h"
 
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
-#include "text/folding.h"
 #include "text/text_ops.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
-#include <random>
 
 namespace vortel {
 namespace {
@@ -191,7 +188,6 @@ TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)
     EXPECT_EQ(export_html(*table, output, "", {}), 0);
     EXPECT_FALSE(file_exists(output)) << "nothing is created while the table is busy";
     EXPECT_EQ(append_from(*table, dir.file("SOURCE.DBF")), 0);
-    EXPECT_EQ(sort_table(*table, "NAME"), 0);
     EXPECT_EQ(read_file(path), before);
     EXPECT_EQ(holder.finish(), 0);
 }
@@ -414,187 +410,6 @@ TEST_F(transfer_test, progress_climbs_to_100_and_changes_nothing_that_is_written
     ASSERT_EQ(append_from(*table, output, progress), 1);
     EXPECT_EQ(stored_records(dir.file("TOLD.DBF")), stored_records(dir.file("QUIET.DBF")));
     check_reported("append from text");
-}
-
-// --- sort ---------------------------------------------------------------
-
-TEST_F(transfer_test, sort_orders_by_the_stored_texts_of_its_fields)
-{
-    struct sort_case {
-        const char* key;
-        std::vector<std::string> order;
-    };
-    // A right-aligned number sorts as text: a blank before "-".
-    const std::vector<std::string> names = {"Cili", "Anna", "Bea", "Anna", "Dora"};
-    const std::vector<std::string> ages = {"  12", "   9", "  -3", "  10", "   5"};
-    const std::vector<std::string> born = {"19991231", "20000101", "        ", "19750704", "19991130"};
-    const sort_case cases[] = {
-        {"AGE", {"Dora", "Anna", "Bea", "Anna", "Cili"}},
-        {"name+age", {"Anna", "Anna", "Bea", "Cili", "Dora"}},
-        {"BORN", {"Bea", "Anna", "Dora", "Cili", "Anna"}},
-    };
-    setting_by_index(SET_HUN_CMP, "0");
-    for (const sort_case& c : cases) {
-        write_people(names, ages, born);
-        auto table = open(path);
-        ASSERT_EQ(sort_table(*table, c.key), 1) << c.key;
-        EXPECT_EQ(names_in_order(path), c.order) << c.key;
-    }
-    write_people(names, ages, born);
-    auto table = open(path);
-    ASSERT_EQ(sort_table(*table, "NAME+AGE"), 1);
-    EXPECT_EQ(stored_records(path)[0].substr(11, 4), "   9");
-    ASSERT_EQ(sort_table(*table, "BORN"), 1);
-    ASSERT_EQ(sort_table(*table, "NAME+NOSUCH+AGE"), 1);
-    EXPECT_EQ(stored_records(path)[0].substr(11, 4), "  10") << "equal keys keep their order: AGE does not count";
-}
-
-TEST_F(transfer_test, sort_folds_accents_only_under_the_hungarian_comparison)
-{
-    struct accent_case {
-        const char* comparison;
-        int conversion;
-        std::string accented;  // "Ábel" in the table's own bytes
-        std::vector<std::string> order;
-    };
-    const std::string oem = "\xB5" "bel";
-    const std::string ansi = "\xC1" "bel";
-    const accent_case cases[] = {
-        {"1", 1, oem, {oem, "Abel", "Zoli", "abel"}},
-        {"0", 1, oem, {"Abel", "Zoli", "abel", oem}},
-        {"1", 0, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {"0", 0, ansi, {"Abel", "Zoli", "abel", ansi}},
-        {"1", 0, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in Windows-1250
-    };
-    for (const accent_case& c : cases) {
-        setting_by_index(SET_HUN_CMP, c.comparison);
-        setting_by_index(SET_OEMTOANSI, c.conversion ? "1" : "0");
-        write_people({"Zoli", c.accented, "abel", "Abel"});
-        auto table = open(path);
-        ASSERT_EQ(sort_table(*table, "NAME"), 1);
-        EXPECT_EQ(names_in_order(path), c.order) << "SET_HUN_CMP " << c.comparison << ", conversion " << c.conversion;
-        EXPECT_EQ(setting_by_index(SET_OEMTOANSI), c.conversion ? "1" : "0");
-    }
-}
-
-// Keys are folded once per record; the order must be the one the folded key
-// comparison gives.
-TEST_F(transfer_test, sort_order_agrees_with_the_folded_key_comparison)
-{
-    const std::vector<field_list_entry> fields = {{"A", 'C', 3, 0}, {"B", 'C', 2, 0}};
-    const std::string alphabet = std::string("aAeEzZ \xB5\xA0\xC1\xE1\x90\x82") + std::string(1, '\0');
-    std::mt19937 random(7);
-    std::vector<fixture_record> records;
-    for (int i = 0; i < 3000; ++i) {
-        std::string bytes;
-        for (int j = 0; j < 5; ++j) bytes += alphabet[random() % alphabet.size()];
-        records.push_back({bytes});
-    }
-    for (int conversion : {0, 1}) {
-        setting_by_index(SET_OEMTOANSI, conversion ? "1" : "0");
-        write_table(path, fields, records);
-        auto table = open(path);
-        ASSERT_EQ(sort_table(*table, "B+A"), 1);
-        const std::vector<std::string> sorted = stored_records(path);
-        auto key = [](const std::string& record) {
-            std::string b = record.substr(4, 2), a = record.substr(1, 3);
-            return b.substr(0, b.find('\0')) + a.substr(0, a.find('\0'));
-        };
-        for (std::size_t i = 1; i < sorted.size(); ++i) {
-            ASSERT_LE(folded_key_comparison(key(sorted[i - 1]), key(sorted[i]), conversion != 0), 0) << i;
-        }
-        std::vector<std::string> before, after = sorted;
-        for (const fixture_record& record : records) before.push_back(" " + record.fields);
-        std::sort(before.begin(), before.end());
-        std::sort(after.begin(), after.end());
-        EXPECT_EQ(after, before) << "every record once";
-    }
-}
-
-TEST_F(transfer_test, sort_moves_records_whole_and_leaves_the_header_and_position)
-{
-    const std::vector<field_list_entry> fields = {{"NAME", 'C', 4, 0}, {"NOTE", 'M', 10, 0}};
-    write_table(path, fields,
-                {{record_of(fields, {"Cc", "         5"})},
-                 {record_of(fields, {"Aa", "         2"}), true},
-                 {record_of(fields, {"Bb", "         9"})}});
-    const std::string before = read_file(path);
-    auto table = open(path);
-    go_to(*table, 3);
-    ASSERT_EQ(sort_table(*table, "NAME"), 1);
-    const std::string after = read_file(path);
-    EXPECT_EQ(after.size(), before.size());
-    EXPECT_EQ(after.substr(0, 32 * 3 + 2), before.substr(0, 32 * 3 + 2));
-    EXPECT_EQ(stored_records(path),
-              (std::vector<std::string>{"*Aa           2", " Bb           9", " Cc           5"}));
-    EXPECT_EQ(current_record(*table), 3);
-    EXPECT_EQ(field_text(*table, 0), "Cc  ") << "the same number, now another record";
-    EXPECT_EQ(lock_table(*table), 1);
-}
-
-TEST_F(transfer_test, sort_refuses_keys_it_cannot_build_and_leaves_the_file)
-{
-    const std::vector<field_list_entry> fields = {{"LONG", 'C', 200, 0}, {"MID", 'C', 54, 0}, {"ONE", 'C', 1, 0}};
-    const struct {
-        const char* key;
-        int result;
-    } cases[] = {
-        {"NOSUCH+LONG", 0}, {"", 0}, {"LONG+MID+ONE", 0}, {"LONG+NOSUCH+MID+ONE", 0}, {"LONG+MID", 1},
-    };
-    for (const auto& c : cases) {
-        write_table(path, fields, {{record_of(fields, {"b", "", "x"})}, {record_of(fields, {"a", "", "y"})}});
-        const std::string before = read_file(path);
-        auto table = open(path);
-        EXPECT_EQ(sort_table(*table, c.key), c.result) << c.key;
-        EXPECT_EQ(read_file(path) == before, c.result == 0) << c.key;
-    }
-}
-
-TEST_F(transfer_test, sorting_an_empty_table_succeeds_without_a_lock)
-{
-    write_people({});
-    testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(read_file(path).size())});
-    ASSERT_EQ(holder.read_line(), "ready");
-    auto table = open(path);
-    EXPECT_EQ(sort_table(*table, "NOSUCH"), 1);
-    EXPECT_EQ(holder.finish(), 0);
-}
-
-TEST_F(transfer_test, a_failed_sort_write_is_reported_and_releases_everything)
-{
-    write_people({"B", "A"});
-    auto table = open(path);
-    file_ops failing = system_file_ops();
-    failing.write = [](int, const void*, std::size_t) -> ssize_t {
-        errno = EIO;
-        return -1;
-    };
-    {
-        scoped_file_ops inject(failing);
-        EXPECT_EQ(sort_table(*table, "NAME"), 0);
-    }
-    EXPECT_EQ(setting_by_index(SET_OEMTOANSI), "1");
-    EXPECT_EQ(lock_table(*table), 1);
-
-    unlock(*table);
-    std::string bytes = read_file(path);
-    bytes.resize(bytes.size() - 5);
-    write_file(path, bytes);
-    const std::string cut = read_file(path);
-    EXPECT_EQ(sort_table(*table, "NAME"), 0) << "records the file lacks are not made up";
-    EXPECT_EQ(read_file(path), cut);
-}
-
-TEST_F(transfer_test, a_count_far_past_the_file_is_refused_before_its_memory_is_taken)
-{
-    const std::vector<field_list_entry> wide = {{"NAME", 'C', 200, 0}};
-    write_table(path, wide, {{record_of(wide, {"B"})}, {record_of(wide, {"A"})}});
-    std::string bytes = read_file(path);
-    bytes.replace(4, 4, "\xff\xff\xff\x7f");  // 2^31 - 1 records of 201 bytes
-    write_file(path, bytes);
-    auto table = open(path);
-    EXPECT_EQ(sort_table(*table, "NAME"), 0);
-    EXPECT_EQ(read_file(path), bytes);
 }
 
 }  // namespace

@@ -207,5 +207,60 @@ TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_fi
     EXPECT_EQ(std::string(buffer, count), "end");
 }
 
+TEST_F(native_file_test, sole_use_needs_every_other_handle_closed_and_keeps_every_other_out)
+{
+    native_file claimer = open_shared();
+    {
+        native_file other = open_shared();
+        EXPECT_FALSE(claimer.claim_sole_use()) << "another handle of this process";
+        EXPECT_EQ(claimer.last_error(), EBUSY);
+    }
+    {
+        background_program holder(FILE_PROBE, {"hold", path});
+        ASSERT_EQ(holder.read_line(), "ready");
+        EXPECT_FALSE(claimer.claim_sole_use()) << "a handle of another process";
+    }
+    ASSERT_TRUE(claimer.claim_sole_use());
+    EXPECT_EQ(probe({"open", path, "r", "rw"}), probe_refused);
+    EXPECT_EQ(probe({"delete", path}), probe_refused);
+    EXPECT_EQ(probe({"move", path, dir.file("ELSEWHERE")}), probe_refused);
+
+    // Moves and removals prove that the name still names the claimed file.
+    const std::string moved = dir.file("MOVED.DBF");
+    testing::write_file(moved, "in the way");
+    EXPECT_EQ(claimer.rename_claimed(path, moved), EEXIST) << "never replaces";
+    ASSERT_EQ(::unlink(moved.c_str()), 0);
+    ASSERT_EQ(claimer.rename_claimed(path, moved), 0);
+    testing::write_file(path, "someone else's");
+    EXPECT_EQ(claimer.unlink_claimed(path), EBUSY);
+    EXPECT_EQ(claimer.rename_claimed(path, dir.file("X")), EBUSY);
+    EXPECT_EQ(testing::read_file(path), "someone else's");
+
+    ASSERT_TRUE(claimer.release_sole_use());
+    EXPECT_EQ(probe({"open", moved, "r", "rw"}), probe_ok);
+    EXPECT_EQ(claimer.unlink_claimed(moved), EBUSY) << "only while claimed";
+}
+
+TEST_F(native_file_test, an_unnamed_file_is_claimed_and_takes_only_a_free_name)
+{
+    native_file file;
+    ASSERT_TRUE(file.create_unnamed(dir.path())) << file.last_error();
+    EXPECT_TRUE(file.claimed());
+    std::size_t put = 0;
+    ASSERT_TRUE(file.write("new", 3, put));
+    EXPECT_EQ(file.link_name(path), EEXIST);
+    EXPECT_EQ(testing::read_file(path), std::string(4096, 'x'));
+    const std::string named = dir.file("NEW.DBF");
+    ASSERT_EQ(file.link_name(named), 0);
+    file_identity by_handle, by_name;
+    ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
+    EXPECT_TRUE(by_handle.same_file(by_name));
+    EXPECT_EQ(by_handle.links, 1u);
+    EXPECT_EQ(testing::read_file(named), "new");
+    native_file exclusive;
+    EXPECT_FALSE(exclusive.open(named, read_write, share_all, file_creation::create_new));
+    EXPECT_EQ(exclusive.last_error(), EEXIST);
+}
+
 }  // namespace
 }  // namespace vortel

@@ -6,10 +6,12 @@
 #include "commands/qt_file_choosers.h"
 #include "commands/qt_warning.h"
 #include "commands/cell_store.h"
+#include "commands/rebuild_journal.h"
 #include "engine/table.h"
 #include "grid/qt_canvas.h"
 #include "grid/qt_cell_editor.h"
 #include "grid/qt_table_window.h"
+#include "platform/native_file.h"
 #include "shell/named_registry.h"
 #include "shell/qt_main_window.h"
 #include "shell/qt_open_tables.h"
@@ -170,6 +172,37 @@ private slots:
                                              QStringLiteral("Warning: Can't open : ") + QString::fromStdString(dir_->file("BAD.DBF"))}));
         QVERIFY(!std::filesystem::exists(dir_->file("MISSING.DBF")));
         QCOMPARE(cascade_position(), QPoint(0, 20));
+    }
+
+    void a_table_a_killed_rebuild_moved_aside_opens_again_with_word_of_it()
+    {
+        // As a kill between the moves leaves it: the old pair under its
+        // backup names, the table's names empty, the journal beside them.
+        const std::string memo = dir_->file("DOLGOZO.DBT");
+        file_identity table_id, memo_id;
+        QVERIFY(path_identity(table_, table_id) && path_identity(memo, memo_id));
+        std::filesystem::rename(table_, dir_->file("DOLGOZO.OLD1.DBF"));
+        std::filesystem::rename(memo, dir_->file("DOLGOZO.OLD1.DBT"));
+        const auto line = [](const char* word, const file_identity& id, const char* name) {
+            return std::string(word) + " " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " + name + "\n";
+        };
+        testing::write_file(dir_->file("DOLGOZO.DBF.rebuild"),
+                            std::string(journal_first_line) + "\n" + line("table", table_id, "DOLGOZO.DBF") +
+                                line("memo", memo_id, "DOLGOZO.DBT") + "backup DOLGOZO.OLD1.DBF\nbackup DOLGOZO.OLD1.DBT\n");
+        box_recorder boxes;
+        table_window* window = open_sample();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), title_for(120, 1));
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.boxes[0].startsWith(QStringLiteral("Information: An interrupted rebuild of")) &&
+                     boxes.boxes[0].contains(QStringLiteral("put back")),
+                 qPrintable(boxes.boxes[0]));
+        QStringList names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_->path())) {
+            names << QString::fromStdString(entry.path().filename().string());
+        }
+        names.sort();
+        QCOMPARE(names, QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
     }
 
     void fifteen_slots_then_refusal_and_cascade_wraps()

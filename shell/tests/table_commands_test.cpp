@@ -710,7 +710,7 @@ private slots:
         const QString pack = QStringLiteral("Pack : ") + QString::fromStdString(table_) + QStringLiteral(": Are you sure?");
         const QString zap = QStringLiteral("Zap : ") + QString::fromStdString(table_) + QStringLiteral(": Are you sure?");
         QCOMPARE(boxes.boxes, QStringList({busy, busy, busy, pack, busy, zap, busy, asked, busy,
-                                           QStringLiteral("Warning: The sort is not succesful!")}));
+                                           QStringLiteral("Warning: The sort is not succesful! The table busy !")}));
         QVERIFY(!boxes.cursor_during_box.contains(true));
         QCOMPARE(sample_bytes(), before);
         QVERIFY(!std::filesystem::exists(out));

@@ -1,0 +1,32 @@
+// The names a rebuild gives the files it writes beside a table.
+//
+// Every copy and backup is a pair: a table name and the memo name that the
+// usual rule (the last character becomes "T") gives it, and no other name
+// of the scheme shares that memo name. PEOPLE.DBF has the copies
+// PEOPLE.NEW1.DBF with PEOPLE.NEW1.DBT, PEOPLE.NEW2.DBF, ..., and the
+// backups PEOPLE.OLD1.DBF with PEOPLE.OLD1.DBT, ...; so a copy or backup
+// opened by hand always meets its own memo file. A name without extension
+// keeps a last character that is not "T": PEOPLE gives PEOPLE.NEW1_ with
+// PEOPLE.NEW1T.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vortel {
+
+inline constexpr std::string_view copy_kind = "NEW";
+inline constexpr std::string_view backup_kind = "OLD";
+
+// The pair's table name: `table_path` with `kind` and `number` put before
+// its extension, in the extension's letter case.
+std::string numbered_table_name(const std::string& table_path, std::string_view kind, int number);
+
+// The journal of a rebuild of `table_path`: PEOPLE.DBF.rebuild.
+std::string rebuild_journal_name(const std::string& table_path);
+
+// The folder part of a path ("." for a bare name) and the name in it.
+std::string folder_of(const std::string& path);
+std::string name_in_folder(const std::string& path);
+
+}  // namespace vortel
