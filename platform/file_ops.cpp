@@ -59,7 +59,7 @@ int system_rename_no_replace(const char* from, const char* to)
 
 const file_ops system_table{
     system_open, ::close, system_read, system_write, system_read_at, ::lseek,
-    ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink,
+    ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink, ::rename,
 };
 
 const file_ops* installed = &system_table;

@@ -29,6 +29,8 @@ struct file_ops {
     // Renames without ever replacing an existing target (EEXIST instead).
     int (*rename_no_replace)(const char* from, const char* to);
     int (*unlink)(const char* path);
+    // Renames, replacing an existing target in one step.
+    int (*rename_replace)(const char* from, const char* to);
 };
 
 // The operating system's own calls.

@@ -41,6 +41,7 @@ enum class file_creation {
     open_always,    // open, or create an empty file when there is none
     create_always,  // create, or empty an existing file
     open_existing,  // open; fail when there is none
+    create_new,     // create; fail (EEXIST) when the name is taken
 };
 
 enum class seek_origin { begin, current, end };
@@ -75,6 +76,8 @@ public:
     bool read_at(std::int64_t offset, void* buffer, std::size_t count);
     // Writes all `count` bytes unless the system refuses.
     bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
+    // Cuts the file to `size` bytes (or extends it with zero bytes).
+    bool resize(std::int64_t size);
 
     // Exclusive lock of [offset, offset + length) without waiting. A length
     // of 0 locks nothing and succeeds.
@@ -102,5 +105,10 @@ int delete_file(const std::string& path);
 // Renames a file as a move within its file system: refused (EBUSY) while any
 // handle has `from` open, and (EEXIST) when `to` already exists. 0 or errno.
 int move_file(const std::string& from, const std::string& to);
+
+// Moves `from` over `to` in one step, replacing a file of that name; refused
+// (EBUSY) while any handle has either open, as replacing deletes the old
+// `to`. 0 or errno.
+int replace_file(const std::string& from, const std::string& to);
 
 }  // namespace vortel
