@@ -5,6 +5,7 @@
 #include "engine/field_copy.h"
 #include "engine/record_blocks.h"
 #include "engine/record_copy.h"
+#include "platform/error_text.h"
 #include "platform/file_identity.h"
 
 #include <cstring>
@@ -164,7 +165,7 @@ int append_text(table_object& table, const std::string& source, const std::funct
     std::size_t got = 0;
     if (fh_read(file, &first, 1, got) && got == 1 &&
         (first == dbf_version_plain || first == dbf_version_with_memo)) {
-        note_failure(table, source + " is a table that cannot be opened: its memo file is missing or it is damaged");
+        note_failure(table, file_name_text(source) + " is a table that cannot be opened: its memo file is missing or it is damaged");
         return 0;
     }
     line_reader lines(file, table.record.size() - 1);

@@ -184,7 +184,7 @@ int export_to(table_object& table, const std::string& output, WriteBody write_bo
 
     // Failures are told with the name the user gave, not the temporary one.
     const auto failed = [&table, &output](int error) {
-        note_failure(table, error_text(error) + ": " + output);
+        note_failure(table, file_error_text(error, output));
         return 0;
     };
     staged_output staged(output);

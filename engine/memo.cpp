@@ -5,6 +5,7 @@
 #include "engine/table.h"
 
 #include "platform/codepage.h"
+#include "platform/error_text.h"
 #include "text/number_text.h"
 #include "text/text_to_number.h"
 
@@ -62,7 +63,7 @@ int store_memo(table_object& table, int index, const std::string& bytes)
     const int width = field_info(table, index).length;
     const std::string pointer = long_to_text(static_cast<long>(block), std::min(width, 10));
     if (block > std::numeric_limits<std::int32_t>::max() - 1 || std::ssize(pointer) > width) {
-        note_failure(table, table.dbt_name + " has no block number left for another memo");
+        note_failure(table, file_name_text(table.dbt_name) + " has no block number left for another memo");
         return 0;
     }
     const std::int64_t blocks = memo_block_count(static_cast<std::int64_t>(bytes.size()) - 1);

@@ -1,5 +1,7 @@
 #include "engine/record_blocks.h"
 
+#include "platform/error_text.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -70,14 +72,14 @@ bool record_appender::start()
         return false;
     }
     if (stored_ >= 0 && size >= record_offset(table_.header, std::int64_t{stored_} + 1)) return true;
-    note_failure(table_, table_.dbf_name + " is damaged: its record count promises records the file lacks");
+    note_failure(table_, file_name_text(table_.dbf_name) + " is damaged: its record count promises records the file lacks");
     return false;
 }
 
 bool record_appender::add(std::span<const std::uint8_t> record)
 {
     if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) {
-        note_failure(table_, table_.dbf_name + " cannot count more records");
+        note_failure(table_, file_name_text(table_.dbf_name) + " cannot count more records");
         return false;
     }
     pending_.insert(pending_.end(), record.begin(), record.end());
