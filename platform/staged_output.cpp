@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <unistd.h>
 
 namespace vortel {
 namespace {
@@ -48,14 +49,22 @@ staged_output::~staged_output()
 int staged_output::open(native_file& file)
 {
     if (fs::path(target_).filename().empty()) return EISDIR;
+    // What is there must be a file the user may write: replacing by a move
+    // would pass over a write protection, or put a plain file in place of
+    // a folder or a device.
+    std::error_code error;
+    const fs::file_status existing = fs::status(target_, error);
+    if (fs::is_directory(existing)) return EISDIR;
+    if (fs::exists(existing)) {
+        if (!fs::is_regular_file(existing)) return EINVAL;
+        if (::access(target_.c_str(), W_OK) != 0) return errno;
+    }
     for (int number = 1; number <= numbers_tried; ++number) {
         const std::string name = temporary_for(target_, number);
         if (file.open(name, access_read | access_write, share_read | share_write, file_creation::create_new)) {
             temporary_ = name;
             // The new file keeps the permissions of the one it replaces.
-            std::error_code error;
-            const fs::file_status old = fs::status(target_, error);
-            if (!error && fs::is_regular_file(old)) fs::permissions(temporary_, old.permissions(), error);
+            if (fs::is_regular_file(existing)) fs::permissions(temporary_, existing.permissions(), error);
             return 0;
         }
         if (file.last_error() != EEXIST) return file.last_error();

@@ -124,6 +124,11 @@ TEST_F(output_files_test, a_staged_output_never_touches_a_file_it_did_not_create
     EXPECT_EQ(read_file(dir.file("OUT.TXT")), "mine");
     EXPECT_EQ(files(), before);
 
+    // Nothing but a plain file is replaced.
+    EXPECT_EQ(stage(dir.file("SUB"), "x", true), EISDIR);
+    EXPECT_EQ(stage("/dev/null", "x", true), EINVAL);
+    EXPECT_EQ(files(), before);
+
     // A name far too long for the folder is cut for the temporary file, so
     // the failure names the output's own length.
     EXPECT_EQ(stage(dir.file(std::string(300, 'L')), "long", true), ENAMETOOLONG);
