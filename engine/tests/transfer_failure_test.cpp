@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <unistd.h>
 
 namespace vortel {
@@ -22,8 +21,6 @@ using testing::write_file;
 using testing::write_table;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
-
-std::string long_text(char c, std::size_t length) { return std::string(length, c); }
 
 // Stores memos through the engine, outside any injection.
 void put_memos(const std::string& path, const std::vector<std::string>& memos)
@@ -46,7 +43,7 @@ protected:
     {
         settings_restore_defaults();
         write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bea"})}});
-        put_memos(path, {"short", long_text('b', 1500)});
+        put_memos(path, {"short", std::string(1500, 'b')});
         write_file(path, read_file(path) + "\x1A");
     }
     void TearDown() override { settings_restore_defaults(); }
@@ -68,29 +65,20 @@ protected:
     std::string path = dir.file("T.DBF");
 };
 
+// Names that reach the table's files another way are the platform test's.
 TEST_F(transfer_failure_test, exports_refuse_the_table_files_under_any_name)
 {
-    ASSERT_EQ(::symlink("T.DBF", dir.file("LINK.TXT").c_str()), 0);
     ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.TXT").c_str()), 0);
-    ASSERT_EQ(::link(path.c_str(), dir.file("HARD.TXT").c_str()), 0);
-    const struct {
-        std::string output;
-        std::string refusal;
-    } cases[] = {
-        {path, " is the table itself: choose another file"},
-        {dir.path() + "/./T.DBF", " is the table itself: choose another file"},
-        {dir.file("LINK.TXT"), " is the table itself: choose another file"},
-        {dir.file("HARD.TXT"), " is the table itself: choose another file"},
-        {dir.file("T.DBT"), " is the memo file of the table: choose another file"},
-        {dir.file("MEMO.TXT"), " is the memo file of the table: choose another file"},
-    };
+    const std::string own = dir.path() + "/./T.DBF";
     const auto before = table_bytes();
     auto table = open_table();
-    for (const auto& c : cases) {
-        for (const bool html : {false, true}) {
+    for (const bool html : {false, true}) {
+        for (const auto& [output, refusal] : {std::pair{own, " is the table itself: choose another file"},
+                                              std::pair{dir.file("MEMO.TXT"), " is the memo file of the table: choose "
+                                                                             "another file"}}) {
             clear_failure(*table);
-            EXPECT_EQ(html ? export_html(*table, c.output, "", {}) : export_text(*table, c.output), 0) << c.output;
-            EXPECT_EQ(table->failure, c.output + c.refusal);
+            EXPECT_EQ(html ? export_html(*table, output, "", {}) : export_text(*table, output), 0) << output;
+            EXPECT_EQ(table->failure, output + refusal);
         }
     }
     table.reset();
@@ -142,7 +130,7 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
 {
     const std::string source_table = dir.file("S.DBF");
     write_table(source_table, fields, {{record_of(fields, {"Cili"})}, {record_of(fields, {"Dora"})}});
-    put_memos(source_table, {long_text('c', 700), "tiny"});
+    put_memos(source_table, {std::string(700, 'c'), "tiny"});
     std::string text;
     for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
     write_file(dir.file("S.TXT"), text);
@@ -151,7 +139,6 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
     for (const std::string& source : {source_table, dir.file("S.TXT")}) {
         long writes = 0;
         {
-            const auto reference = before;
             fault_injector counter(fault_call::write);
             auto table = open_table();
             ASSERT_EQ(append_from(*table, source), 1) << source;
@@ -174,40 +161,6 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
     }
 }
 
-// Reads of one file fail once they pass its second mebibyte.
-std::string unreadable_file;
-ssize_t read_failing_midway(int fd, void* buffer, std::size_t count)
-{
-    std::array<char, 4096> name{};
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t length = ::readlink(link.c_str(), name.data(), name.size() - 1);
-    if (length > 0 && std::string(name.data(), static_cast<std::size_t>(length)) == unreadable_file &&
-        ::lseek(fd, 0, SEEK_CUR) >= (off_t{2} << 20)) {
-        errno = EIO;
-        return -1;
-    }
-    return system_file_ops().read(fd, buffer, count);
-}
-
-TEST_F(transfer_failure_test, an_append_whose_source_cannot_be_read_leaves_the_table_and_says_why)
-{
-    unreadable_file = dir.file("S.TXT");
-    std::string text;
-    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) text += "line " + std::to_string(i) + "\r\n";
-    write_file(unreadable_file, text);
-    const auto before = table_bytes();
-    auto table = open_table();
-    file_ops failing = system_file_ops();
-    failing.read = read_failing_midway;
-    {
-        scoped_file_ops inject(failing);
-        EXPECT_EQ(append_from(*table, unreadable_file), 0);
-    }
-    EXPECT_EQ(table->failure, "Input/output error: " + unreadable_file);
-    table.reset();
-    EXPECT_TRUE(table_bytes() == before) << "the records of the first two mebibytes were taken back";
-}
-
 // No other process may place a memo while an append runs: taking back the
 // memo file's end must never cut off another's memo.
 TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
@@ -217,19 +170,11 @@ TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
     write_table(source, fields, records);
     put_memos(source, std::vector<std::string>(300, "memo"));
     auto other = open_table();
-    int tries = 0, refused = 0;
+    int tries = 0, taken = 0;
     auto table = open_table();
-    ASSERT_EQ(append_from(*table, source, [&](int) {
-                  ++tries;
-                  if (lock_memo_header(*other)) {
-                      unlock_memo_header(*other);
-                  } else {
-                      ++refused;
-                  }
-              }),
-              1);
+    ASSERT_EQ(append_from(*table, source, [&](int) { ++tries, taken += lock_memo_header(*other); }), 1);
     EXPECT_GT(tries, 1);
-    EXPECT_EQ(refused, tries);
+    EXPECT_EQ(taken, 0);
     EXPECT_EQ(lock_memo_header(*other), 1) << "released at the end";
     unlock_memo_header(*other);
 
@@ -272,7 +217,7 @@ TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_ha
             std::string stored = field_text(*table, 0);
             records.push_back(stored.substr(0, stored.find_first_of(std::string(" \0", 2))));
         }
-        EXPECT_EQ(records, c.records) << testing::files_in(dir.path()).size() << " " << c.text;
+        EXPECT_EQ(records, c.records) << c.text;
     }
 }
 
