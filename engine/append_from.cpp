@@ -165,7 +165,8 @@ int append_text(table_object& table, const std::string& source, const std::funct
     std::size_t got = 0;
     if (fh_read(file, &first, 1, got) && got == 1 &&
         (first == dbf_version_plain || first == dbf_version_with_memo)) {
-        note_failure(table, file_name_text(source) + " is a table that cannot be opened: its memo file is missing or it is damaged");
+        note_failure(table, file_name_text(source) +
+                                " is a table that cannot be opened: its memo file is missing or it is damaged");
         return 0;
     }
     line_reader lines(file, table.record.size() - 1);

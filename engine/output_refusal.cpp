@@ -29,7 +29,8 @@ std::string memo_name_refusal(const std::string& dbf_name)
                           "(choose a name whose last letter is not T)";
     }
     if (names_one_file(memo_name, dbf_name)) {
-        return file_name_text(memo_name) + " is the table file itself: a table with memo fields needs a memo file of its own";
+        return file_name_text(memo_name) +
+               " is the table file itself: a table with memo fields needs a memo file of its own";
     }
     return {};
 }

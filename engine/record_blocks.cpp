@@ -72,7 +72,8 @@ bool record_appender::start()
         return false;
     }
     if (stored_ >= 0 && size >= record_offset(table_.header, std::int64_t{stored_} + 1)) return true;
-    note_failure(table_, file_name_text(table_.dbf_name) + " is damaged: its record count promises records the file lacks");
+    note_failure(table_,
+                 file_name_text(table_.dbf_name) + " is damaged: its record count promises records the file lacks");
     return false;
 }
 

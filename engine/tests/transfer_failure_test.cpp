@@ -132,7 +132,9 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
     write_table(source_table, fields, {{record_of(fields, {"Cili"})}, {record_of(fields, {"Dora"})}});
     put_memos(source_table, {std::string(700, 'c'), "tiny"});
     std::string text;
-    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
+    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) {
+        text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
+    }
     write_file(dir.file("S.TXT"), text);
 
     const auto before = table_bytes();

@@ -361,10 +361,10 @@ private slots:
             window->popup_command(2121);
             QCOMPARE(chosen.requests.size(), std::size_t(3));
         }
-        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"),
-                                           QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
-                                               QStringLiteral(" is a table that cannot be opened: its memo file is "
-                                                              "missing or it is damaged")}));
+        const QString orphan_told = QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
+                                    QStringLiteral(" is a table that cannot be opened: its memo file is missing or "
+                                                   "it is damaged");
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"), orphan_told}));
         QCOMPARE(facts_of(table_).records, 240);
     }
 
@@ -573,12 +573,11 @@ private slots:
         run_structure_dialog(nullptr);
         const QString folder = QString::fromStdString(dir_->path());
         QCOMPARE(boxes.boxes,
-                 QStringList({QStringLiteral("Warning: %1/./DOLGOZO.DBF is the table itself: choose another file").arg(folder),
-                              QStringLiteral("Warning: %1/MEMO.DBF is the memo file of the table: choose another file")
-                                  .arg(folder),
+                 QStringList({QStringLiteral("Warning: %1/./DOLGOZO.DBF is the table itself: choose another file"),
+                              QStringLiteral("Warning: %1/MEMO.DBF is the memo file of the table: choose another file"),
                               QStringLiteral("Warning: %1/NEW.DAT cannot have memo fields: its memo file would be the "
-                                             "table itself (choose a name whose last letter is not T)")
-                                  .arg(folder)}));
+                                             "table itself (choose a name whose last letter is not T)")})
+                     .replaceInStrings(QStringLiteral("%1"), folder));
         QCOMPARE(sample_bytes(), before);
         QVERIFY(!std::filesystem::exists(dir_->file("NEW.DAT")));
     }
