@@ -54,6 +54,7 @@ int run_create_command(cli_context& context)
     if (file_exists(path) && !context.has("--overwrite")) return context.fail("The file already exist, overwite ?");
     auto table = table_new(path);
     if (!create_table(*table, *fields)) {
+        if (!table->failure.empty()) return context.fail(table->failure);
         context.errors << "vortel-cli: cannot create " << path << "\n";
         return cli_failure;
     }

@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/field_argument.h"
+#include "engine/output_refusal.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
 #include "platform/codepage.h"
@@ -49,6 +50,7 @@ int run_print_command(cli_context& context)
         context.fail(problem);
         return cli_usage_error;
     }
+    if (const std::string refusal = output_refusal(*table, path); !refusal.empty()) return context.fail(refusal);
     // The listing's title is the table's path, as a table window shows it.
     const std::string message = installed_writer(browse, context.text(0).substr(0, 127), path);
     return message.empty() ? cli_success : context.fail(message);

@@ -6,6 +6,8 @@
 #include <QtGui/QGuiApplication>
 #include <QtPrintSupport/QPrinter>
 
+#include "platform/error_text.h"
+#include "platform/staged_output.h"
 #include "print/preview_model.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_print_pages.h"
@@ -56,7 +58,12 @@ void print_all_pages(page_device& device, void* context)
 std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path)
 {
     ensure_gui_application();
-    const std::unique_ptr<QPrinter> printer = pdf_page_printer(path);
+    // The PDF takes the output's name only when it was written whole.
+    staged_output staged(path);
+    native_file created;
+    if (const int error = staged.open(created)) return file_error_text(error, path);
+    created.close();
+    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name());
     listing_environment environment;
     const printer_facts facts = qt_printer_facts(*printer, environment.font_face);
     pdf_job job{printer.get()};
@@ -71,7 +78,9 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     case listing_result::shown: break;
     }
     if (job.empty) return preview_empty_job_text;
-    return job.written ? std::string() : "vortel-cli: cannot write " + path;
+    if (!job.written) return "vortel-cli: cannot write " + file_name_text(path);
+    const int error = staged.commit();
+    return error == 0 ? std::string() : file_error_text(error, path);
 }
 
 }  // namespace vortel

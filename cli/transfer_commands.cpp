@@ -3,6 +3,7 @@
 #include "cli/cli_command.h"
 #include "commands/record_commands.h"
 #include "commands/sort_key.h"
+#include "commands/transfer_failure.h"
 #include "engine/append_from.h"
 #include "engine/export.h"
 #include "shell/settings.h"
@@ -21,11 +22,6 @@ bool may_write(cli_context& context, const std::string& path)
     return false;
 }
 
-int busy_unless(cli_context& context, int done)
-{
-    return done ? cli_success : context.fail(table_busy_text);
-}
-
 }  // namespace
 
 int run_copy_to_command(cli_context& context)
@@ -33,7 +29,8 @@ int run_copy_to_command(cli_context& context)
     if (!may_write(context, context.positional[1])) return cli_failure;
     auto table = context.open_table(0);
     if (!table) return cli_failure;
-    return busy_unless(context, export_text(*table, context.positional[1]));
+    if (export_text(*table, context.positional[1])) return cli_success;
+    return context.fail(export_failure_text(*table));
 }
 
 int run_html_command(cli_context& context)
@@ -43,7 +40,8 @@ int run_html_command(cli_context& context)
     if (!table) return cli_failure;
     std::vector<std::string> captions;
     for (int i = 0; i < field_count(*table); ++i) captions.push_back(field_info(*table, i).name);
-    return busy_unless(context, export_html(*table, context.positional[1], setting_by_index(SET_CEGNEV), captions));
+    if (export_html(*table, context.positional[1], setting_by_index(SET_CEGNEV), captions)) return cli_success;
+    return context.fail(export_failure_text(*table));
 }
 
 int run_append_command(cli_context& context)
@@ -55,7 +53,8 @@ int run_append_command(cli_context& context)
     }
     auto table = context.open_table(0);
     if (!table) return cli_failure;
-    return busy_unless(context, append_from(*table, source));
+    if (append_from(*table, source)) return cli_success;
+    return context.fail(append_failure_text(*table));
 }
 
 int run_sort_command(cli_context& context)

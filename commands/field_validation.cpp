@@ -1,5 +1,7 @@
 #include "commands/field_validation.h"
 
+#include "engine/output_refusal.h"
+
 #include <algorithm>
 #include <array>
 #include <iterator>
@@ -131,6 +133,9 @@ std::string check_table_definition(std::string_view file_name, const std::vector
     if (file_name.empty()) return "Empty filename!";
     if (fields.empty()) return "Empty table!";
     if (fields.size() > field_count_max) return "Too many fields!";
+    if (std::any_of(fields.begin(), fields.end(), [](const field_list_entry& f) { return f.type == 'M'; })) {
+        return memo_name_refusal(std::string(file_name));
+    }
     return {};
 }
 

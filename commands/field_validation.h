@@ -49,9 +49,12 @@ struct field_list_check {
 // "Duplicate field name!" (the dialog's Append would ignore it silently).
 field_list_check parse_field_list(const std::vector<std::string>& definitions);
 
-// What Create checks before anything is written: "Empty filename!", then
-// "Empty table!", then "Too many fields!"; "" when the definition may be
-// created. The dialog asks about overwriting an existing file after this.
+// What Create and Modify check before anything is written: "Empty
+// filename!", then "Empty table!", then "Too many fields!", then for a table
+// with memo fields a name whose memo file would be the table itself
+// (memo_name_refusal: "X.DAT" has the memo file name "X.DAT"); "" when the
+// definition may be created. The dialog asks about overwriting an existing
+// file after this.
 std::string check_table_definition(std::string_view file_name, const std::vector<field_list_entry>& fields);
 
 }  // namespace vortel

@@ -264,7 +264,13 @@ void structure_dialog::create()
             return;
         }
         const std::string path = path_bytes(file_->text());
-        const std::string message = check_table_definition(path, fields_);
+        std::string message = check_table_definition(path, fields_);
+        // A new table must not overwrite the files of a table a window shows.
+        if (message.empty() && !modify_mode_) message = open_table_file_refusal(path);
+        if (message.empty() && !modify_mode_ &&
+            std::any_of(fields_.begin(), fields_.end(), [](const field_list_entry& f) { return f.type == 'M'; })) {
+            message = open_table_file_refusal(dbt_file_name(path));
+        }
         if (!message.empty()) {
             show_warning(this, std::string_view(message));
             return;

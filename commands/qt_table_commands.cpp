@@ -4,8 +4,10 @@
 #include "commands/qt_file_choosers.h"
 #include "commands/qt_warning.h"
 #include "commands/record_commands.h"
+#include "commands/transfer_failure.h"
 #include "engine/append_from.h"
 #include "engine/export.h"
+#include "engine/output_refusal.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
 #include "grid/qt_table_window.h"
@@ -69,6 +71,7 @@ void export_command(table_window& window, const char* title, bool html)
         const std::string path = choose_file_to_save(&window, chooser_directory(), QString::fromLatin1(title));
         if (path.empty() || !may_overwrite(&window, path)) return;
         int done = 0;
+        clear_failure(*grid.table);
         {
             const wait_cursor busy;
             copy_progress progress(window, title);
@@ -84,7 +87,7 @@ void export_command(table_window& window, const char* title, bool html)
         }
         // A page that could not be written is told as the text copy is:
         // saying nothing would leave the user believing it was saved.
-        if (!done) show_warning(&window, std::string_view(table_busy_text));
+        if (!done) show_warning(&window, std::string_view(export_failure_text(*grid.table)));
     });
 }
 
@@ -152,6 +155,15 @@ bool may_overwrite(QWidget* owner, const std::string& path)
     return ask_ok_cancel(owner, QStringLiteral("Warning"), QString::fromLatin1(overwrite_question_text));
 }
 
+std::string open_table_file_refusal(const std::string& path)
+{
+    for (int slot = 0; slot < table_slot_count; ++slot) {
+        if (!table_slot_in_use(slot)) continue;
+        if (std::string refusal = output_refusal(*table_slot_at(slot).table, path); !refusal.empty()) return refusal;
+    }
+    return {};
+}
+
 QWidget* main_window_owner()
 {
     const void* registered = named_get("HWND");
@@ -182,12 +194,13 @@ void append_from_command(table_window& window)
         const std::string path = choose_file_to_open(&window, chooser_directory(), QString::fromLatin1(append_from_title));
         if (path.empty() || !file_exists(path)) return;
         int done = 0;
+        clear_failure(*grid.table);
         {
             const wait_cursor busy;
             copy_progress progress(window, append_from_title);
             done = append_from(*grid.table, path, progress.callback());
         }
-        if (!done) show_warning(&window, std::string_view(table_busy_text));
+        if (!done) show_warning(&window, std::string_view(append_failure_text(*grid.table)));
     });
 }
 

@@ -46,6 +46,11 @@ std::string chooser_directory();
 // False when `path` exists and the user did not answer OK to overwriting it.
 bool may_overwrite(QWidget* owner, const std::string& path);
 
+// Why `path` may not be written while table windows are open: it is the
+// table or memo file of one of them, under any name (output_refusal). ""
+// when it may.
+std::string open_table_file_refusal(const std::string& path);
+
 // The main window (the registry value "HWND") while it exists, else null:
 // the owner of table windows opened again after a rebuild.
 QWidget* main_window_owner();

@@ -1,9 +1,12 @@
 #include "engine/append_from.h"
 
+#include "engine/append_undo.h"
 #include "engine/create_table.h"
 #include "engine/field_copy.h"
 #include "engine/record_blocks.h"
 #include "engine/record_copy.h"
+#include "platform/error_text.h"
+#include "platform/file_identity.h"
 
 #include <cstring>
 
@@ -12,20 +15,52 @@ namespace {
 
 constexpr int line_capacity = 512;
 
-// Whole CR LF lines of a text file, read in large blocks. A line keeps only
-// its first `keep` bytes and the rest is passed over, so that a line of any
+// Whether a text file ends its lines with CR LF: the first CR LF found
+// says yes, and only a file without any is read whole to say no. Our own
+// exports end every line with CR LF and may hold any byte inside a record,
+// a lone LF included; every Unix program ends its lines with LF alone.
+// False with `failed` set when the file cannot be read.
+bool has_crlf_lines(file_handle& file, std::vector<char>& block, bool& failed)
+{
+    bool carriage_return = false;  // the block before ended in CR
+    for (;;) {
+        std::size_t got = 0;
+        if (!fh_read(file, block.data(), block.size(), got)) {
+            failed = !file.end_of_file;
+            return false;
+        }
+        if (got == 0) return false;
+        if (carriage_return && block[0] == '\n') return true;
+        const std::string_view bytes(block.data(), got);
+        if (bytes.find("\r\n") != std::string_view::npos) return true;
+        carriage_return = bytes.back() == '\r';
+    }
+}
+
+// Whole lines of a text file, read in large blocks. A line keeps only its
+// first `keep` bytes and the rest is passed over, so that a line of any
 // length is one record, cut to the record's width.
 class line_reader {
 public:
     line_reader(file_handle& file, std::size_t keep) : file_(file), keep_(keep), block_(bulk_block_bytes) {}
 
-    // The next line without its CR LF; false at the end of the file. A last
-    // line without CR LF counts whole, and a CR not followed by LF is text.
+    // Reads ahead to learn how the file ends its lines, and goes back to its
+    // start. False when the file cannot be read.
+    bool choose_line_end()
+    {
+        crlf_ = has_crlf_lines(file_, block_, failed_);
+        return !failed_ && fh_seek(file_, 0, seek_origin::begin) == 0;
+    }
+
+    // The next line without its line end; false at the end of the file. A
+    // last line without a line end counts whole. In a CR LF file a CR not
+    // followed by LF is text, and so is a lone LF.
     bool next(std::string& line)
     {
         line.clear();
         bool any = false;
         bool carriage_return = false;
+        const char end_byte = crlf_ ? '\r' : '\n';
         for (;;) {
             if (at_ == end_ && !fill()) {
                 if (carriage_return) add(line, "\r", 1);
@@ -41,19 +76,20 @@ public:
                 add(line, "\r", 1);
             }
             const char* start = block_.data() + at_;
-            const auto* found = static_cast<const char*>(std::memchr(start, '\r', end_ - at_));
+            const auto* found = static_cast<const char*>(std::memchr(start, end_byte, end_ - at_));
             const std::size_t stop = found ? static_cast<std::size_t>(found - block_.data()) : end_;
             add(line, start, stop - at_);
             at_ = stop;
             if (found) {
                 ++at_;
+                if (!crlf_) return true;
                 carriage_return = true;
             }
         }
     }
 
     bool failed() const { return failed_; }
-    // The bytes of the file that lines given so far took, CR LF included.
+    // The bytes of the file that lines given so far took, line ends included.
     std::int64_t consumed() const { return filled_ - static_cast<std::int64_t>(end_ - at_); }
 
 private:
@@ -83,6 +119,7 @@ private:
     std::size_t end_ = 0;
     std::int64_t filled_ = 0;
     bool failed_ = false;
+    bool crlf_ = true;
 };
 
 // A line becomes a record: a blank delete flag, the line's bytes at their
@@ -118,7 +155,10 @@ bool record_from_line(table_object& table, const std::string& line, std::int64_t
 int append_text(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
     file_handle file(source, line_capacity);
-    if (!fh_open(file, import_text_mode)) return 0;
+    if (!fh_open(file, import_text_mode)) {
+        note_failure(table, file);
+        return 0;
+    }
 
     // A file that begins as a table does but did not open as one (its memo
     // file is missing, its header is damaged) is no text to import.
@@ -126,11 +166,16 @@ int append_text(table_object& table, const std::string& source, const std::funct
     std::size_t got = 0;
     if (fh_read(file, &first, 1, got) && got == 1 &&
         (first == dbf_version_plain || first == dbf_version_with_memo)) {
+        note_failure(table, file_name_text(source) +
+                                " is a table that cannot be opened: its memo file is missing or it is damaged");
         return 0;
     }
-    if (fh_seek(file, 0, seek_origin::begin) != 0) return 0;
-
     line_reader lines(file, table.record.size() - 1);
+    if (fh_seek(file, 0, seek_origin::begin) != 0 || !lines.choose_line_end()) {
+        note_failure(table, file);
+        return 0;
+    }
+
     record_appender appender(table);
     if (!appender.start()) return 0;
     progress_meter meter(progress, fh_size(file));
@@ -141,7 +186,11 @@ int append_text(table_object& table, const std::string& source, const std::funct
         if (!appender.add(table.record)) return 0;
         meter.step(lines.consumed());
     }
-    if (!appender.flush() || lines.failed()) return 0;
+    if (!appender.flush()) return 0;
+    if (lines.failed()) {
+        note_failure(table, file);
+        return 0;
+    }
     meter.finish();
     return 1;
 }
@@ -154,6 +203,8 @@ int append_table(table_object& source, table_object& table, const std::function<
     const int copied = copy_records(source, table, map_fields_by_name(source, table), copy_selection::as_navigated,
                                     [&meter](int percent) { meter.step(percent); });
     unlock(source);
+    // A source that could not be read noted why on itself.
+    if (!copied && !source.failure.empty()) note_failure(table, source.failure);
     if (copied) meter.finish();
     return copied;
 }
@@ -162,7 +213,7 @@ int append_table(table_object& source, table_object& table, const std::function<
 
 int append_from(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
-    if (source == table.dbf_name) return 0;
+    if (names_one_file(source, table.dbf_name)) return 0;
     if (!lock_table(table)) return 0;
     // Bytes pass as stored; the guard puts the flag, the lock and the
     // position back also when memory runs out on the way.
@@ -179,8 +230,23 @@ int append_from(table_object& table, const std::string& source, const std::funct
     } restore_on_exit{table, table.conversion, current_record(table)};
     table.conversion = 0;
 
-    if (auto from = table_new(source); table_open(*from, 1)) return append_table(*from, table, progress);
-    return append_text(table, source, progress);
+    // Declared after the guard, so that the files are put back before the
+    // table lock goes.
+    append_undo undo(table);
+    if (!undo.start()) return 0;
+    int appended = 0;
+    try {
+        if (auto from = table_new(source); table_open(*from, 1)) {
+            appended = append_table(*from, table, progress);
+        } else {
+            appended = append_text(table, source, progress);
+        }
+    } catch (...) {
+        undo.undo();
+        throw;
+    }
+    if (!appended) undo.undo();
+    return appended;
 }
 
 }  // namespace vortel

@@ -12,22 +12,29 @@ namespace vortel {
 
 // Appends the records of `source` to `table` under its table lock, and puts
 // the table back on the record it stood on. 1, or 0 when:
-//  - `source` is the table's own file name, or the table is busy;
+//  - `source` is the table's own file under any name, or the table is busy
+//    (its table lock or, with memo fields, its memo header lock is held
+//    elsewhere);
 //  - `source` is a table that is busy, or that reads as a table but cannot
 //    be opened (a missing memo file, a damaged header);
 //  - `source` is neither a table nor a readable file;
-//  - writing the table fails (records appended before stay).
+//  - reading the source or writing the table fails, or the table refuses a
+//    value.
+// A failed append leaves the table's files exactly as they were (see
+// append_undo.h), and every failure but a busy one notes its reason on the
+// table.
 //
 // From a table: every field takes the value of the source field of the same
 // name (letter case ignored) by the copy rules of record_copy.h, memos
 // whole; other fields stay blank. Deleted source records come as live
 // records unless SET_DELETED hides them.
 //
-// From text: each line ending in CR LF (or the end of the file) becomes one
-// record, a blank delete flag and the line's bytes at their places in the
-// record, cut to the record's width and filled up with zero bytes. Numbers,
-// dates and logicals are then stored again by their types' rules; memo
-// fields become empty. Bytes pass unconverted in both directions.
+// From text: each line becomes one record, a blank delete flag and the
+// line's bytes at their places in the record, cut to the record's width and
+// filled up with zero bytes. Lines end in CR LF; a file without a single
+// CR LF ends them in LF, as Unix programs write. Numbers, dates and logicals
+// are then stored again by their types' rules; memo fields become empty.
+// Bytes pass unconverted in both directions.
 //
 // `progress`, when given, sees the percentage of the source read so far
 // (records of a table, bytes of a text) rise from 0 to 100, 100 when all of

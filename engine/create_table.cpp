@@ -1,5 +1,6 @@
 #include "engine/create_table.h"
 
+#include "engine/output_refusal.h"
 #include "platform/clock.h"
 #include "platform/native_file.h"
 #include "text/text_ops.h"
@@ -56,6 +57,13 @@ std::vector<std::uint8_t> new_table_header(const std::vector<field_list_entry>& 
 int create_table(table_object& t, const std::vector<field_list_entry>& fields)
 {
     if (t.open || !describable(fields)) return 0;
+    // Creating the memo file would empty the table just written.
+    if (has_memo_field(fields)) {
+        if (std::string refusal = memo_name_refusal(t.dbf_name); !refusal.empty()) {
+            note_failure(t, std::move(refusal));
+            return 0;
+        }
+    }
     const local_time today = local_time_now();
     const std::vector<std::uint8_t> head = encode_new_table_header(fields, today.year, today.month, today.day);
     const int table_written = write_new_file(t.dbf, head.data(), head.size());

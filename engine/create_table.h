@@ -13,8 +13,9 @@ namespace vortel {
 // terminator dated today, and with a memo field the memo file's header
 // block. Existing files of those names are overwritten. `t` must not be
 // open and is not opened. 1, or 0 when a file cannot be written or the list
-// cannot describe a table (no fields, or lengths past what the header holds);
-// on failure nothing half-written is left under the names.
+// cannot describe a table (no fields, or lengths past what the header holds)
+// or its memo file would be the table itself (noted on `t`); on failure
+// nothing half-written is left under the names.
 int create_table(table_object& t, const std::vector<field_list_entry>& fields);
 
 // The header area create_table writes for `fields`, dated today; empty when

@@ -1,15 +1,18 @@
 #include "engine/export.h"
 
+#include "engine/output_refusal.h"
 #include "engine/record_blocks.h"
 #include "platform/codepage.h"
+#include "platform/error_text.h"
+#include "platform/staged_output.h"
 #include "shell/settings.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace vortel {
@@ -157,23 +160,17 @@ char* put_cell(char* out, const std::uint8_t* field, std::size_t width, const by
     return out;
 }
 
-bool same_file(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
-}
-
-bool names_table_file(const table_object& table, const std::string& path)
-{
-    return same_file(path, table.dbf_name) || (table.dbt.os.is_open() && same_file(path, table.dbt_name));
-}
-
 // Everything the two exports share: the refusals, the table lock, the
 // output file and putting the table back, also when `write_body` throws.
+// The output is written under a temporary name and takes its own only when
+// complete, so a failure leaves a file of that name as it was.
 template <class WriteBody>
 int export_to(table_object& table, const std::string& output, WriteBody write_body)
 {
-    if (names_table_file(table, output)) return 0;
+    if (std::string refusal = output_refusal(table, output); !refusal.empty()) {
+        note_failure(table, std::move(refusal));
+        return 0;
+    }
     if (!lock_table(table)) return 0;
     struct restore {
         table_object& table;
@@ -185,12 +182,23 @@ int export_to(table_object& table, const std::string& output, WriteBody write_bo
         }
     } restore_on_exit{table, current_record(table)};
 
+    // Failures are told with the name the user gave, not the temporary one.
+    const auto failed = [&table, &output](int error) {
+        note_failure(table, file_error_text(error, output));
+        return 0;
+    };
+    staged_output staged(output);
     file_handle file(output, line_capacity);
-    if (!fh_open(file, export_output_mode)) return 0;
+    if (const int error = staged.open(file.os)) return failed(error);
     output_buffer out(file);
-    const bool written = write_body(out);
-    const bool flushed = out.flush();
-    return written && flushed && fh_close(file) ? 1 : 0;
+    if (!write_body(out)) {
+        note_failure(table, table.dbf);  // the table could not be read
+        return 0;
+    }
+    if (!out.flush()) return failed(file.os.last_error());
+    if (!fh_close(file)) return failed(errno);
+    if (const int error = staged.commit()) return failed(error);
+    return 1;
 }
 
 bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }

@@ -5,9 +5,13 @@
 // the table, and both put the table back on the record it stood on. A
 // `progress` callback, when given, sees the percentage of records written
 // rise from 0 to 100 (100 only when the whole table was read); it changes
-// nothing in the output. An
-// output that names the table's own DBF or DBT file is refused: creating it
-// would empty the table being read.
+// nothing in the output. An output that reaches the table's own DBF or DBT
+// file is refused (see output_refusal.h).
+//
+// The output takes its name only when it was written whole: after a failure
+// a file of that name is as it was, and nothing of the new one is left.
+// Every failure but a busy table notes its reason on the table
+// ("Disk full: OUT.TXT").
 #pragma once
 
 #include "engine/table.h"
@@ -22,7 +26,7 @@ namespace vortel {
 // One line per record, CR LF after each: the record's bytes after the delete
 // flag, as stored (no code-page conversion). Deleted records are written
 // like live ones unless SET_DELETED hides them. 1, or 0 when the table is
-// busy or the output cannot be created or written.
+// busy, cannot be read, or the output cannot be created or written.
 int export_text(table_object& table, const std::string& output,
                 const std::function<void(int percent)>& progress = {});
 

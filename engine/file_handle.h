@@ -33,10 +33,8 @@ inline constexpr open_mode table_read_write_mode{access_read | access_write, sha
                                                  file_creation::open_always};
 inline constexpr open_mode table_read_only_mode{access_read, share_read, file_creation::open_always};
 inline constexpr open_mode create_table_mode{access_write, share_read | share_write, file_creation::create_always};
-inline constexpr open_mode export_output_mode{access_read | access_write, share_read | share_write,
-                                              file_creation::create_always};
-inline constexpr open_mode import_text_mode{access_read | access_write, share_read | share_write,
-                                            file_creation::open_existing};
+// Imported text is only read, so a file the user may not write imports too.
+inline constexpr open_mode import_text_mode{access_read, share_read | share_write, file_creation::open_existing};
 
 struct file_handle {
     file_handle(std::string file_name, int line_capacity);

@@ -1,5 +1,7 @@
 #include "engine/record_blocks.h"
 
+#include "platform/error_text.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -48,6 +50,7 @@ bool record_block_reader::fill()
     std::size_t got = 0;
     if (fh_seek(table_.dbf, offset, seek_origin::begin) != offset ||
         !fh_read(table_.dbf, block_.data(), block_.size(), got) || got == 0) {
+        note_failure(table_, table_.dbf);
         failed_ = true;
         block_.clear();
         return false;
@@ -63,13 +66,23 @@ record_appender::record_appender(table_object& table) : table_(table), memo_fiel
 // them would grow the file by a gap of made-up records.
 bool record_appender::start()
 {
-    return read_record_count(table_.dbf, stored_) && stored_ >= 0 &&
-           fh_size(table_.dbf) >= record_offset(table_.header, std::int64_t{stored_} + 1);
+    const std::int64_t size = fh_size(table_.dbf);
+    if (size < 0 || !read_record_count(table_.dbf, stored_)) {
+        note_failure(table_, table_.dbf);
+        return false;
+    }
+    if (stored_ >= 0 && size >= record_offset(table_.header, std::int64_t{stored_} + 1)) return true;
+    note_failure(table_,
+                 file_name_text(table_.dbf_name) + " is damaged: its record count promises records the file lacks");
+    return false;
 }
 
 bool record_appender::add(std::span<const std::uint8_t> record)
 {
-    if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) return false;
+    if (std::int64_t{stored_} + pending_count_ >= std::numeric_limits<std::int32_t>::max()) {
+        note_failure(table_, file_name_text(table_.dbf_name) + " cannot count more records");
+        return false;
+    }
     pending_.insert(pending_.end(), record.begin(), record.end());
     ++pending_count_;
     appended_ = true;
@@ -93,6 +106,7 @@ bool record_appender::flush()
     const std::int32_t count = stored_ + pending_count_;
     if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
         !write_record_count(table_.dbf, count)) {
+        note_failure(table_, table_.dbf);
         return false;
     }
     stored_ = table_.header.record_count = count;

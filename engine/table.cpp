@@ -345,8 +345,7 @@ void note_failure(table_object& table, std::string reason)
 
 void note_failure(table_object& table, const file_handle& file)
 {
-    const std::string words = error_text(file.os.last_error());
-    note_failure(table, words.empty() ? file.name : words + ": " + file.name);
+    note_failure(table, file_error_text(file.os.last_error(), file.name));
 }
 
 }  // namespace vortel

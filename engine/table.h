@@ -56,6 +56,7 @@ struct table_object {
     std::int64_t lock_length = 0;  // 0: no lock held
     std::string dbf_name;
     std::string dbt_name;
+    int memo_header_held = 0;  // lock_memo_header holds the memo file's header lock
     // Why the latest operation on this table failed, in plain words and with
     // the file concerned ("Disk full: X.NEW1.DBF"); "" when nothing was noted.
     std::string failure;
@@ -158,6 +159,13 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
 // caller holds the record or the table lock. 1 on success, 0 on failure, -1
 // when the memo file cannot even be positioned.
 int memo_write(table_object& table, int index, std::string_view text);
+// Holds the memo file's header lock until unlock_memo_header, so that no
+// other process places a memo meanwhile: a bulk operation can then take
+// back every block it added. memo_write meanwhile places memos without a
+// lock of its own. 1, or 0 when the table has no memo file open or another
+// handle holds the lock.
+int lock_memo_header(table_object& table);
+void unlock_memo_header(table_object& table);
 
 // Failure notes. An operation that gives up notes why on its table; the
 // first note stands until cleared, as clean-up after a failure may fail

@@ -1,5 +1,7 @@
 #include "platform/error_text.h"
 
+#include "platform/codepage.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -29,6 +31,14 @@ std::string error_text(int error)
     case EAGAIN: return "The file is locked by another program";
     default: return std::strerror(error);
     }
+}
+
+std::string file_name_text(std::string_view path) { return utf8_to_ansi(path); }
+
+std::string file_error_text(int error, std::string_view path)
+{
+    const std::string words = error_text(error);
+    return words.empty() ? file_name_text(path) : words + ": " + file_name_text(path);
 }
 
 }  // namespace vortel

@@ -78,6 +78,11 @@ int failing_rename(const char* from, const char* to)
     return strikes(fault_call::rename, "rename") ? -1 : real().rename_no_replace(from, to);
 }
 
+int failing_rename_replace(const char* from, const char* to)
+{
+    return strikes(fault_call::rename, "rename_replace") ? -1 : real().rename_replace(from, to);
+}
+
 int failing_unlink(const char* path)
 {
     return strikes(fault_call::unlink, "unlink") ? -1 : real().unlink(path);
@@ -97,6 +102,7 @@ const file_ops failing_table{
     failing_open, failing_close, failing_read, failing_write, failing_read_at, failing_seek,
     failing_stat_fd, failing_stat_path, failing_truncate, failing_lock, failing_rename, failing_unlink,
     failing_sync, failing_link_unnamed,
+    failing_rename_replace,
 };
 
 fault_injector* claim(fault_injector* injector)

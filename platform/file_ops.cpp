@@ -77,7 +77,7 @@ int system_link_unnamed(int fd, const char* to)
 const file_ops system_table{
     system_open, ::close, system_read, system_write, system_read_at, ::lseek,
     ::fstat, ::stat, ::ftruncate, system_lock, system_rename_no_replace, ::unlink, system_sync,
-    system_link_unnamed,
+    system_link_unnamed, ::rename,
 };
 
 const file_ops* installed = &system_table;

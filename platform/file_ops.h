@@ -34,6 +34,8 @@ struct file_ops {
     // Gives a file opened without a name (O_TMPFILE) the name `to`; EEXIST
     // when the name exists.
     int (*link_unnamed)(int fd, const char* to);
+    // Renames, replacing an existing target in one step.
+    int (*rename_replace)(const char* from, const char* to);
 };
 
 // The operating system's own calls.

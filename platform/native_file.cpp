@@ -142,9 +142,12 @@ bool native_file::open(const std::string& path, unsigned access, unsigned share,
         }
         if (fd < 0) return fail(errno);
 
-        // Only plain files: a directory, device or pipe is no table.
+        // Only plain files: a directory, device or pipe is no table. A file
+        // just created exclusively is a new plain file under this name,
+        // which no one else could have opened, deleted or renamed yet.
+        const bool created = creation == file_creation::create_new;
         struct stat info;
-        int kind_error = ops.stat_fd(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
+        int kind_error = created ? 0 : ops.stat_fd(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
         if (kind_error != 0) {
             ops.close(fd);
             return fail(kind_error);
@@ -156,14 +159,13 @@ bool native_file::open(const std::string& path, unsigned access, unsigned share,
 
         if (!take_guards(access, share)) {
             int error = error_;
+            // A refused new file is not left behind under its name.
+            if (created && path_names_fd(path, fd)) ops.unlink(path.c_str());
             close();
             return fail(error);
         }
-        if (!path_names_fd(path, fd)) {
+        if (!created && !path_names_fd(path, fd)) {
             close();
-            // A file created here that another process moved away at once
-            // is no longer ours to open again.
-            if (creation == file_creation::create_new) return fail(EBUSY);
             continue;
         }
         // Emptying waits until the share modes said yes, so that a refused
@@ -267,6 +269,13 @@ bool native_file::write(const void* buffer, std::size_t count, std::size_t& byte
         if (put == 0) return fail(EIO);
         bytes_written += static_cast<std::size_t>(put);
     }
+    return true;
+}
+
+bool native_file::resize(std::int64_t size)
+{
+    if (fd_ < 0 || !writable_) return fail(EBADF);
+    if (active_file_ops().truncate(fd_, size) != 0) return fail(errno);
     return true;
 }
 
@@ -412,6 +421,22 @@ int move_file(const std::string& from, const std::string& to)
     const file_ops& ops = active_file_ops();
     int error = ops.rename_no_replace(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     ops.close(fd);
+    return error;
+}
+
+int replace_file(const std::string& from, const std::string& to)
+{
+    const file_ops& ops = active_file_ops();
+    int from_fd = claim_unopened(from);
+    if (from_fd < 0) return -from_fd;
+    int to_fd = claim_unopened(to);
+    if (to_fd < 0 && to_fd != -ENOENT) {
+        ops.close(from_fd);
+        return -to_fd;
+    }
+    int error = ops.rename_replace(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (to_fd >= 0) ops.close(to_fd);
+    ops.close(from_fd);
     return error;
 }
 

@@ -95,6 +95,8 @@ public:
     bool read_at(std::int64_t offset, void* buffer, std::size_t count);
     // Writes all `count` bytes unless the system refuses.
     bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
+    // Cuts the file to `size` bytes (or extends it with zero bytes).
+    bool resize(std::int64_t size);
 
     // Exclusive lock of [offset, offset + length) without waiting. A length
     // of 0 locks nothing and succeeds.
@@ -157,5 +159,10 @@ bool path_identity(const std::string& path, file_identity& out);
 // Puts a folder's entries (the names moved or removed in it) on the disk.
 // 0 or errno.
 int sync_folder(const std::string& folder);
+
+// Moves `from` over `to` in one step, replacing a file of that name; refused
+// (EBUSY) while any handle has either open, as replacing deletes the old
+// `to`. 0 or errno.
+int replace_file(const std::string& from, const std::string& to);
 
 }  // namespace vortel

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands/qt_file_choosers.h"
+#include "commands/qt_table_commands.h"
 #include "commands/qt_warning.h"
 #include "grid/input_codes.h"
 #include "grid/qt_input_codes.h"
@@ -270,6 +272,15 @@ void preview_dialog::print_pages()
     printer.setFromTo(1, last_printable_page);
     printer.setDocName(QStringLiteral("Nyomtatás"));
     if (!ask_where_to_print(printer, this)) return;
+    // Printing to a file must not overwrite an open table: Qt writes the
+    // file it was given without asking.
+    if (!printer.outputFileName().isEmpty()) {
+        const std::string refusal = open_table_file_refusal(path_bytes(printer.outputFileName()));
+        if (!refusal.empty()) {
+            show_warning(this, std::string_view(refusal));
+            return;
+        }
+    }
     printer.setPageOrientation(device_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 
     print_range range;

@@ -2,7 +2,8 @@
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included;
 with deleted records hidden, those names are missing. An output that cannot
-be written fails with the program's message and nothing else.
+be written fails with the program's message and nothing else, and leaves no
+part of a listing; the table's own files are never printed over.
 
 Usage: print_pdf_check.py VORTEL_CLI SAMPLE.DBF WORK_DIR
 Exits 77 (skipped) when pdftotext is not installed."""
@@ -64,8 +65,32 @@ for name in deleted:
 # A file that cannot be written is told in the program's words alone.
 bad = os.path.join(work, "missing", "LISTING.PDF")
 done = subprocess.run([cli, "print", table, bad], capture_output=True, text=True)
-if done.returncode != 1 or done.stderr != "vortel-cli: cannot write %s\n" % bad:
+if done.returncode != 1 or done.stderr != "No such file or folder: %s\n" % bad:
     failures.append("unwritable output: exit %d, %r" % (done.returncode, done.stderr))
+
+# The table's own files, under any name, are never printed over.
+def snapshot():
+    return {name: open(os.path.join(work, name), "rb").read() for name in ("DOLGOZO.DBF", "DOLGOZO.DBT")}
+
+
+before = snapshot()
+os.symlink("DOLGOZO.DBT", os.path.join(work, "MEMO.PDF"))
+for output, refusal in (("DOLGOZO.DBF", "is the table itself"), ("./DOLGOZO.DBT", "is the memo file of the table"),
+                        ("MEMO.PDF", "is the memo file of the table")):
+    path = os.path.join(work, output)
+    done = subprocess.run([cli, "print", table, path, "--overwrite"], capture_output=True, text=True)
+    if done.returncode != 1 or done.stderr != "%s %s: choose another file\n" % (path, refusal):
+        failures.append("printing over %s: exit %d, %r" % (output, done.returncode, done.stderr))
+if snapshot() != before:
+    failures.append("a refused print changed the table")
+
+# A listing that cannot take its name leaves what is there and nothing else.
+folder = os.path.join(work, "FOLDER.PDF")
+os.makedirs(folder)
+listed = sorted(os.listdir(work))
+done = subprocess.run([cli, "print", table, folder, "--overwrite"], capture_output=True, text=True)
+if done.returncode != 1 or done.stderr != "Is a folder: %s\n" % folder or sorted(os.listdir(work)) != listed:
+    failures.append("printing over a folder: exit %d, %r, %s" % (done.returncode, done.stderr, os.listdir(work)))
 
 if failures:
     print("\n".join(failures))

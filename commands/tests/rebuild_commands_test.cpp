@@ -523,6 +523,7 @@ const file_ops stopping_ops{
     // nothing here but the disk.
     [](int) { return tick(), 0; },
     [](int fd, const char* to) { return tick(), real_ops().link_unnamed(fd, to); },
+    [](const char* from, const char* to) { return tick(), real_ops().rename_replace(from, to); },
 };
 
 // Runs `op` on the table in a child process that ends at call `stop`

@@ -130,7 +130,8 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
         const std::string narrow_path = dir.file("NARROW.DBF");
         testing::write_table(narrow_path, narrow, {{record_of(narrow, {"A"})}});
         std::string memo = testing::read_file(dbt_file_name(narrow_path));
-        memo[0] = 12;  // the next free block
+        memo.resize(12 * 512, '\0');  // eleven blocks in use
+        memo[0] = 12;                  // the next free block
         testing::write_file(dbt_file_name(narrow_path), memo);
         auto narrow_table = table_new(narrow_path);
         ASSERT_EQ(table_open(*narrow_table), 1);
@@ -159,6 +160,41 @@ TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
     ASSERT_EQ(store(2, std::string(700, 'b')), 1);
     EXPECT_EQ(memo_of(1), std::string(2000, 'a'));
     EXPECT_EQ(memo_of(2), std::string(700, 'b'));
+}
+
+// Block numbers past the end of the memo file, in its header or in a
+// field, are damage: a memo written there would grow the file to a
+// terabyte. The new memo goes to the real end, and the header is corrected.
+TEST_F(memo_test, block_numbers_past_the_end_of_the_file_are_never_written_at)
+{
+    const struct {
+        const char* damage;
+        std::int32_t next_free;  // 0: as it is
+        const char* field;       // record 2's memo field before the store; "" as it is
+    } cases[] = {
+        {"forged next free block", 0x7ffffff0, ""},
+        {"field past the end", 0, " 999999999"},
+        {"both past the end", 0x7ffffff0, "2147483000"},
+    };
+    for (const auto& c : cases) {
+        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B", c.field})}});
+        table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_EQ(store(1, "first"), 1);  // block 2; the file ends in block 2
+        if (c.next_free != 0) {
+            dbt_header header;
+            ASSERT_TRUE(read_dbt_header(table->dbt, header));
+            header.next_free_block = c.next_free;
+            ASSERT_TRUE(write_dbt_header(table->dbt, header));
+        }
+        ASSERT_EQ(store(2, "second"), 1) << c.damage;
+        go_to(*table, 2);
+        EXPECT_EQ(field_text(*table, 1), "         3") << c.damage;
+        EXPECT_EQ(next_free_block(), 4) << c.damage;
+        EXPECT_EQ(memo_file().size(), 3u * 512 + 8) << c.damage;  // "second" and two end marks
+        EXPECT_EQ(memo_of(1), "first") << c.damage;
+        EXPECT_EQ(memo_of(2), "second") << c.damage;
+    }
 }
 
 TEST_F(memo_test, processes_storing_memos_at_once_get_separate_blocks)

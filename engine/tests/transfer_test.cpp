@@ -151,28 +151,6 @@ TEST_F(transfer_test, text_export_agrees_with_a_walk_through_the_records)
     }
 }
 
-TEST_F(transfer_test, exports_refuse_the_table_files_and_report_outputs_they_cannot_write)
-{
-    write_people({"KEEP"});
-    const std::string table_bytes = read_file(path);
-    auto table = open(path);
-    EXPECT_EQ(export_text(*table, path), 0);
-    EXPECT_EQ(export_html(*table, dir.path() + "/./PEOPLE.DBF", "", {}), 0) << "another spelling of the same file";
-    EXPECT_EQ(read_file(path), table_bytes);
-    EXPECT_EQ(export_text(*table, dir.file("NO/SUCH/DIR.TXT")), 0);
-
-    file_ops failing = system_file_ops();
-    failing.write = [](int, const void*, std::size_t) -> ssize_t {
-        errno = ENOSPC;
-        return -1;
-    };
-    {
-        scoped_file_ops inject(failing);
-        EXPECT_EQ(export_text(*table, output), 0) << "a full disk is no success";
-    }
-    EXPECT_EQ(lock_table(*table), 1) << "each refusal released the lock";
-}
-
 // --- every bulk operation and a second process ---------------------------
 
 TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)

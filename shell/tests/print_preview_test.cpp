@@ -204,6 +204,36 @@ private slots:
         close_page_device(device);
     }
 
+    // Qt writes a print-to-file output without asking; an open table's
+    // files are refused whatever name reaches them.
+    void print_to_a_file_refuses_the_files_of_an_open_table()
+    {
+        const std::string table = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_window* window = open_table_window(nullptr, table);
+        QVERIFY(window);
+        const std::string memo_before = testing::read_file(dir_->file("DOLGOZO.DBT"));
+        const std::string out = dir_->path() + "/./DOLGOZO.DBT";
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            return true;
+        });
+        page_device device;
+        record_pages(device, printer_, 1);
+        box_recorder boxes;
+        {
+            preview_dialog dialog(nullptr, device, true);
+            dialog.command(preview_print);
+        }
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: ") + QString::fromStdString(out) +
+                                          QStringLiteral(" is the memo file of the table: choose another file")));
+        QCOMPARE(testing::read_file(dir_->file("DOLGOZO.DBT")), memo_before);
+        close_page_device(device);
+        delete window;
+    }
+
     void print_command_chooses_columns_previews_and_keeps_the_record()
     {
         const std::string table = dir_->file("DOLGOZO.DBF");

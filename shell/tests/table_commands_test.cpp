@@ -34,6 +34,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 #include <new>
 
 using namespace vortel;
@@ -244,12 +245,13 @@ private slots:
         QVERIFY(page.find(std::string(128, 'N')) == std::string::npos);
         QVERIFY(boxes.boxes.isEmpty());
 
-        // A page that cannot be written is told.
+        // A page that cannot be written is told, with the reason.
         {
             chooser_answers chosen({dir_->file("NO/SUCH/DIR.HTM")});
             QTest::keyClick(window, Qt::Key_F2);
         }
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The table busy !")));
+        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: No such file or folder: ") +
+                                          QString::fromStdString(dir_->file("NO/SUCH/DIR.HTM"))));
     }
 
     // A long copy runs events so that windows stay painted; the table window
@@ -347,15 +349,22 @@ private slots:
         QVERIFY(window->windowTitle().contains(QStringLiteral(" - 240/")));
         QCOMPARE(field_of(table_, 121, "NEV"), field_of(table_, 1, "NEV"));
 
-        // F10 is not a key of the window; its own file and a missing one.
+        // F10 is not a key of the window; its own file, a missing one, and
+        // a table without its memo file, whose failure says why.
         QTest::keyClick(window, Qt::Key_F10);
+        const std::string orphan = dir_->file("ORPHAN.DBF");
+        std::filesystem::copy_file(table_, orphan);
         {
-            chooser_answers chosen({table_, dir_->file("MISSING.DBF")});
+            chooser_answers chosen({table_, dir_->file("MISSING.DBF"), orphan});
             window->popup_command(2121);
             window->popup_command(2121);
-            QCOMPARE(chosen.requests.size(), std::size_t(2));
+            window->popup_command(2121);
+            QCOMPARE(chosen.requests.size(), std::size_t(3));
         }
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The table busy !")));
+        const QString orphan_told = QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
+                                    QStringLiteral(" is a table that cannot be opened: its memo file is missing or "
+                                                   "it is damaged");
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"), orphan_told}));
         QCOMPARE(facts_of(table_).records, 240);
     }
 
@@ -537,6 +546,40 @@ private slots:
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: Empty table!"),
                                            QStringLiteral("Warning: The file already exist, overwite ?")}));
         QCOMPARE(testing::read_file(existing), std::string("old"));
+    }
+
+    // A new table must not land on an open table's files, nor have a memo
+    // file name that is its own name.
+    void create_refuses_open_tables_and_memo_names_equal_to_the_table()
+    {
+        box_recorder boxes;
+        QVERIFY(open_sample());
+        QCOMPARE(::symlink("DOLGOZO.DBT", dir_->file("MEMO.DBF").c_str()), 0);
+        const std::string before = sample_bytes();
+        chooser_answers chosen({dir_->path() + "/./DOLGOZO.DBF", dir_->file("MEMO.DBF"), dir_->file("NEW.DAT")});
+        when_modal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<structure_dialog*>(modal);
+            QVERIFY(dialog);
+            type_into(dialog->name_box(), QStringLiteral("NOTE"));
+            dialog->type_box()->setCurrentIndex(4);
+            dialog->append_button()->click();
+            for (int i = 0; i < 3; ++i) {
+                dialog->select_button()->click();
+                dialog->create_button()->click();
+                QVERIFY(dialog->isVisible());
+            }
+            dialog->exit_button()->click();
+        });
+        run_structure_dialog(nullptr);
+        const QString folder = QString::fromStdString(dir_->path());
+        QCOMPARE(boxes.boxes,
+                 QStringList({QStringLiteral("Warning: %1/./DOLGOZO.DBF is the table itself: choose another file"),
+                              QStringLiteral("Warning: %1/MEMO.DBF is the memo file of the table: choose another file"),
+                              QStringLiteral("Warning: %1/NEW.DAT cannot have memo fields: its memo file would be the "
+                                             "table itself (choose a name whose last letter is not T)")})
+                     .replaceInStrings(QStringLiteral("%1"), folder));
+        QCOMPARE(sample_bytes(), before);
+        QVERIFY(!std::filesystem::exists(dir_->file("NEW.DAT")));
     }
 
     void modify_structure_copies_the_records_and_closes_the_window()

@@ -1,0 +1,227 @@
+// What exports and appends leave behind when they cannot finish: never a
+// changed table, never a partial output, and always a reason.
+#include "engine/append_from.h"
+#include "engine/export.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/fault_injection.h"
+#include "shell/settings.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace vortel {
+namespace {
+
+using testing::read_file;
+using testing::record_of;
+using testing::write_file;
+using testing::write_table;
+
+const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
+
+// Stores memos through the engine, outside any injection.
+void put_memos(const std::string& path, const std::vector<std::string>& memos)
+{
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    ASSERT_EQ(lock_table(*table), 1);
+    for (std::size_t i = 0; i < memos.size(); ++i) {
+        go_to(*table, static_cast<std::int32_t>(i + 1));
+        ASSERT_EQ(memo_write(*table, 1, memos[i]), 1);
+    }
+    unlock(*table);
+}
+
+class transfer_failure_test : public ::testing::Test {
+protected:
+    // T.DBF with two records and their memos, and an end-of-file mark after
+    // the records as other programs write it.
+    void SetUp() override
+    {
+        settings_restore_defaults();
+        write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bea"})}});
+        put_memos(path, {"short", std::string(1500, 'b')});
+        write_file(path, read_file(path) + "\x1A");
+    }
+    void TearDown() override { settings_restore_defaults(); }
+
+    // The bytes of both table files.
+    std::pair<std::string, std::string> table_bytes() const
+    {
+        return {read_file(path), read_file(dbt_file_name(path))};
+    }
+
+    std::unique_ptr<table_object> open_table() const
+    {
+        auto table = table_new(path);
+        EXPECT_EQ(table_open(*table), 1);
+        return table;
+    }
+
+    testing::scratch_dir dir;
+    std::string path = dir.file("T.DBF");
+};
+
+// Names that reach the table's files another way are the platform test's.
+TEST_F(transfer_failure_test, exports_refuse_the_table_files_under_any_name)
+{
+    ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.TXT").c_str()), 0);
+    const std::string own = dir.path() + "/./T.DBF";
+    const auto before = table_bytes();
+    auto table = open_table();
+    for (const bool html : {false, true}) {
+        for (const auto& [output, refusal] : {std::pair{own, " is the table itself: choose another file"},
+                                              std::pair{dir.file("MEMO.TXT"), " is the memo file of the table: choose "
+                                                                             "another file"}}) {
+            clear_failure(*table);
+            EXPECT_EQ(html ? export_html(*table, output, "", {}) : export_text(*table, output), 0) << output;
+            EXPECT_EQ(table->failure, output + refusal);
+        }
+    }
+    table.reset();
+    EXPECT_EQ(table_bytes(), before);
+}
+
+// A full disk, a folder the user may not write and a name too long: the
+// output of that name stays as it was, nothing else is left, and the reason
+// names the output.
+TEST_F(transfer_failure_test, a_failed_export_leaves_the_old_output_and_says_why)
+{
+    const std::string output = dir.file("OUT.TXT");
+    const struct {
+        const char* what;
+        fault_call call;
+        int error;
+        std::string output;
+        std::string reason;
+    } cases[] = {
+        {"full disk", fault_call::write, ENOSPC, output, "Disk full: " + output},
+        {"read-only folder", fault_call::open, EACCES, output, "Permission denied: " + output},
+        {"name too long", fault_call::any, 0, dir.file(std::string(300, 'N')),
+         "File name too long: " + dir.file(std::string(300, 'N'))},
+    };
+    auto table = open_table();
+    for (const auto& c : cases) {
+        for (const bool html : {false, true}) {
+            write_file(output, "old contents");
+            const std::set<std::string> files = testing::files_in(dir.path());
+            clear_failure(*table);
+            {
+                fault_injector injector(c.call, c.error != 0 ? 1 : 0, c.error);
+                EXPECT_EQ(html ? export_html(*table, c.output, "", {}) : export_text(*table, c.output), 0) << c.what;
+            }
+            EXPECT_EQ(table->failure, c.reason) << c.what;
+            EXPECT_EQ(read_file(output), "old contents") << c.what;
+            EXPECT_EQ(testing::files_in(dir.path()), files) << c.what << ": no temporary file stays";
+            EXPECT_EQ(lock_table(*table), 1) << c.what;
+            unlock(*table);
+        }
+    }
+}
+
+// Every write of an append failing in turn, as on a disk that fills up: the
+// table's files are afterwards byte for byte what they were, memo header
+// and end-of-file mark included. The text is longer than one block of
+// records, so that records already counted must be taken back too.
+TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exactly_as_it_was)
+{
+    const std::string source_table = dir.file("S.DBF");
+    write_table(source_table, fields, {{record_of(fields, {"Cili"})}, {record_of(fields, {"Dora"})}});
+    put_memos(source_table, {std::string(700, 'c'), "tiny"});
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) {
+        text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
+    }
+    write_file(dir.file("S.TXT"), text);
+
+    const auto before = table_bytes();
+    for (const std::string& source : {source_table, dir.file("S.TXT")}) {
+        long writes = 0;
+        {
+            fault_injector counter(fault_call::write);
+            auto table = open_table();
+            ASSERT_EQ(append_from(*table, source), 1) << source;
+            writes = counter.calls();
+        }
+        ASSERT_GT(writes, 2) << source;
+        for (long n = 1; n <= writes; ++n) {
+            write_file(path, before.first);
+            write_file(dbt_file_name(path), before.second);
+            auto table = open_table();
+            {
+                fault_injector injector(fault_call::write, n, ENOSPC);
+                EXPECT_EQ(append_from(*table, source), 0) << source << ": write " << n;
+            }
+            EXPECT_EQ(table->failure.rfind("Disk full: " + dir.path() + "/T.DB", 0), 0u) << table->failure;
+            EXPECT_EQ(record_count(*table), 2);
+            table.reset();
+            EXPECT_TRUE(table_bytes() == before) << source << ": write " << n << " of " << writes;
+        }
+    }
+}
+
+// No other process may place a memo while an append runs: taking back the
+// memo file's end must never cut off another's memo.
+TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
+{
+    const std::string source = dir.file("S.DBF");
+    std::vector<testing::fixture_record> records(300, {record_of(fields, {"Many"})});
+    write_table(source, fields, records);
+    put_memos(source, std::vector<std::string>(300, "memo"));
+    auto other = open_table();
+    int tries = 0, taken = 0;
+    auto table = open_table();
+    ASSERT_EQ(append_from(*table, source, [&](int) { ++tries, taken += lock_memo_header(*other); }), 1);
+    EXPECT_GT(tries, 1);
+    EXPECT_EQ(taken, 0);
+    EXPECT_EQ(lock_memo_header(*other), 1) << "released at the end";
+    unlock_memo_header(*other);
+
+    // And held elsewhere, it makes the table busy before anything is written.
+    const auto before = table_bytes();
+    ASSERT_EQ(lock_memo_header(*other), 1);
+    clear_failure(*table);
+    EXPECT_EQ(append_from(*table, source), 0);
+    EXPECT_EQ(table->failure, "") << "busy, as for a record lock";
+    unlock_memo_header(*other);
+    table.reset();
+    EXPECT_TRUE(table_bytes() == before);
+}
+
+// Unix programs end lines with LF alone; our own exports with CR LF, and a
+// record may then hold a lone LF or CR as text.
+TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_has_no_cr_lf)
+{
+    const std::vector<field_list_entry> line_fields = {{"TEXT", 'C', 4, 0}};
+    const struct {
+        std::string text;
+        std::vector<std::string> records;
+    } cases[] = {
+        {"x\ny\nz\n", {"x", "y", "z"}},
+        {"x\n\ny", {"x", "", "y"}},
+        {"a\rb\nc", {"a\rb", "c"}},
+        {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}},
+        {"a\nb\r\n", {"a\nb"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        write_table(path, line_fields, {});
+        write_file(dir.file("IN.TXT"), c.text);
+        auto table = open_table();
+        ASSERT_EQ(append_from(*table, dir.file("IN.TXT")), 1);
+        table->conversion = 0;
+        std::vector<std::string> records;
+        for (std::int32_t number = 1; number <= record_count(*table); ++number) {
+            go_to(*table, number);
+            std::string stored = field_text(*table, 0);
+            records.push_back(stored.substr(0, stored.find_first_of(std::string(" \0", 2))));
+        }
+        EXPECT_EQ(records, c.records) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace vortel
