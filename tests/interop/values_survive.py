@@ -119,10 +119,28 @@ before = open("T.DBF", "rb").read()
 vortel("modify", "T.DBF", "ID:N:10", *FIELDS[1:], status=1)
 check("a refused modify left the table", open("T.DBF", "rb").read(), before)
 
+# An append with a refused value in its third line or record appends
+# nothing: the table and its memo file keep every byte, and the message
+# says which value it was.
+good = b" " * 19 + b"    1.00" + b"T20240101" + b"fine  " + b"\r\n"
 with open("BAD.TXT", "wb") as text:
-    text.write(b" " * 19 + b"   1e400" + b" " * 15 + b"\r\n")
-vortel("append", "TEXT.DBF", "BAD.TXT", status=1)
-check("no infinity appended", [r[20:28] for r in records("TEXT.DBF")].count(b"     inf"), 0)
+    text.write(good + good + b" " * 19 + b"   1e400" + b" " * 15 + b"\r\n")
+vortel("create", "NOTES.DBF", *FIELDS, "NOTE:M")
+vortel("append", "NOTES.DBF", "T.DBF")
+before = [open(name, "rb").read() for name in ("NOTES.DBF", "NOTES.DBT")]
+check("append of a refused line says why", vortel("append", "NOTES.DBF", "BAD.TXT", status=1),
+      "Append error !\nLine 3: 1e400 does not fit AMOUNT N(8,2)\n")
+vortel("create", "WIDE.DBF", "ID:N:19", "AMOUNT:N:12:2", "NOTE:M")
+with open("NOTE.TXT", "wb") as note:
+    note.write(b"a memo long enough to need blocks of its own " * 20)
+for number, amount in (("1", "1"), ("2", "2"), ("3", "123456789.5")):
+    vortel("new", "WIDE.DBF")
+    vortel("set", "WIDE.DBF", number, "AMOUNT", amount)
+    vortel("memo", "WIDE.DBF", number, "NOTE", "--write", "NOTE.TXT")
+check("append of a refused record says why", vortel("append", "NOTES.DBF", "WIDE.DBF", status=1),
+      "Append error !\nRecord 3: 123456789.50 does not fit AMOUNT N(8,2)\n")
+check("refused appends left the table and its memos",
+      [open(name, "rb").read() for name in ("NOTES.DBF", "NOTES.DBT")], before)
 
 passed = sum(results)
 print(f"{passed} passed, {len(results) - passed} failed")
