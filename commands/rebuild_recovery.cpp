@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,20 +15,11 @@
 namespace vortel {
 namespace {
 
-std::string resolved(const std::string& path)
-{
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return {};
-    std::string result(real);
-    std::free(real);
-    return result;
-}
-
 // Where the table file is or would be: links followed as far as they go,
 // also to a name that no longer exists (the rebuild moved it away).
 std::string table_location(const std::string& path)
 {
-    if (std::string real = resolved(path); !real.empty()) return real;
+    if (std::string real = resolved_path(path); !real.empty()) return real;
     std::string at = path;
     for (int depth = 0; depth < 40; ++depth) {
         struct stat info;
@@ -40,7 +30,7 @@ std::string table_location(const std::string& path)
         const std::string next(target.data(), static_cast<std::size_t>(length));
         at = next.front() == '/' ? next : folder_of(at) + "/" + next;
     }
-    const std::string folder = resolved(folder_of(at));
+    const std::string folder = resolved_path(folder_of(at));
     return folder.empty() ? std::string() : folder + "/" + name_in_folder(at);
 }
 

@@ -5,7 +5,6 @@
 #include "platform/error_text.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -21,16 +20,6 @@ constexpr const char* busy_reason = "The table busy !";
 std::string words_for(int error, const std::string& path)
 {
     return error_text(error) + ": " + path;
-}
-
-// The path with every symbolic link resolved, "" when it cannot be.
-std::string resolved_path(const std::string& path)
-{
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return {};
-    std::string result(real);
-    std::free(real);
-    return result;
 }
 
 struct planned_move {

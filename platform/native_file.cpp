@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 namespace vortel {
 namespace {
@@ -392,6 +393,15 @@ bool path_identity(const std::string& path, file_identity& out)
     out = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
            static_cast<std::uint64_t>(info.st_nlink)};
     return true;
+}
+
+std::string resolved_path(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return {};
+    std::string result(real);
+    std::free(real);
+    return result;
 }
 
 int sync_folder(const std::string& folder)

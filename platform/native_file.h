@@ -156,6 +156,10 @@ int move_file(const std::string& from, const std::string& to);
 // The file a name reaches (through links); false when none.
 bool path_identity(const std::string& path, file_identity& out);
 
+// The path with every symbolic link resolved, "" when it cannot be (a
+// missing file, a loop).
+std::string resolved_path(const std::string& path);
+
 // Puts a folder's entries (the names moved or removed in it) on the disk.
 // 0 or errno.
 int sync_folder(const std::string& folder);
