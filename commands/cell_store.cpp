@@ -1,6 +1,7 @@
 #include "commands/cell_store.h"
 
 #include "engine/table.h"
+#include "platform/code_page.h"
 #include "shell/settings.h"
 #include "text/date_value.h"
 #include "text/text_ops.h"
@@ -74,6 +75,14 @@ command_result change_record(table_object& table, std::int32_t record, Change ch
 
 }  // namespace
 
+std::string edit_refusal(table_object& table, int index)
+{
+    if (field_shown_whole(table, index)) return {};
+    return field_info(table, index).name + " holds characters that Windows-1250 cannot show (shown as ?); code page " +
+           std::string(code_page_name(table.codepage.page)) +
+           " keeps them, but an edit here would lose them, so the field cannot be changed";
+}
+
 command_result store_typed_value(table_object& table, std::int32_t record, int index, std::string_view typed)
 {
     const char type = field_type(table, index);
@@ -94,8 +103,11 @@ command_result store_typed_value(table_object& table, std::int32_t record, int i
     }
     std::string refusal;
     command_result result = change_record(table, record, [&] {
+        // The record as read under the lock decides: another process may
+        // have stored such characters since the editor opened.
+        refusal = edit_refusal(table, index);
         // Typed numbers never carry an exponent: "1e5" is a slip, not 100000.
-        refusal = store_field_value(table, index, value, number_spelling::plain);
+        if (refusal.empty()) refusal = store_field_value(table, index, value, number_spelling::plain);
         return refusal.empty() && write_record(table);
     });
     if (!refusal.empty()) result.message = refusal;
@@ -111,10 +123,19 @@ std::string memo_text(table_object& table, int index)
 command_result store_memo_text(table_object& table, std::int32_t record, int index, std::string_view text)
 {
     if (field_type(table, index) != 'M') return {};
-    command_result result = change_record(table, record, [&] { return memo_write(table, index, text) == 1; });
+    std::string refusal;
+    clear_failure(table);
+    command_result result = change_record(table, record, [&] {
+        refusal = edit_refusal(table, index);
+        return refusal.empty() && memo_write(table, index, text) == 1;
+    });
+    if (!refusal.empty()) result.message = refusal;
     // Unlike a cell, the dialog closes after Save: a memo that was not
-    // stored has to be said, or the user takes it as saved.
-    if (!result.done && result.message.empty() && record >= 1) result.message = memo_write_error_text;
+    // stored has to be said, or the user takes it as saved; a text the
+    // code page cannot hold says which character.
+    if (!result.done && result.message.empty() && record >= 1) {
+        result.message = table.failure.empty() ? memo_write_error_text : table.failure;
+    }
     return result;
 }
 
