@@ -1,7 +1,6 @@
 #include "commands/cell_store.h"
 
 #include "engine/table.h"
-#include "platform/code_page.h"
 #include "shell/settings.h"
 #include "text/date_value.h"
 #include "text/text_ops.h"
@@ -78,9 +77,8 @@ command_result change_record(table_object& table, std::int32_t record, Change ch
 std::string edit_refusal(table_object& table, int index)
 {
     if (field_shown_whole(table, index)) return {};
-    return field_info(table, index).name + " holds characters that Windows-1250 cannot show (shown as ?); code page " +
-           std::string(code_page_name(table.codepage.page)) +
-           " keeps them, but an edit here would lose them, so the field cannot be changed";
+    return field_info(table, index).name +
+           " holds characters this program cannot show (shown as ?): it cannot be changed here without losing them";
 }
 
 command_result store_typed_value(table_object& table, std::int32_t record, int index, std::string_view typed)

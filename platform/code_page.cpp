@@ -447,6 +447,17 @@ std::optional<char32_t> recode_stored(code_page from, code_page to, std::string_
     return encode(to, decode(from, bytes), out);
 }
 
+std::optional<char32_t> outside_program_text(std::string_view utf8)
+{
+    std::string text;
+    return recode_stored(code_page::utf8, code_page::cp1250, utf8, text);
+}
+
+std::string outside_program_text_refusal(char32_t character)
+{
+    return character_text(character) + " cannot be taken: this program's text is Windows-1250, which has no such character";
+}
+
 std::string stored_to_utf8(code_page page, std::string_view stored)
 {
     std::string out;

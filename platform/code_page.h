@@ -77,6 +77,12 @@ std::optional<char32_t> program_to_stored(code_page page, std::string_view text,
 // is no character) refuses the text.
 std::optional<char32_t> recode_stored(code_page from, code_page to, std::string_view bytes, std::string& out);
 
+// The first character of a UTF-8 text that Windows-1250, the program's own
+// text, cannot hold; none when it holds them all. Front-ends refuse such
+// input with outside_program_text_refusal rather than let it become '?'.
+std::optional<char32_t> outside_program_text(std::string_view utf8);
+std::string outside_program_text_refusal(char32_t character);
+
 // Stored bytes as UTF-8, every character whole; a byte that is no character
 // of the code page becomes U+FFFD.
 std::string stored_to_utf8(code_page page, std::string_view stored);

@@ -53,28 +53,37 @@ bool same_in_1250(std::string_view sample)
     return whole && as_1250 == as_latin2;
 }
 
-// Whether most characters beyond ASCII that `page` reads in the sample are
-// the accented letters of Hungarian: enca judges every text as Hungarian,
-// and Cyrillic in 866 reads as letters in 852 too.
-bool reads_as_hungarian(code_page page, std::string_view sample)
+bool hungarian_letter(char32_t c)
 {
     static constexpr std::u32string_view letters = U"áéíóöőúüűÁÉÍÓÖŐÚÜŰ";
+    return letters.find(c) != std::u32string_view::npos;
+}
+
+bool cyrillic_letter(char32_t c) { return c >= 0x0400 && c <= 0x04FF; }
+
+// Whether at least two thirds of the characters beyond ASCII that `page`
+// reads in the sample are the language's letters: enca judges every text
+// as the language it is asked about, and Cyrillic in 866 reads as letters
+// in 852 too.
+bool reads_as_language(code_page page, std::string_view sample, bool (*letter)(char32_t))
+{
     const std::string text = stored_to_utf8(page, sample);
-    std::size_t hungarian = 0;
+    std::size_t ours = 0;
     std::size_t others = 0;
     for (std::size_t at = 0; at < text.size();) {
         const utf8_step step = decode_utf8(text, at);
         at += step.length;
         if (step.code_point < 0x80) continue;
-        (letters.find(step.code_point) != std::u32string_view::npos ? hungarian : others) += 1;
+        (letter(step.code_point) ? ours : others) += 1;
     }
-    return hungarian >= 2 * others;
+    return ours >= 2 * others;
 }
 
-std::optional<code_page> hungarian(std::string_view sample)
+// enca, which tells apart the code pages of one language by its letters.
+std::optional<code_page> by_language(std::string_view sample, const char* language, bool (*letter)(char32_t))
 {
     const std::unique_ptr<std::remove_pointer_t<EncaAnalyser>, void (*)(EncaAnalyser)> analyser(
-        ::enca_analyser_alloc("hu"), ::enca_analyser_free);
+        ::enca_analyser_alloc(language), ::enca_analyser_free);
     if (!analyser) return std::nullopt;
     ::enca_set_ambiguity(analyser.get(), 0);
     ::enca_set_garbage_test(analyser.get(), 1);
@@ -82,7 +91,7 @@ std::optional<code_page> hungarian(std::string_view sample)
                                                     sample.size());
     const char* name = ::enca_charset_name(found.charset, ENCA_NAME_STYLE_ICONV);
     const std::optional<code_page> page = name ? code_page_from_name(name) : std::nullopt;
-    return page && reads_as_hungarian(*page, sample) ? page : std::nullopt;
+    return page && reads_as_language(*page, sample, letter) ? page : std::nullopt;
 }
 
 std::optional<code_page> by_frequencies(std::string_view sample)
@@ -104,7 +113,8 @@ std::optional<code_page> guess_code_page(std::string_view sample)
 {
     if (std::none_of(sample.begin(), sample.end(), beyond_ascii)) return std::nullopt;
     if (well_formed_utf8(sample)) return code_page::utf8;
-    std::optional<code_page> page = hungarian(sample);
+    std::optional<code_page> page = by_language(sample, "hu", hungarian_letter);
+    if (!page) page = by_language(sample, "ru", cyrillic_letter);
     if (!page) page = by_frequencies(sample);
     if (!page || *page == code_page::utf8 || !reads_as_text(*page, sample)) return std::nullopt;
     if (*page == code_page::iso8859_2 && same_in_1250(sample)) return code_page::cp1250;

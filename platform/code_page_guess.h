@@ -17,9 +17,9 @@ namespace vortel {
 //  2. Hungarian text, told apart by its letters: 852, 1250 or ISO-8859-2.
 //     ISO-8859-2 text whose every character 1250 holds at the same byte is
 //     taken for 1250, the page such tables are written in on Windows.
-//  3. Other languages by their letters' frequencies: 1252, 437, 850, 866,
-//     1251, 936 ...
-// A judgement of 2 or 3 stands only when most of the sample's characters
+//  3. Russian, told apart by its letters: 866 or 1251.
+//  4. Other languages by their letters' frequencies: 1252, 437, 850, 936 ...
+// A judgement of 2, 3 or 4 stands only when most of the sample's characters
 // beyond ASCII are letters in that code page, as they are in real text.
 std::optional<code_page> guess_code_page(std::string_view sample);
 

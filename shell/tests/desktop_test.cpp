@@ -370,6 +370,7 @@ private slots:
         QCOMPARE(checked_code_page(window), QStringLiteral("1250"));
 
         // Opened again, the file keeps the choice; 852 again reads right.
+        popup.reset();  // the window owns it
         delete window;
         window = open_sample();
         QCOMPARE(checked_code_page(window), QStringLiteral("1250"));
