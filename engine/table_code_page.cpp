@@ -15,7 +15,7 @@ namespace {
 
 // Enough records to find accented letters in, little enough that opening
 // a table stays quick however large it is.
-constexpr std::int64_t sample_bytes_max = 32 * 1024;
+constexpr std::int64_t sample_bytes_max = 16 * 1024;
 // A .cpg file holds one name; anything longer is something else.
 constexpr std::size_t cpg_bytes_max = 256;
 
@@ -59,6 +59,10 @@ std::string text_sample(table_object& table)
     const std::int64_t wanted = std::min(count * length, sample_bytes_max / length * length);
     std::string records(static_cast<std::size_t>(std::max<std::int64_t>(wanted, 0)), '\0');
     if (records.empty() || !table.dbf.os.read_at(table.header.header_length, records.data(), records.size())) return {};
+    // Most tables hold ASCII only, which every code page reads alike.
+    if (std::none_of(records.begin(), records.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        return {};
+    }
     std::string sample;
     for (std::size_t start = 0; start + static_cast<std::size_t>(length) <= records.size(); start += length) {
         for (int i = 0; i < field_count(table); ++i) {
