@@ -2,8 +2,8 @@
 //
 // Folding maps each accented vowel onto its base vowel and keeps its case, so
 // that "Ábel" sorts with "Abel" while capitals still sort before small
-// letters. Table files hold either ANSI (Windows-1250) or OEM (code page 852)
-// text, and each has its own table.
+// letters. Keys are folded in the table's own bytes: the ANSI table serves
+// the Windows and ISO Latin code pages, the OEM table the DOS ones.
 #pragma once
 
 #include "platform/code_page.h"
