@@ -69,13 +69,13 @@ void print_usage(std::ostream& out)
     }
     out << "\nOptions:\n"
            "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
-           "  --codepage PAGE   read and write the table's texts in code page PAGE, whatever the table\n"
-           "                    says (";
+           "  --codepage PAGE   read and write the table's texts in code page PAGE, whatever the table says:\n"
+           "                    ";
     for (const code_page page : all_code_pages()) {
-        out << code_page_name(page) << (page == all_code_pages().back() ? "" : "|");
+        out << code_page_name(page) << (page == all_code_pages().back() ? "\n" : "|");
     }
-    out << "); without it a .cpg file beside the table,\n"
-           "                    its byte 29, its text, or SET_OEMTOANSI decide\n"
+    out << "                    Without it a .cpg file beside the table, its byte 29, its text or\n"
+           "                    SET_OEMTOANSI decide\n"
            "  --help            this text\n"
            "  --version         the program's name and version\n"
            "\nRecords and fields:\n"

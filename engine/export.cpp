@@ -1,8 +1,8 @@
 #include "engine/export.h"
 
+#include "engine/field_copy.h"
 #include "engine/output_refusal.h"
 #include "engine/record_blocks.h"
-#include "engine/field_copy.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "platform/error_text.h"
