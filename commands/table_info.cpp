@@ -40,6 +40,7 @@ std::string table_info_text(const table_object& table)
 {
     const std::string end = "\r\n";
     std::string text = "Table name : " + table_file_name(table) + end;
+    text += "Code page  : " + code_page_description(table.codepage) + end;
     text += rule + end;
     text += "    Fieldname  Type Len Decimal" + end;
     text += rule + end;
