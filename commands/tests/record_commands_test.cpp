@@ -254,7 +254,7 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         browse.current_column = c.column < 0 ? 1 : c.column;
         const search_request request{
             c.text, c.direction, c.column < 0 ? search_scope::all_columns : search_scope::current_column, c.case_sensitive};
-        const search_result result = search_rows(table_row_source(browse), request);
+        const search_result result = search_table(browse, request);
         EXPECT_EQ(result.found, c.found != 0);
         EXPECT_EQ(result.record, c.found ? c.found : c.from);
         EXPECT_EQ(current_record(*table), result.record);
@@ -265,7 +265,7 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
     go_to(*table, 5);
     toggle_delete(*table);
     go_to(*table, 1);
-    EXPECT_FALSE(search_rows(table_row_source(browse), {"kiss"}).found) << "hidden records are not searched";
+    EXPECT_FALSE(search_table(browse, {"kiss"}).found) << "hidden records are not searched";
 }
 
 TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays_put_otherwise)
