@@ -10,29 +10,98 @@
 #include "text/text_to_number.h"
 
 #include <array>
+#include <cstring>
 
 namespace vortel {
 namespace {
 
-// Upper-casing maps each byte on its own, so it is worked out once per
-// search for all 256 bytes instead of once per record: the Hungarian rules
-// read their letters from the settings at every call.
-using case_fold = std::array<char, 256>;
+// The conversion to program text and the upper-casing both map each byte
+// on its own, so they are worked out once per search for all 256 bytes
+// instead of once per record: the Hungarian rules read their letters from
+// the settings at every call.
+using byte_map = std::array<char, 256>;
 
-case_fold fold_for(const table_object& table)
+byte_map case_fold_for(const table_object& table, bool case_sensitive)
 {
-    case_fold fold{};
+    byte_map fold{};
     for (std::size_t i = 0; i < fold.size(); ++i) {
         const char c = static_cast<char>(i);
-        fold[i] = table.conversion ? char_upper(c) : static_cast<char>(ansi_upper_byte(static_cast<unsigned char>(c)));
+        if (case_sensitive) {
+            fold[i] = c;
+        } else {
+            fold[i] = table.conversion ? char_upper(c) : static_cast<char>(ansi_upper_byte(static_cast<unsigned char>(c)));
+        }
     }
     return fold;
 }
 
-void fold_text(std::string& text, const case_fold& fold)
+// Stored bytes to compared text: converted as field_text and record_text
+// convert them, then folded.
+byte_map stored_to_compared(const table_object& table, const byte_map& fold)
 {
-    for (char& c : text) c = fold[static_cast<unsigned char>(c)];
+    byte_map map{};
+    for (std::size_t i = 0; i < map.size(); ++i) {
+        const auto c = static_cast<unsigned char>(i);
+        map[i] = fold[table.conversion ? oem_to_ansi_byte(c) : c];
+    }
+    return map;
 }
+
+void map_text(std::string& text, const byte_map& map)
+{
+    for (char& c : text) c = map[static_cast<unsigned char>(c)];
+}
+
+// What a record is compared by. Where the grid shows the stored bytes as
+// they are (all columns, and cells of characters and numbers) the text is
+// taken from the bytes directly; other cells (dates and logicals through
+// their pictures, memo marks, other hosts' callbacks) are asked for as a
+// paint asks for them.
+class compared_text {
+public:
+    compared_text(browse_object& browse, search_scope scope, const byte_map& fold)
+        : browse_(browse), fold_(fold), map_(stored_to_compared(*browse.table, fold))
+    {
+        if (scope == search_scope::all_columns) {
+            offset_ = 1;
+            length_ = static_cast<std::size_t>(record_length(*browse.table)) - 1;
+            whole_record_ = true;
+            return;
+        }
+        const auto column = static_cast<std::size_t>(browse.current_column);
+        if (column >= browse.columns.size()) return;
+        const column_descriptor& shown = browse.columns[column];
+        if (shown.cell == field_cell && shown.picture.empty() && shown.type != 'M' && shown.field >= 0 &&
+            shown.field < field_count(*browse.table)) {
+            offset_ = static_cast<std::size_t>(field_offset(*browse.table, shown.field));
+            length_ = static_cast<std::size_t>(field_info(*browse.table, shown.field).length);
+        }
+    }
+
+    const std::string& of(std::span<const std::uint8_t> record)
+    {
+        if (length_ == 0 || offset_ + length_ > record.size()) {
+            std::copy(record.begin(), record.end(), browse_.table->record.begin());
+            text_ = cell_of(browse_, browse_.current_column).text;
+            map_text(text_, fold_);
+            return text_;
+        }
+        const char* bytes = reinterpret_cast<const char*>(record.data()) + offset_;
+        // A field's text ends at its first zero byte; a whole record does not.
+        text_.assign(bytes, whole_record_ ? length_ : ::strnlen(bytes, length_));
+        map_text(text_, map_);
+        return text_;
+    }
+
+private:
+    browse_object& browse_;
+    const byte_map& fold_;
+    byte_map map_;
+    std::size_t offset_ = 0;
+    std::size_t length_ = 0;  // 0: the cell is asked for
+    bool whole_record_ = false;
+    std::string text_;
+};
 
 // As text_position(needle, text) >= 0, which finds nothing in an empty text.
 bool contains(std::string_view text, std::string_view needle)
@@ -49,10 +118,10 @@ search_result search_table(browse_object& browse, const search_request& request,
     if (!browse.table) return {false, 0, search_not_found_text};
     table_object& table = *browse.table;
     const std::int32_t start = current_record(table);
-    const case_fold fold = fold_for(table);
+    const byte_map fold = case_fold_for(table, request.case_sensitive);
     std::string needle = request.text.substr(0, search_text_max);
     trim_both(needle);
-    if (!request.case_sensitive) fold_text(needle, fold);
+    map_text(needle, fold);
 
     // An empty table has no record to compare, nor one to return to.
     const std::int32_t count = record_count(table);
@@ -64,18 +133,14 @@ search_result search_table(browse_object& browse, const search_request& request,
     // The cell callbacks read the record buffer, which holds each record in
     // turn; the table is put back on a whole record before returning.
     const std::vector<std::uint8_t> kept = table.record;
+    compared_text compared(browse, request.scope, fold);
     std::int32_t found = 0;
     bool cancelled = false;
-    std::string text;
     for (std::int64_t in_block = 0;; ++in_block) {
         const std::span<const std::uint8_t> record = records.next();
         if (record.empty()) break;
         if (hide_deleted && record[0] == dbf_deleted_mark) continue;
-        std::copy(record.begin(), record.end(), table.record.begin());
-        text = request.scope == search_scope::current_column ? cell_of(browse, browse.current_column).text
-                                                              : record_text(table);
-        if (!request.case_sensitive) fold_text(text, fold);
-        if (contains(text, needle)) {
+        if (contains(compared.of(record), needle)) {
             found = records.number();
             break;
         }
