@@ -31,6 +31,8 @@ search_result search_with_progress(QWidget* owner, QWidget* grid, browse_object&
             progress->setAutoClose(false);
             progress->setAutoReset(false);
             QObject::connect(progress.get(), &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
+            // Escape rejects the dialog, also where no Cancel shortcut reaches it.
+            QObject::connect(progress.get(), &QDialog::rejected, [&cancelled] { cancelled = true; });
             progress->show();
         }
         if (!progress) {
