@@ -56,7 +56,11 @@ cell_appearance field_cell(const browse_object& browse)
     }
     const table_object& table = *browse.table;
     const column_descriptor& column = browse.columns[static_cast<std::size_t>(browse.asked_column)];
-    cell.text = column.type == 'M' ? memo_cell_text : shown_text(table, column);
+    if (column.type == 'M') {
+        cell.text = table.memo_problem.empty() ? memo_cell_text : memo_unavailable_cell_text;
+    } else {
+        cell.text = shown_text(table, column);
+    }
     cell.text_colour = is_deleted(table) ? deleted_text_colour : live_text_colour(column.type);
     return cell;
 }
