@@ -32,8 +32,19 @@ std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
         errors << recovered << "\n";
     }
     auto table = table_new(positional.at(index));
-    if (!table_open(*table)) {
-        errors << "Can't open : " << positional.at(index) << "\n";
+    if (!table_open(*table, read_only ? 0 : 1)) {
+        // The path goes out as the user typed it; the reason is program text.
+        errors << "Can't open : " << positional.at(index) << "\n" << ansi_to_utf8(table->failure) << "\n";
+        return nullptr;
+    }
+    return table;
+}
+
+std::unique_ptr<table_object> cli_context::open_table_to_change(std::size_t index) const
+{
+    auto table = open_table(index);
+    if (table && is_read_only(*table)) {
+        fail(read_only_refusal(*table));
         return nullptr;
     }
     return table;
@@ -61,13 +72,14 @@ constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";
 
 void print_usage(std::ostream& out)
 {
-    out << "Usage: vortel-cli [--set NAME=VALUE]... COMMAND ARGUMENTS\n\nCommands:\n";
+    out << "Usage: vortel-cli [--set NAME=VALUE]... [--read-only] COMMAND ARGUMENTS\n\nCommands:\n";
     for (const cli_command& command : cli_commands()) {
         std::string line = std::string(command.name) + " " + std::string(command.usage);
         out << "  " << line << "\n      " << command.summary << "\n";
     }
     out << "\nOptions:\n"
            "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
+           "  --read-only       open tables only to read them; commands that change a table are refused\n"
            "  --help            this text\n"
            "  --version         the program's name and version\n"
            "\nRecords and fields:\n"
@@ -113,6 +125,7 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
     setting_by_index(SET_CEGNEV, "Vortel 0.22");
 
     std::size_t next = 0;
+    bool read_only = false;
     while (next < arguments.size() && arguments[next].rfind("--", 0) == 0) {
         const std::string& option = arguments[next++];
         if (option == "--help") {
@@ -122,6 +135,10 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
         if (option == "--version") {
             out << version_text;
             return cli_success;
+        }
+        if (option == "--read-only") {
+            read_only = true;
+            continue;
         }
         if (option != "--set") return usage_error(errors, "unknown option " + option);
         if (next == arguments.size()) return usage_error(errors, "--set wants NAME=VALUE");
@@ -136,7 +153,7 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
     auto command = std::find_if(commands.begin(), commands.end(), [&](const cli_command& c) { return c.name == name; });
     if (command == commands.end()) return usage_error(errors, "unknown command " + name);
 
-    cli_context context{{}, {}, in, out, errors};
+    cli_context context{{}, {}, in, out, errors, read_only};
     while (next < arguments.size()) {
         const std::string& argument = arguments[next++];
         if (argument.size() > 2 && argument.rfind("--", 0) == 0) {
