@@ -3,6 +3,8 @@
 // terminal's UTF-8 and the program's Windows-1250.
 #pragma once
 
+#include "platform/code_page.h"
+
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -24,7 +26,10 @@ struct cli_context {
     std::istream& in;
     std::ostream& out;
     std::ostream& errors;
-    bool read_only = false;                        // --read-only: tables open only to be read
+    // --codepage: the code page the command reads and writes the table in,
+    // whatever the table says; none: as the table says.
+    std::optional<code_page> chosen_page = std::nullopt;
+    bool read_only = false;  // --read-only: tables open only to be read
 
     bool has(const std::string& option) const { return options.count(option) != 0; }
     // A positional argument as program text (Windows-1250).
@@ -33,8 +38,9 @@ struct cli_context {
     void print(std::string_view program_text) const;
     // Writes a message in the program's words to standard error; gives failure.
     int fail(std::string_view program_text) const;
-    // Opens the table named by positional argument `index`; on failure says
-    // "Can't open : %s" and the reason on a second line, and gives null.
+    // Opens the table named by positional argument `index` (in the chosen
+    // code page, if any); on failure says "Can't open : %s" and the reason
+    // on a second line, and gives null.
     std::unique_ptr<table_object> open_table(std::size_t index) const;
     // The same for a command that changes the table: a table that opened
     // read-only (asked, or a file we may not write, or damage) is refused

@@ -47,13 +47,15 @@ const empty_table& made_once()
     return table;
 }
 
-// Lines as the importer reads them: each ends at a CR LF, and bytes after
-// the last CR LF make one more line.
+// Lines as the importer reads them: each ends at a CR LF, or at an LF in a
+// text that holds no CR LF at all, and bytes after the last line end make
+// one more line.
 std::vector<std::string_view> lines_of(std::string_view text)
 {
+    const std::string_view end = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    for (std::size_t at; (at = text.find("\r\n", start)) != std::string_view::npos; start = at + 2) {
+    for (std::size_t at; (at = text.find(end, start)) != std::string_view::npos; start = at + end.size()) {
         lines.push_back(text.substr(start, at - start));
     }
     if (start < text.size()) lines.push_back(text.substr(start));

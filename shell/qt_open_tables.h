@@ -7,6 +7,7 @@
 #pragma once
 
 #include "grid/column_model.h"
+#include "platform/code_page.h"
 
 #include <QtCore/QPoint>
 #include <QtCore/QPointer>
@@ -46,12 +47,17 @@ void release_table_slot(int index);
 QPoint cascade_position();
 void reset_cascade_position();
 
+// The code page the user chose for the table file `path` stays chosen
+// while the program runs: opening the file again, under any name that
+// reaches it, reads it in that code page.
+void remember_code_page(const std::string& path, code_page page);
+
 // Opens the table file `path` (a file-system name) into a new table window
-// owned by `owner`, read-only when `read_only` asks. Every failure is told
-// through show_warning, with its reason on a second line; a table that opens
-// read-only unasked (a file we may not write, a missing memo file, a
-// damaged count) says why in an information box. An empty path does
-// nothing. Returns the window, or null.
+// owned by `owner`, in the code page remembered for it if any, read-only
+// when `read_only` asks. Every failure is told through show_warning, with
+// its reason on a second line; a table that opens read-only unasked (a file
+// we may not write, a missing memo file, a damaged count) says why in an
+// information box. An empty path does nothing. Returns the window, or null.
 table_window* open_table_window(QWidget* owner, const std::string& path, bool read_only = false);
 
 }  // namespace vortel

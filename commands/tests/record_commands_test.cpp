@@ -79,6 +79,7 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
     auto small_table = table_new(small_path);
     ASSERT_EQ(table_open(*small_table), 1);
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
+                                             "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"
                                              "    Fieldname  Type Len Decimal\r\n"
                                              "--- ---------- ---- --- -------\r\n"
@@ -321,8 +322,7 @@ TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_rea
     EXPECT_EQ(sort_command(*table, {0}, sort_collation::english).message,
               std::string(sort_failed_message) + " " + refusal);
     EXPECT_EQ(change_structure(table, fields).message, refusal);
-    const std::string info_head = "Table name : " + path + "\r\nRead-only  : opened read-only as asked\r\n";
-    EXPECT_EQ(table_info_text(*table).substr(0, info_head.size()), info_head);
+    EXPECT_NE(table_info_text(*table).find("\r\nRead-only  : opened read-only as asked\r\n"), std::string::npos);
 
     EXPECT_EQ(testing::read_file(path) + testing::read_file(dbt_file_name(path)), before);
     EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"PEOPLE.DBF", "PEOPLE.DBT"}));
