@@ -11,7 +11,8 @@ namespace {
 colour live_text_colour(char type)
 {
     switch (type) {
-    case 'N': return numeric_text_colour;
+    case 'N':
+    case 'F': return numeric_text_colour;
     case 'D':
     case 'S':
     case 'T': return date_text_colour;
@@ -25,7 +26,7 @@ std::string shown_text(const table_object& table, const column_descriptor& colum
     // A column that names no field of the table shows nothing.
     std::string raw = field_text(table, column.field);
     if (column.picture.empty()) return raw;
-    if (column.type == 'N') {
+    if (is_number_type(column.type)) {
         // Zero shows as stored; a formatted zero would be a row of blanks.
         if (is_zero_number(raw)) return raw;
         trim_both(raw);
