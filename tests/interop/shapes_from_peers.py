@@ -43,8 +43,8 @@ def python_dbf_rows(table, *fields, dbf_type=None):
         return [[str(record[field]).strip() for field in fields] for record in t]
 
 
-def written_by_python_dbf(name, spec, rows, dbf_type="db3"):
-    table = dbf.Table(name, spec, dbf_type=dbf_type)
+def written_by_python_dbf(name, fields, rows, dbf_type="db3"):
+    table = dbf.Table(name, fields, dbf_type=dbf_type)
     table.open(dbf.READ_WRITE)
     for row in rows:
         table.append(row)
