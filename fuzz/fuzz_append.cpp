@@ -74,6 +74,10 @@ std::string expected_name(std::string_view line)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    settings_restore_defaults();
+    // Lines pass as stored bytes; so do the texts read back: the table is
+    // made, and read, in the program's own code page.
+    setting_by_index(SET_OEMTOANSI, "0");
     const empty_table& empty = made_once();
     const std::string dbf_name = fuzz::scratch_folder() + "A.DBF";
     const std::string source = fuzz::scratch_folder() + "SOURCE.TXT";
@@ -81,9 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::write_file(dbt_file_name(dbf_name), empty.dbt);
     fuzz::write_file(source, text);
 
-    settings_restore_defaults();
-    // Lines pass as stored bytes; so do the texts read back.
-    setting_by_index(SET_OEMTOANSI, "0");
     table_object table(dbf_name);
     if (!table_open(table)) fuzz::fail("the empty table does not open");
     const int appended = append_from(table, source);

@@ -32,6 +32,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <span>
 #include <string>
@@ -213,7 +214,11 @@ void run_copy(const input_files& in, const std::vector<std::string>& records, bo
             const field_information field = field_info(table, i);
             fields.push_back({field.name, field.type, field.length, field.decimals});
         }
-        empty_copy_made = create_table(*table_new(copy_name), fields) != 0;
+        // The copy is made in the table's own code page, as a rebuild makes
+        // it: between two pages the texts would be recoded, not kept.
+        const std::unique_ptr<table_object> maker = table_new(copy_name);
+        maker->codepage = table.codepage;
+        empty_copy_made = create_table(*maker, fields) != 0;
         if (empty_copy_made) {
             table_object copy(copy_name);
             std::vector<int> same_fields;
