@@ -47,13 +47,23 @@ void close_files(table_object& table)
     fh_close(table.dbt);
 }
 
-// Whether another handle holds a lock on the header: the table lock of a
-// change of the whole table, which moves the record count.
-bool change_in_flight(file_handle& dbf)
+// An append writes its records and then the count under the table lock,
+// which covers the header, so a size and a count read outside that lock may
+// straddle one. The count is judged again under the header lock: "" when
+// it agrees with the file then, or when another handle holds the lock (a
+// change in flight is no damage; appends check again under the lock).
+// Otherwise why it disagrees, `held` the whole records the file holds.
+std::string count_damage(table_object& table, std::int64_t& held)
 {
-    if (!fh_lock(dbf, 0, dbf_header_size)) return true;
-    fh_unlock(dbf, 0, dbf_header_size);
-    return false;
+    if (!fh_lock(table.dbf, 0, dbf_header_size)) return {};
+    std::int32_t count = 0;
+    const std::int64_t size = fh_size(table.dbf);
+    const bool read = size >= 0 && read_record_count(table.dbf, count);
+    fh_unlock(table.dbf, 0, dbf_header_size);
+    if (!read) return {};
+    table.header.record_count = count;
+    held = whole_records_in_file(table.header, size);
+    return record_count_problem(count, held);
 }
 
 }  // namespace
@@ -98,13 +108,17 @@ int table_open(table_object& table, int writable)
         close_files(table);
         return 0;
     }
-    // Another process appending writes its records before the count, under
-    // the table lock: a count that disagrees with the file then is a change
-    // in flight, not damage. The appends themselves check again under that
-    // lock.
-    if (!verdict.read_only_reasons.empty() && !change_in_flight(table.dbf)) {
-        reasons.insert(reasons.end(), verdict.read_only_reasons.begin(), verdict.read_only_reasons.end());
-        if (table.header.record_count > verdict.records_held) table.records_held = verdict.records_held;
+    const std::string count_problem = record_count_problem(table.header.record_count, verdict.records_held);
+    for (const std::string& reason : verdict.read_only_reasons) {
+        if (reason != count_problem) {
+            reasons.push_back(reason);
+            continue;
+        }
+        std::int64_t held = 0;
+        if (std::string damage = count_damage(table, held); !damage.empty()) {
+            reasons.push_back(std::move(damage));
+            if (table.header.record_count > held) table.records_held = held;
+        }
     }
 
     if (table.header.version == dbf_version_with_memo) {

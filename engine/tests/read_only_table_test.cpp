@@ -5,6 +5,7 @@
 #include "engine/table.h"
 
 #include "engine/tests/table_fixture.h"
+#include "platform/file_ops.h"
 #include "platform/read_only_medium.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
@@ -129,6 +130,36 @@ TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_ch
     auto table = table_new(path);
     ASSERT_EQ(table_open(*table), 1);
     EXPECT_NE(table->read_only, "");
+}
+
+// Another process's append lands after the open looked at the file's size
+// and before it read the header: the count then promises a record the size
+// did not show, and only a second look, under the header lock, sees that
+// the table is whole.
+std::string landing_in;  // the table the append lands in; "" once it has
+
+ssize_t read_after_an_append(int fd, void* buffer, std::size_t count)
+{
+    if (!landing_in.empty()) {
+        std::string bytes = read_file(landing_in);
+        bytes[4] = static_cast<char>(bytes[4] + 1);
+        testing::write_file(landing_in, bytes + " " + record_of(fields, {"Dora", ""}));
+        landing_in.clear();
+    }
+    return system_file_ops().read(fd, buffer, count);
+}
+
+TEST_F(read_only_table_test, an_append_landing_while_the_table_opens_is_no_damage)
+{
+    file_ops ops = system_file_ops();
+    ops.read = read_after_an_append;
+    scoped_file_ops landing(ops);
+    landing_in = path;
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    EXPECT_EQ(landing_in, "") << "the append landed";
+    EXPECT_EQ(table->read_only, "");
+    EXPECT_EQ(record_count(*table), 3);
 }
 
 }  // namespace
