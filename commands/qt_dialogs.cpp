@@ -201,6 +201,13 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
         save_->setEnabled(false);
     }
     auto* layout = new QVBoxLayout(this);
+    // Why Save is off, when the table itself is the reason.
+    if (browse_.table && is_read_only(*browse_.table)) {
+        auto* why = new QLabel(from_ansi(read_only_refusal(*browse_.table)), this);
+        why->setObjectName(QStringLiteral("read_only_reason"));
+        why->setWordWrap(true);
+        layout->addWidget(why);
+    }
     layout->addWidget(text_);
     layout->addWidget(save_, 0, Qt::AlignRight);
     resize(560, 400);

@@ -49,6 +49,9 @@ main_window::main_window(std::string command_line) : command_line_(std::move(com
     QAction* open = tables->addAction(QStringLiteral("&Open"));
     open->setData(open_command_id);
     connect(open, &QAction::triggered, this, &main_window::open_command);
+    QAction* open_read_only = tables->addAction(QStringLiteral("Open &read-only..."));
+    open_read_only->setData(open_read_only_command_id);
+    connect(open_read_only, &QAction::triggered, this, &main_window::open_read_only_command);
     QAction* create = tables->addAction(QStringLiteral("&Create table"));
     create->setData(create_table_command_id);
     connect(create, &QAction::triggered, this, &main_window::create_table_command);
@@ -69,6 +72,14 @@ void main_window::open_command()
     open_table_window(this, path);
 }
 
+void main_window::open_read_only_command()
+{
+    const std::string path = choose_file_to_open(this, open_directory());
+    if (path.empty()) return;
+    remember_open_directory(path);
+    open_table_window(this, path, true);
+}
+
 main_window::~main_window()
 {
     // The registry must not name a window that is gone.
@@ -85,6 +96,7 @@ void main_window::menu_command(int id)
     switch (id) {
     case open_command_id:
     case open_synonym_id: open_command(); break;
+    case open_read_only_command_id: open_read_only_command(); break;
     case create_table_command_id:
     case create_table_synonym_id: create_table_command(); break;
     case about_command_id: about_command(); break;
