@@ -39,9 +39,10 @@ const std::vector<cli_command>& cli_commands()
          {"--encoding"}, {"--overwrite"}, run_html_command},
         {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
          {}, {}, run_append_command},
-        {"sort", "T KEY [--magyar]",
-         "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents", 2, 2, {},
-         {"--magyar"}, run_sort_command},
+        {"sort", "T KEY [--magyar] [--memory MB]",
+         "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents; "
+         "beyond MB megabytes (default 256) the sort works in runs merged from a scratch file beside the table",
+         2, 2, {"--memory"}, {"--magyar"}, run_sort_command},
         {"create", "T FIELD... [--overwrite] [--codepage PAGE]",
          "create an empty table in code page PAGE (default 852, 1250 under SET_OEMTOANSI=0); each FIELD is "
          "NAME:TYPE[:LEN[:DEC]] with TYPE one of C N D L M", 2, SIZE_MAX,
