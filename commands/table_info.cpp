@@ -1,6 +1,7 @@
 #include "commands/table_info.h"
 
 #include "engine/table.h"
+#include "platform/error_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,7 +40,8 @@ std::string record_length_line(long length)
 std::string table_info_text(const table_object& table)
 {
     const std::string end = "\r\n";
-    std::string text = "Table name : " + table_file_name(table) + end;
+    // The path is a file-system name; the text is the program's own.
+    std::string text = "Table name : " + file_name_text(table_file_name(table)) + end;
     text += rule + end;
     text += "    Fieldname  Type Len Decimal" + end;
     text += rule + end;

@@ -245,7 +245,7 @@ int export_html(table_object& table, const std::string& output, std::string_view
                 "<TITLE>");
         out.put(html_escaped(title));
         out.put("</TITLE>\r\n</HEAD>\r\n<BODY>\r\n<TABLE border=\"1\" frame=box>\r\n<CAPTION>");
-        out.put(html_escaped(output));
+        out.put(html_escaped(file_name_text(output)));
         out.put("</CAPTION><TR>");
         for (int i = 0; i < field_count(table); ++i) {
             const auto at = static_cast<std::size_t>(i);
