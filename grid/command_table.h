@@ -1,7 +1,8 @@
 // The table window's commands: the keys that run them and the texts of the
 // right-click popup, in popup order. Every key runs its command, F10
-// included, and every menu names the key beside the text. The front-end maps each command to
-// its handler; popup item ids are key + 2000, "&OemToAnsi" is 3000.
+// included, and every menu names the key beside the text. The front-end
+// maps each command to its handler; popup item ids are key + 2000,
+// "&OemToAnsi" is 3000.
 #pragma once
 
 #include <optional>

@@ -18,6 +18,8 @@ class QScrollBar;
 
 namespace vortel {
 
+inline constexpr const char* unsaved_cell_text = "Store the text typed into the cell?";
+
 class table_window final : public QWidget {
     Q_OBJECT
 public:
@@ -36,8 +38,9 @@ public:
     const QFont& cell_font() const { return font_; }
 
     // The right-click popup: the commands this program has, in command-table
-    // order (ids key + 2000), then the checkable "&OemToAnsi" (id 3000).
-    // The caller owns it.
+    // order (ids key + 2000), each with its key, then the checkable
+    // "&OemToAnsi" (id 3000). The caller owns it. Its items run their
+    // commands once the popup has closed.
     QMenu* command_popup();
     // A popup item chosen, by its id.
     void popup_command(int id);
@@ -55,6 +58,18 @@ public:
     void set_busy(bool busy) { busy_ = busy; }
     bool busy() const { return busy_; }
 
+    // Whether the window may go now. Never while a command copies or
+    // rebuilds its table. Text typed into the cell editor and not stored is
+    // asked about first: stored (the window stays when the value is
+    // refused), dropped, or kept with the window.
+    bool may_close();
+
+    // An open cell edit finished as Enter finishes it, for whatever else
+    // the user turned to: a click elsewhere, the scroll bars, the wheel, a
+    // focus change. True when no editor is left; a refused value is told
+    // and keeps the editor, with the focus.
+    bool finish_edit();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,9 +82,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void apply(const navigation_result& result);
+    void drop_editor();
     void run_command(const command_entry& entry);
     void open_editor();
     void scroll_action(bool horizontal, int action);
@@ -84,6 +102,8 @@ private:
     QScrollBar* vertical_ = nullptr;
     QScrollBar* horizontal_ = nullptr;
     QPointer<cell_editor> editor_;
+    QString editor_opening_text_;  // what the editor showed when it opened
+    bool finishing_edit_ = false;
     bool updating_bars_ = false;
     bool busy_ = false;
     QImage last_frame_;

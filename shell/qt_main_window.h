@@ -7,6 +7,7 @@
 
 #include <string>
 
+class QAction;
 class QMenu;
 
 namespace vortel {
@@ -46,6 +47,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void run_from_menu(QAction* item, int id);
+
     std::string command_line_;
     bool first_activation_ = true;
 };
