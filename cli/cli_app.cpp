@@ -32,6 +32,7 @@ std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
         errors << recovered << "\n";
     }
     auto table = table_new(positional.at(index));
+    if (chosen_page) choose_code_page(*table, *chosen_page);
     if (!table_open(*table)) {
         errors << "Can't open : " << positional.at(index) << "\n";
         return nullptr;
@@ -61,13 +62,20 @@ constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";
 
 void print_usage(std::ostream& out)
 {
-    out << "Usage: vortel-cli [--set NAME=VALUE]... COMMAND ARGUMENTS\n\nCommands:\n";
+    out << "Usage: vortel-cli [--set NAME=VALUE]... [--codepage PAGE] COMMAND ARGUMENTS\n\nCommands:\n";
     for (const cli_command& command : cli_commands()) {
         std::string line = std::string(command.name) + " " + std::string(command.usage);
         out << "  " << line << "\n      " << command.summary << "\n";
     }
     out << "\nOptions:\n"
            "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
+           "  --codepage PAGE   read and write the table's texts in code page PAGE, whatever the table says:\n"
+           "                    ";
+    for (const code_page page : all_code_pages()) {
+        out << code_page_name(page) << (page == all_code_pages().back() ? "\n" : "|");
+    }
+    out << "                    Without it a .cpg file beside the table, its byte 29, its text or\n"
+           "                    SET_OEMTOANSI decide\n"
            "  --help            this text\n"
            "  --version         the program's name and version\n"
            "\nRecords and fields:\n"
@@ -100,6 +108,14 @@ std::string apply_setting(const std::string& assignment)
     return {};
 }
 
+// The code page --codepage names; a usage message when it names none.
+std::string read_code_page(const std::string& name, std::optional<code_page>& page)
+{
+    page = code_page_from_name(name);
+    if (page) return {};
+    return "unknown code page " + name + " (852, 1250, 437, 850, 1252, iso-8859-2, utf-8, ...)";
+}
+
 bool listed(const std::vector<std::string_view>& names, const std::string& name)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -112,6 +128,7 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
     // As the desktop program starts.
     setting_by_index(SET_CEGNEV, "Vortel 0.22");
 
+    std::optional<code_page> chosen_page;
     std::size_t next = 0;
     while (next < arguments.size() && arguments[next].rfind("--", 0) == 0) {
         const std::string& option = arguments[next++];
@@ -122,6 +139,13 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
         if (option == "--version") {
             out << version_text;
             return cli_success;
+        }
+        if (option == "--codepage") {
+            if (next == arguments.size()) return usage_error(errors, "--codepage wants a code page");
+            if (std::string problem = read_code_page(arguments[next++], chosen_page); !problem.empty()) {
+                return usage_error(errors, problem);
+            }
+            continue;
         }
         if (option != "--set") return usage_error(errors, "unknown option " + option);
         if (next == arguments.size()) return usage_error(errors, "--set wants NAME=VALUE");
@@ -136,11 +160,17 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
     auto command = std::find_if(commands.begin(), commands.end(), [&](const cli_command& c) { return c.name == name; });
     if (command == commands.end()) return usage_error(errors, "unknown command " + name);
 
-    cli_context context{{}, {}, in, out, errors};
+    cli_context context{{}, {}, in, out, errors, chosen_page};
     while (next < arguments.size()) {
         const std::string& argument = arguments[next++];
         if (argument.size() > 2 && argument.rfind("--", 0) == 0) {
-            if (listed(command->flag_options, argument)) {
+            if (argument == "--codepage") {
+                // After the command too, as `create T ... --codepage 1250` reads.
+                if (next == arguments.size()) return usage_error(errors, "--codepage wants a code page");
+                if (std::string problem = read_code_page(arguments[next++], context.chosen_page); !problem.empty()) {
+                    return usage_error(errors, problem);
+                }
+            } else if (listed(command->flag_options, argument)) {
                 context.options[argument] = "";
             } else if (listed(command->value_options, argument)) {
                 if (next == arguments.size()) return usage_error(errors, argument + " wants a value");

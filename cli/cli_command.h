@@ -3,6 +3,8 @@
 // terminal's UTF-8 and the program's Windows-1250.
 #pragma once
 
+#include "platform/code_page.h"
+
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -24,6 +26,9 @@ struct cli_context {
     std::istream& in;
     std::ostream& out;
     std::ostream& errors;
+    // --codepage: the code page the command reads and writes the table in,
+    // whatever the table says; none: as the table says.
+    std::optional<code_page> chosen_page = std::nullopt;
 
     bool has(const std::string& option) const { return options.count(option) != 0; }
     // A positional argument as program text (Windows-1250).
@@ -32,8 +37,8 @@ struct cli_context {
     void print(std::string_view program_text) const;
     // Writes a message in the program's words to standard error; gives failure.
     int fail(std::string_view program_text) const;
-    // Opens the table named by positional argument `index`; on failure says
-    // "Can't open : %s" and gives null.
+    // Opens the table named by positional argument `index` (in the chosen
+    // code page, if any); on failure says "Can't open : %s" and gives null.
     std::unique_ptr<table_object> open_table(std::size_t index) const;
     // A record number argument; nullopt (after a usage message) when it is not one.
     std::optional<long> number(const std::string& text, std::string_view what) const;

@@ -53,6 +53,8 @@ int run_create_command(cli_context& context)
     // The dialog asks before overwriting; here the question is answered in advance.
     if (file_exists(path) && !context.has("--overwrite")) return context.fail("The file already exist, overwite ?");
     auto table = table_new(path);
+    // Without --codepage the table is created in the code page SET_OEMTOANSI gives.
+    if (context.chosen_page) choose_code_page(*table, *context.chosen_page);
     if (!create_table(*table, *fields)) {
         if (!table->failure.empty()) return context.fail(table->failure);
         context.errors << "vortel-cli: cannot create " << path << "\n";

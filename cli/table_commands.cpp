@@ -9,6 +9,7 @@
 #include "engine/table.h"
 #include "grid/cell_text.h"
 #include "grid/column_model.h"
+#include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "shell/settings.h"
 #include "text/text_to_number.h"
@@ -171,6 +172,7 @@ int run_memo_command(cli_context& context)
         for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, got);
         std::fclose(in);
     }
+    if (const auto missing = outside_program_text(text)) return context.fail(outside_program_text_refusal(*missing));
     return report(context, store_memo_text(*table, current_record(*table), field, utf8_to_ansi(text)));
 }
 
@@ -182,6 +184,9 @@ int run_set_command(cli_context& context)
     const int field = named_field(context, *table, 2);
     if (field < 0) return cli_failure;
     if (field_type(*table, field) == 'M') return context.fail("vortel-cli: a memo is stored with: memo T N FIELD --write FILE");
+    if (const auto missing = outside_program_text(context.positional[3])) {
+        return context.fail(outside_program_text_refusal(*missing));
+    }
     return report(context, store_typed_value(*table, current_record(*table), field, context.text(3)));
 }
 

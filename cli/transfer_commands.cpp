@@ -9,6 +9,7 @@
 #include "shell/settings.h"
 #include "text/text_ops.h"
 
+#include <optional>
 #include <ostream>
 
 namespace vortel {
@@ -22,25 +23,40 @@ bool may_write(cli_context& context, const std::string& path)
     return false;
 }
 
+// --encoding: only UTF-8, as the export's alternative to its usual form.
+std::optional<export_encoding> output_encoding(cli_context& context)
+{
+    if (!context.has("--encoding")) return export_encoding::usual;
+    if (code_page_from_name(context.options["--encoding"]) == code_page::utf8) return export_encoding::utf8;
+    context.errors << "vortel-cli: --encoding takes utf-8, not " << context.options["--encoding"] << "\n";
+    return std::nullopt;
+}
+
 }  // namespace
 
 int run_copy_to_command(cli_context& context)
 {
+    const std::optional<export_encoding> encoding = output_encoding(context);
+    if (!encoding) return cli_usage_error;
     if (!may_write(context, context.positional[1])) return cli_failure;
     auto table = context.open_table(0);
     if (!table) return cli_failure;
-    if (export_text(*table, context.positional[1])) return cli_success;
+    if (export_text(*table, context.positional[1], {}, *encoding)) return cli_success;
     return context.fail(export_failure_text(*table));
 }
 
 int run_html_command(cli_context& context)
 {
+    const std::optional<export_encoding> encoding = output_encoding(context);
+    if (!encoding) return cli_usage_error;
     if (!may_write(context, context.positional[1])) return cli_failure;
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     std::vector<std::string> captions;
     for (int i = 0; i < field_count(*table); ++i) captions.push_back(field_info(*table, i).name);
-    if (export_html(*table, context.positional[1], setting_by_index(SET_CEGNEV), captions)) return cli_success;
+    if (export_html(*table, context.positional[1], setting_by_index(SET_CEGNEV), captions, {}, *encoding)) {
+        return cli_success;
+    }
     return context.fail(export_failure_text(*table));
 }
 

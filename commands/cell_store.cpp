@@ -74,6 +74,13 @@ command_result change_record(table_object& table, std::int32_t record, Change ch
 
 }  // namespace
 
+std::string edit_refusal(table_object& table, int index)
+{
+    if (field_shown_whole(table, index)) return {};
+    return field_info(table, index).name +
+           " holds characters this program cannot show (shown as ?): it cannot be changed here without losing them";
+}
+
 command_result store_typed_value(table_object& table, std::int32_t record, int index, std::string_view typed)
 {
     const char type = field_type(table, index);
@@ -94,8 +101,11 @@ command_result store_typed_value(table_object& table, std::int32_t record, int i
     }
     std::string refusal;
     command_result result = change_record(table, record, [&] {
+        // The record as read under the lock decides: another process may
+        // have stored such characters since the editor opened.
+        refusal = edit_refusal(table, index);
         // Typed numbers never carry an exponent: "1e5" is a slip, not 100000.
-        refusal = store_field_value(table, index, value, number_spelling::plain);
+        if (refusal.empty()) refusal = store_field_value(table, index, value, number_spelling::plain);
         return refusal.empty() && write_record(table);
     });
     if (!refusal.empty()) result.message = refusal;
@@ -111,10 +121,19 @@ std::string memo_text(table_object& table, int index)
 command_result store_memo_text(table_object& table, std::int32_t record, int index, std::string_view text)
 {
     if (field_type(table, index) != 'M') return {};
-    command_result result = change_record(table, record, [&] { return memo_write(table, index, text) == 1; });
+    std::string refusal;
+    clear_failure(table);
+    command_result result = change_record(table, record, [&] {
+        refusal = edit_refusal(table, index);
+        return refusal.empty() && memo_write(table, index, text) == 1;
+    });
+    if (!refusal.empty()) result.message = refusal;
     // Unlike a cell, the dialog closes after Save: a memo that was not
-    // stored has to be said, or the user takes it as saved.
-    if (!result.done && result.message.empty() && record >= 1) result.message = memo_write_error_text;
+    // stored has to be said, or the user takes it as saved; a text the
+    // code page cannot hold says which character.
+    if (!result.done && result.message.empty() && record >= 1) {
+        result.message = table.failure.empty() ? memo_write_error_text : table.failure;
+    }
     return result;
 }
 

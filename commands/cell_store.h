@@ -34,12 +34,21 @@ inline constexpr const char* memo_write_error_text = "Memo write error !";
 // without a message: memos go through store_memo_text. A record that
 // cannot be reached is refused as a busy one; record 0 (an empty table's)
 // is left alone without a message.
+// A field whose current text Windows-1250 cannot show whole (some of its
+// characters read as '?') is refused with edit_refusal's message.
 command_result store_typed_value(table_object& table, std::int32_t record, int field, std::string_view typed);
+
+// Why field `field` of the current record may not be edited: its text holds
+// characters that show as '?', which storing the shown text back would
+// lose. "" when it may.
+std::string edit_refusal(table_object& table, int field);
 
 // The memo text of a memo field of the current record; "" for other fields.
 std::string memo_text(table_object& table, int field);
 
-// Stores `text` as the memo of a memo field of `record`.
+// Stores `text` as the memo of a memo field of `record`; refused as
+// store_typed_value refuses a field whose memo does not show whole, and
+// with the character when the table's code page cannot hold one of `text`.
 command_result store_memo_text(table_object& table, std::int32_t record, int field, std::string_view text);
 
 }  // namespace vortel

@@ -7,6 +7,7 @@
 #include "commands/search.h"
 #include "commands/table_info.h"
 #include "engine/table.h"
+#include "platform/code_page.h"
 
 #include <QtCore/QPointer>
 #include <QtCore/QRegularExpression>
@@ -259,6 +260,13 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
 
 void memo_dialog::save()
 {
+    // A character the program's text cannot carry would be stored as '?';
+    // the dialog stays open so that the text is not lost.
+    const QByteArray utf8 = text_->toPlainText().toUtf8();
+    if (const auto missing = outside_program_text({utf8.constData(), static_cast<std::size_t>(utf8.size())})) {
+        show_warning(this, std::string_view(outside_program_text_refusal(*missing)));
+        return;
+    }
     if (browse_.table) {
         const command_result result = store_memo_text(*browse_.table, record_, field_, lines_for_file(text_->toPlainText()));
         if (!result.message.empty()) {

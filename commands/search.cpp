@@ -21,7 +21,10 @@ row_source table_row_source(browse_object& browse)
     rows.column_text = [&browse] { return cell_of(browse, browse.current_column).text; };
     rows.record_text = [&table] { return record_text(table); };
     rows.upper_case = [&table](std::string& text) {
-        if (table.conversion) {
+        // Texts of 852 tables were always upper-cased with the settings'
+        // Hungarian letters; every other table's texts by Windows' rules,
+        // which know the accented capitals of every language 1250 holds.
+        if (table.codepage.page == code_page::cp852) {
             text = text_upper(text);
         } else {
             ansi_upper(text);

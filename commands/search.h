@@ -48,7 +48,7 @@ inline constexpr const char* search_error_caption = "Error";
 // The grid's table as a row source: the table's own moves, the current
 // column's cell text, and the stored record. Without case sensitivity texts
 // are upper-cased with the Hungarian letters of the settings when the table
-// converts code pages, and by the Windows-1250 rules when it does not.
+// is in code page 852, and by the Windows-1250 rules otherwise.
 row_source table_row_source(browse_object& browse);
 
 // The search loop. Found: the source stands on the found record. Not found:

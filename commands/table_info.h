@@ -1,4 +1,5 @@
-// The Table information text: the table's structure, one line per field.
+// The Table information text: the table's name, the code page its texts are
+// read in and how that was found, and its structure, one line per field.
 #pragma once
 
 #include <string>

@@ -237,7 +237,10 @@ bool rebuild_run::create_copy()
             fh_close(copy_->dbf);
             continue;
         }
-        if (!write_whole(copy_->dbf, plan_.header.data(), plan_.header.size())) {
+        // Byte 29 tells other programs the code page the texts are in.
+        std::vector<std::uint8_t> header = plan_.header;
+        header[language_byte_offset] = language_byte_for(table_.codepage, header[language_byte_offset]);
+        if (!write_whole(copy_->dbf, header.data(), header.size())) {
             return fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
         }
         if (plan_.own_memo) {
@@ -259,6 +262,10 @@ bool rebuild_run::fill_copy()
         // created, and the creating handles go so that sole use can be had.
         fh_close(copy.dbf);
         fh_close(copy.dbt);
+        // The copy holds the table's texts in the table's code page, whatever
+        // its name beside no .cpg file would have it guess.
+        copy.codepage = table_.codepage;
+        copy.codepage.origin = code_page_origin::chosen;
         if (!table_open(copy)) return fail_system(copy.dbf.os.last_error(), copy.dbf_name);
         file_identity id;
         if (!copy.dbf.os.identity(id) || !id.same_file(copy_id_) ||

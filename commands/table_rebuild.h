@@ -65,7 +65,8 @@ struct rebuild_outcome {
 };
 
 struct rebuild_plan {
-    // The copy's header area, as its file starts; the record count in it is 0.
+    // The copy's header area, as its file starts; the record count in it is
+    // 0. Byte 29 is written to name the table's code page (language_byte_for).
     std::vector<std::uint8_t> header;
     // The copy has a memo file of its own (with a new header block); without
     // one it shares the table's memo file, which then stays where it is.

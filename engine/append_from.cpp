@@ -215,20 +215,21 @@ int append_from(table_object& table, const std::string& source, const std::funct
 {
     if (names_one_file(source, table.dbf_name)) return 0;
     if (!lock_table(table)) return 0;
-    // Bytes pass as stored; the guard puts the flag, the lock and the
-    // position back also when memory runs out on the way.
+    // Bytes pass as stored (between tables of two code pages the copy
+    // recodes them); the guard puts the flag, the lock and the position
+    // back also when memory runs out on the way.
     struct restore {
         table_object& table;
-        int conversion;
+        int as_stored;
         std::int32_t record;
         ~restore()
         {
-            table.conversion = conversion;
+            table.texts_as_stored = as_stored;
             unlock(table);
             go_to(table, record);
         }
-    } restore_on_exit{table, table.conversion, current_record(table)};
-    table.conversion = 0;
+    } restore_on_exit{table, table.texts_as_stored, current_record(table)};
+    table.texts_as_stored = 1;
 
     // Declared after the guard, so that the files are put back before the
     // table lock goes.

@@ -26,7 +26,8 @@ namespace vortel {
 //
 // From a table: every field takes the value of the source field of the same
 // name (letter case ignored) by the copy rules of record_copy.h, memos
-// whole; other fields stay blank. Deleted source records come as live
+// whole, texts recoded from the source's code page to the table's; other
+// fields stay blank. Deleted source records come as live
 // records unless SET_DELETED hides them.
 //
 // From text: each line becomes one record, a blank delete flag and the
@@ -34,7 +35,7 @@ namespace vortel {
 // filled up with zero bytes. Lines end in CR LF; a file without a single
 // CR LF ends them in LF, as Unix programs write. Numbers, dates and logicals
 // are then stored again by their types' rules; memo fields become empty.
-// Bytes pass unconverted in both directions.
+// The lines' bytes are taken as the table's own code page, unconverted.
 //
 // `progress`, when given, sees the percentage of the source read so far
 // (records of a table, bytes of a text) rise from 0 to 100, 100 when all of

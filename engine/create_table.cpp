@@ -65,7 +65,9 @@ int create_table(table_object& t, const std::vector<field_list_entry>& fields)
         }
     }
     const local_time today = local_time_now();
-    const std::vector<std::uint8_t> head = encode_new_table_header(fields, today.year, today.month, today.day);
+    std::vector<std::uint8_t> head = encode_new_table_header(fields, today.year, today.month, today.day);
+    // Other programs read the code page of the texts from byte 29.
+    head[language_byte_offset] = language_byte(t.codepage.page);
     const int table_written = write_new_file(t.dbf, head.data(), head.size());
     if (table_written != 1) {
         if (table_written < 0) delete_file(t.dbf_name);

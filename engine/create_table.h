@@ -10,8 +10,9 @@
 namespace vortel {
 
 // Writes an empty table under `t`'s file name: header, descriptors and
-// terminator dated today, and with a memo field the memo file's header
-// block. Existing files of those names are overwritten. `t` must not be
+// terminator dated today, byte 29 naming `t`'s code page (0 for a code page
+// without a language driver byte), and with a memo field the memo file's
+// header block. Existing files of those names are overwritten. `t` must not be
 // open and is not opened. 1, or 0 when a file cannot be written or the list
 // cannot describe a table (no fields, or lengths past what the header holds)
 // or its memo file would be the table itself (noted on `t`); on failure

@@ -1,7 +1,9 @@
 #include "engine/export.h"
 
+#include "engine/field_copy.h"
 #include "engine/output_refusal.h"
 #include "engine/record_blocks.h"
+#include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
@@ -114,18 +116,32 @@ char* copy_bytes(char* out, const char (&bytes)[size])
     return out + size - 1;
 }
 
-// What each stored byte is written as: itself, or its Windows-1250 form
-// when the table holds code page 852 text.
+// What each stored byte of a single-byte code page is written as in a
+// Windows-1250 page: the character as field_text shows it.
 using byte_map = std::array<char, 256>;
 
-byte_map cell_byte_map(bool converted)
+byte_map cell_byte_map(code_page page)
 {
     byte_map map{};
     for (unsigned byte = 0; byte < 256; ++byte) {
-        const auto c = static_cast<unsigned char>(byte);
-        map[byte] = static_cast<char>(converted ? oem_to_ansi_byte(c) : c);
+        std::string shown;
+        stored_to_program(page, std::string(1, static_cast<char>(byte)), shown);
+        map[byte] = shown.empty() ? '?' : shown[0];
     }
     return map;
+}
+
+constexpr byte_map identity_map = [] {
+    byte_map map{};
+    for (unsigned byte = 0; byte < 256; ++byte) map[byte] = static_cast<char>(byte);
+    return map;
+}();
+
+// Whether each byte of a field is one character of the page the export
+// writes, so that cells can be written byte by byte through a map.
+bool one_byte_per_character(code_page page, export_encoding encoding)
+{
+    return encoding == export_encoding::usual && page != code_page::utf8 && page != code_page::cp936;
 }
 
 // One cell of the page at `out`, from a field's `width` stored bytes up to
@@ -218,15 +234,21 @@ std::string html_escaped(std::string_view text)
 
 }  // namespace
 
-int export_text(table_object& table, const std::string& output, const std::function<void(int percent)>& progress)
+int export_text(table_object& table, const std::string& output, const std::function<void(int percent)>& progress,
+                export_encoding encoding)
 {
-    return export_to(table, output, [&table, &progress](output_buffer& out) {
+    return export_to(table, output, [&table, &progress, encoding](output_buffer& out) {
         const bool hide_deleted = deleted_records_hidden();
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
             if (!hide_deleted || record[0] != dbf_deleted_mark) {
-                out.put(std::string_view(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1));
+                const std::string_view bytes(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1);
+                if (encoding == export_encoding::utf8) {
+                    out.put(stored_to_utf8(table.codepage.page, bytes));
+                } else {
+                    out.put(bytes);
+                }
                 out.put("\r\n");
             }
             meter.step(reader.number());
@@ -238,31 +260,57 @@ int export_text(table_object& table, const std::string& output, const std::funct
 }
 
 int export_html(table_object& table, const std::string& output, std::string_view title,
-                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress)
+                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress,
+                export_encoding encoding)
 {
     return export_to(table, output, [&](output_buffer& out) {
-        out.put("<HTML>\r\n<HEAD>\r\n<META http-equiv=\"content-type\" content=\"TEXT/HTML; charset=windows-1250\">"
-                "<TITLE>");
-        out.put(html_escaped(title));
+        const bool utf8 = encoding == export_encoding::utf8;
+        // The page's own words are program text, in the page's encoding.
+        const auto page_text = [utf8](std::string_view text) {
+            return html_escaped(utf8 ? ansi_to_utf8(text) : std::string(text));
+        };
+        out.put(utf8 ? "<HTML>\r\n<HEAD>\r\n<META http-equiv=\"content-type\" content=\"TEXT/HTML; charset=utf-8\">"
+                       "<TITLE>"
+                     : "<HTML>\r\n<HEAD>\r\n<META http-equiv=\"content-type\" content=\"TEXT/HTML; "
+                       "charset=windows-1250\"><TITLE>");
+        out.put(page_text(title));
         out.put("</TITLE>\r\n</HEAD>\r\n<BODY>\r\n<TABLE border=\"1\" frame=box>\r\n<CAPTION>");
-        out.put(html_escaped(file_name_text(output)));
+        // A file name is the file system's bytes (UTF-8), already the text
+        // of a UTF-8 page; a Windows-1250 page gets it as program text.
+        out.put(html_escaped(utf8 ? output : file_name_text(output)));
         out.put("</CAPTION><TR>");
         for (int i = 0; i < field_count(table); ++i) {
             const auto at = static_cast<std::size_t>(i);
             out.put("<TH>");
-            out.put(html_escaped(at < captions.size() ? captions[at] : std::string()));
+            out.put(page_text(at < captions.size() ? captions[at] : std::string()));
             out.put("</TH>");
         }
         out.put("</TR>\r\n");
 
         // The cells are the texts field_text gives, conversion included,
-        // written straight from the records read in blocks.
+        // written straight from the records read in blocks; in UTF-8 every
+        // character whole, also those Windows-1250 lacks.
         std::vector<std::pair<std::size_t, std::size_t>> cells;  // offset and width
         for (int i = 0; i < field_count(table); ++i) {
             cells.emplace_back(static_cast<std::size_t>(field_offset(table, i)),
                                static_cast<std::size_t>(field_info(table, i).length));
         }
-        const byte_map map = cell_byte_map(table.conversion != 0);
+        const code_page page = table.codepage.page;
+        const bool mapped = one_byte_per_character(page, encoding);
+        const byte_map map = mapped ? cell_byte_map(page) : identity_map;
+        std::string converted;
+        // A converted cell is never longer than six bytes per stored byte
+        // either: a special character stays one byte before its entity, and
+        // no character takes more than three bytes of UTF-8 per stored byte.
+        const auto put_converted = [&](char* at, const std::uint8_t* field, std::size_t width) {
+            const std::string_view stored = stored_text(field, width);
+            if (utf8) {
+                converted = stored_to_utf8(page, stored);
+            } else {
+                stored_to_program(page, stored, converted);
+            }
+            return put_cell(at, reinterpret_cast<const std::uint8_t*>(converted.data()), converted.size(), map);
+        };
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
         // The record is written before progress is told, so that whatever
@@ -275,7 +323,8 @@ int export_html(table_object& table, const std::string& output, std::string_view
                 at = copy_bytes(at, "<TR>");
                 for (const auto& [offset, width] : cells) {
                     at = copy_bytes(at, "<TD>");
-                    at = put_cell(at, record.data() + offset, width, map);
+                    at = mapped ? put_cell(at, record.data() + offset, width, map)
+                                : put_converted(at, record.data() + offset, width);
                     at = copy_bytes(at, "</TD>");
                 }
                 out.commit(copy_bytes(at, "</TR>\r\n"));

@@ -23,20 +23,28 @@
 
 namespace vortel {
 
+// What an export writes its texts in.
+enum class export_encoding {
+    usual,  // text: the table's own bytes; HTML: Windows-1250, the program's text
+    utf8,   // every character whole, from whatever code page the table holds
+};
+
 // One line per record, CR LF after each: the record's bytes after the delete
-// flag, as stored (no code-page conversion). Deleted records are written
-// like live ones unless SET_DELETED hides them. 1, or 0 when the table is
-// busy, cannot be read, or the output cannot be created or written.
+// flag, as stored (no code-page conversion) or in UTF-8. Deleted records are
+// written like live ones unless SET_DELETED hides them. 1, or 0 when the
+// table is busy, cannot be read, or the output cannot be created or written.
 int export_text(table_object& table, const std::string& output,
-                const std::function<void(int percent)>& progress = {});
+                const std::function<void(int percent)>& progress = {},
+                export_encoding encoding = export_encoding::usual);
 
 // A page with one table: `title` in the head, the output name as caption,
 // one heading per field from `captions` (missing ones are empty), one row per
 // live record with the fields' texts as field_text gives them; blank texts
-// become "&nbsp;". Every text is escaped, and the page declares
-// windows-1250, the code page of texts inside the program. 1, or 0 as
-// export_text.
+// become "&nbsp;". Every text is escaped, and the page declares the
+// encoding it is written in: windows-1250, the code page of texts inside
+// the program, or utf-8. 1, or 0 as export_text.
 int export_html(table_object& table, const std::string& output, std::string_view title,
-                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress = {});
+                const std::vector<std::string>& captions, const std::function<void(int percent)>& progress = {},
+                export_encoding encoding = export_encoding::usual);
 
 }  // namespace vortel

@@ -2,7 +2,7 @@
 // which either store a value as every reader takes it or refuse it.
 #include "engine/table.h"
 
-#include "platform/codepage.h"
+#include "platform/code_page.h"
 #include "text/date_value.h"
 
 #include <algorithm>
@@ -29,8 +29,8 @@ std::string quoted_value(std::string_view text)
     return text.size() <= shown ? std::string(text) : std::string(text.substr(0, shown)) + "...";
 }
 
-// "PREMIUM N(5,1)", "COUNT N(9)": a number's field with the shape that
-// decides what fits.
+// "PREMIUM N(5,1)", "COUNT N(9)", "NAME C(20)": a field with the shape
+// that decides what fits.
 std::string number_field_shape(const field_descriptor& field)
 {
     std::string shape = descriptor_name(field) + " " + descriptor_type(field) + "(" +
@@ -124,7 +124,18 @@ std::string store_field_value(table_object& table, int index, std::string_view t
     const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
     const std::string_view shown = text.substr(0, text.find('\0'));  // texts end at a zero byte
     std::string value(shown);
-    if (table.conversion) ansi_to_oem(value);
+    if (!table.texts_as_stored && table.codepage.page != code_page::cp1250) {
+        std::string stored;
+        if (const std::optional<char32_t> missing = program_to_stored(table.codepage.page, value, stored)) {
+            return number_field_shape(field) + " cannot hold " + character_text(*missing) + ": code page " +
+                   std::string(code_page_name(table.codepage.page)) + " has no such character";
+        }
+        if (descriptor_type(field) == 'C') {
+            stored.resize(whole_characters_within(table.codepage.page, stored,
+                                                  static_cast<std::size_t>(descriptor_length(field))));
+        }
+        value = std::move(stored);
+    }
     field_bytes encoded = encode_field(field, value, shown, spelling);
     if (!encoded.reason.empty()) return encoded.reason;
     std::memcpy(table.record.data() + table.offsets[static_cast<std::size_t>(index)], encoded.bytes.data(),

@@ -4,7 +4,7 @@
 // processes that store memos at once out of each other's blocks.
 #include "engine/table.h"
 
-#include "platform/codepage.h"
+#include "platform/code_page.h"
 #include "platform/error_text.h"
 #include "text/number_text.h"
 #include "text/text_to_number.h"
@@ -107,7 +107,11 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
     const long block = text_to_long(block_text);
     if (block <= 0 || !table.dbt.os.is_open()) return true;
     const bool whole = read_memo_text_checked(table.dbt, block, std::numeric_limits<std::size_t>::max(), text);
-    if (table.conversion) oem_to_ansi(text);
+    if (!table.texts_as_stored && table.codepage.page != code_page::cp1250) {
+        std::string shown;
+        stored_to_program(table.codepage.page, text, shown);
+        text = std::move(shown);
+    }
     if (!whole) note_failure(table, table.dbt);
     return whole;
 }
@@ -136,9 +140,18 @@ int memo_write(table_object& table, int index, std::string_view text)
     int result = 0;
     if (read_dbt_header(table.dbt, table.memo_header)) {
         std::string bytes(text.substr(0, text.find('\0')));
-        if (table.conversion) ansi_to_oem(bytes);
-        bytes.push_back(static_cast<char>(memo_end_mark));
-        result = store_memo(table, index, bytes);
+        std::string stored;
+        const std::optional<char32_t> missing =
+            table.texts_as_stored ? std::nullopt : program_to_stored(table.codepage.page, bytes, stored);
+        if (missing) {
+            note_failure(table, "The memo " + field_info(table, index).name + " cannot hold " +
+                                    character_text(*missing) + ": code page " +
+                                    std::string(code_page_name(table.codepage.page)) + " has no such character");
+        } else {
+            if (!table.texts_as_stored) bytes = std::move(stored);
+            bytes.push_back(static_cast<char>(memo_end_mark));
+            result = store_memo(table, index, bytes);
+        }
     } else {
         note_failure(table, table.dbt);
     }

@@ -6,23 +6,25 @@
 #include "text/text_to_number.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace vortel {
 namespace {
 
-// Bytes pass unchanged while records are copied between tables; each table
-// gets its own flag back afterwards.
+// Bytes pass as stored while records are copied between tables; each table
+// gets its own way back afterwards.
 class raw_texts {
 public:
-    raw_texts(table_object& a, table_object& b) : a_(a), b_(b), a_kept_(a.conversion), b_kept_(b.conversion)
+    raw_texts(table_object& a, table_object& b)
+        : a_(a), b_(b), a_kept_(a.texts_as_stored), b_kept_(b.texts_as_stored)
     {
-        a.conversion = b.conversion = 0;
+        a.texts_as_stored = b.texts_as_stored = 1;
     }
     ~raw_texts()
     {
-        a_.conversion = a_kept_;
-        b_.conversion = b_kept_;
+        a_.texts_as_stored = a_kept_;
+        b_.texts_as_stored = b_kept_;
     }
     raw_texts(const raw_texts&) = delete;
     raw_texts& operator=(const raw_texts&) = delete;
@@ -33,6 +35,31 @@ private:
     int a_kept_;
     int b_kept_;
 };
+
+bool same_code_page(const table_object& source, const table_object& target)
+{
+    return source.codepage.page == target.codepage.page;
+}
+
+// A text of the source as the target's code page stores it, character by
+// character; a character the target cannot hold fails the copy, noted with
+// the record, the field and the character.
+bool recode_for_target(const table_object& source, table_object& target, int target_index, std::string_view bytes,
+                       std::string& out)
+{
+    const std::optional<char32_t> missing = recode_stored(source.codepage.page, target.codepage.page, bytes, out);
+    if (!missing) return true;
+    const std::string record = "Record " + std::to_string(current_record(source)) + ": ";
+    const std::string field = field_info(target, target_index).name;
+    if (*missing >= stored_byte_mark) {
+        note_failure(target, record + field + " holds " + character_text(*missing) + ", which is no character in code page " +
+                                  std::string(code_page_name(source.codepage.page)));
+    } else {
+        note_failure(target, record + field + " cannot hold " + character_text(*missing) + ": code page " +
+                                 std::string(code_page_name(target.codepage.page)) + " has no such character");
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -56,6 +83,13 @@ int copy_field_value(table_object& source, table_object& target, int target_inde
     if (source_index >= field_count(source)) return 0;
     std::string value = field_text(source, source_index);
     if (field_type(source, source_index) == 'M' && !memo_read_whole(source, std::string(value), value)) return 0;
+    // Converted texts are the program's own on both sides; stored ones need
+    // recoding between two code pages.
+    if (source.texts_as_stored && !same_code_page(source, target)) {
+        std::string recoded;
+        if (!recode_for_target(source, target, target_index, value, recoded)) return 0;
+        value = std::move(recoded);
+    }
     if (field_type(target, target_index) != 'M') return store_copied_value(source, target, target_index, value) ? 1 : 0;
     // A memo block holding nothing but its end mark would only grow the file.
     return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
@@ -104,6 +138,11 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
                     true};
     }
 
+    // Between code pages every text is recoded; numbers, dates and
+    // logicals are ASCII, the same bytes in every code page.
+    const bool recode = !same_code_page(source, target);
+    std::string recoded;
+
     record_block_reader reader(source);
     const std::int32_t count = reader.counted();
     record_appender appender(target);
@@ -117,6 +156,18 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
             if (!plan.mapped) continue;
             const std::uint8_t* from = source.record.data() + plan.from;
             std::uint8_t* to = target.record.data() + plan.to;
+            const bool text = recode && plan.route != field_route::memo &&
+                              (plan.route != field_route::same_bytes || field_type(target, i) == 'C');
+            if (text) {
+                ok = recode_for_target(source, target, i, stored_text(from, plan.from_width), recoded);
+                if (ok && plan.route == field_route::value_rules) {
+                    ok = store_copied_value(source, target, i, recoded);
+                } else if (ok) {
+                    copy_characters(to, plan.width, std::string_view(recoded).substr(
+                                                        0, whole_characters_within(target.codepage.page, recoded, plan.width)));
+                }
+                continue;
+            }
             switch (plan.route) {
             case field_route::same_bytes: std::memcpy(to, from, plan.width); break;
             case field_route::characters: copy_characters(to, plan.width, stored_text(from, plan.from_width)); break;

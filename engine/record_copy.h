@@ -33,7 +33,10 @@ enum class copy_selection {
 // Appends the selected source records to the target, in order, copying each
 // target field from its mapped source field; unmapped fields stay blank and
 // every copy is a live record. Both tables hold their table locks; texts pass
-// as stored (the conversion flags are off for the copy). `progress` gets a
+// as stored between tables of one code page, and are recoded character by
+// character between two (a character the target's code page cannot hold
+// fails the copy, noted with the record, the field and the character).
+// `progress` gets a
 // percentage after every 102 records. The source is left on the record it
 // stood on. 1, or 0 when a lock is missing, a record or memo cannot be
 // written, or the target refuses a value (the target then holds a part of
@@ -42,7 +45,8 @@ enum class copy_selection {
 // How each value travels (field_copy.h):
 //  1. Into a field of the same type, length and decimals: its bytes, whatever
 //     they are; no value is re-formatted by a copy that only carries it.
-//  2. Into a character field: the stored text, cut to the width.
+//  2. Into a character field: the stored text, cut to the width (between
+//     whole characters).
 //  3. Into another shape: store_field_value, so blank stays blank, "?" stays
 //     "?", numbers are rescaled digit by digit, and a value that does not
 //     fit fails the whole copy with its reason rather than being mangled.

@@ -35,7 +35,7 @@ public:
         : records_(records), length_(table.header.record_length),
           key_length_(static_cast<std::size_t>(std::max(key.length, 1))),
           fold_(setting_by_index(SET_HUN_CMP) == "1"),
-          folding_(table.conversion ? oem_folding_table : ansi_folding_table)
+          folding_(folding_for(table.codepage.page))
     {
         for (int field : key.fields) {
             fields_.emplace_back(static_cast<std::size_t>(field_offset(table, field)),
@@ -252,19 +252,13 @@ int write_sorted_records(table_object& table, const std::vector<int>& key, file_
     }
     if (!table.table_locked) return 0;
 
-    // While the sort runs, SET_OEMTOANSI says whether the bytes it compares
-    // are code page 852. The guard puts it and the position back also when
-    // memory for the records runs out.
+    // The guard puts the position back also when memory for the records
+    // runs out.
     struct restore {
         table_object& table;
         std::int32_t record;
-        std::string oem_setting;
-        ~restore()
-        {
-            go_to(table, record);
-            setting_by_index(SET_OEMTOANSI, oem_setting);
-        }
-    } restore_on_exit{table, current_record(table), setting_by_index(SET_OEMTOANSI, table.conversion ? "1" : "0")};
+        ~restore() { go_to(table, record); }
+    } restore_on_exit{table, current_record(table)};
 
     try {
         return sort_into(table, measure_key(table, key), target);

@@ -30,9 +30,8 @@ bool sort_key_fits(const table_object& table, const std::vector<int>& fields);
 // whose file holds the copy's header area, from the header length on, then
 // the record count at its place in the header, so the count never promises
 // records the copy lacks. Under SET_HUN_CMP "1" accented vowels sort with
-// their base vowels, through the folding table that fits the table's bytes
-// (code page 852 when its conversion flag is on); otherwise keys compare as
-// bytes. Equal keys keep their order. 1, or 0 with the reason noted on the
+// their base vowels, through the folding table of the table's code page
+// (text/folding.h); otherwise keys compare as bytes. Equal keys keep their order. 1, or 0 with the reason noted on the
 // table: a refused key, a file the count does not fit, a failed read or
 // write, or memory that ran out (sort_memory_text). The table stays on its
 // record.

@@ -1,6 +1,6 @@
 #include "engine/table.h"
 
-#include "platform/codepage.h"
+#include "platform/code_page.h"
 #include "platform/error_text.h"
 #include "shell/settings.h"
 #include "text/text_to_number.h"
@@ -48,7 +48,7 @@ void close_files(table_object& table)
 }  // namespace
 
 table_object::table_object(std::string dbf_file_name)
-    : conversion(text_to_long(setting_by_index(SET_OEMTOANSI)) != 0 ? 1 : 0),
+    : codepage(setting_code_page()),
       dbf(dbf_file_name, line_capacity),
       dbt(dbt_file_name(dbf_file_name), line_capacity),
       dbf_name(dbf_file_name),
@@ -115,6 +115,7 @@ int table_open(table_object& table, int writable)
     } else {
         go_top(table);
     }
+    if (table.codepage.origin != code_page_origin::chosen) table.codepage = detect_code_page(table);
     return 1;
 }
 
@@ -183,24 +184,49 @@ int has_memo_fields(const table_object& table)
     return 0;
 }
 
+namespace {
+
+// A field's stored bytes up to its first zero byte, as stored texts always end.
+std::string_view stored_field(const table_object& table, int index)
+{
+    const auto offset = static_cast<std::size_t>(table.offsets[static_cast<std::size_t>(index)]);
+    const auto length = static_cast<std::size_t>(descriptor_length(table.fields[static_cast<std::size_t>(index)]));
+    const char* bytes = reinterpret_cast<const char*>(table.record.data()) + offset;
+    return {bytes, ::strnlen(bytes, length)};
+}
+
+std::string program_text(const table_object& table, std::string_view stored)
+{
+    if (table.texts_as_stored || table.codepage.page == code_page::cp1250) return std::string(stored);
+    std::string text;
+    stored_to_program(table.codepage.page, stored, text);
+    return text;
+}
+
+}  // namespace
+
 std::string field_text(const table_object& table, int index)
 {
     if (index < 0 || index >= table.field_count || table.record.empty()) return {};
-    const auto offset = static_cast<std::size_t>(table.offsets[static_cast<std::size_t>(index)]);
-    const auto length = static_cast<std::size_t>(descriptor_length(table.fields[static_cast<std::size_t>(index)]));
-    // A text ends at its first zero byte, as stored texts always have.
-    const char* bytes = reinterpret_cast<const char*>(table.record.data()) + offset;
-    std::string text(bytes, ::strnlen(bytes, length));
-    if (table.conversion) oem_to_ansi(text);
-    return text;
+    return program_text(table, stored_field(table, index));
+}
+
+bool field_shown_whole(table_object& table, int index)
+{
+    if (index < 0 || index >= table.field_count || table.record.empty()) return true;
+    if (field_type(table, index) != 'M') return stored_shows_whole(table.codepage.page, stored_field(table, index));
+    const int kept = table.texts_as_stored;
+    table.texts_as_stored = 1;
+    std::string memo;
+    memo_read_whole(table, field_text(table, index), memo);
+    table.texts_as_stored = kept;
+    return stored_shows_whole(table.codepage.page, memo);
 }
 
 std::string record_text(const table_object& table)
 {
     if (table.record.size() < 1) return {};
-    std::string text(reinterpret_cast<const char*>(table.record.data()) + 1, table.record.size() - 1);
-    if (table.conversion) oem_to_ansi(text);
-    return text;
+    return program_text(table, {reinterpret_cast<const char*>(table.record.data()) + 1, table.record.size() - 1});
 }
 
 int is_deleted(const table_object& table) { return !table.record.empty() && table.record[0] == dbf_deleted_mark; }

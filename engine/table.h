@@ -14,13 +14,17 @@
 //     rely on it.
 //  2. At most one lock is held at a time: none, the current record's bytes,
 //     or the whole file as it stood when the table lock was taken.
-//  3. Texts travel in stored form. With the conversion flag on, field and
-//     memo bytes in the files are code page 852 and are converted on their
-//     way in and out; inside the program they are Windows-1250.
+//  3. Inside the program texts are Windows-1250. Field and memo bytes in
+//     the files are in the table's code page (engine/table_code_page.h) and
+//     are converted on their way in and out; a character Windows-1250
+//     cannot hold reads as '?' (field_shown_whole tells), and a text the
+//     code page cannot hold is refused, never stored in part. Bulk copies
+//     pass bytes as stored (texts_as_stored).
 #pragma once
 
 #include "engine/dbf_format.h"
 #include "engine/file_handle.h"
+#include "engine/table_code_page.h"
 #include "text/decimal_number.h"
 
 #include <cstdint>
@@ -37,7 +41,12 @@ struct table_object {
     table_object(const table_object&) = delete;
     table_object& operator=(const table_object&) = delete;
 
-    int conversion = 1;  // from SET_OEMTOANSI at construction
+    // The code page of the texts in the files and how it was found: from
+    // SET_OEMTOANSI at construction, then what table_open finds, unless the
+    // user chose one.
+    table_code_page codepage;
+    // 1 while a bulk copy moves texts as stored, unconverted.
+    int texts_as_stored = 0;
     int open = 0;
     file_handle dbf;
     file_handle dbt;
@@ -93,8 +102,14 @@ int field_offset(const table_object& table, int index);             // -1 when n
 char field_type(const table_object& table, int index);              // 0 when none
 int has_memo_fields(const table_object& table);
 
-// Raw stored text of a field of the current record ("" for index -1).
+// Raw stored text of a field of the current record ("" for index -1), in
+// the program's code page.
 std::string field_text(const table_object& table, int index);
+// Whether field `index` of the current record (for a memo field, its memo)
+// reads whole: false when some character of it shows as '?' because
+// Windows-1250 cannot hold it. Such a field is not edited: its shown text
+// stored back would lose the characters.
+bool field_shown_whole(table_object& table, int index);
 // Stores `text` into field `index` of the record buffer by the field's type
 // rules, or refuses it and changes nothing. "" when stored; otherwise why,
 // in plain words that name the field and its shape ("99999 does not fit
@@ -113,7 +128,10 @@ std::string field_text(const table_object& table, int index);
 //  3. D: the eight digits of a valid date, as YYYYMMDD or with one separator
 //     after the year and the month (2024.02.29); a blank text stores a
 //     blank. Anything else is refused, never blanked.
-//  4. C: the text cut to the field's length and filled up with blanks.
+//  4. C: the text cut to the field's length (never inside a character of a
+//     multi-byte code page) and filled up with blanks.
+// Every text is first converted to the table's code page; a character the
+// code page cannot hold refuses the text and is named.
 //  5. M and other types: the text (a memo's block number) cut to the
 //     field's length, then zero bytes.
 [[nodiscard]] std::string store_field_value(table_object& table, int index, std::string_view text,
@@ -121,7 +139,7 @@ std::string field_text(const table_object& table, int index);
 // store_field_value for callers that need no reason: 1 when stored, 0 when
 // refused or for a bad index, the record buffer then unchanged.
 int set_field_text(table_object& table, int index, std::string_view text);
-// The current record after its delete flag, converted when the flag is on.
+// The current record after its delete flag, in the program's code page.
 std::string record_text(const table_object& table);
 int is_deleted(const table_object& table);
 

@@ -8,7 +8,7 @@
 // the table file, then the memo file.
 //   bit 0: the memo file exists (otherwise there is none)
 //   bit 1: SET_DELETED is on, so navigation passes deleted records
-//   bit 2: SET_OEMTOANSI is on, so texts are converted from code page 852
+//   bit 2: SET_OEMTOANSI is on, so a table that names no code page is read in 852
 //   bit 3: after the walk, append a record and store a value in every field
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"

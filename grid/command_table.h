@@ -1,8 +1,9 @@
 // The table window's commands: the keys that run them and the texts of the
 // right-click popup, in popup order. Every key runs its command, F10
 // included, and every menu names the key beside the text. The front-end
-// maps each command to its handler; popup item ids are key + 2000,
-// "&OemToAnsi" is 3000.
+// maps each command to its handler; popup item ids are key + 2000; the
+// "Code &page" submenu's items are 3000 + the code page's place in
+// all_code_pages().
 #pragma once
 
 #include <optional>
@@ -38,8 +39,8 @@ struct command_entry {
 };
 
 inline constexpr int popup_id_base = 2000;
-inline constexpr int oem_to_ansi_id = 3000;
-inline constexpr std::string_view oem_to_ansi_text = "&OemToAnsi";
+inline constexpr int code_page_id_base = 3000;
+inline constexpr std::string_view code_page_menu_text = "Code &page";
 
 std::span<const command_entry> command_table();
 

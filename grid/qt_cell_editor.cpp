@@ -5,6 +5,7 @@
 #include "engine/table.h"
 #include "grid/key_filter.h"
 #include "grid/navigation.h"
+#include "platform/code_page.h"
 
 #include <QtGui/QKeyEvent>
 
@@ -74,6 +75,13 @@ bool cell_editor::commit()
 {
     if (closing_) return true;
     if (column_.accept && !column_.accept(browse_)) return false;
+    // A typed character the program's text cannot carry would become '?'.
+    const QByteArray utf8 = text().toUtf8();
+    if (const auto missing = outside_program_text({utf8.constData(), static_cast<std::size_t>(utf8.size())})) {
+        show_warning(parentWidget(), std::string_view(outside_program_text_refusal(*missing)));
+        setFocus();
+        return false;
+    }
     const std::string typed = to_ansi(text());
     if (browse_.table) {
         // Refusals come back as messages. A refused value (a bad date, a

@@ -1,5 +1,6 @@
 #include "grid/qt_table_window.h"
 
+#include "commands/cell_store.h"
 #include "commands/qt_dialogs.h"
 #include "commands/qt_file_choosers.h"
 #include "commands/qt_sort_dialog.h"
@@ -242,7 +243,11 @@ void table_window::apply(const navigation_result& result)
         open_editor();
         break;
     case grid_action::open_memo_dialog: {
-        const bool read_only = grid.memo_read_only;
+        // A memo shown with '?' for characters it holds is only shown.
+        const auto column = static_cast<std::size_t>(grid.current_column);
+        const bool read_only = grid.memo_read_only ||
+                               (grid.table && column < grid.columns.size() &&
+                                !edit_refusal(*grid.table, grid.columns[column].field).empty());
         grid.memo_read_only = false;
         run_memo_dialog(this, grid, &font_, read_only);
         update();
@@ -340,6 +345,15 @@ void table_window::open_editor()
     // A row without a record (an empty table) has nothing to edit: what
     // was typed there could go nowhere.
     if (!grid.table || !has_record_at_current_row(*grid.table)) return;
+    const auto column = static_cast<std::size_t>(grid.current_column);
+    if (column < grid.columns.size()) {
+        // A text shown with '?' for characters it holds would lose them.
+        const std::string refusal = edit_refusal(*grid.table, grid.columns[column].field);
+        if (!refusal.empty()) {
+            show_warning(this, std::string_view(refusal));
+            return;
+        }
+    }
     editor_opening_text_ = from_ansi(cell_editor_text(grid));
     editor_ = new cell_editor(this, grid, font_);
     editor_->installEventFilter(this);
@@ -430,13 +444,19 @@ QMenu* table_window::command_popup()
         connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
     }
     if (browse().table_window && browse().table) {
-        QAction* conversion = popup->addAction(QString::fromLatin1(oem_to_ansi_text.data(),
-                                                                   static_cast<qsizetype>(oem_to_ansi_text.size())));
-        conversion->setData(oem_to_ansi_id);
-        conversion->setCheckable(true);
-        conversion->setChecked(browse().table->conversion != 0);
-        connect(conversion, &QAction::triggered, this, [this] { popup_command(oem_to_ansi_id); },
-                Qt::QueuedConnection);
+        QMenu* pages = popup->addMenu(QString::fromLatin1(code_page_menu_text.data(),
+                                                          static_cast<qsizetype>(code_page_menu_text.size())));
+        pages->setObjectName(QStringLiteral("code_pages"));
+        const std::span<const code_page> all = all_code_pages();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const std::string_view name = code_page_name(all[i]);
+            QAction* item = pages->addAction(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+            const int id = code_page_id_base + static_cast<int>(i);
+            item->setData(id);
+            item->setCheckable(true);
+            item->setChecked(browse().table->codepage.page == all[i]);
+            connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
+        }
     }
     return popup;
 }
@@ -445,11 +465,12 @@ void table_window::popup_command(int id)
 {
     browse_object& grid = browse();
     if (input_blocked() || !grid.table) return;
-    if (id == oem_to_ansi_id) {
+    const std::span<const code_page> pages = all_code_pages();
+    if (id >= code_page_id_base && id < code_page_id_base + static_cast<int>(pages.size())) {
         if (!grid.table_window) return;
-        grid.table->conversion = grid.table->conversion ? 0 : 1;
-        // The current record is shown again in the new form.
-        go_to(*grid.table, current_record(*grid.table));
+        const code_page page = pages[static_cast<std::size_t>(id - code_page_id_base)];
+        choose_code_page(*grid.table, page);
+        remember_code_page(table_slot_at(slot_).title, page);
         update();
         return;
     }

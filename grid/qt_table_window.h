@@ -38,9 +38,11 @@ public:
     const QFont& cell_font() const { return font_; }
 
     // The right-click popup: the commands this program has, in command-table
-    // order (ids key + 2000), each with its key, then the checkable
-    // "&OemToAnsi" (id 3000). The caller owns it. Its items run their
-    // commands once the popup has closed.
+    // order (ids key + 2000), each with its key, then the "Code &page"
+    // submenu, one checkable item per code page (ids 3000 + its place), the
+    // table's own checked. Choosing one reads the table in it, remembered
+    // for the file while the program runs. The caller owns it. Its items
+    // run their commands once the popup has closed.
     QMenu* command_popup();
     // A popup item chosen, by its id.
     void popup_command(int id);

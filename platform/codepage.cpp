@@ -41,17 +41,12 @@ unsigned char ansi_from_code_point(char32_t code_point)
     return '?';
 }
 
-struct utf8_step {
-    bool valid;
-    char32_t code_point;
-    std::size_t length;  // bytes consumed, at least 1
-};
+}  // namespace
 
-// Decodes the sequence at `at`. An ill-formed one consumes its maximal
-// subpart: the lead byte and the continuation bytes that were still
-// acceptable when the sequence broke off. The narrowed second-byte ranges
-// after E0, ED, F0 and F4 reject overlong forms, surrogates and values
-// beyond U+10FFFF at the earliest byte.
+// An ill-formed sequence consumes its maximal subpart: the lead byte and the
+// continuation bytes that were still acceptable when the sequence broke off.
+// The narrowed second-byte ranges after E0, ED, F0 and F4 reject overlong
+// forms, surrogates and values beyond U+10FFFF at the earliest byte.
 utf8_step decode_utf8(std::string_view text, std::size_t at)
 {
     const auto lead = static_cast<unsigned char>(text[at]);
@@ -90,8 +85,6 @@ utf8_step decode_utf8(std::string_view text, std::size_t at)
     }
     return {true, code_point, used};
 }
-
-}  // namespace
 
 void oem_to_ansi(char* text, std::size_t length)
 {

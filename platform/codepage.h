@@ -43,6 +43,16 @@ std::string ansi_to_utf8(std::string_view text);
 // mark at the very start is dropped: it marks the encoding, not the text.
 std::string utf8_to_ansi(std::string_view text);
 
+// One UTF-8 sequence at `at` (below text.size()): its code point when it is
+// well formed, and the bytes it takes, at least one. An ill-formed sequence
+// takes its maximal subpart, as utf8_to_ansi counts them.
+struct utf8_step {
+    bool valid;
+    char32_t code_point;
+    std::size_t length;
+};
+utf8_step decode_utf8(std::string_view text, std::size_t at);
+
 // Upper-casing as Windows does it for Windows-1250: a-z and every accented
 // small letter whose capital is also in Windows-1250 (á->Á, ő->Ő, ű->Ű,
 // š->Š, ł->Ł, ą->Ą ...). Sharp s, micro sign and non-letters stay.

@@ -6,14 +6,23 @@
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
 #include "platform/file_ops.h"
+#include "platform/native_file.h"
 
 #include <array>
+#include <map>
 
 namespace vortel {
 namespace {
 
 std::array<table_slot, table_slot_count> all_slots;
 QPoint cascade{0, 20};
+std::map<std::string, code_page> chosen_code_pages;  // by the file's resolved path
+
+std::string file_key(const std::string& path)
+{
+    const std::string resolved = resolved_path(path);
+    return resolved.empty() ? path : resolved;
+}
 
 bool file_exists(const std::string& path)
 {
@@ -48,6 +57,11 @@ void release_table_slot(int index)
     slot.window = nullptr;
 }
 
+void remember_code_page(const std::string& path, code_page page)
+{
+    chosen_code_pages[file_key(path)] = page;
+}
+
 QPoint cascade_position()
 {
     return cascade;
@@ -72,6 +86,9 @@ table_window* open_table_window(QWidget* owner, const std::string& path)
         return nullptr;
     }
     std::unique_ptr<table_object> table = table_new(path);
+    if (const auto chosen = chosen_code_pages.find(file_key(path)); chosen != chosen_code_pages.end()) {
+        choose_code_page(*table, chosen->second);
+    }
     if (!table_open(*table, 1)) {
         show_warning(owner, QString::fromLatin1(cannot_open_text).replace(QStringLiteral("%s"), path_text(path)));
         return nullptr;

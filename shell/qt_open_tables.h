@@ -7,6 +7,7 @@
 #pragma once
 
 #include "grid/column_model.h"
+#include "platform/code_page.h"
 
 #include <QtCore/QPoint>
 #include <QtCore/QPointer>
@@ -46,8 +47,13 @@ void release_table_slot(int index);
 QPoint cascade_position();
 void reset_cascade_position();
 
+// The code page the user chose for the table file `path` stays chosen
+// while the program runs: opening the file again, under any name that
+// reaches it, reads it in that code page.
+void remember_code_page(const std::string& path, code_page page);
+
 // Opens the table file `path` (a file-system name) into a new table window
-// owned by `owner`. Every failure is told through show_warning; an empty
+// owned by `owner`, in the code page remembered for it if any. Every failure is told through show_warning; an empty
 // path does nothing. Returns the window, or null.
 table_window* open_table_window(QWidget* owner, const std::string& path);
 

@@ -57,6 +57,26 @@ constinit const folding_table oem_folding_table = make_table({
     {"\x81\x96\x97\xA3\xFB", 'u'},
 });
 
+constinit const folding_table identity_folding_table = make_table({});
+
+const folding_table& folding_for(code_page page)
+{
+    switch (page) {
+    case code_page::cp852:
+    case code_page::cp437:
+    case code_page::cp850: return oem_folding_table;
+    case code_page::cp1250:
+    case code_page::cp1252:
+    case code_page::iso8859_1:
+    case code_page::iso8859_2: return ansi_folding_table;
+    case code_page::utf8:
+    case code_page::cp866:
+    case code_page::cp1251:
+    case code_page::cp936: break;
+    }
+    return identity_folding_table;
+}
+
 int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text)
 {
     a = a.substr(0, a.find('\0'));

@@ -2,9 +2,11 @@
 //
 // Folding maps each accented vowel onto its base vowel and keeps its case, so
 // that "Ábel" sorts with "Abel" while capitals still sort before small
-// letters. Table files hold either ANSI (Windows-1250) or OEM (code page 852)
-// text, and each has its own table.
+// letters. Keys are folded in the table's own bytes: the ANSI table serves
+// the Windows and ISO Latin code pages, the OEM table the DOS ones.
 #pragma once
+
+#include "platform/code_page.h"
 
 #include <array>
 #include <string_view>
@@ -15,6 +17,16 @@ using folding_table = std::array<unsigned char, 256>;
 
 extern const folding_table ansi_folding_table;
 extern const folding_table oem_folding_table;
+// Leaves every byte as it is: for code pages whose accented letters lie
+// elsewhere (866, 1251) or take several bytes (UTF-8, 936), whose keys
+// compare by their bytes, in UTF-8 the order of the characters.
+extern const folding_table identity_folding_table;
+
+// The table for keys stored in `page`: the OEM one for the DOS Latin pages
+// (852, and 437 and 850, whose vowels lie where 437 has them), the ANSI one
+// for the Windows and ISO Latin pages, whose vowels lie at the ISO 8859-1
+// positions.
+const folding_table& folding_for(code_page page);
 
 // Compares two sort keys as NUL-terminated byte strings (a NUL inside a view
 // ends that key), byte by byte as unsigned values. When SET_HUN_CMP is "1"

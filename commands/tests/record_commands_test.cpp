@@ -76,6 +76,7 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
     auto small_table = table_new(small_path);
     ASSERT_EQ(table_open(*small_table), 1);
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
+                                             "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"
                                              "    Fieldname  Type Len Decimal\r\n"
                                              "--- ---------- ---- --- -------\r\n"

@@ -174,32 +174,38 @@ TEST_F(sort_command_test, orders_by_the_stored_texts_of_its_fields)
     EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
 }
 
-TEST_F(sort_command_test, folds_accents_only_under_the_hungarian_collation_and_puts_settings_back)
+TEST_F(sort_command_test, folds_accents_only_under_the_hungarian_collation_of_the_table_s_code_page)
 {
     const std::string oem = "\xB5" "bel";
     const std::string ansi = "\xC1" "bel";
+    const std::string dos = "\x8F" "bel";  // "Åbel" in 437 and 850
     const struct {
         sort_collation collation;
-        int conversion;
+        code_page page;
         std::string accented;  // "Ábel" in the table's own bytes
         std::vector<std::string> order;
     } cases[] = {
-        {sort_collation::magyar, 1, oem, {oem, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, 1, oem, {"Abel", "Zoli", "abel", oem}},
-        {sort_collation::magyar, 0, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, 0, ansi, {"Abel", "Zoli", "abel", ansi}},
-        {sort_collation::magyar, 0, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in Windows-1250
+        {sort_collation::magyar, code_page::cp852, oem, {oem, "Abel", "Zoli", "abel"}},
+        {sort_collation::english, code_page::cp852, oem, {"Abel", "Zoli", "abel", oem}},
+        {sort_collation::magyar, code_page::cp1250, ansi, {ansi, "Abel", "Zoli", "abel"}},
+        {sort_collation::english, code_page::cp1250, ansi, {"Abel", "Zoli", "abel", ansi}},
+        {sort_collation::magyar, code_page::cp1250, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in 1250
+        {sort_collation::magyar, code_page::cp1252, ansi, {ansi, "Abel", "Zoli", "abel"}},
+        {sort_collation::magyar, code_page::iso8859_2, ansi, {ansi, "Abel", "Zoli", "abel"}},
+        {sort_collation::magyar, code_page::cp437, dos, {dos, "Abel", "Zoli", "abel"}},
+        {sort_collation::magyar, code_page::cp850, dos, {dos, "Abel", "Zoli", "abel"}},
+        // Keys of other alphabets compare by their bytes.
+        {sort_collation::magyar, code_page::cp1251, ansi, {"Abel", "Zoli", "abel", ansi}},
     };
     for (const auto& c : cases) {
         const char* before = c.collation == sort_collation::magyar ? "0" : "1";
         setting_by_index(SET_HUN_CMP, before);
-        setting_by_index(SET_OEMTOANSI, c.conversion ? "1" : "0");
         write_people({"Zoli", c.accented, "abel", "Abel"});
+        choose_code_page(*table, c.page);
         const sort_outcome outcome = sort_command(*table, {name_field}, c.collation);
         EXPECT_EQ(outcome.status, sort_status::sorted);
         EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(names_in_order(), c.order) << "conversion " << c.conversion;
-        EXPECT_EQ(setting_by_index(SET_OEMTOANSI), c.conversion ? "1" : "0");
+        EXPECT_EQ(names_in_order(), c.order) << code_page_name(c.page);
         EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
 }
@@ -218,11 +224,11 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
         records.push_back({bytes});
     }
     for (int conversion : {0, 1}) {
-        setting_by_index(SET_OEMTOANSI, conversion ? "1" : "0");
         table.reset();
         testing::write_table(path, fields, records);
         table = table_new(path);
         ASSERT_EQ(table_open(*table), 1);
+        choose_code_page(*table, conversion ? code_page::cp852 : code_page::cp1250);
         ASSERT_EQ(sort({1, 0}, sort_collation::magyar), sort_status::sorted);
         const std::vector<std::string> sorted = stored_records();
         auto key = [](const std::string& record) {

@@ -91,7 +91,8 @@ TEST_F(rebuild_test, create_table_writes_header_descriptors_and_memo_header)
         std::filesystem::remove(dbt_file_name(path));
         const local_time today = local_time_now();
         ASSERT_EQ(create_table(*table_new(path), fields), 1);
-        const std::vector<std::uint8_t> header = encode_new_table_header(fields, today.year, today.month, today.day);
+        std::vector<std::uint8_t> header = encode_new_table_header(fields, today.year, today.month, today.day);
+        header[29] = 0x64;  // code page 852, as SET_OEMTOANSI "1" reads tables
         EXPECT_EQ(testing::read_file(path), std::string(header.begin(), header.end()));
         EXPECT_EQ(header[0], memo_file ? 0x83 : 0x03);
         const std::string dbt = testing::read_file(dbt_file_name(path));
@@ -160,7 +161,7 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
         const std::string copy = pack_table(*table);
         ASSERT_NE(copy, "");
         EXPECT_EQ(current_record(*table), 3);
-        EXPECT_EQ(table->conversion, 1);
+        EXPECT_EQ(table->texts_as_stored, 0);
         const std::vector<std::string> expected = {"K1      |    1.00|first", "K3      |    3.00|" + long_memo,
                                                    "K4      |    4.00|", "K5      |    5.00|last"};
         EXPECT_EQ(testing::table_rows(copy), expected);
@@ -180,16 +181,15 @@ TEST_F(rebuild_test, pack_passes_stored_bytes_through_unconverted)
     testing::write_table(path, fields, {{record_of(fields, {oem})}});
     auto table = table_new(path);
     ASSERT_EQ(table_open(*table), 1);
-    ASSERT_EQ(table->conversion, 1);
-    table->conversion = 0;
+    choose_code_page(*table, code_page::cp1250);
     ASSERT_EQ(lock_table(*table), 1);
     ASSERT_EQ(memo_write(*table, 1, oem), 1);
     unlock(*table);
-    table->conversion = 1;
+    choose_code_page(*table, code_page::cp852);
 
     const std::string copy = pack_table(*table);
     ASSERT_NE(copy, "");
-    EXPECT_EQ(table->conversion, 1);
+    EXPECT_EQ(table->texts_as_stored, 0);
     const std::string dbf = testing::read_file(copy);
     EXPECT_EQ(dbf.substr(dbf.size() - 138, 128), oem);
     EXPECT_EQ(testing::read_file(dbt_file_name(copy)).substr(1024), oem + "\x1A\x1A");

@@ -218,7 +218,7 @@ TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
     EXPECT_EQ(field_text(*table, -1), "");
     EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
     EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
-    table->conversion = 0;
+    choose_code_page(*table, code_page::cp1250);
     EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
     EXPECT_EQ(field_text(*table, 1), "  2.5");
 }
@@ -230,7 +230,7 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     write_table(path, fields, {{record_of(fields, {})}});
     auto table = table_new(path);
     ASSERT_EQ(table_open(*table), 1);
-    table->conversion = 0;
+    choose_code_page(*table, code_page::cp1250);
     const std::string nines(400, '9');
     struct row {
         int field;
@@ -286,7 +286,7 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     EXPECT_EQ(set_field_text(*table, 6, "x"), 0);
     EXPECT_EQ(set_field_text(*table, -1, "x"), 0);
 
-    table->conversion = 1;
+    choose_code_page(*table, code_page::cp852);
     ASSERT_EQ(set_field_text(*table, 0, "\xE1"), 1);
     EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
 }

@@ -212,7 +212,7 @@ TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_ha
         write_file(dir.file("IN.TXT"), c.text);
         auto table = open_table();
         ASSERT_EQ(append_from(*table, dir.file("IN.TXT")), 1);
-        table->conversion = 0;
+        table->texts_as_stored = 1;
         std::vector<std::string> records;
         for (std::int32_t number = 1; number <= record_count(*table); ++number) {
             go_to(*table, number);

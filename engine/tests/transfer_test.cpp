@@ -140,10 +140,10 @@ TEST_F(transfer_test, text_export_agrees_with_a_walk_through_the_records)
     for (const char* hidden : {"0", "1"}) {
         setting_by_index(SET_DELETED, hidden);
         auto table = open(path);
-        table->conversion = 0;
+        table->texts_as_stored = 1;
         std::string walked;
         for (go_top(*table); !at_eof(*table); skip(*table, 1)) walked += record_text(*table) + "\r\n";
-        table->conversion = 1;
+        table->texts_as_stored = 0;
         ASSERT_EQ(export_text(*table, output), 1);
         const std::string text = read_file(output);
         EXPECT_EQ(text.size(), walked.size()) << "SET_DELETED " << hidden;

@@ -269,7 +269,7 @@ TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
         const navigation_result result = key_down(browse, c.key, c.ctrl);
         EXPECT_EQ(result.action, c.action);
         if (c.action == grid_action::run_command) {
-            EXPECT_EQ(result.command->command, grid_command::search);
+            EXPECT_EQ(result.command->key, c.key);
         }
         if (c.action == grid_action::copy_to_clipboard) {
             EXPECT_EQ(result.clipboard_text, "name1     ");

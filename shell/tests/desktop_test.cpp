@@ -339,7 +339,18 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1988.01.28"));
     }
 
-    void popup_offers_every_command_and_the_conversion_switch()
+    // The checked item of the popup's code-page submenu.
+    static QString checked_code_page(table_window* window)
+    {
+        std::unique_ptr<QMenu> popup(window->command_popup());
+        const QMenu* pages = popup->actions().last()->menu();
+        for (QAction* item : pages ? pages->actions() : QList<QAction*>{}) {
+            if (item->isChecked()) return item->text();
+        }
+        return {};
+    }
+
+    void popup_offers_every_command_and_a_code_page_choice_kept_for_the_file()
     {
         table_window* window = open_sample();
         std::unique_ptr<QMenu> popup(window->command_popup());
@@ -351,18 +362,25 @@ private slots:
                                  "&Append from ...\tF10", "&Exit\tEsc"}) {
             QVERIFY2(texts.contains(QString::fromLatin1(text)), text);
         }
-        QCOMPARE(popup->actions().last()->data().toInt(), 3000);
-        QVERIFY(popup->actions().last()->isChecked());
+        QCOMPARE(popup->actions().last()->text(), QStringLiteral("Code &page"));
+        QCOMPARE(popup->actions().last()->menu()->actions().first()->data().toInt(), 3000);
+        QCOMPARE(checked_code_page(window), QStringLiteral("852"));
 
         press(window, Qt::Key_Right);
-        window->popup_command(3000);
-        QCOMPARE(window->browse().table->conversion, 0);
+        window->popup_command(3001);  // 1250
         QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
-        // Code page 852 bytes shown as they are: "Ágnes" no longer reads right.
+        // Code page 852 bytes read as 1250: "Ágnes" no longer reads right.
         QVERIFY(!QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Hegedűs Ágnes")));
-        std::unique_ptr<QMenu> again(window->command_popup());
-        QVERIFY(!again->actions().last()->isChecked());
+        QCOMPARE(checked_code_page(window), QStringLiteral("1250"));
+
+        // Opened again, the file keeps the choice; 852 again reads right.
+        popup.reset();  // the window owns it
+        delete window;
+        window = open_sample();
+        QCOMPARE(checked_code_page(window), QStringLiteral("1250"));
+        QCOMPARE(window->browse().table->codepage.origin, code_page_origin::chosen);
         window->popup_command(3000);
+        press(window, Qt::Key_Right);
         QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Hegedűs Ágnes")));
     }
