@@ -9,4 +9,9 @@ namespace vortel {
 
 const std::string& bench_table(std::int64_t records);
 
+// Tables of people: records of 73 bytes (NAME C(30), CITY C(20), AGE N(3),
+// SALARY N(10,2), BORN D, ACTIVE L), every tenth deleted, as the peer
+// comparison has them.
+const std::string& bench_people_table(std::int64_t records);
+
 }  // namespace vortel

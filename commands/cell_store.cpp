@@ -92,6 +92,9 @@ command_result store_typed_value(table_object& table, std::int32_t record, int i
         value = typed_number(typed);
         break;
     case 'D':
+        // A cell emptied of its digits stores the blank date, how dBase
+        // keeps "no date"; the separators the editor lays out do not count.
+        if (std::none_of(typed.begin(), typed.end(), is_digit)) break;
         value = stored_date(typed);
         if (value.empty()) return {false, bad_date_text};
         break;

@@ -26,6 +26,7 @@ inline constexpr const char* memo_write_error_text = "Memo write error !";
 //    blank field;
 //  - dates are read by the placeholders of SET_DATEFORMAT ("Bad date !" when
 //    that gives no valid date); eight digits in the stored order are taken too;
+//    a text without digits stores a blank date;
 //  - logicals and characters go to the field as typed.
 // Then the field's rules of store_field_value apply. A value they refuse
 // (a number that does not fit, two decimal signs, a logical "x") changes

@@ -1,6 +1,6 @@
 #include "commands/go_to_record.h"
 
-#include "commands/search.h"
+#include "engine/table.h"
 #include "text/text_to_number.h"
 
 namespace vortel {
@@ -9,14 +9,14 @@ go_to_result go_to_record(browse_object& browse, std::string_view typed)
 {
     const long number = text_to_long(typed.substr(0, go_to_text_max));
     if (number <= 0 || !browse.table) return {};
-    const row_source rows = table_row_source(browse);
-    browse.record_count = rows.record_count();
+    table_object& table = *browse.table;
+    browse.record_count = record_count(table);
     if (number > browse.record_count) return {false, out_of_range_text};
     const auto record = static_cast<std::int32_t>(number);
     if (record < browse.visible_rows) browse.current_row = record;
-    rows.go_to(record);
+    go_to(table, record);
     // The source may pass a deleted record; the grid counts what it stands on.
-    browse.current_record = rows.record_number();
+    browse.current_record = current_record(table);
     browse.top_offset = 1 - browse.current_row;
     browse.pending_move = 0;
     browse.move_pending = true;

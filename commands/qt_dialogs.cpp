@@ -6,7 +6,9 @@
 #include "commands/qt_warning.h"
 #include "commands/search.h"
 #include "commands/table_info.h"
+#include "commands/undo.h"
 #include "engine/table.h"
+#include "grid/qt_search_progress.h"
 #include "platform/code_page.h"
 
 #include <QtCore/QPointer>
@@ -175,10 +177,10 @@ void find_dialog::search()
     request.direction = up_->isChecked() ? search_direction::up : search_direction::down;
     request.scope = all_columns_->isChecked() ? search_scope::all_columns : search_scope::current_column;
     request.case_sensitive = case_sensitive_->isChecked();
-    const search_result result = search_grid(browse_, request);
+    const search_result result = search_with_progress(this, grid_, browse_, request);
     QApplication::restoreOverrideCursor();
     if (grid_) grid_->update();
-    if (!result.found) show_error(this, QString::fromLatin1(search_error_caption), from_ansi(result.message));
+    if (!result.found && !result.cancelled) show_error(this, QString::fromLatin1(search_error_caption), from_ansi(result.message));
 }
 
 go_to_dialog::go_to_dialog(QWidget* grid, browse_object& browse) : QDialog(grid), grid_(grid), browse_(browse)
@@ -268,7 +270,8 @@ void memo_dialog::save()
         return;
     }
     if (browse_.table) {
-        const command_result result = store_memo_text(*browse_.table, record_, field_, lines_for_file(text_->toPlainText()));
+        const command_result result =
+            store_memo_text(browse_.history, *browse_.table, record_, field_, lines_for_file(text_->toPlainText()));
         if (!result.message.empty()) {
             show_warning(this, std::string_view(result.message));
             if (!result.done) {

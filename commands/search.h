@@ -1,8 +1,12 @@
-// Searching a grid's rows for a text, as the Search dialog does.
+// Searching a table window's rows for a text, as the Search dialog and
+// `vortel-cli search` do.
 //
-// The loop works on any row source: it moves with the source's own steps, so
-// which records it visits (deleted ones or not) is the source's business.
-// The record that is current when the search starts is never compared.
+// The records are read in large blocks rather than moved to one by one, so
+// a search through a million records takes a fraction of a second. Which
+// records it compares is what the grid's moves would visit: every record
+// after (or before) the current one, deleted ones left out while
+// SET_DELETED hides them. The record that is current when the search starts
+// is never compared.
 #pragma once
 
 #include "grid/column_model.h"
@@ -12,18 +16,6 @@
 #include <string>
 
 namespace vortel {
-
-struct row_source {
-    std::function<std::int32_t()> record_number;
-    std::function<std::int32_t()> record_count;
-    std::function<void(std::int32_t)> go_to;
-    std::function<void(int)> step;  // one record on (+1) or back (-1)
-    std::function<bool()> at_top;   // the last move stopped at the first record
-    std::function<bool()> at_end;   // the last move stopped at the last record
-    std::function<std::string()> column_text;  // the current column as the grid shows it
-    std::function<std::string()> record_text;  // the whole record
-    std::function<void(std::string&)> upper_case;
-};
 
 enum class search_direction { down, up };
 enum class search_scope { current_column, all_columns };
@@ -39,26 +31,32 @@ struct search_result {
     bool found = false;
     std::int32_t record = 0;  // the found record, or the one returned to
     std::string message;      // shown under search_error_caption when not found
+    bool cancelled = false;   // stopped by its progress callback; no message
 };
+
+// Told the share of the records compared so far, 0 to 100, after every
+// block; returning false stops the search as if nothing had been found.
+using search_progress = std::function<bool(int percent)>;
 
 inline constexpr std::size_t search_text_max = 127;
 inline constexpr const char* search_not_found_text = "Search string not found.";
 inline constexpr const char* search_error_caption = "Error";
 
-// The grid's table as a row source: the table's own moves, the current
-// column's cell text, and the stored record. Without case sensitivity texts
-// are upper-cased with the Hungarian letters of the settings when the table
-// is in code page 852, and by the Windows-1250 rules otherwise.
-row_source table_row_source(browse_object& browse);
-
-// The search loop. Found: the source stands on the found record. Not found:
-// it is back on the record where the search began.
-search_result search_rows(const row_source& rows, const search_request& request);
+// The search over the grid's table. Current column: each record's cell as
+// the grid shows it; all columns: the record after its delete flag. Without
+// case sensitivity both sides are upper-cased, with the Hungarian letters of
+// the settings when the table is in code page 852 and by the Windows-1250
+// rules, which know the accented capitals of every language 1250 holds,
+// otherwise. Found: the table stands on the found record. Not
+// found or cancelled: it is back on the record where the search began.
+search_result search_table(browse_object& browse, const search_request& request,
+                           const search_progress& progress = {});
 
 // The search on a table window's grid. A record found downwards keeps the
 // screen row of the record that was current; one found upwards goes to the
 // top row. A failed search leaves the grid as it was.
-search_result search_grid(browse_object& browse, const search_request& request);
+search_result search_grid(browse_object& browse, const search_request& request,
+                          const search_progress& progress = {});
 
 // The text the dialog starts with: the current cell as shown, trimmed.
 std::string initial_search_text(browse_object& browse);

@@ -60,6 +60,54 @@ bool record_block_reader::fill()
     return true;
 }
 
+record_range_reader::record_range_reader(table_object& table, std::int32_t from, std::int32_t to, int direction)
+    : table_(table), length_(table.header.record_length), direction_(direction < 0 ? -1 : 1)
+{
+    const auto length = static_cast<std::int64_t>(length_);
+    const std::int64_t size = fh_size(table.dbf);
+    if (size < 0) failed_ = true;
+    const std::int64_t area = size - table.header.header_length;
+    const std::int64_t held = area <= 0 || length == 0 ? 0 : (area + length - 1) / length;
+    const std::int64_t low = std::max<std::int64_t>(direction_ > 0 ? from : to, 1);
+    const std::int64_t high = std::min<std::int64_t>(direction_ > 0 ? to : from, held);
+    total_ = std::max<std::int64_t>(high - low + 1, 0);
+    next_number_ = static_cast<std::int32_t>(direction_ > 0 ? low : high);
+    per_block_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(bulk_block_bytes) / std::max<std::int64_t>(length, 1));
+}
+
+std::span<const std::uint8_t> record_range_reader::next()
+{
+    if (in_block_ == 0 && !fill()) return {};
+    --in_block_;
+    const std::size_t index = direction_ > 0 ? static_cast<std::size_t>(number_ + 1 - block_first_)
+                                             : in_block_;
+    number_ = static_cast<std::int32_t>(block_first_ + static_cast<std::int64_t>(index));
+    ++given_;
+    return {block_.data() + index * length_, length_};
+}
+
+bool record_range_reader::fill()
+{
+    if (failed_ || given_ >= total_) return false;
+    const std::int64_t records = std::min(per_block_, total_ - given_);
+    block_first_ = direction_ > 0 ? next_number_ : next_number_ - records + 1;
+    block_.resize(static_cast<std::size_t>(records) * length_);
+    const std::int64_t offset = record_offset(table_.header, block_first_);
+    std::size_t got = 0;
+    if (fh_seek(table_.dbf, offset, seek_origin::begin) != offset ||
+        !fh_read(table_.dbf, block_.data(), block_.size(), got) || got == 0) {
+        note_failure(table_, table_.dbf);
+        failed_ = true;
+        return false;
+    }
+    std::fill(block_.begin() + static_cast<std::ptrdiff_t>(got), block_.end(), 0);
+    next_number_ = static_cast<std::int32_t>(direction_ > 0 ? block_first_ + records : block_first_ - 1);
+    in_block_ = static_cast<std::size_t>(records);
+    // Forwards the first record given is the block's first.
+    if (direction_ > 0) number_ = static_cast<std::int32_t>(block_first_ - 1);
+    return true;
+}
+
 record_appender::record_appender(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
 
 // A count promising records the file lacks is damage: records added after

@@ -56,6 +56,43 @@ private:
     std::size_t at_ = 0;
 };
 
+// Records `from` to `to` in `direction` (1 forwards, -1 backwards; none when
+// `to` lies the other way), a block at a time, for reading only and without a lock: a search or a scan that must
+// not hold other processes off. Each block is one read, so a record another
+// process writes meanwhile reads whole as either its old or its new bytes,
+// as a record read by a move would. The range ends where the file ends,
+// whatever the count promises, and a last record cut short reads with zero
+// bytes in place of what is missing, as the record buffer does.
+class record_range_reader {
+public:
+    record_range_reader(table_object& table, std::int32_t from, std::int32_t to, int direction);
+
+    // The next record of the range, or an empty span at its end and after a
+    // failed read; `number` then tells which record it was.
+    std::span<const std::uint8_t> next();
+    std::int32_t number() const { return number_; }
+    // Records given so far, of `total` in the range.
+    std::int64_t given() const { return given_; }
+    std::int64_t total() const { return total_; }
+    bool failed() const { return failed_; }
+
+private:
+    bool fill();
+
+    table_object& table_;
+    std::size_t length_;
+    int direction_;
+    std::int32_t next_number_;  // the first record of the next block
+    std::int64_t total_ = 0;
+    std::int64_t given_ = 0;
+    std::int64_t per_block_ = 1;
+    std::int32_t number_ = 0;
+    bool failed_ = false;
+    std::vector<std::uint8_t> block_;
+    std::int64_t block_first_ = 0;  // the lowest record number in the block
+    std::size_t in_block_ = 0;      // records of the block not given yet
+};
+
 // Appends records a block at a time: the records first, then the count, so
 // the count never promises a record the file lacks and a failed write
 // leaves the records of earlier blocks in place.

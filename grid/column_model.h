@@ -16,6 +16,7 @@ namespace vortel {
 
 struct table_object;
 struct browse_object;
+class edit_history;
 
 using colour = std::uint32_t;       // 0x00BBGGRR
 using font_handle = std::intptr_t;  // the front-end's font; 0 keeps the current one
@@ -128,6 +129,9 @@ struct browse_object {
     int horizontal_thumb = 0;           // follows the current column
     data_source source;
     void (*after_move)(browse_object&) = nullptr;  // run after every paint
+    // The window's edits, for undo (commands/undo.h); edits made without
+    // one cannot be undone. Owned by the front-end.
+    edit_history* history = nullptr;
 };
 
 inline constexpr int deleted_column_width = 20;

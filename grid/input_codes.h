@@ -21,6 +21,7 @@ inline constexpr int vk_print = 42;
 inline constexpr int vk_insert = 45;
 inline constexpr int vk_delete = 46;
 inline constexpr int vk_c = 67;
+inline constexpr int vk_z = 90;  // undoes the last edit with Ctrl held
 inline constexpr int vk_numpad3 = 99;  // copies like "C" with Ctrl held
 inline constexpr int vk_f2 = 113;
 inline constexpr int vk_f3 = 114;

@@ -118,4 +118,17 @@ bool type_character(edit_state& state, char c, std::string_view picture, char ty
     return true;
 }
 
+bool paste_text(edit_state& state, std::string_view text, std::string_view picture, char type, int edit_length)
+{
+    text = text.substr(0, text.find_first_of("\r\n"));
+    edit_state pasted = state;
+    for (const char c : text) {
+        const bool separator = !is_digit(c) && (c == '.' || c == '/' || c == '-' || c == ' ');
+        if (type == 'D' && separator) continue;
+        if (static_cast<unsigned char>(c) < 0x20 || !type_character(pasted, c, picture, type, edit_length)) return false;
+    }
+    state = pasted;
+    return true;
+}
+
 }  // namespace vortel

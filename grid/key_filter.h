@@ -41,4 +41,12 @@ key_filter_result filter_key(const edit_state& state, char c, std::string_view p
 // Returns false when the text is unchanged.
 bool type_character(edit_state& state, char c, std::string_view picture, char type, int edit_length);
 
+// Pasted text, typed character by character into the selection. It ends
+// at its first line break (a copied cell often brings one). A date takes
+// the digits and leaves out its separators, which the filter lays out
+// itself. A character the filter refuses, a control character, or a text
+// longer than the edit length refuses the whole paste: false, the state
+// unchanged.
+bool paste_text(edit_state& state, std::string_view text, std::string_view picture, char type, int edit_length);
+
 }  // namespace vortel

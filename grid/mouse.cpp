@@ -1,6 +1,11 @@
 #include "grid/navigation.h"
 
+#include "grid/cell_text.h"
+#include "grid/paint_grid.h"
+#include "text/text_ops.h"
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace vortel {
 namespace {
@@ -14,11 +19,16 @@ std::size_t index(int column) { return static_cast<std::size_t>(column); }
 
 std::optional<int> header_border_at(const browse_object& browse, int x)
 {
+    std::optional<int> nearest;
+    int distance = border_band;
     for (int j = std::max(browse.first_visible_column, 0); j < static_cast<int>(browse.columns.size()); ++j) {
-        const int left = browse.columns[index(j)].x;
-        if (left - border_band < x && x < left + border_band) return j;
+        const int off = std::abs(x - browse.columns[index(j)].x);
+        if (off <= distance && off < border_band) {
+            nearest = j;
+            distance = off;
+        }
     }
-    return std::nullopt;
+    return nearest;
 }
 
 std::optional<cell_hit> data_cell_at(const browse_object& browse, int x, int y)
@@ -93,14 +103,58 @@ navigation_result left_button_up(browse_object& browse, int x)
         browse.column_being_resized = 0;
         return result;
     }
+    const int moved = x - browse.columns[index(j)].x;
+    int target = j - 1;
+    // An emptied column shares its border with the next: a drag to the left
+    // from there means the nearest column before it that can still narrow.
+    while (moved < 0 && target > 0 && browse.columns[index(target)].width == 0) --target;
     // Dragged left past its own left edge a column becomes empty, never
     // negative: a negative width would pull the columns after it over it.
-    column_descriptor& resized = browse.columns[index(j - 1)];
-    resized.width = std::max(resized.width + x - browse.columns[index(j)].x, 0);
+    column_descriptor& resized = browse.columns[index(target)];
+    resized.width = std::max(resized.width + moved, 0);
     browse.column_being_resized = 0;
     result.pointer = pointer_shape::arrow;
     result.paint = repaint::keep_background;
     return result;
+}
+
+navigation_result left_double_click(browse_object& browse, int x, int y)
+{
+    navigation_result result;
+    if (browse.painting || !browse.table) return result;
+    if (y < browse.row_height) {
+        const std::optional<int> border = header_border_at(browse, x);
+        if (border && *border >= 1) {
+            browse.column_being_resized = 0;
+            result.action = grid_action::fit_column;
+            result.column = *border - 1;
+        }
+        return result;
+    }
+    const std::optional<cell_hit> hit = data_cell_at(browse, x, y);
+    if (!hit || hit->column != browse.current_column || hit->row != browse.current_row) return result;
+    // An empty row shows no record to edit.
+    if (browse.source.record_count(browse) < 1) return result;
+    return modify_current_cell(browse);
+}
+
+int fit_column_width(browse_object& browse, int column, const std::function<int(std::string_view)>& text_width)
+{
+    if (column < 0 || index(column) >= browse.columns.size()) return 0;
+    // Room beside the text: the header cell's raised edge and inset, the
+    // data cell's border and inset, as paint_grid draws them.
+    constexpr int header_room = 8, cell_room = 6;
+    int width = text_width(browse.columns[index(column)].caption) + header_room;
+    bool bitmaps = false;
+    walk_shown_rows(browse, [&](int row) {
+        if (row == 0) return;
+        const cell_appearance cell = cell_of(browse, column);
+        if (cell.bitmap != no_bitmap) bitmaps = true;
+        // Blanks that fill a field up show nothing.
+        std::string shown = cell.text;
+        width = std::max(width, text_width(trim_both(shown)) + cell_room);
+    });
+    return bitmaps ? deleted_column_width : width;
 }
 
 }  // namespace vortel

@@ -2,6 +2,7 @@
 
 #include "grid/cell_text.h"
 #include "grid/input_codes.h"
+#include "grid/key_filter.h"
 #include "text/text_ops.h"
 
 #include <algorithm>
@@ -248,8 +249,12 @@ navigation_result navigate(browse_object& browse, bool ctrl)
     case vk_numpad3:
         if (ctrl) {
             result.clipboard_text = cell_of(browse, browse.current_column).text;
+            trim_both(result.clipboard_text);
             result.action = grid_action::copy_to_clipboard;
         }
+        break;
+    case vk_z:
+        if (ctrl) result.action = grid_action::undo;
         break;
     default:
         result.command = command_for_key(browse.input_code);
@@ -289,6 +294,28 @@ navigation_result modify_current_cell(browse_object& browse)
 {
     browse.input_code = vk_return;
     return navigate(browse);
+}
+
+navigation_result type_on_cell(browse_object& browse, char c, bool& refused)
+{
+    refused = false;
+    if (browse.painting || !browse.table || browse.source.record_count(browse) < 1) return {};
+    if (browse.current_column < 0 || browse.current_column >= column_count(browse)) return {};
+    const column_descriptor& column = browse.columns[static_cast<std::size_t>(browse.current_column)];
+    if (column.type == 'M' || column.field < 0) return {};
+    navigation_result result = modify_current_cell(browse);
+    if (result.action != grid_action::open_cell_editor) return {};
+    // The typed character replaces the whole text, as in an editor opened
+    // with everything selected.
+    edit_state state;
+    state.text = cell_editor_text(browse);
+    state.selection_end = static_cast<int>(state.text.size());
+    if (!type_character(state, c, column.picture, column.type, column.edit_length)) {
+        refused = true;
+        return {};
+    }
+    result.editor_text = state.text;
+    return result;
 }
 
 navigation_result after_command(browse_object& browse)

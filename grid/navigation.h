@@ -8,6 +8,7 @@
 #include "grid/command_table.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,8 +26,10 @@ enum class grid_action {
     open_memo_dialog,    // read-only when memo_read_only is set
     close_window,        // Escape outside a dialog
     focus_next_control,  // Tab inside a dialog
-    copy_to_clipboard,   // clipboard_text, as shown
+    copy_to_clipboard,   // clipboard_text: the cell's value as shown, without padding
     run_command,         // command; then call after_command
+    undo,                // Ctrl+Z: take back the window's last edit
+    fit_column,          // fit `column` to its caption and visible values (fit_column_width)
 };
 
 enum class pointer_shape { unchanged, arrow, size_we };
@@ -39,6 +42,8 @@ struct navigation_result {
     bool horizontal_thumb_changed = false;  // apply browse.horizontal_thumb
     pointer_shape pointer = pointer_shape::unchanged;
     bool take_focus = false;                // give the grid window the focus
+    std::optional<std::string> editor_text; // with open_cell_editor: the editor's first text, typed
+    int column = -1;                        // with fit_column
 };
 
 // The navigation routine: the browse object's input code (and thumb for the
@@ -65,13 +70,18 @@ navigation_result after_command(browse_object& browse);
 
 // Mouse, in client pixels. A press on the header near a column's left
 // border starts dragging it; a press on a data row makes the hit cell
-// current. Releasing ends a drag and resizes the column left of the border.
+// current. Releasing ends a drag and resizes the column left of the border;
+// dragged to the left from an emptied column, it narrows the nearest column
+// before it that still has a width.
 navigation_result left_button_down(browse_object& browse, int x, int y);
 navigation_result mouse_move(const browse_object& browse);
 navigation_result left_button_up(browse_object& browse, int x);
 
 // The column whose left border lies within 3 pixels of x on the header row
-// (any column, the first one included); none when no border is that near.
+// (any column, the first one included), the nearest when several do; none
+// when no border is that near. Borders of emptied columns coincide with the
+// next one's: the last of them wins, so that a drag to the right widens the
+// emptied column again.
 std::optional<int> header_border_at(const browse_object& browse, int x);
 // The cell a press on a data row hits: its column (3 pixels at each border
 // hit nothing) and screen row; none outside.
@@ -105,5 +115,23 @@ std::string cell_editor_text(browse_object& browse);
 
 // The "&Modify" command: Enter on the current cell.
 navigation_result modify_current_cell(browse_object& browse);
+
+// A printable character typed on the current cell, as spreadsheets take it:
+// the cell editor opens with the character in place of the cell's text, as
+// the column's key filter lays it out. Nothing opens where Enter would open
+// no editor (memo and deleted columns, a table without records), and for a
+// character the filter refuses (refused is then set, for a beep).
+navigation_result type_on_cell(browse_object& browse, char c, bool& refused);
+
+// A double click: on a data cell it opens the editor as Enter does (the
+// press before it made the cell current); on a header border it asks to fit
+// the column left of it.
+navigation_result left_double_click(browse_object& browse, int x, int y);
+
+// The width that shows the caption of column `column` and each of its cells
+// on screen whole, by `text_width` (pixels of a text in the column's font);
+// a column of bitmaps keeps the deleted column's width. Reads the visible
+// rows as a paint does.
+int fit_column_width(browse_object& browse, int column, const std::function<int(std::string_view)>& text_width);
 
 }  // namespace vortel

@@ -96,9 +96,9 @@ int vertical_thumb_for(std::int32_t current, std::int32_t record_count)
     return current - 1;
 }
 
-void paint_grid(browse_object& browse, canvas& surface)
+void walk_shown_rows(browse_object& browse, const std::function<void(int row)>& row)
 {
-    // Without a source there is nothing to draw, and input must not stay
+    // Without a source there is nothing to show, and input must not stay
     // locked out as it would if the painting flag were left set.
     if (!browse.table) return;
     if (browse.first_visible_column < 0 ||
@@ -109,18 +109,11 @@ void paint_grid(browse_object& browse, canvas& surface)
 
     lay_out_columns(browse);
     const std::int32_t current = browse.source.position(browse);
-    const int column_count = static_cast<int>(browse.columns.size());
 
-    for (int row = 0; row <= browse.visible_rows; ++row) {
-        if (row >= 1 && browse.source.at_end(browse)) break;
-        for (int c = browse.first_visible_column; c < column_count; ++c) {
-            if (row == 0) {
-                paint_header_cell(browse, browse.columns[static_cast<std::size_t>(c)], surface);
-            } else {
-                paint_data_cell(browse, row, c, surface);
-            }
-        }
-        if (row >= 1) browse.source.step(browse);
+    for (int r = 0; r <= browse.visible_rows; ++r) {
+        if (r >= 1 && browse.source.at_end(browse)) break;
+        row(r);
+        if (r >= 1) browse.source.step(browse);
     }
 
     browse.source.go_to(browse, current);
@@ -130,6 +123,20 @@ void paint_grid(browse_object& browse, canvas& surface)
     browse.top_offset = 0;
     browse.move_pending = false;
     browse.painting = false;
+}
+
+void paint_grid(browse_object& browse, canvas& surface)
+{
+    const int column_count = static_cast<int>(browse.columns.size());
+    walk_shown_rows(browse, [&](int row) {
+        for (int c = browse.first_visible_column; c < column_count; ++c) {
+            if (row == 0) {
+                paint_header_cell(browse, browse.columns[static_cast<std::size_t>(c)], surface);
+            } else {
+                paint_data_cell(browse, row, c, surface);
+            }
+        }
+    });
 }
 
 std::string set_grid_title(browse_object& browse)

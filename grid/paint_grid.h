@@ -13,6 +13,7 @@
 #include "platform/canvas.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vortel {
@@ -37,6 +38,12 @@ void lay_out_columns(browse_object& browse);
 // Where the vertical thumb stands for `current` of `record_count`: in
 // percent above 65535 records, else current - 1.
 int vertical_thumb_for(std::int32_t current, std::int32_t record_count);
+
+// What every paint does around its drawing: applies the pending move, then
+// makes each shown row current in turn and calls `row` with its number (0
+// for the header, whose record is the top one), and at the end puts the
+// table back on the current record and leaves the thumb and the title.
+void walk_shown_rows(browse_object& browse, const std::function<void(int row)>& row);
 
 // Paints the grid. Bitmap cells are drawn with their bitmap_id value as the
 // canvas bitmap handle; the front-end's canvas maps it to its image.

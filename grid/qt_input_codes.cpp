@@ -36,6 +36,7 @@ int virtual_key(const QKeyEvent& event)
     case Qt::Key_F11: return vk_f11;
     case Qt::Key_F12: return vk_f12;
     case Qt::Key_C: return vk_c;
+    case Qt::Key_Z: return (event.modifiers() & Qt::ControlModifier) ? vk_z : 0;
     // Ctrl+P prints, as users expect it to, beside the Print key.
     case Qt::Key_P: return (event.modifiers() & Qt::ControlModifier) ? vk_print : 0;
     case Qt::Key_3: return (event.modifiers() & Qt::KeypadModifier) ? vk_numpad3 : 0;

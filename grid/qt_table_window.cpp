@@ -14,10 +14,12 @@
 #include "grid/qt_canvas.h"
 #include "grid/qt_cell_editor.h"
 #include "grid/qt_input_codes.h"
+#include "grid/qt_table_watcher.h"
 #include "print/qt_print_table.h"
 #include "shell/qt_open_tables.h"
 
 #include <QtGui/QClipboard>
+#include <QtGui/QFontMetrics>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QPainter>
@@ -110,6 +112,11 @@ table_window::table_window(QWidget* owner, int slot, QPoint position)
     grid.height = (table_window_height / grid.row_height) * grid.row_height + 1;
     grid.visible_rows -= 2;
     grid.title = table_slot_at(slot_).title;
+    grid.history = &history_;
+    if (grid.table) {
+        auto* watcher = new table_watcher(this, *grid.table);
+        connect(watcher, &table_watcher::changed, this, &table_window::table_changed);
+    }
 
     setWindowTitle(literal_title(path_text(grid.title)));
     move(position);
@@ -240,7 +247,13 @@ void table_window::apply(const navigation_result& result)
     case grid_action::none:
         break;
     case grid_action::open_cell_editor:
-        open_editor();
+        open_editor(result.editor_text);
+        break;
+    case grid_action::undo:
+        undo_last_edit();
+        break;
+    case grid_action::fit_column:
+        fit_column(result.column);
         break;
     case grid_action::open_memo_dialog: {
         // A memo shown with '?' for characters it holds is only shown.
@@ -281,7 +294,7 @@ void table_window::run_command(const command_entry& entry)
     if (!grid.table) return;
     switch (entry.command) {
     case grid_command::new_record: {
-        const command_result result = append_new_record(*grid.table);
+        const command_result result = history_.append_new_record(*grid.table);
         if (!result.message.empty()) show_warning(this, std::string_view(result.message));
         break;
     }
@@ -290,7 +303,7 @@ void table_window::run_command(const command_entry& entry)
         apply(modify_current_cell(grid));
         break;
     case grid_command::delete_record: {
-        const command_result result = toggle_delete(*grid.table);
+        const command_result result = history_.toggle_delete(*grid.table);
         if (!result.message.empty()) show_warning(this, std::string_view(result.message));
         break;
     }
@@ -338,7 +351,7 @@ void table_window::run_command(const command_entry& entry)
     if (has_slot() && isVisible()) setFocus();
 }
 
-void table_window::open_editor()
+void table_window::open_editor(const std::optional<std::string>& typed)
 {
     if (editor_) return;
     browse_object& grid = browse();
@@ -354,8 +367,9 @@ void table_window::open_editor()
             return;
         }
     }
+    // The cell's own text: an editor opened by typing already holds more.
     editor_opening_text_ = from_ansi(cell_editor_text(grid));
-    editor_ = new cell_editor(this, grid, font_);
+    editor_ = new cell_editor(this, grid, font_, typed);
     editor_->installEventFilter(this);
     connect(editor_, &cell_editor::finished, this, [this] {
         // The grid takes input again at once; the editor itself goes later.
@@ -363,6 +377,57 @@ void table_window::open_editor()
         setFocus();
         update();
     });
+    connect(editor_, &cell_editor::step_requested, this, [this](int direction) {
+        if (!input_blocked()) apply(key_down(browse(), direction > 0 ? vk_right : vk_left, false));
+    });
+}
+
+void table_window::undo_last_edit()
+{
+    browse_object& grid = browse();
+    if (!grid.table) return;
+    if (history_.size() == 0) {
+        QApplication::beep();
+        return;
+    }
+    const undo_result result = history_.undo(*grid.table);
+    if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+    // The grid goes to the cell the undo changed, as Go to would, so the
+    // user sees what came back.
+    if (result.done && result.record >= 1 && result.record <= record_count(*grid.table)) {
+        go_to(*grid.table, result.record);
+        for (std::size_t i = 0; i < grid.columns.size(); ++i) {
+            if (result.field >= 0 && grid.columns[i].field == result.field) {
+                grid.current_column = static_cast<int>(i);
+                grid.horizontal_thumb = static_cast<int>(i);
+                if (grid.current_column < grid.first_visible_column) grid.first_visible_column = grid.current_column;
+            }
+        }
+        grid.current_record = current_record(*grid.table);
+        grid.top_offset = 1 - grid.current_row;
+        grid.pending_move = 0;
+        grid.move_pending = true;
+    }
+    apply(after_command(grid));
+}
+
+void table_window::fit_column(int column)
+{
+    browse_object& grid = browse();
+    if (column < 0 || static_cast<std::size_t>(column) >= grid.columns.size()) return;
+    const QFontMetrics metrics(font_);
+    const int width = fit_column_width(grid, column, [&metrics](std::string_view text) {
+        return metrics.horizontalAdvance(from_ansi(text));
+    });
+    grid.columns[static_cast<std::size_t>(column)].width = width;
+    update();
+}
+
+void table_window::table_changed()
+{
+    // A busy window's table is being copied or searched: the paint after
+    // the command reads it again anyway.
+    if (!busy_ && has_slot()) update();
 }
 
 void table_window::drop_editor()
@@ -485,6 +550,16 @@ void table_window::popup_command(int id)
 void table_window::keyPressEvent(QKeyEvent* event)
 {
     if (input_blocked()) return;
+    // A printable character starts editing the cell, as in spreadsheets.
+    const QString typed = event->text();
+    if (typed.size() == 1 && typed.at(0).isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const std::string ansi = to_ansi(typed);
+        bool refused = false;
+        const navigation_result result = type_on_cell(browse(), ansi.empty() ? '?' : ansi.front(), refused);
+        if (refused) QApplication::beep();
+        apply(result);
+        return;
+    }
     const int key = virtual_key(*event);
     if (key == 0) {
         QWidget::keyPressEvent(event);
@@ -532,6 +607,13 @@ void table_window::mouseReleaseEvent(QMouseEvent* event)
 {
     if (input_blocked() || event->button() != Qt::LeftButton) return;
     apply(left_button_up(browse(), event->position().toPoint().x()));
+}
+
+void table_window::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (input_blocked() || event->button() != Qt::LeftButton) return;
+    const QPoint at = event->position().toPoint();
+    apply(left_double_click(browse(), at.x(), at.y()));
 }
 
 void table_window::focusInEvent(QFocusEvent*)

@@ -4,6 +4,7 @@
 // next paint. Destroying the window closes the table and frees its slot.
 #pragma once
 
+#include "commands/undo.h"
 #include "grid/column_model.h"
 #include "grid/navigation.h"
 #include "grid/qt_cell_editor.h"
@@ -26,6 +27,9 @@ public:
     // The table of slot `slot`, at `position`, owned by `owner`.
     table_window(QWidget* owner, int slot, QPoint position);
     ~table_window() override;
+
+    // The window's edits, for Ctrl+Z.
+    edit_history& history() { return history_; }
 
     // Shown normally, focused and painted with its title set.
     void show_first_time();
@@ -79,6 +83,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -91,7 +96,12 @@ private:
     void apply(const navigation_result& result);
     void drop_editor();
     void run_command(const command_entry& entry);
-    void open_editor();
+    void open_editor(const std::optional<std::string>& typed = {});
+    void undo_last_edit();
+    void fit_column(int column);
+    // Another process changed the table's files: the visible rows are read
+    // again by the next paint, which keeps the current record.
+    void table_changed();
     void scroll_action(bool horizontal, int action);
     void update_scroll_bars();
     void follow_geometry();
@@ -106,6 +116,7 @@ private:
     QPointer<cell_editor> editor_;
     QString editor_opening_text_;  // what the editor showed when it opened
     bool finishing_edit_ = false;
+    edit_history history_;
     bool updating_bars_ = false;
     bool busy_ = false;
     QImage last_frame_;

@@ -335,6 +335,8 @@ std::span<const code_page> all_code_pages() { return pages; }
 
 std::string_view code_page_name(code_page page) { return facts_of(page).name; }
 
+bool single_byte_code_page(code_page page) { return facts_of(page).single_byte; }
+
 std::optional<code_page> code_page_from_name(std::string_view name)
 {
     struct spelling {

@@ -43,6 +43,8 @@ std::span<const code_page> all_code_pages();
 
 // "852", "1250", "ISO-8859-2", "UTF-8" ...
 std::string_view code_page_name(code_page page);
+// Whether each stored byte is one character (all but UTF-8 and 936).
+bool single_byte_code_page(code_page page);
 
 // A name as users, .cpg files and other programs write it, letter case and
 // blanks ignored: "1250", "ANSI 1250", "CP1250", "Windows-1250", "852",

@@ -159,7 +159,9 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         {"BORN", "20010601", "", "20010601", ""},
         {"BORN", "31.12.1999", "SET_DATEFORMAT=DD.MM.YYYY", "19991231", ""},
         {"BORN", "2001.13.01", "", "20240229", "Bad date !"},
-        {"BORN", "", "", "20240229", "Bad date !"},
+        {"BORN", "", "", "        ", ""},
+        {"BORN", "    .  .  ", "", "        ", ""},
+        {"BORN", "2001.", "", "20240229", "Bad date !"},
         {"BORN", "31.12.1999", "", "20240229", "Bad date !"},
         {"ACTIVE", "t", "", "T", ""},
         {"ACTIVE", "?", "", "?", ""},
@@ -255,7 +257,7 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         browse.current_column = c.column < 0 ? 1 : c.column;
         const search_request request{
             c.text, c.direction, c.column < 0 ? search_scope::all_columns : search_scope::current_column, c.case_sensitive};
-        const search_result result = search_rows(table_row_source(browse), request);
+        const search_result result = search_table(browse, request);
         EXPECT_EQ(result.found, c.found != 0);
         EXPECT_EQ(result.record, c.found ? c.found : c.from);
         EXPECT_EQ(current_record(*table), result.record);
@@ -266,7 +268,7 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
     go_to(*table, 5);
     toggle_delete(*table);
     go_to(*table, 1);
-    EXPECT_FALSE(search_rows(table_row_source(browse), {"kiss"}).found) << "hidden records are not searched";
+    EXPECT_FALSE(search_table(browse, {"kiss"}).found) << "hidden records are not searched";
 }
 
 TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays_put_otherwise)

@@ -114,5 +114,67 @@ TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
     }
 }
 
+TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
+{
+    open(3, 5);
+    // NR (column 1) to nothing: its border and NAME's now both lie at x 20.
+    left_button_down(browse, 89, 5);
+    left_button_up(browse, 10);
+    paint();
+    ASSERT_EQ(browse.columns[1].width, 0);
+    ASSERT_EQ(browse.columns[2].x, 20);
+
+    struct drag_case {
+        const char* name;
+        int press_x, release_x;
+        int deleted_width, nr_width;
+    };
+    const drag_case cases[] = {
+        {"to_the_right_widens_the_emptied_column", 21, 60, 20, 40},
+        {"to_the_left_narrows_the_column_before_it", 19, 15, 15, 0},
+    };
+    for (const drag_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        browse.columns[0].width = 20;
+        browse.columns[1].width = 0;
+        paint();
+        ASSERT_EQ(header_border_at(browse, c.press_x), 2) << "the emptied column's border is the nearest, last of equals";
+        left_button_down(browse, c.press_x, 5);
+        left_button_up(browse, c.release_x);
+        EXPECT_EQ(browse.columns[0].width, c.deleted_width);
+        EXPECT_EQ(browse.columns[1].width, c.nr_width);
+    }
+    browse.columns[0].width = 20;
+    browse.columns[1].width = 4;
+    paint();
+    EXPECT_EQ(header_border_at(browse, 21), 1) << "of two borders in reach, the nearer";
+    EXPECT_EQ(header_border_at(browse, 23), 2);
+}
+
+TEST_F(mouse_test, a_double_click_fits_a_column_or_edits_a_cell)
+{
+    open(12, 5);
+    for (int i = 0; i < 9; ++i) {
+        key_down(browse, vk_down, false);
+        paint();
+    }
+    // Ten pixels a character; the rows shown hold records 8 to 12.
+    const auto text_width = [](std::string_view text) { return static_cast<int>(text.size()) * 10; };
+    const navigation_result on_border = left_double_click(browse, 91, 5);
+    ASSERT_EQ(on_border.action, grid_action::fit_column);
+    EXPECT_EQ(on_border.column, 1);
+    EXPECT_EQ(fit_column_width(browse, 1, text_width), 2 * 10 + 8) << "the caption NR is wider than 10 to 12";
+    EXPECT_EQ(fit_column_width(browse, 2, text_width), 6 * 10 + 6) << "name10 and after, their padding not counted";
+    EXPECT_EQ(fit_column_width(browse, 0, text_width), deleted_column_width);
+    EXPECT_EQ(browse.current_record, 10) << "measuring moves nothing";
+    EXPECT_EQ(table_nr(), 10);
+
+    EXPECT_EQ(left_double_click(browse, 50, 5).action, grid_action::none) << "no border there";
+    left_button_down(browse, 100, row_y(browse.current_row));
+    paint();
+    EXPECT_EQ(left_double_click(browse, 100, row_y(browse.current_row)).action, grid_action::open_cell_editor);
+    EXPECT_EQ(left_double_click(browse, 100, row_y(1)).action, grid_action::none) << "not the current cell";
+}
+
 }  // namespace
 }  // namespace vortel

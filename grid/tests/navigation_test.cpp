@@ -261,6 +261,8 @@ TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
         {"f10_appends", vk_f10, false, false, grid_action::run_command},
         {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
         {"c_alone_does_nothing", vk_c, false, false, grid_action::none},
+        {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
+        {"z_alone_does_nothing", vk_z, false, false, grid_action::none},
         {"unknown_key", 'A', false, false, grid_action::none},
     };
     for (const key_case& c : cases) {
@@ -272,9 +274,48 @@ TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
             EXPECT_EQ(result.command->key, c.key);
         }
         if (c.action == grid_action::copy_to_clipboard) {
-            EXPECT_EQ(result.clipboard_text, "name1     ");
+            EXPECT_EQ(result.clipboard_text, "name1") << "the value, without the field's padding";
         }
         paint();
+    }
+}
+
+TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_through_the_key_filter)
+{
+    struct typing_case {
+        const char* name;
+        std::int32_t records;
+        int column;
+        char type;  // the column's type letter, as the key filter reads it
+        char typed;
+        const char* text;  // the editor's first text; null: no editor
+        bool refused;
+    };
+    const typing_case cases[] = {
+        {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false},
+        {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
+        {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true},
+        {"a_digit_on_a_date", 3, 2, 'D', '2', "2", false},
+        {"a_letter_on_a_logical", 3, 2, 'L', 'y', "y", false},
+        {"a_letter_a_logical_refuses", 3, 2, 'L', 'x', nullptr, true},
+        {"the_deleted_column", 3, 0, 0, 'x', nullptr, false},
+        {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
+        {"a_table_without_records", 0, 2, 'C', 'x', nullptr, false},
+    };
+    for (const typing_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(c.records, 5);
+        browse.current_column = c.column;
+        column_descriptor& column = browse.columns[static_cast<std::size_t>(c.column)];
+        column.type = c.type;
+        if (c.type == 'D') column.picture = "@D";
+        if (c.type == 'L') column.picture = "L";
+        bool refused = false;
+        const navigation_result result = type_on_cell(browse, c.typed, refused);
+        EXPECT_EQ(refused, c.refused);
+        EXPECT_EQ(result.action, c.text ? grid_action::open_cell_editor : grid_action::none);
+        EXPECT_EQ(result.editor_text.value_or("<none>"), c.text ? c.text : "<none>");
+        EXPECT_FALSE(browse.memo_read_only);
     }
 }
 
