@@ -60,23 +60,25 @@ bool needs_read_only_view(std::string_view ansi)
 }
 
 // The read-only view's text: lines longer than a piece are broken, so that
-// no line of the box is long enough to stall it. Never saved.
+// no line of the box is long enough to stall it. Never saved. Broken in the
+// program's one-byte text, converted once: a memo of tens of megabytes.
 QString lines_for_view(std::string_view ansi)
 {
-    const QString text = lines_for_edit(ansi);
-    QString view;
-    view.reserve(text.size() + text.size() / memo_view_piece + 1);
-    qsizetype line_start = 0;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        if (text.at(at) == QLatin1Char('\n')) {
-            line_start = at + 1;
-        } else if (at - line_start == memo_view_piece) {
-            view += QLatin1Char('\n');
-            line_start = at;
+    std::string pieces;
+    pieces.reserve(ansi.size() + ansi.size() / memo_view_piece + 1);
+    std::size_t line = 0;
+    for (std::size_t at = 0; at < ansi.size(); ++at) {
+        const char c = ansi[at];
+        if (c == '\r' && at + 1 < ansi.size() && ansi[at + 1] == '\n') continue;
+        if (c == '\n') {
+            line = 0;
+        } else if (line++ == memo_view_piece) {
+            pieces += '\n';
+            line = 1;
         }
-        view += text.at(at);
+        pieces += c;
     }
-    return view;
+    return from_ansi(pieces);
 }
 
 std::string lines_for_file(const QString& text)
