@@ -488,9 +488,10 @@ bool table_window::eventFilter(QObject* watched, QEvent* event)
 {
     // The focus leaving the editor finishes the edit, so that the grid is
     // never left deaf to input behind an editor the user has turned from.
-    // A popup menu borrows the focus without a change of mind.
+    // A popup menu borrows the focus without a change of mind, and so does
+    // a message box (the editor's own refusal of a value among them).
     if (watched == editor_.data() && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && !QApplication::activeModalWidget()) {
         finish_edit();
     }
     return QWidget::eventFilter(watched, event);
