@@ -33,8 +33,19 @@ std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
     }
     auto table = table_new(positional.at(index));
     if (chosen_page) choose_code_page(*table, *chosen_page);
-    if (!table_open(*table)) {
-        errors << "Can't open : " << positional.at(index) << "\n";
+    if (!table_open(*table, read_only ? 0 : 1)) {
+        // The path goes out as the user typed it; the reason is program text.
+        errors << "Can't open : " << positional.at(index) << "\n" << ansi_to_utf8(table->failure) << "\n";
+        return nullptr;
+    }
+    return table;
+}
+
+std::unique_ptr<table_object> cli_context::open_table_to_change(std::size_t index) const
+{
+    auto table = open_table(index);
+    if (table && is_read_only(*table)) {
+        fail(read_only_refusal(*table));
         return nullptr;
     }
     return table;
@@ -62,13 +73,15 @@ constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";
 
 void print_usage(std::ostream& out)
 {
-    out << "Usage: vortel-cli [--set NAME=VALUE]... [--codepage PAGE] COMMAND ARGUMENTS\n\nCommands:\n";
+    out << "Usage: vortel-cli [--set NAME=VALUE]... [--codepage PAGE] [--read-only] COMMAND ARGUMENTS\n\n"
+           "Commands:\n";
     for (const cli_command& command : cli_commands()) {
         std::string line = std::string(command.name) + " " + std::string(command.usage);
         out << "  " << line << "\n      " << command.summary << "\n";
     }
     out << "\nOptions:\n"
            "  --set NAME=VALUE  change one setting for this run (SET_DELETED=1, SET_OEMTOANSI=0, ...)\n"
+           "  --read-only       open tables only to read them; commands that change a table are refused\n"
            "  --codepage PAGE   read and write the table's texts in code page PAGE, whatever the table says:\n"
            "                    ";
     for (const code_page page : all_code_pages()) {
@@ -130,6 +143,7 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
 
     std::optional<code_page> chosen_page;
     std::size_t next = 0;
+    bool read_only = false;
     while (next < arguments.size() && arguments[next].rfind("--", 0) == 0) {
         const std::string& option = arguments[next++];
         if (option == "--help") {
@@ -139,6 +153,10 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
         if (option == "--version") {
             out << version_text;
             return cli_success;
+        }
+        if (option == "--read-only") {
+            read_only = true;
+            continue;
         }
         if (option == "--codepage") {
             if (next == arguments.size()) return usage_error(errors, "--codepage wants a code page");
@@ -160,7 +178,7 @@ int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::os
     auto command = std::find_if(commands.begin(), commands.end(), [&](const cli_command& c) { return c.name == name; });
     if (command == commands.end()) return usage_error(errors, "unknown command " + name);
 
-    cli_context context{{}, {}, in, out, errors, chosen_page};
+    cli_context context{{}, {}, in, out, errors, chosen_page, read_only};
     while (next < arguments.size()) {
         const std::string& argument = arguments[next++];
         if (argument.size() > 2 && argument.rfind("--", 0) == 0) {

@@ -29,6 +29,7 @@ struct cli_context {
     // --codepage: the code page the command reads and writes the table in,
     // whatever the table says; none: as the table says.
     std::optional<code_page> chosen_page = std::nullopt;
+    bool read_only = false;  // --read-only: tables open only to be read
 
     bool has(const std::string& option) const { return options.count(option) != 0; }
     // A positional argument as program text (Windows-1250).
@@ -38,8 +39,13 @@ struct cli_context {
     // Writes a message in the program's words to standard error; gives failure.
     int fail(std::string_view program_text) const;
     // Opens the table named by positional argument `index` (in the chosen
-    // code page, if any); on failure says "Can't open : %s" and gives null.
+    // code page, if any); on failure says "Can't open : %s" and the reason
+    // on a second line, and gives null.
     std::unique_ptr<table_object> open_table(std::size_t index) const;
+    // The same for a command that changes the table: a table that opened
+    // read-only (asked, or a file we may not write, or damage) is refused
+    // with its reason, and null given.
+    std::unique_ptr<table_object> open_table_to_change(std::size_t index) const;
     // A record number argument; nullopt (after a usage message) when it is not one.
     std::optional<long> number(const std::string& text, std::string_view what) const;
     // The number an option gives, `fallback` when it is absent.

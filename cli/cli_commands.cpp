@@ -4,6 +4,7 @@
 
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
+#include "cli/repair_command.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
 #include "cli/transfer_commands.h"
@@ -54,6 +55,9 @@ const std::vector<cli_command>& cli_commands()
          {"--overwrite"}, run_print_command},
         {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
          [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
+        {"repair", "T",
+         "write the record count the file holds into the header of T, keeping a copy of T as it was (T.OLD1)", 1,
+         1, {}, {}, run_repair_command},
     };
     return commands;
 }

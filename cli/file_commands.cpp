@@ -37,7 +37,7 @@ int fail_with_paths(cli_context& context, const std::string& message)
 
 int rebuild(cli_context& context, rebuild_kind kind)
 {
-    auto table = context.open_table(0);
+    auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
     const rebuild_result result = rebuild_table(table, kind);
     return result.status == rebuild_status::done ? cli_success : fail_with_paths(context, result.message);
@@ -67,7 +67,7 @@ int run_modify_command(cli_context& context)
 {
     auto fields = field_list(context);
     if (!fields) return cli_failure;
-    auto table = context.open_table(0);
+    auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
     const restructure_result result = change_structure(table, *fields);
     if (result.status == restructure_status::changed) return cli_success;

@@ -1,22 +1,27 @@
 #include "cli/structure_command.h"
 
 #include "engine/dbf_format.h"
+#include "engine/table_verdict.h"
 #include "platform/codepage.h"
+#include "platform/error_text.h"
 
 #include <cstdio>
 #include <ostream>
 
 namespace vortel {
-
 int print_structure(const std::string& path, std::ostream& out, std::ostream& errors)
 {
     file_handle table(path, 512);
     dbf_header header;
-    if (!fh_open(table, access_read, share_read | share_write, file_creation::open_existing) ||
-        !read_dbf_header(table, header)) {
-        errors << "Can't open : " << path << "\n";
+    if (!fh_open(table, table_read_only_mode) || !read_dbf_header(table, header)) {
+        const bool opened = table.os.is_open();
+        errors << "Can't open : " << path << "\n"
+               << (opened ? "the file is shorter than a table header (32 bytes)"
+                          : ansi_to_utf8(error_text(table.os.last_error())))
+               << "\n";
         return 1;
     }
+    // The fields are listed as stored, also when the table does not open.
     const int field_count = field_count_for_header_length(header.header_length);
     std::vector<field_descriptor> fields;
     if (!read_field_descriptors(table, field_count, fields)) {
@@ -30,12 +35,27 @@ int print_structure(const std::string& path, std::ostream& out, std::ostream& er
                   : header.version == dbf_version_plain  ? ""
                                                          : " (not a dBase III table)");
     out << "Table        : " << path << "\n" << line;
-    std::snprintf(line, sizeof line, "Last update  : %02d.%02d.%02d\nRecords      : %ld\n", header.update_year,
+    // The year byte counts the years since 1900.
+    std::snprintf(line, sizeof line, "Last update  : %04d.%02d.%02d\nRecords      : %ld\n", 1900 + header.update_year,
                   header.update_month, header.update_day, static_cast<long>(header.record_count));
     out << line;
     std::snprintf(line, sizeof line, "Header length: %d\nRecord length: %d\n", header.header_length,
                   header.record_length);
-    out << line << "\n  #  Name        Type  Length  Dec\n";
+    out << line;
+
+    // The open's own judgement, so that the listing never promises a table
+    // the open refuses.
+    std::vector<field_descriptor> judged;
+    table_verdict verdict = judge_table_file(table, header, judged);
+    if (verdict.refusal.empty() && header.version == dbf_version_with_memo) {
+        file_handle memo(dbt_file_name(path), 512);
+        verdict.refusal = open_memo_file(memo, path, table_read_only_mode, verdict.read_only_reasons).refusal;
+    }
+    if (!verdict.read_only_reasons.empty()) {
+        out << "Read-only    : " << ansi_to_utf8(joined_reasons(verdict.read_only_reasons)) << "\n";
+    }
+
+    out << "\n  #  Name        Type  Length  Dec\n";
     for (int i = 0; i < field_count; ++i) {
         field_descriptor field = fields[static_cast<std::size_t>(i)];
         normalise_date_length(field);
@@ -44,8 +64,8 @@ int print_structure(const std::string& path, std::ostream& out, std::ostream& er
                       descriptor_type(field), descriptor_length(field), descriptor_decimals(field));
         out << line;
     }
-    if (std::string problem = dbf_layout_problem(header, fields, fh_size(table)); !problem.empty()) {
-        errors << path << ": " << problem << "\n";
+    if (!verdict.refusal.empty()) {
+        errors << path << ": " << ansi_to_utf8(verdict.refusal) << "\n";
         return 1;
     }
     return 0;

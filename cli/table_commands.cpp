@@ -65,15 +65,16 @@ std::string escaped(std::string_view text)
     return out;
 }
 
-// Opens T and goes to record N (positional arguments 0 and 1). On failure
-// `status` says whether the arguments or the table were at fault.
-std::unique_ptr<table_object> open_at_record(cli_context& context, int& status)
+// Opens T and goes to record N (positional arguments 0 and 1); to change
+// it, only a table that may be changed. On failure `status` says whether
+// the arguments or the table were at fault.
+std::unique_ptr<table_object> open_at_record(cli_context& context, int& status, bool to_change)
 {
     status = cli_usage_error;
     auto number = context.number(context.positional[1], "the record number");
     if (!number) return nullptr;
     status = cli_failure;
-    auto table = context.open_table(0);
+    auto table = to_change ? context.open_table_to_change(0) : context.open_table(0);
     if (!table || !go_to_existing(context, *table, *number)) return nullptr;
     if (deleted_records_hidden() && is_deleted(*table)) {
         context.errors << "vortel-cli: record " << *number << " is deleted (SET_DELETED=1 hides it)\n";
@@ -147,12 +148,13 @@ int run_list_command(cli_context& context)
 int run_memo_command(cli_context& context)
 {
     int status = cli_success;
-    auto table = open_at_record(context, status);
+    auto table = open_at_record(context, status, context.has("--write"));
     if (!table) return status;
     const int field = named_field(context, *table, 2);
     if (field < 0) return cli_failure;
     if (field_type(*table, field) != 'M') return context.fail("vortel-cli: not a memo field");
     if (!context.has("--write")) {
+        if (const std::string why = memo_unavailable_text(*table, field); !why.empty()) return context.fail(why);
         // One text, not rows: printed as it is, line ends and all.
         context.print(memo_text(*table, field));
         return cli_success;
@@ -179,7 +181,7 @@ int run_memo_command(cli_context& context)
 int run_set_command(cli_context& context)
 {
     int status = cli_success;
-    auto table = open_at_record(context, status);
+    auto table = open_at_record(context, status, true);
     if (!table) return status;
     const int field = named_field(context, *table, 2);
     if (field < 0) return cli_failure;
@@ -192,7 +194,7 @@ int run_set_command(cli_context& context)
 
 int run_new_command(cli_context& context)
 {
-    auto table = context.open_table(0);
+    auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
     const command_result result = append_new_record(*table);
     if (result.done) context.out << current_record(*table) << "\n";
@@ -202,7 +204,7 @@ int run_new_command(cli_context& context)
 int run_delete_command(cli_context& context)
 {
     int status = cli_success;
-    auto table = open_at_record(context, status);
+    auto table = open_at_record(context, status, true);
     if (!table) return status;
     return report(context, toggle_delete(*table));
 }

@@ -67,7 +67,7 @@ int run_append_command(cli_context& context)
         context.errors << "vortel-cli: no such file: " << source << "\n";
         return cli_failure;
     }
-    auto table = context.open_table(0);
+    auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
     if (append_from(*table, source)) return cli_success;
     return context.fail(append_failure_text(*table));
@@ -75,7 +75,7 @@ int run_append_command(cli_context& context)
 
 int run_sort_command(cli_context& context)
 {
-    auto table = context.open_table(0);
+    auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
     const sort_key_fields key = parse_sort_key(*table, context.text(1));
     if (!key.message.empty()) return context.fail(key.message);

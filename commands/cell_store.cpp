@@ -64,6 +64,7 @@ std::string stored_date(std::string_view typed)
 template <typename Change>
 command_result change_record(table_object& table, std::int32_t record, Change change)
 {
+    if (is_read_only(table)) return {false, read_only_refusal(table)};
     if (record < 1) return {};
     if (!go_to_exactly(table, record) || !lock_record(table)) return {false, record_busy_text};
     const bool done = step(table, 0) && change();
@@ -85,6 +86,7 @@ command_result store_typed_value(table_object& table, std::int32_t record, int i
 {
     const char type = field_type(table, index);
     if (index < 0 || type == 'M') return {};
+    if (is_read_only(table)) return {false, read_only_refusal(table)};
     std::string value;
     switch (type) {
     case 'N':
@@ -119,6 +121,12 @@ std::string memo_text(table_object& table, int index)
 {
     if (field_type(table, index) != 'M') return {};
     return memo_read(table, field_text(table, index));
+}
+
+std::string memo_unavailable_text(const table_object& table, int index)
+{
+    if (field_type(table, index) != 'M' || table.memo_problem.empty()) return {};
+    return "The memo cannot be shown: " + table.memo_problem;
 }
 
 command_result store_memo_text(table_object& table, std::int32_t record, int index, std::string_view text)

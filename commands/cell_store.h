@@ -32,9 +32,9 @@ inline constexpr const char* memo_write_error_text = "Memo write error !";
 // (a number that does not fit, two decimal signs, a logical "x") changes
 // nothing, and the refusal, naming the field, is the message.
 // A field index the table does not have, or a memo field, is left alone
-// without a message: memos go through store_memo_text. A record that
-// cannot be reached is refused as a busy one; record 0 (an empty table's)
-// is left alone without a message.
+// without a message: memos go through store_memo_text. A read-only table
+// refuses with its reason. A record that cannot be reached is refused as a
+// busy one; record 0 (an empty table's) is left alone without a message.
 // A field whose current text Windows-1250 cannot show whole (some of its
 // characters read as '?') is refused with edit_refusal's message.
 command_result store_typed_value(table_object& table, std::int32_t record, int field, std::string_view typed);
@@ -46,6 +46,11 @@ std::string edit_refusal(table_object& table, int field);
 
 // The memo text of a memo field of the current record; "" for other fields.
 std::string memo_text(table_object& table, int field);
+
+// Why the memo of a memo field cannot be shown at all ("The memo cannot be
+// shown: the memo file PD.DBT is missing"); "" when it can, or for other
+// fields.
+std::string memo_unavailable_text(const table_object& table, int field);
 
 // Stores `text` as the memo of a memo field of `record`; refused as
 // store_typed_value refuses a field whose memo does not show whole, and

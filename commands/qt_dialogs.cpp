@@ -252,6 +252,14 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
         text_->setReadOnly(true);
         save_->setEnabled(false);
     }
+    // Why Save is off, when the table itself is the reason.
+    if (browse_.table && is_read_only(*browse_.table)) {
+        auto* why = new QLabel(from_ansi(read_only_refusal(*browse_.table)), this);
+        why->setObjectName(QStringLiteral("read_only_reason"));
+        why->setTextFormat(Qt::PlainText);
+        why->setWordWrap(true);
+        layout->addWidget(why);
+    }
     layout->addWidget(text_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

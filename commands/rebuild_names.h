@@ -1,12 +1,14 @@
 // The names a rebuild gives the files it writes beside a table.
 //
 // Every copy and backup is a pair: a table name and the memo name that the
-// usual rule (the last character becomes "T") gives it, and no other name
-// of the scheme shares that memo name. PEOPLE.DBF has the copies
+// usual rule (dbt_file_name: the last character becomes "T", or "t" after
+// a small letter) gives it, and no other name of the scheme shares that
+// memo name. PEOPLE.DBF has the copies
 // PEOPLE.NEW1.DBF with PEOPLE.NEW1.DBT, PEOPLE.NEW2.DBF, ..., and the
 // backups PEOPLE.OLD1.DBF with PEOPLE.OLD1.DBT, ...; so a copy or backup
-// opened by hand always meets its own memo file. A name without extension
-// keeps a last character that is not "T": PEOPLE gives PEOPLE.NEW1_ with
+// opened by hand always meets its own memo file; people.dbf has
+// people.new1.dbf with people.new1.dbt. A name without extension keeps a
+// last character that is not "T": PEOPLE gives PEOPLE.NEW1_ with
 // PEOPLE.NEW1T.
 #pragma once
 

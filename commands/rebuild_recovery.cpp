@@ -186,7 +186,10 @@ std::string recovery::run()
     const journal_file* in_place = created_at(table);
     if (in_place != nullptr) {
         const journal_file* new_memo = nullptr;
-        if (const journal_file* memo = created_at(dbt_file_name(table));
+        // The old memo file's name, which may differ in letter case from
+        // the one the rule gives, is where the new one went.
+        const std::string memo_name = story_.has_memo ? story_.memo.name : dbt_file_name(table);
+        if (const journal_file* memo = created_at(memo_name);
             memo != nullptr && memo->name == dbt_file_name(in_place->name)) {
             new_memo = memo;
         }

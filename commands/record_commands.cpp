@@ -6,6 +6,7 @@ namespace vortel {
 
 command_result toggle_delete(table_object& table)
 {
+    if (is_read_only(table)) return {false, read_only_refusal(table)};
     if (current_record(table) < 1) return {};  // an empty table has no record to mark
     // The mark the user sees decides the direction; the record itself is read
     // again under the lock, so that writing the mark back cannot undo what
@@ -28,6 +29,7 @@ command_result toggle_delete(table_object& table)
 
 command_result append_new_record(table_object& table)
 {
+    if (is_read_only(table)) return {false, read_only_refusal(table)};
     if (!lock_table(table)) return {false, table_busy_text};
     const bool appended = append_blank(table) != 0;
     unlock(table);

@@ -1,7 +1,9 @@
 // The record commands of a table window: the delete toggle and New record.
 //
 // Commands change the table and hand back the message a front-end shows in
-// its warning box; they show nothing themselves.
+// its warning box; they show nothing themselves. On a read-only table every
+// command that would change it is refused with read_only_refusal (engine/
+// table.h) as its message, before any lock is asked for.
 #pragma once
 
 #include <string>

@@ -43,6 +43,7 @@ std::string table_info_text(const table_object& table)
     // The path is a file-system name; the text is the program's own.
     std::string text = "Table name : " + file_name_text(table_file_name(table)) + end;
     text += "Code page  : " + code_page_description(table.codepage) + end;
+    if (is_read_only(table)) text += "Read-only  : " + table.read_only + end;
     text += rule + end;
     text += "    Fieldname  Type Len Decimal" + end;
     text += rule + end;

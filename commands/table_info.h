@@ -8,7 +8,8 @@ namespace vortel {
 
 struct table_object;
 
-// Lines end in CR LF, the last one included.
+// Lines end in CR LF, the last one included. A read-only table says why on
+// the line after its name.
 std::string table_info_text(const table_object& table);
 
 }  // namespace vortel

@@ -2,6 +2,7 @@
 
 #include "commands/rebuild_journal.h"
 #include "commands/rebuild_names.h"
+#include "platform/companion_file.h"
 #include "platform/error_text.h"
 
 #include <cerrno>
@@ -16,6 +17,14 @@ namespace {
 constexpr int numbered_names_max = 10000;
 
 constexpr const char* busy_reason = "The table busy !";
+
+// The memo file of the table file `path` as it stands, whatever its letter
+// case, or the name a new one takes.
+std::string memo_file_beside(const std::string& path)
+{
+    const std::string found = find_ignoring_case(dbt_file_name(path));
+    return found.empty() ? dbt_file_name(path) : found;
+}
 
 std::string words_for(int error, const std::string& path)
 {
@@ -101,7 +110,7 @@ bool rebuild_run::check_names()
 {
     real_path_ = resolved_path(table_.dbf_name);
     if (real_path_.empty()) return fail_system(errno, table_.dbf_name);
-    memo_path_ = dbt_file_name(real_path_);
+    memo_path_ = memo_file_beside(real_path_);
     file_identity by_name;
     if (!table_.dbf.os.identity(table_id_)) return fail_system(table_.dbf.os.last_error(), table_.dbf_name);
     if (!path_identity(real_path_, by_name) || !by_name.same_file(table_id_)) {
@@ -116,7 +125,7 @@ bool rebuild_run::check_names()
     // writes beside the table's file, or the name would open the table
     // with a memo file it does not own.
     file_identity given_memo, beside_memo;
-    const std::string given_memo_name = dbt_file_name(table_.dbf_name);
+    const std::string given_memo_name = memo_file_beside(table_.dbf_name);
     const bool given_exists = path_identity(given_memo_name, given_memo);
     const bool beside_exists = path_identity(memo_path_, beside_memo);
     const std::string folder = resolved_path(folder_of(table_.dbf_name));
@@ -416,6 +425,7 @@ rebuild_outcome rebuild_run::run()
     if (!table_.open || plan_.header.size() < static_cast<std::size_t>(dbf_header_size)) {
         return refuse(rebuild_status::failed, table_.failure.empty() ? "The table is not open" : table_.failure);
     }
+    if (is_read_only(table_)) return refuse(rebuild_status::refused, read_only_refusal(table_));
     clear_failure(table_);
     if (!claim()) return refuse(rebuild_status::busy, busy_reason);
     if (!check_names()) {

@@ -213,7 +213,7 @@ int append_table(table_object& source, table_object& table, const std::function<
 
 int append_from(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
-    if (names_one_file(source, table.dbf_name)) return 0;
+    if (names_one_file(source, table.dbf_name) || refuse_when_read_only(table)) return 0;
     if (!lock_table(table)) return 0;
     // Bytes pass as stored (between tables of two code pages the copy
     // recodes them); the guard puts the flag, the lock and the position
@@ -238,7 +238,12 @@ int append_from(table_object& table, const std::string& source, const std::funct
     int appended = 0;
     try {
         if (auto from = table_new(source); table_open(*from, 1)) {
-            appended = append_table(*from, table, progress);
+            // Memos that cannot be read would come over as empty ones.
+            if (!from->memo_problem.empty()) {
+                note_failure(table, file_name_text(source) + ": " + from->memo_problem);
+            } else {
+                appended = append_table(*from, table, progress);
+            }
         } else {
             appended = append_text(table, source, progress);
         }

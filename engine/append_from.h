@@ -12,11 +12,12 @@ namespace vortel {
 
 // Appends the records of `source` to `table` under its table lock, and puts
 // the table back on the record it stood on. 1, or 0 when:
+//  - the table is read-only (noted);
 //  - `source` is the table's own file under any name, or the table is busy
 //    (its table lock or, with memo fields, its memo header lock is held
 //    elsewhere);
-//  - `source` is a table that is busy, or that reads as a table but cannot
-//    be opened (a missing memo file, a damaged header);
+//  - `source` is a table that is busy, whose memo file is missing, or that
+//    reads as a table but cannot be opened (a damaged header);
 //  - `source` is neither a table nor a readable file;
 //  - reading the source or writing the table fails, or the table refuses a
 //    value.

@@ -21,7 +21,8 @@ bool describable(const std::vector<field_list_entry>& fields)
     if (fields.empty() || header_length > header_max) return false;
     std::int64_t record = 1;
     for (const field_list_entry& field : fields) {
-        const int length_max = field.type == 'N' ? 255 : 65535;
+        // Only a character field's length takes the decimals byte too.
+        const int length_max = field.type == 'C' ? 65535 : 255;
         if (field.length < 0 || field.length > length_max || field.decimals < 0 || field.decimals > 255) return false;
         record += field.length;
     }

@@ -86,7 +86,7 @@ field_descriptor make_field_descriptor(const field_list_entry& field, int offset
     std::memcpy(bytes, field.name.data(), std::min<std::size_t>(field.name.size(), 10));
     bytes[11] = static_cast<std::uint8_t>(field.type);
     put32(&bytes[12], offset_in_record);
-    if (field.type == 'N') {
+    if (is_number_type(field.type)) {
         bytes[16] = static_cast<std::uint8_t>(field.length);
         bytes[17] = static_cast<std::uint8_t>(field.decimals);
     } else {
@@ -103,14 +103,16 @@ std::string descriptor_name(const field_descriptor& field)
 
 char descriptor_type(const field_descriptor& field) { return static_cast<char>(field.bytes[11]); }
 
+bool is_number_type(char type) { return type == 'N' || type == 'F'; }
+
 int descriptor_length(const field_descriptor& field)
 {
-    return descriptor_type(field) == 'N' ? field.bytes[16] : get16(&field.bytes[16]);
+    return descriptor_type(field) == 'C' ? get16(&field.bytes[16]) : field.bytes[16];
 }
 
 int descriptor_decimals(const field_descriptor& field)
 {
-    return descriptor_type(field) == 'N' ? field.bytes[17] : 0;
+    return is_number_type(descriptor_type(field)) ? field.bytes[17] : 0;
 }
 
 void normalise_date_length(field_descriptor& field)
@@ -120,8 +122,7 @@ void normalise_date_length(field_descriptor& field)
 
 bool within_length_limits(const field_descriptor& field)
 {
-    int limit = descriptor_type(field) == 'N' ? dbf_numeric_length_max : dbf_other_length_max;
-    return descriptor_length(field) <= limit;
+    return !is_number_type(descriptor_type(field)) || descriptor_length(field) <= dbf_numeric_length_max;
 }
 
 std::string dbf_layout_problem(const dbf_header& header, const std::vector<field_descriptor>& fields,
@@ -131,9 +132,17 @@ std::string dbf_layout_problem(const dbf_header& header, const std::vector<field
     if (header.header_length > file_size) return "the header runs past the end of the file";
     std::int64_t needed = 1;  // the delete flag
     for (const field_descriptor& field : fields) needed += descriptor_length(field);
-    if (header.record_length < needed) return "the records are shorter than their fields";
-    if (header.record_count < 0) return "the record count is negative";
+    if (header.record_length < needed) {
+        return "the records (" + std::to_string(header.record_length) + " bytes) are shorter than their fields (" +
+               std::to_string(needed) + " bytes with the delete flag)";
+    }
     return {};
+}
+
+std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size)
+{
+    if (header.record_length == 0 || file_size <= header.header_length) return 0;
+    return (file_size - header.header_length) / header.record_length;
 }
 
 std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_entry>& fields, int year, int month,
@@ -168,7 +177,7 @@ std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_e
 std::string dbt_file_name(const std::string& dbf_file_name)
 {
     std::string name = dbf_file_name;
-    if (!name.empty()) name.back() = 'T';
+    if (!name.empty()) name.back() = name.back() >= 'a' && name.back() <= 'z' ? 't' : 'T';
     return name;
 }
 

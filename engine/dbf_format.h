@@ -27,9 +27,9 @@ inline constexpr int dbf_descriptor_size = 32;
 inline constexpr char dbf_deleted_mark = '*';
 inline constexpr char dbf_live_mark = ' ';
 inline constexpr std::uint8_t dbf_header_terminator = 0x0D;
-// Field lengths beyond these make a table unopenable (except in the last field).
+// A number longer than this makes a table unopenable (except in the last
+// field). Other lengths fit their bytes whatever they are.
 inline constexpr int dbf_numeric_length_max = 63;
-inline constexpr int dbf_other_length_max = 255;
 
 inline constexpr int dbt_block_size = 512;
 inline constexpr int dbt_header_copy_size = 20;
@@ -69,19 +69,30 @@ field_descriptor make_field_descriptor(const field_list_entry& field, int offset
 
 std::string descriptor_name(const field_descriptor& field);  // up to the first zero byte, at most 10
 char descriptor_type(const field_descriptor& field);
-// N: byte 16 (0-255). Other types: the 16-bit value at bytes 16-17.
+// Character fields: the 16-bit value at bytes 16-17, so that one longer
+// than 255 keeps its length's high byte where a number keeps its decimals.
+// Every other type: byte 16 (0-255); byte 17 is the decimal count of
+// numbers (N, and F, which other programs store as text exactly like N) and
+// of the binary numbers other programs write.
 int descriptor_length(const field_descriptor& field);
-// N: byte 17. Other types: 0.
+// Numbers: byte 17. Other types: 0.
 int descriptor_decimals(const field_descriptor& field);
+// N and F: the types whose descriptors hold a length and a decimal count.
+bool is_number_type(char type);
 // Date fields are always eight digits, whatever length a file claims.
 void normalise_date_length(field_descriptor& field);
 bool within_length_limits(const field_descriptor& field);
 
 // Why these numbers cannot describe a table that fits its file, or "" when
 // they can: no fields, a header or field area past the end of the file, or
-// records shorter than their delete flag and fields.
+// records shorter than their delete flag and fields. The record count is
+// left to the judgement of engine/table_verdict.h.
 std::string dbf_layout_problem(const dbf_header& header, const std::vector<field_descriptor>& fields,
                                std::int64_t file_size);
+
+// Whole records a file of `file_size` bytes holds after its header: an
+// end-of-file mark or a record cut short does not count.
+std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size);
 
 // The header, descriptors and terminator of a new, empty table: version 0x83
 // when some field is a memo, the given date of creation, header length
@@ -89,7 +100,10 @@ std::string dbf_layout_problem(const dbf_header& header, const std::vector<field
 std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_entry>& fields, int year,
                                                   int month, int day);
 
-// The memo file that goes with a table file: its last character becomes "T".
+// The memo file that goes with a table file: its last character becomes
+// "T", or "t" when it is a small letter, so that notes.dbf goes with
+// notes.dbt as programs on case-sensitive systems write it. An existing memo
+// file is found whatever its letter case (platform/companion_file.h).
 std::string dbt_file_name(const std::string& dbf_file_name);
 
 // The first 20 bytes of the memo file.

@@ -31,7 +31,9 @@ struct open_mode {
 
 inline constexpr open_mode table_read_write_mode{access_read | access_write, share_read | share_write,
                                                  file_creation::open_always};
-inline constexpr open_mode table_read_only_mode{access_read, share_read, file_creation::open_always};
+// A table only viewed asks for no write access and stands in nobody's way:
+// other processes go on writing it.
+inline constexpr open_mode table_read_only_mode{access_read, share_read | share_write, file_creation::open_existing};
 inline constexpr open_mode create_table_mode{access_write, share_read | share_write, file_creation::create_always};
 // Imported text is only read, so a file the user may not write imports too.
 inline constexpr open_mode import_text_mode{access_read, share_read | share_write, file_creation::open_existing};

@@ -105,7 +105,14 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
 {
     text.clear();
     const long block = text_to_long(block_text);
-    if (block <= 0 || !table.dbt.os.is_open()) return true;
+    if (block <= 0) return true;
+    // A memo whose file is missing is no empty memo: a copy must not take
+    // it for one.
+    if (!table.memo_problem.empty()) {
+        note_failure(table, table.memo_problem);
+        return false;
+    }
+    if (!table.dbt.os.is_open()) return true;
     const bool whole = read_memo_text_checked(table.dbt, block, std::numeric_limits<std::size_t>::max(), text);
     if (!table.texts_as_stored && table.codepage.page != code_page::cp1250) {
         std::string shown;
@@ -125,7 +132,7 @@ std::string memo_read(table_object& table, std::string_view block_text)
 
 int memo_write(table_object& table, int index, std::string_view text)
 {
-    if (index < 0 || index >= table.field_count) return 0;
+    if (index < 0 || index >= table.field_count || refuse_when_read_only(table)) return 0;
     if (!table.dbt.os.is_open() || fh_seek(table.dbt, 0, seek_origin::begin) != 0) {
         note_failure(table, table.dbt);
         return -1;
@@ -161,7 +168,7 @@ int memo_write(table_object& table, int index, std::string_view text)
 
 int lock_memo_header(table_object& table)
 {
-    if (table.memo_header_held || !table.dbt.os.is_open()) return 0;
+    if (table.memo_header_held || refuse_when_read_only(table) || !table.dbt.os.is_open()) return 0;
     if (!fh_lock(table.dbt, 0, header_block_length)) return 0;
     table.memo_header_held = 1;
     return 1;

@@ -1,5 +1,6 @@
 #include "engine/output_refusal.h"
 
+#include "platform/companion_file.h"
 #include "platform/error_text.h"
 #include "platform/file_identity.h"
 
@@ -9,8 +10,10 @@ std::string output_refusal(const std::string& dbf_name, const std::string& outpu
 {
     if (names_one_file(output, dbf_name)) return file_name_text(output) + " is the table itself: choose another file";
     // Also for a table without memo fields: the name is the one its memo
-    // file takes, and a file there may be another program's memos.
-    if (names_one_file(output, dbt_file_name(dbf_name))) {
+    // file takes, and a file there may be another program's memos. A memo
+    // file in another letter case is the table's as much.
+    const std::string found = find_ignoring_case(dbt_file_name(dbf_name));
+    if (names_one_file(output, dbt_file_name(dbf_name)) || (!found.empty() && names_one_file(output, found))) {
         return file_name_text(output) + " is the memo file of the table: choose another file";
     }
     return {};

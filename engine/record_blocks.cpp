@@ -1,5 +1,6 @@
 #include "engine/record_blocks.h"
 
+#include "engine/table_verdict.h"
 #include "platform/error_text.h"
 
 #include <algorithm>
@@ -119,9 +120,11 @@ bool record_appender::start()
         note_failure(table_, table_.dbf);
         return false;
     }
-    if (stored_ >= 0 && size >= record_offset(table_.header, std::int64_t{stored_} + 1)) return true;
-    note_failure(table_,
-                 file_name_text(table_.dbf_name) + " is damaged: its record count promises records the file lacks");
+    // Under the table lock no append is in flight: whole records after the
+    // counted ones are damage, and the append would overwrite them.
+    const std::string problem = record_count_problem(stored_, whole_records_in_file(table_.header, size));
+    if (problem.empty()) return true;
+    note_failure(table_, file_name_text(table_.dbf_name) + " is damaged: " + problem);
     return false;
 }
 

@@ -3,6 +3,9 @@
 // file for changes of the table.
 #include "engine/table.h"
 
+#include "engine/table_verdict.h"
+#include "platform/error_text.h"
+
 #include <limits>
 
 namespace vortel {
@@ -16,6 +19,8 @@ int lock_record(table_object& table)
 {
     // An empty table has no current record whose bytes could be locked.
     if (table.lock_length != 0 || !table.open || table.current_record < 1) return 0;
+    // A record is locked only to be changed.
+    if (refuse_when_read_only(table)) return 0;
     table.lock_offset = current_record_start(table);
     table.lock_length = table.header.record_length;
     if (!fh_lock(table.dbf, table.lock_offset, table.lock_length)) {
@@ -55,7 +60,7 @@ bool record_writable(table_object& table)
 
 int write_record(table_object& table)
 {
-    if (!record_writable(table)) return 0;
+    if (refuse_when_read_only(table) || !record_writable(table)) return 0;
     const std::int64_t start = current_record_start(table);
     if (fh_seek(table.dbf, start, seek_origin::begin) != start) return 0;
     std::size_t put = 0;
@@ -64,7 +69,7 @@ int write_record(table_object& table)
 
 int append_blank(table_object& table)
 {
-    if (!table.table_locked) return 0;
+    if (refuse_when_read_only(table) || !table.table_locked) return 0;
     std::int32_t count = 0;
     // A count already at its largest (a damaged header, in practice) has no
     // number left for another record.
@@ -72,8 +77,15 @@ int append_blank(table_object& table)
         return 0;
     }
     // A count promising records the file lacks is damage too: a record placed
-    // after them would grow the file by a gap of made-up records.
-    if (fh_size(table.dbf) < record_offset(table.header, std::int64_t{count} + 1)) return 0;
+    // after them would grow the file by a gap of made-up records. Whole
+    // records after the counted ones would be overwritten.
+    const std::int64_t size = fh_size(table.dbf);
+    if (size < 0) return 0;
+    const std::string problem = record_count_problem(count, whole_records_in_file(table.header, size));
+    if (!problem.empty()) {
+        note_failure(table, file_name_text(table.dbf_name) + " is damaged: " + problem);
+        return 0;
+    }
     // The blank record goes in first and the count follows, so a failed
     // write never leaves a count that promises a record the file lacks.
     const std::int32_t new_count = count + 1;

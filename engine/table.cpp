@@ -1,11 +1,13 @@
 #include "engine/table.h"
 
+#include "engine/table_verdict.h"
 #include "platform/code_page.h"
 #include "platform/error_text.h"
 #include "shell/settings.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <strings.h>
 #include <utility>
@@ -45,6 +47,25 @@ void close_files(table_object& table)
     fh_close(table.dbt);
 }
 
+// An append writes its records and then the count under the table lock,
+// which covers the header, so a size and a count read outside that lock may
+// straddle one. The count is judged again under the header lock: "" when
+// it agrees with the file then, or when another handle holds the lock (a
+// change in flight is no damage; appends check again under the lock).
+// Otherwise why it disagrees, `held` the whole records the file holds.
+std::string count_damage(table_object& table, std::int64_t& held)
+{
+    if (!fh_lock(table.dbf, 0, dbf_header_size)) return {};
+    std::int32_t count = 0;
+    const std::int64_t size = fh_size(table.dbf);
+    const bool read = size >= 0 && read_record_count(table.dbf, count);
+    fh_unlock(table.dbf, 0, dbf_header_size);
+    if (!read) return {};
+    table.header.record_count = count;
+    held = whole_records_in_file(table.header, size);
+    return record_count_problem(count, held);
+}
+
 }  // namespace
 
 table_object::table_object(std::string dbf_file_name)
@@ -66,50 +87,66 @@ std::unique_ptr<table_object> table_new(const std::string& dbf_file_name)
 int table_open(table_object& table, int writable)
 {
     if (table.open) return 1;
+    clear_failure(table);
+    table.read_only.clear();
+    table.memo_problem.clear();
+    table.records_held = -1;
+    std::vector<std::string> reasons;
+    if (!writable) reasons.emplace_back(asked_read_only_reason);
     // Tables are never created by opening: a mistyped name must not leave
     // an empty file behind.
-    open_mode mode = writable ? table_read_write_mode : table_read_only_mode;
-    mode.creation = file_creation::open_existing;
-    if (!fh_open(table.dbf, mode)) return 0;
-    if (!read_dbf_header(table.dbf, table.header)) {
+    const open_mode mode = writable ? table_read_write_mode : table_read_only_mode;
+    if (!open_table_file(table.dbf, mode, "the file", reasons)) {
+        const int error = table.dbf.os.last_error();
+        // The file layer refuses directories, devices and pipes with EINVAL.
+        note_failure(table, error == EINVAL ? "it is not a plain file" : error_text(error));
+        return 0;
+    }
+    const table_verdict verdict = judge_table_file(table.dbf, table.header, table.fields);
+    if (!verdict.refusal.empty()) {
+        note_failure(table, verdict.refusal);
         close_files(table);
         return 0;
     }
+    const std::string count_problem = record_count_problem(table.header.record_count, verdict.records_held);
+    for (const std::string& reason : verdict.read_only_reasons) {
+        if (reason != count_problem) {
+            reasons.push_back(reason);
+            continue;
+        }
+        std::int64_t held = 0;
+        if (std::string damage = count_damage(table, held); !damage.empty()) {
+            reasons.push_back(std::move(damage));
+            if (table.header.record_count > held) table.records_held = held;
+        }
+    }
+
     if (table.header.version == dbf_version_with_memo) {
-        if (!fh_open(table.dbt, mode)) {
+        // The memo file follows the table: one only read is only read.
+        const open_mode memo_mode = table.dbf.os.writable() ? table_read_write_mode : table_read_only_mode;
+        const memo_file_outcome memo = open_memo_file(table.dbt, table.dbf_name, memo_mode, reasons);
+        table.dbt_name = table.dbt.name;
+        if (!memo.refusal.empty()) {
+            note_failure(table, memo.refusal);
             close_files(table);
             return 0;
         }
-    } else if (table.header.version != dbf_version_plain) {
-        close_files(table);
-        return 0;
+        table.memo_problem = memo.unavailable;
     }
+    table.read_only = joined_reasons(reasons);
 
-    table.field_count = field_count_for_header_length(table.header.header_length);
-    if (!read_field_descriptors(table.dbf, table.field_count, table.fields)) {
-        close_files(table);
-        return 0;
-    }
+    table.field_count = static_cast<int>(table.fields.size());
     table.offsets.assign(static_cast<std::size_t>(table.field_count) + 1, 1);
-    bool sound = true;
     for (int i = 0; i < table.field_count; ++i) {
-        field_descriptor& field = table.fields[static_cast<std::size_t>(i)];
-        normalise_date_length(field);
-        // The last field may be longer: its value is held whole anyway.
-        if (i + 1 < table.field_count && !within_length_limits(field)) sound = false;
         table.offsets[static_cast<std::size_t>(i) + 1] =
-            table.offsets[static_cast<std::size_t>(i)] + descriptor_length(field);
-    }
-    if (!sound || !dbf_layout_problem(table.header, table.fields, fh_size(table.dbf)).empty()) {
-        close_files(table);
-        return 0;
+            table.offsets[static_cast<std::size_t>(i)] + descriptor_length(table.fields[static_cast<std::size_t>(i)]);
     }
 
     table.record.assign(table.header.record_length, 0);
     table.blank_record.assign(table.header.record_length, ' ');
     table.open = 1;
     seek_to(table, dbf_header_size + dbf_descriptor_size * std::int64_t{table.field_count} + 2);
-    if (table.header.record_count < 1) {
+    if (record_count(table) < 1) {
         table.current_record = 0;
         table.end_of_file = table.beginning_of_file = 1;
     } else {
@@ -138,6 +175,11 @@ std::int32_t record_count(table_object& table)
 {
     std::int32_t count = 0;
     if (read_record_count(table.dbf, count)) table.header.record_count = count;
+    if (table.records_held >= 0 && table.header.record_count > table.records_held) {
+        table.header.record_count = static_cast<std::int32_t>(table.records_held);
+    }
+    // A damaged negative count shows no records, never a negative number of them.
+    table.header.record_count = std::max(table.header.record_count, 0);
     return table.header.record_count;
 }
 
@@ -360,6 +402,20 @@ int go_to_exactly(table_object& table, std::int32_t number)
     table.current_record = number;
     table.end_of_file = table.beginning_of_file = 0;
     return 1;
+}
+
+bool is_read_only(const table_object& table) { return !table.read_only.empty(); }
+
+std::string read_only_refusal(const table_object& table)
+{
+    return table.read_only.empty() ? std::string() : "The table is read-only: " + table.read_only;
+}
+
+bool refuse_when_read_only(table_object& table)
+{
+    if (table.read_only.empty()) return false;
+    note_failure(table, read_only_refusal(table));
+    return true;
 }
 
 void clear_failure(table_object& table) { table.failure.clear(); }

@@ -20,6 +20,10 @@
 //     cannot hold reads as '?' (field_shown_whole tells), and a text the
 //     code page cannot hold is refused, never stored in part. Bulk copies
 //     pass bytes as stored (texts_as_stored).
+//  4. A read-only table (its reason set) changes no byte of its files:
+//     record locks, record writes, appends and memo writes refuse with the
+//     reason noted. The table lock is still granted, as readers take it to
+//     see the table whole while they copy it.
 #pragma once
 
 #include "engine/dbf_format.h"
@@ -69,6 +73,15 @@ struct table_object {
     // Why the latest operation on this table failed, in plain words and with
     // the file concerned ("Disk full: X.NEW1.DBF"); "" when nothing was noted.
     std::string failure;
+    // Why the table can be viewed but not changed, in plain words, several
+    // reasons joined by "; "; "" while it can be changed.
+    std::string read_only;
+    // Why the memo texts cannot be shown ("the memo file PD.DBT is
+    // missing"); "" when they can.
+    std::string memo_problem;
+    // When the header counts records the file lacks: the whole records the
+    // file holds, all the table shows. -1 otherwise.
+    std::int64_t records_held = -1;
 };
 
 struct field_information {
@@ -80,14 +93,20 @@ struct field_information {
 
 std::unique_ptr<table_object> table_new(const std::string& dbf_file_name);
 
-// 1 when the table is open (also when it already was), 0 when it cannot be:
-// no such file, a header that cannot be read whole, a version other than
-// 0x03 and 0x83, a memo file that cannot be opened, a field past the length
-// limits, or header numbers that do not describe a table fitting its file.
-// A name that does not exist is never created.
+// 1 when the table is open (also when it already was), 0 when it cannot be,
+// with the reason noted on the table: no such file, or a file the judgement
+// of engine/table_verdict.h refuses. A name that does not exist is never
+// created. The table opens read-only, `read_only` saying why, when asked
+// (`writable` 0), when the system lets us read but not write its file or
+// memo file, when a 0x83 table's memo file is missing or cannot be read (its
+// memo texts are then unavailable, `memo_problem` saying why), or when the
+// header counts other than the records the file holds. A read-only open
+// never asks the system for write access.
 int table_open(table_object& table, int writable = 1);
 void table_close(table_object& table);
 
+// The header's count, read afresh; never more than the records the file
+// held at the open when the header counts records the file lacks.
 std::int32_t record_count(table_object& table);
 int field_count(const table_object& table);
 int record_length(const table_object& table);
@@ -170,12 +189,14 @@ int recall_record(table_object& table);
 // The memo whose first block the field text names; "" when there is none.
 // Read whole, whatever its length.
 std::string memo_read(table_object& table, std::string_view block_text);
-// The same into `text`; false when reading the memo file failed, so that
-// copies do not store a memo cut short as if it were whole.
+// The same into `text`; false when reading the memo file failed, or the
+// memo file is unavailable (memo_problem), so that copies do not store a
+// memo cut short or lost as if it were whole.
 bool memo_read_whole(table_object& table, std::string_view block_text, std::string& text);
 // Stores `text` as the memo of field `index` of the current record; the
-// caller holds the record or the table lock. 1 on success, 0 on failure, -1
-// when the memo file cannot even be positioned.
+// caller holds the record or the table lock. 1 on success, 0 on failure
+// (also on a read-only table), -1 when the memo file cannot even be
+// positioned.
 int memo_write(table_object& table, int index, std::string_view text);
 // Holds the memo file's header lock until unlock_memo_header, so that no
 // other process places a memo meanwhile: a bulk operation can then take
@@ -184,6 +205,15 @@ int memo_write(table_object& table, int index, std::string_view text);
 // handle holds the lock.
 int lock_memo_header(table_object& table);
 void unlock_memo_header(table_object& table);
+
+// Read-only tables.
+inline constexpr const char* asked_read_only_reason = "opened read-only as asked";
+bool is_read_only(const table_object& table);
+// What every change of a read-only table is refused with: "The table is
+// read-only: <why>". "" for a table that can be changed.
+std::string read_only_refusal(const table_object& table);
+// Notes the refusal on the table and gives true when the table is read-only.
+bool refuse_when_read_only(table_object& table);
 
 // Failure notes. An operation that gives up notes why on its table; the
 // first note stands until cleared, as clean-up after a failure may fail

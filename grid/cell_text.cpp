@@ -11,7 +11,8 @@ namespace {
 colour live_text_colour(char type)
 {
     switch (type) {
-    case 'N': return numeric_text_colour;
+    case 'N':
+    case 'F': return numeric_text_colour;
     case 'D':
     case 'S':
     case 'T': return date_text_colour;
@@ -25,7 +26,7 @@ std::string shown_text(const table_object& table, const column_descriptor& colum
     // A column that names no field of the table shows nothing.
     std::string raw = field_text(table, column.field);
     if (column.picture.empty()) return raw;
-    if (column.type == 'N') {
+    if (is_number_type(column.type)) {
         // Zero shows as stored; a formatted zero would be a row of blanks.
         if (is_zero_number(raw)) return raw;
         trim_both(raw);
@@ -56,7 +57,11 @@ cell_appearance field_cell(const browse_object& browse)
     }
     const table_object& table = *browse.table;
     const column_descriptor& column = browse.columns[static_cast<std::size_t>(browse.asked_column)];
-    cell.text = column.type == 'M' ? memo_cell_text : shown_text(table, column);
+    if (column.type == 'M') {
+        cell.text = table.memo_problem.empty() ? memo_cell_text : memo_unavailable_cell_text;
+    } else {
+        cell.text = shown_text(table, column);
+    }
     cell.text_colour = is_deleted(table) ? deleted_text_colour : live_text_colour(column.type);
     return cell;
 }

@@ -15,13 +15,16 @@ inline constexpr colour logical_text_colour = 0xFF0000;
 inline constexpr colour plain_text_colour = 0x000000;
 
 inline constexpr const char* memo_cell_text = "<-MEMO->";
+// A memo column of a table whose memo file is missing or unreadable.
+inline constexpr const char* memo_unavailable_cell_text = "<no memo file>";
 
 // The deleted column: "KUKA" for a deleted record, "INFO" for a live one.
 cell_appearance deleted_mark_cell(const browse_object& browse);
 
 // A field column (the asked column): the field's text of the current record
 // through the column's picture, coloured by field type; grey when the record
-// is deleted. Memo columns show a fixed mark whatever the memo holds.
+// is deleted. Memo columns show a fixed mark whatever the memo holds, or
+// that the memo file is missing.
 cell_appearance field_cell(const browse_object& browse);
 
 int always_editable(const browse_object& browse);

@@ -42,6 +42,7 @@ column_descriptor field_column(const field_information& field, int index)
     column.edit_length = field.length;
     switch (field.type) {
     case 'N':
+    case 'F':  // other programs' floating numbers, stored as N's are
         column.alignment = align_right;
         break;
     case 'M':

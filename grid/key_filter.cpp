@@ -1,5 +1,6 @@
 #include "grid/key_filter.h"
 
+#include "engine/dbf_format.h"
 #include "shell/settings.h"
 #include "text/picture.h"
 
@@ -79,7 +80,7 @@ key_filter_result filter_key(const edit_state& state, char c, std::string_view p
 {
     if (c == key_backspace || c == key_carriage_return || c == key_line_feed) return verdict(key_verdict::accept);
     const std::size_t caret = selection_of(state).first;
-    if (type == 'N') return verdict(number_character(c, caret) ? key_verdict::accept : key_verdict::refuse);
+    if (is_number_type(type)) return verdict(number_character(c, caret) ? key_verdict::accept : key_verdict::refuse);
     if (picture.empty()) return verdict(key_verdict::accept);
     if (caret >= picture.size() && !picture.starts_with("@")) return verdict(key_verdict::refuse);
     switch (type) {

@@ -72,6 +72,27 @@ QSize within_screen(QSize wanted, const QWidget* owner)
     return wanted.boundedTo(screen->availableGeometry().size() - frame_room);
 }
 
+bool changes_the_table(grid_command command)
+{
+    switch (command) {
+    case grid_command::new_record:
+    case grid_command::delete_record:
+    case grid_command::append_from:
+    case grid_command::sort:
+    case grid_command::pack:
+    case grid_command::zap:
+    case grid_command::modify_structure: return true;
+    default: return false;
+    }
+}
+
+// The field a column shows, -1 for none.
+int column_field(const browse_object& grid, int column)
+{
+    if (column < 0 || static_cast<std::size_t>(column) >= grid.columns.size()) return -1;
+    return grid.columns[static_cast<std::size_t>(column)].field;
+}
+
 }  // namespace
 
 table_window::table_window(QWidget* owner, int slot, QPoint position)
@@ -112,6 +133,10 @@ table_window::table_window(QWidget* owner, int slot, QPoint position)
     grid.height = (table_window_height / grid.row_height) * grid.row_height + 1;
     grid.visible_rows -= 2;
     grid.title = table_slot_at(slot_).title;
+    // The title carries the state the user must not overlook before typing.
+    if (const table_object* table = table_slot_at(slot_).table.get(); table && is_read_only(*table)) {
+        grid.title += " (read-only)";
+    }
     grid.history = &history_;
     if (grid.table) {
         auto* watcher = new table_watcher(this, *grid.table);
@@ -247,7 +272,12 @@ void table_window::apply(const navigation_result& result)
     case grid_action::none:
         break;
     case grid_action::open_cell_editor:
-        open_editor(result.editor_text);
+        // The editor is refused before anything is typed into it.
+        if (grid.table && is_read_only(*grid.table)) {
+            show_warning(this, std::string_view(read_only_refusal(*grid.table)));
+        } else {
+            open_editor(result.editor_text);
+        }
         break;
     case grid_action::undo:
         undo_last_edit();
@@ -256,13 +286,20 @@ void table_window::apply(const navigation_result& result)
         fit_column(result.column);
         break;
     case grid_action::open_memo_dialog: {
-        // A memo shown with '?' for characters it holds is only shown.
+        // A memo shown with '?' for characters it holds is only shown, as
+        // is every memo of a read-only table.
         const auto column = static_cast<std::size_t>(grid.current_column);
-        const bool read_only = grid.memo_read_only ||
+        const bool read_only = grid.memo_read_only || (grid.table && is_read_only(*grid.table)) ||
                                (grid.table && column < grid.columns.size() &&
                                 !edit_refusal(*grid.table, grid.columns[column].field).empty());
         grid.memo_read_only = false;
-        run_memo_dialog(this, grid, &font_, read_only);
+        const int field = column_field(grid, grid.current_column);
+        const std::string why = grid.table ? memo_unavailable_text(*grid.table, field) : std::string();
+        if (!why.empty()) {
+            show_warning(this, std::string_view(why));
+        } else {
+            run_memo_dialog(this, grid, &font_, read_only);
+        }
         update();
         break;
     }
@@ -292,6 +329,12 @@ void table_window::run_command(const command_entry& entry)
 {
     browse_object& grid = browse();
     if (!grid.table) return;
+    // A read-only table refuses a change before any dialog asks for more.
+    if (changes_the_table(entry.command) && is_read_only(*grid.table)) {
+        show_warning(this, std::string_view(read_only_refusal(*grid.table)));
+        if (isVisible()) setFocus();
+        return;
+    }
     switch (entry.command) {
     case grid_command::new_record: {
         const command_result result = history_.append_new_record(*grid.table);

@@ -133,14 +133,11 @@ bool native_file::open(const std::string& path, unsigned access, unsigned share,
     // A few tries: each one loses only to a delete or rename that happened
     // between our open and our guard lock.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        // Read-write where we may, so that our locks can be exclusive even on
-        // a handle that only reads; writes are still refused on such a handle.
-        bool read_only = false;
-        int fd = ops.open(path.c_str(), flags | O_RDWR, 0666);
-        if (fd < 0 && (errno == EACCES || errno == EROFS) && !(access & access_write)) {
-            fd = ops.open(path.c_str(), flags | O_RDONLY, 0666);
-            read_only = true;
-        }
+        // A handle that only reads never asks for write access: a file we
+        // may not write (a read-only share, a CD) opens all the same. Its
+        // locks are shared ones, which still keep writers' locks out.
+        const bool read_only = (access & access_write) == 0;
+        int fd = ops.open(path.c_str(), flags | (read_only ? O_RDONLY : O_RDWR), 0666);
         if (fd < 0) return fail(errno);
 
         // Only plain files: a directory, device or pipe is no table. A file

@@ -83,6 +83,8 @@ public:
     bool open(const std::string& path, unsigned access, unsigned share, file_creation creation);
     bool close();
     bool is_open() const { return fd_ >= 0; }
+    // Opened with write access.
+    bool writable() const { return fd_ >= 0 && writable_; }
 
     // New position, or -1 (the position is then unchanged).
     std::int64_t seek(std::int64_t distance, seek_origin origin);

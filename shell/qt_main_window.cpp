@@ -51,6 +51,7 @@ main_window::main_window(std::string command_line) : command_line_(std::move(com
     setFocusPolicy(Qt::StrongFocus);
     QMenu* tables = menuBar()->addMenu(QStringLiteral("&dBase III"));
     run_from_menu(tables->addAction(QStringLiteral("&Open")), open_command_id);
+    run_from_menu(tables->addAction(QStringLiteral("Open &read-only...")), open_read_only_command_id);
     run_from_menu(tables->addAction(QStringLiteral("&Create table")), create_table_command_id);
     run_from_menu(menuBar()->addAction(QStringLiteral("&About")), about_command_id);
 
@@ -82,6 +83,14 @@ void main_window::open_command()
     open_table_window(this, path);
 }
 
+void main_window::open_read_only_command()
+{
+    const std::string path = choose_file_to_open(this, open_directory());
+    if (path.empty()) return;
+    remember_open_directory(path);
+    open_table_window(this, path, true);
+}
+
 main_window::~main_window()
 {
     // The registry must not name a window that is gone.
@@ -98,6 +107,7 @@ void main_window::menu_command(int id)
     switch (id) {
     case open_command_id:
     case open_synonym_id: open_command(); break;
+    case open_read_only_command_id: open_read_only_command(); break;
     case create_table_command_id:
     case create_table_synonym_id: create_table_command(); break;
     case about_command_id: about_command(); break;

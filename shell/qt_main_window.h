@@ -1,4 +1,5 @@
-// The main window: an empty, maximised frame with the menu (Open, About),
+// The main window: an empty, maximised frame with the menu (Open, Open
+// read-only, Create table, About),
 // the right-click list of open tables, and Escape to end the program. Every
 // table opens in a window of its own that this window owns.
 #pragma once
@@ -15,6 +16,7 @@ namespace vortel {
 inline constexpr int window_list_first_id = 2000;
 inline constexpr int open_command_id = 11843;
 inline constexpr int open_synonym_id = 40002;
+inline constexpr int open_read_only_command_id = 11844;
 inline constexpr int create_table_command_id = 11842;
 inline constexpr int create_table_synonym_id = 40003;
 inline constexpr int about_command_id = 11846;
@@ -28,6 +30,8 @@ public:
 
     // Open: the file chooser from the remembered directory, then the table.
     void open_command();
+    // Open read-only: the same, and the table opens only to be viewed.
+    void open_read_only_command();
     void about_command();
     // Create table: the structure dialog for a new table.
     void create_table_command();

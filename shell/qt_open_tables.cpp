@@ -72,7 +72,7 @@ void reset_cascade_position()
     cascade = QPoint(0, 20);
 }
 
-table_window* open_table_window(QWidget* owner, const std::string& path)
+table_window* open_table_window(QWidget* owner, const std::string& path, bool read_only)
 {
     if (path.empty()) return nullptr;
     // A rebuild that died leaves its story beside the table; it is finished
@@ -89,8 +89,9 @@ table_window* open_table_window(QWidget* owner, const std::string& path)
     if (const auto chosen = chosen_code_pages.find(file_key(path)); chosen != chosen_code_pages.end()) {
         choose_code_page(*table, chosen->second);
     }
-    if (!table_open(*table, 1)) {
-        show_warning(owner, QString::fromLatin1(cannot_open_text).replace(QStringLiteral("%s"), path_text(path)));
+    if (!table_open(*table, read_only ? 0 : 1)) {
+        show_warning(owner, QString::fromLatin1(cannot_open_text).replace(QStringLiteral("%s"), path_text(path)) +
+                                QLatin1Char('\n') + from_ansi(table->failure));
         return nullptr;
     }
     int index = 0;
@@ -103,6 +104,12 @@ table_window* open_table_window(QWidget* owner, const std::string& path)
 
     cascade += QPoint(20, 20);
     if (cascade.x() > 300) cascade = QPoint(20, 20);
+
+    // Asked for, read-only is no news; anything else the user must hear
+    // before trying a change.
+    if (is_read_only(*table) && table->read_only != asked_read_only_reason) {
+        show_information(owner, path_text(path) + QStringLiteral(" opens read-only:\n") + from_ansi(table->read_only));
+    }
 
     table_slot& slot = table_slot_at(index);
     slot.title = path;

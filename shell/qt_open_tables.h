@@ -53,8 +53,11 @@ void reset_cascade_position();
 void remember_code_page(const std::string& path, code_page page);
 
 // Opens the table file `path` (a file-system name) into a new table window
-// owned by `owner`, in the code page remembered for it if any. Every failure is told through show_warning; an empty
-// path does nothing. Returns the window, or null.
-table_window* open_table_window(QWidget* owner, const std::string& path);
+// owned by `owner`, in the code page remembered for it if any, read-only
+// when `read_only` asks. Every failure is told through show_warning, with
+// its reason on a second line; a table that opens read-only unasked (a file
+// we may not write, a missing memo file, a damaged count) says why in an
+// information box. An empty path does nothing. Returns the window, or null.
+table_window* open_table_window(QWidget* owner, const std::string& path, bool read_only = false);
 
 }  // namespace vortel

@@ -21,6 +21,10 @@ TEST(cli_file_refusal_test, writing_commands_refuse_what_would_destroy_a_table_a
     testing::write_file(table, testing::read_file(SAMPLE_TABLE));
     testing::write_file(dbt_file_name(table), testing::read_file(dbt_file_name(SAMPLE_TABLE)));
     testing::write_file(dir.file("ORPHAN.DBF"), testing::read_file(table));  // its memo file is missing
+    // A memo file named in the other letter case, as tables travel between systems.
+    const std::string mixed = dir.file("mixed.dbf");
+    testing::write_file(mixed, testing::read_file(table));
+    testing::write_file(dir.file("MIXED.DBT"), testing::read_file(dbt_file_name(table)));
     ASSERT_EQ(::symlink("DOLGOZO.DBT", dir.file("MEMO.TXT").c_str()), 0);
     ASSERT_EQ(::symlink("LINKED.DBF", dir.file("LINKED.DBT").c_str()), 0);
     const auto run = [](const std::vector<std::string>& arguments) {
@@ -32,7 +36,7 @@ TEST(cli_file_refusal_test, writing_commands_refuse_what_would_destroy_a_table_a
     };
     ASSERT_EQ(run({"create", dir.file("PLAIN.DAT"), "A:C:5"}).first, 0) << "without memo fields any name does";
     const auto files = [&] {
-        return testing::read_file(table) + testing::read_file(dbt_file_name(table)) +
+        return testing::read_file(table) + testing::read_file(dbt_file_name(table)) + testing::read_file(dir.file("MIXED.DBT")) +
                testing::read_file(dir.file("PLAIN.DAT"));
     };
     const std::string before = files();
@@ -51,10 +55,11 @@ TEST(cli_file_refusal_test, writing_commands_refuse_what_would_destroy_a_table_a
          dir.file("LINKED.DBT") + " is the table file itself: a table with memo fields needs a memo file of its own\n"},
         {{"copy-to", table, dir.file("MEMO.TXT"), "--overwrite"},
          dir.file("MEMO.TXT") + " is the memo file of the table: choose another file\n"},
+        {{"copy-to", mixed, dir.file("MIXED.DBT"), "--overwrite"},
+         dir.file("MIXED.DBT") + " is the memo file of the table: choose another file\n"},
         {{"html", table, dir.file("NO/OUT.HTM")}, "No such file or folder: " + dir.file("NO/OUT.HTM") + "\n"},
         {{"append", table, dir.file("ORPHAN.DBF")},
-         "Append error !\n" + dir.file("ORPHAN.DBF") +
-             " is a table that cannot be opened: its memo file is missing or it is damaged\n"},
+         "Append error !\n" + dir.file("ORPHAN.DBF") + ": the memo file ORPHAN.DBT is missing\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(run(c.arguments), std::pair(1, c.errors)) << c.arguments[0];
     EXPECT_EQ(files(), before);

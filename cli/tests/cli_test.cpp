@@ -4,6 +4,7 @@
 #include "engine/dbf_format.h"
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
+#include "platform/read_only_medium.h"
 #include "grid/column_model.h"
 #include "shell/settings.h"
 #include "testing/child_process.h"
@@ -12,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 namespace vortel {
@@ -78,7 +82,59 @@ TEST_F(cli_test, a_table_that_does_not_open_is_a_failure_in_the_program_s_words)
 {
     cli_result result = run({"memo", dir.file("NONE.DBF"), "1", "NOTES"});
     EXPECT_EQ(result.status, cli_failure);
-    EXPECT_EQ(result.errors, "Can't open : " + dir.file("NONE.DBF") + "\n");
+    EXPECT_EQ(result.errors, "Can't open : " + dir.file("NONE.DBF") + "\nNo such file or folder\n");
+    // A name the terminal spells in UTF-8 is named as typed, and the reason
+    // that names a file too.
+    const std::string accented = dir.file("ÁRVÍZ.DBF");
+    testing::write_table(accented, {{"NOTE", 'M', 10, 0}}, {});
+    std::remove(dbt_file_name(accented).c_str());
+    const std::string structure = run({"structure", accented}).out;
+    EXPECT_NE(structure.find("Read-only    : the memo file ÁRVÍZ.DBT is missing\n"), std::string::npos) << structure;
+    EXPECT_NE(structure.find("Last update  : 2026.12.06\n"), std::string::npos) << "a date, not the year byte";
+    EXPECT_EQ(run({"new", accented}).errors, "The table is read-only: the memo file ÁRVÍZ.DBT is missing\n");
+}
+
+// A table that may only be read answers every reading command as any table
+// does, and refuses the changing ones with one line that says why.
+TEST_F(cli_test, read_only_tables_are_read_as_any_and_every_change_says_why)
+{
+    const std::string before = sample_bytes();
+    const cli_result plain = run({"list", table, "--count", "3"});
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        int refusal;  // the file system's refusal to write; 0 for none
+        std::string reason;
+    } cases[] = {
+        {"--read-only", {"--read-only"}, 0, "opened read-only as asked"},
+        {"no write permission", {}, EACCES, "the file is read-only (permission denied)"},
+        {"a read-only file system", {"--set", "SET_DELETED=0"}, EROFS, "the file is read-only (read-only file system)"},
+    };
+    const std::vector<std::vector<std::string>> changes = {
+        {"set", table, "1", "NEV", "x"}, {"delete", table, "1"}, {"new", table}, {"memo", table, "1", "MEGJEGYZES", "--write", "-"},
+        {"append", table, table},         {"sort", table, "NEV"}, {"pack", table}, {"zap", table},
+        {"modify", table, "NEV:C:10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<read_only_medium> medium;
+        if (c.refusal) medium.emplace(c.refusal);
+        const auto with_options = [&](std::vector<std::string> arguments) {
+            arguments.insert(arguments.begin(), c.options.begin(), c.options.end());
+            return run(arguments);
+        };
+        const cli_result listed = with_options({"list", table, "--count", "3"});
+        EXPECT_EQ(listed.out, plain.out);
+        EXPECT_EQ(listed.errors, "") << "reading commands say nothing more";
+        EXPECT_NE(with_options({"info", table}).out.find("Read-only  : " + c.reason + "\n"), std::string::npos);
+        for (const auto& change : changes) {
+            const cli_result refused = with_options(change);
+            EXPECT_EQ(refused.status, cli_failure) << change[0];
+            EXPECT_EQ(refused.errors, "The table is read-only: " + c.reason + "\n") << change[0];
+        }
+        EXPECT_EQ(sample_bytes(), before);
+    }
+    EXPECT_NE(run({"--help"}).out.find("--read-only"), std::string::npos);
 }
 
 TEST_F(cli_test, memo_prints_the_memo_in_utf8)
@@ -259,6 +315,8 @@ TEST_F(cli_test, tables_are_created_restructured_packed_and_zapped)
     EXPECT_EQ(run({"create", fresh, "X:C", "--overwrite"}).status, cli_success);
     EXPECT_EQ(run({"create", dir.file("BAD.DBF"), "1X:C"}).errors, "Bad field name!\n");
     EXPECT_EQ(run({"info", fresh}).out.find("NAME"), std::string::npos) << "overwritten";
+    ASSERT_EQ(run({"create", dir.file("notes.dbf"), "TXT:M"}).status, cli_success);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("notes.dbt"))) << "the memo file's name follows the table's case";
 
     cli_result deleted = run({"delete", table, "1"});
     ASSERT_EQ(deleted.status, cli_success) << deleted.errors;

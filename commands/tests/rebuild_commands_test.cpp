@@ -588,6 +588,45 @@ TEST_F(rebuild_command_test, a_rebuild_stopped_at_any_call_is_finished_by_the_ne
     }
 }
 
+// Tables that travel between systems keep PEOPLE.DBF with people.dbt: every
+// rebuild, finished or stopped and recovered, leaves that one memo file,
+// never a second one in the table's letter case.
+TEST_F(rebuild_command_test, a_memo_file_in_another_letter_case_stays_the_table_s_one_memo_file)
+{
+    const std::set<std::string> files = {"PEOPLE.DBF", "people.dbt"};
+    const auto rename_memo = [this] {
+        table.reset();
+        std::filesystem::rename(dir.file("PEOPLE.DBT"), dir.file("people.dbt"));
+    };
+    const auto start_again = [this] {
+        std::filesystem::remove(dir.file("people.dbt"));
+        SetUp();
+    };
+    for (rebuild_op op : every_op) {
+        SCOPED_TRACE(op_name(op));
+        rename_memo();
+        table = open_people(path);
+        const op_result result = run_op(op, table);
+        ASSERT_TRUE(result.done) << result.message;
+        EXPECT_EQ(files_in(dir.path()), files);
+        EXPECT_EQ(testing::table_rows(path), rows_after(op));
+        start_again();
+    }
+    rename_memo();
+    const long calls = run_stopped(rebuild_op::pack, path, 0);
+    ASSERT_GT(calls, 10);
+    for (long stop = 1; stop <= calls; ++stop) {
+        SCOPED_TRACE("pack stopped at call " + std::to_string(stop));
+        start_again();
+        rename_memo();
+        ASSERT_EQ(run_stopped(rebuild_op::pack, path, stop), 0);
+        const std::string told = recover_interrupted_rebuild(path);
+        const std::vector<std::string> rows = testing::table_rows(path);
+        EXPECT_TRUE(rows == original || rows == rows_after(rebuild_op::pack)) << told;
+        EXPECT_EQ(files_in(dir.path()), files) << told;
+    }
+}
+
 TEST_F(rebuild_command_test, recovery_touches_only_files_the_journal_proves)
 {
     // A journal whose files were replaced by the user's: same names, other inodes.

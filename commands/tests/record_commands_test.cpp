@@ -1,7 +1,10 @@
 #include "commands/cell_store.h"
+#include "commands/file_replacement.h"
 #include "commands/go_to_record.h"
 #include "commands/record_commands.h"
 #include "commands/search.h"
+#include "commands/sort_key.h"
+#include "commands/structure_change.h"
 #include "commands/table_info.h"
 
 #include "engine/table.h"
@@ -299,6 +302,32 @@ TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays
     EXPECT_FALSE(go_to_record(browse, "0").moved);
     EXPECT_FALSE(go_to_record(browse, "abc").moved);
     EXPECT_EQ(current_record(*table), 5);
+}
+
+// Every command that changes a table says why a read-only one refuses,
+// before any lock or dialog: never "The record busy." or "The table busy !".
+TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_reason)
+{
+    table.reset();
+    const std::string before = testing::read_file(path) + testing::read_file(dbt_file_name(path));
+    table = table_new(path);
+    ASSERT_EQ(table_open(*table, 0), 1);
+    const std::string refusal = "The table is read-only: opened read-only as asked";
+    EXPECT_EQ(toggle_delete(*table).message, refusal);
+    EXPECT_EQ(append_new_record(*table).message, refusal);
+    EXPECT_EQ(store_typed_value(*table, 1, 0, "Zoe").message, refusal);
+    EXPECT_EQ(store_typed_value(*table, 1, 2, "no date").message, refusal) << "the table's reason comes first";
+    EXPECT_EQ(store_memo_text(*table, 1, 4, "memo").message, refusal);
+    EXPECT_EQ(rebuild_table(table, rebuild_kind::pack).message, refusal);
+    ASSERT_TRUE(table) << "a refused rebuild keeps the table open";
+    EXPECT_EQ(rebuild_table(table, rebuild_kind::zap).message, refusal);
+    EXPECT_EQ(sort_command(*table, {0}, sort_collation::english).message,
+              std::string(sort_failed_message) + " " + refusal);
+    EXPECT_EQ(change_structure(table, fields).message, refusal);
+    EXPECT_NE(table_info_text(*table).find("\r\nRead-only  : opened read-only as asked\r\n"), std::string::npos);
+
+    EXPECT_EQ(testing::read_file(path) + testing::read_file(dbt_file_name(path)), before);
+    EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"PEOPLE.DBF", "PEOPLE.DBT"}));
 }
 
 }  // namespace

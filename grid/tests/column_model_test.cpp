@@ -134,17 +134,23 @@ TEST_F(column_model_test, two_fields_of_one_name_each_show_in_their_own_column)
     EXPECT_EQ(field_captions(*table, browse.columns), (std::vector<std::string>{"Code", "POINT_ID"}));
 }
 
+// F fields, which GIS programs write, are numbers stored as N's are.
 TEST_F(column_model_test, numeric_pictures_format_trimmed_values_and_leave_zero_as_stored)
 {
-    const std::vector<field_list_entry> number = {{"SUM", 'N', 8, 2}};
-    testing::write_table(path, number, {{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    browse_object browse = table_browse(*table);
-    browse.columns[1].picture = "@N 9,999.99";
-    EXPECT_EQ(cell_of(browse, 1).text, "1,234.50");
-    go_to(*table, 2);
-    EXPECT_EQ(cell_of(browse, 1).text, "    0.00");
+    for (const char type : {'N', 'F'}) {
+        SCOPED_TRACE(type);
+        const std::vector<field_list_entry> number = {{"SUM", type, 8, 2}};
+        testing::write_table(path, number, {{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}});
+        auto table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        browse_object browse = table_browse(*table);
+        EXPECT_EQ(browse.columns[1].alignment, align_right);
+        EXPECT_EQ(cell_of(browse, 1).text_colour, numeric_text_colour);
+        browse.columns[1].picture = "@N 9,999.99";
+        EXPECT_EQ(cell_of(browse, 1).text, "1,234.50");
+        go_to(*table, 2);
+        EXPECT_EQ(cell_of(browse, 1).text, "    0.00");
+    }
 }
 
 TEST_F(column_model_test, an_empty_table_and_a_vanished_field_show_empty_live_cells)

@@ -66,6 +66,8 @@ TEST_F(key_filter_test, characters_pass_by_the_columns_picture_and_type)
         {"number_leading_minus", caret_at("12", 0), '-', "", 'N', key_verdict::accept},
         {"number_inner_minus", caret_at("12", 1), '-', "", 'N', key_verdict::refuse},
         {"number_letter", caret_at("12", 2), 'e', "", 'N', key_verdict::refuse},
+        {"float_digit", caret_at("12", 2), '5', "", 'F', key_verdict::accept},
+        {"float_letter", caret_at("12", 2), 'e', "", 'F', key_verdict::refuse},
         {"character_anything", caret_at("ab", 2), '%', "", 'C', key_verdict::accept},
         {"memo_anything", caret_at("", 0), 'x', "", 'M', key_verdict::accept},
     };

@@ -11,7 +11,9 @@
 #include "grid/qt_canvas.h"
 #include "grid/qt_cell_editor.h"
 #include "grid/qt_table_window.h"
+#include "grid/cell_text.h"
 #include "platform/native_file.h"
+#include "platform/read_only_medium.h"
 #include "shell/named_registry.h"
 #include "shell/qt_main_window.h"
 #include "shell/qt_open_tables.h"
@@ -28,13 +30,16 @@
 #include <algorithm>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QScrollBar>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -169,7 +174,8 @@ private slots:
         QVERIFY(!open_table_window(nullptr, dir_->file("BAD.DBF")));
         QVERIFY(!open_table_window(nullptr, ""));
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: ") + QString::fromStdString(dir_->file("MISSING.DBF")),
-                                             QStringLiteral("Warning: Can't open : ") + QString::fromStdString(dir_->file("BAD.DBF"))}));
+                                             QStringLiteral("Warning: Can't open : ") + QString::fromStdString(dir_->file("BAD.DBF")) +
+                                                 QStringLiteral("\nthe file is shorter than a table header (32 bytes)")}));
         QVERIFY(!std::filesystem::exists(dir_->file("MISSING.DBF")));
         QCOMPARE(cascade_position(), QPoint(0, 20));
     }
@@ -255,17 +261,24 @@ private slots:
             return table_;
         });
         main->open_command();
-        set_chooser_hook(previous);
         QCOMPARE(asked.title, QStringLiteral("File select"));
         QVERIFY(asked.filters.startsWith(QStringLiteral("dBase III files")));
         QVERIFY(table_slot_in_use(1));
         QCOMPARE(open_directory(), dir_->path());
+        main->menu_command(open_read_only_command_id);
+        QVERIFY(table_slot_in_use(2));
+        QCOMPARE(table_slot_at(2).table->read_only, std::string(asked_read_only_reason));
+        set_chooser_hook(previous);
+        const QList<QAction*> items = main->menuBar()->actions().first()->menu()->actions();
+        QCOMPARE(items.at(1)->text(), QStringLiteral("Open &read-only..."));
+        QCOMPARE(items.at(1)->data().toInt(), open_read_only_command_id);
 
         // Escape ends the program: the table windows go with the main window.
         QTest::keyClick(main, Qt::Key_Escape);
         QVERIFY(!main->isVisible());
         QVERIFY(!table_slot_in_use(0));
         QVERIFY(!table_slot_in_use(1));
+        QVERIFY(!table_slot_in_use(2));
         delete main;
         start_up();
     }
@@ -530,6 +543,77 @@ private slots:
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !")}));
         QCOMPARE(window->windowTitle(), title_for(120, 1));
         QCOMPARE(holder.finish(), 0);
+    }
+
+    // Asked for, or forced by a file we may not write: the title says so,
+    // reading goes on, and every change is refused with the reason, before
+    // any editor or dialog asks for more.
+    void read_only_tables_say_so_and_refuse_every_change_with_the_reason()
+    {
+        box_recorder boxes;
+        const auto files = [this] { return testing::read_file(table_) + testing::read_file(dir_->file("DOLGOZO.DBT")); };
+        const std::string before = files();
+        table_window* asked = open_table_window(nullptr, table_, true);
+        QVERIFY(asked);
+        paint(asked);
+        QCOMPARE(asked->windowTitle(), QString::fromStdString(table_) + QStringLiteral(" (read-only) - 120/1"));
+        QVERIFY(boxes.boxes.isEmpty());
+        delete asked;
+
+        table_window* window = nullptr;
+        {
+            read_only_medium medium(EACCES);
+            window = open_table_window(nullptr, table_);
+        }
+        QVERIFY(window);
+        paint(window);
+        const QString reason = QStringLiteral("the file is read-only (permission denied)");
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Information: ") + QString::fromStdString(table_) +
+                                           QStringLiteral(" opens read-only:\n") + reason}));
+        boxes.boxes.clear();
+        press(window, Qt::Key_Down);
+        press(window, Qt::Key_Insert);
+        press(window, Qt::Key_Delete);
+        press(window, Qt::Key_Right);
+        press(window, Qt::Key_Return);
+        QVERIFY(!window->editor());
+        for (const int popup : {2117, 2118, 2119, 2120, 2121}) window->popup_command(popup);
+        const QString refusal = QStringLiteral("Warning: The table is read-only: ") + reason;
+        QCOMPARE(boxes.boxes, QStringList(8, refusal));
+        QCOMPARE(window->windowTitle(), QString::fromStdString(table_) + QStringLiteral(" (read-only) - 120/2"));
+
+        // The memo shows, and says why it cannot be saved.
+        press(window, Qt::Key_End);
+        bool shown = false;
+        when_modal([&](QWidget* dialog) {
+            auto* memo = qobject_cast<memo_dialog*>(dialog);
+            QVERIFY(memo);
+            QVERIFY(!memo->save_button()->isEnabled());
+            auto* why = memo->findChild<QLabel*>(QStringLiteral("read_only_reason"));
+            QVERIFY(why);
+            QCOMPARE(QStringLiteral("Warning: ") + why->text(), refusal);
+            shown = true;
+            memo->reject();
+        });
+        press(window, Qt::Key_Return);
+        QVERIFY(shown);
+        QCOMPARE(files(), before);
+    }
+
+    void a_table_without_its_memo_file_shows_its_memos_as_unavailable()
+    {
+        std::filesystem::remove(dir_->file("DOLGOZO.DBT"));
+        box_recorder boxes;
+        table_window* window = open_sample();
+        QVERIFY(window);
+        const QString reason = QStringLiteral("the memo file DOLGOZO.DBT is missing");
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Information: ") + QString::fromStdString(table_) +
+                                           QStringLiteral(" opens read-only:\n") + reason}));
+        QCOMPARE(cell_of(window->browse(), 8).text, std::string("<no memo file>"));
+        press(window, Qt::Key_End);
+        press(window, Qt::Key_Return);
+        QVERIFY(!open_memo_dialog());
+        QCOMPARE(boxes.boxes.last(), QStringLiteral("Warning: The memo cannot be shown: ") + reason);
     }
 
     void memo_opens_edits_and_saves()

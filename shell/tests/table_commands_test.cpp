@@ -362,8 +362,7 @@ private slots:
             QCOMPARE(chosen.requests.size(), std::size_t(3));
         }
         const QString orphan_told = QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
-                                    QStringLiteral(" is a table that cannot be opened: its memo file is missing or "
-                                                   "it is damaged");
+                                    QStringLiteral(": the memo file ORPHAN.DBT is missing");
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"), orphan_told}));
         QCOMPARE(facts_of(table_).records, 240);
     }

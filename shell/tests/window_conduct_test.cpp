@@ -327,7 +327,10 @@ private slots:
         clock.start();
         press(window, Qt::Key_Return);
         QVERIFY(opened_in >= 0);
-        QVERIFY2(opened_in < 1500, qPrintable(QString::number(opened_in)));
+        // Well under a second alone; the bound leaves room for a loaded
+        // machine and the sanitized run. Shown whole, this memo took more
+        // than a minute.
+        QVERIFY2(opened_in < 5000, qPrintable(QString::number(opened_in)));
     }
 
     // Names from files reach boxes, captions and labels as characters,

@@ -26,9 +26,15 @@ STRUCTURES = [
     ["ID:C:8", "NAME:C:20", "NUM:N:8", "NOTE:M"],
     ["ID:C:8", "NAME:C:20", "NUM:N:8", "NOTE:M", "EXTRA:C:4"],
 ]
-# What a rebuild says when the other process has the table.
+# What a rebuild says when the other process has the table: busy, or the
+# open refused because the other one holds the table or its memo file, or
+# is moving the new table into the table's name.
 def refused(said):
-    return "\n" not in said and (said.endswith("The table busy !") or said.startswith("Can't open"))
+    lines = said.split("\n")
+    return (len(lines) == 1 and said.endswith("The table busy !")) or (
+        len(lines) == 2 and lines[0].startswith("Can't open")
+        and lines[1] in ("The file is in use by another program", "The file is in use by another program: T.DBT",
+                         "No such file or folder"))
 
 
 def run(args):
