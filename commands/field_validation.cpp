@@ -11,6 +11,8 @@ namespace vortel {
 namespace {
 
 constexpr std::size_t name_length_max = 10;
+// Two header bytes hold a character field's length.
+constexpr int character_length_max = 65535;
 
 char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 bool is_digit_char(char c) { return c >= '0' && c <= '9'; }
@@ -93,7 +95,19 @@ field_check parse_field_definition(std::string_view text)
         field_check name_check = check_field(parts[0], 'C', "", "");
         return {name_check.message.empty() ? "Bad field type!" : name_check.message, {}};
     }
-    return check_field(parts[0], type, parts.size() > 2 ? parts[2] : "10", parts.size() > 3 ? parts[3] : "0");
+    const std::string_view length = parts.size() > 2 ? parts[2] : "10";
+    const std::string_view decimals = parts.size() > 3 ? parts[3] : "0";
+    // The dialog's three digits stop a character field at 255; a table may
+    // hold longer ones (the decimals byte carries the length's high byte),
+    // and a definition restating such a field must keep it, not cut its
+    // texts to 255 without a word.
+    if (const int long_length = digits_value(length, 5); type == 'C' && long_length > 255) {
+        if (long_length > character_length_max) return {"Bad field length!", {}};
+        field_check check = check_field(parts[0], type, "255", decimals);
+        if (check.message.empty()) check.field.length = long_length;
+        return check;
+    }
+    return check_field(parts[0], type, length, decimals);
 }
 
 bool append_field(std::vector<field_list_entry>& fields, const field_list_entry& field)

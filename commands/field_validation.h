@@ -31,7 +31,9 @@ field_check check_field(std::string_view name, char type, std::string_view lengt
 
 // The command-line form NAME:TYPE[:LEN[:DEC]], TYPE a letter C, N, D, L, M
 // or a type name ("Numeric"); LEN and DEC default to the dialog's initial
-// "10" and "0". "Bad field definition!" when the form itself is wrong.
+// "10" and "0". Unlike the dialog it keeps character lengths past 255, up to
+// 65535, as tables of other programs hold them. "Bad field definition!" when
+// the form itself is wrong.
 field_check parse_field_definition(std::string_view text);
 
 // The dialog's Append: adds `field` at the end unless the list has a field

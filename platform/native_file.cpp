@@ -251,9 +251,20 @@ bool native_file::read(void* buffer, std::size_t count, std::size_t& bytes_read)
 bool native_file::read_at(std::int64_t offset, void* buffer, std::size_t count)
 {
     if (fd_ < 0 || !readable_) return fail(EBADF);
-    ssize_t got = active_file_ops().read_at(fd_, buffer, count, offset);
-    if (got < 0) return fail(errno);
-    return static_cast<std::size_t>(got) == count;
+    // A read may bring fewer bytes than asked before the end of the file
+    // (a signal, a network file system): the rest is asked for until the
+    // end of the file stops it.
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t part =
+            active_file_ops().read_at(fd_, bytes + got, count - got, offset + static_cast<std::int64_t>(got));
+        if (part < 0 && errno == EINTR) continue;
+        if (part < 0) return fail(errno);
+        if (part == 0) break;
+        got += static_cast<std::size_t>(part);
+    }
+    return got == count;
 }
 
 bool native_file::write(const void* buffer, std::size_t count, std::size_t& bytes_written)

@@ -42,9 +42,11 @@ constinit const folding_table ansi_folding_table = make_table({
     {"\xF9\xFA\xFB\xFC", 'u'},
 });
 
+namespace {
+
 // Code page 437 vowel folding with the Hungarian capitals and "ű" of code page
-// 852 added. Byte 8B is "ő" in 852 but "ï" in 437, and folds to "i".
-constinit const folding_table oem_folding_table = make_table({
+// 852 added. Byte 8B is "ï" in 437 and 850, and folds to "i" there.
+constexpr folding_table dos_vowels = make_table({
     {"\x8E\x8F\xB5", 'A'},
     {"\x90", 'E'},
     {"\xD6", 'I'},
@@ -57,12 +59,26 @@ constinit const folding_table oem_folding_table = make_table({
     {"\x81\x96\x97\xA3\xFB", 'u'},
 });
 
+constexpr folding_table refolded(folding_table table, unsigned char byte, char base)
+{
+    table[byte] = static_cast<unsigned char>(base);
+    return table;
+}
+
+}  // namespace
+
+constinit const folding_table oem_folding_table = dos_vowels;
+
+// The same for code page 852, where byte 8B is "ő": in Hungarian order it
+// goes with "o" and "ö", so that Győr sorts after Gyomaendrőd.
+constinit const folding_table hungarian_oem_folding_table = refolded(dos_vowels, 0x8B, 'o');
+
 constinit const folding_table identity_folding_table = make_table({});
 
 const folding_table& folding_for(code_page page)
 {
     switch (page) {
-    case code_page::cp852:
+    case code_page::cp852: return hungarian_oem_folding_table;
     case code_page::cp437:
     case code_page::cp850: return oem_folding_table;
     case code_page::cp1250:
@@ -82,7 +98,7 @@ int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text)
     a = a.substr(0, a.find('\0'));
     b = b.substr(0, b.find('\0'));
     const bool fold = setting_by_index(SET_HUN_CMP) == "1";
-    const folding_table& table = oem_text ? oem_folding_table : ansi_folding_table;
+    const folding_table& table = oem_text ? hungarian_oem_folding_table : ansi_folding_table;
     auto byte_at = [&](std::string_view key, std::size_t i) -> int {
         if (i >= key.size()) return 0;
         const auto byte = static_cast<unsigned char>(key[i]);

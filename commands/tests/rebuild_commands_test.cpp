@@ -697,9 +697,12 @@ TEST(field_validation, names_types_and_lengths_follow_the_dialog_rules)
 
 TEST(field_validation, command_line_definitions_and_whole_lists)
 {
-    const field_list_check good = parse_field_list({"name:c", "amount:Numeric:12:2", "born:d", "notes:M:99"});
+    const field_list_check good =
+        parse_field_list({"name:c", "amount:Numeric:12:2", "born:d", "notes:M:99", "text:C:300", "long:C:65535"});
     ASSERT_EQ(good.message, "");
-    ASSERT_EQ(good.fields.size(), 4u);
+    ASSERT_EQ(good.fields.size(), 6u);
+    EXPECT_EQ(good.fields[4].length, 300) << "a long character field is kept, not cut to the dialog's 255";
+    EXPECT_EQ(good.fields[5].length, 65535);
     EXPECT_EQ(good.fields[0].length, 10) << "the dialog's initial length";
     EXPECT_EQ(good.fields[1].type, 'N');
     EXPECT_EQ(good.fields[1].decimals, 2);
@@ -711,10 +714,12 @@ TEST(field_validation, command_line_definitions_and_whole_lists)
         {{"A:Text"}, "Bad field type!"},
         {{"1A:Text"}, "Bad field name!"},
         {{"A:C", "a:N"}, "Duplicate field name!"},
+        {{"A:C:65536"}, "Bad field length!"},
+        {{"1A:C:300"}, "Bad field name!"},
     };
     for (const auto& [definitions, message] : bad) EXPECT_EQ(parse_field_list(definitions).message, message);
 
-    std::vector<field_list_entry> fields = good.fields;
+    std::vector<field_list_entry> fields(good.fields.begin(), good.fields.begin() + 4);
     EXPECT_FALSE(append_field(fields, {"NAME", 'C', 5, 0}));
     EXPECT_FALSE(modify_field(fields, {"OTHER", 'C', 5, 0}));
     EXPECT_TRUE(modify_field(fields, {"Name", 'C', 5, 0}));

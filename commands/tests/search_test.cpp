@@ -5,7 +5,9 @@
 
 #include "engine/record_blocks.h"
 #include "engine/table.h"
+#include "engine/table_code_page.h"
 #include "engine/tests/table_fixture.h"
+#include "platform/code_page.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
 
@@ -109,6 +111,37 @@ TEST_F(search_test, tells_its_progress_and_stops_when_asked)
     EXPECT_FALSE(stopped.found) << "record 119999 lies past the first block";
     EXPECT_EQ(stopped.message, "");
     EXPECT_EQ(current_record(*table), 10);
+}
+
+// The same names stored in each code page: the search compares them as the
+// grid shows them, whether each byte is a character or not.
+TEST(search_in_code_pages, finds_a_name_in_every_code_page_the_table_is_read_in)
+{
+    settings_restore_defaults();
+    testing::scratch_dir dir;
+    for (const code_page page : {code_page::cp852, code_page::cp1250, code_page::iso8859_2, code_page::utf8}) {
+        SCOPED_TRACE(std::string(code_page_name(page)));
+        std::vector<testing::fixture_record> records;
+        for (const char* name : {"Kov\xE1" "cs", "\xD6" "d\xF6n Bea", "row"}) {
+            std::string stored;
+            ASSERT_FALSE(program_to_stored(page, name, stored));
+            records.push_back({testing::record_of(fields, {stored, "1"})});
+        }
+        const std::string path = dir.file(std::string(code_page_name(page)) + ".DBF");
+        testing::write_table(path, fields, records);
+        const std::unique_ptr<table_object> table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1);
+        choose_code_page(*table, page);
+        browse_object browse = table_browse(*table);
+        for (const search_scope scope : {search_scope::current_column, search_scope::all_columns}) {
+            browse.current_column = 1;
+            go_to_exactly(*table, 1);
+            // Upper case on the user's side, lower case in the table.
+            const search_result found = search_table(browse, {"\xD6" "D\xD6N", search_direction::down, scope});
+            EXPECT_TRUE(found.found);
+            EXPECT_EQ(found.record, 2);
+        }
+    }
 }
 
 }  // namespace

@@ -13,26 +13,17 @@ import os
 import struct
 import subprocess
 import sys
-import tempfile
 
 import dbf
 import dbfread
+from interop_checks import check, enter_scratch_folder, finish
 
 cli = os.path.abspath(sys.argv[1])
-os.makedirs(sys.argv[2], exist_ok=True)
-os.chdir(tempfile.mkdtemp(prefix="code-pages-", dir=sys.argv[2]))
+enter_scratch_folder(sys.argv[2], "code-pages-")
 
-results = []
 HUNGARIAN = "Árvíztűrő tükörfúrógép Ő"
 WESTERN = "Zürich Ségolène Åland"
 CYRILLIC = "Москва Győr"
-
-
-def check(what, actual, expected):
-    ok = actual == expected
-    results.append(ok)
-    if not ok:
-        print(f"FAIL {what}:\n  got      {actual!r}\n  expected {expected!r}")
 
 
 def run(*arguments):
@@ -241,6 +232,4 @@ write_table("REB.DBF", [HUNGARIAN.encode("cp852")], language_byte=0x22)
 vortel("pack", "REB.DBF")
 check("pack keeps a byte 29 that already names the code page", byte_29("REB.DBF"), 0x22)
 
-passed = sum(results)
-print(f"{passed} passed, {len(results) - passed} failed")
-sys.exit(0 if passed == len(results) else 1)
+finish()

@@ -9,27 +9,16 @@ writer marks its table so).
 Usage: peers.py VORTEL_CLI SCRATCH_BASE_DIR
 """
 import datetime
-import os
 import subprocess
 import sys
-import tempfile
 
 import dbf
 import dbfread
+from interop_checks import check, enter_scratch_folder, finish
 
 cli = sys.argv[1]
-os.makedirs(sys.argv[2], exist_ok=True)
-# A folder of its own for every run, so runs never meet; kept for inspection.
-os.chdir(tempfile.mkdtemp(prefix="peers-", dir=sys.argv[2]))
+enter_scratch_folder(sys.argv[2], "peers-")
 
-results = []
-
-
-def check(what, actual, expected):
-    ok = actual == expected
-    results.append(ok)
-    if not ok:
-        print(f"FAIL {what}:\n  got      {actual!r}\n  expected {expected!r}")
 
 
 def vortel(*arguments, stdin=None):
@@ -120,6 +109,4 @@ dump = subprocess.run(["dbfdump", "-m", "OURS.DBF"], capture_output=True, check=
 for line in ("NAME: Kőrösi Ödön", "AGE:  42.5", "NAME: Szűcs Éva", "AGE:  -7.0"):
     check(f"dbfdump line {line!r}", line in dump, True)
 
-passed = sum(results)
-print(f"{passed} passed, {len(results) - passed} failed")
-sys.exit(0 if passed == len(results) else 1)
+finish()

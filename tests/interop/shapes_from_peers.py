@@ -7,23 +7,14 @@ Usage: shapes_from_peers.py VORTEL_CLI SCRATCH_BASE_DIR
 import os
 import subprocess
 import sys
-import tempfile
 
 import dbf
 import dbfread
+from interop_checks import check, enter_scratch_folder, finish
 
 cli = sys.argv[1]
-os.makedirs(sys.argv[2], exist_ok=True)
-os.chdir(tempfile.mkdtemp(prefix="shapes-", dir=sys.argv[2]))
+enter_scratch_folder(sys.argv[2], "shapes-")
 
-results = []
-
-
-def check(what, actual, expected):
-    ok = actual == expected
-    results.append(ok)
-    if not ok:
-        print(f"FAIL {what}:\n  got      {actual!r}\n  expected {expected!r}")
 
 
 def vortel(*arguments, stdin=None):
@@ -110,6 +101,4 @@ check("repair says what it did", (status, out.split(";")[0]),
 check("python3-dbf reads the repaired table", python_dbf_rows("count.dbf", "name"), [["Anna"], ["Bela"], ["Cili"]])
 check("the table as it was is kept", open("count.old1.dbf", "rb").read()[4], 2)
 
-passed = sum(results)
-print(f"{passed} passed, {len(results) - passed} failed")
-sys.exit(0 if passed == len(results) else 1)
+finish()

@@ -8,27 +8,17 @@ plus append from text; python3-dbfread must read every table afterwards.
 
 Usage: values_survive.py VORTEL_CLI SCRATCH_BASE_DIR
 """
-import os
 import struct
 import subprocess
 import sys
-import tempfile
 
 import dbfread
+from interop_checks import check, enter_scratch_folder, finish
 
 cli = sys.argv[1]
-os.makedirs(sys.argv[2], exist_ok=True)
-os.chdir(tempfile.mkdtemp(prefix="values-", dir=sys.argv[2]))
+enter_scratch_folder(sys.argv[2], "values-")
 
-results = []
 FIELDS = ["ID:N:19", "AMOUNT:N:8:2", "PAID:L", "BORN:D", "NAME:C:6"]
-
-
-def check(what, actual, expected):
-    ok = actual == expected
-    results.append(ok)
-    if not ok:
-        print(f"FAIL {what}:\n  got      {actual!r}\n  expected {expected!r}")
 
 
 def vortel(*arguments, status=0):
@@ -142,6 +132,4 @@ check("append of a refused record says why", vortel("append", "NOTES.DBF", "WIDE
 check("refused appends left the table and its memos",
       [open(name, "rb").read() for name in ("NOTES.DBF", "NOTES.DBT")], before)
 
-passed = sum(results)
-print(f"{passed} passed, {len(results) - passed} failed")
-sys.exit(0 if passed == len(results) else 1)
+finish()

@@ -51,5 +51,43 @@ TEST_F(folding, sort_key_order)
     }
 }
 
+// Every Hungarian accented letter folds onto its base vowel, keeping its
+// case, in both code pages. The bytes are written out by hand from the code
+// page charts, never taken from the tables under test.
+TEST(folding_tables, every_hungarian_accented_letter_folds_onto_its_vowel_in_both_code_pages)
+{
+    struct letter {
+        const char* name;
+        unsigned char in_1250;
+        unsigned char in_852;
+        char base;
+    };
+    const letter letters[] = {
+        {"a acute", 0xE1, 0xA0, 'a'},   {"e acute", 0xE9, 0x82, 'e'},   {"i acute", 0xED, 0xA1, 'i'},
+        {"o acute", 0xF3, 0xA2, 'o'},   {"o diaeresis", 0xF6, 0x94, 'o'}, {"o double acute", 0xF5, 0x8B, 'o'},
+        {"u acute", 0xFA, 0xA3, 'u'},   {"u diaeresis", 0xFC, 0x81, 'u'}, {"u double acute", 0xFB, 0xFB, 'u'},
+        {"A acute", 0xC1, 0xB5, 'A'},   {"E acute", 0xC9, 0x90, 'E'},   {"I acute", 0xCD, 0xD6, 'I'},
+        {"O acute", 0xD3, 0xE0, 'O'},   {"O diaeresis", 0xD6, 0x99, 'O'}, {"O double acute", 0xD5, 0x8A, 'O'},
+        {"U acute", 0xDA, 0xE9, 'U'},   {"U diaeresis", 0xDC, 0x9A, 'U'}, {"U double acute", 0xDB, 0xEB, 'U'},
+    };
+    for (const letter& l : letters) {
+        SCOPED_TRACE(l.name);
+        EXPECT_EQ(folding_for(code_page::cp1250)[l.in_1250], static_cast<unsigned char>(l.base));
+        EXPECT_EQ(folding_for(code_page::iso8859_2)[l.in_1250], static_cast<unsigned char>(l.base));
+        EXPECT_EQ(folding_for(code_page::cp852)[l.in_852], static_cast<unsigned char>(l.base));
+    }
+    // Byte 8B is another letter in 437 and 850.
+    EXPECT_EQ(folding_for(code_page::cp437)[0x8B], 'i');
+}
+
+TEST_F(folding, hungarian_places_gyor_after_gyomaendrod_in_both_code_pages)
+{
+    setting_by_index(SET_HUN_CMP, "1");
+    // Gyimes < Gyomaendrőd < Győr, in 852 and in 1250.
+    EXPECT_LT(folded_key_comparison("Gyimes", "Gyomaendr\x8B" "d", true), 0);
+    EXPECT_LT(folded_key_comparison("Gyomaendr\x8B" "d", "Gy\x8Br", true), 0);
+    EXPECT_LT(folded_key_comparison("Gyomaendr\xF5" "d", "Gy\xF5r", false), 0);
+}
+
 }  // namespace
 }  // namespace vortel
