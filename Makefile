@@ -5,9 +5,10 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 SAMPLE ?= examples/DOLGOZO.DBF
+PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 45
 
-.PHONY: all deps configure build test fuzz-ci run clean
+.PHONY: all deps configure build test fuzz-ci run install package clean
 
 all: build
 
@@ -34,6 +35,15 @@ run: build
 	mkdir -p $(BUILD_DIR)/sample
 	cp -n $(SAMPLE) $(basename $(SAMPLE)).DBT $(BUILD_DIR)/sample/
 	$(BUILD_DIR)/vortel $(BUILD_DIR)/sample/$(notdir $(SAMPLE))
+
+# The programs, their desktop entry, icons, file type and manuals under
+# PREFIX (DESTDIR too, for staging).
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A .deb of the same files under /usr, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack
 
 clean:
 	rm -rf $(BUILD_DIR)

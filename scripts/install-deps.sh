@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev libgl-dev fonts-liberation2
     libwmf-bin fonts-urw-base35 poppler-utils
     clang libclang-rt-14-dev
+    help2man librsvg2-bin dpkg-dev file desktop-file-utils appstream-util
 )
 
 missing=()
