@@ -17,6 +17,7 @@
 #include "text/text_ops.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QPointer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QProgressDialog>
 
@@ -34,33 +35,41 @@ constexpr std::size_t directory_max = 255;
 // cut short would leave half of it written. The window is busy meanwhile,
 // and each report runs the waiting events except input, so that the
 // program's windows stay painted while no other command can start.
+//
+// Those events may delete any widget, the dialog and its window included
+// (the window system closing them): the dialog is held by a guarded
+// pointer, never by value, and each report first asks whether it is still
+// there.
 class copy_progress {
 public:
-    copy_progress(table_window& window, const char* title) : busy_(window), dialog_(&window)
+    copy_progress(table_window& window, const char* title) : busy_(window), dialog_(new QProgressDialog(&window))
     {
-        dialog_.setObjectName(QStringLiteral("copy_progress"));
-        dialog_.setWindowTitle(QString::fromLatin1(title));
-        dialog_.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setCancelButton(nullptr);
-        dialog_.setRange(0, 100);
-        dialog_.setMinimumDuration(0);
+        dialog_->setObjectName(QStringLiteral("copy_progress"));
+        dialog_->setWindowTitle(QString::fromLatin1(title));
+        dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setCancelButton(nullptr);
+        dialog_->setRange(0, 100);
+        dialog_->setMinimumDuration(0);
         // Reaching 100 leaves the dialog as it is; it goes with this object.
-        dialog_.setAutoReset(false);
-        dialog_.setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
     }
+    ~copy_progress() { delete dialog_.data(); }
+    copy_progress(const copy_progress&) = delete;
+    copy_progress& operator=(const copy_progress&) = delete;
 
     std::function<void(int percent)> callback()
     {
         return [this](int percent) {
-            dialog_.setValue(percent);
+            if (dialog_) dialog_->setValue(percent);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
     }
 
 private:
     busy_table_window busy_;
-    QProgressDialog dialog_;
+    QPointer<QProgressDialog> dialog_;
 };
 
 void export_command(table_window& window, const char* title, bool html)

@@ -3,6 +3,7 @@
 #include "commands/file_replacement.h"
 #include "engine/pack_zap.h"
 #include "engine/sort_table.h"
+#include "platform/error_text.h"
 #include "shell/settings.h"
 
 #include <charconv>
@@ -131,7 +132,7 @@ sort_outcome sort_command(table_object& table, const std::vector<int>& fields, s
     const rebuild_outcome outcome = run_rebuild(table, plan);
     if (outcome.status != rebuild_status::done) return not_sorted(rebuild_message(outcome));
     // The same object opens the sorted file, so that a window keeps it.
-    if (!table_open(table)) return not_sorted("Can't open : " + table_file_name(table));
+    if (!table_open(table)) return not_sorted("Can't open : " + file_name_text(table_file_name(table)));
     go_to(table, remembered);
     return {sort_status::sorted, std::string(sort_ready_message)};
 }

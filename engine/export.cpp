@@ -275,8 +275,9 @@ int export_html(table_object& table, const std::string& output, std::string_view
                        "charset=windows-1250\"><TITLE>");
         out.put(page_text(title));
         out.put("</TITLE>\r\n</HEAD>\r\n<BODY>\r\n<TABLE border=\"1\" frame=box>\r\n<CAPTION>");
-        // A file name is bytes, not program text.
-        out.put(html_escaped(output));
+        // A file name is the file system's bytes (UTF-8), already the text
+        // of a UTF-8 page; a Windows-1250 page gets it as program text.
+        out.put(html_escaped(utf8 ? output : file_name_text(output)));
         out.put("</CAPTION><TR>");
         for (int i = 0; i < field_count(table); ++i) {
             const auto at = static_cast<std::size_t>(i);
