@@ -71,10 +71,12 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     environment.header = {setting_by_index(SET_CEGNEV), listing_date(), title};
     environment.preview = print_all_pages;
     environment.preview_context = &job;
-    switch (print_listing(browse, environment)) {
+    std::string problem;
+    switch (print_listing(browse, environment, &problem)) {
     case listing_result::nothing_chosen: return "vortel-cli: no column to print";
     case listing_result::already_running:
     case listing_result::no_printer: return "vortel-cli: the listing could not start";
+    case listing_result::pages_not_written: return problem;
     case listing_result::shown: break;
     }
     if (job.empty) return preview_empty_job_text;

@@ -39,6 +39,7 @@ void choose_print_columns(QWidget* owner, browse_object& browse)
     }
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), &dialog);
+    ok->setObjectName(QStringLiteral("print_columns_ok"));
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     auto* layout = new QVBoxLayout(&dialog);

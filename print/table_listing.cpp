@@ -155,7 +155,7 @@ void print_page_header(page_device& device, const page_font& font, const listing
     put_text(device, 4, 0, std::string(static_cast<std::size_t>(width), '-'), "", &font, black, false);
 }
 
-listing_result print_listing(browse_object& browse, const listing_environment& environment)
+listing_result print_listing(browse_object& browse, const listing_environment& environment, std::string* problem)
 {
     if (browse.table == nullptr) return listing_result::nothing_chosen;
     table_object& table = *browse.table;
@@ -175,14 +175,17 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
     const std::int32_t remembered = current_record(table);
     listing_result result = listing_result::no_printer;
 
-    if (start_document(device, document) != 0) {
+    if (!device.failure.empty()) {
+        result = listing_result::pages_not_written;
+    } else if (start_document(device, document) != 0) {
         tell_busy(environment, true);
         const page_font font = listing_font(environment.font_face, width, device.printer.dots_per_inch_x);
         const listing_layout layout = lay_out_listing(table, columns, width);
         std::int32_t line = 999;
         std::int32_t page_number = 0;
         go_top(table);
-        while (!at_eof(table)) {
+        // Past a page that could not be written the rest is not worth laying out.
+        while (!at_eof(table) && device.failure.empty()) {
             if (line > device.lines_per_page) {
                 if (page_number != 0) end_page(device);
                 start_page(device);
@@ -196,10 +199,18 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
         end_page(device);
         // The preview is for looking, not waiting: the wait cursor goes first.
         tell_busy(environment, false);
-        end_document(device);
+        // Pages that are not whole would show and print another listing than
+        // the table's: none is shown.
+        if (device.failure.empty()) {
+            end_document(device);
+            result = listing_result::shown;
+        } else {
+            result = listing_result::pages_not_written;
+        }
         go_to(table, remembered);
-        result = listing_result::shown;
     }
+    if (result == listing_result::pages_not_written && problem != nullptr)
+        *problem = pages_not_written_text + device.failure;
     close_page_device(device);
     return result;
 }

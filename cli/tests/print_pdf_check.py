@@ -3,13 +3,16 @@
 header on every page and every record's name, Hungarian letters included;
 with deleted records hidden, those names are missing. An output that cannot
 be written fails with the program's message and nothing else, and leaves no
-part of a listing; the table's own files are never printed over.
+part of a listing; so do page files that cannot be written whole. The
+table's own files are never printed over.
 
 Usage: print_pdf_check.py VORTEL_CLI SAMPLE.DBF WORK_DIR
 Exits 77 (skipped) when pdftotext is not installed."""
 import datetime
 import os
 import re
+import resource
+import signal
 import shutil
 import subprocess
 import sys
@@ -67,6 +70,25 @@ bad = os.path.join(work, "missing", "LISTING.PDF")
 done = subprocess.run([cli, "print", table, bad], capture_output=True, text=True)
 if done.returncode != 1 or done.stderr != "No such file or folder: %s\n" % bad:
     failures.append("unwritable output: exit %d, %r" % (done.returncode, done.stderr))
+
+# A disk that fills up under the page files: a size limit below one page
+# makes every page write come up short, as a full disk would.
+def small_disk():
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+
+
+pages_dir = os.path.join(work, "tmp")
+os.makedirs(pages_dir)
+out = os.path.join(work, "FULL.PDF")
+done = subprocess.run([cli, "print", table, out], capture_output=True, text=True, preexec_fn=small_disk,
+                      env=dict(os.environ, TMPDIR=pages_dir))
+expected = r"^The pages of the listing could not be written: File too large: %s/vortel-job-\d+-\w{6}/BT0001\.WMF\n$"
+if done.returncode != 1 or not re.match(expected % re.escape(pages_dir), done.stderr):
+    failures.append("pages on a full disk: exit %d, %r" % (done.returncode, done.stderr))
+left = [name for name in os.listdir(pages_dir) if name.startswith("vortel-job-")]
+if os.path.exists(out) or left:
+    failures.append("pages on a full disk left %s" % (["FULL.PDF"] if os.path.exists(out) else left))
 
 # The table's own files, under any name, are never printed over.
 def snapshot():

@@ -5,6 +5,7 @@
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
 #include "grid/column_model.h"
+#include "platform/fault_injection.h"
 #include "print/page_player.h"
 #include "print/table_listing.h"
 #include "print/tests/recording_surface.h"
@@ -197,6 +198,34 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end)
     EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
     EXPECT_EQ(seen.fonts.at(0).height, -58);  // 7 points at 600 dpi
     EXPECT_EQ(seen.fonts.at(0).face, "Courier New");
+}
+
+// A page that cannot be written whole ends the listing: no preview of a
+// listing with holes, a message naming the page, nothing left behind.
+TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_preview)
+{
+    std::vector<fixture_record> records;
+    for (int n = 1; n <= 35; ++n) records.push_back(staff(n));
+    auto table = open_table(records);
+    browse_object browse = table_browse(*table);
+    browse.columns[1].print_selected = true;
+    go_to(*table, 7);
+    seen_job seen;
+    std::string problem;
+    listing_result result;
+    {
+        fault_injector faults(fault_call::write, 2, ENOSPC);
+        result = print_listing(browse, environment(seen), &problem);
+        EXPECT_EQ(faults.calls(), 2);  // the third page is never laid out
+    }
+    EXPECT_EQ(result, listing_result::pages_not_written);
+    EXPECT_TRUE(seen.pages.empty());
+    EXPECT_EQ(problem.rfind(std::string(pages_not_written_text) + "Disk full: " + tmp_.path() + "/vortel-job-", 0), 0u)
+        << problem;
+    EXPECT_EQ(problem.substr(problem.size() - 11), "/BT0002.WMF");
+    EXPECT_EQ(current_record(*table), 7);
+    EXPECT_FALSE(listing_running());
+    for (const auto& entry : fs::directory_iterator(tmp_.path())) EXPECT_EQ(entry.path().filename(), "STAFF.DBF");
 }
 
 TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)

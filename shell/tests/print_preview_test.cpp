@@ -4,6 +4,7 @@
 // preview.
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
+#include "platform/fault_injection.h"
 #include "print/page_device.h"
 #include "print/qt_preview.h"
 #include "print/tests/recording_surface.h"
@@ -13,6 +14,7 @@
 #include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
+#include <QtCore/QTimer>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
@@ -108,7 +110,7 @@ private slots:
     {
         page_device device;
         record_pages(device, printer_, 3);
-        std::filesystem::remove(dir_->file("BT0003.WMF"));
+        std::filesystem::remove(device.temp_directory + "BT0003.WMF");
         {
             preview_dialog dialog(nullptr, device, false);
             dialog.show();
@@ -129,7 +131,7 @@ private slots:
             QCOMPARE(dialog.pages().index, std::size_t{2});
             QVERIFY(!has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_102"))->trigger();
-            QCOMPARE(view.page_name, dir_->file("BT0002.WMF"));
+            QCOMPARE(view.page_name, device.temp_directory + "BT0002.WMF");
             QVERIFY(has_ink(surface));
 
             // Keys and bars move the origin, and the thumbs follow it.
@@ -274,7 +276,44 @@ private slots:
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
         QVERIFY(!cursor_in_preview);
         QCOMPARE(current_record(*window->browse().table), before);
-        QVERIFY(!std::filesystem::exists(dir_->file("BT0001.WMF")));
+        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))  // no job directory is left
+            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
+        delete window;
+    }
+
+    // Pages that could not be written are told before any preview, which
+    // then never opens.
+    void pages_that_cannot_be_written_are_told_instead_of_previewed()
+    {
+        const std::string table = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_window* window = open_table_window(nullptr, table);
+        QVERIFY(window);
+        box_recorder boxes;
+        bool previewed = false;
+        when_modal([&](QWidget* chooser) {
+            QTimer::singleShot(20, [&] {
+                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
+                    previewed = true;
+                    preview->reject();
+                }
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        {
+            fault_injector faults(fault_call::write, 2, ENOSPC);
+            QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        }
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.boxes.first().startsWith(
+                     QStringLiteral("Warning: The pages of the listing could not be written: Disk full: ")),
+                 qPrintable(boxes.boxes.first()));
+        QVERIFY(boxes.boxes.first().endsWith(QStringLiteral("/BT0002.WMF")));
+        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))
+            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
         delete window;
     }
 };
