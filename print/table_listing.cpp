@@ -27,13 +27,6 @@ int printed_field(const table_object& table, const column_descriptor& column)
     return column.field < field_count(table) ? column.field : -1;
 }
 
-// A field's stored length; 0 for the deleted column or an index no field has.
-std::int32_t field_length(const table_object& table, const column_descriptor& column)
-{
-    const int index = printed_field(table, column);
-    return index < 0 ? 0 : field_info(table, index).length;
-}
-
 std::int32_t column_print_width(const column_descriptor& column, std::int32_t field)
 {
     const std::int32_t caption = text_length(column.caption);
@@ -82,7 +75,11 @@ std::int32_t listing_width_sum(const table_object& table, const std::vector<colu
     std::int64_t sum = 0;
     for (const column_descriptor& column : columns) {
         if (!column.print_selected) continue;
-        sum += std::max(text_length(column.caption), field_length(table, column)) + 1;
+        // Counted as lay_out_listing places it, so that the width chosen
+        // holds every column it lays out.
+        const int index = printed_field(table, column);
+        sum += index < 0 ? text_length(column.caption) + 1
+                         : column_print_width(column, field_info(table, index).length);
     }
     if (sum != 0) sum -= 1;
     return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX));

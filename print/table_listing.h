@@ -28,9 +28,10 @@ constexpr std::int32_t listing_width(std::int32_t width_sum)
     return width_sum <= narrow_listing ? narrow_listing : wide_listing;
 }
 
-// The sum that picks the width: for each chosen column the larger of its
-// caption and its field, plus one between columns. The deleted column
-// counts its caption only.
+// The sum that picks the width: each chosen column's width as the listing
+// lays it out (the larger of its caption and its field plus one between
+// columns; a date takes 11), less the gap after the last. The deleted
+// column counts its caption only.
 std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns);
 
 // Where each column prints. Per column: its first print column, its field
