@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included;
-with deleted records hidden, those names are missing. An output that cannot
+with deleted records hidden, those names are missing. Every column the
+listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
 part of a listing; so do page files that cannot be written whole. The
 table's own files are never printed over.
@@ -17,6 +18,7 @@ import shutil
 import subprocess
 import sys
 
+import dbf
 import dbfread
 
 cli, sample, work = sys.argv[1:4]
@@ -64,6 +66,20 @@ hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+# Dates take eleven columns each: a name and five of them do not fit 80.
+dated = os.path.join(work, "DATES.DBF")
+dates = [datetime.date(2024, month, 28) for month in (1, 3, 5, 7, 12)]
+created = dbf.Table(dated, "NEV C(30); D1 D; D2 D; D3 D; D4 D; D5 D", dbf_type="db3")
+created.open(dbf.READ_WRITE)
+created.append(("Kiss Anna", *dates))
+created.close()
+subprocess.run([cli, "print", dated, os.path.join(work, "DATES.PDF")], check=True)
+dated_text = subprocess.run(["pdftotext", "-layout", os.path.join(work, "DATES.PDF"), "-"], capture_output=True,
+                            text=True, check=True).stdout
+for date in dates:
+    if date.strftime("%Y.%m.%d") not in dated_text:
+        failures.append("date %s is cut from the listing of five dates" % date)
 
 # A file that cannot be written is told in the program's words alone.
 bad = os.path.join(work, "missing", "LISTING.PDF")
