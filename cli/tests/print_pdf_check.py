@@ -37,10 +37,10 @@ deleted = [r["NEV"] for r in dbfread.DBF(table, encoding="cp852", load=True).del
 failures = []
 
 
-def listing(*options):
+def listing(*options, columns="NEV,varos,FIZETES,SZULETETT"):
     out = os.path.join(work, "LISTING.PDF")
-    done = subprocess.run([cli, *options, "print", table, out, "--columns", "NEV,varos,FIZETES,SZULETETT",
-                           "--overwrite"], capture_output=True, text=True)
+    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite"],
+                          capture_output=True, text=True)
     if done.returncode != 0:
         sys.exit("vortel-cli print failed: " + done.stderr)
     return subprocess.run(["pdftotext", "-layout", out, "-"], capture_output=True, text=True, check=True).stdout
@@ -66,6 +66,11 @@ hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+# Columns print in the order named.
+captions = [line for line in listing(columns="FIZETES,NEV").splitlines() if "FIZETES" in line]
+if not captions or captions[0].split() != ["FIZETES", "NEV"]:
+    failures.append("columns named FIZETES,NEV are headed %r" % captions[:1])
 
 # Dates take eleven columns each: a name and five of them do not fit 80.
 dated = os.path.join(work, "DATES.DBF")
