@@ -281,6 +281,41 @@ private slots:
         delete window;
     }
 
+    // OK with no field checked is refused and the chooser stays; Cancel
+    // then prints nothing.
+    void column_chooser_refuses_no_field_and_cancel_prints_nothing()
+    {
+        const std::string table = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_window* window = open_table_window(nullptr, table);
+        QVERIFY(window);
+        box_recorder boxes;
+        bool previewed = false;
+        bool stayed = false;
+        when_modal([&](QWidget* chooser) {
+            auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
+            for (int i = 0; list && i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+            list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+            stayed = chooser->isVisible();
+            QTimer::singleShot(20, [&] {
+                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
+                    previewed = true;
+                    preview->reject();
+                }
+            });
+            list->topLevelItem(3)->setCheckState(0, Qt::Checked);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_cancel"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(stayed);
+        QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
+        QVERIFY(!previewed);
+        delete window;
+    }
+
     // Pages that could not be written are told before any preview, which
     // then never opens.
     void pages_that_cannot_be_written_are_told_instead_of_previewed()
