@@ -8,6 +8,7 @@
 
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
+#include "print/page_order.h"
 #include "print/preview_model.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_print_pages.h"
@@ -50,7 +51,10 @@ void print_all_pages(page_device& device, void* context)
         pages.emplace_back(static_cast<const char*>(name));
     }
     job.empty = pages.empty();
-    if (!job.empty) job.written = print_page_files(*job.printer, pages, {1, static_cast<int>(pages.size()), 1});
+    if (!job.empty) {
+        const int count = static_cast<int>(pages.size());
+        job.written = print_page_files(*job.printer, pages, print_page_order(count, {1, count}).pages);
+    }
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
+#include <QtCore/QProcess>
+#include <QtCore/QStandardPaths>
 #include <QtCore/QTimer>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
@@ -195,6 +197,49 @@ private slots:
         dialog.command(preview_print);
         QCOMPARE(asked, 1);
         QCOMPARE(pdf_pages(out), 2);
+
+        // Uncollated copies in reverse order: each page twice, last first.
+        std::filesystem::remove(out);
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+            printer.setCopyCount(2);
+            printer.setCollateCopies(false);
+            printer.setPageOrder(QPrinter::LastPageFirst);
+            return true;
+        });
+        dialog.command(preview_print);
+        QCOMPARE(pdf_pages(out), 4);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {QString::fromStdString(out), QStringLiteral("-")});
+            QVERIFY(text.waitForFinished());
+            QStringList numbers;
+            for (const QString& page : QString::fromUtf8(text.readAllStandardOutput()).split(QChar('\f'))) {
+                const qsizetype at = page.indexOf(QStringLiteral("PAGE "));
+                if (at >= 0) numbers << page.mid(at + 5, 1);
+            }
+            QCOMPARE(numbers, (QStringList{"3", "3", "2", "2"}));
+        }
+
+        // A range past the last page is refused, not printed blank.
+        std::filesystem::remove(out);
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(5, 6);
+            return true;
+        });
+        {
+            box_recorder boxes;
+            dialog.command(preview_print);
+            QCOMPARE(boxes.boxes,
+                     QStringList{QStringLiteral("Warning: The listing has 4 pages: there is no page 5 to print.")});
+        }
+        QVERIFY(!std::filesystem::exists(out));
 
         // A cancelled dialog prints nothing.
         std::filesystem::remove(out);
