@@ -74,6 +74,11 @@ void measure_cells(page_device& device)
     device.cell_width = printer.printable_width / std::max(device.columns, page_columns_min);
 }
 
+drawn_area page_drawn_area(const page_device& device)
+{
+    return {device.columns * device.cell_width, (device.lines_per_page + 1) * device.line_height};
+}
+
 int start_document(page_device& device, std::string_view document_name)
 {
     if (!device.has_printer) return 0;

@@ -72,6 +72,14 @@ void open_page_device(page_device& device, const printer_facts* printer, print_t
 // Line height, lines per page and cell width from the printer's facts.
 void measure_cells(page_device& device);
 
+// How much of the printable area the pages can draw on, device units:
+// every cell of every line from 0 to lines_per_page.
+struct drawn_area {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+drawn_area page_drawn_area(const page_device& device);
+
 // Non-zero on success.
 int start_document(page_device& device, std::string_view document_name);
 void start_page(page_device& device);

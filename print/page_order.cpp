@@ -1,6 +1,7 @@
 #include "print/page_order.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vortel {
 
@@ -26,6 +27,18 @@ page_order print_page_order(int page_count, const print_range& range)
         for (const int page : set) order.pages.insert(order.pages.end(), static_cast<std::size_t>(copies), page);
     }
     return order;
+}
+
+std::string paper_fit_refusal(std::int32_t needed_width, std::int32_t needed_height, std::int32_t chosen_width,
+                              std::int32_t chosen_height, std::int32_t dots_per_inch)
+{
+    if (chosen_width >= needed_width && chosen_height >= needed_height) return {};
+    const auto mm = [dots_per_inch](std::int32_t units) {
+        return std::to_string(dots_per_inch > 0 ? std::lround(units * 25.4 / dots_per_inch) : 0L);
+    };
+    return "The pages need a printable area of " + mm(needed_width) + " x " + mm(needed_height) +
+           " mm; the paper, orientation and margins chosen leave " + mm(chosen_width) + " x " + mm(chosen_height) +
+           " mm. Choose a larger paper or smaller margins.";
 }
 
 }  // namespace vortel

@@ -3,6 +3,7 @@
 // so the order can be checked on its own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,13 @@ struct page_order {
 // starting past the last page is refused rather than printed as a blank
 // page.
 page_order print_page_order(int page_count, const print_range& range);
+
+// Pages are played one to one onto the printer, so a printable area
+// smaller than the one they were drawn for would cut records and the page
+// header. Gives why the paper, orientation and margins chosen cannot take
+// pages of needed_width x needed_height device units at `dots_per_inch`;
+// empty when they can.
+std::string paper_fit_refusal(std::int32_t needed_width, std::int32_t needed_height, std::int32_t chosen_width,
+                              std::int32_t chosen_height, std::int32_t dots_per_inch);
 
 }  // namespace vortel

@@ -282,7 +282,15 @@ void preview_dialog::print_pages()
             return;
         }
     }
-    printer.setPageOrientation(device_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // The paper, orientation and margins are the dialog's: pages that would
+    // not fit them are refused rather than cut.
+    const drawn_area needed = page_drawn_area(device_);
+    const std::string refusal =
+        paper_fit_refusal(needed.width, needed.height, printer.width(), printer.height(), printer.resolution());
+    if (!refusal.empty()) {
+        show_warning(this, std::string_view(refusal));
+        return;
+    }
 
     print_range range;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {

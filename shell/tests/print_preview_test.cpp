@@ -326,6 +326,73 @@ private slots:
         delete window;
     }
 
+    // Pages are played one to one: paper, orientation or margins that leave
+    // less room than the pages were laid out for are refused, never cut;
+    // larger paper takes every record.
+    void print_refuses_paper_the_pages_do_not_fit()
+    {
+        const std::string table = dir_->file("DOLGOZO.DBF");
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_window* window = open_table_window(nullptr, table);
+        QVERIFY(window);
+        const std::string out = dir_->file("pages.pdf");
+        const auto choose = [&](QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double margin) {
+            set_print_dialog_hook([=](QPrinter& printer, QWidget*) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(QString::fromStdString(out));
+                printer.setPageSize(QPageSize(paper));
+                printer.setPageOrientation(orientation);
+                if (margin > 0) printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+                return true;
+            });
+        };
+        QStringList refused;
+        int a3_pages = 0;
+        when_modal([&](QWidget* chooser) {
+            when_modal([&](QWidget* shown) {
+                auto* preview = qobject_cast<preview_dialog*>(shown);
+                if (!preview) return;
+                box_recorder boxes;
+                choose(QPageSize::Letter, QPageLayout::Portrait, 0);
+                preview->command(preview_print);
+                choose(QPageSize::A4, QPageLayout::Landscape, 0);
+                preview->command(preview_print);
+                choose(QPageSize::A4, QPageLayout::Portrait, 20);
+                preview->command(preview_print);
+                refused = boxes.boxes;
+                QVERIFY(!std::filesystem::exists(out));
+                choose(QPageSize::A3, QPageLayout::Portrait, 0);
+                preview->command(preview_print);
+                a3_pages = pdf_pages(out);
+                QVERIFY(boxes.boxes.size() == 3);
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(refused.size(), 3);
+        for (const QString& box : refused) {
+            QVERIFY2(box.startsWith(QStringLiteral("Warning: The pages need a printable area of ")), qPrintable(box));
+            QVERIFY(box.endsWith(QStringLiteral("Choose a larger paper or smaller margins.")));
+        }
+        QVERIFY(a3_pages >= 2);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {QString::fromStdString(out), QStringLiteral("-")});
+            QVERIFY(text.waitForFinished());
+            const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+            auto opened = table_new(table);
+            QVERIFY(table_open(*opened, 1));
+            int names = 0;
+            for (go_top(*opened); !at_eof(*opened); skip(*opened, 1), ++names) {
+                const QString name = from_ansi(field_text(*opened, field_index(*opened, "NEV"))).trimmed();
+                QVERIFY2(printed.contains(name), qPrintable(name));
+            }
+            QVERIFY(names > 100);
+        }
+        delete window;
+    }
+
     // OK with no field checked is refused and the chooser stays; Cancel
     // then prints nothing.
     void column_chooser_refuses_no_field_and_cancel_prints_nothing()
