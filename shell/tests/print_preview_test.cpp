@@ -28,6 +28,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 using namespace vortel;
 using testing::box_recorder;
@@ -54,6 +55,17 @@ int pdf_pages(const std::string& path)
                             bytes.count("/Type /Page "));
 }
 
+// The text pdftotext finds in a PDF file, pages split by form feeds; none
+// when pdftotext is not installed.
+std::optional<QString> pdf_text(const std::string& path)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 // Dark pixels on the page area, scroll bars left out.
 bool has_ink(QWidget* surface)
 {
@@ -74,6 +86,14 @@ class print_preview_test : public QObject {
 
     std::unique_ptr<testing::scratch_dir> dir_;
     printer_facts printer_ = print_testing::a4_600_dpi();
+
+    // A window on a copy of the sample table in the test's folder.
+    table_window* open_sample_window()
+    {
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", dir_->file("DOLGOZO.DBF"));
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        return open_table_window(nullptr, dir_->file("DOLGOZO.DBF"));
+    }
 
 private slots:
     void initTestCase()
@@ -212,12 +232,9 @@ private slots:
         });
         dialog.command(preview_print);
         QCOMPARE(pdf_pages(out), 4);
-        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-            QProcess text;
-            text.start(QStringLiteral("pdftotext"), {QString::fromStdString(out), QStringLiteral("-")});
-            QVERIFY(text.waitForFinished());
+        if (const auto text = pdf_text(out)) {
             QStringList numbers;
-            for (const QString& page : QString::fromUtf8(text.readAllStandardOutput()).split(QChar('\f'))) {
+            for (const QString& page : text->split(QChar('\f'))) {
                 const qsizetype at = page.indexOf(QStringLiteral("PAGE "));
                 if (at >= 0) numbers << page.mid(at + 5, 1);
             }
@@ -331,10 +348,7 @@ private slots:
     // larger paper takes every record.
     void print_refuses_paper_the_pages_do_not_fit()
     {
-        const std::string table = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
-        table_window* window = open_table_window(nullptr, table);
+        table_window* window = open_sample_window();
         QVERIFY(window);
         const std::string out = dir_->file("pages.pdf");
         const auto choose = [&](QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double margin) {
@@ -343,7 +357,8 @@ private slots:
                 printer.setOutputFileName(QString::fromStdString(out));
                 printer.setPageSize(QPageSize(paper));
                 printer.setPageOrientation(orientation);
-                if (margin > 0) printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+                if (margin > 0)
+                    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
                 return true;
             });
         };
@@ -376,17 +391,13 @@ private slots:
             QVERIFY(box.endsWith(QStringLiteral("Choose a larger paper or smaller margins.")));
         }
         QVERIFY(a3_pages >= 2);
-        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-            QProcess text;
-            text.start(QStringLiteral("pdftotext"), {QString::fromStdString(out), QStringLiteral("-")});
-            QVERIFY(text.waitForFinished());
-            const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-            auto opened = table_new(table);
+        if (const auto printed = pdf_text(out)) {
+            auto opened = table_new(dir_->file("DOLGOZO.DBF"));
             QVERIFY(table_open(*opened, 1));
             int names = 0;
             for (go_top(*opened); !at_eof(*opened); skip(*opened, 1), ++names) {
                 const QString name = from_ansi(field_text(*opened, field_index(*opened, "NEV"))).trimmed();
-                QVERIFY2(printed.contains(name), qPrintable(name));
+                QVERIFY2(printed->contains(name), qPrintable(name));
             }
             QVERIFY(names > 100);
         }
@@ -397,17 +408,15 @@ private slots:
     // then prints nothing.
     void column_chooser_refuses_no_field_and_cancel_prints_nothing()
     {
-        const std::string table = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
-        table_window* window = open_table_window(nullptr, table);
+        table_window* window = open_sample_window();
         QVERIFY(window);
         box_recorder boxes;
         bool previewed = false;
         bool stayed = false;
         when_modal([&](QWidget* chooser) {
             auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
-            for (int i = 0; list && i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+            for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+                list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
             list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
             stayed = chooser->isVisible();
@@ -432,10 +441,7 @@ private slots:
     // then never opens.
     void pages_that_cannot_be_written_are_told_instead_of_previewed()
     {
-        const std::string table = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
-        table_window* window = open_table_window(nullptr, table);
+        table_window* window = open_sample_window();
         QVERIFY(window);
         box_recorder boxes;
         bool previewed = false;
