@@ -284,9 +284,11 @@ void preview_dialog::print_pages()
     }
     // The paper, orientation and margins are the dialog's: pages that would
     // not fit them are refused rather than cut.
+    // Measured in the job's units whatever resolution the printer took.
+    const int job_dpi = device_.printer.dots_per_inch_x;
+    const QRect room = printer.pageLayout().paintRectPixels(job_dpi);
     const drawn_area needed = page_drawn_area(device_);
-    const std::string refusal =
-        paper_fit_refusal(needed.width, needed.height, printer.width(), printer.height(), printer.resolution());
+    const std::string refusal = paper_fit_refusal(needed.width, needed.height, room.width(), room.height(), job_dpi);
     if (!refusal.empty()) {
         show_warning(this, std::string_view(refusal));
         return;
