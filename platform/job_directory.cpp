@@ -110,7 +110,8 @@ void remove_job_directory(const std::string& path)
     std::string directory = path;
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
     const std::size_t slash = directory.rfind('/');
-    if (slash == std::string::npos || slash + 1 == directory.size()) return;
+    // Whatever a caller holds, only a directory of our naming is emptied.
+    if (slash == std::string::npos || job_directory_owner(directory.substr(slash + 1)) == 0) return;
     const std::string parent = slash == 0 ? "/" : directory.substr(0, slash);
     const int parent_fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent_fd < 0) return;

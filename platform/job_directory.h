@@ -30,7 +30,8 @@ inline constexpr const char* job_directory_prefix = "vortel-job-";
 [[nodiscard]] int make_job_directory(const std::string& parent, std::string& made);
 
 // Removes the job directory `path` and the files directly in it; quiet
-// about what is already gone.
+// about what is already gone. A path whose last part is not of our naming
+// is left alone.
 void remove_job_directory(const std::string& path);
 
 // Removes, inside `parent`, every job directory whose owner is gone.

@@ -55,6 +55,8 @@ TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
     remove_job_directory(made);
     EXPECT_FALSE(fs::exists(directory));
     EXPECT_EQ(testing::read_file(parent.file("target")), "kept");
+    remove_job_directory(parent.path() + "/");  // not a job directory: nothing in it goes
+    EXPECT_EQ(testing::read_file(parent.file("target")), "kept");
 
     EXPECT_EQ(make_job_directory(parent.file("missing") + "/", made), ENOENT);
     EXPECT_EQ(made, "");

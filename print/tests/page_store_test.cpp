@@ -147,6 +147,29 @@ TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
 }
 
+// A job killed with its pages on disk leaves its directory behind; the
+// next job removes it once the process is gone.
+TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
+{
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        page_device device;
+        print_pages(device, 2, "left");
+        ::_exit(device.failure.empty() ? 0 : 1);  // as if killed: the device is never closed
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_FALSE(fs::is_empty(scratch_.path()));
+
+    page_device next;
+    print_pages(next, 1, "next");
+    for (const auto& entry : fs::directory_iterator(scratch_.path()))
+        EXPECT_EQ(entry.path().string() + "/", next.temp_directory);
+    close_page_device(next);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+}
+
 // A page that cannot be made or written whole fails the job, names the
 // page and the reason, and the pages after it are not made.
 TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
