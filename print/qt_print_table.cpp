@@ -5,6 +5,7 @@
 #include <QtGui/QGuiApplication>
 #include <QtPrintSupport/QPrinter>
 
+#include "commands/qt_warning.h"
 #include "grid/qt_table_window.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_preview.h"
@@ -68,7 +69,9 @@ void print_table(table_window& window)
     environment.preview = show_listing_preview;
     environment.preview_context = &owner;
     environment.busy = wait_cursor;
-    print_listing(browse, environment);
+    std::string problem;
+    if (print_listing(browse, environment, &problem) == listing_result::pages_not_written)
+        show_warning(&window, std::string_view(problem));
     window.update();
 }
 
