@@ -1,0 +1,174 @@
+#include "engine/field_decode.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace vortel {
+namespace {
+
+constexpr std::int64_t milliseconds_per_day = 86'400'000;
+
+std::uint64_t little_endian(std::span<const std::uint8_t> bytes)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = value << 8 | bytes[i];
+    return value;
+}
+
+std::uint64_t big_endian(std::span<const std::uint8_t> bytes)
+{
+    std::uint64_t value = 0;
+    for (std::uint8_t byte : bytes) value = value << 8 | byte;
+    return value;
+}
+
+// dBase 7 stores doubles so that their bytes sort as the numbers do: a
+// positive number with its sign bit set, a negative one with every bit
+// inverted. (Its integers only have the sign bit flipped.)
+std::uint64_t unflipped(std::uint64_t bits, int width)
+{
+    const std::uint64_t sign = std::uint64_t{1} << (width - 1);
+    const std::uint64_t mask = width == 64 ? ~std::uint64_t{0} : (sign << 1) - 1;
+    return (bits & sign) != 0 ? bits & ~sign : ~bits & mask;
+}
+
+double as_double(std::uint64_t bits)
+{
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::string double_text(double value, int decimals)
+{
+    if (!std::isfinite(value)) return {};
+    char text[400];
+    if (decimals > 0) {
+        std::snprintf(text, sizeof text, "%.*f", std::min(decimals, 15), value);
+    } else {
+        std::snprintf(text, sizeof text, "%.15g", value);
+    }
+    return text;
+}
+
+std::string currency_text(std::int64_t ten_thousandths)
+{
+    const bool negative = ten_thousandths < 0;
+    // The magnitude as unsigned, so that the smallest value does not overflow.
+    const std::uint64_t magnitude =
+        negative ? ~static_cast<std::uint64_t>(ten_thousandths) + 1 : static_cast<std::uint64_t>(ten_thousandths);
+    char text[40];
+    std::snprintf(text, sizeof text, "%s%llu.%04llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 10000),
+                  static_cast<unsigned long long>(magnitude % 10000));
+    return text;
+}
+
+std::string time_text(std::int64_t milliseconds)
+{
+    if (milliseconds < 0 || milliseconds >= milliseconds_per_day) return {};
+    const std::int64_t seconds = milliseconds / 1000;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return text;
+}
+
+std::string date_time_text(std::int64_t day, std::int64_t milliseconds)
+{
+    if (day == 0 && milliseconds == 0) return {};
+    const std::string digits = julian_day_digits(day);
+    const std::string time = time_text(milliseconds);
+    if (digits.empty() || time.empty()) return {};
+    return digits.substr(0, 4) + "." + digits.substr(4, 2) + "." + digits.substr(6, 2) + " " + time;
+}
+
+}  // namespace
+
+std::string binary_placeholder(std::size_t length)
+{
+    return "<binary " + std::to_string(length) + (length == 1 ? " byte>" : " bytes>");
+}
+
+std::string julian_day_digits(std::int64_t day)
+{
+    // The Gregorian date of a Julian day number (Fliegel and Van Flandern).
+    if (day < 1'721'426 || day > 5'373'484) return {};
+    std::int64_t l = day + 68569;
+    const std::int64_t n = 4 * l / 146097;
+    l -= (146097 * n + 3) / 4;
+    const std::int64_t i = 4000 * (l + 1) / 1461001;
+    l = l - 1461 * i / 4 + 31;
+    const std::int64_t j = 80 * l / 2447;
+    const std::int64_t d = l - 2447 * j / 80;
+    l = j / 11;
+    const std::int64_t m = j + 2 - 12 * l;
+    const std::int64_t y = 100 * (n - 49) + i + l;
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
+    return text;
+}
+
+std::optional<std::string> decoded_field_text(const table_dialect& dialect, const field_descriptor& field,
+                                              std::span<const std::uint8_t> bytes)
+{
+    const char type = descriptor_type(field);
+    const std::size_t size = bytes.size();
+    const bool dbase7 = dialect.family == table_family::dbase7;
+    switch (type) {
+    case 'C':
+    case 'N':
+    case 'F':
+    case 'L': return std::nullopt;
+    case 'D':
+        if (size == 8) return std::nullopt;
+        if (size == 3 || size == 4) {
+            const std::uint64_t day = little_endian(bytes);
+            return day == 0 ? std::string() : julian_day_digits(static_cast<std::int64_t>(day));
+        }
+        break;
+    case 'M':
+        if (size == 10) return std::nullopt;
+        if (size == 4) {
+            const std::uint64_t block = little_endian(bytes);
+            return block == 0 ? std::string() : std::to_string(block);
+        }
+        break;
+    case 'I':
+    case '+':
+        if (size != 4) break;
+        if (dbase7) {
+            return std::to_string(static_cast<std::int32_t>(big_endian(bytes) ^ 0x8000'0000U));
+        }
+        return std::to_string(static_cast<std::int32_t>(little_endian(bytes)));
+    case 'B':
+        if (size != 8) break;
+        return double_text(as_double(little_endian(bytes)), field.bytes[17]);
+    case 'O':
+        if (size != 8) break;
+        return double_text(as_double(unflipped(big_endian(bytes), 64)), 0);
+    case 'Y':
+        if (size != 8) break;
+        return currency_text(static_cast<std::int64_t>(little_endian(bytes)));
+    case 'T':
+    case '@':
+        if (type == '@' && dbase7 && size == 8) {
+            if (big_endian(bytes) == 0) return std::string();
+            const double milliseconds = as_double(unflipped(big_endian(bytes), 64));
+            if (!std::isfinite(milliseconds) || std::fabs(milliseconds) > 1e15) return std::string();
+            const auto whole = static_cast<std::int64_t>(std::llround(milliseconds));
+            return date_time_text(whole / milliseconds_per_day, whole % milliseconds_per_day);
+        }
+        if (size == 8) {
+            return date_time_text(static_cast<std::int32_t>(little_endian(bytes.first(4))),
+                                  static_cast<std::int32_t>(little_endian(bytes.subspan(4))));
+        }
+        if (size == 4) return time_text(static_cast<std::int32_t>(little_endian(bytes)));
+        break;
+    default: break;
+    }
+    return binary_placeholder(size);
+}
+
+}  // namespace vortel
