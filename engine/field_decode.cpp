@@ -52,17 +52,16 @@ std::string double_text(double value, int decimals)
     return text;
 }
 
-std::string currency_text(std::int64_t ten_thousandths)
+// `value` with its last `decimals` digits after the decimal point.
+std::string scaled_integer_text(std::int64_t value, int decimals)
 {
-    const bool negative = ten_thousandths < 0;
-    // The magnitude as unsigned, so that the smallest value does not overflow.
-    const std::uint64_t magnitude =
-        negative ? ~static_cast<std::uint64_t>(ten_thousandths) + 1 : static_cast<std::uint64_t>(ten_thousandths);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%llu.%04llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000),
-                  static_cast<unsigned long long>(magnitude % 10000));
-    return text;
+    if (decimals <= 0 || decimals > 18) return std::to_string(value);
+    const bool negative = value < 0;
+    std::string digits = std::to_string(negative ? ~static_cast<std::uint64_t>(value) + 1
+                                                 : static_cast<std::uint64_t>(value));
+    if (std::ssize(digits) <= decimals) digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+    return negative ? "-" + digits : digits;
 }
 
 std::string time_text(std::int64_t milliseconds)
@@ -136,12 +135,17 @@ std::optional<std::string> decoded_field_text(const table_dialect& dialect, cons
         }
         break;
     case 'I':
-    case '+':
-        if (size != 4) break;
+    case '+': {
         if (dbase7) {
+            if (size != 4) break;
             return std::to_string(static_cast<std::int32_t>(big_endian(bytes) ^ 0x8000'0000U));
         }
-        return std::to_string(static_cast<std::int32_t>(little_endian(bytes)));
+        if (size < 1 || size > 8) break;
+        // Sign-extended from however many bytes the field takes.
+        const int unused = 64 - 8 * static_cast<int>(size);
+        const auto value = static_cast<std::int64_t>(little_endian(bytes) << unused) >> unused;
+        return scaled_integer_text(value, field.bytes[17]);
+    }
     case 'B':
         if (size != 8) break;
         return double_text(as_double(little_endian(bytes)), field.bytes[17]);
@@ -150,7 +154,7 @@ std::optional<std::string> decoded_field_text(const table_dialect& dialect, cons
         return double_text(as_double(unflipped(big_endian(bytes), 64)), 0);
     case 'Y':
         if (size != 8) break;
-        return currency_text(static_cast<std::int64_t>(little_endian(bytes)));
+        return scaled_integer_text(static_cast<std::int64_t>(little_endian(bytes)), 4);
     case 'T':
     case '@':
         if (type == '@' && dbase7 && size == 8) {

@@ -22,8 +22,10 @@ std::string binary_placeholder(std::size_t length);
 // table of `dialect`; none when the field is stored as text and reads as in
 // any dBase III table (C, N, F, L, eight-digit D, ten-digit M). An empty
 // value (a zero date, a blank timestamp) reads as "".
-//  1. I and +: 32-bit integers; little-endian, or in dBase 7 big-endian
-//     with the sign bit flipped so that the bytes sort as the numbers.
+//  1. I and +: little-endian integers of one to eight bytes, their last
+//     digits decimals when the descriptor gives some; in dBase 7 32-bit,
+//     big-endian, with the sign bit flipped so that the bytes sort as the
+//     numbers.
 //  2. B of 8 bytes: a little-endian double; O: dBase 7's double, big-endian
 //     and sign-flipped like its integers.
 //  3. Y: a 64-bit count of ten-thousandths, shown with four decimals.

@@ -169,8 +169,12 @@ table_verdict judge_table_file(file_handle& dbf, dbf_header& header, std::vector
         verdict.read_only_reasons.push_back(dialect_description(verdict.dialect) + ": shown read-only");
     } else if (const field_descriptor* unknown = unknown_type_field(fields)) {
         verdict.dialect.decoded = true;
-        verdict.read_only_reasons.push_back("field " + field_shape(*unknown) +
-                                            " has a type dBase III does not know: shown read-only");
+        const char type = descriptor_type(*unknown);
+        char shape[24];
+        std::snprintf(shape, sizeof shape, " (type byte 0x%02X)", static_cast<unsigned char>(type));
+        const std::string named =
+            type > 0x20 && type < 0x7F ? field_shape(*unknown) : descriptor_name(*unknown) + shape;
+        verdict.read_only_reasons.push_back("field " + named + " has a type dBase III does not know: shown read-only");
     }
     // Dates of other programs may be three or four binary bytes: their
     // lengths are taken as stored.
