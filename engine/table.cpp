@@ -86,7 +86,7 @@ void find_null_bits(table_object& table)
     table.null_bits.assign(table.fields.size(), -1);
     if (table.dialect.family != table_family::foxpro) return;
     for (std::size_t i = 0; i < table.fields.size(); ++i) {
-        if (descriptor_type(table.fields[i]) == '0' && descriptor_name(table.fields[i]) == "_NullFlags") {
+        if (descriptor_type(table.fields[i]) == '0' && ::strcasecmp(descriptor_name(table.fields[i]).c_str(), "_NullFlags") == 0) {
             table.null_flags_field = static_cast<int>(i);
         }
     }
