@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace vortel {
 namespace {
@@ -40,11 +41,13 @@ double as_double(std::uint64_t bits)
     return value;
 }
 
+// At most 24 characters: decimals only below 10^15, where "%.15g" would
+// give an exponent.
 std::string double_text(double value, int decimals)
 {
     if (!std::isfinite(value)) return {};
-    char text[400];
-    if (decimals > 0) {
+    char text[64];
+    if (decimals > 0 && std::fabs(value) < 1e15) {
         std::snprintf(text, sizeof text, "%.*f", std::min(decimals, 15), value);
     } else {
         std::snprintf(text, sizeof text, "%.15g", value);
@@ -173,6 +176,34 @@ std::optional<std::string> decoded_field_text(const table_dialect& dialect, cons
     default: break;
     }
     return binary_placeholder(size);
+}
+
+}  // namespace vortel
+
+namespace vortel {
+
+bool is_decoded_field(const table_dialect& dialect, const field_descriptor& field)
+{
+    const std::vector<std::uint8_t> blank(static_cast<std::size_t>(descriptor_length(field)), 0);
+    return decoded_field_text(dialect, field, blank).has_value();
+}
+
+std::size_t shown_width(const table_dialect& dialect, const field_descriptor& field)
+{
+    const auto length = static_cast<std::size_t>(descriptor_length(field));
+    if (!is_decoded_field(dialect, field)) return length;
+    switch (descriptor_type(field)) {
+    case 'D': return 8;
+    case 'M': return 10;
+    case 'I':
+    case '+': return length <= 4 ? 12 : 21;  // a sign, the digits, a decimal point
+    case 'B':
+    case 'O': return 24;
+    case 'Y': return 21;
+    case 'T':
+    case '@': return length == 4 ? 8 : 19;
+    default: return binary_placeholder(length).size();
+    }
 }
 
 }  // namespace vortel

@@ -41,6 +41,12 @@ std::string binary_placeholder(std::size_t length);
 std::optional<std::string> decoded_field_text(const table_dialect& dialect, const field_descriptor& field,
                                               std::span<const std::uint8_t> bytes);
 
+// Whether decoded_field_text reads such a field (by its type and length).
+bool is_decoded_field(const table_dialect& dialect, const field_descriptor& field);
+// The widest text decoded_field_text gives for such a field; its length
+// for a field stored as text.
+std::size_t shown_width(const table_dialect& dialect, const field_descriptor& field);
+
 // "YYYYMMDD" of Julian day `day`; "" for a day before year 1 or after 9999.
 std::string julian_day_digits(std::int64_t day);
 

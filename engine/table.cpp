@@ -311,6 +311,14 @@ std::string field_text(const table_object& table, int index)
     return program_text(table, stored_field(table, index));
 }
 
+bool field_is_decoded(const table_object& table, int index)
+{
+    if (!table.dialect.decoded || index < 0 || index >= table.field_count) return false;
+    const auto at = static_cast<std::size_t>(index);
+    return (at < table.null_bits.size() && table.null_bits[at] >= 0) ||
+           is_decoded_field(table.dialect, table.fields[at]);
+}
+
 bool field_shown_whole(table_object& table, int index)
 {
     if (index < 0 || index >= table.field_count || table.record.empty()) return true;

@@ -136,6 +136,10 @@ int has_memo_fields(const table_object& table);
 // shown text of a binary field (engine/field_decode.h), and "" for a value
 // its null flags mark null.
 std::string field_text(const table_object& table, int index);
+// Whether field_text reads field `index` as a shown value rather than the
+// stored bytes (a binary field, or one null flags cover); such a field's
+// text is no stored text, and copies take it from field_text.
+bool field_is_decoded(const table_object& table, int index);
 // Whether field `index` of the current record (for a memo field, its memo)
 // reads whole: false when some character of it shows as '?' because
 // Windows-1250 cannot hold it. Such a field is not edited: its shown text
