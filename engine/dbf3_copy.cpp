@@ -124,6 +124,10 @@ int copy_to_dbf3(table_object& source, const std::string& output, std::vector<st
             return 0;
         }
     }
+    if (std::string refusal = memo ? memo_name_refusal(output) : std::string(); !refusal.empty()) {
+        note_failure(source, std::move(refusal));
+        return 0;
+    }
     if (fields.empty()) {
         note_failure(source, "the table has no field dBase III can hold");
         return 0;

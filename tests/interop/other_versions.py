@@ -160,5 +160,37 @@ vortel("copy-to", "vfp.dbf", "vfp.txt")
 check("copy-to writes the shown values", open("vfp.txt", "rb").read().split(b"\r\n")[0].split()[:3],
       [b"Anna", b"-7", b"12.5"])
 
+# The way out: a plain dBase III copy, which other programs read and we edit.
+import dbfread  # noqa: E402
+
+status, out, errors = vortel("copy-to-dbf3", "vfp.dbf", "plain.dbf")
+check("copy-to-dbf3 says what it converted", (status, out.splitlines()),
+      (0, ["QTY I(4) -> N(11)", "PRICE B(8) -> N(20,6)", "CASH Y(8) -> N(20,4)", "WHEN T(8) -> C(19)",
+           "NOTE M(4) -> M(10)", "_NULLFLAGS 0(1) dropped"]))
+check("dbfread reads the copy", [dict(r) for r in dbfread.DBF("plain.dbf")],
+      [{"NAME": "Anna", "QTY": -7, "PRICE": 12.5, "CASH": 3.25, "WHEN": "2024.02.29 13:45:30", "NOTE": "vfp memo"},
+       {"NAME": "Bela", "QTY": 5, "PRICE": 0.0, "CASH": 0.0, "WHEN": "", "NOTE": None}])
+dumped = subprocess.run(["dbfdump", "plain.dbf"], capture_output=True).stdout.decode().splitlines()
+check("dbfdump reads the copy", [line.split()[:4] for line in dumped[1:]],
+      [["Anna", "-7", "12.500000", "3.2500"], ["Bela", "5", "0.000000", "0.0000"]])
+check("the copy is a plain table we change", vortel("set", "plain.dbf", "1", "NAME", "Zoe")[0], 0)
+status, out, _ = vortel("copy-to-dbf3", "seven.dbf", "seven3.dbf")
+check("dBase 7 copy", (status, listed("seven3.dbf")), (0, [["-1", "1", "-2.250000", "2024.02.29 13:45:30"]]))
+check("binary fields are dropped, saying so", vortel("copy-to-dbf3", "three.dbf", "three3.dbf")[1].splitlines(),
+      ["RAW Q(3) dropped", "COUNT I(4) -> N(11)"])
+check("a memo table's copy keeps its memos", (vortel("copy-to-dbf3", "four.dbf", "four3.dbf")[0],
+      vortel("memo", "four3.dbf", "1", "NOTE")[1]), (0, "dBase IV memo"))
+
+# Refusals leave nothing behind.
+before = sorted(os.listdir("."))
+for output, why in (("vfp.dbf", "the table itself"), ("plain.dbf", "an existing file without --overwrite")):
+    status, _, errors = vortel("copy-to-dbf3", "vfp.dbf", output)
+    check(f"copy-to-dbf3 onto {why} refused", (status, errors != ""), (1, True))
+by_python_dbf("huge.dbf", "D B", [(1e300,)], "vfp")
+before = sorted(os.listdir("."))
+status, _, errors = vortel("copy-to-dbf3", "huge.dbf", "huge3.dbf")
+check("a value that does not fit refuses the copy", (status, "does not fit D N(20,6)" in errors, sorted(os.listdir("."))),
+      (1, True, before))
+
 print(f"{results.count(True)} of {len(results)} checks passed")
 sys.exit(0 if all(results) else 1)
