@@ -306,6 +306,7 @@ int export_html(table_object& table, const std::string& output, std::string_view
         out.put(html_escaped(output));
         out.put("</CAPTION><TR>");
         for (int i = 0; i < field_count(table); ++i) {
+            if (i == table.null_flags_field) continue;  // shown in the fields it covers
             const auto at = static_cast<std::size_t>(i);
             out.put("<TH>");
             out.put(page_text(at < captions.size() ? captions[at] : std::string()));
@@ -323,6 +324,7 @@ int export_html(table_object& table, const std::string& output, std::string_view
         };
         std::vector<cell_place> cells;
         for (int i = 0; i < field_count(table); ++i) {
+            if (i == table.null_flags_field) continue;
             const bool decoded = field_is_decoded(table, i);
             cells.push_back({static_cast<std::size_t>(field_offset(table, i)),
                              decoded ? shown_width(table.dialect, table.fields[static_cast<std::size_t>(i)])

@@ -160,6 +160,11 @@ vortel("copy-to", "vfp.dbf", "vfp.txt")
 check("copy-to writes the shown values", open("vfp.txt", "rb").read().split(b"\r\n")[0].split()[:3],
       [b"Anna", b"-7", b"12.5"])
 
+vortel("html", "vfp.dbf", "vfp.html")
+page = open("vfp.html", "rb").read()
+check("html shows the values, and the null flags only in the fields they cover",
+      (b"<TD>-7</TD>" in page, b"<TD>2024.02.29 13:45:30</TD>" in page, b"NULLFLAGS" in page), (True, True, False))
+
 # The way out: a plain dBase III copy, which other programs read and we edit.
 import dbfread  # noqa: E402
 
