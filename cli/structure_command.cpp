@@ -62,7 +62,9 @@ int print_structure(const std::string& path, std::ostream& out, std::ostream& er
     for (int i = 0; i < std::ssize(fields); ++i) {
         field_descriptor field = fields[static_cast<std::size_t>(i)];
         normalise_date_length(field);
-        std::string name = ansi_to_utf8(descriptor_name(field));
+        const auto at = static_cast<std::size_t>(i);
+        std::string name =
+            ansi_to_utf8(at < verdict.long_names.size() ? verdict.long_names[at] : descriptor_name(field));
         std::snprintf(line, sizeof line, "%3d  %-10s  %c     %6d  %3d\n", i + 1, name.c_str(),
                       descriptor_type(field), descriptor_length(field), descriptor_decimals(field));
         out << line;

@@ -156,6 +156,7 @@ int table_open(table_object& table, int writable)
     }
 
     table.dialect = verdict.dialect;
+    table.long_names = verdict.long_names;
     table.memo_block_size = dbt_block_size;
     if (needs_memo_file(table)) {
         // The memo file follows the table: one only read is only read.
@@ -234,13 +235,15 @@ field_information field_info(const table_object& table, int index)
 {
     if (index < 0 || index >= table.field_count) return {};
     const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
-    return {descriptor_name(field), descriptor_type(field), descriptor_length(field), descriptor_decimals(field)};
+    const auto at = static_cast<std::size_t>(index);
+    return {at < table.long_names.size() ? table.long_names[at] : descriptor_name(field), descriptor_type(field),
+            descriptor_length(field), descriptor_decimals(field)};
 }
 
 int field_index(const table_object& table, std::string_view name)
 {
     for (int i = 0; i < table.field_count; ++i) {
-        std::string stored = descriptor_name(table.fields[static_cast<std::size_t>(i)]);
+        std::string stored = field_info(table, i).name;
         if (stored.size() == name.size() && ::strncasecmp(stored.data(), name.data(), name.size()) == 0) return i;
     }
     return -1;

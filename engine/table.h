@@ -92,6 +92,9 @@ struct table_object {
     // that marks the value null (-1 when the field is not nullable).
     int null_flags_field = -1;
     std::vector<int> null_bits;
+    // Field names longer than a descriptor of ten characters holds (dBase
+    // 7), one per field; empty otherwise.
+    std::vector<std::string> long_names;
 };
 
 struct field_information {

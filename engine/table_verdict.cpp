@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace vortel {
@@ -61,12 +62,13 @@ std::string length_problem(const dbf_header& header, const std::vector<field_des
 // The descriptors of a table of another dBase-family version: from where
 // its layout puts them up to the terminator, as the header's length also
 // counts what some versions keep after it. dBase 7's longer descriptors are
-// read into the dBase III layout (name, type, length, decimals); names
-// longer than ten characters are cut there.
+// read into the dBase III layout (name, type, length, decimals), their
+// whole names into `long_names`.
 bool read_dialect_descriptors(file_handle& dbf, const dbf_header& header, const table_dialect& dialect,
-                              std::vector<field_descriptor>& fields)
+                              std::vector<field_descriptor>& fields, std::vector<std::string>& long_names)
 {
     fields.clear();
+    long_names.clear();
     const int stride = descriptor_stride(dialect);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride));
     for (std::int64_t at = descriptor_start(dialect); at + 1 <= header.header_length; at += stride) {
@@ -80,6 +82,8 @@ bool read_dialect_descriptors(file_handle& dbf, const dbf_header& header, const 
             field.bytes[11] = bytes[32];
             field.bytes[16] = bytes[33];
             field.bytes[17] = bytes[34];
+            const auto* name = reinterpret_cast<const char*>(bytes.data());
+            long_names.emplace_back(name, ::strnlen(name, 31));
         } else {
             std::copy_n(bytes.begin(), dbf_descriptor_size, field.bytes.begin());
         }
@@ -160,7 +164,7 @@ table_verdict judge_table_file(file_handle& dbf, dbf_header& header, std::vector
     verdict.dialect = *dialect;
     const bool read = verdict.dialect.family == table_family::dbase3
                           ? read_field_descriptors(dbf, field_count_for_header_length(header.header_length), fields)
-                          : read_dialect_descriptors(dbf, header, verdict.dialect, fields);
+                          : read_dialect_descriptors(dbf, header, verdict.dialect, fields, verdict.long_names);
     if (!read) {
         verdict.refusal = "the field descriptors run past the end of the file";
         return verdict;

@@ -40,6 +40,9 @@ struct table_verdict {
     std::int64_t records_shown = 0;
     // What wrote the table, from its version byte and field types.
     table_dialect dialect;
+    // dBase 7's field names, up to 31 characters, one per field; empty for
+    // the versions whose descriptors hold the names whole.
+    std::vector<std::string> long_names;
 };
 
 // Reads the header and the field descriptors of the open table file `dbf`

@@ -243,6 +243,7 @@ TEST_F(other_versions_test, each_shape_opens_read_only_and_shows_its_values)
         ASSERT_EQ(table_open(*table), 1) << table->failure;
         EXPECT_EQ(table->read_only, c.reason);
         EXPECT_EQ(rows_of(*table), c.rows);
+        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
         table_close(*table);
         std::remove(dir.file("t.dbf").c_str());
         if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
