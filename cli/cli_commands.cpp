@@ -2,6 +2,7 @@
 // engine and command functions the desktop program uses.
 #include "cli/cli_command.h"
 
+#include "cli/dbf3_copy_command.h"
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
 #include "cli/repair_command.h"
@@ -34,6 +35,9 @@ const std::vector<cli_command>& cli_commands()
         {"copy-to", "T OUT [--overwrite] [--encoding utf-8]",
          "write the records as fixed-width text lines, in the table's own bytes or in UTF-8", 2, 2, {"--encoding"},
          {"--overwrite"}, run_copy_to_command},
+        {"copy-to-dbf3", "T OUT.DBF [--overwrite]",
+         "write a plain dBase III copy that can be edited, each field in its nearest dBase III type; prints what "
+         "it converted or dropped", 2, 2, {}, {"--overwrite"}, run_copy_to_dbf3_command},
         {"html", "T OUT [--overwrite] [--encoding utf-8]",
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},

@@ -6,6 +6,8 @@
 #include "commands/record_commands.h"
 #include "commands/transfer_failure.h"
 #include "engine/append_from.h"
+#include "engine/dbf3_copy.h"
+#include "platform/codepage.h"
 #include "engine/export.h"
 #include "engine/output_refusal.h"
 #include "engine/table.h"
@@ -21,6 +23,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QProgressDialog>
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <array>
@@ -81,10 +84,15 @@ void export_command(table_window& window, const char* title, bool html)
         if (path.empty() || !may_overwrite(&window, path)) return;
         int done = 0;
         clear_failure(*grid.table);
+        // A table name asks for a plain dBase III copy, which can be edited.
+        const bool as_table = !html && path.size() > 4 && ::strcasecmp(path.c_str() + path.size() - 4, ".DBF") == 0;
+        std::vector<std::string> converted;
         {
             const wait_cursor busy;
             copy_progress progress(window, title);
-            if (html) {
+            if (as_table) {
+                done = copy_to_dbf3(*grid.table, path, converted);
+            } else if (html) {
                 std::vector<std::string> captions = field_captions(*grid.table, grid.columns);
                 for (std::string& caption : captions) {
                     if (caption.size() > html_caption_max) caption.resize(html_caption_max);
@@ -96,7 +104,13 @@ void export_command(table_window& window, const char* title, bool html)
         }
         // A page that could not be written is told as the text copy is:
         // saying nothing would leave the user believing it was saved.
-        if (!done) show_warning(&window, std::string_view(export_failure_text(*grid.table)));
+        if (!done) {
+            show_warning(&window, std::string_view(export_failure_text(*grid.table)));
+        } else if (!converted.empty()) {
+            std::string lines;
+            for (const std::string& line : converted) lines += line + "\n";
+            show_information(&window, QString::fromStdString(ansi_to_utf8(lines)));
+        }
     });
 }
 
