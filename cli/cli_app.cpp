@@ -5,6 +5,7 @@
 #include "engine/table.h"
 #include "platform/codepage.h"
 #include "shell/settings.h"
+#include "shell/version.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>
@@ -69,7 +70,7 @@ std::optional<long> cli_context::option_number(const std::string& option, long f
 
 namespace {
 
-constexpr const char* version_text = "vortel-cli " VORTEL_VERSION "\n";
+constexpr const char* version_text = "vortel-cli " VORTEL_VERSION_TEXT "\n";
 
 void print_usage(std::ostream& out)
 {
@@ -139,7 +140,7 @@ bool listed(const std::vector<std::string_view>& names, const std::string& name)
 int run_cli(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& errors)
 {
     // As the desktop program starts.
-    setting_by_index(SET_CEGNEV, "Vortel 0.22");
+    setting_by_index(SET_CEGNEV, program_title);
 
     std::optional<code_page> chosen_page;
     std::size_t next = 0;

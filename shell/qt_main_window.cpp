@@ -6,6 +6,7 @@
 #include "shell/named_registry.h"
 #include "shell/qt_open_tables.h"
 #include "shell/qt_startup.h"
+#include "shell/version.h"
 
 #include <QtCore/QPointer>
 #include <QtGui/QCloseEvent>
@@ -25,7 +26,7 @@ namespace vortel {
 namespace {
 
 const char* const about_text =
-    "Vortel 0.22\n"
+    "Vortel " VORTEL_VERSION_TEXT "\n"
     "\n"
     "A viewer and editor of dBase III tables\n"
     "(DBF tables with their DBT memo files).\n"

@@ -2,12 +2,13 @@
 // the desktop program reaches, and the command line.
 #pragma once
 
+#include "shell/version.h"
+
 #include <string>
 #include <vector>
 
 namespace vortel {
 
-inline constexpr const char* program_title = "Vortel 0.22";
 
 // The arguments after the program name joined by single blanks; then, when
 // the text both begins and ends with a double quote, those two are removed.

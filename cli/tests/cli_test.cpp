@@ -7,6 +7,7 @@
 #include "platform/read_only_medium.h"
 #include "grid/column_model.h"
 #include "shell/settings.h"
+#include "shell/version.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
@@ -75,7 +76,7 @@ TEST_F(cli_test, usage_errors_exit_with_two_and_help_and_version_with_zero)
     cli_result help = run({"--help"});
     EXPECT_EQ(help.status, cli_success);
     EXPECT_NE(help.out.find("memo T N FIELD"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, "vortel-cli 0.22\n");
+    EXPECT_EQ(run({"--version"}).out, std::string("vortel-cli ") + vortel_version + "\n");
 }
 
 TEST_F(cli_test, a_table_that_does_not_open_is_a_failure_in_the_program_s_words)

@@ -129,7 +129,7 @@ private slots:
 
     void start_up_fills_settings_and_named_values()
     {
-        QCOMPARE(setting_by_index(SET_CEGNEV), std::string("Vortel 0.22"));
+        QCOMPARE(setting_by_index(SET_CEGNEV), std::string("Vortel ") + vortel_version);
         char cwd[4096];
         QVERIFY(getcwd(cwd, sizeof cwd));
         QCOMPARE(open_directory(), std::string(cwd));
