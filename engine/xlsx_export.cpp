@@ -86,9 +86,6 @@ public:
                                   " characters is longer than a spreadsheet cell holds (" +
                                   std::to_string(cell_text_max) + ")");
             }
-            if (error == LXW_ERROR_PARAMETER_VALIDATION) {
-                return refuse(record, fields_[i], "its text holds a zero byte, which a spreadsheet cell cannot hold");
-            }
             if (error != LXW_NO_ERROR) return refuse(record, fields_[i], lxw_strerror(error));
         }
         if (mark_) worksheet_write_boolean(sheet_, row_, static_cast<lxw_col_t>(cells.size()), deleted, nullptr);
@@ -137,7 +134,6 @@ private:
     lxw_error put_text(lxw_col_t column, std::string_view text)
     {
         if (text.data() != text_.data()) text_.assign(text);
-        if (text_.find('\0') != std::string::npos) return LXW_ERROR_PARAMETER_VALIDATION;
         if (text_.size() > cell_text_max && utf8_characters(text_) > cell_text_max) {
             return LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED;
         }
