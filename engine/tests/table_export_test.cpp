@@ -6,6 +6,7 @@
 #include "engine/tests/table_fixture.h"
 #include "platform/fault_injection.h"
 #include "shell/settings.h"
+#include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +212,34 @@ TEST_F(table_export_test, refused_failed_and_cancelled_exports_leave_the_old_out
         EXPECT_EQ(testing::files_in(dir.path()), files) << "no temporary file stays";
         EXPECT_EQ(lock_table(*table), 1) << "the lock was released";
     }
+}
+
+// Another process appends while exports run: each export holds the table
+// lock for its whole run, so it writes the records as they stood at one
+// moment, never a record half written or a count ahead of the records.
+TEST_F(table_export_test, an_export_while_another_process_appends_writes_one_state_of_the_table)
+{
+    const std::vector<field_list_entry> names = {{"NAME", 'C', 12, 0}};
+    write_table(path, names, {});
+    testing::background_program appender(TABLE_PROBE, {"append", path, "3000", "P"});
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    std::size_t exports = 0;
+    for (int attempt = 0; attempt < 5000 && exports < 20; ++attempt) {
+        if (export_table(*table, dir.file("OUT.CSV"), {}) != export_written) {
+            ::usleep(500);  // the appender held the lock
+            continue;
+        }
+        ++exports;
+        const std::string text = read_file(dir.file("OUT.CSV"));
+        std::string expected = "NAME\r\n";
+        while (expected.size() < text.size()) {
+            expected += "P-" + std::to_string(std::count(expected.begin(), expected.end(), '\n') - 1) + "\r\n";
+        }
+        ASSERT_EQ(text, expected) << "export " << exports;
+    }
+    EXPECT_EQ(appender.finish(), 0);
+    EXPECT_GT(exports, 0u);
 }
 
 }  // namespace
