@@ -77,6 +77,13 @@ private:
             }
             return;
         case cell_kind::text:
+            // Conversion makes and removes no delimiter, quote, CR or LF
+            // (all ASCII, never inside a character of another code page),
+            // so the stored bytes tell whether quotes are needed.
+            if (!csv_needs_quotes(cell.text, options_.delimiter)) {
+                recoder_.append(line_, cell.text);
+                return;
+            }
             text_.clear();
             recoder_.append(text_, cell.text);
             append_csv_field(line_, text_, options_.delimiter);

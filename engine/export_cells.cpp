@@ -2,14 +2,18 @@
 
 #include "engine/field_copy.h"
 
+#include <algorithm>
+
 namespace vortel {
 namespace {
 
 std::string_view trimmed(std::string_view text)
 {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    std::size_t first = 0;
+    std::size_t end = text.size();
+    while (first < end && text[first] == ' ') ++first;
+    while (end > first && text[end - 1] == ' ') --end;
+    return text.substr(first, end - first);
 }
 
 bool is_digit_char(char c) { return c >= '0' && c <= '9'; }
@@ -33,6 +37,14 @@ bool spells_number(std::string_view text)
     return digits > 0;
 }
 
+bool is_calendar_date(const date_parts& date)
+{
+    static constexpr int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+    const long days = month_days[date.month - 1] + (date.month == 2 && is_leap_year(date.year) ? 1 : 0);
+    return date.day <= days;
+}
+
 cell_value text_cell(std::string_view text)
 {
     return {text.empty() ? cell_kind::empty : cell_kind::text, text, {}, false};
@@ -44,7 +56,9 @@ bool read_cell(table_object& table, const field_information& field, const std::u
                std::string& memo, cell_value& cell)
 {
     const std::string_view stored = stored_text(bytes, static_cast<std::size_t>(field.length));
-    const std::string_view value = trimmed(stored);
+    // Texts keep their leading blanks; a memo field holds a block number.
+    const bool typed_value = field.type == 'N' || field.type == 'F' || field.type == 'D' || field.type == 'L';
+    const std::string_view value = typed_value ? trimmed(stored) : std::string_view{};
     switch (field.type) {
     case 'N':
     case 'F':
@@ -55,10 +69,18 @@ bool read_cell(table_object& table, const field_information& field, const std::u
             cell = {};
             return true;
         }
-        const date_value date = value.size() == 8 && spells_number(value) && value[0] != '+' && value[0] != '-'
-                                    ? date_parse(value)
-                                    : date_value{};
-        cell = date_is_valid(date) ? cell_value{cell_kind::date, value, date_split(date), false} : text_cell(value);
+        // The eight digits are read as they stand: a year is never widened
+        // into another century, as the grid shows it.
+        date_parts date;
+        if (value.size() == 8 && std::all_of(value.begin(), value.end(), is_digit_char)) {
+            const auto number = [&value](std::size_t from, std::size_t count) {
+                long n = 0;
+                for (std::size_t i = from; i < from + count; ++i) n = n * 10 + (value[i] - '0');
+                return n;
+            };
+            date = {number(0, 4), number(4, 2), number(6, 2)};
+        }
+        cell = is_calendar_date(date) ? cell_value{cell_kind::date, value, date, false} : text_cell(value);
         return true;
     }
     case 'L':
@@ -72,9 +94,12 @@ bool read_cell(table_object& table, const field_information& field, const std::u
         if (!memo_read_whole(table, stored, memo)) return false;
         cell = text_cell(memo);
         return true;
-    default:
-        cell = text_cell(stored.substr(0, stored.find_last_not_of(' ') + 1));
+    default: {
+        std::size_t end = stored.size();
+        while (end > 0 && stored[end - 1] == ' ') --end;
+        cell = text_cell(stored.substr(0, end));
         return true;
+    }
     }
 }
 

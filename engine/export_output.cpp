@@ -6,7 +6,6 @@
 #include "platform/staged_output.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace vortel {
 namespace {
@@ -38,29 +37,8 @@ int guarded_export(table_object& table, const std::string& output, const std::fu
 
 output_buffer::output_buffer(file_handle& file) : file_(file)
 {
+    static_assert(flush_bytes == bulk_block_bytes);
     reserve(2 * bulk_block_bytes);
-}
-
-void output_buffer::put(std::string_view bytes)
-{
-    char* at = room(bytes.size());
-    std::memcpy(at, bytes.data(), bytes.size());
-    commit(at + bytes.size());
-}
-
-char* output_buffer::room(std::size_t count)
-{
-    if (size_ + count > capacity_) {
-        flush();
-        if (count > capacity_) reserve(count);
-    }
-    return data_.get() + size_;
-}
-
-void output_buffer::commit(char* end)
-{
-    size_ = static_cast<std::size_t>(end - data_.get());
-    if (size_ >= bulk_block_bytes) flush();
 }
 
 bool output_buffer::flush()

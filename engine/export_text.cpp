@@ -20,14 +20,16 @@ void text_recoder::append(std::string& out, std::string_view stored) const
     if (!utf8_) {
         out += stored;
     } else if (single_byte_) {
-        for (const char c : stored) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x80) {
-                out += c;
-            } else {
-                out += byte_texts_[byte];
-            }
+        // ASCII passes in runs.
+        std::size_t run = 0;
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(stored[i]);
+            if (byte < 0x80) continue;
+            out.append(stored.data() + run, i - run);
+            out += byte_texts_[byte];
+            run = i + 1;
         }
+        out.append(stored.data() + run, stored.size() - run);
     } else {
         out += stored_to_utf8(page_, stored);
     }

@@ -24,7 +24,11 @@ bool write_records(table_object& table, row_writer& writer, const export_options
                    const std::function<bool(int percent)>& progress, bool& cancelled)
 {
     std::vector<field_information> fields;
-    for (int i = 0; i < field_count(table); ++i) fields.push_back(field_info(table, i));
+    std::vector<std::size_t> offsets;
+    for (int i = 0; i < field_count(table); ++i) {
+        fields.push_back(field_info(table, i));
+        offsets.push_back(static_cast<std::size_t>(field_offset(table, i)));
+    }
     const bool mark = options.deleted == deleted_records::mark;
     if (!writer.begin(fields, mark)) return false;
 
@@ -48,8 +52,7 @@ bool write_records(table_object& table, row_writer& writer, const export_options
         const bool deleted = record[0] == dbf_deleted_mark;
         if (!deleted || mark) {
             for (std::size_t i = 0; i < fields.size(); ++i) {
-                const auto offset = static_cast<std::size_t>(field_offset(table, static_cast<int>(i)));
-                if (!read_cell(table, fields[i], record.data() + offset, memos[i], cells[i])) {
+                if (!read_cell(table, fields[i], record.data() + offsets[i], memos[i], cells[i])) {
                     std::string why = table.failure;
                     clear_failure(table);
                     note_failure(table, cell_refusal(reader.number(), fields[i], why));

@@ -43,9 +43,9 @@ public:
 
     ~xlsx_writer() override
     {
-        // A workbook given up on is still closed, so that it frees what it
-        // holds; its file is the temporary one, which goes.
-        if (workbook_) workbook_close(workbook_);
+        // A workbook given up on is freed without being written: its file
+        // is the temporary one, which goes.
+        if (workbook_) lxw_workbook_free(workbook_);
     }
 
     bool begin(std::span<const field_information> fields, bool mark_deleted) override
@@ -113,7 +113,9 @@ private:
             std::string_view spelling = cell.text;
             if (spelling.front() == '+') spelling.remove_prefix(1);
             double value = 0;
-            std::from_chars(spelling.data(), spelling.data() + spelling.size(), value);
+            const char* end = spelling.data() + spelling.size();
+            const auto [stop, error] = std::from_chars(spelling.data(), end, value);
+            if (error != std::errc{} || stop != end) return put_text(column, cell.text);
             return worksheet_write_number(sheet_, row_, column, value, number_format(field.decimals));
         }
         case cell_kind::date: {
