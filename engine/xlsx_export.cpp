@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <ctime>
 
 namespace vortel {
 namespace {
@@ -22,6 +23,19 @@ std::size_t utf8_characters(std::string_view text)
 {
     return static_cast<std::size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The workbook is dated by the table's last change, not by the clock, so
+// that the same table always gives the same bytes. Zip entries cannot be
+// older than 1980.
+std::time_t workbook_date(const dbf_header& header)
+{
+    std::tm day{};
+    day.tm_year = header.update_year;
+    day.tm_mon = std::clamp(static_cast<int>(header.update_month), 1, 12) - 1;
+    day.tm_mday = std::clamp(static_cast<int>(header.update_day), 1, 31);
+    constexpr std::time_t zip_epoch = 315532800;  // 1980-01-01
+    return std::max(timegm(&day), zip_epoch);
 }
 
 double column_width(const field_information& field)
@@ -59,6 +73,9 @@ public:
         workbook_options.constant_memory = 1;
         workbook_ = workbook_new_opt(path_.c_str(), &workbook_options);
         if (!workbook_) return fail("The workbook could not be started");
+        lxw_doc_properties properties{};
+        properties.created = workbook_date(table_.header);
+        workbook_set_properties(workbook_, &properties);
         sheet_ = workbook_add_worksheet(workbook_, nullptr);
         lxw_format* bold = workbook_add_format(workbook_);
         format_set_bold(bold);
