@@ -38,6 +38,30 @@ std::time_t workbook_date(const dbf_header& header)
     return std::max(timegm(&day), zip_epoch);
 }
 
+bool is_hex_digit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// A workbook writes characters XML cannot hold as "_xHHHH_", and readers
+// turn every such spelling back into its character; a text that spells one
+// itself keeps it only with its "_" written as "_x005F_".
+void escape_literal_escapes(std::string& text)
+{
+    if (text.find("_x") == std::string::npos) return;
+    std::string escaped;
+    escaped.reserve(text.size() + 7);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_' &&
+            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2, text.begin() + static_cast<std::ptrdiff_t>(i) + 6,
+                        is_hex_digit)) {
+            escaped += "_x005F";
+        }
+        escaped += text[i];
+    }
+    text = std::move(escaped);
+}
+
 double column_width(const field_information& field)
 {
     int width = field.length;
@@ -156,6 +180,7 @@ private:
         if (text_.size() > cell_text_max && utf8_characters(text_) > cell_text_max) {
             return LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED;
         }
+        escape_literal_escapes(text_);
         return worksheet_write_string(sheet_, row_, column, text_.c_str(), nullptr);
     }
 
