@@ -2,6 +2,7 @@
 // engine and command functions the desktop program uses.
 #include "cli/cli_command.h"
 
+#include "cli/dbf3_copy_command.h"
 #include "cli/export_command.h"
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
@@ -35,6 +36,9 @@ const std::vector<cli_command>& cli_commands()
         {"copy-to", "T OUT [--overwrite] [--encoding utf-8]",
          "write the records as fixed-width text lines, in the table's own bytes or in UTF-8", 2, 2, {"--encoding"},
          {"--overwrite"}, run_copy_to_command},
+        {"copy-to-dbf3", "T OUT.DBF [--overwrite]",
+         "write a plain dBase III copy that can be edited, each field in its nearest dBase III type; prints what "
+         "it converted or dropped", 2, 2, {}, {"--overwrite"}, run_copy_to_dbf3_command},
         {"html", "T OUT [--overwrite] [--encoding utf-8]",
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},
@@ -56,9 +60,10 @@ const std::vector<cli_command>& cli_commands()
          {"--bom", "--lf", "--overwrite"}, run_export_command},
         {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
          {}, {}, run_append_command},
-        {"sort", "T KEY [--magyar]",
-         "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents", 2, 2, {},
-         {"--magyar"}, run_sort_command},
+        {"sort", "T KEY [--magyar] [--memory MB]",
+         "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents; "
+         "beyond MB megabytes (default 256) the sort works in runs merged from a scratch file beside the table",
+         2, 2, {"--memory"}, {"--magyar"}, run_sort_command},
         {"create", "T FIELD... [--overwrite] [--codepage PAGE]",
          "create an empty table in code page PAGE (default 852, 1250 under SET_OEMTOANSI=0); each FIELD is "
          "NAME:TYPE[:LEN[:DEC]] with TYPE one of C N D L M", 2, SIZE_MAX,

@@ -1,5 +1,9 @@
 #include "cli/print_command.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 #include "cli/cli_command.h"
 #include "cli/field_argument.h"
 #include "engine/output_refusal.h"
@@ -23,6 +27,9 @@ void set_pdf_listing_writer(pdf_listing_writer writer)
 std::string choose_print_columns(browse_object& browse, const std::string& names)
 {
     for (column_descriptor& column : browse.columns) column.print_selected = names.empty() && column.type != 0;
+    // The listing prints its columns in the browse's order: the named ones
+    // are moved to its front in the order given, the others follow unchosen.
+    std::vector<column_descriptor> chosen;
     std::size_t start = 0;
     while (!names.empty() && start <= names.size()) {
         const std::size_t comma = std::min(names.find(',', start), names.size());
@@ -30,10 +37,15 @@ std::string choose_print_columns(browse_object& browse, const std::string& names
         start = comma + 1;
         const field_choice choice = find_named_field(*browse.table, name);
         if (choice.index < 0) return name.empty() ? "vortel-cli: no field (empty)" : choice.problem;
-        for (column_descriptor& column : browse.columns) {
-            if (column.field == choice.index) column.print_selected = true;
-        }
+        const auto found = std::find_if(browse.columns.begin(), browse.columns.end(),
+                                        [&](const column_descriptor& column) { return column.field == choice.index; });
+        if (found == browse.columns.end()) continue;  // named twice: printed once, where first named
+        chosen.push_back(std::move(*found));
+        chosen.back().print_selected = true;
+        browse.columns.erase(found);
     }
+    browse.columns.insert(browse.columns.begin(), std::make_move_iterator(chosen.begin()),
+                          std::make_move_iterator(chosen.end()));
     return {};
 }
 

@@ -19,7 +19,8 @@ using pdf_listing_writer = std::string (*)(browse_object& browse, const std::str
 void set_pdf_listing_writer(pdf_listing_writer writer);
 
 // Marks the columns to print: the named fields (comma separated, each a
-// name or #N as find_named_field takes it) or, with no names, every field.
+// name or #N as find_named_field takes it), moved to the front in the order
+// given, or, with no names, every field.
 // Gives the problem with the first argument that names no single field,
 // empty when all do.
 std::string choose_print_columns(browse_object& browse, const std::string& names);

@@ -8,6 +8,7 @@
 
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
+#include "print/page_order.h"
 #include "print/preview_model.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_print_pages.h"
@@ -50,7 +51,10 @@ void print_all_pages(page_device& device, void* context)
         pages.emplace_back(static_cast<const char*>(name));
     }
     job.empty = pages.empty();
-    if (!job.empty) job.written = print_page_files(*job.printer, pages, {1, static_cast<int>(pages.size()), 1});
+    if (!job.empty) {
+        const int count = static_cast<int>(pages.size());
+        job.written = print_page_files(*job.printer, pages, print_page_order(count, {1, count}).pages);
+    }
 }
 
 }  // namespace
@@ -71,10 +75,12 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     environment.header = {setting_by_index(SET_CEGNEV), listing_date(), title};
     environment.preview = print_all_pages;
     environment.preview_context = &job;
-    switch (print_listing(browse, environment)) {
+    std::string problem;
+    switch (print_listing(browse, environment, &problem)) {
     case listing_result::nothing_chosen: return "vortel-cli: no column to print";
     case listing_result::already_running:
     case listing_result::no_printer: return "vortel-cli: the listing could not start";
+    case listing_result::pages_not_written: return problem;
     case listing_result::shown: break;
     }
     if (job.empty) return preview_empty_job_text;

@@ -47,6 +47,9 @@ int print_structure(const std::string& path, std::ostream& out, std::ostream& er
     // the open refuses.
     std::vector<field_descriptor> judged;
     table_verdict verdict = judge_table_file(table, header, judged);
+    // Other versions lay their descriptors out their own way: those the
+    // judgement read are listed.
+    if (verdict.dialect.family != table_family::dbase3 && !judged.empty()) fields = judged;
     if (verdict.refusal.empty() && header.version == dbf_version_with_memo) {
         file_handle memo(dbt_file_name(path), 512);
         verdict.refusal = open_memo_file(memo, path, table_read_only_mode, verdict.read_only_reasons).refusal;
@@ -56,10 +59,12 @@ int print_structure(const std::string& path, std::ostream& out, std::ostream& er
     }
 
     out << "\n  #  Name        Type  Length  Dec\n";
-    for (int i = 0; i < field_count; ++i) {
+    for (int i = 0; i < std::ssize(fields); ++i) {
         field_descriptor field = fields[static_cast<std::size_t>(i)];
         normalise_date_length(field);
-        std::string name = ansi_to_utf8(descriptor_name(field));
+        const auto at = static_cast<std::size_t>(i);
+        std::string name =
+            ansi_to_utf8(at < verdict.long_names.size() ? verdict.long_names[at] : descriptor_name(field));
         std::snprintf(line, sizeof line, "%3d  %-10s  %c     %6d  %3d\n", i + 1, name.c_str(),
                       descriptor_type(field), descriptor_length(field), descriptor_decimals(field));
         out << line;

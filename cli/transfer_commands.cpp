@@ -81,8 +81,13 @@ int run_sort_command(cli_context& context)
     if (!key.message.empty()) return context.fail(key.message);
     // A key whose first name is no field sorts nothing.
     if (key.fields.empty()) return context.fail(sort_failed_message);
+    const std::optional<long> megabytes =
+        context.option_number("--memory", static_cast<long>(sort_memory_budget_default >> 20));
+    if (!megabytes) return cli_failure;
+    if (*megabytes < 1) return context.fail("--memory takes a number of megabytes, at least 1");
     const sort_outcome outcome =
-        sort_command(*table, key.fields, context.has("--magyar") ? sort_collation::magyar : sort_collation::english);
+        sort_command(*table, key.fields, context.has("--magyar") ? sort_collation::magyar : sort_collation::english,
+                     static_cast<std::size_t>(*megabytes) << 20);
     if (outcome.status != sort_status::sorted) {
         // The reason names files by their paths, which are not program text.
         context.errors << outcome.message << "\n";

@@ -19,9 +19,14 @@ target_link_options(vortel_sanitize INTERFACE -fsanitize=address,undefined)
 
 set_property(GLOBAL PROPERTY VORTEL_CORE_LIBRARIES "")
 
-# Maps a dependency list onto the sanitized variants of core libraries.
+set_property(GLOBAL PROPERTY VORTEL_DESKTOP_TWINS "")
+
+# Maps a dependency list onto the sanitized variants of core libraries and
+# of the desktop targets that have twins.
 function(_vortel_sanitized_deps out)
     get_property(core GLOBAL PROPERTY VORTEL_CORE_LIBRARIES)
+    get_property(twins GLOBAL PROPERTY VORTEL_DESKTOP_TWINS)
+    list(APPEND core ${twins})
     set(result "")
     foreach(dep IN LISTS ARGN)
         if(dep IN_LIST core)
@@ -65,3 +70,64 @@ function(vortel_core_test name)
         gtest_discover_tests(${name}_san TEST_PREFIX "sanitized." DISCOVERY_TIMEOUT 60)
     endif()
 endfunction()
+
+# vortel_desktop_twin(TARGET)
+# The desktop program's libraries and QTest programs run under the sanitizers
+# too: a fault in how our code holds Qt's objects (a menu deleted while its
+# own trigger still runs) is caught there, though Qt itself is not
+# instrumented. A twin copies the target's sources, definitions and include
+# folders and links the twins of its dependencies; it is made once every
+# folder has been read, as the desktop targets are declared before some of
+# the core libraries they link. A QTest program's twin runs as the test
+# "sanitized.TARGET", in the environment of the original.
+function(vortel_desktop_twin name)
+    if(VORTEL_SANITIZED_TESTS)
+        set_property(GLOBAL APPEND PROPERTY VORTEL_DESKTOP_TWINS ${name})
+    endif()
+endfunction()
+
+function(_vortel_make_desktop_twins)
+    get_property(twins GLOBAL PROPERTY VORTEL_DESKTOP_TWINS)
+    foreach(name IN LISTS twins)
+        get_target_property(type ${name} TYPE)
+        get_target_property(folder ${name} SOURCE_DIR)
+        get_target_property(sources ${name} SOURCES)
+        set(absolute "")
+        foreach(source IN LISTS sources)
+            cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder} OUTPUT_VARIABLE source)
+            list(APPEND absolute ${source})
+        endforeach()
+        if(type STREQUAL "EXECUTABLE")
+            add_executable(${name}_san ${absolute})
+        else()
+            add_library(${name}_san STATIC ${absolute})
+        endif()
+        foreach(property AUTOMOC AUTORCC INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES COMPILE_DEFINITIONS
+                         RUNTIME_OUTPUT_DIRECTORY)
+            get_target_property(value ${name} ${property})
+            if(value)
+                set_target_properties(${name}_san PROPERTIES ${property} "${value}")
+            endif()
+        endforeach()
+        foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+            get_target_property(value ${name} ${property})
+            if(value)
+                _vortel_sanitized_deps(mapped ${value})
+                set_target_properties(${name}_san PROPERTIES ${property} "${mapped};vortel_sanitize")
+            endif()
+        endforeach()
+        get_target_property(needs ${name} MANUALLY_ADDED_DEPENDENCIES)
+        if(needs)
+            add_dependencies(${name}_san ${needs})
+        endif()
+        get_property(environment GLOBAL PROPERTY VORTEL_TEST_ENVIRONMENT_${name})
+        if(type STREQUAL "EXECUTABLE" AND environment)
+            add_test(NAME sanitized.${name} COMMAND ${name}_san)
+            set_tests_properties(sanitized.${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300)
+        endif()
+    endforeach()
+endfunction()
+
+if(VORTEL_SANITIZED_TESTS)
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _vortel_make_desktop_twins)
+endif()

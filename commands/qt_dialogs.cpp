@@ -2,6 +2,7 @@
 
 #include "commands/cell_store.h"
 #include "commands/go_to_record.h"
+#include "commands/qt_table_commands.h"
 #include "commands/qt_warning.h"
 #include "commands/search.h"
 #include "commands/table_info.h"
@@ -44,6 +45,40 @@ QString lines_for_edit(std::string_view ansi)
     QString text = from_ansi(ansi);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
+}
+
+// Whether a memo is too long for the edit box to show it at once.
+bool needs_read_only_view(std::string_view ansi)
+{
+    if (ansi.size() > memo_view_characters) return true;
+    std::size_t line = 0;
+    for (const char c : ansi) {
+        line = c == '\n' ? 0 : line + 1;
+        if (line > memo_view_line) return true;
+    }
+    return false;
+}
+
+// The read-only view's text: lines longer than a piece are broken, so that
+// no line of the box is long enough to stall it. Never saved. Broken in the
+// program's one-byte text, converted once: a memo of tens of megabytes.
+QString lines_for_view(std::string_view ansi)
+{
+    std::string pieces;
+    pieces.reserve(ansi.size() + ansi.size() / memo_view_piece + 1);
+    std::size_t line = 0;
+    for (std::size_t at = 0; at < ansi.size(); ++at) {
+        const char c = ansi[at];
+        if (c == '\r' && at + 1 < ansi.size() && ansi[at + 1] == '\n') continue;
+        if (c == '\n') {
+            line = 0;
+        } else if (line++ == memo_view_piece) {
+            pieces += '\n';
+            line = 1;
+        }
+        pieces += c;
+    }
+    return from_ansi(pieces);
 }
 
 std::string lines_for_file(const QString& text)
@@ -188,28 +223,49 @@ memo_dialog::memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("104"));
     if (grid_font) text_->setFont(*grid_font);
-    if (browse_.table) {
-        record_ = current_record(*browse_.table);
-        const std::string memo = memo_text(*browse_.table, field_);
-        if (!memo.empty()) text_->setPlainText(lines_for_edit(memo));
-    }
     save_ = new QPushButton(QStringLiteral("&Save"), this);
     save_->setObjectName(QStringLiteral("101"));
     connect(save_, &QPushButton::clicked, this, &memo_dialog::save);
+    auto* layout = new QVBoxLayout(this);
+    if (browse_.table) {
+        record_ = current_record(*browse_.table);
+        memo_ = memo_text(*browse_.table, field_);
+    }
+    if (needs_read_only_view(memo_)) {
+        view_warning_ = new QLabel(QString::fromLatin1(memo_view_warning).arg(memo_.size()), this);
+        view_warning_->setObjectName(QStringLiteral("long_memo"));
+        view_warning_->setTextFormat(Qt::PlainText);
+        view_warning_->setWordWrap(true);
+        layout->addWidget(view_warning_);
+        text_->setPlainText(lines_for_view(memo_));
+        text_->setReadOnly(true);
+        save_->setEnabled(false);
+        if (!read_only) {
+            edit_ = new QPushButton(QStringLiteral("&Edit anyway"), this);
+            edit_->setObjectName(QStringLiteral("edit_anyway"));
+            connect(edit_, &QPushButton::clicked, this, &memo_dialog::edit_anyway);
+        }
+    } else if (!memo_.empty()) {
+        text_->setPlainText(lines_for_edit(memo_));
+    }
     if (read_only) {
         text_->setReadOnly(true);
         save_->setEnabled(false);
     }
-    auto* layout = new QVBoxLayout(this);
     // Why Save is off, when the table itself is the reason.
     if (browse_.table && is_read_only(*browse_.table)) {
         auto* why = new QLabel(from_ansi(read_only_refusal(*browse_.table)), this);
         why->setObjectName(QStringLiteral("read_only_reason"));
+        why->setTextFormat(Qt::PlainText);
         why->setWordWrap(true);
         layout->addWidget(why);
     }
     layout->addWidget(text_);
-    layout->addWidget(save_, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    if (edit_) buttons->addWidget(edit_);
+    buttons->addWidget(save_);
+    layout->addLayout(buttons);
     resize(560, 400);
     text_->setFocus();
 }
@@ -226,9 +282,42 @@ void memo_dialog::save()
     if (browse_.table) {
         const command_result result =
             store_memo_text(browse_.history, *browse_.table, record_, field_, lines_for_file(text_->toPlainText()));
-        if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+        if (!result.message.empty()) {
+            show_warning(this, std::string_view(result.message));
+            if (!result.done) {
+                text_->setFocus();
+                return;
+            }
+        }
     }
     accept();
+}
+
+void memo_dialog::edit_anyway()
+{
+    const wait_cursor busy;
+    text_->setPlainText(lines_for_edit(memo_));
+    text_->setReadOnly(false);
+    save_->setEnabled(true);
+    edit_->setEnabled(false);
+    view_warning_->hide();
+    text_->setFocus();
+}
+
+void memo_dialog::reject()
+{
+    if (!text_->isReadOnly() && text_->document()->isModified()) {
+        switch (ask_about_unsaved_text(this, windowTitle(), QString::fromLatin1(memo_unsaved_text))) {
+        case unsaved_choice::save:
+            save();
+            return;
+        case unsaved_choice::discard:
+            break;
+        case unsaved_choice::keep_open:
+            return;
+        }
+    }
+    QDialog::reject();
 }
 
 void run_info_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font)
@@ -255,6 +344,9 @@ void run_go_to_dialog(QWidget* grid, browse_object& browse)
 void run_memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only)
 {
     if (memo_marker || !browse.table) return;
+    // A row without a record (an empty table) has no memo to show or keep.
+    const std::int32_t record = current_record(*browse.table);
+    if (record < 1 || record > record_count(*browse.table)) return;
     run_once(memo_marker, grid, new memo_dialog(grid, browse, grid_font, read_only));
 }
 

@@ -11,10 +11,13 @@
 
 #include <QtWidgets/QDialog>
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 class QCheckBox;
 class QFont;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -76,18 +79,40 @@ private:
     QPushButton* go_ = nullptr;
 };
 
+// Past these a memo opens in the read-only view: the text widget lays out
+// each line whole, so that one very long line takes minutes to show and
+// edit, and a very long text seconds.
+inline constexpr std::size_t memo_view_characters = 1'000'000;
+inline constexpr std::size_t memo_view_line = 10'000;
+// The read-only view shows lines longer than this in pieces of this length.
+inline constexpr int memo_view_piece = 1000;
+
+inline constexpr const char* memo_view_warning =
+    "This memo holds %1 characters, too many to edit here without long waits: it is shown read-only, with "
+    "long lines in pieces.";
+inline constexpr const char* memo_unsaved_text = "Save the changed memo?";
+
 class memo_dialog final : public QDialog {
     Q_OBJECT
 public:
     // The memo of the current column of the current record; `read_only`
-    // when Enter was refused the edit permission.
+    // when Enter was refused the edit permission. A long memo opens in the
+    // read-only view, with a warning and "&Edit anyway".
     memo_dialog(QWidget* grid, browse_object& browse, const QFont* grid_font, bool read_only);
 
     QPlainTextEdit* text_box() const { return text_; }
     QPushButton* save_button() const { return save_; }
+    QLabel* view_warning() const { return view_warning_; }
+    QPushButton* edit_button() const { return edit_; }
 
-    // "&Save" under the record lock, then the dialog ends either way.
+    // "&Save" under the record lock. The dialog ends once the memo is
+    // stored; a refused store (another program holds the record) is told
+    // and keeps the dialog open with the text.
     void save();
+    // "&Edit anyway": the whole memo as it is, editable, however slowly.
+    void edit_anyway();
+    // Closing with changed text asks whether to save it first.
+    void reject() override;
 
 private:
     browse_object& browse_;
@@ -95,8 +120,11 @@ private:
     // when the table window has moved its table meanwhile.
     int field_ = -1;
     std::int32_t record_ = 0;
+    std::string memo_;  // as read, for "&Edit anyway"
     QPlainTextEdit* text_ = nullptr;
     QPushButton* save_ = nullptr;
+    QLabel* view_warning_ = nullptr;
+    QPushButton* edit_ = nullptr;
 };
 
 // The launchers, run from the table window's commands. Each runs its dialog

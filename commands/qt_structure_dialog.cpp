@@ -157,7 +157,7 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
         create_->setText(QStringLiteral("M&odify str."));
         select_->setEnabled(false);
         file_->setText(path);
-        setWindowTitle(with_path(modify_structure_title, path));
+        setWindowTitle(literal_title(with_path(modify_structure_title, path)));
     }
     show_fields();
 
@@ -319,6 +319,8 @@ void structure_dialog::change_table_structure()
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
     }
+    // A change that did not happen shows no progress behind its warning.
+    if (result.status != restructure_status::changed) progress_->setValue(0);
     switch (result.status) {
     case restructure_status::changed:
         // The user opens the table again; its window has nothing to show.

@@ -6,6 +6,8 @@
 #include "commands/record_commands.h"
 #include "commands/transfer_failure.h"
 #include "engine/append_from.h"
+#include "engine/dbf3_copy.h"
+#include "platform/codepage.h"
 #include "engine/export.h"
 #include "engine/output_refusal.h"
 #include "engine/table.h"
@@ -18,9 +20,11 @@
 #include "text/text_ops.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QPointer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QProgressDialog>
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <array>
@@ -37,27 +41,35 @@ constexpr std::size_t directory_max = 255;
 // The window is busy meanwhile, and each report runs the waiting events
 // except input, so that the program's windows stay painted while no other
 // command can start; a cancellable copy takes input only in its own dialog.
+//
+// Those events may delete any widget, the dialog and its window included
+// (the window system closing them): the dialog is held by a guarded
+// pointer, never by value, and each report first asks whether it is still
+// there.
 class copy_progress {
 public:
     copy_progress(table_window& window, const char* title, bool cancellable = false)
-        : busy_(window), dialog_(&window)
+        : busy_(window), dialog_(new QProgressDialog(&window))
     {
-        dialog_.setObjectName(QStringLiteral("copy_progress"));
-        dialog_.setWindowTitle(QString::fromLatin1(title));
-        dialog_.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-        dialog_.setWindowModality(cancellable ? Qt::ApplicationModal : Qt::WindowModal);
-        if (!cancellable) dialog_.setCancelButton(nullptr);
-        dialog_.setRange(0, 100);
-        dialog_.setMinimumDuration(0);
+        dialog_->setObjectName(QStringLiteral("copy_progress"));
+        dialog_->setWindowTitle(QString::fromLatin1(title));
+        dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        dialog_->setWindowModality(cancellable ? Qt::ApplicationModal : Qt::WindowModal);
+        if (!cancellable) dialog_->setCancelButton(nullptr);
+        dialog_->setRange(0, 100);
+        dialog_->setMinimumDuration(0);
         // Reaching 100 leaves the dialog as it is; it goes with this object.
-        dialog_.setAutoReset(false);
-        dialog_.setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
     }
+    ~copy_progress() { delete dialog_.data(); }
+    copy_progress(const copy_progress&) = delete;
+    copy_progress& operator=(const copy_progress&) = delete;
 
     std::function<void(int percent)> callback()
     {
         return [this](int percent) {
-            dialog_.setValue(percent);
+            if (dialog_) dialog_->setValue(percent);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
     }
@@ -66,21 +78,22 @@ public:
     std::function<bool(int percent)> cancellable_callback()
     {
         return [this](int percent) {
-            dialog_.setValue(percent);
+            if (dialog_) dialog_->setValue(percent);
             QCoreApplication::processEvents();
-            return !dialog_.wasCanceled();
+            return !dialog_ || !dialog_->wasCanceled();
         };
     }
 
 private:
     busy_table_window busy_;
-    QProgressDialog dialog_;
+    QPointer<QProgressDialog> dialog_;
 };
 
 // Copy to writes what the chosen name's extension says: CSV, JSON Lines or
-// a workbook with the usual choices, fixed-width text for any other name.
-const QString copy_to_filters = QStringLiteral(
-    "Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl);;All files (*)");
+// a workbook with the usual choices, a dBase III copy for a table name,
+// fixed-width text for any other name.
+const QString copy_to_filters = QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines "
+                                               "(*.jsonl);;dBase III table (*.dbf);;All files (*)");
 
 void export_command(table_window& window, const char* title, bool html)
 {
@@ -93,10 +106,15 @@ void export_command(table_window& window, const char* title, bool html)
         const std::optional<export_format> format = html ? std::nullopt : export_format_for(path);
         int done = 0;
         clear_failure(*grid.table);
+        // A table name asks for a plain dBase III copy, which can be edited.
+        const bool as_table = !html && path.size() > 4 && ::strcasecmp(path.c_str() + path.size() - 4, ".DBF") == 0;
+        std::vector<std::string> converted;
         {
             const wait_cursor busy;
             copy_progress progress(window, title, format.has_value());
-            if (format) {
+            if (as_table) {
+                done = copy_to_dbf3(*grid.table, path, converted);
+            } else if (format) {
                 export_options options;
                 options.format = *format;
                 options.deleted = deleted_records_by_setting();
@@ -113,7 +131,13 @@ void export_command(table_window& window, const char* title, bool html)
         }
         // A page that could not be written is told as the text copy is:
         // saying nothing would leave the user believing it was saved.
-        if (!done) show_warning(&window, std::string_view(export_failure_text(*grid.table)));
+        if (!done) {
+            show_warning(&window, std::string_view(export_failure_text(*grid.table)));
+        } else if (!converted.empty()) {
+            std::string lines;
+            for (const std::string& line : converted) lines += line + "\n";
+            show_information(&window, QString::fromStdString(ansi_to_utf8(lines)));
+        }
     });
 }
 

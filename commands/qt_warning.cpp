@@ -2,9 +2,13 @@
 
 #include "platform/codepage.h"
 
+#include <QtGui/QFontMetrics>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QGridLayout>
 #include <QtWidgets/QMessageBox>
 
+#include <algorithm>
 #include <utility>
 
 namespace vortel {
@@ -22,6 +26,16 @@ answer_hook& installed_answer_hook()
     return hook;
 }
 
+choice_hook& installed_choice_hook()
+{
+    static choice_hook hook;
+    return hook;
+}
+
+// Room beside a caption for what window managers draw in the title bar:
+// the icon and the three buttons.
+constexpr int title_bar_room = 160;
+
 void show_box(QWidget* owner, const QString& caption, const QString& text, QMessageBox::Icon icon)
 {
     if (installed_hook()) {
@@ -30,9 +44,7 @@ void show_box(QWidget* owner, const QString& caption, const QString& text, QMess
         hook(box_request{caption, text});
         return;
     }
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner ? owner : QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    make_message_box(owner, icon, caption, text, QMessageBox::Ok)->exec();
 }
 
 }  // namespace
@@ -90,11 +102,63 @@ bool ask_ok_cancel(QWidget* owner, const QString& caption, const QString& text)
         const answer_hook answer = installed_answer_hook();
         return answer(question);
     }
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
-                    owner ? owner : QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    return box.exec() == QMessageBox::Ok;
+    const std::unique_ptr<QMessageBox> box =
+        make_message_box(owner, QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
+    box->setDefaultButton(QMessageBox::Ok);
+    return box->exec() == QMessageBox::Ok;
+}
+
+choice_hook set_choice_hook(choice_hook hook)
+{
+    return std::exchange(installed_choice_hook(), std::move(hook));
+}
+
+unsaved_choice ask_about_unsaved_text(QWidget* owner, const QString& caption, const QString& text)
+{
+    const box_request question{caption, text};
+    if (installed_hook() || installed_choice_hook()) {
+        if (installed_hook()) {
+            const box_hook hook = installed_hook();
+            hook(question);
+        }
+        if (!installed_choice_hook()) return unsaved_choice::save;
+        const choice_hook choice = installed_choice_hook();
+        return choice(question);
+    }
+    const std::unique_ptr<QMessageBox> box = make_message_box(
+        owner, QMessageBox::Question, caption, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box->setDefaultButton(QMessageBox::Save);
+    box->setEscapeButton(QMessageBox::Cancel);
+    switch (box->exec()) {
+    case QMessageBox::Save: return unsaved_choice::save;
+    case QMessageBox::Discard: return unsaved_choice::discard;
+    default: return unsaved_choice::keep_open;
+    }
+}
+
+std::unique_ptr<QMessageBox> make_message_box(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                              const QString& text, QMessageBox::StandardButtons buttons)
+{
+    auto box = std::make_unique<QMessageBox>(icon, literal_title(caption), text, buttons,
+                                             owner ? owner : QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::ApplicationModal);
+    // The box sizes itself to its text; a spacer across its layout makes it
+    // at least as wide as the caption, within the screen.
+    const QScreen* screen = box->screen();
+    const int most = screen ? screen->availableGeometry().width() - 40 : 1000;
+    const int caption_width = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption);
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(std::min(caption_width + title_bar_room, most), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
+
+QString literal_title(const QString& text)
+{
+    QString title = text;
+    return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 }  // namespace vortel

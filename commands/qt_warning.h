@@ -7,11 +7,11 @@
 #pragma once
 
 #include <QtCore/QString>
+#include <QtWidgets/QMessageBox>
 
 #include <functional>
+#include <memory>
 #include <string_view>
-
-class QWidget;
 
 namespace vortel {
 
@@ -52,5 +52,30 @@ answer_hook set_answer_hook(answer_hook hook);
 // An OK/Cancel question with its own caption, blocking the whole program
 // until answered (the overwrite, pack and zap confirmations). True for OK.
 bool ask_ok_cancel(QWidget* owner, const QString& caption, const QString& text);
+
+// What to do with text typed but not stored, when its window is closed.
+enum class unsaved_choice { save, discard, keep_open };
+
+// Answers the unsaved-text question instead of the user while installed.
+// For tests; the question also reaches the box hook. With a box hook but no
+// choice hook, the text is saved.
+using choice_hook = std::function<unsaved_choice(const box_request& box)>;
+choice_hook set_choice_hook(choice_hook hook);
+
+// A Save / Discard / Cancel question with its own caption, blocking the
+// whole program until answered; Cancel and closing the box keep it open.
+unsaved_choice ask_about_unsaved_text(QWidget* owner, const QString& caption, const QString& text);
+
+// The box every question and warning above shows: its texts are shown as
+// the characters they are, never as markup, since they carry names and
+// values from files; and it is wide enough for its whole caption. Owned by
+// `owner`, or the active window when that is null. For the callers above
+// and for tests.
+std::unique_ptr<QMessageBox> make_message_box(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                              const QString& text, QMessageBox::StandardButtons buttons);
+
+// A window title that shows `text` as it is: Qt reads "[*]" in a title as
+// the place of its changed-document mark.
+QString literal_title(const QString& text);
 
 }  // namespace vortel

@@ -77,6 +77,8 @@ public:
         : browse_(browse), fold_(fold), map_(stored_to_compared(*browse.table, fold)),
           bytewise_(converted_bytewise(*browse.table))
     {
+        // Binary fields are compared by what they show.
+        decoded_ = browse.table->dialect.decoded;
         if (scope == search_scope::all_columns) {
             offset_ = 1;
             length_ = static_cast<std::size_t>(record_length(*browse.table)) - 1;
@@ -87,7 +89,7 @@ public:
         if (column >= browse.columns.size()) return;
         const column_descriptor& shown = browse.columns[column];
         if (shown.cell == field_cell && shown.picture.empty() && shown.type != 'M' && shown.field >= 0 &&
-            shown.field < field_count(*browse.table)) {
+            shown.field < field_count(*browse.table) && !field_is_decoded(*browse.table, shown.field)) {
             offset_ = static_cast<std::size_t>(field_offset(*browse.table, shown.field));
             length_ = static_cast<std::size_t>(field_info(*browse.table, shown.field).length);
         }
@@ -95,6 +97,14 @@ public:
 
     const std::string& of(std::span<const std::uint8_t> record)
     {
+        if (decoded_ && whole_record_) {
+            table_object& table = *browse_.table;
+            std::copy(record.begin(), record.end(), table.record.begin());
+            text_.clear();
+            for (int i = 0; i < field_count(table); ++i) text_ += field_text(table, i) + " ";
+            map_text(text_, fold_);
+            return text_;
+        }
         if (length_ == 0 || offset_ + length_ > record.size()) {
             std::copy(record.begin(), record.end(), browse_.table->record.begin());
             text_ = cell_of(browse_, browse_.current_column).text;
@@ -122,6 +132,7 @@ private:
     std::size_t offset_ = 0;
     std::size_t length_ = 0;  // 0: the cell is asked for
     bool whole_record_ = false;
+    bool decoded_ = false;
     std::string text_;
     std::string shown_;
 };

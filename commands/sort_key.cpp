@@ -3,6 +3,7 @@
 #include "commands/file_replacement.h"
 #include "engine/pack_zap.h"
 #include "engine/sort_table.h"
+#include "platform/error_text.h"
 #include "shell/settings.h"
 
 #include <charconv>
@@ -106,7 +107,8 @@ sort_key_fields parse_sort_key(const table_object& table, std::string_view key)
     return parsed;
 }
 
-sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation)
+sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation,
+                          std::size_t memory_budget)
 {
     if (fields.empty()) return {sort_status::empty_list, std::string(sort_empty_message)};
     std::vector<std::string> names;
@@ -125,12 +127,12 @@ sort_outcome sort_command(table_object& table, const std::vector<int>& fields, s
     clear_failure(table);
     rebuild_plan plan;
     plan.header = copy_header_area(table);
-    plan.fill = [&](table_object& copy) { return write_sorted_records(table, key, copy.dbf); };
+    plan.fill = [&](table_object& copy) { return write_sorted_records(table, key, copy.dbf, memory_budget); };
     const std::int32_t remembered = current_record(table);
     const rebuild_outcome outcome = run_rebuild(table, plan);
     if (outcome.status != rebuild_status::done) return not_sorted(rebuild_message(outcome));
     // The same object opens the sorted file, so that a window keeps it.
-    if (!table_open(table)) return not_sorted("Can't open : " + table_file_name(table));
+    if (!table_open(table)) return not_sorted("Can't open : " + file_name_text(table_file_name(table)));
     go_to(table, remembered);
     return {sort_status::sorted, std::string(sort_ready_message)};
 }

@@ -11,6 +11,7 @@
 // shows it.
 #pragma once
 
+#include "engine/sort_table.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
 
@@ -79,6 +80,7 @@ sort_key_fields parse_sort_key(const table_object& table, std::string_view key);
 // with SET_HUN_CMP set for the collation, and puts SET_HUN_CMP back
 // whatever happens. After a sort the same table object is open again on the
 // sorted file, on the same record number; after a failure it is as it was.
-sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation);
+sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation,
+                          std::size_t memory_budget = sort_memory_budget_default);
 
 }  // namespace vortel

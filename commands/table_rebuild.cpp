@@ -28,7 +28,7 @@ std::string memo_file_beside(const std::string& path)
 
 std::string words_for(int error, const std::string& path)
 {
-    return error_text(error) + ": " + path;
+    return file_error_text(error, path);
 }
 
 struct planned_move {
@@ -114,11 +114,11 @@ bool rebuild_run::check_names()
     file_identity by_name;
     if (!table_.dbf.os.identity(table_id_)) return fail_system(table_.dbf.os.last_error(), table_.dbf_name);
     if (!path_identity(real_path_, by_name) || !by_name.same_file(table_id_)) {
-        return fail("The table file was moved or replaced while it was open: " + table_.dbf_name);
+        return fail("The table file was moved or replaced while it was open: " + file_name_text(table_.dbf_name));
     }
     if (table_id_.links > 1) {
         return fail("The table file has another name (a hard link), which a rebuild would leave on the old "
-                    "records: " + real_path_);
+                    "records: " + file_name_text(real_path_));
     }
 
     // The memo file the table's name reaches must be the one the rebuild
@@ -134,7 +134,7 @@ bool rebuild_run::check_names()
     if (memo_matters && (given_exists ? !beside_exists || !given_memo.same_file(beside_memo)
                                       : beside_exists || (plan_.own_memo && name_is_a_link))) {
         return fail("The memo file reached through the table's name is not the one beside the table: " +
-                    given_memo_name);
+                    file_name_text(given_memo_name));
     }
     if (table_.dbt.os.is_open()) {
         old_memo_ = &table_.dbt.os;
@@ -160,7 +160,7 @@ bool rebuild_run::check_names()
         }
     }
     if ((plan_.own_memo || old_memo_ != nullptr) && memo_path_ == real_path_) {
-        return fail("The table's memo file would have the table's own name: " + real_path_);
+        return fail("The table's memo file would have the table's own name: " + file_name_text(real_path_));
     }
     return true;
 }
@@ -172,7 +172,7 @@ bool rebuild_run::start_journal()
         if (error == EEXIST) {
             journal_in_the_way_ = true;
             return fail("An interrupted rebuild of this table left its journal, which opening the table again "
-                        "recovers: " + name);
+                        "recovers: " + file_name_text(name));
         }
         // Another process opened the new journal at once: a recovery that
         // took it for a dead rebuild's, as good as a busy table.
@@ -260,7 +260,7 @@ bool rebuild_run::create_copy()
         }
         return true;
     }
-    return fail("No free name for the rebuilt table beside " + real_path_);
+    return fail("No free name for the rebuilt table beside " + file_name_text(real_path_));
 }
 
 bool rebuild_run::fill_copy()
@@ -319,7 +319,7 @@ bool rebuild_run::replace()
         moves_done_.push_back({&table_.dbf.os, real_path_, backup_});
         table_aside = true;
     }
-    if (!table_aside) return fail("No free backup name beside " + real_path_);
+    if (!table_aside) return fail("No free backup name beside " + file_name_text(real_path_));
     if (memo_moves && !move(*old_memo_, memo_path_, backup_memo_)) return false;
     if (plan_.own_memo && !move(copy_->dbt.os, copy_->dbt_name, memo_path_)) return false;
     if (!move(copy_->dbf.os, copy_->dbf_name, real_path_)) return false;

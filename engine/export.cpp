@@ -2,9 +2,11 @@
 
 #include "engine/export_output.h"
 #include "engine/field_copy.h"
+#include "engine/field_decode.h"
 #include "engine/record_blocks.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
+#include "platform/error_text.h"
 #include "shell/settings.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"
@@ -129,6 +131,30 @@ std::string html_escaped(std::string_view text)
     return escaped;
 }
 
+// A line of a table with binary fields: each field as field_text shows it
+// (stored texts as stored, or in UTF-8), filled up to the widest text the
+// field shows; null flags are shown in the fields they cover.
+std::string decoded_line(table_object& table, std::span<const std::uint8_t> record, export_encoding encoding)
+{
+    std::copy(record.begin(), record.end(), table.record.begin());
+    std::string line;
+    for (int i = 0; i < field_count(table); ++i) {
+        if (i == table.null_flags_field) continue;
+        const auto at = static_cast<std::size_t>(i);
+        std::string text;
+        if (field_is_decoded(table, i)) {
+            text = field_text(table, i);
+        } else {
+            const std::string_view stored(reinterpret_cast<const char*>(record.data()) + field_offset(table, i),
+                                          static_cast<std::size_t>(descriptor_length(table.fields[at])));
+            text = encoding == export_encoding::utf8 ? stored_to_utf8(table.codepage.page, stored) : std::string(stored);
+        }
+        text.resize(std::max(text.size(), shown_width(table.dialect, table.fields[at])), ' ');
+        line += text;
+    }
+    return line;
+}
+
 }  // namespace
 
 int export_text(table_object& table, const std::string& output, const std::function<void(int percent)>& progress,
@@ -141,7 +167,9 @@ int export_text(table_object& table, const std::string& output, const std::funct
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
             if (!hide_deleted || record[0] != dbf_deleted_mark) {
                 const std::string_view bytes(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1);
-                if (encoding == export_encoding::utf8) {
+                if (table.dialect.decoded) {
+                    out.put(decoded_line(table, record, encoding));
+                } else if (encoding == export_encoding::utf8) {
                     out.put(stored_to_utf8(table.codepage.page, bytes));
                 } else {
                     out.put(bytes);
@@ -172,10 +200,12 @@ int export_html(table_object& table, const std::string& output, std::string_view
                        "charset=windows-1250\"><TITLE>");
         out.put(page_text(title));
         out.put("</TITLE>\r\n</HEAD>\r\n<BODY>\r\n<TABLE border=\"1\" frame=box>\r\n<CAPTION>");
-        // A file name is bytes, not program text.
-        out.put(html_escaped(output));
+        // A file name is the file system's bytes (UTF-8), already the text
+        // of a UTF-8 page; a Windows-1250 page gets it as program text.
+        out.put(html_escaped(utf8 ? output : file_name_text(output)));
         out.put("</CAPTION><TR>");
         for (int i = 0; i < field_count(table); ++i) {
+            if (i == table.null_flags_field) continue;  // shown in the fields it covers
             const auto at = static_cast<std::size_t>(i);
             out.put("<TH>");
             out.put(page_text(at < captions.size() ? captions[at] : std::string()));
@@ -186,10 +216,19 @@ int export_html(table_object& table, const std::string& output, std::string_view
         // The cells are the texts field_text gives, conversion included,
         // written straight from the records read in blocks; in UTF-8 every
         // character whole, also those Windows-1250 lacks.
-        std::vector<std::pair<std::size_t, std::size_t>> cells;  // offset and width
+        struct cell_place {
+            std::size_t offset;
+            std::size_t width;
+            int decoded;  // the field's index when field_text shows a value, else -1
+        };
+        std::vector<cell_place> cells;
         for (int i = 0; i < field_count(table); ++i) {
-            cells.emplace_back(static_cast<std::size_t>(field_offset(table, i)),
-                               static_cast<std::size_t>(field_info(table, i).length));
+            if (i == table.null_flags_field) continue;
+            const bool decoded = field_is_decoded(table, i);
+            cells.push_back({static_cast<std::size_t>(field_offset(table, i)),
+                             decoded ? shown_width(table.dialect, table.fields[static_cast<std::size_t>(i)])
+                                     : static_cast<std::size_t>(field_info(table, i).length),
+                             decoded ? i : -1});
         }
         const code_page page = table.codepage.page;
         const bool mapped = one_byte_per_character(page, encoding);
@@ -212,15 +251,23 @@ int export_html(table_object& table, const std::string& output, std::string_view
         // The record is written before progress is told, so that whatever
         // the callback does cannot reach the record buffer in between.
         std::size_t row_room = 4 + 7;  // "<TR>" and "</TR>\r\n"
-        for (const auto& cell : cells) row_room += 4 + 5 + 6 * std::max<std::size_t>(cell.second, 1);
+        for (const auto& cell : cells) row_room += 4 + 5 + 6 * std::max<std::size_t>(cell.width, 1);
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
             if (record[0] != dbf_deleted_mark) {
                 char* at = out.room(row_room);
                 at = copy_bytes(at, "<TR>");
-                for (const auto& [offset, width] : cells) {
+                if (table.dialect.decoded) std::copy(record.begin(), record.end(), table.record.begin());
+                for (const auto& [offset, width, decoded] : cells) {
                     at = copy_bytes(at, "<TD>");
-                    at = mapped ? put_cell(at, record.data() + offset, width, map)
-                                : put_converted(at, record.data() + offset, width);
+                    if (decoded >= 0) {
+                        // Shown values are ASCII and no wider than the room counted.
+                        const std::string shown = field_text(table, decoded).substr(0, width);
+                        at = put_cell(at, reinterpret_cast<const std::uint8_t*>(shown.data()), shown.size(),
+                                      identity_map);
+                    } else {
+                        at = mapped ? put_cell(at, record.data() + offset, width, map)
+                                    : put_converted(at, record.data() + offset, width);
+                    }
                     at = copy_bytes(at, "</TD>");
                 }
                 out.commit(copy_bytes(at, "</TR>\r\n"));

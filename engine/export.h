@@ -30,7 +30,9 @@ enum class export_encoding {
 };
 
 // One line per record, CR LF after each: the record's bytes after the delete
-// flag, as stored (no code-page conversion) or in UTF-8. Deleted records are
+// flag, as stored (no code-page conversion) or in UTF-8; in a table with
+// binary fields each field as field_text shows it, filled up to the widest
+// text it shows (null flags left out). Deleted records are
 // written like live ones unless SET_DELETED hides them. 1, or 0 when the
 // table is busy, cannot be read, or the output cannot be created or written.
 int export_text(table_object& table, const std::string& output,

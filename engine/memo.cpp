@@ -4,6 +4,8 @@
 // processes that store memos at once out of each other's blocks.
 #include "engine/table.h"
 
+#include "engine/memo_layouts.h"
+
 #include "platform/code_page.h"
 #include "platform/error_text.h"
 #include "text/number_text.h"
@@ -113,7 +115,10 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
         return false;
     }
     if (!table.dbt.os.is_open()) return true;
-    const bool whole = read_memo_text_checked(table.dbt, block, std::numeric_limits<std::size_t>::max(), text);
+    const bool whole =
+        table.dialect.memo == memo_layout::dbt4 || table.dialect.memo == memo_layout::fpt
+            ? read_memo_in_layout(table.dbt, table.dialect.memo, table.memo_block_size, block, text)
+            : read_memo_text_checked(table.dbt, block, std::numeric_limits<std::size_t>::max(), text);
     if (!table.texts_as_stored && table.codepage.page != code_page::cp1250) {
         std::string shown;
         stored_to_program(table.codepage.page, text, shown);

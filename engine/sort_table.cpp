@@ -1,10 +1,14 @@
 #include "engine/sort_table.h"
 
+#include "engine/sort_order.h"
+#include "platform/error_text.h"
+#include "platform/native_file.h"
 #include "shell/settings.h"
-#include "text/folding.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <numeric>
 #include <utility>
@@ -12,193 +16,40 @@
 namespace vortel {
 namespace {
 
-struct key_fields {
-    std::vector<int> fields;  // in key order
-    int length = 0;           // of all of them
-};
-
-key_fields measure_key(const table_object& table, const std::vector<int>& fields)
+int key_length(const table_object& table, const std::vector<int>& fields)
 {
-    key_fields key{fields, 0};
-    for (int index : fields) key.length += field_info(table, index).length;
-    return key;
+    int length = 0;
+    for (int index : fields) length += field_info(table, index).length;
+    return length;
 }
 
-// A record's key: the key fields' bytes, each up to its first zero byte,
-// folded when SET_HUN_CMP asks for it, then zero bytes up to the key's
-// length. Keys hold no zero byte, so comparing whole keys byte by byte
-// orders them as the folded key comparison does. Keys are built on demand,
-// eight bytes at a time, so no copy of every key is kept.
-class record_keys {
-public:
-    record_keys(const table_object& table, const std::vector<std::uint8_t>& records, const key_fields& key)
-        : records_(records), length_(table.header.record_length),
-          key_length_(static_cast<std::size_t>(std::max(key.length, 1))),
-          fold_(setting_by_index(SET_HUN_CMP) == "1"),
-          folding_(folding_for(table.codepage.page))
-    {
-        for (int field : key.fields) {
-            fields_.emplace_back(static_cast<std::size_t>(field_offset(table, field)),
-                                 static_cast<std::size_t>(field_info(table, field).length));
-        }
-    }
-
-    // Eight-byte pieces in a key.
-    std::size_t chunks() const { return (key_length_ + 7) / 8; }
-
-    // Key bytes 8 x `chunk` to 8 x `chunk` + 7 of record `r`, as a number
-    // that orders as those bytes do.
-    std::uint64_t chunk(std::size_t r, std::size_t chunk) const
-    {
-        const std::uint8_t* record = records_.data() + r * length_;
-        std::size_t skip = 8 * chunk;  // key bytes before the piece
-        std::uint64_t value = 0;
-        std::size_t taken = 0;         // bytes of the piece filled
-        for (const auto& [offset, width] : fields_) {
-            const std::uint8_t* field = record + offset;
-            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field, 0, width));
-            const std::size_t used = zero != nullptr ? static_cast<std::size_t>(zero - field) : width;
-            if (skip >= used) {
-                skip -= used;
-                continue;
-            }
-            for (std::size_t i = skip; i < used && taken < 8; ++i, ++taken) {
-                value = value << 8 | (fold_ ? folding_[field[i]] : field[i]);
-            }
-            skip = 0;
-            if (taken == 8) return value;
-        }
-        return taken == 0 ? 0 : value << (8 * (8 - taken));
-    }
-
-private:
-    const std::vector<std::uint8_t>& records_;
-    std::size_t length_;
-    std::size_t key_length_;
-    bool fold_;
-    const folding_table& folding_;
-    std::vector<std::pair<std::size_t, std::size_t>> fields_;  // offset and width
-};
-
-// 12 bytes each, so the sort's memory stays within a sixth of the records'.
-struct key_entry {
-    std::uint32_t high;  // the key piece being sorted on
-    std::uint32_t low;
-    std::uint32_t record;
-};
-
-// Below this many entries a comparison sort is quicker than eight passes.
-constexpr std::ptrdiff_t radix_sort_least = 4096;
-
-// A stable sort of entries by their piece, a byte at a time from the last:
-// eight passes over the entries instead of a comparison per pair.
-void radix_sort(key_entry* begin, key_entry* end)
-{
-    const auto count = static_cast<std::size_t>(end - begin);
-    std::vector<key_entry> spare(count);
-    key_entry* from = begin;
-    key_entry* to = spare.data();
-    for (int byte = 0; byte < 8; ++byte) {
-        const auto digit = [byte](const key_entry& entry) {
-            const std::uint32_t half = byte < 4 ? entry.low : entry.high;
-            return (half >> (8 * (byte % 4))) & 0xFFu;
-        };
-        std::size_t starts[256] = {};
-        for (std::size_t i = 0; i < count; ++i) ++starts[digit(from[i])];
-        // A byte every entry shares moves nothing.
-        if (starts[digit(from[0])] == count) continue;
-        std::size_t next = 0;
-        for (std::size_t& start : starts) next += std::exchange(start, next);
-        for (std::size_t i = 0; i < count; ++i) to[starts[digit(from[i])]++] = from[i];
-        std::swap(from, to);
-    }
-    if (from != begin) std::copy(from, from + count, begin);
-}
-
-// Sorts entries [begin, end), whose keys agree before piece `chunk`, by the
-// rest of their keys, equal keys in record order. Entries are sorted on one
-// eight-byte piece at a time; only runs that agree on it read their records
-// again for the next piece, so records are read once per piece rather than
-// once per comparison.
-void sort_by_key(const record_keys& keys, key_entry* begin, key_entry* end, std::size_t chunk)
-{
-    for (key_entry* entry = begin; entry != end; ++entry) {
-        const std::uint64_t piece = keys.chunk(entry->record, chunk);
-        entry->high = static_cast<std::uint32_t>(piece >> 32);
-        entry->low = static_cast<std::uint32_t>(piece);
-    }
-    // Entries come in record order within equal earlier pieces, and both
-    // sorts below keep that order among equal pieces.
-    if (end - begin >= radix_sort_least) {
-        radix_sort(begin, end);
-    } else {
-        std::sort(begin, end, [](const key_entry& a, const key_entry& b) {
-            if (a.high != b.high) return a.high < b.high;
-            if (a.low != b.low) return a.low < b.low;
-            return a.record < b.record;
-        });
-    }
-    if (chunk + 1 >= keys.chunks()) return;
-    for (key_entry* run = begin; run != end;) {
-        key_entry* next = run + 1;
-        while (next != end && next->high == run->high && next->low == run->low) ++next;
-        if (next - run > 1) sort_by_key(keys, run, next, chunk + 1);
-        run = next;
-    }
-}
-
-// The record numbers in key order, equal keys in file order.
-std::vector<std::uint32_t> key_order(const record_keys& keys, std::size_t count)
-{
-    std::vector<key_entry> entries(count);
-    for (std::size_t r = 0; r < count; ++r) entries[r].record = static_cast<std::uint32_t>(r);
-    sort_by_key(keys, entries.data(), entries.data() + count, 0);
-    std::vector<std::uint32_t> order(count);
-    for (std::size_t r = 0; r < count; ++r) order[r] = entries[r].record;
-    return order;
-}
-
-// Moves each record to its place in key order, one spare record at a time.
-void put_in_order(std::vector<std::uint8_t>& records, std::size_t length, std::vector<std::uint32_t>& order)
-{
-    std::vector<std::uint8_t> spare(length);
-    auto at = [&](std::size_t index) { return records.data() + index * length; };
-    for (std::size_t start = 0; start < order.size(); ++start) {
-        if (order[start] == start) continue;
-        std::memcpy(spare.data(), at(start), length);
-        std::size_t hole = start;
-        while (order[hole] != start) {
-            const std::size_t from = order[hole];
-            std::memcpy(at(hole), at(from), length);
-            order[hole] = static_cast<std::uint32_t>(hole);
-            hole = from;
-        }
-        std::memcpy(at(hole), spare.data(), length);
-        order[hole] = static_cast<std::uint32_t>(hole);
-    }
-}
-
-// Reads every record the header counts, or fails: a file cut short must
+// The file must hold every record the header counts: a file cut short must
 // not have its missing records written as made-up bytes. A damaged count is
 // refused before the memory for it is taken, as it may claim far more than
 // any machine holds.
-bool read_all_records(table_object& table, std::vector<std::uint8_t>& records, std::size_t count)
+bool holds_counted_records(table_object& table, std::size_t count)
 {
-    const std::size_t length = table.header.record_length;
-    const std::int64_t start = table.header.header_length;
     const std::int64_t size = fh_size(table.dbf);
     if (size < 0) {
         note_failure(table, table.dbf);
         return false;
     }
-    if (size - start < static_cast<std::int64_t>(count) * static_cast<std::int64_t>(length)) {
+    const auto area = static_cast<std::int64_t>(count) * static_cast<std::int64_t>(table.header.record_length);
+    if (size - table.header.header_length < area) {
         note_failure(table, "The file holds fewer records than its header counts: " + table.dbf_name);
         return false;
     }
-    records.resize(count * length);
+    return true;
+}
+
+bool read_records(table_object& table, std::size_t first, std::uint8_t* records, std::size_t count)
+{
+    const std::size_t length = table.header.record_length;
+    const std::int64_t start = table.header.header_length + static_cast<std::int64_t>(first * length);
     std::size_t got = 0;
-    if (fh_seek(table.dbf, start, seek_origin::begin) != start ||
-        (!records.empty() && (!fh_read(table.dbf, records.data(), records.size(), got) || got != records.size()))) {
+    if (count == 0) return true;
+    if (fh_seek(table.dbf, start, seek_origin::begin) != start || !fh_read(table.dbf, records, count * length, got) ||
+        got != count * length) {
         note_failure(table, table.dbf);
         return false;
     }
@@ -212,25 +63,171 @@ bool write_at(file_handle& target, std::int64_t offset, const void* bytes, std::
            put == count;
 }
 
-int sort_into(table_object& table, const key_fields& key, file_handle& target)
+// Records of a table too large for the memory budget, sorted a block at a
+// time into runs in a scratch file, each run in key order.
+struct sorted_runs {
+    native_file file;
+    std::size_t records_per_run = 0;
+    std::size_t runs = 0;
+};
+
+// A scratch file beside the table (the space a sort needs is where the
+// table is), otherwise in the temporary folder; unnamed, so that it
+// vanishes with the sort, also when the process is killed.
+bool open_scratch(table_object& table, native_file& file)
+{
+    const std::string folder = std::filesystem::path(table.dbf_name).parent_path().string();
+    if (file.create_unnamed(folder.empty() ? "." : folder)) return true;
+    const char* temporary = std::getenv("TMPDIR");
+    if (file.create_unnamed(temporary && *temporary ? temporary : "/tmp")) return true;
+    note_failure(table, "Cannot make a scratch file for the sort: " + error_text(file.last_error()));
+    return false;
+}
+
+bool write_runs(table_object& table, const record_keys& keys, std::size_t count, sorted_runs& runs)
+{
+    const std::size_t length = table.header.record_length;
+    if (!open_scratch(table, runs.file)) return false;
+    std::vector<std::uint8_t> records(runs.records_per_run * length);
+    for (std::size_t first = 0; first < count; first += runs.records_per_run) {
+        const std::size_t in_run = std::min(runs.records_per_run, count - first);
+        if (!read_records(table, first, records.data(), in_run)) return false;
+        std::vector<std::uint32_t> order = key_order(keys, records.data(), length, in_run);
+        put_in_order(records.data(), length, order);
+        std::size_t put = 0;
+        if (!runs.file.write(records.data(), in_run * length, put)) {
+            note_failure(table, "Cannot write the sort's scratch file: " + error_text(runs.file.last_error()));
+            return false;
+        }
+        ++runs.runs;
+    }
+    return true;
+}
+
+// One run being merged: a window of its records read ahead, and the key of
+// the first record not yet written.
+struct run_reader {
+    std::int64_t next_offset = 0;  // in the scratch file
+    std::size_t left = 0;          // records not yet read into the window
+    std::vector<std::uint8_t> window;
+    std::size_t in_window = 0;
+    std::size_t at = 0;
+    std::vector<std::uint8_t> key;
+};
+
+// Merges the runs into `target` from `offset` on. Equal keys come from the
+// earlier run first: runs hold the records in file order, so the merge keeps
+// the order of equal keys as the in-memory sort does.
+bool merge_runs(table_object& table, const record_keys& keys, std::size_t count, sorted_runs& runs,
+                std::size_t budget, file_handle& target, std::int64_t offset)
+{
+    const std::size_t length = table.header.record_length;
+    // Half the budget reads ahead, shared by the runs; a quarter collects
+    // the output.
+    const std::size_t window_records = std::max<std::size_t>(1, budget / 2 / runs.runs / length);
+    const std::size_t output_records = std::max<std::size_t>(1, budget / 4 / length);
+    std::vector<run_reader> readers(runs.runs);
+    const auto refill = [&](run_reader& reader) {
+        const std::size_t take = std::min(window_records, reader.left);
+        reader.window.resize(take * length);
+        if (take > 0 && !runs.file.read_at(reader.next_offset, reader.window.data(), take * length)) {
+            note_failure(table, "Cannot read the sort's scratch file: " + error_text(runs.file.last_error()));
+            return false;
+        }
+        reader.next_offset += static_cast<std::int64_t>(take * length);
+        reader.left -= take;
+        reader.in_window = take;
+        reader.at = 0;
+        if (take > 0) keys.whole(reader.window.data(), reader.key.data());
+        return true;
+    };
+    for (std::size_t r = 0; r < runs.runs; ++r) {
+        run_reader& reader = readers[r];
+        reader.next_offset = static_cast<std::int64_t>(r * runs.records_per_run * length);
+        reader.left = std::min(runs.records_per_run, count - r * runs.records_per_run);
+        reader.key.resize(keys.length());
+        if (!refill(reader)) return false;
+    }
+    // A heap of the runs by their first key, the earlier run first on ties.
+    const auto later = [&](std::size_t a, std::size_t b) {
+        const int order = std::memcmp(readers[a].key.data(), readers[b].key.data(), keys.length());
+        return order != 0 ? order > 0 : a > b;
+    };
+    std::vector<std::size_t> heap;
+    for (std::size_t r = 0; r < runs.runs; ++r) {
+        if (readers[r].in_window > 0) heap.push_back(r);
+    }
+    std::make_heap(heap.begin(), heap.end(), later);
+
+    std::vector<std::uint8_t> output;
+    output.reserve(output_records * length);
+    const auto flush = [&] {
+        if (output.empty()) return true;
+        if (!write_at(target, offset, output.data(), output.size())) {
+            note_failure(table, target);
+            return false;
+        }
+        offset += static_cast<std::int64_t>(output.size());
+        output.clear();
+        return true;
+    };
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        run_reader& reader = readers[heap.back()];
+        const std::uint8_t* record = reader.window.data() + reader.at * length;
+        output.insert(output.end(), record, record + length);
+        if (output.size() >= output_records * length && !flush()) return false;
+        if (++reader.at < reader.in_window) {
+            keys.whole(reader.window.data() + reader.at * length, reader.key.data());
+        } else if (reader.left == 0 || !refill(reader)) {
+            if (reader.left != 0) return false;
+            heap.pop_back();
+            continue;
+        }
+        std::push_heap(heap.begin(), heap.end(), later);
+    }
+    return flush();
+}
+
+bool write_count(table_object& table, file_handle& target, std::int32_t count)
+{
+    std::uint8_t count_bytes[4];
+    for (int i = 0; i < 4; ++i) count_bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
+    if (!write_at(target, 4, count_bytes, sizeof count_bytes)) {
+        note_failure(table, target);
+        return false;
+    }
+    return true;
+}
+
+int sort_into(table_object& table, const std::vector<int>& key, file_handle& target, std::size_t budget)
 {
     const std::int32_t count = std::max(record_count(table), 0);  // again, now that no one else can append
     const std::size_t length = table.header.record_length;
     const auto records_count = static_cast<std::size_t>(count);
+    if (!holds_counted_records(table, records_count)) return 0;
+    const record_keys keys(table, key, setting_by_index(SET_HUN_CMP) == "1");
 
-    std::vector<std::uint8_t> records;
-    if (!read_all_records(table, records, records_count)) return 0;
-    std::vector<std::uint32_t> order = key_order(record_keys(table, records, key), records_count);
-    put_in_order(records, length, order);
-
-    std::uint8_t count_bytes[4];
-    for (int i = 0; i < 4; ++i) count_bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
-    if (!(records.empty() || write_at(target, table.header.header_length, records.data(), records.size())) ||
-        !write_at(target, 4, count_bytes, sizeof count_bytes)) {
-        note_failure(table, target);
-        return 0;
+    // Within the budget the records are ordered in memory and written once.
+    const std::size_t per_record = length + sort_bytes_per_record;
+    if (records_count <= budget / per_record) {
+        std::vector<std::uint8_t> records(records_count * length);
+        if (!read_records(table, 0, records.data(), records_count)) return 0;
+        std::vector<std::uint32_t> order = key_order(keys, records.data(), length, records_count);
+        put_in_order(records.data(), length, order);
+        if (!records.empty() && !write_at(target, table.header.header_length, records.data(), records.size())) {
+            note_failure(table, target);
+            return 0;
+        }
+        return write_count(table, target, count) ? 1 : 0;
     }
-    return 1;
+    // Beyond it, runs that fit the budget are sorted into a scratch file and
+    // merged into the copy.
+    sorted_runs runs;
+    runs.records_per_run = std::max<std::size_t>(1, budget / per_record);
+    if (!write_runs(table, keys, records_count, runs)) return 0;
+    if (!merge_runs(table, keys, records_count, runs, budget, target, table.header.header_length)) return 0;
+    return write_count(table, target, count) ? 1 : 0;
 }
 
 }  // namespace
@@ -241,10 +238,11 @@ bool sort_key_fits(const table_object& table, const std::vector<int>& fields)
     for (int index : fields) {
         if (index < 0 || index >= field_count(table)) return false;
     }
-    return measure_key(table, fields).length <= sort_key_length_max;
+    return key_length(table, fields) <= sort_key_length_max;
 }
 
-int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target)
+int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target,
+                         std::size_t memory_budget)
 {
     if (!sort_key_fits(table, key)) {
         note_failure(table, "The sort key is not a list of the table's fields within 254 bytes");
@@ -261,7 +259,7 @@ int write_sorted_records(table_object& table, const std::vector<int>& key, file_
     } restore_on_exit{table, current_record(table)};
 
     try {
-        return sort_into(table, measure_key(table, key), target);
+        return sort_into(table, key, target, memory_budget);
     } catch (const std::bad_alloc&) {
         note_failure(table, sort_memory_text);
         return 0;

@@ -2,15 +2,18 @@
 // its file.
 //
 // The key is a list of field indexes (tables from the wild hold two fields
-// of one name, so names cannot say which is meant). All records are read
-// into memory, ordered, and written in one write after the copy's header
-// area; the table's own file is only read. Records move whole, delete mark
+// of one name, so names cannot say which is meant). Within a memory budget
+// all records are read into memory, ordered, and written in one write after
+// the copy's header area; a larger table is sorted in runs that fit the
+// budget, kept in an unnamed scratch file beside the table, and merged into
+// the copy. The table's own file is only read. Records move whole, delete mark
 // and memo block numbers included, so the copy shares the table's memo
 // file as it is.
 #pragma once
 
 #include "engine/table.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace vortel {
@@ -18,6 +21,9 @@ namespace vortel {
 // Record keys are at most this long; a key whose fields together reach 255
 // bytes is refused before anything is read.
 inline constexpr int sort_key_length_max = 254;
+
+// The memory a sort takes for itself unless told otherwise.
+inline constexpr std::size_t sort_memory_budget_default = std::size_t{256} << 20;
 
 // The reason a failed allocation gives.
 inline constexpr const char* sort_memory_text = "Not enough memory to sort";
@@ -34,7 +40,9 @@ bool sort_key_fits(const table_object& table, const std::vector<int>& fields);
 // (text/folding.h); otherwise keys compare as bytes. Equal keys keep their order. 1, or 0 with the reason noted on the
 // table: a refused key, a file the count does not fit, a failed read or
 // write, or memory that ran out (sort_memory_text). The table stays on its
-// record.
-int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target);
+// record. The sort's memory stays near `memory_budget` bytes, whatever the
+// table's size; the order is the same for every budget.
+int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target,
+                         std::size_t memory_budget = sort_memory_budget_default);
 
 }  // namespace vortel

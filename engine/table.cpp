@@ -1,5 +1,7 @@
 #include "engine/table.h"
 
+#include "engine/field_decode.h"
+#include "engine/memo_layouts.h"
 #include "engine/table_verdict.h"
 #include "platform/code_page.h"
 #include "platform/error_text.h"
@@ -66,6 +68,38 @@ std::string count_damage(table_object& table, std::int64_t& held)
     return record_count_problem(count, held);
 }
 
+// Whether the table's memo fields need a memo file: dBase III says so by
+// its version byte alone; other versions by holding memo fields.
+bool needs_memo_file(const table_object& table)
+{
+    if (table.dialect.memo == memo_layout::dbt3) return true;
+    if (table.dialect.memo == memo_layout::none) return false;
+    return std::any_of(table.fields.begin(), table.fields.end(),
+                       [](const field_descriptor& field) { return descriptor_type(field) == 'M'; });
+}
+
+// Each nullable field takes the next bit of `_NullFlags`; a varying-length
+// field (V, Q) takes one before it, for whether it is filled up.
+void find_null_bits(table_object& table)
+{
+    table.null_flags_field = -1;
+    table.null_bits.assign(table.fields.size(), -1);
+    if (table.dialect.family != table_family::foxpro) return;
+    for (std::size_t i = 0; i < table.fields.size(); ++i) {
+        if (descriptor_type(table.fields[i]) == '0' && ::strcasecmp(descriptor_name(table.fields[i]).c_str(), "_NullFlags") == 0) {
+            table.null_flags_field = static_cast<int>(i);
+        }
+    }
+    if (table.null_flags_field < 0) return;
+    constexpr std::uint8_t nullable = 0x02;
+    int bit = 0;
+    for (std::size_t i = 0; i < table.fields.size(); ++i) {
+        const char type = descriptor_type(table.fields[i]);
+        if (type == 'V' || type == 'Q') ++bit;
+        if ((table.fields[i].bytes[18] & nullable) != 0) table.null_bits[i] = bit++;
+    }
+}
+
 }  // namespace
 
 table_object::table_object(std::string dbf_file_name)
@@ -121,10 +155,13 @@ int table_open(table_object& table, int writable)
         }
     }
 
-    if (table.header.version == dbf_version_with_memo) {
+    table.dialect = verdict.dialect;
+    table.long_names = verdict.long_names;
+    table.memo_block_size = dbt_block_size;
+    if (needs_memo_file(table)) {
         // The memo file follows the table: one only read is only read.
         const open_mode memo_mode = table.dbf.os.writable() ? table_read_write_mode : table_read_only_mode;
-        const memo_file_outcome memo = open_memo_file(table.dbt, table.dbf_name, memo_mode, reasons);
+        const memo_file_outcome memo = open_memo_file(table.dbt, table.dbf_name, table.dialect, memo_mode, reasons);
         table.dbt_name = table.dbt.name;
         if (!memo.refusal.empty()) {
             note_failure(table, memo.refusal);
@@ -132,7 +169,11 @@ int table_open(table_object& table, int writable)
             return 0;
         }
         table.memo_problem = memo.unavailable;
+        if (memo.unavailable.empty() && table.dialect.memo != memo_layout::dbt3) {
+            table.memo_block_size = memo_block_size(table.dbt, table.dialect.memo);
+        }
     }
+    find_null_bits(table);
     table.read_only = joined_reasons(reasons);
 
     table.field_count = static_cast<int>(table.fields.size());
@@ -194,13 +235,15 @@ field_information field_info(const table_object& table, int index)
 {
     if (index < 0 || index >= table.field_count) return {};
     const field_descriptor& field = table.fields[static_cast<std::size_t>(index)];
-    return {descriptor_name(field), descriptor_type(field), descriptor_length(field), descriptor_decimals(field)};
+    const auto at = static_cast<std::size_t>(index);
+    return {at < table.long_names.size() ? table.long_names[at] : descriptor_name(field), descriptor_type(field),
+            descriptor_length(field), descriptor_decimals(field)};
 }
 
 int field_index(const table_object& table, std::string_view name)
 {
     for (int i = 0; i < table.field_count; ++i) {
-        std::string stored = descriptor_name(table.fields[static_cast<std::size_t>(i)]);
+        std::string stored = field_info(table, i).name;
         if (stored.size() == name.size() && ::strncasecmp(stored.data(), name.data(), name.size()) == 0) return i;
     }
     return -1;
@@ -250,7 +293,33 @@ std::string program_text(const table_object& table, std::string_view stored)
 std::string field_text(const table_object& table, int index)
 {
     if (index < 0 || index >= table.field_count || table.record.empty()) return {};
+    if (table.dialect.decoded) {
+        const auto at = static_cast<std::size_t>(index);
+        const int null_bit = at < table.null_bits.size() ? table.null_bits[at] : -1;
+        if (null_bit >= 0) {
+            const auto flags = static_cast<std::size_t>(table.offsets[static_cast<std::size_t>(table.null_flags_field)]);
+            const int flags_length = descriptor_length(table.fields[static_cast<std::size_t>(table.null_flags_field)]);
+            if (null_bit / 8 < flags_length &&
+                (table.record[flags + static_cast<std::size_t>(null_bit / 8)] >> (null_bit % 8) & 1) != 0) {
+                return {};
+            }
+        }
+        const auto offset = static_cast<std::size_t>(table.offsets[at]);
+        const auto length = static_cast<std::size_t>(descriptor_length(table.fields[at]));
+        if (std::optional<std::string> shown =
+                decoded_field_text(table.dialect, table.fields[at], std::span(table.record).subspan(offset, length))) {
+            return *shown;
+        }
+    }
     return program_text(table, stored_field(table, index));
+}
+
+bool field_is_decoded(const table_object& table, int index)
+{
+    if (!table.dialect.decoded || index < 0 || index >= table.field_count) return false;
+    const auto at = static_cast<std::size_t>(index);
+    return (at < table.null_bits.size() && table.null_bits[at] >= 0) ||
+           is_decoded_field(table.dialect, table.fields[at]);
 }
 
 bool field_shown_whole(table_object& table, int index)

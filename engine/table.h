@@ -29,6 +29,7 @@
 #include "engine/dbf_format.h"
 #include "engine/file_handle.h"
 #include "engine/table_code_page.h"
+#include "engine/table_dialect.h"
 #include "text/decimal_number.h"
 
 #include <cstdint>
@@ -82,6 +83,18 @@ struct table_object {
     // When the header counts records the file lacks: the whole records the
     // file holds, all the table shows. -1 otherwise.
     std::int64_t records_held = -1;
+    // What wrote the table; a decoded one is read-only, its binary fields
+    // read through engine/field_decode.h.
+    table_dialect dialect;
+    // The memo file's block size (dBase IV, 7 and FoxPro memo files say it).
+    int memo_block_size = dbt_block_size;
+    // The `_NullFlags` field (-1 when none) and, per field, its bit there
+    // that marks the value null (-1 when the field is not nullable).
+    int null_flags_field = -1;
+    std::vector<int> null_bits;
+    // Field names longer than a descriptor of ten characters holds (dBase
+    // 7), one per field; empty otherwise.
+    std::vector<std::string> long_names;
 };
 
 struct field_information {
@@ -122,8 +135,14 @@ char field_type(const table_object& table, int index);              // 0 when no
 int has_memo_fields(const table_object& table);
 
 // Raw stored text of a field of the current record ("" for index -1), in
-// the program's code page.
+// the program's code page. In a table of another dBase-family version the
+// shown text of a binary field (engine/field_decode.h), and "" for a value
+// its null flags mark null.
 std::string field_text(const table_object& table, int index);
+// Whether field_text reads field `index` as a shown value rather than the
+// stored bytes (a binary field, or one null flags cover); such a field's
+// text is no stored text, and copies take it from field_text.
+bool field_is_decoded(const table_object& table, int index);
 // Whether field `index` of the current record (for a memo field, its memo)
 // reads whole: false when some character of it shows as '?' because
 // Windows-1250 cannot hold it. Such a field is not edited: its shown text

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace vortel {
 namespace {
@@ -55,6 +57,49 @@ std::string length_problem(const dbf_header& header, const std::vector<field_des
                std::to_string(descriptor_length(*short_date)) + " characters long, but dates take 8";
     }
     return {};
+}
+
+// The descriptors of a table of another dBase-family version: from where
+// its layout puts them up to the terminator, as the header's length also
+// counts what some versions keep after it. dBase 7's longer descriptors are
+// read into the dBase III layout (name, type, length, decimals), their
+// whole names into `long_names`.
+bool read_dialect_descriptors(file_handle& dbf, const dbf_header& header, const table_dialect& dialect,
+                              std::vector<field_descriptor>& fields, std::vector<std::string>& long_names)
+{
+    fields.clear();
+    long_names.clear();
+    const int stride = descriptor_stride(dialect);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride));
+    for (std::int64_t at = descriptor_start(dialect); at + 1 <= header.header_length; at += stride) {
+        std::size_t got = 0;
+        if (fh_seek(dbf, at, seek_origin::begin) != at || !fh_read(dbf, bytes.data(), bytes.size(), got)) return false;
+        if (got >= 1 && bytes[0] == dbf_header_terminator) return true;
+        if (got < bytes.size() || at + stride > header.header_length) return false;
+        field_descriptor field;
+        if (dialect.family == table_family::dbase7) {
+            std::copy_n(bytes.begin(), 10, field.bytes.begin());
+            field.bytes[11] = bytes[32];
+            field.bytes[16] = bytes[33];
+            field.bytes[17] = bytes[34];
+            const auto* name = reinterpret_cast<const char*>(bytes.data());
+            long_names.emplace_back(name, ::strnlen(name, 31));
+        } else {
+            std::copy_n(bytes.begin(), dbf_descriptor_size, field.bytes.begin());
+        }
+        fields.push_back(field);
+    }
+    return false;
+}
+
+// The first field of a dBase III table whose type dBase III does not know:
+// its bytes are binary, and an edit would write text over them.
+const field_descriptor* unknown_type_field(const std::vector<field_descriptor>& fields)
+{
+    for (const field_descriptor& field : fields) {
+        if (!is_dbase3_type(descriptor_type(field))) return &field;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -109,18 +154,42 @@ table_verdict judge_table_file(file_handle& dbf, dbf_header& header, std::vector
                                                  : error_text(dbf.os.last_error());
         return verdict;
     }
-    if (header.version != dbf_version_plain && header.version != dbf_version_with_memo) {
+    const std::optional<table_dialect> dialect = dialect_of_version(header.version);
+    if (!dialect) {
         char version[8];
         std::snprintf(version, sizeof version, "0x%02X", header.version);
         verdict.refusal = std::string("version byte ") + version + ": not a dBase III table";
         return verdict;
     }
-    if (!read_field_descriptors(dbf, field_count_for_header_length(header.header_length), fields)) {
+    verdict.dialect = *dialect;
+    const bool read = verdict.dialect.family == table_family::dbase3
+                          ? read_field_descriptors(dbf, field_count_for_header_length(header.header_length), fields)
+                          : read_dialect_descriptors(dbf, header, verdict.dialect, fields, verdict.long_names);
+    if (!read) {
         verdict.refusal = "the field descriptors run past the end of the file";
         return verdict;
     }
-    verdict.refusal = length_problem(header, fields);
-    for (field_descriptor& field : fields) normalise_date_length(field);
+    if (verdict.dialect.decoded) {
+        verdict.read_only_reasons.push_back(dialect_description(verdict.dialect) + ": shown read-only");
+    } else if (const field_descriptor* unknown = unknown_type_field(fields)) {
+        verdict.dialect.decoded = true;
+        const char type = descriptor_type(*unknown);
+        char shape[24];
+        std::snprintf(shape, sizeof shape, " (type byte 0x%02X)", static_cast<unsigned char>(type));
+        const std::string named =
+            type > 0x20 && type < 0x7F ? field_shape(*unknown) : descriptor_name(*unknown) + shape;
+        verdict.read_only_reasons.push_back("field " + named + " has a type dBase III does not know: shown read-only");
+    }
+    // Dates of other programs may be three or four binary bytes: their
+    // lengths are taken as stored.
+    if (!verdict.dialect.decoded) {
+        verdict.refusal = length_problem(header, fields);
+        for (field_descriptor& field : fields) normalise_date_length(field);
+    } else {
+        for (std::size_t i = 0; i + 1 < fields.size() && verdict.refusal.empty(); ++i) {
+            if (!within_length_limits(fields[i])) verdict.refusal = length_problem(header, fields);
+        }
+    }
     if (verdict.refusal.empty()) verdict.refusal = dbf_layout_problem(header, fields, size);
     if (!verdict.refusal.empty()) return verdict;
 
@@ -147,9 +216,16 @@ bool open_table_file(file_handle& file, open_mode mode, const std::string& what,
 memo_file_outcome open_memo_file(file_handle& memo, const std::string& dbf_path, const open_mode& mode,
                                  std::vector<std::string>& reasons)
 {
+    return open_memo_file(memo, dbf_path, *dialect_of_version(dbf_version_with_memo), mode, reasons);
+}
+
+memo_file_outcome open_memo_file(file_handle& memo, const std::string& dbf_path, const table_dialect& dialect,
+                                 const open_mode& mode, std::vector<std::string>& reasons)
+{
     // Other systems write the memo file's name in another letter case.
-    const std::string found = find_ignoring_case(dbt_file_name(dbf_path));
-    memo.name = found.empty() ? dbt_file_name(dbf_path) : found;
+    const std::string expected = memo_file_name(dialect, dbf_path);
+    const std::string found = find_ignoring_case(expected);
+    memo.name = found.empty() ? expected : found;
     const std::string what = "the memo file " + memo_name_text(memo.name);
     if (!found.empty() && open_table_file(memo, mode, what, reasons)) return {};
     const int error = found.empty() ? ENOENT : memo.os.last_error();

@@ -9,7 +9,9 @@
 //     before the last one, records shorter than their fields, a negative
 //     record count).
 //  2. Read-only: a table that reads whole, but where a change could harm
-//     what the file holds: a header counting more records than the file
+//     what the file holds: a table of another dBase-family version, or a
+//     dBase III table with fields of types dBase III does not know (the
+//     reason says which); a header counting more records than the file
 //     holds (the table shows those it holds), or fewer (an append would
 //     overwrite the uncounted ones). The open adds its own reasons: a file
 //     it may not write, a memo file that is missing, a user who asked.
@@ -17,6 +19,7 @@
 
 #include "engine/dbf_format.h"
 #include "engine/file_handle.h"
+#include "engine/table_dialect.h"
 
 #include <cstdint>
 #include <string>
@@ -35,6 +38,11 @@ struct table_verdict {
     // The records the table shows: the header's count, or those the file
     // holds when it holds fewer.
     std::int64_t records_shown = 0;
+    // What wrote the table, from its version byte and field types.
+    table_dialect dialect;
+    // dBase 7's field names, up to 31 characters, one per field; empty for
+    // the versions whose descriptors hold the names whole.
+    std::vector<std::string> long_names;
 };
 
 // Reads the header and the field descriptors of the open table file `dbf`
@@ -64,6 +72,10 @@ struct memo_file_outcome {
 };
 memo_file_outcome open_memo_file(file_handle& memo, const std::string& dbf_path, const open_mode& mode,
                                  std::vector<std::string>& reasons);
+// The same for the memo file of a table of `dialect` (an FPT file for the
+// FoxPro family).
+memo_file_outcome open_memo_file(file_handle& memo, const std::string& dbf_path, const table_dialect& dialect,
+                                 const open_mode& mode, std::vector<std::string>& reasons);
 
 // Reasons as one text, joined by "; ".
 std::string joined_reasons(const std::vector<std::string>& reasons);

@@ -276,14 +276,17 @@ void run_exports(const input_files& in, const std::vector<std::string>& records,
     fresh_copy(in);
     const std::string text_name = folder() + "OUT.TXT";
     int exported = 0;
+    bool decoded = false;
     {
         table_object table(table_name());
         if (!table_open(table)) return;
+        decoded = table.dialect.decoded;
         exported = export_text(table, text_name);
         (void)export_html(table, folder() + "OUT.HTM", "<T&>", {"A", "\"B\""});
     }
     expect_untouched(in, "an export changed the table");
-    if (!exported) return;
+    // A table with binary fields exports what it shows, not its bytes.
+    if (!exported || decoded) return;
     std::string expected;
     for (const std::string& record : selected(records, skip_deleted)) expected += record.substr(1) + "\r\n";
     if (fuzz::read_file(text_name) != expected) fuzz::fail("the text export is not the records");

@@ -43,6 +43,11 @@ column_descriptor field_column(const field_information& field, int index)
     switch (field.type) {
     case 'N':
     case 'F':  // other programs' floating numbers, stored as N's are
+    case 'I':  // other programs' binary numbers, shown as numbers
+    case '+':
+    case 'B':
+    case 'O':
+    case 'Y':
         column.alignment = align_right;
         break;
     case 'M':
@@ -71,6 +76,8 @@ std::vector<column_descriptor> build_columns(const table_object& table, const he
     columns.reserve(static_cast<std::size_t>(field_count(table)) + 1);
     columns.push_back(with_header_colours(deleted_column(), colours));
     for (int i = 0; i < field_count(table); ++i) {
+        // Null flags are shown in the fields they cover, not by themselves.
+        if (i == table.null_flags_field) continue;
         columns.push_back(with_header_colours(field_column(field_info(table, i), i), colours));
     }
     return columns;

@@ -266,7 +266,7 @@ navigation_result navigate(browse_object& browse, bool ctrl)
 
 navigation_result key_down(browse_object& browse, int key, bool ctrl)
 {
-    if (browse.painting || key == vk_f10) return {};
+    if (browse.painting) return {};
     browse.input_code = key;
     browse.thumb = 0;
     return navigate(browse, ctrl);

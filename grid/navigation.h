@@ -57,7 +57,6 @@ navigation_result navigate(browse_object& browse, bool ctrl = false);
 void apply_unpainted_move(browse_object& browse);
 
 // The window's event paths into the routine. All are ignored while painting.
-// F10 is left out of the keyboard: its command is reached from the popup.
 navigation_result key_down(browse_object& browse, int key, bool ctrl);
 // One record per event: up for a positive delta, down otherwise.
 navigation_result mouse_wheel(browse_object& browse, int delta);

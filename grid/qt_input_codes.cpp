@@ -32,6 +32,7 @@ int virtual_key(const QKeyEvent& event)
     case Qt::Key_F7: return vk_f7;
     case Qt::Key_F8: return vk_f8;
     case Qt::Key_F9: return vk_f9;
+    case Qt::Key_F10: return vk_f10;
     case Qt::Key_F11: return vk_f11;
     case Qt::Key_F12: return vk_f12;
     case Qt::Key_C: return vk_c;

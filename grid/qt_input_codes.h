@@ -7,7 +7,7 @@ class QKeyEvent;
 namespace vortel {
 
 // The virtual-key code of a key; 0 for keys no window of the program
-// reacts to. F10 stays out: its command is reached from the popup.
+// reacts to.
 int virtual_key(const QKeyEvent& event);
 
 // A scroll-bar action (QAbstractSlider::SliderAction) as a bar code.

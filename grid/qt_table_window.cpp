@@ -23,6 +23,7 @@
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QScrollBar>
@@ -40,6 +41,35 @@ QFont grid_font()
     font.setFixedPitch(true);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+// Whether the current row shows a record; an empty table's has none.
+bool has_record_at_current_row(table_object& table)
+{
+    const std::int32_t record = current_record(table);
+    return record >= 1 && record <= record_count(table);
+}
+
+// An owned window is a dialog to the window system, the one kind whose
+// owner Qt names to window managers, which keep it above that owner; it
+// keeps the frame and buttons of a plain window.
+Qt::WindowFlags owned_window_flags(const QWidget* owner)
+{
+    if (!owner) return Qt::Window;
+    return Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+           Qt::WindowCloseButtonHint;
+}
+
+// The window's size rules are in pixels of a screen at its natural scale;
+// on a small or scaled screen (a scale of 2 halves its room) the window
+// opens no larger than the screen's free area, less room for the frame the
+// window manager draws around it. Where it opens stays the cascade's.
+QSize within_screen(QSize wanted, const QWidget* owner)
+{
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return wanted;
+    constexpr QSize frame_room(16, 40);
+    return wanted.boundedTo(screen->availableGeometry().size() - frame_room);
 }
 
 bool changes_the_table(grid_command command)
@@ -66,7 +96,7 @@ int column_field(const browse_object& grid, int column)
 }  // namespace
 
 table_window::table_window(QWidget* owner, int slot, QPoint position)
-    : QWidget(owner, Qt::Window), slot_(slot), font_(grid_font()),
+    : QWidget(owner, owned_window_flags(owner)), slot_(slot), font_(grid_font()),
       kuka_(QStringLiteral(":/KUKA")), info_(QStringLiteral(":/INFO"))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -113,14 +143,14 @@ table_window::table_window(QWidget* owner, int slot, QPoint position)
         connect(watcher, &table_watcher::changed, this, &table_window::table_changed);
     }
 
-    setWindowTitle(path_text(grid.title));
+    setWindowTitle(literal_title(path_text(grid.title)));
     move(position);
-    resize(table_window_width, grid.height);
+    resize(within_screen(QSize(table_window_width, grid.height), owner));
 }
 
 table_window::~table_window()
 {
-    delete editor_.data();
+    drop_editor();
     if (slot_ >= 0) release_table_slot(slot_);
 }
 
@@ -138,7 +168,7 @@ browse_object& table_window::browse()
 void table_window::close_without_table()
 {
     if (slot_ < 0) return;
-    delete editor_.data();
+    drop_editor();
     release_table_slot(slot_);
     slot_ = -1;
     hide();
@@ -147,7 +177,7 @@ void table_window::close_without_table()
 
 void table_window::show_first_time()
 {
-    setWindowTitle(path_text(set_grid_title(browse())));
+    setWindowTitle(literal_title(path_text(set_grid_title(browse()))));
     showNormal();
     activateWindow();
     setFocus();
@@ -196,7 +226,7 @@ void table_window::paintEvent(QPaintEvent*)
         QApplication::restoreOverrideCursor();
     }
     painter.drawImage(0, 0, last_frame_);
-    setWindowTitle(path_text(grid.window_title));
+    setWindowTitle(literal_title(path_text(grid.window_title)));
     update_scroll_bars();
     // For timing the start of the program (bench/peers/run_peers.py): it
     // ends as soon as a table window has painted its first screen.
@@ -368,8 +398,11 @@ void table_window::open_editor(const std::optional<std::string>& typed)
 {
     if (editor_) return;
     browse_object& grid = browse();
+    // A row without a record (an empty table) has nothing to edit: what
+    // was typed there could go nowhere.
+    if (!grid.table || !has_record_at_current_row(*grid.table)) return;
     const auto column = static_cast<std::size_t>(grid.current_column);
-    if (grid.table && column < grid.columns.size()) {
+    if (column < grid.columns.size()) {
         // A text shown with '?' for characters it holds would lose them.
         const std::string refusal = edit_refusal(*grid.table, grid.columns[column].field);
         if (!refusal.empty()) {
@@ -377,7 +410,10 @@ void table_window::open_editor(const std::optional<std::string>& typed)
             return;
         }
     }
+    // The cell's own text: an editor opened by typing already holds more.
+    editor_opening_text_ = from_ansi(cell_editor_text(grid));
     editor_ = new cell_editor(this, grid, font_, typed);
+    editor_->installEventFilter(this);
     connect(editor_, &cell_editor::finished, this, [this] {
         // The grid takes input again at once; the editor itself goes later.
         editor_ = nullptr;
@@ -437,15 +473,84 @@ void table_window::table_changed()
     if (!busy_ && has_slot()) update();
 }
 
+void table_window::drop_editor()
+{
+    // The editor goes with its text: losing the focus as it is deleted
+    // must not store it.
+    if (editor_) editor_->removeEventFilter(this);
+    delete editor_.data();
+}
+
+bool table_window::finish_edit()
+{
+    if (!editor_) return true;
+    // The refusal's message box takes the focus from the editor in turn.
+    if (finishing_edit_) return false;
+    finishing_edit_ = true;
+    const QPointer<table_window> self = this;
+    const bool closed = editor_->commit();
+    if (self) finishing_edit_ = false;
+    return closed;
+}
+
+bool table_window::may_close()
+{
+    if (busy_) return false;
+    if (!editor_) return true;
+    if (editor_->text() == editor_opening_text_) {
+        editor_->discard();
+        return true;
+    }
+    const QPointer<table_window> self = this;
+    const unsaved_choice choice = ask_about_unsaved_text(
+        this, path_text(browse().title), QString::fromLatin1(unsaved_cell_text));
+    if (!self) return false;
+    switch (choice) {
+    case unsaved_choice::save:
+        return finish_edit();
+    case unsaved_choice::discard:
+        if (editor_) editor_->discard();
+        return true;
+    case unsaved_choice::keep_open:
+        break;
+    }
+    if (editor_) editor_->setFocus();
+    return false;
+}
+
+void table_window::closeEvent(QCloseEvent* event)
+{
+    if (may_close()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool table_window::eventFilter(QObject* watched, QEvent* event)
+{
+    // The focus leaving the editor finishes the edit, so that the grid is
+    // never left deaf to input behind an editor the user has turned from.
+    // A popup menu borrows the focus without a change of mind, and so does
+    // a message box (the editor's own refusal of a value among them).
+    if (watched == editor_.data() && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && !QApplication::activeModalWidget()) {
+        finish_edit();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QMenu* table_window::command_popup()
 {
     auto* popup = new QMenu(this);
     for (const command_entry& entry : command_table()) {
-        QAction* item = popup->addAction(QString::fromLatin1(entry.menu_text.data(),
-                                                             static_cast<qsizetype>(entry.menu_text.size())));
+        QAction* item = popup->addAction(QString::fromStdString(menu_item_text(entry)));
         const int id = popup_id(entry);
         item->setData(id);
-        connect(item, &QAction::triggered, this, [this, id] { popup_command(id); });
+        // Queued: the command runs once the popup has closed and gone, never
+        // inside its trigger, as a command that runs events would otherwise
+        // free the menu it is still running in.
+        connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
     }
     if (browse().table_window && browse().table) {
         QMenu* pages = popup->addMenu(QString::fromLatin1(code_page_menu_text.data(),
@@ -459,7 +564,7 @@ QMenu* table_window::command_popup()
             item->setData(id);
             item->setCheckable(true);
             item->setChecked(browse().table->codepage.page == all[i]);
-            connect(item, &QAction::triggered, this, [this, id] { popup_command(id); });
+            connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
         }
     }
     return popup;
@@ -515,7 +620,7 @@ bool table_window::focusNextPrevChild(bool)
 
 void table_window::wheelEvent(QWheelEvent* event)
 {
-    if (input_blocked()) return;
+    if (!finish_edit() || input_blocked()) return;
     const int delta = event->angleDelta().y();
     if (delta == 0) return;
     apply(mouse_wheel(browse(), delta));
@@ -576,7 +681,7 @@ void table_window::scroll_action(bool horizontal, int action)
         // The grid places the thumb at its next paint.
         bar->setSliderPosition(bar->value());
     }
-    if (input_blocked()) return;
+    if (!finish_edit() || input_blocked()) return;
     apply(scroll_bar(browse(), scroll_code(action), horizontal, position & 0xFFFF));
 }
 

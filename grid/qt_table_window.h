@@ -19,6 +19,8 @@ class QScrollBar;
 
 namespace vortel {
 
+inline constexpr const char* unsaved_cell_text = "Store the text typed into the cell?";
+
 class table_window final : public QWidget {
     Q_OBJECT
 public:
@@ -40,10 +42,11 @@ public:
     const QFont& cell_font() const { return font_; }
 
     // The right-click popup: the commands this program has, in command-table
-    // order (ids key + 2000), then the "Code &page" submenu, one checkable
-    // item per code page (ids 3000 + its place), the table's own checked.
-    // Choosing one reads the table in it, remembered for the file while
-    // the program runs. The caller owns it.
+    // order (ids key + 2000), each with its key, then the "Code &page"
+    // submenu, one checkable item per code page (ids 3000 + its place), the
+    // table's own checked. Choosing one reads the table in it, remembered
+    // for the file while the program runs. The caller owns it. Its items
+    // run their commands once the popup has closed.
     QMenu* command_popup();
     // A popup item chosen, by its id.
     void popup_command(int id);
@@ -61,6 +64,18 @@ public:
     void set_busy(bool busy) { busy_ = busy; }
     bool busy() const { return busy_; }
 
+    // Whether the window may go now. Never while a command copies or
+    // rebuilds its table. Text typed into the cell editor and not stored is
+    // asked about first: stored (the window stays when the value is
+    // refused), dropped, or kept with the window.
+    bool may_close();
+
+    // An open cell edit finished as Enter finishes it, for whatever else
+    // the user turned to: a click elsewhere, the scroll bars, the wheel, a
+    // focus change. True when no editor is left; a refused value is told
+    // and keeps the editor, with the focus.
+    bool finish_edit();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,9 +89,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void apply(const navigation_result& result);
+    void drop_editor();
     void run_command(const command_entry& entry);
     void open_editor(const std::optional<std::string>& typed = {});
     void undo_last_edit();
@@ -96,6 +114,8 @@ private:
     QScrollBar* vertical_ = nullptr;
     QScrollBar* horizontal_ = nullptr;
     QPointer<cell_editor> editor_;
+    QString editor_opening_text_;  // what the editor showed when it opened
+    bool finishing_edit_ = false;
     edit_history history_;
     bool updating_bars_ = false;
     bool busy_ = false;

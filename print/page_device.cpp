@@ -1,8 +1,12 @@
 #include "print/page_device.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
+#include "platform/error_text.h"
+#include "platform/file_ops.h"
+#include "platform/job_directory.h"
 #include "platform/temp_dir.h"
 #include "print/page_store.h"
 #include "text/picture.h"
@@ -13,13 +17,28 @@ namespace {
 // The shown text of a cell is built in a 256-byte work text.
 constexpr std::size_t shown_text_max = 255;
 
-void write_page_file(const std::string& path, const std::string& bytes)
+void fail(page_device& device, int error, const std::string& path)
 {
-    // A page that cannot be written shows as an empty page; nothing to report.
-    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fclose(out);
+    if (device.failure.empty()) device.failure = file_error_text(error != 0 ? error : EIO, path);
+}
+
+// Writes the whole page and closes it; a short write is a full disk.
+int write_whole(int fd, const std::string& bytes)
+{
+    const file_ops& ops = active_file_ops();
+    std::size_t done = 0;
+    int error = 0;
+    while (done < bytes.size() && error == 0) {
+        const ssize_t wrote = ops.write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote > 0)
+            done += static_cast<std::size_t>(wrote);
+        else if (wrote == 0)
+            error = ENOSPC;
+        else if (errno != EINTR)
+            error = errno;
     }
+    if (ops.close(fd) != 0 && error == 0) error = errno;
+    return error;
 }
 
 }  // namespace
@@ -39,7 +58,10 @@ void open_page_device(page_device& device, const printer_facts* printer, print_t
     device.cell_placement = cell_placement;
     device.columns = std::max(columns_wanted, page_columns_min);
     measure_cells(device);
-    device.temp_directory = temp_directory();
+    device.failure.clear();
+    if (!page_files) return;
+    const std::string parent = temp_directory();
+    if (const int error = make_job_directory(parent, device.temp_directory)) fail(device, error, parent);
 }
 
 void measure_cells(page_device& device)
@@ -50,6 +72,11 @@ void measure_cells(page_device& device)
     device.line_height = std::max(printer.font_height + printer.font_external_leading, 1);
     device.lines_per_page = std::max(printer.printable_height / device.line_height - 2, 0);
     device.cell_width = printer.printable_width / std::max(device.columns, page_columns_min);
+}
+
+drawn_area page_drawn_area(const page_device& device)
+{
+    return {device.columns * device.cell_width, (device.lines_per_page + 1) * device.line_height};
 }
 
 int start_document(page_device& device, std::string_view document_name)
@@ -75,11 +102,12 @@ void start_page(page_device& device)
     ++device.page_count;
     const std::string name = page_file_name(device.temp_directory, device.page_count);
     add_page_name(device.pages, name);
-    // The file is made now, as an empty page, so that a page that cannot be
-    // created is known before anything is drawn on it.
-    std::FILE* created = name.empty() ? nullptr : std::fopen(name.c_str(), "wb");
-    if (created == nullptr) return;
-    std::fclose(created);
+    if (!device.failure.empty()) return;
+    // The file is made now, so that a page that cannot be created is known
+    // before anything is drawn on it.
+    if (name.empty()) return fail(device, ENAMETOOLONG, device.temp_directory);
+    device.recording_fd = create_private_file(name);
+    if (device.recording_fd < 0) return fail(device, errno, name);
     device.recording_path = name;
     device.recorder = std::make_unique<page_recorder>(device.printer.default_font);
     device.drawing = device.recorder.get();
@@ -121,7 +149,9 @@ void end_page(page_device& device)
         return;
     }
     if (device.recorder == nullptr) return;
-    write_page_file(device.recording_path, device.recorder->finish());
+    if (const int error = write_whole(device.recording_fd, device.recorder->finish()))
+        fail(device, error, device.recording_path);
+    device.recording_fd = -1;
     device.recorder.reset();
     device.recording_path.clear();
     device.drawing = nullptr;
@@ -141,10 +171,13 @@ void end_document(page_device& device)
 
 void close_page_device(page_device& device)
 {
+    if (device.recording_fd >= 0) active_file_ops().close(device.recording_fd);
+    device.recording_fd = -1;
     device.recorder.reset();
     device.recording_path.clear();
     device.drawing = nullptr;
     delete_page_files(device.pages);
+    if (!device.temp_directory.empty()) remove_job_directory(device.temp_directory);
     device.printer_output = nullptr;
     device.has_printer = false;
     device.document_name.clear();

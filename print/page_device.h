@@ -37,9 +37,14 @@ struct page_device {
     text_surface* drawing = nullptr;
     std::unique_ptr<page_recorder> recorder;
     std::string recording_path;  // page file of the open page; empty if it could not be made
+    int recording_fd = -1;       // its descriptor, open from start_page to end_page
 
     pointer_list pages;  // page-file names (page_name_room texts), page order
-    std::string temp_directory;
+    std::string temp_directory;  // the job's private directory, ending in its separator
+    // The first page file that could not be made or written whole, in the
+    // user's words; empty while every page is whole. The job's pages are
+    // then not worth showing or printing.
+    std::string failure;
     std::string document_name;
     std::int32_t page_count = 0;
 
@@ -57,13 +62,23 @@ struct page_device {
 };
 
 // `printer` null means there is no printer: start_document then fails.
-// In printer mode the document starts at once on `output`.
+// In printer mode the document starts at once on `output`. In page-file
+// mode the job's private directory is made (see platform/job_directory.h);
+// a directory that cannot be made is the device's failure.
 void open_page_device(page_device& device, const printer_facts* printer, print_target* output,
                       std::string_view document_name, bool page_files, std::int32_t columns_wanted,
                       bool cell_placement);
 
 // Line height, lines per page and cell width from the printer's facts.
 void measure_cells(page_device& device);
+
+// How much of the printable area the pages can draw on, device units:
+// every cell of every line from 0 to lines_per_page.
+struct drawn_area {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+drawn_area page_drawn_area(const page_device& device);
 
 // Non-zero on success.
 int start_document(page_device& device, std::string_view document_name);
@@ -81,7 +96,8 @@ void put_text(page_device& device, std::int32_t line, std::int32_t column, std::
 void end_page(page_device& device);
 // Page-file mode: runs the preview hook; printer mode: ends the printer's document.
 void end_document(page_device& device);
-// Deletes every page file and releases the device's state.
+// Deletes every page file and the job's directory and releases the
+// device's state.
 void close_page_device(page_device& device);
 
 }  // namespace vortel

@@ -1,5 +1,6 @@
-// The page files of one print job: one metafile per page in the temporary
-// directory, named by page number, listed in page order, deleted together.
+// The page files of one print job: one metafile per page in the job's
+// private directory (platform/job_directory.h), named by page number,
+// listed in page order, deleted together.
 #pragma once
 
 #include <cstdint>

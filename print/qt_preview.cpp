@@ -21,6 +21,7 @@
 #include "grid/input_codes.h"
 #include "grid/qt_input_codes.h"
 #include "print/page_device.h"
+#include "print/page_order.h"
 #include "print/page_player.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_print_pages.h"
@@ -281,7 +282,17 @@ void preview_dialog::print_pages()
             return;
         }
     }
-    printer.setPageOrientation(device_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // The paper, orientation and margins are the dialog's: pages that would
+    // not fit them are refused rather than cut.
+    // Measured in the job's units whatever resolution the printer took.
+    const int job_dpi = device_.printer.dots_per_inch_x;
+    const QRect room = printer.pageLayout().paintRectPixels(job_dpi);
+    const drawn_area needed = page_drawn_area(device_);
+    const std::string refusal = paper_fit_refusal(needed.width, needed.height, room.width(), room.height(), job_dpi);
+    if (!refusal.empty()) {
+        show_warning(this, std::string_view(refusal));
+        return;
+    }
 
     print_range range;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
@@ -290,9 +301,18 @@ void preview_dialog::print_pages()
     } else {
         range.to = last_printable_page;
     }
-    range.copies = printer.copyCount();
+    // A printer that makes copies itself gets the pages once, and collates
+    // them itself.
+    range.copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    range.collate = printer.collateCopies();
+    range.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+    const page_order order = print_page_order(static_cast<int>(pages_.names.size()), range);
+    if (!order.refusal.empty()) {
+        show_warning(this, std::string_view(order.refusal));
+        return;
+    }
     errno = 0;
-    if (!print_page_files(printer, pages_.names, range)) {
+    if (!print_page_files(printer, pages_.names, order.pages)) {
         const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
                                           : QStringLiteral("The printer could not start the document.");
         show_error(this, QStringLiteral("GetLastError"), reason);

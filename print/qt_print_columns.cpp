@@ -1,6 +1,7 @@
 #include "print/qt_print_columns.h"
 
 #include <QtWidgets/QDialog>
+#include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QHeaderView>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTreeWidget>
@@ -16,6 +17,7 @@ namespace {
 constexpr int dialog_width = 296;
 constexpr int dialog_height = 322;
 constexpr int name_column_width = 300;
+constexpr const char* no_print_column_text = "Choose at least one field to print.";
 
 }  // namespace
 
@@ -39,11 +41,30 @@ void choose_print_columns(QWidget* owner, browse_object& browse)
     }
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), &dialog);
+    ok->setObjectName(QStringLiteral("print_columns_ok"));
     ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    // A listing of no field would be pages of headers alone: the choice is
+    // refused and the dialog stays for another.
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        for (int i = 0; i < rows->topLevelItemCount() && i < static_cast<int>(browse.columns.size()); ++i) {
+            if (browse.columns[static_cast<std::size_t>(i)].field >= 0 &&
+                rows->topLevelItem(i)->checkState(0) == Qt::Checked) {
+                dialog.accept();
+                return;
+            }
+        }
+        show_warning(&dialog, std::string_view(no_print_column_text));
+    });
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    cancel->setObjectName(QStringLiteral("print_columns_cancel"));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(rows);
-    layout->addWidget(ok, 0, Qt::AlignRight);
+    layout->addLayout(buttons);
 
     if (dialog.exec() != QDialog::Accepted) return;
     for (int i = 0; i < rows->topLevelItemCount() && i < static_cast<int>(browse.columns.size()); ++i) {

@@ -9,7 +9,8 @@ namespace vortel {
 struct browse_object;
 
 // Shows the dialog modally. On OK every column's print_selected flag takes
-// its row's check; closed any other way, the flags stay as they were.
+// its row's check; OK with no field checked is refused with a message.
+// Cancel, or closing the dialog, leaves the flags as they were.
 void choose_print_columns(QWidget* owner, browse_object& browse);
 
 }  // namespace vortel

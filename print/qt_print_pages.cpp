@@ -1,7 +1,5 @@
 #include "print/qt_print_pages.h"
 
-#include <algorithm>
-
 #include <QtGui/QPageSize>
 #include <QtGui/QPainter>
 #include <QtPrintSupport/QPrinter>
@@ -43,21 +41,17 @@ std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path)
     return printer;
 }
 
-bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const print_range& range)
+bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const std::vector<int>& order)
 {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    // A printer that makes copies itself gets the pages once.
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(range.copies, 1);
-    const int last = std::min<int>(range.to, static_cast<int>(pages.size()));
     bool first = true;
-    for (int copy = 0; copy < copies; ++copy) {
-        for (int page = std::max(range.from, 1); page <= last; ++page) {
-            if (!first) printer.newPage();
-            first = false;
-            qt_page_painter surface(painter);
-            play_page_file(pages[static_cast<std::size_t>(page - 1)], surface);
-        }
+    for (const int page : order) {
+        if (page < 1 || page > static_cast<int>(pages.size())) continue;
+        if (!first) printer.newPage();
+        first = false;
+        qt_page_painter surface(painter);
+        play_page_file(pages[static_cast<std::size_t>(page - 1)], surface);
     }
     return painter.end();
 }

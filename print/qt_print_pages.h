@@ -25,15 +25,9 @@ page_printer default_page_printer();
 // A PDF printer writing `path`, laid out like the fallback.
 std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path);
 
-struct print_range {
-    int from = 1;    // page numbers from 1
-    int to = 999;
-    int copies = 1;
-};
-
-// Plays pages from..to (as far as there are pages) onto `printer`, as many
-// times as there are copies the printer does not make itself. Pages whose
-// file is missing come out empty. False when the printer would not start.
-bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const print_range& range);
+// Plays the pages numbered in `order` (from 1; see print_page_order) onto
+// `printer`, one printer page each. Pages whose file is missing come out
+// empty. False when the printer would not start.
+bool print_page_files(QPrinter& printer, const std::vector<std::string>& pages, const std::vector<int>& order);
 
 }  // namespace vortel

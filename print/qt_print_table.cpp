@@ -5,11 +5,13 @@
 #include <QtGui/QGuiApplication>
 #include <QtPrintSupport/QPrinter>
 
+#include "commands/qt_warning.h"
 #include "grid/qt_table_window.h"
 #include "print/qt_page_painter.h"
 #include "print/qt_preview.h"
 #include "print/qt_print_columns.h"
 #include "print/qt_print_pages.h"
+#include "platform/error_text.h"
 #include "print/table_listing.h"
 #include "shell/named_registry.h"
 #include "shell/settings.h"
@@ -63,11 +65,13 @@ void print_table(table_window& window)
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
     preview_owner owner{&window, printer.pdf_fallback};
     environment.printer = &facts;
-    environment.header = {setting_by_index(SET_CEGNEV), listing_date(), browse.title.substr(0, title_max)};
+    environment.header = {setting_by_index(SET_CEGNEV), listing_date(), file_name_text(browse.title).substr(0, title_max)};
     environment.preview = show_listing_preview;
     environment.preview_context = &owner;
     environment.busy = wait_cursor;
-    print_listing(browse, environment);
+    std::string problem;
+    if (print_listing(browse, environment, &problem) == listing_result::pages_not_written)
+        show_warning(&window, std::string_view(problem));
     window.update();
 }
 

@@ -27,13 +27,6 @@ int printed_field(const table_object& table, const column_descriptor& column)
     return column.field < field_count(table) ? column.field : -1;
 }
 
-// A field's stored length; 0 for the deleted column or an index no field has.
-std::int32_t field_length(const table_object& table, const column_descriptor& column)
-{
-    const int index = printed_field(table, column);
-    return index < 0 ? 0 : field_info(table, index).length;
-}
-
 std::int32_t column_print_width(const column_descriptor& column, std::int32_t field)
 {
     const std::int32_t caption = text_length(column.caption);
@@ -82,7 +75,11 @@ std::int32_t listing_width_sum(const table_object& table, const std::vector<colu
     std::int64_t sum = 0;
     for (const column_descriptor& column : columns) {
         if (!column.print_selected) continue;
-        sum += std::max(text_length(column.caption), field_length(table, column)) + 1;
+        // Counted as lay_out_listing places it, so that the width chosen
+        // holds every column it lays out.
+        const int index = printed_field(table, column);
+        sum += index < 0 ? text_length(column.caption) + 1
+                         : column_print_width(column, field_info(table, index).length);
     }
     if (sum != 0) sum -= 1;
     return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX));
@@ -155,7 +152,7 @@ void print_page_header(page_device& device, const page_font& font, const listing
     put_text(device, 4, 0, std::string(static_cast<std::size_t>(width), '-'), "", &font, black, false);
 }
 
-listing_result print_listing(browse_object& browse, const listing_environment& environment)
+listing_result print_listing(browse_object& browse, const listing_environment& environment, std::string* problem)
 {
     if (browse.table == nullptr) return listing_result::nothing_chosen;
     table_object& table = *browse.table;
@@ -175,14 +172,17 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
     const std::int32_t remembered = current_record(table);
     listing_result result = listing_result::no_printer;
 
-    if (start_document(device, document) != 0) {
+    if (!device.failure.empty()) {
+        result = listing_result::pages_not_written;
+    } else if (start_document(device, document) != 0) {
         tell_busy(environment, true);
         const page_font font = listing_font(environment.font_face, width, device.printer.dots_per_inch_x);
         const listing_layout layout = lay_out_listing(table, columns, width);
         std::int32_t line = 999;
         std::int32_t page_number = 0;
         go_top(table);
-        while (!at_eof(table)) {
+        // Past a page that could not be written the rest is not worth laying out.
+        while (!at_eof(table) && device.failure.empty()) {
             if (line > device.lines_per_page) {
                 if (page_number != 0) end_page(device);
                 start_page(device);
@@ -196,10 +196,18 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
         end_page(device);
         // The preview is for looking, not waiting: the wait cursor goes first.
         tell_busy(environment, false);
-        end_document(device);
+        // Pages that are not whole would show and print another listing than
+        // the table's: none is shown.
+        if (device.failure.empty()) {
+            end_document(device);
+            result = listing_result::shown;
+        } else {
+            result = listing_result::pages_not_written;
+        }
         go_to(table, remembered);
-        result = listing_result::shown;
     }
+    if (result == listing_result::pages_not_written && problem != nullptr)
+        *problem = pages_not_written_text + device.failure;
     close_page_device(device);
     return result;
 }

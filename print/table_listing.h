@@ -28,9 +28,10 @@ constexpr std::int32_t listing_width(std::int32_t width_sum)
     return width_sum <= narrow_listing ? narrow_listing : wide_listing;
 }
 
-// The sum that picks the width: for each chosen column the larger of its
-// caption and its field, plus one between columns. The deleted column
-// counts its caption only.
+// The sum that picks the width: each chosen column's width as the listing
+// lays it out (the larger of its caption and its field plus one between
+// columns; a date takes 11), less the gap after the last. The deleted
+// column counts its caption only.
 std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns);
 
 // Where each column prints. Per column: its first print column, its field
@@ -86,13 +87,20 @@ enum class listing_result {
     already_running, // another listing (its preview included) is under way
     no_printer,      // no printer, or the document could not start: no pages
     shown,           // the pages were laid out and the preview has been closed
+    pages_not_written, // a page file could not be made or written whole: no preview
 };
 
 // Lays out the whole table from its first record, one page file per page,
 // runs the preview, deletes the page files and puts the table back on the
 // record that was current. With the deleted-records setting on, deleted
-// records are passed over like everywhere else.
-listing_result print_listing(browse_object& browse, const listing_environment& environment);
+// records are passed over like everywhere else. The first page that cannot
+// be written ends the listing; `problem` (when given) then says why.
+listing_result print_listing(browse_object& browse, const listing_environment& environment,
+                             std::string* problem = nullptr);
+
+// The words before a pages_not_written problem, for the messages of both
+// front-ends.
+inline constexpr const char* pages_not_written_text = "The pages of the listing could not be written: ";
 
 // True while a listing runs; a second one is refused meanwhile.
 bool listing_running();

@@ -7,6 +7,7 @@
 #include "shell/qt_open_tables.h"
 #include "shell/qt_startup.h"
 
+#include <QtCore/QPointer>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QIcon>
 #include <QtGui/QKeyEvent>
@@ -45,23 +46,33 @@ main_window::main_window(std::string command_line) : command_line_(std::move(com
     surface->setPalette(white);
     setCentralWidget(surface);
 
+    // The window itself takes the keys (Escape) whenever nothing else of it
+    // does, also when clicked.
+    setFocusPolicy(Qt::StrongFocus);
     QMenu* tables = menuBar()->addMenu(QStringLiteral("&dBase III"));
-    QAction* open = tables->addAction(QStringLiteral("&Open"));
-    open->setData(open_command_id);
-    connect(open, &QAction::triggered, this, &main_window::open_command);
-    QAction* open_read_only = tables->addAction(QStringLiteral("Open &read-only..."));
-    open_read_only->setData(open_read_only_command_id);
-    connect(open_read_only, &QAction::triggered, this, &main_window::open_read_only_command);
-    QAction* create = tables->addAction(QStringLiteral("&Create table"));
-    create->setData(create_table_command_id);
-    connect(create, &QAction::triggered, this, &main_window::create_table_command);
-    QAction* about = menuBar()->addAction(QStringLiteral("&About"));
-    about->setData(about_command_id);
-    connect(about, &QAction::triggered, this, &main_window::about_command);
+    run_from_menu(tables->addAction(QStringLiteral("&Open")), open_command_id);
+    run_from_menu(tables->addAction(QStringLiteral("Open &read-only...")), open_read_only_command_id);
+    run_from_menu(tables->addAction(QStringLiteral("&Create table")), create_table_command_id);
+    run_from_menu(menuBar()->addAction(QStringLiteral("&About")), about_command_id);
 
     named_put("HINSTANCE", QApplication::instance());
     named_put("HWND", this);
     setWindowState(Qt::WindowMaximized);
+}
+
+void main_window::run_from_menu(QAction* item, int id)
+{
+    item->setData(id);
+    // Queued: the command runs once the menu has closed. Its dialogs then
+    // give the focus back to this window, not to the menu bar a keyboard
+    // user left it on, which would keep Escape from ending the program.
+    connect(
+        item, &QAction::triggered, this,
+        [this, id] {
+            menu_command(id);
+            if (isActiveWindow()) setFocus();
+        },
+        Qt::QueuedConnection);
 }
 
 void main_window::open_command()
@@ -123,10 +134,11 @@ QMenu* main_window::window_list_popup()
     auto* popup = new QMenu(this);
     for (int slot = 0; slot < table_slot_count; ++slot) {
         if (!table_slot_in_use(slot)) continue;
-        QAction* item = popup->addAction(path_text(table_slot_at(slot).title));
+        // An "&" in a path is a character of the name, not a menu key.
+        QAction* item = popup->addAction(path_text(table_slot_at(slot).title).replace(QLatin1Char('&'), QStringLiteral("&&")));
         const int id = window_list_first_id + slot;
         item->setData(id);
-        connect(item, &QAction::triggered, this, [this, id] { show_listed_window(id); });
+        connect(item, &QAction::triggered, this, [this, id] { show_listed_window(id); }, Qt::QueuedConnection);
     }
     return popup;
 }
@@ -177,10 +189,19 @@ void main_window::keyPressEvent(QKeyEvent* event)
 
 void main_window::closeEvent(QCloseEvent* event)
 {
+    // Every table window is asked first: one that copies its table, or
+    // whose typed text the user keeps, keeps the program running.
+    QList<QPointer<table_window>> windows;
+    for (table_window* window : findChildren<table_window*>(Qt::FindDirectChildrenOnly)) windows << window;
+    for (const QPointer<table_window>& window : windows) {
+        if (window && !window->may_close()) {
+            event->ignore();
+            return;
+        }
+    }
     release_start_up_values();
     // The table windows go first; each closes its table and frees its slot.
-    const QList<table_window*> windows = findChildren<table_window*>(Qt::FindDirectChildrenOnly);
-    for (table_window* window : windows) delete window;
+    for (const QPointer<table_window>& window : windows) delete window.data();
     event->accept();
 }
 

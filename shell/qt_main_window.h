@@ -8,6 +8,7 @@
 
 #include <string>
 
+class QAction;
 class QMenu;
 
 namespace vortel {
@@ -50,6 +51,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void run_from_menu(QAction* item, int id);
+
     std::string command_line_;
     bool first_activation_ = true;
 };

@@ -146,7 +146,14 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
              three_people(path);
              patch(path, 0, "\x8B");
          },
-         opens::refused, "version byte 0x8B: not a dBase III table", {}, 0, "", ""},
+         opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
+         {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
+        {"a version byte no dBase-family program writes", "ODD.DBF",
+         [](const std::string& path) {
+             three_people(path);
+             patch(path, 0, "\x7F");
+         },
+         opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
         {"a 0x83 table whose memo file is missing", "MEMO.DBF",
          [](const std::string& path) {
              memo_table_with_memo_file("MEMO.DBT")(path);

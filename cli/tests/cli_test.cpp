@@ -257,10 +257,17 @@ TEST_F(cli_test, a_name_two_fields_share_is_refused_and_numbers_name_every_field
     auto opened = table_new(gps);
     ASSERT_EQ(table_open(*opened), 1);
     browse_object browse = table_browse(*opened);
-    EXPECT_EQ(choose_print_columns(browse, "NOTE,#2"), "");
-    std::vector<bool> chosen;
-    for (const column_descriptor& column : browse.columns) chosen.push_back(column.print_selected);
-    EXPECT_EQ(chosen, std::vector<bool>({false, false, true, true}));
+    // Chosen columns print in the order named, each once.
+    for (const auto& [names, fields] : {std::pair{"", std::vector<int>{0, 1, 2}},
+                                        std::pair{"NOTE,#2", std::vector<int>{2, 1}},
+                                        std::pair{"#2,NOTE,#1,note", std::vector<int>{1, 2, 0}}}) {
+        EXPECT_EQ(choose_print_columns(browse, names), "");
+        std::vector<int> chosen;
+        for (const column_descriptor& column : browse.columns)
+            if (column.print_selected) chosen.push_back(column.field);
+        EXPECT_EQ(chosen, fields) << names;
+        EXPECT_EQ(browse.columns.size(), 4u);
+    }
     EXPECT_EQ(choose_print_columns(browse, "NOTE,Point_ID"), twice.substr(0, twice.size() - 1));
     EXPECT_EQ(choose_print_columns(browse, "NOTE,"), "vortel-cli: no field (empty)");
 }

@@ -1,19 +1,24 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included;
-with deleted records hidden, those names are missing. An output that cannot
+with deleted records hidden, those names are missing. Every column the
+listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
-part of a listing; the table's own files are never printed over.
+part of a listing; so do page files that cannot be written whole. The
+table's own files are never printed over.
 
 Usage: print_pdf_check.py VORTEL_CLI SAMPLE.DBF WORK_DIR
 Exits 77 (skipped) when pdftotext is not installed."""
 import datetime
 import os
 import re
+import resource
+import signal
 import shutil
 import subprocess
 import sys
 
+import dbf
 import dbfread
 
 cli, sample, work = sys.argv[1:4]
@@ -32,10 +37,10 @@ deleted = [r["NEV"] for r in dbfread.DBF(table, encoding="cp852", load=True).del
 failures = []
 
 
-def listing(*options):
+def listing(*options, columns="NEV,varos,FIZETES,SZULETETT"):
     out = os.path.join(work, "LISTING.PDF")
-    done = subprocess.run([cli, *options, "print", table, out, "--columns", "NEV,varos,FIZETES,SZULETETT",
-                           "--overwrite"], capture_output=True, text=True)
+    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite"],
+                          capture_output=True, text=True)
     if done.returncode != 0:
         sys.exit("vortel-cli print failed: " + done.stderr)
     return subprocess.run(["pdftotext", "-layout", out, "-"], capture_output=True, text=True, check=True).stdout
@@ -62,11 +67,49 @@ for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
 
+# Columns print in the order named.
+captions = [line for line in listing(columns="FIZETES,NEV").splitlines() if "FIZETES" in line]
+if not captions or captions[0].split() != ["FIZETES", "NEV"]:
+    failures.append("columns named FIZETES,NEV are headed %r" % captions[:1])
+
+# Dates take eleven columns each: a name and five of them do not fit 80.
+dated = os.path.join(work, "DATES.DBF")
+dates = [datetime.date(2024, month, 28) for month in (1, 3, 5, 7, 12)]
+created = dbf.Table(dated, "NEV C(30); D1 D; D2 D; D3 D; D4 D; D5 D", dbf_type="db3")
+created.open(dbf.READ_WRITE)
+created.append(("Kiss Anna", *dates))
+created.close()
+subprocess.run([cli, "print", dated, os.path.join(work, "DATES.PDF")], check=True)
+dated_text = subprocess.run(["pdftotext", "-layout", os.path.join(work, "DATES.PDF"), "-"], capture_output=True,
+                            text=True, check=True).stdout
+for date in dates:
+    if date.strftime("%Y.%m.%d") not in dated_text:
+        failures.append("date %s is cut from the listing of five dates" % date)
+
 # A file that cannot be written is told in the program's words alone.
 bad = os.path.join(work, "missing", "LISTING.PDF")
 done = subprocess.run([cli, "print", table, bad], capture_output=True, text=True)
 if done.returncode != 1 or done.stderr != "No such file or folder: %s\n" % bad:
     failures.append("unwritable output: exit %d, %r" % (done.returncode, done.stderr))
+
+# A disk that fills up under the page files: a size limit below one page
+# makes every page write come up short, as a full disk would.
+def small_disk():
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+
+
+pages_dir = os.path.join(work, "tmp")
+os.makedirs(pages_dir)
+out = os.path.join(work, "FULL.PDF")
+done = subprocess.run([cli, "print", table, out], capture_output=True, text=True, preexec_fn=small_disk,
+                      env=dict(os.environ, TMPDIR=pages_dir))
+expected = r"^The pages of the listing could not be written: File too large: %s/vortel-job-\d+-\w{6}/BT0001\.WMF\n$"
+if done.returncode != 1 or not re.match(expected % re.escape(pages_dir), done.stderr):
+    failures.append("pages on a full disk: exit %d, %r" % (done.returncode, done.stderr))
+left = [name for name in os.listdir(pages_dir) if name.startswith("vortel-job-")]
+if os.path.exists(out) or left:
+    failures.append("pages on a full disk left %s" % (["FULL.PDF"] if os.path.exists(out) else left))
 
 # The table's own files, under any name, are never printed over.
 def snapshot():

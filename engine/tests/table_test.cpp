@@ -53,8 +53,8 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
         std::string bytes;
     };
     const damage cases[] = {
-        {"version 0x8B", 0, "\x8B"},
-        {"version 0xF5", 0, "\xF5"},
+        {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
+        {"version 0x02", 0, "\x02"},
         {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
         {"character field longer than the record", 32 + 16, std::string("\x00\x01", 2)},
         {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},

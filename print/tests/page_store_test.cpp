@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "platform/fault_injection.h"
 #include "platform/temp_dir.h"
 #include "print/page_device.h"
 #include "print/page_store.h"
@@ -30,7 +35,7 @@ TEST(page_file_name, has_at_least_four_digits_and_fits_its_room)
 class page_store : public ::testing::Test {
 protected:
     void SetUp() override { printer_ = print_testing::a4_600_dpi(); }
-    void print_pages(page_device& device, int pages, const char* text)
+    void print_pages(page_device& device, int pages, const std::string& text)
     {
         open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
         ASSERT_EQ(start_document(device, "Listing"), 1);
@@ -40,7 +45,15 @@ protected:
             end_page(device);
         }
     }
-    std::string page(int number) { return page_file_name(scratch_.path() + "/", number); }
+    static std::string page(const page_device& device, int number)
+    {
+        return page_file_name(device.temp_directory, number);
+    }
+    static mode_t mode_of(const std::string& path)
+    {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
 
     print_testing::scoped_tmpdir scratch_;
     printer_facts printer_;
@@ -55,17 +68,21 @@ TEST_F(page_store, temporary_directory_ends_in_a_separator_and_ignores_unusable_
     EXPECT_EQ(temp_directory(), "/tmp/");
 }
 
-TEST_F(page_store, pages_live_from_start_page_until_the_device_closes)
+TEST_F(page_store, pages_live_in_a_private_job_directory_until_the_device_closes)
 {
     page_device device;
     print_pages(device, 12, "x");
+    EXPECT_EQ(device.failure, "");
+    const fs::path job = fs::path(device.temp_directory).parent_path();
+    EXPECT_EQ(job.parent_path(), scratch_.path());
+    EXPECT_EQ(mode_of(job), 0700u);
     ASSERT_EQ(list_count(device.pages), 12);
     int number = 1;
     for (void* name = list_first(device.pages); name != nullptr; name = list_next(device.pages), ++number) {
-        EXPECT_EQ(static_cast<const char*>(name), page(number));
-        EXPECT_TRUE(fs::exists(page(number)));
+        EXPECT_EQ(static_cast<const char*>(name), job.string() + page_file_name("/", number));
+        EXPECT_EQ(mode_of(page(device, number)), 0600u);
     }
-    EXPECT_FALSE(fs::exists(page(13)));
+    EXPECT_FALSE(fs::exists(page(device, 13)));
     close_page_device(device);
     EXPECT_EQ(list_count(device.pages), 0);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
@@ -80,34 +97,107 @@ TEST_F(page_store, job_without_pages_leaves_no_files_and_preview_sees_an_empty_l
     device.preview_context = &seen;
     end_document(device);
     EXPECT_EQ(seen, 0);
-    EXPECT_TRUE(fs::is_empty(scratch_.path()));
-    close_page_device(device);
-}
-
-TEST_F(page_store, next_job_replaces_files_left_behind_under_the_same_names)
-{
-    testing::write_file(page(1), std::string(5000, 'z'));
-    page_device device;
-    print_pages(device, 1, "new");
-    const std::string bytes = testing::read_file(page(1));
-    EXPECT_LT(bytes.size(), 5000u);
-    EXPECT_NE(bytes.find("n"), std::string::npos);
-    close_page_device(device);
-    EXPECT_FALSE(fs::exists(page(1)));
-}
-
-TEST_F(page_store, page_that_cannot_be_created_keeps_its_name_and_loses_its_text)
-{
-    page_device device;
-    open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
-    device.temp_directory = scratch_.path() + "/gone/";
-    start_page(device);
-    put_text(device, 0, 0, "lost", nullptr, nullptr, 0, false);
-    end_page(device);
-    ASSERT_EQ(list_count(device.pages), 1);
-    EXPECT_EQ(static_cast<const char*>(list_first(device.pages)), scratch_.path() + "/gone/BT0001.WMF");
+    EXPECT_TRUE(fs::is_empty(device.temp_directory));
     close_page_device(device);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
+}
+
+// Others can plant names in the shared temporary directory; a job never
+// writes through them nor removes them.
+TEST_F(page_store, files_and_links_planted_under_page_names_are_left_alone)
+{
+    testing::write_file(scratch_.path() + "/BT0001.WMF", "planted");
+    testing::write_file(scratch_.path() + "/salaries", "secret");
+    fs::create_symlink(scratch_.path() + "/salaries", scratch_.path() + "/BT0002.WMF");
+    page_device device;
+    print_pages(device, 2, "new");
+    EXPECT_EQ(device.failure, "");
+    EXPECT_NE(testing::read_file(page(device, 2)).find('n'), std::string::npos);
+    close_page_device(device);
+    EXPECT_EQ(testing::read_file(scratch_.path() + "/BT0001.WMF"), "planted");
+    EXPECT_TRUE(fs::is_symlink(scratch_.path() + "/BT0002.WMF"));
+    EXPECT_EQ(testing::read_file(scratch_.path() + "/salaries"), "secret");
+}
+
+// Another program's job runs while this one's pages exist: each keeps its
+// own pages, and neither removes the other's.
+TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
+{
+    page_device mine;
+    print_pages(mine, 2, "mine");
+    const std::string my_page = testing::read_file(page(mine, 2));
+    ASSERT_NE(my_page.find('m'), std::string::npos);
+
+    const pid_t other = ::fork();
+    if (other == 0) {
+        page_device theirs;
+        print_pages(theirs, 3, "theirs");
+        const bool own_pages = theirs.temp_directory != mine.temp_directory &&
+                               testing::read_file(page(theirs, 2)).find('t') != std::string::npos &&
+                               testing::read_file(page(mine, 2)) == my_page;
+        close_page_device(theirs);
+        ::_exit(own_pages && theirs.failure.empty() ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(testing::read_file(page(mine, 2)), my_page);
+    EXPECT_TRUE(fs::exists(page(mine, 1)));
+    close_page_device(mine);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+}
+
+// A job killed with its pages on disk leaves its directory behind; the
+// next job removes it once the process is gone.
+TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
+{
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        page_device device;
+        print_pages(device, 2, "left");
+        ::_exit(device.failure.empty() ? 0 : 1);  // as if killed: the device is never closed
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_FALSE(fs::is_empty(scratch_.path()));
+
+    page_device next;
+    print_pages(next, 1, "next");
+    for (const auto& entry : fs::directory_iterator(scratch_.path()))
+        EXPECT_EQ(entry.path().string() + "/", next.temp_directory);
+    close_page_device(next);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+}
+
+// A page that cannot be made or written whole fails the job, names the
+// page and the reason, and the pages after it are not made.
+TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
+{
+    const struct {
+        fault_call call;
+        long fail_at;
+        int error;
+        int failed_page;
+        const char* words;
+    } cases[] = {
+        {fault_call::open, 2, EMFILE, 2, "Too many open files"},
+        {fault_call::write, 1, ENOSPC, 1, "Disk full"},
+        {fault_call::write, 3, EDQUOT, 3, "Disk quota exceeded"},
+        {fault_call::close, 2, EIO, 2, "Input/output error"},
+    };
+    for (const auto& c : cases) {
+        page_device device;
+        {
+            fault_injector faults(c.call, c.fail_at, c.error);
+            print_pages(device, 4, "text");
+        }
+        EXPECT_EQ(device.failure, c.words + (": " + page(device, c.failed_page))) << c.words;
+        for (int later = c.failed_page + 1; later <= 4; ++later) EXPECT_FALSE(fs::exists(page(device, later)));
+        close_page_device(device);
+        EXPECT_TRUE(fs::is_empty(scratch_.path())) << c.words;
+    }
+
 }
 
 TEST_F(page_store, page_left_open_is_finished_by_the_next_and_by_the_document_end)
@@ -119,8 +209,8 @@ TEST_F(page_store, page_left_open_is_finished_by_the_next_and_by_the_document_en
     start_page(device);
     put_text(device, 0, 0, "two", nullptr, nullptr, 0, false);
     end_document(device);
-    EXPECT_NE(testing::read_file(page(1)).find('o'), std::string::npos);
-    EXPECT_NE(testing::read_file(page(2)).find('w'), std::string::npos);
+    EXPECT_NE(testing::read_file(page(device, 1)).find('o'), std::string::npos);
+    EXPECT_NE(testing::read_file(page(device, 2)).find('w'), std::string::npos);
     close_page_device(device);
 }
 

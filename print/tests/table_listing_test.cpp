@@ -5,6 +5,7 @@
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
 #include "grid/column_model.h"
+#include "platform/fault_injection.h"
 #include "print/page_player.h"
 #include "print/table_listing.h"
 #include "print/tests/recording_surface.h"
@@ -116,16 +117,16 @@ TEST_F(table_listing, column_widths_and_listing_width)
     }
     columns[0].print_selected = false;  // the deleted column
     columns[4].print_selected = false;  // AGE
-    EXPECT_EQ(listing_width_sum(*table, columns), 7 + 9 + 31 - 1);
-    listing_layout layout = lay_out_listing(*table, columns, 46);
+    EXPECT_EQ(listing_width_sum(*table, columns), 7 + 11 + 31 - 1);
+    listing_layout layout = lay_out_listing(*table, columns, 48);
     EXPECT_EQ(layout.width, narrow_listing);
     EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 0, 7, 18, -1}));
     EXPECT_EQ(layout.field, (std::vector<int>{-1, 0, 1, 2, -1}));
 
     // The deleted column widens the sum by its caption but never prints.
     columns[0].print_selected = true;
-    EXPECT_EQ(listing_width_sum(*table, columns), 46 + 5);
-    EXPECT_EQ(lay_out_listing(*table, columns, 51).x[0], -1);
+    EXPECT_EQ(listing_width_sum(*table, columns), 48 + 5);
+    EXPECT_EQ(lay_out_listing(*table, columns, 53).x[0], -1);
 
     // A long caption over a short field, and a date under a long caption.
     columns[1].caption = "Twelve chars";
@@ -197,6 +198,54 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end)
     EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
     EXPECT_EQ(seen.fonts.at(0).height, -58);  // 7 points at 600 dpi
     EXPECT_EQ(seen.fonts.at(0).face, "Courier New");
+}
+
+// Dates take eleven columns whatever their caption: a name and five dates
+// need the wide listing, and every date prints whole.
+TEST_F(table_listing, width_counts_date_columns_as_they_are_laid_out)
+{
+    const std::vector<field_list_entry> dated = {{"NAME", 'C', 30, 0}, {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0},
+                                                 {"D3", 'D', 8, 0},    {"D4", 'D', 8, 0}, {"D5", 'D', 8, 0}};
+    auto table = open_table(
+        {{record_of(dated, {"Kiss Anna", "20240101", "20240202", "20240303", "20240404", "20241231"})}}, dated);
+    browse_object browse = table_browse(*table);
+    for (column_descriptor& column : browse.columns) column.print_selected = column.field >= 0;
+    browse.columns[0].print_selected = false;
+    EXPECT_EQ(listing_width_sum(*table, browse.columns), 31 + 5 * 11 - 1);
+
+    seen_job seen;
+    print_listing(browse, environment(seen));
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(seen.columns, 132);
+    EXPECT_EQ(seen.pages[0][5].substr(31 + 4 * 11), "2024.12.31");
+}
+
+// A page that cannot be written whole ends the listing: no preview of a
+// listing with holes, a message naming the page, nothing left behind.
+TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_preview)
+{
+    std::vector<fixture_record> records;
+    for (int n = 1; n <= 35; ++n) records.push_back(staff(n));
+    auto table = open_table(records);
+    browse_object browse = table_browse(*table);
+    browse.columns[1].print_selected = true;
+    go_to(*table, 7);
+    seen_job seen;
+    std::string problem;
+    listing_result result;
+    {
+        fault_injector faults(fault_call::write, 2, ENOSPC);
+        result = print_listing(browse, environment(seen), &problem);
+        EXPECT_EQ(faults.calls(), 2);  // the third page is never laid out
+    }
+    EXPECT_EQ(result, listing_result::pages_not_written);
+    EXPECT_TRUE(seen.pages.empty());
+    EXPECT_EQ(problem.rfind(std::string(pages_not_written_text) + "Disk full: " + tmp_.path() + "/vortel-job-", 0), 0u)
+        << problem;
+    EXPECT_EQ(problem.substr(problem.size() - 11), "/BT0002.WMF");
+    EXPECT_EQ(current_record(*table), 7);
+    EXPECT_FALSE(listing_running());
+    for (const auto& entry : fs::directory_iterator(tmp_.path())) EXPECT_EQ(entry.path().filename(), "STAFF.DBF");
 }
 
 TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)

@@ -4,6 +4,7 @@
 // preview.
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
+#include "platform/fault_injection.h"
 #include "print/page_device.h"
 #include "print/qt_preview.h"
 #include "print/tests/recording_surface.h"
@@ -13,6 +14,9 @@
 #include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
+#include <QtCore/QProcess>
+#include <QtCore/QStandardPaths>
+#include <QtCore/QTimer>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
@@ -24,6 +28,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 using namespace vortel;
 using testing::box_recorder;
@@ -50,6 +55,17 @@ int pdf_pages(const std::string& path)
                             bytes.count("/Type /Page "));
 }
 
+// The text pdftotext finds in a PDF file, pages split by form feeds; none
+// when pdftotext is not installed.
+std::optional<QString> pdf_text(const std::string& path)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) return std::nullopt;
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 // Dark pixels on the page area, scroll bars left out.
 bool has_ink(QWidget* surface)
 {
@@ -70,6 +86,14 @@ class print_preview_test : public QObject {
 
     std::unique_ptr<testing::scratch_dir> dir_;
     printer_facts printer_ = print_testing::a4_600_dpi();
+
+    // A window on a copy of the sample table in the test's folder.
+    table_window* open_sample_window()
+    {
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", dir_->file("DOLGOZO.DBF"));
+        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        return open_table_window(nullptr, dir_->file("DOLGOZO.DBF"));
+    }
 
 private slots:
     void initTestCase()
@@ -108,7 +132,7 @@ private slots:
     {
         page_device device;
         record_pages(device, printer_, 3);
-        std::filesystem::remove(dir_->file("BT0003.WMF"));
+        std::filesystem::remove(device.temp_directory + "BT0003.WMF");
         {
             preview_dialog dialog(nullptr, device, false);
             dialog.show();
@@ -129,7 +153,7 @@ private slots:
             QCOMPARE(dialog.pages().index, std::size_t{2});
             QVERIFY(!has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_102"))->trigger();
-            QCOMPARE(view.page_name, dir_->file("BT0002.WMF"));
+            QCOMPARE(view.page_name, device.temp_directory + "BT0002.WMF");
             QVERIFY(has_ink(surface));
 
             // Keys and bars move the origin, and the thumbs follow it.
@@ -193,6 +217,46 @@ private slots:
         dialog.command(preview_print);
         QCOMPARE(asked, 1);
         QCOMPARE(pdf_pages(out), 2);
+
+        // Uncollated copies in reverse order: each page twice, last first.
+        std::filesystem::remove(out);
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+            printer.setCopyCount(2);
+            printer.setCollateCopies(false);
+            printer.setPageOrder(QPrinter::LastPageFirst);
+            return true;
+        });
+        dialog.command(preview_print);
+        QCOMPARE(pdf_pages(out), 4);
+        if (const auto text = pdf_text(out)) {
+            QStringList numbers;
+            for (const QString& page : text->split(QChar('\f'))) {
+                const qsizetype at = page.indexOf(QStringLiteral("PAGE "));
+                if (at >= 0) numbers << page.mid(at + 5, 1);
+            }
+            QCOMPARE(numbers, (QStringList{"3", "3", "2", "2"}));
+        }
+
+        // A range past the last page is refused, not printed blank.
+        std::filesystem::remove(out);
+        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(5, 6);
+            return true;
+        });
+        {
+            box_recorder boxes;
+            dialog.command(preview_print);
+            QCOMPARE(boxes.boxes,
+                     QStringList{QStringLiteral("Warning: The listing has 4 pages: there is no page 5 to print.")});
+        }
+        QVERIFY(!std::filesystem::exists(out));
 
         // A cancelled dialog prints nothing.
         std::filesystem::remove(out);
@@ -274,7 +338,135 @@ private slots:
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
         QVERIFY(!cursor_in_preview);
         QCOMPARE(current_record(*window->browse().table), before);
-        QVERIFY(!std::filesystem::exists(dir_->file("BT0001.WMF")));
+        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))  // no job directory is left
+            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
+        delete window;
+    }
+
+    // Pages are played one to one: paper, orientation or margins that leave
+    // less room than the pages were laid out for are refused, never cut;
+    // larger paper takes every record.
+    void print_refuses_paper_the_pages_do_not_fit()
+    {
+        table_window* window = open_sample_window();
+        QVERIFY(window);
+        const std::string out = dir_->file("pages.pdf");
+        const auto choose = [&](QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double margin) {
+            set_print_dialog_hook([=](QPrinter& printer, QWidget*) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(QString::fromStdString(out));
+                printer.setPageSize(QPageSize(paper));
+                printer.setPageOrientation(orientation);
+                if (margin > 0)
+                    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+                return true;
+            });
+        };
+        QStringList refused;
+        int a3_pages = 0;
+        when_modal([&](QWidget* chooser) {
+            when_modal([&](QWidget* shown) {
+                auto* preview = qobject_cast<preview_dialog*>(shown);
+                if (!preview) return;
+                box_recorder boxes;
+                choose(QPageSize::Letter, QPageLayout::Portrait, 0);
+                preview->command(preview_print);
+                choose(QPageSize::A4, QPageLayout::Landscape, 0);
+                preview->command(preview_print);
+                choose(QPageSize::A4, QPageLayout::Portrait, 20);
+                preview->command(preview_print);
+                refused = boxes.boxes;
+                QVERIFY(!std::filesystem::exists(out));
+                choose(QPageSize::A3, QPageLayout::Portrait, 0);
+                preview->command(preview_print);
+                a3_pages = pdf_pages(out);
+                QVERIFY(boxes.boxes.size() == 3);
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(refused.size(), 3);
+        for (const QString& box : refused) {
+            QVERIFY2(box.startsWith(QStringLiteral("Warning: The pages need a printable area of ")), qPrintable(box));
+            QVERIFY(box.endsWith(QStringLiteral("Choose a larger paper or smaller margins.")));
+        }
+        QVERIFY(a3_pages >= 2);
+        if (const auto printed = pdf_text(out)) {
+            auto opened = table_new(dir_->file("DOLGOZO.DBF"));
+            QVERIFY(table_open(*opened, 1));
+            int names = 0;
+            for (go_top(*opened); !at_eof(*opened); skip(*opened, 1), ++names) {
+                const QString name = from_ansi(field_text(*opened, field_index(*opened, "NEV"))).trimmed();
+                QVERIFY2(printed->contains(name), qPrintable(name));
+            }
+            QVERIFY(names > 100);
+        }
+        delete window;
+    }
+
+    // OK with no field checked is refused and the chooser stays; Cancel
+    // then prints nothing.
+    void column_chooser_refuses_no_field_and_cancel_prints_nothing()
+    {
+        table_window* window = open_sample_window();
+        QVERIFY(window);
+        box_recorder boxes;
+        bool previewed = false;
+        bool stayed = false;
+        when_modal([&](QWidget* chooser) {
+            auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
+            for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+                list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+            list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+            stayed = chooser->isVisible();
+            QTimer::singleShot(20, [&] {
+                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
+                    previewed = true;
+                    preview->reject();
+                }
+            });
+            list->topLevelItem(3)->setCheckState(0, Qt::Checked);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_cancel"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(stayed);
+        QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
+        QVERIFY(!previewed);
+        delete window;
+    }
+
+    // Pages that could not be written are told before any preview, which
+    // then never opens.
+    void pages_that_cannot_be_written_are_told_instead_of_previewed()
+    {
+        table_window* window = open_sample_window();
+        QVERIFY(window);
+        box_recorder boxes;
+        bool previewed = false;
+        when_modal([&](QWidget* chooser) {
+            QTimer::singleShot(20, [&] {
+                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
+                    previewed = true;
+                    preview->reject();
+                }
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        {
+            fault_injector faults(fault_call::write, 2, ENOSPC);
+            QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        }
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.boxes.first().startsWith(
+                     QStringLiteral("Warning: The pages of the listing could not be written: Disk full: ")),
+                 qPrintable(boxes.boxes.first()));
+        QVERIFY(boxes.boxes.first().endsWith(QStringLiteral("/BT0002.WMF")));
+        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))
+            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
         delete window;
     }
 };

@@ -19,12 +19,17 @@ box_recorder::box_recorder()
         if (answers.isEmpty()) return true;
         return answers.takeFirst();
     });
+    previous_choice_ = set_choice_hook([this](const box_request&) {
+        if (choices.isEmpty()) return unsaved_choice::save;
+        return choices.takeFirst();
+    });
 }
 
 box_recorder::~box_recorder()
 {
     set_box_hook(previous_box_);
     set_answer_hook(previous_answer_);
+    set_choice_hook(previous_choice_);
 }
 
 void when_modal(std::function<void(QWidget*)> act)

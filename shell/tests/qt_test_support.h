@@ -17,7 +17,8 @@ class QWidget;
 namespace vortel::testing {
 
 // The boxes that would have been shown, as "caption: text". Questions are
-// answered from `answers` in order, OK once they run out.
+// answered from `answers` in order, OK once they run out; questions about
+// unsaved text from `choices`, save once they run out.
 class box_recorder {
 public:
     box_recorder();
@@ -28,10 +29,12 @@ public:
     QStringList boxes;
     QList<bool> cursor_during_box;  // whether the wait cursor was up at each box
     QList<bool> answers;
+    QList<unsaved_choice> choices;
 
 private:
     box_hook previous_box_;
     answer_hook previous_answer_;
+    choice_hook previous_choice_;
 };
 
 // Runs `act` on the modal dialog once its loop runs, then closes it if

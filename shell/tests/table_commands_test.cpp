@@ -21,6 +21,7 @@
 #include "shell/tests/qt_test_support.h"
 #include "testing/scratch_dir.h"
 
+#include <QtCore/QPointer>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QComboBox>
@@ -377,14 +378,13 @@ private slots:
         QVERIFY(window->windowTitle().contains(QStringLiteral(" - 240/")));
         QCOMPARE(field_of(table_, 121, "NEV"), field_of(table_, 1, "NEV"));
 
-        // F10 is not a key of the window; its own file, a missing one, and
-        // a table without its memo file, whose failure says why.
-        QTest::keyClick(window, Qt::Key_F10);
+        // F10 runs it too; its own file, a missing one, and a table without
+        // its memo file, whose failure says why.
         const std::string orphan = dir_->file("ORPHAN.DBF");
         std::filesystem::copy_file(table_, orphan);
         {
             chooser_answers chosen({table_, dir_->file("MISSING.DBF"), orphan});
-            window->popup_command(2121);
+            QTest::keyClick(window, Qt::Key_F10);
             window->popup_command(2121);
             window->popup_command(2121);
             QCOMPARE(chosen.requests.size(), std::size_t(3));
@@ -392,6 +392,50 @@ private slots:
         const QString orphan_told = QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
                                     QStringLiteral(": the memo file ORPHAN.DBT is missing");
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"), orphan_told}));
+        QCOMPARE(facts_of(table_).records, 240);
+    }
+
+    // Chosen from the popup as a user does: the command runs once the popup
+    // has closed and gone, as one that runs events while it copies would
+    // otherwise free the menu whose trigger it still runs in.
+    void commands_chosen_from_the_popup_run_after_the_popup_is_gone()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        const std::string other = dir_->file("OTHER.DBF");
+        std::filesystem::copy_file(table_, other);
+        std::filesystem::copy_file(memo_, dir_->file("OTHER.DBT"));
+        const struct {
+            QString item;
+            std::string path;
+        } chosen[] = {{QStringLiteral("&Copy to ..."), dir_->file("OUT.TXT")},
+                      {QStringLiteral("Sa&ve to HTML..."), dir_->file("OUT.HTM")},
+                      {QStringLiteral("&Append from ..."), other}};
+        for (const auto& command : chosen) {
+            QPointer<QMenu> popup;
+            int runs = 0;
+            bool popup_alive_during_command = false;
+            const chooser_hook previous = set_chooser_hook([&](const chooser_request&) {
+                ++runs;
+                popup_alive_during_command = !popup.isNull();
+                return command.path;
+            });
+            QTest::mouseClick(window, Qt::RightButton, {}, QPoint(200, 100));
+            popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup);
+            QAction* item = nullptr;
+            for (QAction* action : popup->actions()) {
+                if (action->text().section(QLatin1Char('\t'), 0, 0) == command.item) item = action;
+            }
+            QVERIFY2(item, qPrintable(command.item));
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
+            QTRY_COMPARE(runs, 1);
+            QTRY_VERIFY(!window->busy());
+            set_chooser_hook(previous);
+            QVERIFY2(!popup_alive_during_command, qPrintable(command.item));
+            QVERIFY(std::filesystem::exists(command.path));
+        }
+        QVERIFY(boxes.boxes.isEmpty());
         QCOMPARE(facts_of(table_).records, 240);
     }
 

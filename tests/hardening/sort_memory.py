@@ -30,8 +30,9 @@ def main():
             out.write(header + field + b"\r\0")
         os.truncate(table, header_length + RECORDS * (FIELD + 1))
         before = os.stat(table)
-        # 1 GB of address space for a sort that needs 2 GB for the records alone.
-        result = subprocess.run(["/bin/sh", "-c", 'ulimit -v 1000000; exec "$0" sort "$1" NAME', args.cli, table],
+        # 1 GB of address space for a sort that needs 2 GB for the records
+        # alone, told it may take 4 GB so that it sorts in memory.
+        result = subprocess.run(["/bin/sh", "-c", 'ulimit -v 1000000; exec "$0" sort "$1" NAME --memory 4000', args.cli, table],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         after = os.stat(table)
         problems = []

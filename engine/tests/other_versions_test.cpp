@@ -1,0 +1,337 @@
+// Tables other dBase-family programs write, byte by byte as they write them:
+// each opens read-only with a reason that says what it is, shows its values
+// (binary numbers, dates and times, memos from FPT and dBase IV memo files),
+// and refuses every change without touching a byte of its files.
+#include "engine/field_decode.h"
+#include "engine/table.h"
+
+#include "engine/tests/table_fixture.h"
+#include "platform/file_ops.h"
+#include "shell/settings.h"
+#include "testing/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+
+namespace vortel {
+namespace {
+
+using testing::read_file;
+using namespace std::string_literals;
+
+std::string le(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+std::string be(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes; i-- > 0;) out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+std::string le_double(double value) { return le(std::bit_cast<std::uint64_t>(value), 8); }
+
+// dBase 7's doubles: big-endian, sign bit set when positive, all bits
+// inverted when negative.
+std::string dbase7_double(double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    return be(value < 0 ? ~bits : bits | std::uint64_t{1} << 63, 8);
+}
+
+std::string padded(std::string text, std::size_t length)
+{
+    text.resize(length, ' ');
+    return text;
+}
+
+struct shape_field {
+    std::string name;
+    char type;
+    int length;
+    int decimals = 0;
+    std::uint8_t flags = 0;  // FoxPro: 0x02 nullable
+};
+
+struct table_shape {
+    const char* what;
+    std::uint8_t version;
+    std::vector<shape_field> fields;
+    std::vector<std::string> records;  // after the delete flag, as stored
+    std::string memo_name;             // "" without a memo file
+    std::string memo_bytes;
+};
+
+std::string table_bytes(const table_shape& shape)
+{
+    const bool dbase7 = shape.version == 0x04 || shape.version == 0x8C;
+    const bool backlink = shape.version >= 0x30 && shape.version <= 0x32;
+    const int stride = dbase7 ? 48 : 32;
+    std::string descriptors;
+    int record_length = 1;
+    for (const shape_field& field : shape.fields) {
+        std::string descriptor(static_cast<std::size_t>(stride), '\0');
+        std::memcpy(descriptor.data(), field.name.data(), field.name.size());
+        const std::size_t at = dbase7 ? 32 : 11;
+        descriptor[at] = field.type;
+        if (!dbase7) descriptor.replace(12, 4, le(static_cast<std::uint64_t>(record_length), 4));
+        descriptor[dbase7 ? 33 : 16] = static_cast<char>(field.length);
+        descriptor[dbase7 ? 34 : 17] = static_cast<char>(field.decimals);
+        if (!dbase7) descriptor[18] = static_cast<char>(field.flags);
+        descriptors += descriptor;
+        record_length += field.length;
+    }
+    std::string head = dbase7 ? std::string(36, '\0') : "";  // language driver name and reserved bytes
+    const std::size_t header_length = 32 + head.size() + descriptors.size() + 1 + (backlink ? 263 : 0);
+    std::string bytes = std::string(1, static_cast<char>(shape.version)) + "\x7C\x02\x1D" +
+                        le(shape.records.size(), 4) + le(header_length, 2) + le(static_cast<std::uint64_t>(record_length), 2) +
+                        std::string(20, '\0');
+    bytes += head + descriptors + "\x0D" + std::string(backlink ? 263 : 0, '\0');
+    for (const std::string& record : shape.records) bytes += " " + record;
+    return bytes + "\x1A";
+}
+
+// An FPT file of 64-byte blocks whose header fills the first 512 bytes:
+// memos from block 8 on, one text each.
+std::string fpt_file(const std::vector<std::string>& texts)
+{
+    std::string bytes = be(8 + 2 * texts.size(), 4) + std::string(2, '\0') + be(64, 2);
+    bytes.resize(512, '\0');
+    for (const std::string& text : texts) {
+        std::string memo = be(1, 4) + be(text.size(), 4) + text;
+        memo.resize(128, '\0');
+        bytes += memo;
+    }
+    return bytes;
+}
+
+// A dBase IV memo file of 512-byte blocks, memos from block 1 on, each
+// behind FF FF 08 00 and its length with those eight bytes.
+std::string dbt4_file(const std::vector<std::string>& texts)
+{
+    std::string bytes = le(1 + texts.size(), 4) + std::string(16, '\0') + le(512, 2);
+    bytes.resize(512, '\0');
+    for (const std::string& text : texts) {
+        std::string memo = std::string("\xFF\xFF\x08\x00", 4) + le(text.size() + 8, 4) + text;
+        memo.resize(512, '\0');
+        bytes += memo;
+    }
+    return bytes;
+}
+
+std::vector<std::string> rows_of(table_object& table)
+{
+    std::vector<std::string> rows;
+    for (std::int32_t number = 1; number <= record_count(table); ++number) {
+        EXPECT_EQ(go_to_exactly(table, number), 1);
+        std::string row;
+        for (int i = 0; i < field_count(table); ++i) {
+            const std::string text = field_text(table, i);
+            row += (i ? "|" : "") + (field_type(table, i) == 'M' ? memo_read(table, text) : text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct shape_case {
+    table_shape shape;
+    std::string reason;
+    std::vector<std::string> rows;
+};
+
+std::vector<shape_case> shape_cases()
+{
+    const std::int64_t leap_day = 2460370;  // 2024.02.29 as a Julian day
+    const std::int64_t afternoon = (13 * 3600 + 45 * 60 + 30) * 1000LL;
+    return {
+        {{"FoxPro 2 (0xF5): ten-digit memo block numbers into an FPT file",
+          0xF5,
+          {{"NAME", 'C', 6}, {"NOTE", 'M', 10}, {"MONEY", 'N', 7, 2}},
+          {"Anna  " + padded("         8", 10) + "  12.50", "Bela  " + std::string(10, ' ') + "   0.00"},
+          "T.FPT",
+          fpt_file({"Anna's memo\r\nsecond line"})},
+         "a FoxPro table (version 0xF5): shown read-only",
+         {"Anna  |Anna's memo\r\nsecond line|  12.50", "Bela  ||   0.00"}},
+        {{"Visual FoxPro (0x30): binary memo block numbers, the backlink after the terminator, a memo file "
+          "named in the other letter case",
+          0x30,
+          {{"NAME", 'C', 4}, {"NOTE", 'M', 4}},
+          {"Cili" + le(10, 4), "Dora" + le(0, 4)},
+          "t.fpt",
+          fpt_file({"first", "Cili's memo"})},
+         "a Visual FoxPro table (version 0x30): shown read-only",
+         {"Cili|Cili's memo", "Dora|"}},
+        {{"Visual FoxPro (0x32): I, B, Y, T, a picture field and _NullFlags",
+          0x32,
+          {{"ID", 'I', 4},
+           {"PRICE", 'B', 8, 2, 0x02},
+           {"CASH", 'Y', 8},
+           {"WHEN", 'T', 8, 0, 0x02},
+           {"PHOTO", 'G', 4},
+           {"_NullFlags", '0', 1, 0, 0x05}},
+          {le(static_cast<std::uint32_t>(-7), 4) + le_double(12.5) + le(static_cast<std::uint64_t>(-32500), 8) +
+               le(leap_day, 4) + le(afternoon, 4) + le(3, 4) + std::string(1, '\0'),
+           le(2147483647, 4) + le_double(99) + le(12345678, 8) + le(leap_day, 4) + le(0, 4) + le(0, 4) + "\x03"},
+          "",
+          ""},
+         "a Visual FoxPro table (version 0x32): shown read-only",
+         {"-7|12.50|-3.2500|2024.02.29 13:45:30|<binary 4 bytes>|<binary 1 byte>",
+          "2147483647||1234.5678||<binary 4 bytes>|<binary 1 byte>"}},
+        {{"dBase IV (0x8B): memos with their length in a DBT of 512-byte blocks",
+          0x8B,
+          {{"NAME", 'C', 4}, {"NOTE", 'M', 10}, {"BORN", 'D', 8}},
+          {"Emil" + padded("         1", 10) + "19991231", "Feri" + std::string(10, ' ') + "        "},
+          "T.DBT",
+          dbt4_file({"dBase IV memo\x1A with its end mark inside"s})},
+         "a dBase IV table (version 0x8B): shown read-only",
+         {"Emil|dBase IV memo\x1A with its end mark inside|19991231"s, "Feri||        "}},
+        {{"dBase 7 (0x04): 48-byte descriptors with long names; I, +, O and @",
+          0x04,
+          {{"COUNTER_WITH_LONG_NAME", 'I', 4}, {"AUTO", '+', 4}, {"RATIO", 'O', 8}, {"STAMP", '@', 8}},
+          {be(0x7FFF'FFFF, 4) + be(0x8000'0001, 4) + dbase7_double(-2.25) +
+               dbase7_double(static_cast<double>(leap_day * 86'400'000 + afternoon)),
+           be(0x8000'0005, 4) + be(0x8000'0002, 4) + dbase7_double(1e6) + std::string(8, '\0')},
+          "",
+          ""},
+         "a dBase 7 table (version 0x04): shown read-only",
+         {"-1|1|-2.25|2024.02.29 13:45:30", "5|2|1000000|"}},
+        {{"dBase III (0x03) with a binary Q field, an integer and a three-byte binary date",
+          0x03,
+          {{"NAME", 'C', 4}, {"RAW", 'Q', 3}, {"COUNT", 'I', 2, 1}, {"DAY", 'D', 3}},
+          {"Gizi" + std::string("\x00\x0D\x1A", 3) + le(static_cast<std::uint16_t>(-15), 2) + le(leap_day, 3)},
+          "",
+          ""},
+         "field RAW Q(3) has a type dBase III does not know: shown read-only",
+         {"Gizi|<binary 3 bytes>|-1.5|20240229"}},
+    };
+}
+
+class other_versions_test : public ::testing::Test {
+protected:
+    void SetUp() override { settings_restore_defaults(); }
+
+    // Writes the shape as t.dbf (and its memo file); gives the table's path.
+    std::string write_shape(const table_shape& shape)
+    {
+        const std::string path = dir.file("t.dbf");
+        std::ofstream(path, std::ios::binary) << table_bytes(shape);
+        if (!shape.memo_name.empty()) std::ofstream(dir.file(shape.memo_name), std::ios::binary) << shape.memo_bytes;
+        return path;
+    }
+
+    std::string files(const table_shape& shape)
+    {
+        return read_file(dir.file("t.dbf")) + (shape.memo_name.empty() ? "" : read_file(dir.file(shape.memo_name)));
+    }
+
+    testing::scratch_dir dir;
+};
+
+TEST_F(other_versions_test, each_shape_opens_read_only_and_shows_its_values)
+{
+    for (const shape_case& c : shape_cases()) {
+        SCOPED_TRACE(c.shape.what);
+        auto table = table_new(write_shape(c.shape));
+        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        EXPECT_EQ(table->read_only, c.reason);
+        EXPECT_EQ(rows_of(*table), c.rows);
+        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
+        table_close(*table);
+        std::remove(dir.file("t.dbf").c_str());
+        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
+    }
+}
+
+TEST_F(other_versions_test, no_change_reaches_the_files_of_any_shape)
+{
+    for (const shape_case& c : shape_cases()) {
+        SCOPED_TRACE(c.shape.what);
+        const std::string path = write_shape(c.shape);
+        const std::string before = files(c.shape);
+        auto table = table_new(path);
+        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        ASSERT_EQ(go_to_exactly(*table, 1), 1);
+        EXPECT_EQ(lock_record(*table), 0);
+        (void)set_field_text(*table, 0, "X");
+        EXPECT_EQ(write_record(*table), 0);
+        EXPECT_EQ(append_blank(*table), 0);
+        EXPECT_EQ(delete_record(*table), 0);
+        for (int i = 0; i < field_count(*table); ++i) {
+            if (field_type(*table, i) == 'M') {
+                EXPECT_EQ(memo_write(*table, i, "new memo"), 0);
+            }
+        }
+        EXPECT_EQ(lock_memo_header(*table), 0);
+        EXPECT_EQ(read_only_refusal(*table), "The table is read-only: " + c.reason);
+        table_close(*table);
+        EXPECT_EQ(files(c.shape), before);
+        std::remove(path.c_str());
+        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
+    }
+}
+
+TEST_F(other_versions_test, a_plain_dbase3_table_stays_editable)
+{
+    const table_shape plain{"dBase III (0x03) with every type it knows", 0x03,
+                            {{"NAME", 'C', 4}, {"AMOUNT", 'N', 5, 1}, {"RATE", 'F', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
+                            {"Hedi 12.5  1.2520240229T"}, "", ""};
+    auto table = table_new(write_shape(plain));
+    ASSERT_EQ(table_open(*table), 1) << table->failure;
+    EXPECT_EQ(table->read_only, "");
+    EXPECT_EQ(rows_of(*table), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
+}
+
+TEST(field_decode_test, edge_values_read_as_their_values)
+{
+    const table_dialect fox = *dialect_of_version(0x30);
+    const table_dialect dbase7 = *dialect_of_version(0x04);
+    const struct {
+        const char* what;
+        const table_dialect& dialect;
+        char type;
+        int decimals;
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"smallest 32-bit integer", fox, 'I', 0, le(0x8000'0000, 4), "-2147483648"},
+        {"dBase 7 zero", dbase7, 'I', 0, be(0x8000'0000, 4), "0"},
+        {"dBase 7 smallest integer", dbase7, 'I', 0, be(0, 4), "-2147483648"},
+        {"currency below one", fox, 'Y', 0, le(static_cast<std::uint64_t>(-1), 8), "-0.0001"},
+        {"smallest currency", fox, 'Y', 0, le(0x8000'0000'0000'0000, 8), "-922337203685477.5808"},
+        {"double with its decimals", fox, 'B', 3, le_double(-0.5), "-0.500"},
+        {"double that is no number", fox, 'B', 0, le(0x7FF8'0000'0000'0000, 8), ""},
+        {"blank date-time", fox, 'T', 0, std::string(8, '\0'), ""},
+        {"midnight of a day", fox, 'T', 0, le(2451545, 4) + le(0, 4), "2000.01.01 00:00:00"},
+        {"a time past the day's end", fox, 'T', 0, le(2451545, 4) + le(86'400'000, 4), ""},
+        {"dBase 7 positive double", dbase7, 'O', 0, dbase7_double(0.125), "0.125"},
+        {"blank dBase 7 timestamp", dbase7, '@', 0, std::string(8, '\0'), ""},
+        {"four-byte memo number", fox, 'M', 0, le(123456, 4), "123456"},
+        {"ten-digit memo number, read as text", fox, 'M', 0, "        12", "(text)"},
+        {"general field", fox, 'G', 0, le(5, 4), "<binary 4 bytes>"},
+        {"integer of an unusual length in dBase 7", dbase7, 'I', 0, "\x01\x02", "<binary 2 bytes>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        field_descriptor field;
+        field.bytes[11] = static_cast<std::uint8_t>(c.type);
+        field.bytes[16] = static_cast<std::uint8_t>(c.bytes.size());
+        field.bytes[17] = static_cast<std::uint8_t>(c.decimals);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
+        const std::optional<std::string> shown = decoded_field_text(c.dialect, field, std::span(data, c.bytes.size()));
+        EXPECT_EQ(shown.value_or("(text)"), c.shown);
+    }
+    EXPECT_EQ(julian_day_digits(1721426), "00010101");
+    EXPECT_EQ(julian_day_digits(1721425), "");
+    EXPECT_EQ(julian_day_digits(2299161), "15821015");  // the first Gregorian day
+}
+
+}  // namespace
+}  // namespace vortel
