@@ -1,6 +1,7 @@
 #include "engine/export_cells.h"
 
 #include "engine/field_copy.h"
+#include "engine/field_decode.h"
 
 #include <algorithm>
 
@@ -52,14 +53,47 @@ cell_value text_cell(std::string_view text)
 
 }  // namespace
 
-bool read_cell(table_object& table, const field_information& field, const std::uint8_t* bytes,
-               std::string& memo, cell_value& cell)
+// The plain field type a shown value is read as: binary numbers are
+// numbers, a binary date a date (shown as its eight digits), a binary memo
+// reference the memo; every other shown text (timestamps, placeholders) is
+// text.
+char plain_type(char type)
 {
-    const std::string_view stored = stored_text(bytes, static_cast<std::size_t>(field.length));
+    switch (type) {
+    case 'I':
+    case '+':
+    case 'B':
+    case 'O':
+    case 'Y':
+    case 'N':
+    case 'F': return 'N';
+    case 'D':
+    case 'L':
+    case 'M': return type;
+    default: return 'C';
+    }
+}
+
+// The decimals of a shown number, as engine/field_decode.cpp writes them.
+int shown_decimals(const table_dialect& dialect, const field_descriptor& field)
+{
+    switch (descriptor_type(field)) {
+    case 'I':
+    case '+': return dialect.family == table_family::dbase7 ? 0 : field.bytes[17];
+    case 'B': return std::min<int>(field.bytes[17], 15);
+    case 'Y': return 4;
+    case 'O': return 0;
+    default: return descriptor_decimals(field);
+    }
+}
+
+// The value of a field of `type` whose text is `stored`.
+bool read_value(table_object& table, char type, std::string_view stored, std::string& memo, cell_value& cell)
+{
     // Texts keep their leading blanks; a memo field holds a block number.
-    const bool typed_value = field.type == 'N' || field.type == 'F' || field.type == 'D' || field.type == 'L';
+    const bool typed_value = type == 'N' || type == 'F' || type == 'D' || type == 'L';
     const std::string_view value = typed_value ? trimmed(stored) : std::string_view{};
-    switch (field.type) {
+    switch (type) {
     case 'N':
     case 'F':
         cell = spells_number(value) ? cell_value{cell_kind::number, value, {}, false} : text_cell(value);
@@ -101,6 +135,36 @@ bool read_cell(table_object& table, const field_information& field, const std::u
         return true;
     }
     }
+}
+
+std::vector<export_field> export_fields(const table_object& table)
+{
+    std::vector<export_field> fields;
+    for (int i = 0; i < field_count(table); ++i) {
+        if (i == table.null_flags_field) continue;  // shown in the fields it covers
+        export_field field{i, field_info(table, i), field_is_decoded(table, i)};
+        if (field.shown) {
+            const field_descriptor& descriptor = table.fields[static_cast<std::size_t>(i)];
+            field.info.type = plain_type(field.info.type);
+            field.info.length = static_cast<int>(shown_width(table.dialect, descriptor));
+            field.info.decimals = shown_decimals(table.dialect, descriptor);
+        }
+        fields.push_back(std::move(field));
+    }
+    return fields;
+}
+
+bool read_cell(table_object& table, const field_information& field, const std::uint8_t* bytes,
+               std::string& memo, cell_value& cell)
+{
+    return read_value(table, field.type, stored_text(bytes, static_cast<std::size_t>(field.length)), memo, cell);
+}
+
+bool read_shown_cell(table_object& table, const export_field& field, std::string& shown, std::string& memo,
+                     cell_value& cell)
+{
+    shown = field_text(table, field.index);
+    return read_value(table, field.info.type, shown, memo, cell);
 }
 
 std::string json_number_text(std::string_view spelling)

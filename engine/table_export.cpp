@@ -23,11 +23,14 @@ bool same_letters(std::string_view a, std::string_view b)
 bool write_records(table_object& table, row_writer& writer, const export_options& options,
                    const std::function<bool(int percent)>& progress, bool& cancelled)
 {
+    const std::vector<export_field> written = export_fields(table);
     std::vector<field_information> fields;
     std::vector<std::size_t> offsets;
-    for (int i = 0; i < field_count(table); ++i) {
-        fields.push_back(field_info(table, i));
-        offsets.push_back(static_cast<std::size_t>(field_offset(table, i)));
+    bool any_shown = false;
+    for (const export_field& field : written) {
+        fields.push_back(field.info);
+        offsets.push_back(static_cast<std::size_t>(field_offset(table, field.index)));
+        any_shown = any_shown || field.shown;
     }
     const bool mark = options.deleted == deleted_records::mark;
     if (!writer.begin(fields, mark)) return false;
@@ -47,12 +50,18 @@ bool write_records(table_object& table, row_writer& writer, const export_options
     progress_meter meter(told, reader.counted());
     std::vector<cell_value> cells(fields.size());
     std::vector<std::string> memos(fields.size());
+    std::vector<std::string> shown(fields.size());
     for (auto record = reader.next(); !record.empty(); record = reader.next()) {
         if (cancelled) return false;
         const bool deleted = record[0] == dbf_deleted_mark;
         if (!deleted || mark) {
+            // field_text reads shown values from the table's record buffer.
+            if (any_shown) std::copy(record.begin(), record.end(), table.record.begin());
             for (std::size_t i = 0; i < fields.size(); ++i) {
-                if (!read_cell(table, fields[i], record.data() + offsets[i], memos[i], cells[i])) {
+                const bool read =
+                    written[i].shown ? read_shown_cell(table, written[i], shown[i], memos[i], cells[i])
+                                     : read_cell(table, fields[i], record.data() + offsets[i], memos[i], cells[i]);
+                if (!read) {
                     std::string why = table.failure;
                     clear_failure(table);
                     note_failure(table, cell_refusal(reader.number(), fields[i], why));
