@@ -3,6 +3,7 @@
 #include "cli/cli_command.h"
 
 #include "cli/dbf3_copy_command.h"
+#include "cli/export_command.h"
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
 #include "cli/repair_command.h"
@@ -41,6 +42,22 @@ const std::vector<cli_command>& cli_commands()
         {"html", "T OUT [--overwrite] [--encoding utf-8]",
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},
+        {"export",
+         "T OUT [--format csv|xlsx|jsonl] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
+         "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite]",
+         "write the records for other programs: CSV with a header row, JSON Lines (one object per record) or an\n"
+         "      Excel workbook with typed cells; the format follows OUT's extension unless --format names it.\n"
+         "      --delimiter  CSV field separator (default ,)\n"
+         "      --encoding   CSV text in UTF-8 (default) or in the table's own code page\n"
+         "      --bom        start UTF-8 CSV with a byte order mark\n"
+         "      --deleted    leave deleted records out, or write them with a _deleted column\n"
+         "                   (default: skip when SET_DELETED is on, mark when it is off)\n"
+         "      --dates      CSV dates as 2024-01-31 (default) or as the grid shows them (@D)\n"
+         "      --logicals   CSV logicals as T/F (default) or true/false\n"
+         "      --lf         end CSV lines with LF instead of CR LF\n"
+         "      --overwrite  replace OUT when it exists",
+         2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
+         {"--bom", "--lf", "--overwrite"}, run_export_command},
         {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
          {}, {}, run_append_command},
         {"sort", "T KEY [--magyar] [--memory MB]",

@@ -53,10 +53,11 @@ std::string choose_file_to_open(QWidget* owner, const std::string& start_directo
                                QStringLiteral("dBase III files (*.DBF *.dbf);;Text files (*.TXT *.txt);;All files (*)")});
 }
 
-std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title)
+std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title,
+                                const QString& filters)
 {
     return run_chooser(owner, {true, title.isEmpty() ? QStringLiteral("File save") : title,
-                               path_text(start_directory), QStringLiteral("All files (*)")});
+                               path_text(start_directory), filters.isEmpty() ? QStringLiteral("All files (*)") : filters});
 }
 
 }  // namespace vortel

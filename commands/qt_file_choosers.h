@@ -30,9 +30,11 @@ chooser_hook set_chooser_hook(chooser_hook hook);
 // the title "File select" when none is given. The file must exist.
 std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title = {});
 
-// Filter "All files"; the title "File save" when none is given. The folder
-// must exist; whether to overwrite is the calling command's question.
-std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title = {});
+// Filter "All files" unless `filters` are given; the title "File save" when
+// none is given. The folder must exist; whether to overwrite is the calling
+// command's question.
+std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title = {},
+                                const QString& filters = {});
 
 // A file-system name as text for the user, and back.
 QString path_text(const std::string& path);

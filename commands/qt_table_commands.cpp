@@ -11,6 +11,7 @@
 #include "engine/export.h"
 #include "engine/output_refusal.h"
 #include "engine/table.h"
+#include "engine/table_export.h"
 #include "grid/column_model.h"
 #include "grid/qt_table_window.h"
 #include "shell/named_registry.h"
@@ -35,9 +36,11 @@ constexpr std::size_t directory_max = 255;
 
 // A progress dialog over the table window for the life of one long copy,
 // fed by the engine's progress callback. It has no Cancel button, as a copy
-// cut short would leave half of it written. The window is busy meanwhile,
-// and each report runs the waiting events except input, so that the
-// program's windows stay painted while no other command can start.
+// cut short would leave half of it written, unless the copy is `cancellable`
+// (an export staged under a temporary name, which leaves nothing behind).
+// The window is busy meanwhile, and each report runs the waiting events
+// except input, so that the program's windows stay painted while no other
+// command can start; a cancellable copy takes input only in its own dialog.
 //
 // Those events may delete any widget, the dialog and its window included
 // (the window system closing them): the dialog is held by a guarded
@@ -45,13 +48,14 @@ constexpr std::size_t directory_max = 255;
 // there.
 class copy_progress {
 public:
-    copy_progress(table_window& window, const char* title) : busy_(window), dialog_(new QProgressDialog(&window))
+    copy_progress(table_window& window, const char* title, bool cancellable = false)
+        : busy_(window), dialog_(new QProgressDialog(&window))
     {
         dialog_->setObjectName(QStringLiteral("copy_progress"));
         dialog_->setWindowTitle(QString::fromLatin1(title));
         dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-        dialog_->setWindowModality(Qt::WindowModal);
-        dialog_->setCancelButton(nullptr);
+        dialog_->setWindowModality(cancellable ? Qt::ApplicationModal : Qt::WindowModal);
+        if (!cancellable) dialog_->setCancelButton(nullptr);
         dialog_->setRange(0, 100);
         dialog_->setMinimumDuration(0);
         // Reaching 100 leaves the dialog as it is; it goes with this object.
@@ -70,18 +74,36 @@ public:
         };
     }
 
+    // The same, answering whether to go on.
+    std::function<bool(int percent)> cancellable_callback()
+    {
+        return [this](int percent) {
+            if (dialog_) dialog_->setValue(percent);
+            QCoreApplication::processEvents();
+            return !dialog_ || !dialog_->wasCanceled();
+        };
+    }
+
 private:
     busy_table_window busy_;
     QPointer<QProgressDialog> dialog_;
 };
+
+// Copy to writes what the chosen name's extension says: CSV, JSON Lines or
+// a workbook with the usual choices, a dBase III copy for a table name,
+// fixed-width text for any other name.
+const QString copy_to_filters = QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines "
+                                               "(*.jsonl);;dBase III table (*.dbf);;All files (*)");
 
 void export_command(table_window& window, const char* title, bool html)
 {
     browse_object& grid = window.browse();
     if (!grid.table) return;
     run_guarded(&window, [&] {
-        const std::string path = choose_file_to_save(&window, chooser_directory(), QString::fromLatin1(title));
+        const std::string path = choose_file_to_save(&window, chooser_directory(), QString::fromLatin1(title),
+                                                     html ? QString() : copy_to_filters);
         if (path.empty() || !may_overwrite(&window, path)) return;
+        const std::optional<export_format> format = html ? std::nullopt : export_format_for(path);
         int done = 0;
         clear_failure(*grid.table);
         // A table name asks for a plain dBase III copy, which can be edited.
@@ -89,9 +111,14 @@ void export_command(table_window& window, const char* title, bool html)
         std::vector<std::string> converted;
         {
             const wait_cursor busy;
-            copy_progress progress(window, title);
+            copy_progress progress(window, title, format.has_value());
             if (as_table) {
                 done = copy_to_dbf3(*grid.table, path, converted);
+            } else if (format) {
+                export_options options;
+                options.format = *format;
+                options.deleted = deleted_records_by_setting();
+                done = export_table(*grid.table, path, options, progress.cancellable_callback()) != export_failed;
             } else if (html) {
                 std::vector<std::string> captions = field_captions(*grid.table, grid.columns);
                 for (std::string& caption : captions) {

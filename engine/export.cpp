@@ -1,27 +1,22 @@
 #include "engine/export.h"
 
+#include "engine/export_output.h"
 #include "engine/field_copy.h"
 #include "engine/field_decode.h"
-#include "engine/output_refusal.h"
 #include "engine/record_blocks.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "platform/error_text.h"
-#include "platform/staged_output.h"
 #include "shell/settings.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <memory>
 
 namespace vortel {
 namespace {
-
-constexpr int line_capacity = 512;
 
 // Which bytes a page must write as entities; 0 for the others.
 constexpr std::array<std::uint8_t, 256> html_specials = [] {
@@ -53,62 +48,6 @@ std::string_view html_entity(char c)
     default: return "&quot;";
     }
 }
-
-// Collects what an export writes so that the file sees large writes. After
-// a failed write it drops the rest and keeps the failure. Rows are built in
-// place at the end of the buffer, so a million-row page costs no text per
-// cell.
-class output_buffer {
-public:
-    explicit output_buffer(file_handle& file) : file_(file) { reserve(2 * bulk_block_bytes); }
-
-    void put(std::string_view bytes)
-    {
-        char* at = room(bytes.size());
-        std::memcpy(at, bytes.data(), bytes.size());
-        commit(at + bytes.size());
-    }
-
-    // At least `count` writable bytes after what is pending; `commit` says
-    // how far they were used.
-    char* room(std::size_t count)
-    {
-        if (size_ + count > capacity_) {
-            flush();
-            if (count > capacity_) reserve(count);
-        }
-        return data_.get() + size_;
-    }
-    void commit(char* end)
-    {
-        size_ = static_cast<std::size_t>(end - data_.get());
-        if (size_ >= bulk_block_bytes) flush();
-    }
-
-    bool flush()
-    {
-        if (ok_ && size_ != 0) {
-            std::size_t put = 0;
-            ok_ = fh_write(file_, data_.get(), size_, put) && put == size_;
-        }
-        size_ = 0;
-        return ok_;
-    }
-
-private:
-    void reserve(std::size_t capacity)
-    {
-        data_ = std::make_unique<char[]>(capacity);
-        capacity_ = capacity;
-        size_ = 0;
-    }
-
-    file_handle& file_;
-    std::unique_ptr<char[]> data_;
-    std::size_t capacity_ = 0;
-    std::size_t size_ = 0;
-    bool ok_ = true;
-};
 
 template <std::size_t size>
 char* copy_bytes(char* out, const char (&bytes)[size])
@@ -177,47 +116,6 @@ char* put_cell(char* out, const std::uint8_t* field, std::size_t width, const by
     return out;
 }
 
-// Everything the two exports share: the refusals, the table lock, the
-// output file and putting the table back, also when `write_body` throws.
-// The output is written under a temporary name and takes its own only when
-// complete, so a failure leaves a file of that name as it was.
-template <class WriteBody>
-int export_to(table_object& table, const std::string& output, WriteBody write_body)
-{
-    if (std::string refusal = output_refusal(table, output); !refusal.empty()) {
-        note_failure(table, std::move(refusal));
-        return 0;
-    }
-    if (!lock_table(table)) return 0;
-    struct restore {
-        table_object& table;
-        std::int32_t record;
-        ~restore()
-        {
-            unlock(table);
-            go_to(table, record);
-        }
-    } restore_on_exit{table, current_record(table)};
-
-    // Failures are told with the name the user gave, not the temporary one.
-    const auto failed = [&table, &output](int error) {
-        note_failure(table, file_error_text(error, output));
-        return 0;
-    };
-    staged_output staged(output);
-    file_handle file(output, line_capacity);
-    if (const int error = staged.open(file.os)) return failed(error);
-    output_buffer out(file);
-    if (!write_body(out)) {
-        note_failure(table, table.dbf);  // the table could not be read
-        return 0;
-    }
-    if (!out.flush()) return failed(file.os.last_error());
-    if (!fh_close(file)) return failed(errno);
-    if (const int error = staged.commit()) return failed(error);
-    return 1;
-}
-
 bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
 
 std::string html_escaped(std::string_view text)
@@ -262,7 +160,7 @@ std::string decoded_line(table_object& table, std::span<const std::uint8_t> reco
 int export_text(table_object& table, const std::string& output, const std::function<void(int percent)>& progress,
                 export_encoding encoding)
 {
-    return export_to(table, output, [&table, &progress, encoding](output_buffer& out) {
+    return run_export(table, output, [&table, &progress, encoding](output_buffer& out) {
         const bool hide_deleted = deleted_records_hidden();
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
@@ -290,7 +188,7 @@ int export_html(table_object& table, const std::string& output, std::string_view
                 const std::vector<std::string>& captions, const std::function<void(int percent)>& progress,
                 export_encoding encoding)
 {
-    return export_to(table, output, [&](output_buffer& out) {
+    return run_export(table, output, [&](output_buffer& out) {
         const bool utf8 = encoding == export_encoding::utf8;
         // The page's own words are program text, in the page's encoding.
         const auto page_text = [utf8](std::string_view text) {

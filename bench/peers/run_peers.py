@@ -86,9 +86,13 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"))
     parser.add_argument("--data", default="/tmp/vortel-bench")
     parser.add_argument("--output", default=os.path.join(ROOT, "bench", "RESULTS.md"))
+    parser.add_argument("--only", help="measure only the commands whose label holds this word, beside cp and "
+                                       "the peers that write or read the same; the results replace a section of "
+                                       "their own at the end of the output")
     args = parser.parse_args()
 
-    sh(os.path.join(HERE, "install_tools.sh"))
+    if not args.only:
+        sh(os.path.join(HERE, "install_tools.sh"))
     if not os.path.exists(os.path.join(args.build, "build.ninja")):
         sh(f"cmake -S {ROOT} -B {args.build} -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORTEL_WERROR=ON")
     sh(f"ninja -C {args.build} -j2 vortel-cli vortel make_peer_tables")
@@ -111,12 +115,17 @@ def main():
     empty_memos = "rm -f out/*; cp EMPTYM.DBF out/WORK.DBF; cp EMPTYM.DBT out/WORK.DBT"
     clear = "rm -f out/*"
     # (label, command, prepare, role): role "floor" is cp/cat, "reader" a peer
-    # that reads every record, "vortel" ours with its target as a multiple of cp.
+    # that reads every record, "writer" a peer that writes a format we write,
+    # ("vortel", n) ours with its target as a multiple of cp, ("peer", label,
+    # n) ours with its target as a multiple of that peer, "ours" without one.
     people = [
         ("cp PEOPLE.DBF", "cp PEOPLE.DBF out/COPY.DBF", clear, "floor"),
         ("cat PEOPLE.DBF > /dev/null", "cat PEOPLE.DBF", None, "floor"),
         ("vortel-cli copy-to (text)", f"{cli} copy-to PEOPLE.DBF out/OUT.TXT", clear, ("vortel", 5)),
         ("vortel-cli html", f"{cli} html PEOPLE.DBF out/OUT.HTML", clear, ("vortel", 5)),
+        ("vortel-cli export CSV", f"{cli} export PEOPLE.DBF out/OUT.CSV", clear, ("vortel", 10)),
+        ("vortel-cli export JSON Lines", f"{cli} export PEOPLE.DBF out/OUT.JSONL", clear, "ours"),
+        ("vortel-cli export XLSX", f"{cli} export PEOPLE.DBF out/OUT.XLSX", clear, ("peer", "ogr2ogr to XLSX", 3)),
         ("vortel-cli append from DBF", f"{cli} append out/WORK.DBF PEOPLE.DBF", empty, ("vortel", 10)),
         ("vortel-cli append from text", f"{cli} append out/WORK.DBF PEOPLE.TXT", empty, ("vortel", 10)),
         ("vortel-cli pack", f"{cli} pack out/WORK.DBF", fresh, ("vortel", 10)),
@@ -129,6 +138,7 @@ def main():
         ("dbview > /dev/null", "dbview PEOPLE.DBF", None, "reader"),
         ("dbfdump > /dev/null", "dbfdump PEOPLE.DBF", None, "reader"),
         ("ogr2ogr to CSV", "ogr2ogr -f CSV out/OUT.CSV PEOPLE.DBF", clear, "reader"),
+        ("ogr2ogr to XLSX", "ogr2ogr -f XLSX out/OUT.XLSX PEOPLE.DBF", clear, "writer"),
         ("python3 dbfread", f"/usr/bin/python3 {HERE}/python_readers.py dbfread PEOPLE.DBF", None, "reader"),
         ("python3 dbf", f"/usr/bin/python3 {HERE}/python_readers.py dbf PEOPLE.DBF", None, "reader"),
     ]
@@ -136,6 +146,8 @@ def main():
         ("cp MEMOS.DBF MEMOS.DBT", "cp MEMOS.DBF out/COPY.DBF; cp MEMOS.DBT out/COPY.DBT", clear, "floor"),
         ("vortel-cli copy-to (text)", f"{cli} copy-to MEMOS.DBF out/OUT.TXT", clear, ("vortel", 5)),
         ("vortel-cli html", f"{cli} html MEMOS.DBF out/OUT.HTML", clear, ("vortel", 5)),
+        ("vortel-cli export CSV", f"{cli} export MEMOS.DBF out/OUT.CSV", clear, ("vortel", 10)),
+        ("vortel-cli export JSON Lines", f"{cli} export MEMOS.DBF out/OUT.JSONL", clear, "ours"),
         ("vortel-cli append from DBF", f"{cli} append out/WORK.DBF MEMOS.DBF", empty_memos, ("vortel", 10)),
         ("vortel-cli pack", f"{cli} pack out/WORK.DBF", fresh_memos, ("vortel", 10)),
         ("dbview > /dev/null", "dbview MEMOS.DBF", None, "reader"),
@@ -151,6 +163,14 @@ def main():
             print(f"{seconds * 1000:10.1f} ms  {label}", flush=True)
             results.append((label, seconds, role))
         return results
+
+    if args.only:
+        def chosen(rows):
+            return [row for row in rows if args.only in row[0] or row[0].startswith("cp ") or row[3] == "writer"
+                    or row[0] == "ogr2ogr to CSV"]
+        write_partial_results(args.output, host, runs, args.only, measure(chosen(people)), measure(chosen(memos)))
+        print(f"written: {args.output}")
+        return
 
     print("1,000,000 records of 73 bytes")
     people_results = measure(people)
@@ -177,27 +197,33 @@ def main():
     print(f"written: {args.output}")
 
 
-def write_results(path, host, runs, people, memos, sort_rss, gnu_rss, first_screen, reads):
-    def section(results):
-        floor = next(seconds for label, seconds, role in results if label.startswith("cp "))
-        readers = [(seconds, label) for label, seconds, role in results if role == "reader"]
-        fastest, fastest_label = min(readers)
-        gnu = next((seconds for label, seconds, role in results if role == "gnusort"), None)
-        lines = [f"Fastest peer that reads every record: {fastest_label}.", "",
-                 "| Command | Median | x cp | x fastest reader | Target | Met |",
-                 "|---|---:|---:|---:|---|---|"]
-        for label, seconds, role in results:
-            target, met = "", ""
-            if isinstance(role, tuple):
-                target = f"<= {role[1]} x cp"
-                met = "yes" if seconds <= role[1] * floor else "**no**"
-            elif role == "sort" and gnu is not None:
-                target = "<= GNU sort"
-                met = "yes" if seconds <= gnu else "**no**"
-            lines.append(f"| {label} | {seconds * 1000:.1f} ms | {seconds / floor:.2f} | {seconds / fastest:.2f} "
-                         f"| {target} | {met} |")
-        return lines
+def section(results):
+    floor = next(seconds for label, seconds, role in results if label.startswith("cp "))
+    readers = [(seconds, label) for label, seconds, role in results if role == "reader"]
+    fastest, fastest_label = min(readers)
+    gnu = next((seconds for label, seconds, role in results if role == "gnusort"), None)
+    lines = [f"Fastest peer that reads every record: {fastest_label}.", "",
+             "| Command | Median | x cp | x fastest reader | Target | Met |",
+             "|---|---:|---:|---:|---|---|"]
+    for label, seconds, role in results:
+        target, met = "", ""
+        if isinstance(role, tuple) and role[0] == "peer":
+            peer = next(peer_seconds for peer_label, peer_seconds, _ in results if peer_label == role[1])
+            target = f"<= {role[2]} x {role[1]}"
+            met = "yes" if seconds <= role[2] * peer else "**no**"
+        elif isinstance(role, tuple):
+            target = f"<= {role[1]} x cp"
+            met = "yes" if seconds <= role[1] * floor else "**no**"
+        elif role == "sort" and gnu is not None:
+            target = "<= GNU sort"
+            met = "yes" if seconds <= gnu else "**no**"
+        lines.append(f"| {label} | {seconds * 1000:.1f} ms | {seconds / floor:.2f} | {seconds / fastest:.2f} "
+                     f"| {target} | {met} |")
+    return lines
 
+
+
+def write_results(path, host, runs, people, memos, sort_rss, gnu_rss, first_screen, reads):
     out = [
         "# Vortel beside other programs",
         "",
@@ -248,6 +274,32 @@ def write_results(path, host, runs, people, memos, sort_rss, gnu_rss, first_scre
     ]
     with open(path, "w") as results:
         results.write("\n".join(out))
+
+
+def write_partial_results(path, host, runs, word, people, memos):
+    heading = f"## Only the commands with \"{word}\""
+    lines = [
+        heading,
+        "",
+        f"Written by `bench/peers/run_peers.py --only {word}`, {runs} runs as above; {host['date']}; load average "
+        f"{host['load']:.2f} at the start, {os.getloadavg()[0]:.2f} at the end.",
+        "",
+        "### 1,000,000 records of 73 bytes (73 MB), 10% deleted",
+        "",
+        *section(people),
+        "",
+        "### 100,000 records with memos (4 MB table, 103 MB memo file)",
+        "",
+        *section(memos),
+        "",
+    ]
+    text = open(path).read() if os.path.exists(path) else ""
+    if heading in text:
+        start = text.index(heading)
+        after = text.find("\n## ", start + len(heading))
+        text = text[:start] + (text[after + 1:] if after != -1 else "")
+    with open(path, "w") as results:
+        results.write(text.rstrip("\n") + "\n\n" + "\n".join(lines))
 
 
 if __name__ == "__main__":

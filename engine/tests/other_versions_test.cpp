@@ -4,6 +4,7 @@
 // and refuses every change without touching a byte of its files.
 #include "engine/field_decode.h"
 #include "engine/table.h"
+#include "engine/table_export.h"
 
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
@@ -287,6 +288,47 @@ TEST_F(other_versions_test, a_plain_dbase3_table_stays_editable)
     ASSERT_EQ(table_open(*table), 1) << table->failure;
     EXPECT_EQ(table->read_only, "");
     EXPECT_EQ(rows_of(*table), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
+}
+
+// The exports write what the grid shows: binary numbers as numbers, a
+// binary date as a date, timestamps and what cannot be shown as texts,
+// nulls as empty values, and never the null flags themselves.
+TEST_F(other_versions_test, exports_write_the_shown_values_typed_and_leave_out_the_null_flags)
+{
+    const struct {
+        std::size_t shape;  // in shape_cases()
+        std::string csv;
+        std::string jsonl;
+    } cases[] = {
+        {2,
+         "ID,PRICE,CASH,WHEN,PHOTO\r\n"
+         "-7,12.50,-3.2500,2024.02.29 13:45:30,<binary 4 bytes>\r\n"
+         "2147483647,,1234.5678,,<binary 4 bytes>\r\n",
+         "{\"ID\":-7,\"PRICE\":12.50,\"CASH\":-3.2500,\"WHEN\":\"2024.02.29 13:45:30\",\"PHOTO\":\"<binary 4 bytes>\"}\n"
+         "{\"ID\":2147483647,\"PRICE\":null,\"CASH\":1234.5678,\"WHEN\":null,\"PHOTO\":\"<binary 4 bytes>\"}\n"},
+        {4,
+         "COUNTER_WITH_LONG_NAME,AUTO,RATIO,STAMP\r\n-1,1,-2.25,2024.02.29 13:45:30\r\n5,2,1000000,\r\n",
+         "{\"COUNTER_WITH_LONG_NAME\":-1,\"AUTO\":1,\"RATIO\":-2.25,\"STAMP\":\"2024.02.29 13:45:30\"}\n"
+         "{\"COUNTER_WITH_LONG_NAME\":5,\"AUTO\":2,\"RATIO\":1000000,\"STAMP\":null}\n"},
+        {5,
+         "NAME,RAW,COUNT,DAY\r\nGizi,<binary 3 bytes>,-1.5,2024-02-29\r\n",
+         "{\"NAME\":\"Gizi\",\"RAW\":\"<binary 3 bytes>\",\"COUNT\":-1.5,\"DAY\":\"2024-02-29\"}\n"},
+    };
+    const std::vector<shape_case> shapes = shape_cases();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(shapes.at(c.shape).shape.what);
+        auto table = table_new(write_shape(shapes.at(c.shape).shape));
+        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        for (const auto& [format, expected] : {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
+            export_options options;
+            options.format = format;
+            const std::string out = dir.file("out");
+            ASSERT_EQ(export_table(*table, out, options), export_written) << table->failure;
+            EXPECT_EQ(read_file(out), expected);
+        }
+        table_close(*table);
+        std::remove(dir.file("t.dbf").c_str());
+    }
 }
 
 TEST(field_decode_test, edge_values_read_as_their_values)

@@ -10,6 +10,7 @@
 #include "commands/qt_warning.h"
 #include "commands/sort_key.h"
 #include "engine/export.h"
+#include "engine/table_export.h"
 #include "engine/table.h"
 #include "grid/qt_table_window.h"
 #include "shell/qt_main_window.h"
@@ -222,6 +223,33 @@ private slots:
         }
         QCOMPARE(boxes.boxes.size(), 2);
         QCOMPARE(QApplication::focusWidget(), window);
+    }
+
+    // The file type the name says picks the export; each writes what the
+    // engine writes on its own.
+    void copy_to_writes_csv_json_lines_and_workbooks_by_the_extension()
+    {
+        box_recorder boxes;
+        table_window* window = open_sample();
+        for (const auto& [name, format] : {std::pair{"OUT.CSV", export_format::csv},
+                                           std::pair{"out.jsonl", export_format::jsonl},
+                                           std::pair{"OUT.XLSX", export_format::xlsx}}) {
+            const std::string out = dir_->file(name);
+            {
+                chooser_answers chosen({out});
+                QTest::keyClick(window, Qt::Key_F11);
+                QVERIFY(chosen.requests.at(0).filters.startsWith(
+                    QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl)")));
+            }
+            auto table = table_new(table_);
+            QVERIFY(table_open(*table, 1));
+            export_options options;
+            options.format = format;
+            options.deleted = deleted_records_by_setting();
+            QCOMPARE(export_table(*table, dir_->file("REF"), options), export_written);
+            QCOMPARE(testing::read_file(out), testing::read_file(dir_->file("REF")));
+        }
+        QVERIFY(boxes.boxes.isEmpty());
     }
 
     void html_takes_the_company_setting_and_the_grid_captions()

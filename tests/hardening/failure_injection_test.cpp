@@ -16,6 +16,7 @@
 #include "engine/append_from.h"
 #include "engine/create_table.h"
 #include "engine/export.h"
+#include "engine/table_export.h"
 
 #include "engine/tests/table_fixture.h"
 #include "platform/fault_injection.h"
@@ -128,6 +129,15 @@ outcome from_rebuild(std::unique_ptr<table_object>& table, rebuild_kind kind)
     return {rebuild_table(table, kind).status == rebuild_status::done};
 }
 
+// An export in the format the name says, memos and deleted records included.
+outcome exported(table_object& table, const std::string& output)
+{
+    export_options options;
+    options.format = *export_format_for(output);
+    options.deleted = deleted_records::mark;
+    return {export_table(table, output, options) == export_written};
+}
+
 const std::vector<operation>& operations()
 {
     static const std::vector<operation> all = {
@@ -177,6 +187,10 @@ const std::vector<operation>& operations()
          [](auto& t, const testing::scratch_dir& dir) {
              return outcome{export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1};
          }},
+        {"export_csv", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.CSV")); }},
+        {"export_jsonl",
+         [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.JSONL")); }},
+        {"export_xlsx", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.XLSX")); }},
     };
     return all;
 }

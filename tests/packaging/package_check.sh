@@ -35,9 +35,12 @@ version=$("$root/usr/bin/vortel-cli" --version) || fail "vortel-cli --version do
 QT_QPA_PLATFORM=offscreen "$root/usr/bin/vortel-cli" print "$sample" "$scratch/listing.pdf" >/dev/null ||
     fail "the installed vortel-cli cannot print through its twin"
 [ -s "$scratch/listing.pdf" ] || fail "no listing was printed"
+"$root/usr/bin/vortel-cli" export "$sample" "$scratch/export.xlsx" >/dev/null ||
+    fail "the installed vortel-cli cannot write a workbook"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets runtime: $depends"
+[[ $depends == *libxlsxwriter* ]] || fail "Depends lacks the workbook writer's runtime: $depends"
 [[ $depends != *-dev* ]] || fail "Depends names a -dev package: $depends"
 
 desktop-file-validate "$root/usr/share/applications/vortel.desktop" || fail "desktop-file-validate refuses the entry"

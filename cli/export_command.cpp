@@ -1,0 +1,75 @@
+#include "cli/export_command.h"
+
+#include "cli/cli_command.h"
+#include "commands/transfer_failure.h"
+#include "engine/table_export.h"
+#include "text/text_ops.h"
+
+#include <map>
+#include <ostream>
+
+namespace vortel {
+namespace {
+
+// The value of `option` among `choices`, `fallback` when it is absent;
+// nothing, after a usage message, for a value not among them.
+template <class Value>
+std::optional<Value> choice(cli_context& context, const std::string& option,
+                            const std::map<std::string, Value>& choices, Value fallback)
+{
+    if (!context.has(option)) return fallback;
+    const std::string& given = context.options[option];
+    if (const auto found = choices.find(given); found != choices.end()) return found->second;
+    context.errors << "vortel-cli: " << option << " takes";
+    for (const auto& [name, value] : choices) context.errors << " " << name;
+    context.errors << ", not " << given << "\n";
+    return std::nullopt;
+}
+
+}  // namespace
+
+int run_export_command(cli_context& context)
+{
+    const std::string& output = context.positional[1];
+    const std::optional<export_format> by_name = export_format_for(output);
+    const auto format = choice<std::optional<export_format>>(
+        context, "--format",
+        {{"csv", export_format::csv}, {"jsonl", export_format::jsonl}, {"xlsx", export_format::xlsx}}, by_name);
+    if (!format) return cli_usage_error;
+    if (!*format) {
+        context.errors << "vortel-cli: the name " << output
+                       << " says no format: give --format csv, jsonl or xlsx\n";
+        return cli_usage_error;
+    }
+    export_options options;
+    options.format = **format;
+    const auto delimiter = choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, ',');
+    const auto table_page = choice<bool>(context, "--encoding", {{"utf-8", false}, {"table", true}}, false);
+    const auto deleted = choice<deleted_records>(
+        context, "--deleted", {{"skip", deleted_records::skip}, {"mark", deleted_records::mark}},
+        deleted_records_by_setting());
+    const auto dates =
+        choice<date_style>(context, "--dates", {{"iso", date_style::iso}, {"picture", date_style::picture}},
+                           date_style::iso);
+    const auto logicals = choice<logical_style>(
+        context, "--logicals", {{"tf", logical_style::letters}, {"words", logical_style::words}},
+        logical_style::letters);
+    if (!delimiter || !table_page || !deleted || !dates || !logicals) return cli_usage_error;
+    options.delimiter = *delimiter;
+    options.table_code_page = *table_page;
+    options.byte_order_mark = context.has("--bom");
+    options.deleted = *deleted;
+    options.dates = *dates;
+    options.logicals = *logicals;
+    options.crlf = !context.has("--lf");
+
+    if (file_exists(output) && !context.has("--overwrite")) return context.fail("The file already exist, overwite ?");
+    auto table = context.open_table(0);
+    if (!table) return cli_failure;
+    if (export_table(*table, output, options) == export_written) return cli_success;
+    // The reason may name the output, a path that is no program text.
+    context.errors << export_failure_text(*table) << "\n";
+    return cli_failure;
+}
+
+}  // namespace vortel
