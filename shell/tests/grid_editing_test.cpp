@@ -21,7 +21,6 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QProgressDialog>
 
-#include <filesystem>
 #include <memory>
 
 using namespace vortel;
@@ -63,19 +62,12 @@ class grid_editing_test : public QObject {
     std::string name_of(std::int32_t record) { return field_of(table_, record, "NEV"); }
 
 private slots:
-    void initTestCase()
-    {
-        load_desktop_resources();
-        start_up();
-    }
+    void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
         dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = dir_->file("DOLGOZO.DBF");
-        for (const char* name : {"DOLGOZO.DBF", "DOLGOZO.DBT"}) {
-            std::filesystem::copy_file(std::string(SAMPLE_DIR "/") + name, dir_->file(name));
-        }
+        table_ = testing::copy_sample_table(dir_->path());
         reset_cascade_position();
     }
 

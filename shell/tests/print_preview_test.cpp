@@ -90,17 +90,12 @@ class print_preview_test : public QObject {
     // A window on a copy of the sample table in the test's folder.
     table_window* open_sample_window()
     {
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", dir_->file("DOLGOZO.DBF"));
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        testing::copy_sample_table(dir_->path());
         return open_table_window(nullptr, dir_->file("DOLGOZO.DBF"));
     }
 
 private slots:
-    void initTestCase()
-    {
-        load_desktop_resources();
-        start_up();
-    }
+    void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
@@ -273,8 +268,7 @@ private slots:
     void print_to_a_file_refuses_the_files_of_an_open_table()
     {
         const std::string table = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        testing::copy_sample_table(dir_->path());
         table_window* window = open_table_window(nullptr, table);
         QVERIFY(window);
         const std::string memo_before = testing::read_file(dir_->file("DOLGOZO.DBT"));
@@ -301,8 +295,7 @@ private slots:
     void print_command_chooses_columns_previews_and_keeps_the_record()
     {
         const std::string table = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        testing::copy_sample_table(dir_->path());
         table_window* window = open_table_window(nullptr, table);
         QVERIFY(window);
         window->grab();

@@ -1,11 +1,14 @@
 #include "shell/tests/qt_test_support.h"
 
 #include "engine/table.h"
+#include "shell/qt_startup.h"
 
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDialog>
+
+#include <filesystem>
 
 namespace vortel::testing {
 
@@ -46,6 +49,21 @@ void when_modal(std::function<void(QWidget*)> act)
         if (auto* dialog = qobject_cast<QDialog*>(still.data()); dialog && dialog->isVisible()) dialog->reject();
     });
     timer->start();
+}
+
+void start_desktop()
+{
+    load_desktop_resources();
+    start_up();
+}
+
+std::string copy_sample_table(const std::string& folder)
+{
+    for (const char* name : {"DOLGOZO.DBF", "DOLGOZO.DBT"}) {
+        std::filesystem::copy_file(std::string(SAMPLE_DIR "/") + name, folder + "/" + name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    return folder + "/DOLGOZO.DBF";
 }
 
 std::string field_of(const std::string& path, std::int32_t record, const std::string& field)

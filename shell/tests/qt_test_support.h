@@ -41,6 +41,14 @@ private:
 // `act` left it open (a failed check must not keep the test waiting).
 void when_modal(std::function<void(QWidget*)> act);
 
+// Once per test program: the program's resources and its start-up state,
+// as the program's main sets them.
+void start_desktop();
+
+// A working copy of the sample table and its memo file in `folder`,
+// replacing an earlier copy; the table's path.
+std::string copy_sample_table(const std::string& folder);
+
 // The stored text of `field` in record `record` of the table at `path`,
 // deleted or not.
 std::string field_of(const std::string& path, std::int32_t record, const std::string& field);

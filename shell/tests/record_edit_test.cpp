@@ -22,7 +22,6 @@
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -80,13 +79,6 @@ class record_edit_test : public QObject {
     std::string table_;
     std::string hidden_before_;
 
-    void copy_sample()
-    {
-        for (const char* name : {"DOLGOZO.DBF", "DOLGOZO.DBT"}) {
-            std::filesystem::copy_file(std::string(SAMPLE_DIR "/") + name, dir_->file(name),
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-    }
     // A table window on the sample, its current cell on record 3 in `column`.
     table_window* open_on_record_3(int column)
     {
@@ -105,17 +97,13 @@ class record_edit_test : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        load_desktop_resources();
-        start_up();
-    }
+    void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
         dir_ = std::make_unique<testing::scratch_dir>();
         table_ = dir_->file("DOLGOZO.DBF");
-        copy_sample();
+        testing::copy_sample_table(dir_->path());
         reset_cascade_position();
         hidden_before_ = setting_by_index(SET_DELETED, "1");
     }
@@ -153,7 +141,7 @@ private slots:
     void an_open_cell_editor_writes_the_record_it_opened_on_whatever_another_process_does()
     {
         for (const other_action& other : others) {
-            copy_sample();
+            testing::copy_sample_table(dir_->path());
             const std::string name4 = field_of(table_, 4, "NEV");
             const std::string city3 = field_of(table_, 3, "VAROS");
             box_recorder boxes;
@@ -179,7 +167,7 @@ private slots:
     void an_open_memo_dialog_saves_into_the_record_it_opened_on()
     {
         for (const bool memo_too : {false, true}) {
-            copy_sample();
+            testing::copy_sample_table(dir_->path());
             const std::string memo4 = memo_of(table_, 4);
             table_window* window = open_on_record_3(8);
             QVERIFY(window);

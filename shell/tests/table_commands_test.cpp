@@ -147,19 +147,13 @@ class table_commands_test : public QObject {
     std::string sample_bytes() const { return testing::read_file(table_) + testing::read_file(memo_); }
 
 private slots:
-    void initTestCase()
-    {
-        load_desktop_resources();
-        start_up();
-    }
+    void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
         dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = dir_->file("DOLGOZO.DBF");
+        table_ = testing::copy_sample_table(dir_->path());
         memo_ = dir_->file("DOLGOZO.DBT");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table_);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", memo_);
         reset_cascade_position();
     }
 

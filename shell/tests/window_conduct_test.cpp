@@ -107,18 +107,12 @@ class window_conduct_test : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        load_desktop_resources();
-        start_up();
-    }
+    void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
         dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = dir_->file("DOLGOZO.DBF");
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBF", table_);
-        std::filesystem::copy_file(SAMPLE_DIR "/DOLGOZO.DBT", dir_->file("DOLGOZO.DBT"));
+        table_ = testing::copy_sample_table(dir_->path());
         reset_cascade_position();
     }
 
