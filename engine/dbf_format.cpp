@@ -128,7 +128,6 @@ bool within_length_limits(const field_descriptor& field)
 std::string dbf_layout_problem(const dbf_header& header, const std::vector<field_descriptor>& fields,
                                std::int64_t file_size)
 {
-    if (fields.empty()) return "the table has no fields";
     if (header.header_length > file_size) return "the header runs past the end of the file";
     std::int64_t needed = 1;  // the delete flag
     for (const field_descriptor& field : fields) needed += descriptor_length(field);
@@ -139,10 +138,11 @@ std::string dbf_layout_problem(const dbf_header& header, const std::vector<field
     return {};
 }
 
-std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size)
+std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size, std::int64_t counted)
 {
     if (header.record_length == 0 || file_size <= header.header_length) return 0;
-    return (file_size - header.header_length) / header.record_length;
+    const std::int64_t whole = (file_size - header.header_length) / header.record_length;
+    return header.record_length == 1 && whole == counted + 1 ? counted : whole;
 }
 
 std::vector<std::uint8_t> encode_new_table_header(const std::vector<field_list_entry>& fields, int year, int month,

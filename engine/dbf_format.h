@@ -84,15 +84,18 @@ void normalise_date_length(field_descriptor& field);
 bool within_length_limits(const field_descriptor& field);
 
 // Why these numbers cannot describe a table that fits its file, or "" when
-// they can: no fields, a header or field area past the end of the file, or
-// records shorter than their delete flag and fields. The record count is
+// they can: a header or field area past the end of the file, or records
+// shorter than their delete flag and fields. A table without fields is a
+// table: its records are their delete flags. The record count is
 // left to the judgement of engine/table_verdict.h.
 std::string dbf_layout_problem(const dbf_header& header, const std::vector<field_descriptor>& fields,
                                std::int64_t file_size);
 
 // Whole records a file of `file_size` bytes holds after its header: an
-// end-of-file mark or a record cut short does not count.
-std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size);
+// end-of-file mark or a record cut short does not count. Records of one
+// byte (a table without fields) cannot tell an end-of-file mark from a
+// record by size: one byte after the `counted` records is taken as the mark.
+std::int64_t whole_records_in_file(const dbf_header& header, std::int64_t file_size, std::int64_t counted);
 
 // The header, descriptors and terminator of a new, empty table: version 0x83
 // when some field is a memo, the given date of creation, header length

@@ -122,7 +122,7 @@ bool record_appender::start()
     }
     // Under the table lock no append is in flight: whole records after the
     // counted ones are damage, and the append would overwrite them.
-    const std::string problem = record_count_problem(stored_, whole_records_in_file(table_.header, size));
+    const std::string problem = record_count_problem(stored_, whole_records_in_file(table_.header, size, stored_));
     if (problem.empty()) return true;
     note_failure(table_, file_name_text(table_.dbf_name) + " is damaged: " + problem);
     return false;

@@ -81,7 +81,7 @@ int append_blank(table_object& table)
     // records after the counted ones would be overwritten.
     const std::int64_t size = fh_size(table.dbf);
     if (size < 0) return 0;
-    const std::string problem = record_count_problem(count, whole_records_in_file(table.header, size));
+    const std::string problem = record_count_problem(count, whole_records_in_file(table.header, size, count));
     if (!problem.empty()) {
         note_failure(table, file_name_text(table.dbf_name) + " is damaged: " + problem);
         return 0;

@@ -64,7 +64,7 @@ std::string count_damage(table_object& table, std::int64_t& held)
     fh_unlock(table.dbf, 0, dbf_header_size);
     if (!read) return {};
     table.header.record_count = count;
-    held = whole_records_in_file(table.header, size);
+    held = whole_records_in_file(table.header, size, count);
     return record_count_problem(count, held);
 }
 

@@ -193,7 +193,7 @@ table_verdict judge_table_file(file_handle& dbf, dbf_header& header, std::vector
     if (verdict.refusal.empty()) verdict.refusal = dbf_layout_problem(header, fields, size);
     if (!verdict.refusal.empty()) return verdict;
 
-    verdict.records_held = whole_records_in_file(header, size);
+    verdict.records_held = whole_records_in_file(header, size, header.record_count);
     verdict.records_shown = std::clamp<std::int64_t>(header.record_count, 0, verdict.records_held);
     if (std::string problem = record_count_problem(header.record_count, verdict.records_held); !problem.empty()) {
         verdict.read_only_reasons.push_back(std::move(problem));

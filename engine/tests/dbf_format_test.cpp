@@ -153,7 +153,7 @@ TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
     const damaged cases[] = {
         {"record shorter than its fields", 98, 15, 2, 200, false},
         {"header past the end of the file", 98, 16, 2, 97, false},
-        {"no fields at all", 33, 1, 0, 33, true},
+        {"no fields, and a header past the end", 33, 1, 0, 32, true},
     };
     for (const damaged& c : cases) {
         dbf_header h = header;
@@ -163,6 +163,16 @@ TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
         EXPECT_NE(dbf_layout_problem(h, c.no_fields ? std::vector<field_descriptor>{} : fields, c.file_size), "")
             << c.what;
     }
+    // Records of nothing but their delete flags.
+    dbf_header bare = header;
+    bare.header_length = 33;
+    bare.record_length = 1;
+    EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
+    // Their end-of-file mark is one byte, as a record is: one byte after
+    // the counted records is the mark, two are a record more.
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 2, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 3, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 4, 2), 4);
 }
 
 TEST(dbf_format, memo_files_are_named_and_sized_by_block)

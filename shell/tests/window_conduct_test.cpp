@@ -474,7 +474,6 @@ private slots:
             out.write(reinterpret_cast<const char*>(header), sizeof header);
             out << "\r *\x1a";
         }
-        if (auto probe = table_new(path); !table_open(*probe, 0)) QSKIP("the engine does not open tables without fields");
         box_recorder boxes;
         table_window* window = open_table_window(nullptr, path);
         QVERIFY(window);
