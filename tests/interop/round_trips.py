@@ -212,9 +212,9 @@ def python_value(field, value):
 
 
 def write_with_python_dbf(path, fields, rows):
-    spec = "; ".join(f"{n} {k}" + (f"({s},{d})" if k == "N" else f"({s})" if k == "C" else "")
-                     for n, k, s, d in fields)
-    table = dbf.Table(path, spec, dbf_type="db3", codepage="cp852")
+    field_list = "; ".join(f"{n} {k}" + (f"({s},{d})" if k == "N" else f"({s})" if k == "C" else "")
+                           for n, k, s, d in fields)
+    table = dbf.Table(path, field_list, dbf_type="db3", codepage="cp852")
     table.open(dbf.READ_WRITE)
     for deleted, values in rows:
         table.append(tuple(python_value(f, v) for f, v in zip(fields, values)))
