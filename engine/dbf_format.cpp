@@ -27,18 +27,6 @@ void put32(std::uint8_t* at, std::int32_t value)
     for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
-bool seek_and_read(file_handle& file, std::int64_t offset, void* buffer, std::size_t count)
-{
-    std::size_t got = 0;
-    return fh_seek(file, offset, seek_origin::begin) == offset && fh_read(file, buffer, count, got) && got == count;
-}
-
-bool seek_and_write(file_handle& file, std::int64_t offset, const void* buffer, std::size_t count)
-{
-    std::size_t put = 0;
-    return fh_seek(file, offset, seek_origin::begin) == offset && fh_write(file, buffer, count, put) && put == count;
-}
-
 }  // namespace
 
 dbf_header decode_dbf_header(std::span<const std::uint8_t, dbf_header_size> bytes)
@@ -216,7 +204,7 @@ std::size_t memo_text_length(std::span<const std::uint8_t> bytes)
 bool read_dbf_header(file_handle& file, dbf_header& header)
 {
     std::array<std::uint8_t, dbf_header_size> bytes;
-    if (!seek_and_read(file, 0, bytes.data(), bytes.size())) return false;
+    if (!fh_seek_and_read(file, 0, bytes.data(), bytes.size())) return false;
     header = decode_dbf_header(bytes);
     return true;
 }
@@ -224,7 +212,7 @@ bool read_dbf_header(file_handle& file, dbf_header& header)
 bool write_dbf_header(file_handle& file, const dbf_header& header)
 {
     auto bytes = encode_dbf_header(header);
-    return seek_and_write(file, 0, bytes.data(), bytes.size());
+    return fh_seek_and_write(file, 0, bytes.data(), bytes.size());
 }
 
 bool read_record_count(file_handle& file, std::int32_t& count)
@@ -239,32 +227,32 @@ bool write_record_count(file_handle& file, std::int32_t count)
 {
     std::uint8_t bytes[4];
     put32(bytes, count);
-    return seek_and_write(file, 4, bytes, sizeof bytes);
+    return fh_seek_and_write(file, 4, bytes, sizeof bytes);
 }
 
 bool read_field_descriptors(file_handle& file, int count, std::vector<field_descriptor>& fields)
 {
     fields.assign(static_cast<std::size_t>(std::max(count, 0)), field_descriptor{});
     if (fields.empty()) return true;
-    return seek_and_read(file, dbf_header_size, fields.data(), fields.size() * sizeof(field_descriptor));
+    return fh_seek_and_read(file, dbf_header_size, fields.data(), fields.size() * sizeof(field_descriptor));
 }
 
 bool read_record_bytes(file_handle& file, const dbf_header& header, std::int64_t number,
                        std::span<std::uint8_t> record)
 {
-    return seek_and_read(file, record_offset(header, number), record.data(), record.size());
+    return fh_seek_and_read(file, record_offset(header, number), record.data(), record.size());
 }
 
 bool write_record_bytes(file_handle& file, const dbf_header& header, std::int64_t number,
                         std::span<const std::uint8_t> record)
 {
-    return seek_and_write(file, record_offset(header, number), record.data(), record.size());
+    return fh_seek_and_write(file, record_offset(header, number), record.data(), record.size());
 }
 
 bool read_dbt_header(file_handle& file, dbt_header& header)
 {
     std::array<std::uint8_t, dbt_header_copy_size> bytes;
-    if (!seek_and_read(file, 0, bytes.data(), bytes.size())) return false;
+    if (!fh_seek_and_read(file, 0, bytes.data(), bytes.size())) return false;
     header = decode_dbt_header(bytes);
     return true;
 }
@@ -272,7 +260,7 @@ bool read_dbt_header(file_handle& file, dbt_header& header)
 bool write_dbt_header(file_handle& file, const dbt_header& header)
 {
     auto bytes = encode_dbt_header(header);
-    return seek_and_write(file, 0, bytes.data(), bytes.size());
+    return fh_seek_and_write(file, 0, bytes.data(), bytes.size());
 }
 
 bool read_memo_text_checked(file_handle& file, std::int64_t block, std::size_t max_length, std::string& text)
@@ -305,7 +293,7 @@ bool write_memo_text(file_handle& file, std::int64_t block, std::string_view tex
 {
     std::string bytes(text);
     bytes += memo_terminator;
-    return seek_and_write(file, block * dbt_block_size, bytes.data(), bytes.size());
+    return fh_seek_and_write(file, block * dbt_block_size, bytes.data(), bytes.size());
 }
 
 }  // namespace vortel

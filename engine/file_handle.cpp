@@ -31,6 +31,19 @@ std::int64_t fh_seek(file_handle& handle, std::int64_t distance, seek_origin ori
     return handle.os.seek(distance, origin);
 }
 
+bool fh_seek_and_read(file_handle& handle, std::int64_t offset, void* buffer, std::size_t count)
+{
+    std::size_t got = 0;
+    return fh_seek(handle, offset, seek_origin::begin) == offset && fh_read(handle, buffer, count, got) && got == count;
+}
+
+bool fh_seek_and_write(file_handle& handle, std::int64_t offset, const void* buffer, std::size_t count)
+{
+    std::size_t put = 0;
+    return fh_seek(handle, offset, seek_origin::begin) == offset && fh_write(handle, buffer, count, put) &&
+           put == count;
+}
+
 std::int64_t fh_tell(file_handle& handle)
 {
     return handle.os.seek(0, seek_origin::current);

@@ -71,6 +71,10 @@ std::int64_t fh_size(file_handle& handle);
 // elsewhere is a success.
 int fh_read(file_handle& handle, void* buffer, std::size_t count, std::size_t& bytes_read);
 int fh_write(file_handle& handle, const void* buffer, std::size_t count, std::size_t& bytes_written);
+// All `count` bytes at `offset`, leaving the position after them; false
+// when the seek fails or fewer bytes come or go.
+bool fh_seek_and_read(file_handle& handle, std::int64_t offset, void* buffer, std::size_t count);
+bool fh_seek_and_write(file_handle& handle, std::int64_t offset, const void* buffer, std::size_t count);
 
 int fh_lock(file_handle& handle, std::int64_t offset, std::int64_t length);
 int fh_unlock(file_handle& handle, std::int64_t offset, std::int64_t length);

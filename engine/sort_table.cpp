@@ -1,5 +1,6 @@
 #include "engine/sort_table.h"
 
+#include "engine/dbf_format.h"
 #include "engine/sort_order.h"
 #include "platform/error_text.h"
 #include "platform/native_file.h"
@@ -10,8 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <numeric>
-#include <utility>
 
 namespace vortel {
 namespace {
@@ -46,21 +45,9 @@ bool read_records(table_object& table, std::size_t first, std::uint8_t* records,
 {
     const std::size_t length = table.header.record_length;
     const std::int64_t start = table.header.header_length + static_cast<std::int64_t>(first * length);
-    std::size_t got = 0;
-    if (count == 0) return true;
-    if (fh_seek(table.dbf, start, seek_origin::begin) != start || !fh_read(table.dbf, records, count * length, got) ||
-        got != count * length) {
-        note_failure(table, table.dbf);
-        return false;
-    }
-    return true;
-}
-
-bool write_at(file_handle& target, std::int64_t offset, const void* bytes, std::size_t count)
-{
-    std::size_t put = 0;
-    return fh_seek(target, offset, seek_origin::begin) == offset && fh_write(target, bytes, count, put) &&
-           put == count;
+    if (count == 0 || fh_seek_and_read(table.dbf, start, records, count * length)) return true;
+    note_failure(table, table.dbf);
+    return false;
 }
 
 // Records of a table too large for the memory budget, sorted a block at a
@@ -163,7 +150,7 @@ bool merge_runs(table_object& table, const record_keys& keys, std::size_t count,
     output.reserve(output_records * length);
     const auto flush = [&] {
         if (output.empty()) return true;
-        if (!write_at(target, offset, output.data(), output.size())) {
+        if (!fh_seek_and_write(target, offset, output.data(), output.size())) {
             note_failure(table, target);
             return false;
         }
@@ -191,9 +178,7 @@ bool merge_runs(table_object& table, const record_keys& keys, std::size_t count,
 
 bool write_count(table_object& table, file_handle& target, std::int32_t count)
 {
-    std::uint8_t count_bytes[4];
-    for (int i = 0; i < 4; ++i) count_bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(count) >> (8 * i));
-    if (!write_at(target, 4, count_bytes, sizeof count_bytes)) {
+    if (!write_record_count(target, count)) {
         note_failure(table, target);
         return false;
     }
@@ -215,7 +200,7 @@ int sort_into(table_object& table, const std::vector<int>& key, file_handle& tar
         if (!read_records(table, 0, records.data(), records_count)) return 0;
         std::vector<std::uint32_t> order = key_order(keys, records.data(), length, records_count);
         put_in_order(records.data(), length, order);
-        if (!records.empty() && !write_at(target, table.header.header_length, records.data(), records.size())) {
+        if (!records.empty() && !fh_seek_and_write(target, table.header.header_length, records.data(), records.size())) {
             note_failure(table, target);
             return 0;
         }
