@@ -117,6 +117,13 @@ std::string dbf_layout_problem(const dbf_header& header, const std::vector<field
                                std::int64_t file_size)
 {
     if (header.header_length > file_size) return "the header runs past the end of the file";
+    // Records start where the header says it ends: a shorter header would
+    // put the first record over the header's own bytes.
+    if (header.header_length < dbf_header_size + 1) {
+        return "the header length (" + std::to_string(header.header_length) +
+               " bytes) is shorter than a header and its end mark (" + std::to_string(dbf_header_size + 1) +
+               " bytes)";
+    }
     std::int64_t needed = 1;  // the delete flag
     for (const field_descriptor& field : fields) needed += descriptor_length(field);
     if (header.record_length < needed) {

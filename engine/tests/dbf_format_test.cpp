@@ -154,6 +154,8 @@ TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
         {"record shorter than its fields", 98, 15, 2, 200, false},
         {"header past the end of the file", 98, 16, 2, 97, false},
         {"no fields, and a header past the end", 33, 1, 0, 32, true},
+        {"no fields, and records starting inside the header", 0, 1, 0, 64, true},
+        {"no fields, and no room for the end mark", 32, 1, 0, 64, true},
     };
     for (const damaged& c : cases) {
         dbf_header h = header;
