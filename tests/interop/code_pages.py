@@ -16,7 +16,7 @@ import sys
 
 import dbf
 import dbfread
-from interop_checks import check, enter_scratch_folder, finish
+from interop_checks import check, enter_scratch_folder, finish, listed_cells
 
 cli = os.path.abspath(sys.argv[1])
 enter_scratch_folder(sys.argv[2], "code-pages-")
@@ -44,8 +44,7 @@ def shown(text):
 
 
 def listed(table, *options):
-    lines = vortel(*options, "list", table).splitlines()
-    return [[cell.strip() for cell in line.split("\t")[2:]] for line in lines[1:]]
+    return listed_cells(vortel(*options, "list", table))
 
 
 def code_page_line(table, *options):

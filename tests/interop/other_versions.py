@@ -12,34 +12,20 @@ import os
 import struct
 import subprocess
 import sys
-import tempfile
 
 import dbf
+from interop_checks import check, enter_scratch_folder, finish, listed_or_refusal, run_cli
 
 cli = sys.argv[1]
-os.makedirs(sys.argv[2], exist_ok=True)
-os.chdir(tempfile.mkdtemp(prefix="versions-", dir=sys.argv[2]))
-
-results = []
-
-
-def check(what, actual, expected):
-    ok = actual == expected
-    results.append(ok)
-    if not ok:
-        print(f"FAIL {what}:\n  got      {actual!r}\n  expected {expected!r}")
+enter_scratch_folder(sys.argv[2], "versions-")
 
 
 def vortel(*arguments, stdin=None):
-    run = subprocess.run([cli, *arguments], input=stdin, capture_output=True)
-    return run.returncode, run.stdout.decode("utf-8"), run.stderr.decode("utf-8")
+    return run_cli(cli, *arguments, stdin=stdin)
 
 
 def listed(table):
-    status, out, errors = vortel("list", table)
-    if status != 0:
-        return errors
-    return [[cell.strip() for cell in line.split("\t")[2:]] for line in out.splitlines()[1:]]
+    return listed_or_refusal(cli, table)
 
 
 def by_python_dbf(name, fields, rows, dbf_type):
@@ -197,5 +183,4 @@ status, _, errors = vortel("copy-to-dbf3", "huge.dbf", "huge3.dbf")
 check("a value that does not fit refuses the copy", (status, "does not fit D N(20,6)" in errors, sorted(os.listdir("."))),
       (1, True, before))
 
-print(f"{results.count(True)} of {len(results)} checks passed")
-sys.exit(0 if all(results) else 1)
+finish()

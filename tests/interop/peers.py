@@ -14,7 +14,7 @@ import sys
 
 import dbf
 import dbfread
-from interop_checks import check, enter_scratch_folder, finish
+from interop_checks import check, enter_scratch_folder, finish, listed_cells
 
 cli = sys.argv[1]
 enter_scratch_folder(sys.argv[2], "peers-")
@@ -30,8 +30,7 @@ def vortel(*arguments, stdin=None):
 
 def listed(table):
     """The cells vortel-cli shows, trimmed, one list per record (deleted mark dropped)."""
-    lines = vortel("list", table).splitlines()
-    return [[cell.strip() for cell in line.split("\t")[2:]] for line in lines[1:]]
+    return listed_cells(vortel("list", table))
 
 
 # --- Tables other programs write --------------------------------------------

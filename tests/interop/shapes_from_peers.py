@@ -10,23 +10,18 @@ import sys
 
 import dbf
 import dbfread
-from interop_checks import check, enter_scratch_folder, finish
+from interop_checks import check, enter_scratch_folder, finish, listed_or_refusal, run_cli
 
 cli = sys.argv[1]
 enter_scratch_folder(sys.argv[2], "shapes-")
 
 
-
 def vortel(*arguments, stdin=None):
-    run = subprocess.run([cli, *arguments], input=stdin, capture_output=True)
-    return run.returncode, run.stdout.decode("utf-8"), run.stderr.decode("utf-8")
+    return run_cli(cli, *arguments, stdin=stdin)
 
 
 def listed(table):
-    status, out, errors = vortel("list", table)
-    if status != 0:
-        return errors
-    return [[cell.strip() for cell in line.split("\t")[2:]] for line in out.splitlines()[1:]]
+    return listed_or_refusal(cli, table)
 
 
 def python_dbf_rows(table, *fields, dbf_type=None):
