@@ -9,6 +9,7 @@
 #include <QtWidgets/QMessageBox>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace vortel {
@@ -45,6 +46,23 @@ void show_box(QWidget* owner, const QString& caption, const QString& text, QMess
         return;
     }
     make_message_box(owner, icon, caption, text, QMessageBox::Ok)->exec();
+}
+
+// A question asked while a hook is installed is told to the box hook and
+// answered by the answer hook, or by `fallback` when only the box hook is
+// there; no box opens. Empty when no hook is installed.
+template <typename Answer, typename Hook>
+std::optional<Answer> hooked_answer(const Hook& installed_answer, const box_request& question, Answer fallback)
+{
+    if (!installed_hook() && !installed_answer) return std::nullopt;
+    if (installed_hook()) {
+        // Copies: a hook may install another one while it runs.
+        const box_hook hook = installed_hook();
+        hook(question);
+    }
+    if (!installed_answer) return fallback;
+    const Hook answer = installed_answer;
+    return answer(question);
 }
 
 }  // namespace
@@ -92,15 +110,8 @@ answer_hook set_answer_hook(answer_hook hook)
 
 bool ask_ok_cancel(QWidget* owner, const QString& caption, const QString& text)
 {
-    const box_request question{caption, text};
-    if (installed_hook() || installed_answer_hook()) {
-        if (installed_hook()) {
-            const box_hook hook = installed_hook();
-            hook(question);
-        }
-        if (!installed_answer_hook()) return true;
-        const answer_hook answer = installed_answer_hook();
-        return answer(question);
+    if (const std::optional<bool> answer = hooked_answer(installed_answer_hook(), {caption, text}, true)) {
+        return *answer;
     }
     const std::unique_ptr<QMessageBox> box =
         make_message_box(owner, QMessageBox::Warning, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
@@ -115,15 +126,9 @@ choice_hook set_choice_hook(choice_hook hook)
 
 unsaved_choice ask_about_unsaved_text(QWidget* owner, const QString& caption, const QString& text)
 {
-    const box_request question{caption, text};
-    if (installed_hook() || installed_choice_hook()) {
-        if (installed_hook()) {
-            const box_hook hook = installed_hook();
-            hook(question);
-        }
-        if (!installed_choice_hook()) return unsaved_choice::save;
-        const choice_hook choice = installed_choice_hook();
-        return choice(question);
+    if (const std::optional<unsaved_choice> choice =
+            hooked_answer(installed_choice_hook(), {caption, text}, unsaved_choice::save)) {
+        return *choice;
     }
     const std::unique_ptr<QMessageBox> box = make_message_box(
         owner, QMessageBox::Question, caption, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
