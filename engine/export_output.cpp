@@ -33,6 +33,13 @@ int guarded_export(table_object& table, const std::string& output, const std::fu
     return body();
 }
 
+// Failures are told with the name the user gave, not the temporary one.
+int output_failure(table_object& table, const std::string& output, int error)
+{
+    note_failure(table, file_error_text(error, output));
+    return 0;
+}
+
 }  // namespace
 
 output_buffer::output_buffer(file_handle& file) : file_(file)
@@ -62,11 +69,7 @@ int run_export(table_object& table, const std::string& output,
                const std::function<bool(output_buffer& out)>& write_body)
 {
     return guarded_export(table, output, [&] {
-        // Failures are told with the name the user gave, not the temporary one.
-        const auto failed = [&table, &output](int error) {
-            note_failure(table, file_error_text(error, output));
-            return 0;
-        };
+        const auto failed = [&table, &output](int error) { return output_failure(table, output, error); };
         staged_output staged(output);
         file_handle file(output, line_capacity);
         if (const int error = staged.open(file.os)) return failed(error);
@@ -86,10 +89,7 @@ int run_export_by_name(table_object& table, const std::string& output,
                        const std::function<bool(const std::string& temporary)>& write_file)
 {
     return guarded_export(table, output, [&] {
-        const auto failed = [&table, &output](int error) {
-            note_failure(table, file_error_text(error, output));
-            return 0;
-        };
+        const auto failed = [&table, &output](int error) { return output_failure(table, output, error); };
         // The temporary name is claimed exclusively first, so the writer
         // only ever replaces a file of our own.
         staged_output staged(output);
