@@ -111,8 +111,14 @@ bool record_range_reader::fill()
 
 record_appender::record_appender(table_object& table) : table_(table), memo_fields_(has_memo_fields(table) != 0) {}
 
-// A count promising records the file lacks is damage: records added after
-// them would grow the file by a gap of made-up records.
+bool count_allows_append(table_object& table, std::int32_t count, std::int64_t size)
+{
+    const std::string problem = record_count_problem(count, whole_records_in_file(table.header, size, count));
+    if (problem.empty()) return true;
+    note_failure(table, file_name_text(table.dbf_name) + " is damaged: " + problem);
+    return false;
+}
+
 bool record_appender::start()
 {
     const std::int64_t size = fh_size(table_.dbf);
@@ -120,12 +126,7 @@ bool record_appender::start()
         note_failure(table_, table_.dbf);
         return false;
     }
-    // Under the table lock no append is in flight: whole records after the
-    // counted ones are damage, and the append would overwrite them.
-    const std::string problem = record_count_problem(stored_, whole_records_in_file(table_.header, size, stored_));
-    if (problem.empty()) return true;
-    note_failure(table_, file_name_text(table_.dbf_name) + " is damaged: " + problem);
-    return false;
+    return count_allows_append(table_, stored_, size);
 }
 
 bool record_appender::add(std::span<const std::uint8_t> record)

@@ -93,6 +93,13 @@ private:
     std::size_t in_block_ = 0;      // records of the block not given yet
 };
 
+// Whether records may follow a count read under the table lock, where no
+// append is in flight; when not, the damage is noted for the user. A count
+// promising records the file lacks would put a gap of made-up records before
+// the new ones, and whole records after the counted ones would be
+// overwritten.
+bool count_allows_append(table_object& table, std::int32_t count, std::int64_t size);
+
 // Appends records a block at a time: the records first, then the count, so
 // the count never promises a record the file lacks and a failed write
 // leaves the records of earlier blocks in place.

@@ -1,10 +1,9 @@
 // Record changes under the byte-range locks that let several processes share
 // one table: the current record's bytes for changes of one record, the whole
 // file for changes of the table.
+#include "engine/record_blocks.h"
 #include "engine/table.h"
 
-#include "engine/table_verdict.h"
-#include "platform/error_text.h"
 
 #include <limits>
 
@@ -76,16 +75,8 @@ int append_blank(table_object& table)
     if (!read_record_count(table.dbf, count) || count < 0 || count == std::numeric_limits<std::int32_t>::max()) {
         return 0;
     }
-    // A count promising records the file lacks is damage too: a record placed
-    // after them would grow the file by a gap of made-up records. Whole
-    // records after the counted ones would be overwritten.
     const std::int64_t size = fh_size(table.dbf);
-    if (size < 0) return 0;
-    const std::string problem = record_count_problem(count, whole_records_in_file(table.header, size, count));
-    if (!problem.empty()) {
-        note_failure(table, file_name_text(table.dbf_name) + " is damaged: " + problem);
-        return 0;
-    }
+    if (size < 0 || !count_allows_append(table, count, size)) return 0;
     // The blank record goes in first and the count follows, so a failed
     // write never leaves a count that promises a record the file lacks.
     const std::int32_t new_count = count + 1;
