@@ -44,24 +44,13 @@
 using namespace vortel;
 using testing::box_recorder;
 using testing::field_of;
+using testing::memo_of;
+using testing::press;
+using testing::settle;
+using testing::type_text;
 using testing::when_modal;
 
 namespace {
-
-void type_text(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : 0,
-                        Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-    }
-}
-
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // A key as the user presses it: to whatever has the focus.
 void key_to_focus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -81,23 +70,9 @@ QString trimmed_field(const std::string& table, std::int32_t record, const char*
 
 }  // namespace
 
-class window_conduct_test : public QObject {
+class window_conduct_test : public QObject, testing::sample_fixture {
     Q_OBJECT
 
-    std::unique_ptr<testing::scratch_dir> dir_;
-    std::string table_;
-
-    table_window* open_sample(QWidget* owner = nullptr)
-    {
-        table_window* window = open_table_window(owner, table_);
-        if (window) window->grab();
-        return window;
-    }
-    void press(table_window* window, Qt::Key key)
-    {
-        QTest::keyClick(window, key);
-        window->grab();
-    }
     // The editor over the NEV cell of the current record, holding `text`.
     void edit_name(table_window* window, const QString& text)
     {
@@ -109,22 +84,8 @@ class window_conduct_test : public QObject {
 private slots:
     void initTestCase() { testing::start_desktop(); }
 
-    void init()
-    {
-        dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = testing::copy_sample_table(dir_->path());
-        reset_cascade_position();
-    }
-
-    void cleanup()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<table_window*>(widget)) delete widget;
-        }
-        settle();
-        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
-        dir_.reset();
-    }
+    void init() { begin_test(); }
+    void cleanup() { end_test(); }
 
     // Whatever the user turns to, the typed value is stored as Enter
     // stores it and the grid takes input again.
@@ -236,12 +197,7 @@ private slots:
     {
         table_window* window = open_sample();
         press(window, Qt::Key_End);
-        const auto memo_now = [&] {
-            auto table = table_new(table_);
-            if (!table_open(*table, 1)) return std::string("<cannot open>");
-            go_to(*table, 1);
-            return memo_text(*table, field_index(*table, "MEGJEGYZES"));
-        };
+        const auto memo_now = [&] { return memo_of(table_, 1); };
         const std::string before = memo_now();
         const struct {
             const char* name;
