@@ -27,6 +27,7 @@
 #include <QtWidgets/QTreeWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -79,37 +80,59 @@ bool has_ink(QWidget* surface)
     return false;
 }
 
+// The print dialog answered with a PDF file at `out`, set up further by `more`.
+void print_to_pdf(const std::string& out, std::function<void(QPrinter&)> more = {})
+{
+    set_print_dialog_hook([out, more](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(out));
+        if (more) more(printer);
+        return true;
+    });
+}
+
+// Pages `from` to `to` of the job.
+std::function<void(QPrinter&)> page_range(int from, int to)
+{
+    return [from, to](QPrinter& printer) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(from, to);
+    };
+}
+
+// Sets `previewed` should a preview show up soon after, and closes it.
+void watch_for_a_preview(bool& previewed)
+{
+    QTimer::singleShot(20, [&previewed] {
+        if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
+            previewed = true;
+            preview->reject();
+        }
+    });
+}
+
 }  // namespace
 
-class print_preview_test : public QObject {
+class print_preview_test : public QObject, testing::sample_fixture {
     Q_OBJECT
 
-    std::unique_ptr<testing::scratch_dir> dir_;
     printer_facts printer_ = print_testing::a4_600_dpi();
-
-    // A window on a copy of the sample table in the test's folder.
-    table_window* open_sample_window()
-    {
-        testing::copy_sample_table(dir_->path());
-        return open_table_window(nullptr, dir_->file("DOLGOZO.DBF"));
-    }
+    const QStringList sample_files_ = {"DOLGOZO.DBF", "DOLGOZO.DBT"};  // and no job folder
 
 private slots:
     void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
-        dir_ = std::make_unique<testing::scratch_dir>();
+        begin_test();
         ::setenv("TMPDIR", dir_->path().c_str(), 1);
     }
 
     void cleanup()
     {
         set_print_dialog_hook({});
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ::unsetenv("TMPDIR");  // before its folder goes
-        dir_.reset();
-        QVERIFY(!QApplication::overrideCursor());
+        end_test();
     }
 
     void empty_job_is_told_and_closes_by_itself()
@@ -189,7 +212,7 @@ private slots:
         }
         QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("42"));
         close_page_device(device);
-        QVERIFY(std::filesystem::is_empty(dir_->path()));
+        QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
     }
 
     void print_sends_the_chosen_pages_to_a_pdf_file()
@@ -198,13 +221,9 @@ private slots:
         record_pages(device, printer_, 4);
         const std::string out = dir_->file("pages.pdf");
         int asked = 0;
-        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
+        print_to_pdf(out, [&](QPrinter& printer) {
             ++asked;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(out));
-            printer.setPrintRange(QPrinter::PageRange);
-            printer.setFromTo(2, 3);
-            return true;
+            page_range(2, 3)(printer);
         });
         preview_dialog dialog(nullptr, device, true);
         dialog.show();
@@ -215,15 +234,11 @@ private slots:
 
         // Uncollated copies in reverse order: each page twice, last first.
         std::filesystem::remove(out);
-        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(out));
-            printer.setPrintRange(QPrinter::PageRange);
-            printer.setFromTo(2, 3);
+        print_to_pdf(out, [](QPrinter& printer) {
+            page_range(2, 3)(printer);
             printer.setCopyCount(2);
             printer.setCollateCopies(false);
             printer.setPageOrder(QPrinter::LastPageFirst);
-            return true;
         });
         dialog.command(preview_print);
         QCOMPARE(pdf_pages(out), 4);
@@ -238,13 +253,7 @@ private slots:
 
         // A range past the last page is refused, not printed blank.
         std::filesystem::remove(out);
-        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(out));
-            printer.setPrintRange(QPrinter::PageRange);
-            printer.setFromTo(5, 6);
-            return true;
-        });
+        print_to_pdf(out, page_range(5, 6));
         {
             box_recorder boxes;
             dialog.command(preview_print);
@@ -267,17 +276,10 @@ private slots:
     // files are refused whatever name reaches them.
     void print_to_a_file_refuses_the_files_of_an_open_table()
     {
-        const std::string table = dir_->file("DOLGOZO.DBF");
-        testing::copy_sample_table(dir_->path());
-        table_window* window = open_table_window(nullptr, table);
-        QVERIFY(window);
-        const std::string memo_before = testing::read_file(dir_->file("DOLGOZO.DBT"));
+        QVERIFY(open_sample());
+        const std::string memo_before = testing::read_file(memo_);
         const std::string out = dir_->path() + "/./DOLGOZO.DBT";
-        set_print_dialog_hook([&](QPrinter& printer, QWidget*) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(out));
-            return true;
-        });
+        print_to_pdf(out);
         page_device device;
         record_pages(device, printer_, 1);
         box_recorder boxes;
@@ -287,18 +289,14 @@ private slots:
         }
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: ") + QString::fromStdString(out) +
                                           QStringLiteral(" is the memo file of the table: choose another file")));
-        QCOMPARE(testing::read_file(dir_->file("DOLGOZO.DBT")), memo_before);
+        QCOMPARE(testing::read_file(memo_), memo_before);
         close_page_device(device);
-        delete window;
     }
 
     void print_command_chooses_columns_previews_and_keeps_the_record()
     {
-        const std::string table = dir_->file("DOLGOZO.DBF");
-        testing::copy_sample_table(dir_->path());
-        table_window* window = open_table_window(nullptr, table);
+        table_window* window = open_sample();
         QVERIFY(window);
-        window->grab();
         go_to(*window->browse().table, 17);
         const std::int32_t before = current_record(*window->browse().table);
 
@@ -331,9 +329,7 @@ private slots:
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
         QVERIFY(!cursor_in_preview);
         QCOMPARE(current_record(*window->browse().table), before);
-        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))  // no job directory is left
-            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
-        delete window;
+        QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
     }
 
     // Pages are played one to one: paper, orientation or margins that leave
@@ -341,18 +337,15 @@ private slots:
     // larger paper takes every record.
     void print_refuses_paper_the_pages_do_not_fit()
     {
-        table_window* window = open_sample_window();
+        table_window* window = open_sample();
         QVERIFY(window);
         const std::string out = dir_->file("pages.pdf");
         const auto choose = [&](QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double margin) {
-            set_print_dialog_hook([=](QPrinter& printer, QWidget*) {
-                printer.setOutputFormat(QPrinter::PdfFormat);
-                printer.setOutputFileName(QString::fromStdString(out));
+            print_to_pdf(out, [=](QPrinter& printer) {
                 printer.setPageSize(QPageSize(paper));
                 printer.setPageOrientation(orientation);
                 if (margin > 0)
                     printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
-                return true;
             });
         };
         QStringList refused;
@@ -385,7 +378,7 @@ private slots:
         }
         QVERIFY(a3_pages >= 2);
         if (const auto printed = pdf_text(out)) {
-            auto opened = table_new(dir_->file("DOLGOZO.DBF"));
+            auto opened = table_new(table_);
             QVERIFY(table_open(*opened, 1));
             int names = 0;
             for (go_top(*opened); !at_eof(*opened); skip(*opened, 1), ++names) {
@@ -394,14 +387,13 @@ private slots:
             }
             QVERIFY(names > 100);
         }
-        delete window;
     }
 
     // OK with no field checked is refused and the chooser stays; Cancel
     // then prints nothing.
     void column_chooser_refuses_no_field_and_cancel_prints_nothing()
     {
-        table_window* window = open_sample_window();
+        table_window* window = open_sample();
         QVERIFY(window);
         box_recorder boxes;
         bool previewed = false;
@@ -413,12 +405,7 @@ private slots:
             list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
             stayed = chooser->isVisible();
-            QTimer::singleShot(20, [&] {
-                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
-                    previewed = true;
-                    preview->reject();
-                }
-            });
+            watch_for_a_preview(previewed);
             list->topLevelItem(3)->setCheckState(0, Qt::Checked);
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_cancel"))->click();
         });
@@ -427,24 +414,18 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
         QVERIFY(!previewed);
-        delete window;
     }
 
     // Pages that could not be written are told before any preview, which
     // then never opens.
     void pages_that_cannot_be_written_are_told_instead_of_previewed()
     {
-        table_window* window = open_sample_window();
+        table_window* window = open_sample();
         QVERIFY(window);
         box_recorder boxes;
         bool previewed = false;
         when_modal([&](QWidget* chooser) {
-            QTimer::singleShot(20, [&] {
-                if (auto* preview = qobject_cast<preview_dialog*>(QApplication::activeModalWidget())) {
-                    previewed = true;
-                    preview->reject();
-                }
-            });
+            watch_for_a_preview(previewed);
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
         });
         {
@@ -458,9 +439,7 @@ private slots:
                      QStringLiteral("Warning: The pages of the listing could not be written: Disk full: ")),
                  qPrintable(boxes.boxes.first()));
         QVERIFY(boxes.boxes.first().endsWith(QStringLiteral("/BT0002.WMF")));
-        for (const auto& entry : std::filesystem::directory_iterator(dir_->path()))
-            QVERIFY(entry.path().filename().string().rfind("DOLGOZO.", 0) == 0);
-        delete window;
+        QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
     }
 };
 

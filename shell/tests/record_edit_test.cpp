@@ -28,6 +28,7 @@
 using namespace vortel;
 using testing::box_recorder;
 using testing::field_of;
+using testing::memo_of;
 using testing::run_program;
 using testing::when_modal;
 
@@ -63,57 +64,26 @@ int run_other(const other_action& other, const std::string& path)
     return run_program(VORTEL_CLI, arguments);
 }
 
-std::string memo_of(const std::string& path, std::int32_t record)
-{
-    auto table = table_new(path);
-    if (!table_open(*table, 1) || !go_to_exactly(*table, record)) return "<cannot read>";
-    return memo_text(*table, field_index(*table, "MEGJEGYZES"));
-}
-
 }  // namespace
 
-class record_edit_test : public QObject {
+class record_edit_test : public QObject, testing::sample_fixture {
     Q_OBJECT
 
-    std::unique_ptr<testing::scratch_dir> dir_;
-    std::string table_;
     std::string hidden_before_;
-
-    // A table window on the sample, its current cell on record 3 in `column`.
-    table_window* open_on_record_3(int column)
-    {
-        table_window* window = open_table_window(nullptr, table_);
-        if (!window) return nullptr;
-        window->grab();
-        for (int i = 0; i < 2; ++i) QTest::keyClick(window, Qt::Key_Down);
-        for (int i = 0; i < column; ++i) QTest::keyClick(window, Qt::Key_Right);
-        window->grab();
-        return window;
-    }
-    static void close_window(table_window* window)
-    {
-        delete window;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
 private slots:
     void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
-        dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = dir_->file("DOLGOZO.DBF");
-        testing::copy_sample_table(dir_->path());
-        reset_cascade_position();
+        begin_test();
         hidden_before_ = setting_by_index(SET_DELETED, "1");
     }
 
     void cleanup()
     {
         setting_by_index(SET_DELETED, hidden_before_);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
-        dir_.reset();
+        end_test();
     }
 
     // A GPS export holds a text and a numeric POINT_ID.
@@ -133,7 +103,7 @@ private slots:
         QCOMPARE(window->editor()->text(), QStringLiteral("42"));
         QTest::keyClicks(window->editor(), QStringLiteral("77"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
-        close_window(window);
+        delete window;
         const std::string bytes = testing::read_file(gps);
         QCOMPARE(bytes.substr(bytes.size() - 21), std::string("A-17               77"));
     }
@@ -145,7 +115,7 @@ private slots:
             const std::string name4 = field_of(table_, 4, "NEV");
             const std::string city3 = field_of(table_, 3, "VAROS");
             box_recorder boxes;
-            table_window* window = open_on_record_3(1);
+            table_window* window = open_sample_at(3, 1);
             QVERIFY(window);
             QTest::keyClick(window, Qt::Key_Return);
             QVERIFY(window->editor());
@@ -154,7 +124,7 @@ private slots:
             window->grab();  // a repaint
             QTest::keyClicks(window->editor(), QStringLiteral("Mine"));
             QTest::keyClick(window->editor(), Qt::Key_Return);
-            close_window(window);
+            delete window;
 
             QVERIFY2(boxes.boxes.isEmpty(), other.what);
             QVERIFY2(field_of(table_, 3, "NEV").rfind("Mine ", 0) == 0, other.what);
@@ -169,7 +139,7 @@ private slots:
         for (const bool memo_too : {false, true}) {
             testing::copy_sample_table(dir_->path());
             const std::string memo4 = memo_of(table_, 4);
-            table_window* window = open_on_record_3(8);
+            table_window* window = open_sample_at(3, 8);
             QVERIFY(window);
             bool ran = false;
             when_modal([&](QWidget* modal) {
@@ -184,7 +154,7 @@ private slots:
                 dialog->save_button()->click();
             });
             QTest::keyClick(window, Qt::Key_Return);
-            close_window(window);
+            delete window;
             QVERIFY(ran);
             QCOMPARE(memo_of(table_, 3), std::string("mine"));
             QCOMPARE(memo_of(table_, 4), memo4);
