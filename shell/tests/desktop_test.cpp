@@ -3,8 +3,6 @@
 // dialogs and the warnings. Modal boxes are answered through the box hook;
 // modal dialogs by a timer that acts on the dialog once it runs.
 #include "commands/qt_dialogs.h"
-#include "commands/qt_file_choosers.h"
-#include "commands/qt_warning.h"
 #include "commands/cell_store.h"
 #include "commands/rebuild_journal.h"
 #include "engine/table.h"
@@ -21,13 +19,11 @@
 #include "shell/settings.h"
 #include "testing/child_process.h"
 #include "shell/tests/qt_test_support.h"
-#include "testing/scratch_dir.h"
 
 #include <QtGui/QClipboard>
 #include <QtGui/QPainter>
 #include <QtTest/QtTest>
 
-#include <algorithm>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
@@ -36,13 +32,10 @@
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
-#include <QtWidgets/QRadioButton>
 #include <QtWidgets/QScrollBar>
 
 #include <cerrno>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <unistd.h>
 
 using namespace vortel;
@@ -102,10 +95,7 @@ private slots:
         QCOMPARE(window->windowTitle(), title_for(120, 1));
         QCOMPARE(cascade_position(), QPoint(20, 40));
         QVERIFY(table_slot_in_use(window->slot()));
-        const browse_object& grid = window->browse();
-        QCOMPARE(grid.visible_rows, 19);
-        QCOMPARE(grid.columns[3].edit_length, 10);   // a date in YYYY.MM.DD
-        QCOMPARE(grid.columns[8].edit_length, 64000);
+        QCOMPARE(window->browse().visible_rows, 19);
         QCOMPARE(window->vertical_bar()->maximum(), 119);
         QVERIFY(QFontInfo(window->cell_font()).fixedPitch());
 
@@ -355,11 +345,9 @@ private slots:
             {3, "SZULETETT", QStringLiteral("2001x-0601"), QStringLiteral("2001.06.01"), QStringLiteral("20010601"), {}},
             {3, "SZULETETT", QStringLiteral("20011301"), QStringLiteral("2001.13.01"), {},
              QStringLiteral("Warning: Bad date !")},
-            {6, "PREMIUM", QStringLiteral("-3.5"), QStringLiteral("-3.5"), QStringLiteral(" -3.5"), {}},
             {6, "PREMIUM", QStringLiteral("12,5"), QStringLiteral("12,5"), QStringLiteral(" 12.5"), {}},
             {6, "PREMIUM", QStringLiteral("99999"), QStringLiteral("99999"), {},
              QStringLiteral("Warning: 99999 does not fit PREMIUM N(5,1)")},
-            {7, "AKTIV", QStringLiteral("x?f"), QStringLiteral("?"), QStringLiteral("?"), {}},
         };
         for (const auto& c : cases) {
             box_recorder boxes;

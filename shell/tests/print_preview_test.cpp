@@ -8,11 +8,8 @@
 #include "print/page_device.h"
 #include "print/qt_preview.h"
 #include "print/tests/recording_surface.h"
-#include "shell/qt_open_tables.h"
-#include "shell/qt_startup.h"
 #include "shell/settings.h"
 #include "shell/tests/qt_test_support.h"
-#include "testing/scratch_dir.h"
 
 #include <QtCore/QProcess>
 #include <QtCore/QStandardPaths>
@@ -27,8 +24,6 @@
 #include <QtWidgets/QTreeWidget>
 
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 
 using namespace vortel;
@@ -174,21 +169,16 @@ private slots:
             QCOMPARE(view.page_name, device.temp_directory + "BT0002.WMF");
             QVERIFY(has_ink(surface));
 
-            // Keys and bars move the origin, and the thumbs follow it.
+            // Keys and bars reach the view's scrolling (scroll_codes_move_the_origin
+            // has how far each moves), and the thumbs follow the origin.
             QTest::keyClick(surface, Qt::Key_PageDown);
             QCOMPARE(view.origin_y, 80);
             QCOMPARE(surface->vertical_bar()->value(), 100);
             surface->vertical_bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
             QCOMPARE(view.origin_y, 81);
-            QCOMPARE(surface->vertical_bar()->value(), 101);
-            surface->vertical_bar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-            QCOMPARE(view.origin_y, 80);
             surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
             QCOMPARE(view.origin_x, 80);
             QTest::keyClick(surface, Qt::Key_Home, Qt::ControlModifier);
-            QCOMPARE(view.origin_y, -20);
-            QTest::keyClick(surface, Qt::Key_A);  // no scrolling key
-            QCOMPARE(view.origin_y, -20);
 
             // Dragging pulls the page along with the pointer.
             QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(200, 200));
@@ -196,8 +186,7 @@ private slots:
             QMouseEvent move(QEvent::MouseMove, QPointF(190, 170), surface->mapToGlobal(QPointF(190, 170)),
                              Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(surface, &move);
-            QCOMPARE(view.origin_x, 90);
-            QCOMPARE(view.origin_y, 10);
+            QCOMPARE(QPoint(view.origin_x, view.origin_y), QPoint(90, 10));
             QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(190, 170));
             QCOMPARE(surface->cursor().shape(), Qt::ArrowCursor);
 
@@ -293,17 +282,21 @@ private slots:
         close_page_device(device);
     }
 
-    void print_command_chooses_columns_previews_and_keeps_the_record()
+    // The chooser offers the fields, the preview shows the pages without a
+    // wait cursor and the record stays. Pages are played one to one: paper,
+    // orientation or margins that leave less room than the pages were laid
+    // out for are refused, never cut; larger paper takes them.
+    void print_command_previews_the_chosen_columns_and_refuses_paper_they_do_not_fit()
     {
         table_window* window = open_sample();
         QVERIFY(window);
         go_to(*window->browse().table, 17);
-        const std::int32_t before = current_record(*window->browse().table);
-
-        QStringList rows;
+        const std::string out = dir_->file("pages.pdf");
+        QStringList rows, refused, printed;
         std::size_t pages = 0;
         QString caption;
         bool cursor_in_preview = true;
+        int a3_pages = 0;
         when_modal([&](QWidget* chooser) {
             auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
             for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
@@ -317,6 +310,21 @@ private slots:
                 pages = preview->pages().names.size();
                 caption = preview->windowTitle();
                 cursor_in_preview = QApplication::overrideCursor() != nullptr;
+                box_recorder boxes;
+                using paper = std::tuple<QPageSize::PageSizeId, QPageLayout::Orientation, double>;
+                for (const auto& [size, orientation, margin] :
+                     {paper{QPageSize::Letter, QPageLayout::Portrait, 0}, paper{QPageSize::A4, QPageLayout::Landscape, 0},
+                      paper{QPageSize::A4, QPageLayout::Portrait, 20}, paper{QPageSize::A3, QPageLayout::Portrait, 0}}) {
+                    print_to_pdf(out, [=](QPrinter& printer) {
+                        printer.setPageSize(QPageSize(size));
+                        printer.setPageOrientation(orientation);
+                        if (margin > 0) printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+                    });
+                    preview->command(preview_print);
+                    printed << (std::filesystem::exists(out) ? "printed" : "refused");
+                }
+                refused = boxes.boxes;
+                a3_pages = pdf_pages(out);
             });
             chooser->findChild<QPushButton*>()->click();
         });
@@ -328,65 +336,14 @@ private slots:
         QVERIFY(pages >= 2);  // 114 live records
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
         QVERIFY(!cursor_in_preview);
-        QCOMPARE(current_record(*window->browse().table), before);
-        QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
-    }
-
-    // Pages are played one to one: paper, orientation or margins that leave
-    // less room than the pages were laid out for are refused, never cut;
-    // larger paper takes every record.
-    void print_refuses_paper_the_pages_do_not_fit()
-    {
-        table_window* window = open_sample();
-        QVERIFY(window);
-        const std::string out = dir_->file("pages.pdf");
-        const auto choose = [&](QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double margin) {
-            print_to_pdf(out, [=](QPrinter& printer) {
-                printer.setPageSize(QPageSize(paper));
-                printer.setPageOrientation(orientation);
-                if (margin > 0)
-                    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
-            });
-        };
-        QStringList refused;
-        int a3_pages = 0;
-        when_modal([&](QWidget* chooser) {
-            when_modal([&](QWidget* shown) {
-                auto* preview = qobject_cast<preview_dialog*>(shown);
-                if (!preview) return;
-                box_recorder boxes;
-                choose(QPageSize::Letter, QPageLayout::Portrait, 0);
-                preview->command(preview_print);
-                choose(QPageSize::A4, QPageLayout::Landscape, 0);
-                preview->command(preview_print);
-                choose(QPageSize::A4, QPageLayout::Portrait, 20);
-                preview->command(preview_print);
-                refused = boxes.boxes;
-                QVERIFY(!std::filesystem::exists(out));
-                choose(QPageSize::A3, QPageLayout::Portrait, 0);
-                preview->command(preview_print);
-                a3_pages = pdf_pages(out);
-                QVERIFY(boxes.boxes.size() == 3);
-            });
-            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
-        });
-        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(current_record(*window->browse().table), 17);
+        QCOMPARE(testing::directory_names(dir_->path()), sample_files_ + QStringList{"pages.pdf"});
+        QCOMPARE(printed, (QStringList{"refused", "refused", "refused", "printed"}));
+        // Which refusal says what is paper_fit_refusal's; here the three are told.
         QCOMPARE(refused.size(), 3);
-        for (const QString& box : refused) {
+        for (const QString& box : refused)
             QVERIFY2(box.startsWith(QStringLiteral("Warning: The pages need a printable area of ")), qPrintable(box));
-            QVERIFY(box.endsWith(QStringLiteral("Choose a larger paper or smaller margins.")));
-        }
-        QVERIFY(a3_pages >= 2);
-        if (const auto printed = pdf_text(out)) {
-            auto opened = table_new(table_);
-            QVERIFY(table_open(*opened, 1));
-            int names = 0;
-            for (go_top(*opened); !at_eof(*opened); skip(*opened, 1), ++names) {
-                const QString name = from_ansi(field_text(*opened, field_index(*opened, "NEV"))).trimmed();
-                QVERIFY2(printed->contains(name), qPrintable(name));
-            }
-            QVERIFY(names > 100);
-        }
+        QCOMPARE(a3_pages, int(pages));
     }
 
     // OK with no field checked is refused and the chooser stays; Cancel
@@ -435,10 +392,9 @@ private slots:
         QTest::qWait(50);
         QVERIFY(!previewed);
         QCOMPARE(boxes.boxes.size(), 1);
-        QVERIFY2(boxes.boxes.first().startsWith(
-                     QStringLiteral("Warning: The pages of the listing could not be written: Disk full: ")),
+        // What the message holds is page_that_cannot_be_written_fails_the_listing_before_the_preview's.
+        QVERIFY2(boxes.boxes.first().startsWith(QStringLiteral("Warning: The pages of the listing could not be written")),
                  qPrintable(boxes.boxes.first()));
-        QVERIFY(boxes.boxes.first().endsWith(QStringLiteral("/BT0002.WMF")));
         QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
     }
 };
