@@ -5,9 +5,7 @@
 // screen, and a memo of any length opens at once.
 #include "commands/cell_store.h"
 #include "commands/qt_dialogs.h"
-#include "commands/qt_file_choosers.h"
 #include "commands/qt_structure_dialog.h"
-#include "commands/qt_warning.h"
 #include "commands/table_info.h"
 #include "engine/table.h"
 #include "platform/error_text.h"
@@ -18,17 +16,14 @@
 #include "shell/qt_open_tables.h"
 #include "shell/qt_startup.h"
 #include "shell/tests/qt_test_support.h"
+#include "engine/tests/table_fixture.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtGui/QScreen>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QLineEdit>
-#include <QtWidgets/QMenu>
-#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QProgressBar>
@@ -37,9 +32,6 @@
 #include <QtWidgets/QTreeWidget>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
 
 using namespace vortel;
 using testing::box_recorder;
@@ -62,6 +54,17 @@ void key_to_focus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(target, key, modifiers);
     settle();
 }
+
+// The answers to a question about unsaved text, and what each does.
+const struct unsaved_case {
+    const char* name;
+    unsaved_choice choice;
+    bool closes, stores;
+} unsaved_cases[] = {
+    {"kept open", unsaved_choice::keep_open, false, false},
+    {"dropped", unsaved_choice::discard, true, false},
+    {"stored", unsaved_choice::save, true, true},
+};
 
 QString trimmed_field(const std::string& table, std::int32_t record, const char* field)
 {
@@ -143,18 +146,8 @@ private slots:
     // answer is kept to. Text left as it was is no reason to ask.
     void typed_text_is_never_dropped_without_a_question()
     {
-        const std::string before = field_of(table_, 1, "NEV");
-        const struct {
-            const char* name;
-            unsaved_choice choice;
-            bool closes;
-            const char* stored;  // nullptr: the field as it was
-        } cases[] = {
-            {"kept open", unsaved_choice::keep_open, false, nullptr},
-            {"dropped", unsaved_choice::discard, true, nullptr},
-            {"stored", unsaved_choice::save, true, "Kovács"},
-        };
-        for (const auto& c : cases) {
+        const QString before = trimmed_field(table_, 1, "NEV");
+        for (const auto& c : unsaved_cases) {
             box_recorder boxes;
             boxes.choices = {c.choice};
             table_window* window = open_sample();
@@ -167,8 +160,7 @@ private slots:
             QCOMPARE(boxes.boxes.size(), 1);
             QVERIFY2(boxes.boxes.first().endsWith(QString::fromLatin1(unsaved_cell_text)), c.name);
             QCOMPARE(guard.isNull(), c.closes);
-            QCOMPARE(trimmed_field(table_, 1, "NEV"),
-                     c.stored ? QString::fromUtf8(c.stored) : from_ansi(before).trimmed());
+            QCOMPARE(trimmed_field(table_, 1, "NEV"), c.stores ? QStringLiteral("Kovács") : before);
             if (guard) delete guard.data();
         }
 
@@ -199,17 +191,7 @@ private slots:
         press(window, Qt::Key_End);
         const auto memo_now = [&] { return memo_of(table_, 1); };
         const std::string before = memo_now();
-        const struct {
-            const char* name;
-            unsaved_choice choice;
-            bool closes;
-            bool stored;
-        } cases[] = {
-            {"kept open", unsaved_choice::keep_open, false, false},
-            {"dropped", unsaved_choice::discard, true, false},
-            {"stored", unsaved_choice::save, true, true},
-        };
-        for (const auto& c : cases) {
+        for (const auto& c : unsaved_cases) {
             box_recorder boxes;
             boxes.choices = {c.choice};
             bool open_after = false;
@@ -225,7 +207,7 @@ private slots:
             QCOMPARE(boxes.boxes.size(), 1);
             QVERIFY2(boxes.boxes.first().endsWith(QString::fromLatin1(memo_unsaved_text)), c.name);
             QCOMPARE(open_after, !c.closes);
-            QCOMPARE(memo_now() != before, c.stored);
+            QCOMPARE(memo_now() != before, c.stores);
         }
 
         // A store another program refuses keeps the dialog and its text.
@@ -253,10 +235,7 @@ private slots:
     void a_memo_of_any_length_opens_at_once()
     {
         const std::string memo_file = dir_->file("LONG.TXT");
-        {
-            std::ofstream out(memo_file, std::ios::binary);
-            out << std::string(8'000'000, 'a') << "\r\nend";
-        }
+        testing::write_file(memo_file, std::string(8'000'000, 'a') + "\r\nend");
         QCOMPARE(testing::run_program(VORTEL_CLI, {"memo", table_, "1", "MEGJEGYZES", "--write", memo_file}), 0);
         table_window* window = open_sample();
         press(window, Qt::Key_End);
@@ -288,10 +267,7 @@ private slots:
     void names_from_files_show_as_their_characters()
     {
         const std::string spoof = dir_->file("<h1><font color=red>PAYMENT OVERDUE.DBF");
-        {
-            std::ofstream out(spoof, std::ios::binary);
-            out << "not a table";
-        }
+        testing::write_file(spoof, "not a table");
         box_recorder boxes;
         QVERIFY(!open_table_window(nullptr, spoof));
         QCOMPARE(boxes.boxes.size(), 1);
@@ -423,13 +399,7 @@ private slots:
     void a_table_without_fields_opens_with_the_delete_column_alone()
     {
         const std::string path = dir_->file("NOFIELD.DBF");
-        {
-            // Two records, the second deleted: a header that ends at once.
-            const unsigned char header[32] = {3, 126, 1, 1, 2, 0, 0, 0, 33, 0, 1, 0};
-            std::ofstream out(path, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(header), sizeof header);
-            out << "\r *\x1a";
-        }
+        testing::write_table(path, {}, {{""}, {"", true}});  // the second deleted
         box_recorder boxes;
         table_window* window = open_table_window(nullptr, path);
         QVERIFY(window);
