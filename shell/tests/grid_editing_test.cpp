@@ -2,7 +2,6 @@
 // a double click, Tab, a filtered paste, Ctrl+C and Ctrl+Z; the grid
 // following another process's changes; a search that shows progress and
 // stops on Escape.
-#include "commands/qt_dialogs.h"
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
@@ -10,18 +9,13 @@
 #include "grid/qt_search_progress.h"
 #include "grid/qt_table_window.h"
 #include "shell/qt_open_tables.h"
-#include "shell/qt_startup.h"
-#include "shell/settings.h"
 #include "shell/tests/qt_test_support.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
 #include <QtGui/QClipboard>
 #include <QtTest/QtTest>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QProgressDialog>
 
-#include <memory>
 
 using namespace vortel;
 using testing::box_recorder;
@@ -172,21 +166,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().endsWith(title), 5000);
 
         int paints = 0;
-        struct paint_counter : QObject {
-            int& count;
-            explicit paint_counter(int& c) : count(c) {}
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                if (event->type() == QEvent::Paint) ++count;
-                return false;
-            }
-        } counter(paints);
-        window->installEventFilter(&counter);
+        const testing::event_watcher counter([&](QObject* target, QEvent* event) {
+            if (target == window && event->type() == QEvent::Paint) ++paints;
+        });
         QCOMPARE(run_program(TABLE_PROBE, {"set", table_, "2", "1", "Theirs"}), 0);
         QTRY_VERIFY_WITH_TIMEOUT(paints > 0, 5000);
         QCOMPARE(cell_of(window->browse(), name_column).text.substr(0, 7), std::string("Theirs "));
         QCOMPARE(window->browse().current_record, 2);  // the user stays on the record
-        window->removeEventFilter(&counter);
     }
 
     void a_long_search_shows_progress_and_escape_stops_it()

@@ -152,6 +152,22 @@ QStringList directory_names(const std::string& directory)
     return names;
 }
 
+event_watcher::event_watcher(std::function<void(QObject*, QEvent*)> seen) : seen_(std::move(seen))
+{
+    QApplication::instance()->installEventFilter(this);
+}
+
+event_watcher::~event_watcher()
+{
+    QApplication::instance()->removeEventFilter(this);
+}
+
+bool event_watcher::eventFilter(QObject* target, QEvent* event)
+{
+    seen_(target, event);
+    return false;
+}
+
 chooser_answers::chooser_answers(std::vector<std::string> paths) : paths_(std::move(paths))
 {
     previous_ = set_chooser_hook([this](const chooser_request& request) {

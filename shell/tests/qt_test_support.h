@@ -10,6 +10,7 @@
 #include "testing/scratch_dir.h"
 
 #include <QtCore/QList>
+#include <QtCore/QObject>
 #include <QtCore/qnamespace.h>
 #include <QtCore/QStringList>
 
@@ -61,6 +62,17 @@ table_window* only_window();
 
 // The names in `directory`, sorted.
 QStringList directory_names(const std::string& directory);
+
+// Calls `seen` with every event the application delivers while it lives.
+class event_watcher final : public QObject {
+public:
+    explicit event_watcher(std::function<void(QObject*, QEvent*)> seen);
+    ~event_watcher() override;
+    bool eventFilter(QObject* target, QEvent* event) override;
+
+private:
+    std::function<void(QObject*, QEvent*)> seen_;
+};
 
 // Answers the file choosers with `paths` in order, then with Cancel, and
 // keeps the requests.

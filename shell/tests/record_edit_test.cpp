@@ -3,7 +3,6 @@
 // left open while another process works on the table and the window
 // repaints (deleted records hidden, so a repaint passes over one that is
 // deleted meanwhile).
-#include "commands/cell_store.h"
 #include "commands/qt_dialogs.h"
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
@@ -11,19 +10,14 @@
 #include "grid/qt_cell_editor.h"
 #include "grid/qt_table_window.h"
 #include "shell/qt_open_tables.h"
-#include "shell/qt_startup.h"
 #include "shell/settings.h"
 #include "shell/tests/qt_test_support.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
 #include <QtTest/QtTest>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 
-#include <functional>
-#include <memory>
 
 using namespace vortel;
 using testing::box_recorder;
