@@ -1,5 +1,5 @@
 // A table window edited as users of spreadsheets expect: typing on a cell,
-// a double click, Tab, a filtered paste, Ctrl+C and Ctrl+Z; the grid
+// a double click, Tab, a filtered paste and Ctrl+Z; the grid
 // following another process's changes; a search that shows progress and
 // stops on Escape.
 #include "engine/table.h"
@@ -112,19 +112,6 @@ private slots:
             QCOMPARE(window->editor()->text(), c.text.isNull() ? before : c.text);
             QCOMPARE(boxes.boxes.size(), c.text.isNull() ? 1 : 0);
             }
-    }
-
-    // As the cell shows it: the characters, not the field's bytes, without
-    // the padding; a date as the date format writes it.
-    void ctrl_c_copies_the_value_without_its_padding()
-    {
-        table_window* window = open_on(name_column);
-        QVERIFY(window);
-        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Szabó Gábor"));
-        for (int i = name_column; i < born_column; ++i) QTest::keyClick(window, Qt::Key_Right);
-        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1997.08.13"));
     }
 
     void ctrl_z_undoes_the_windows_edits_but_never_another_process_later_change()
