@@ -44,7 +44,7 @@ using testing::field_of;
 using testing::press;
 using testing::settle;
 using testing::type_text;
-using testing::when_modal;
+using testing::when_dialog;
 
 class desktop_test : public QObject, testing::sample_fixture {
     Q_OBJECT
@@ -424,9 +424,7 @@ private slots:
         // The memo shows, and says why it cannot be saved.
         press(window, Qt::Key_End);
         bool shown = false;
-        when_modal([&](QWidget* dialog) {
-            auto* memo = qobject_cast<memo_dialog*>(dialog);
-            QVERIFY(memo);
+        when_dialog<memo_dialog>([&](memo_dialog* memo) {
             QVERIFY(!memo->save_button()->isEnabled());
             auto* why = memo->findChild<QLabel*>(QStringLiteral("read_only_reason"));
             QVERIFY(why);
@@ -461,9 +459,7 @@ private slots:
         press(window, Qt::Key_End);
         QString long_text;
         for (int i = 0; i < 7000; ++i) long_text += QStringLiteral("Árvíztűrő %1\n").arg(i);
-        when_modal([&](QWidget* dialog) {
-            auto* memo = qobject_cast<memo_dialog*>(dialog);
-            QVERIFY(memo);
+        when_dialog<memo_dialog>([&](memo_dialog* memo) {
             QCOMPARE(memo->windowTitle(), QStringLiteral("MemoEdit"));
             QVERIFY(memo->text_box()->toPlainText().isEmpty());
             QVERIFY(memo->save_button()->isEnabled());
@@ -481,9 +477,7 @@ private slots:
     {
         box_recorder boxes;
         table_window* window = open_sample();
-        when_modal([](QWidget* dialog) {
-            auto* info = qobject_cast<info_dialog*>(dialog);
-            QVERIFY(info);
+        when_dialog<info_dialog>([](info_dialog* info) {
             QCOMPARE(info->windowTitle(), QStringLiteral("Table information"));
             // The text is the table information's own (its tests check it).
             QVERIFY(info->text_box()->toPlainText().contains(QStringLiteral("  1 NEV        C     30       0")));
@@ -494,9 +488,7 @@ private slots:
 
         press(window, Qt::Key_Right);
         press(window, Qt::Key_Right);
-        when_modal([&](QWidget* dialog) {
-            auto* find = qobject_cast<find_dialog*>(dialog);
-            QVERIFY(find);
+        when_dialog<find_dialog>([&](find_dialog* find) {
             QCOMPARE(find->text_box()->text(), QStringLiteral("Ózd"));
             find->text_box()->setText(QStringLiteral("szeged"));
             find->ok_button()->click();
@@ -515,9 +507,7 @@ private slots:
         press(window, Qt::Key_F3);
         QVERIFY(!open_find_dialog());
 
-        when_modal([&](QWidget* dialog) {
-            auto* go = qobject_cast<go_to_dialog*>(dialog);
-            QVERIFY(go);
+        when_dialog<go_to_dialog>([&](go_to_dialog* go) {
             type_text(go->number_box(), QStringLiteral("x5"));
             QCOMPARE(go->number_box()->text(), QStringLiteral("5"));
             go->go_button()->click();

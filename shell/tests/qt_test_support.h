@@ -13,14 +13,14 @@
 #include <QtCore/QObject>
 #include <QtCore/qnamespace.h>
 #include <QtCore/QStringList>
+#include <QtTest/QTest>
+#include <QtWidgets/QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 namespace vortel {
 class table_window;
@@ -113,6 +113,17 @@ private:
 // Runs `act` on the modal dialog once its loop runs, then closes it if
 // `act` left it open (a failed check must not keep the test waiting).
 void when_modal(std::function<void(QWidget*)> act);
+
+// As when_modal, for a modal dialog that must be a `Dialog`.
+template <class Dialog, class Act>
+void when_dialog(Act act)
+{
+    when_modal([act](QWidget* modal) {
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        QVERIFY2(dialog, "another dialog than the one expected");
+        act(dialog);
+    });
+}
 
 // Once per test program: the program's resources and its start-up state,
 // as the program's main sets them.

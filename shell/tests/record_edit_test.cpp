@@ -24,7 +24,7 @@ using testing::box_recorder;
 using testing::field_of;
 using testing::memo_of;
 using testing::run_program;
-using testing::when_modal;
+using testing::when_dialog;
 
 namespace {
 
@@ -136,9 +136,7 @@ private slots:
             table_window* window = open_sample_at(3, 8);
             QVERIFY(window);
             bool ran = false;
-            when_modal([&](QWidget* modal) {
-                auto* dialog = qobject_cast<memo_dialog*>(modal);
-                QVERIFY(dialog);
+            when_dialog<memo_dialog>([&](memo_dialog* dialog) {
                 ran = true;
                 // Another process rewrites the memo, or deletes the record; the window repaints.
                 if (memo_too) QCOMPARE(run_program(TABLE_PROBE, {"memo", table_, "3", "8", "theirs"}), 0);

@@ -39,7 +39,7 @@ using testing::directory_names;
 using testing::event_watcher;
 using testing::field_of;
 using testing::only_window;
-using testing::when_modal;
+using testing::when_dialog;
 
 namespace {
 
@@ -402,9 +402,7 @@ private slots:
         chooser_answers chosen({created});
         boxes.answers = {false, true};
         bool ran = false;
-        when_modal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
             ran = true;
             QVERIFY(dialog->file_box()->isReadOnly());
             // A second launch while one is open does nothing.
@@ -489,9 +487,7 @@ private slots:
         QCOMPARE(::symlink("DOLGOZO.DBT", dir_->file("MEMO.DBF").c_str()), 0);
         const std::string before = sample_bytes();
         chooser_answers chosen({dir_->path() + "/./DOLGOZO.DBF", dir_->file("MEMO.DBF"), dir_->file("NEW.DAT")});
-        when_modal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
             type_into(dialog->name_box(), QStringLiteral("NOTE"));
             dialog->type_box()->setCurrentIndex(4);
             dialog->append_button()->click();
@@ -522,9 +518,7 @@ private slots:
         const table_facts old_facts = facts_of(table_);
         boxes.answers = {false};
         int progress_seen = 0;
-        when_modal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Modify stucture : ") + QString::fromStdString(table_));
             QCOMPARE(dialog->create_button()->text(), QStringLiteral("M&odify str."));
             QVERIFY(!dialog->select_button()->isEnabled());
@@ -571,9 +565,7 @@ private slots:
         const std::string previous_cmp = setting_by_index(SET_HUN_CMP);
         const std::string before = sample_bytes();
         window->browse().columns[2].caption = "CITY";
-        when_modal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<sort_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<sort_dialog>([&](sort_dialog* dialog) {
             QListWidget* fields = dialog->fields_list();
             QListWidget* chosen = dialog->sort_list();
             QCOMPARE(fields->count(), 8);
@@ -636,9 +628,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_F7);
         QTest::keyClick(window, Qt::Key_F8);
         QCOMPARE(only_window(), window);
-        when_modal([](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([](structure_dialog* dialog) {
             type_into(dialog->name_box(), QStringLiteral("UJ"));
             dialog->append_button()->click();
             dialog->create_button()->click();
@@ -646,9 +636,7 @@ private slots:
         });
         QTest::keyClick(window, Qt::Key_F9);
         QCOMPARE(only_window(), window);
-        when_modal([](QWidget* modal) {
-            auto* dialog = qobject_cast<sort_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<sort_dialog>([](sort_dialog* dialog) {
             dialog->fields_list()->setCurrentRow(0);
             dialog->add_button()->click();
             dialog->sort_button()->click();
@@ -680,9 +668,7 @@ private slots:
         testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "3"});
         QCOMPARE(holder.read_line(), std::string("ready"));
         QTest::keyClick(window, Qt::Key_F7);
-        when_modal([](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([](structure_dialog* dialog) {
             dialog->field_list()->topLevelItem(0)->setSelected(true);
             dialog->delete_button()->click();
             dialog->create_button()->click();

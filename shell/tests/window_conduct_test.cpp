@@ -40,6 +40,7 @@ using testing::memo_of;
 using testing::press;
 using testing::settle;
 using testing::type_text;
+using testing::when_dialog;
 using testing::when_modal;
 
 namespace {
@@ -195,9 +196,7 @@ private slots:
             box_recorder boxes;
             boxes.choices = {c.choice};
             bool open_after = false;
-            when_modal([&](QWidget* dialog) {
-                auto* memo = qobject_cast<memo_dialog*>(dialog);
-                QVERIFY(memo);
+            when_dialog<memo_dialog>([&](memo_dialog* memo) {
                 memo->text_box()->insertPlainText(QStringLiteral("új sor"));
                 memo->reject();
                 open_after = memo->isVisible();
@@ -215,8 +214,7 @@ private slots:
         testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "1"});
         QCOMPARE(holder.read_line(), std::string("ready"));
         const std::string held = memo_now();
-        when_modal([&](QWidget* dialog) {
-            auto* memo = qobject_cast<memo_dialog*>(dialog);
+        when_dialog<memo_dialog>([&](memo_dialog* memo) {
             memo->text_box()->setPlainText(QStringLiteral("x"));
             memo->save_button()->click();
             QVERIFY(memo->isVisible());
@@ -312,8 +310,7 @@ private slots:
         QCOMPARE(window->windowHandle()->transientParent(), main.windowHandle());
         QVERIFY(window->windowFlags() & Qt::WindowMinMaxButtonsHint);
         bool table_shown_under_the_dialog = false;
-        when_modal([&](QWidget* modal) {
-            QVERIFY(qobject_cast<structure_dialog*>(modal));
+        when_dialog<structure_dialog>([&](structure_dialog*) {
             table_shown_under_the_dialog = window->isVisible() && !window->isMinimized();
         });
         QTest::keyClick(window, Qt::Key_F9);
@@ -380,9 +377,7 @@ private slots:
                 progress_at_box = dialog->findChild<QProgressBar*>(QStringLiteral("116"))->value();
             }
         });
-        when_modal([](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([](structure_dialog* dialog) {
             dialog->field_list()->topLevelItem(1)->setSelected(true);
             dialog->delete_button()->click();
             const fault_injector fail(fault_call::rename, 1, EIO);
