@@ -208,23 +208,6 @@ private slots:
             QCOMPARE(open_after, !c.closes);
             QCOMPARE(memo_now() != before, c.stores);
         }
-
-        // A store another program refuses keeps the dialog and its text.
-        box_recorder boxes;
-        testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "1"});
-        QCOMPARE(holder.read_line(), std::string("ready"));
-        const std::string held = memo_now();
-        when_dialog<memo_dialog>([&](memo_dialog* memo) {
-            memo->text_box()->setPlainText(QStringLiteral("x"));
-            memo->save_button()->click();
-            QVERIFY(memo->isVisible());
-            QCOMPARE(memo->text_box()->toPlainText(), QStringLiteral("x"));
-            memo->text_box()->document()->setModified(false);
-        });
-        press(window, Qt::Key_Return);
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The record busy.")));
-        QCOMPARE(holder.finish(), 0);
-        QCOMPARE(memo_now(), held);
     }
 
     // A memo of one very long line, or a very long text, opens and paints
