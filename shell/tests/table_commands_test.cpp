@@ -83,14 +83,14 @@ private slots:
         box_recorder boxes;
         table_window* window = open_sample();
         const std::string out = dir_->file("OUT.TXT");
-        {
-            chooser_answers chosen({out});
-            QTest::keyClick(window, Qt::Key_F11);
-            QCOMPARE(chosen.requests.size(), std::size_t(1));
-            QCOMPARE(chosen.requests[0].title, QStringLiteral("DBF -> ASCII"));
-            QVERIFY(chosen.requests[0].save);
-            QCOMPARE(chosen.requests[0].start_directory, QDir::currentPath());
-        }
+        chooser_answers chosen({out, out, out});  // then Cancel
+        QTest::keyClick(window, Qt::Key_F11);
+        QCOMPARE(chosen.requests.size(), std::size_t(1));
+        QCOMPARE(chosen.requests[0].title, QStringLiteral("DBF -> ASCII"));
+        QVERIFY(chosen.requests[0].save);
+        QCOMPARE(chosen.requests[0].start_directory, QDir::currentPath());
+        QVERIFY(chosen.requests[0].filters.startsWith(
+            QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl)")));
         QVERIFY(boxes.boxes.isEmpty());
         // Its bytes are the engine's: exports_show_progress_while_the_window_keeps_its_last_frame.
         const std::string written = testing::read_file(out);
@@ -99,26 +99,18 @@ private slots:
         // An existing file: Cancel leaves it, OK overwrites it.
         testing::write_file(out, "keep me");
         boxes.answers = {false};
-        {
-            chooser_answers chosen({out});
-            QTest::keyClick(window, Qt::Key_F11);
-        }
+        QTest::keyClick(window, Qt::Key_F11);
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The file already exist, overwite ?")));
         QCOMPARE(testing::read_file(out), std::string("keep me"));
-        {
-            chooser_answers chosen({out});
-            window->popup_command(2122);
-        }
+        window->popup_command(2122);
         QCOMPARE(testing::read_file(out), written);
         QCOMPARE(boxes.boxes.size(), 2);
 
         // A cancelled chooser does nothing and leaves the window in charge.
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        {
-            chooser_answers chosen({});
-            QTest::keyClick(window, Qt::Key_F11);
-        }
+        QTest::keyClick(window, Qt::Key_F11);
+        QCOMPARE(chosen.requests.size(), std::size_t(4));
         QCOMPARE(boxes.boxes.size(), 2);
         QCOMPARE(QApplication::focusWidget(), window);
     }
@@ -133,12 +125,8 @@ private slots:
                                            std::pair{"out.jsonl", export_format::jsonl},
                                            std::pair{"OUT.XLSX", export_format::xlsx}}) {
             const std::string out = dir_->file(name);
-            {
-                chooser_answers chosen({out});
-                QTest::keyClick(window, Qt::Key_F11);
-                QVERIFY(chosen.requests.at(0).filters.startsWith(
-                    QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl)")));
-            }
+            const chooser_answers chosen({out});
+            QTest::keyClick(window, Qt::Key_F11);
             auto table = table_new(table_);
             QVERIFY(table_open(*table, 1));
             export_options options;
@@ -158,11 +146,9 @@ private slots:
         window->browse().columns[2].caption = to_ansi(QStringLiteral("Város <lakhely>"));
         window->browse().columns[1].caption = std::string(200, 'N');
         const std::string out = dir_->file("OUT.HTM");
-        {
-            chooser_answers chosen({out});
-            QTest::keyClick(window, Qt::Key_F2);
-            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF -> HTML"));
-        }
+        chooser_answers chosen({out, dir_->file("NO/SUCH/DIR.HTM")});
+        QTest::keyClick(window, Qt::Key_F2);
+        QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF -> HTML"));
         setting_by_index(SET_CEGNEV, previous);
         const std::string page = testing::read_file(out);
         QVERIFY(page.find(to_ansi(QStringLiteral("Kő &amp; Társa"))) != std::string::npos);
@@ -173,10 +159,7 @@ private slots:
         QVERIFY(boxes.boxes.isEmpty());
 
         // A page that cannot be written is told, with the reason.
-        {
-            chooser_answers chosen({dir_->file("NO/SUCH/DIR.HTM")});
-            QTest::keyClick(window, Qt::Key_F2);
-        }
+        QTest::keyClick(window, Qt::Key_F2);
         QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: No such file or folder: ") +
                                           QString::fromStdString(dir_->file("NO/SUCH/DIR.HTM"))));
     }
@@ -222,10 +205,8 @@ private slots:
                 });
             });
             const std::string out = dir_->file(html ? "OUT.HTM" : "OUT.TXT");
-            {
-                chooser_answers chosen({out});
-                QTest::keyClick(window, html ? Qt::Key_F2 : Qt::Key_F11);
-            }
+            const chooser_answers chosen({out});
+            QTest::keyClick(window, html ? Qt::Key_F2 : Qt::Key_F11);
             seen.faults.removeDuplicates();
             QVERIFY2(seen.faults.isEmpty(), qPrintable(seen.faults.join(QStringLiteral(", "))));
             QVERIFY(seen.values.size() > 20);
@@ -266,15 +247,13 @@ private slots:
         table_window* window = open_sample();
         const std::string orphan = dir_->file("ORPHAN.DBF");
         std::filesystem::copy_file(table_, orphan);
-        {
-            chooser_answers chosen({table_, dir_->file("MISSING.DBF"), orphan});
-            QTest::keyClick(window, Qt::Key_F10);
-            window->popup_command(2121);
-            window->popup_command(2121);
-            QCOMPARE(chosen.requests.size(), std::size_t(3));
-            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF|ASCII -> DBF"));
-            QVERIFY(!chosen.requests.at(0).save);
-        }
+        const chooser_answers chosen({table_, dir_->file("MISSING.DBF"), orphan});
+        QTest::keyClick(window, Qt::Key_F10);
+        window->popup_command(2121);
+        window->popup_command(2121);
+        QCOMPARE(chosen.requests.size(), std::size_t(3));
+        QCOMPARE(chosen.requests.at(0).title, QStringLiteral("DBF|ASCII -> DBF"));
+        QVERIFY(!chosen.requests.at(0).save);
         const QString orphan_told = QStringLiteral("Warning: Append error !\n") + QString::fromStdString(orphan) +
                                     QStringLiteral(": the memo file ORPHAN.DBT is missing");
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Warning: The table busy !"), orphan_told}));
@@ -618,12 +597,10 @@ private slots:
         const std::string other = dir_->file("OTHER.DBF");
         std::filesystem::copy_file(table_, other);
         std::filesystem::copy_file(memo_, dir_->file("OTHER.DBT"));
-        {
-            chooser_answers chosen({out, dir_->file("OUT.HTM"), other});
-            QTest::keyClick(window, Qt::Key_F11);
-            QTest::keyClick(window, Qt::Key_F2);
-            window->popup_command(2121);
-        }
+        const chooser_answers chosen({out, dir_->file("OUT.HTM"), other});
+        QTest::keyClick(window, Qt::Key_F11);
+        QTest::keyClick(window, Qt::Key_F2);
+        window->popup_command(2121);
         QTest::keyClick(window, Qt::Key_Insert);
         QTest::keyClick(window, Qt::Key_F7);
         QTest::keyClick(window, Qt::Key_F8);
