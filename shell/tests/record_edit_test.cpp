@@ -18,6 +18,8 @@
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 
+#include <algorithm>
+
 
 using namespace vortel;
 using testing::box_recorder;
@@ -32,30 +34,25 @@ namespace {
 // record 3, and what record 3 then holds besides our edit.
 struct other_action {
     const char* what;
-    std::vector<std::string> probe;  // table probe arguments after the path; empty: vortel-cli
-    std::vector<std::string> cli;    // vortel-cli arguments with the path at the end
+    const char* program;
+    std::vector<std::string> arguments;  // "%" stands for the table's path
     int status;
     const char* city;  // VAROS of record 3 afterwards; null: as before
 };
 
 const std::vector<other_action> others = {
-    {"deletes record 3", {"delete", "3"}, {}, 0, nullptr},
-    {"sets VAROS of record 3", {"set", "3", "2", "Elsewhere"}, {}, 0, "Elsewhere"},
-    {"appends records", {"append", "2", "NEW"}, {}, 0, nullptr},
-    {"packs", {}, {"pack"}, 1, nullptr},
-    {"modifies the structure", {}, {"modify", "NEV:C:30"}, 1, nullptr},
+    {"deletes record 3", TABLE_PROBE, {"delete", "%", "3"}, 0, nullptr},
+    {"sets VAROS of record 3", TABLE_PROBE, {"set", "%", "3", "2", "Elsewhere"}, 0, "Elsewhere"},
+    {"appends records", TABLE_PROBE, {"append", "%", "2", "NEW"}, 0, nullptr},
+    {"packs", VORTEL_CLI, {"pack", "%"}, 1, nullptr},
+    {"modifies the structure", VORTEL_CLI, {"modify", "%", "NEV:C:30"}, 1, nullptr},
 };
 
 int run_other(const other_action& other, const std::string& path)
 {
-    if (!other.probe.empty()) {
-        std::vector<std::string> arguments = {other.probe.front(), path};
-        arguments.insert(arguments.end(), other.probe.begin() + 1, other.probe.end());
-        return run_program(TABLE_PROBE, arguments);
-    }
-    std::vector<std::string> arguments = {other.cli.front(), path};
-    arguments.insert(arguments.end(), other.cli.begin() + 1, other.cli.end());
-    return run_program(VORTEL_CLI, arguments);
+    std::vector<std::string> arguments = other.arguments;
+    std::replace(arguments.begin(), arguments.end(), std::string("%"), path);
+    return run_program(other.program, arguments);
 }
 
 }  // namespace

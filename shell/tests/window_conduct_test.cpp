@@ -330,25 +330,6 @@ private slots:
         start_up();
     }
 
-    // An empty table has no record under its first row: Enter opens
-    // nothing there, and no typed text can go astray.
-    void enter_on_an_empty_table_opens_no_editor()
-    {
-        const std::string empty = dir_->file("EMPTY.DBF");
-        QCOMPARE(testing::run_program(VORTEL_CLI, {"create", empty, "NEV:C:10", "JEGYZET:M"}), 0);
-        box_recorder boxes;
-        table_window* window = open_table_window(nullptr, empty);
-        QVERIFY(window);
-        window->grab();
-        for (const Qt::Key column : {Qt::Key_Right, Qt::Key_Right}) {
-            press(window, column);
-            press(window, Qt::Key_Return);
-            QVERIFY(!window->editor());
-            QVERIFY(!open_memo_dialog());
-        }
-        QVERIFY(boxes.boxes.isEmpty());
-    }
-
     // A change of structure that fails leaves the dialog's progress bar
     // empty again, not where the copy stopped.
     void a_failed_structure_change_resets_its_progress()
@@ -372,23 +353,38 @@ private slots:
         QCOMPARE(progress_at_box, 0);
     }
 
-    // A table without fields shows its records by the delete column alone,
-    // and every key and command there keeps to what exists.
-    void a_table_without_fields_opens_with_the_delete_column_alone()
+    // An empty table has no record under its first row; a table without
+    // fields shows its records by the delete column alone. Every key there
+    // keeps to what exists: no editor or memo opens, no typed text can go
+    // astray, and nothing is told.
+    void a_table_without_fields_opens_with_the_delete_column_alone_and_an_empty_one_opens_no_editor()
     {
-        const std::string path = dir_->file("NOFIELD.DBF");
-        testing::write_table(path, {}, {{""}, {"", true}});  // the second deleted
-        box_recorder boxes;
-        table_window* window = open_table_window(nullptr, path);
-        QVERIFY(window);
-        window->grab();
-        QCOMPARE(window->browse().columns.size(), std::size_t(1));
-        for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return, Qt::Key_End, Qt::Key_Home, Qt::Key_Insert}) {
-            press(window, key);
-            QVERIFY(!window->editor());
+        const std::string empty = dir_->file("EMPTY.DBF"), no_fields = dir_->file("NOFIELD.DBF");
+        QCOMPARE(testing::run_program(VORTEL_CLI, {"create", empty, "NEV:C:10", "JEGYZET:M"}), 0);
+        testing::write_table(no_fields, {}, {{""}, {"", true}});  // the second deleted
+        const struct {
+            std::string path;
+            std::size_t columns;
+            std::vector<Qt::Key> keys;
+            QString title_end;
+        } tables[] = {
+            {empty, 3, {Qt::Key_Right, Qt::Key_Return, Qt::Key_Right, Qt::Key_Return}, QStringLiteral(" - 0/0")},
+            {no_fields, 1, {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return, Qt::Key_End, Qt::Key_Home, Qt::Key_Insert},
+             QStringLiteral(" - 3/3")},
+        };
+        for (const auto& table : tables) {
+            box_recorder boxes;
+            table_window* window = open_table_window(nullptr, table.path);
+            QVERIFY2(window, table.path.c_str());
+            window->grab();
+            QCOMPARE(window->browse().columns.size(), table.columns);
+            for (const Qt::Key key : table.keys) {
+                press(window, key);
+                QVERIFY2(!window->editor() && !open_memo_dialog(), table.path.c_str());
+            }
+            QVERIFY2(window->windowTitle().endsWith(table.title_end), qPrintable(window->windowTitle()));
+            QVERIFY(boxes.boxes.isEmpty());
         }
-        QVERIFY(window->windowTitle().endsWith(QStringLiteral(" - 3/3")));
-        QVERIFY(boxes.boxes.isEmpty());
     }
 
     // The window keeps its size rules within the screen's free area, on a
