@@ -204,81 +204,72 @@ private slots:
         QCOMPARE(testing::directory_names(dir_->path()), sample_files_);
     }
 
+    // What the print dialog chose reaches the printer: the range, copies,
+    // collation and order. A range past the last page is refused rather
+    // than printed blank; so is an open table's file, which Qt would write
+    // without asking; Cancel prints nothing.
     void print_sends_the_chosen_pages_to_a_pdf_file()
     {
+        QVERIFY(open_sample());
+        const std::string memo_before = testing::read_file(memo_);
         page_device device;
         record_pages(device, printer_, 4);
-        const std::string out = dir_->file("pages.pdf");
-        int asked = 0;
-        print_to_pdf(out, [&](QPrinter& printer) {
-            ++asked;
-            page_range(2, 3)(printer);
-        });
         preview_dialog dialog(nullptr, device, true);
         dialog.show();
         QVERIFY(dialog.windowTitle().startsWith(QStringLiteral("PreView - no default printer")));
-        dialog.command(preview_print);
-        QCOMPARE(asked, 1);
-        QCOMPARE(pdf_pages(out), 2);
-
-        // Uncollated copies in reverse order: each page twice, last first.
-        std::filesystem::remove(out);
-        print_to_pdf(out, [](QPrinter& printer) {
-            page_range(2, 3)(printer);
-            printer.setCopyCount(2);
-            printer.setCollateCopies(false);
-            printer.setPageOrder(QPrinter::LastPageFirst);
-        });
-        dialog.command(preview_print);
-        QCOMPARE(pdf_pages(out), 4);
-        if (const auto text = pdf_text(out)) {
-            QStringList numbers;
-            for (const QString& page : text->split(QChar('\f'))) {
-                const qsizetype at = page.indexOf(QStringLiteral("PAGE "));
-                if (at >= 0) numbers << page.mid(at + 5, 1);
-            }
-            QCOMPARE(numbers, (QStringList{"3", "3", "2", "2"}));
-        }
-
-        // A range past the last page is refused, not printed blank.
-        std::filesystem::remove(out);
-        print_to_pdf(out, page_range(5, 6));
-        {
+        const std::string out = dir_->file("pages.pdf"), memo_by_another_name = dir_->path() + "/./DOLGOZO.DBT";
+        const struct {
+            const char* name;
+            std::string file;
+            std::function<void(QPrinter&)> choose;
+            QStringList numbers;  // of the pages in the PDF file
+            QString told;
+        } jobs[] = {
+            {"pages 2 and 3 twice, uncollated, last first", out,
+             [](QPrinter& printer) {
+                 page_range(2, 3)(printer);
+                 printer.setCopyCount(2);
+                 printer.setCollateCopies(false);
+                 printer.setPageOrder(QPrinter::LastPageFirst);
+             },
+             {"3", "3", "2", "2"}, {}},
+            {"a range past the last page", out, page_range(5, 6), {},
+             QStringLiteral("Warning: The listing has 4 pages: there is no page 5 to print.")},
+            {"the memo file of an open table", memo_by_another_name, {}, {},
+             QStringLiteral("Warning: ") + QString::fromStdString(memo_by_another_name) +
+                 QStringLiteral(" is the memo file of the table: choose another file")},
+        };
+        for (const auto& job : jobs) {
+            std::filesystem::remove(out);
+            int asked = 0;
+            print_to_pdf(job.file, [&](QPrinter& printer) {
+                ++asked;
+                if (job.choose) job.choose(printer);
+            });
             box_recorder boxes;
             dialog.command(preview_print);
-            QCOMPARE(boxes.boxes,
-                     QStringList{QStringLiteral("Warning: The listing has 4 pages: there is no page 5 to print.")});
+            QVERIFY2(asked == 1, job.name);
+            QCOMPARE(boxes.boxes, job.told.isEmpty() ? QStringList() : QStringList(job.told));
+            QVERIFY2(std::filesystem::exists(out) == !job.numbers.isEmpty(), job.name);
+            if (job.numbers.isEmpty()) continue;
+            QCOMPARE(pdf_pages(out), int(job.numbers.size()));
+            if (const auto text = pdf_text(out)) {
+                QStringList numbers;
+                for (const QString& page : text->split(QChar('\f'))) {
+                    const qsizetype at = page.indexOf(QStringLiteral("PAGE "));
+                    if (at >= 0) numbers << page.mid(at + 5, 1);
+                }
+                QCOMPARE(numbers, job.numbers);
+            }
         }
-        QVERIFY(!std::filesystem::exists(out));
+        QCOMPARE(testing::read_file(memo_), memo_before);
 
-        // A cancelled dialog prints nothing.
         std::filesystem::remove(out);
         set_print_dialog_hook([](QPrinter&, QWidget*) { return false; });
         dialog.command(preview_print);
         QVERIFY(!std::filesystem::exists(out));
         dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
         QVERIFY(!dialog.isVisible());
-        close_page_device(device);
-    }
-
-    // Qt writes a print-to-file output without asking; an open table's
-    // files are refused whatever name reaches them.
-    void print_to_a_file_refuses_the_files_of_an_open_table()
-    {
-        QVERIFY(open_sample());
-        const std::string memo_before = testing::read_file(memo_);
-        const std::string out = dir_->path() + "/./DOLGOZO.DBT";
-        print_to_pdf(out);
-        page_device device;
-        record_pages(device, printer_, 1);
-        box_recorder boxes;
-        {
-            preview_dialog dialog(nullptr, device, true);
-            dialog.command(preview_print);
-        }
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: ") + QString::fromStdString(out) +
-                                          QStringLiteral(" is the memo file of the table: choose another file")));
-        QCOMPARE(testing::read_file(memo_), memo_before);
         close_page_device(device);
     }
 
