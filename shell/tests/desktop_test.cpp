@@ -177,15 +177,12 @@ private slots:
         windows[5]->showMinimized();
         main.show_listed_window(2005);
         QVERIFY(!windows[5]->isMinimized());
-        QCOMPARE(windows[0]->parentWidget(), &main);
-        QVERIFY(windows[0]->isWindow());
     }
 
     void main_window_opens_the_command_line_and_the_chosen_file()
     {
         auto* main = new main_window(table_);
         main->show();
-        QVERIFY(QTest::qWaitForWindowActive(main) || true);
         QTRY_VERIFY(table_slot_in_use(0));
         QCOMPARE(table_slot_at(0).title, table_);
 
