@@ -299,50 +299,41 @@ private slots:
         QVERIFY(window->browse().table);
     }
 
+    // Which records each keeps is rebuild_commands_test's; here the question,
+    // the count and the window that comes back under the main window.
     void pack_and_zap_ask_then_reopen_the_rebuilt_table_under_the_main_window()
     {
         box_recorder boxes;
         main_window main(std::string{});
         table_window* window = open_sample(&main);
         QTest::keyClick(window, Qt::Key_Delete);  // record 1 marked
-        const std::string marked = sample_bytes();
-
-        boxes.answers = {false};
-        QTest::keyClick(window, Qt::Key_F7);
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Pack : ") + QString::fromStdString(table_) +
-                                          QStringLiteral(": Are you sure?")));
-        QCOMPARE(sample_bytes(), marked);
-        QCOMPARE(only_window(), window);
-
-        // Which records a pack keeps is rebuild_commands_test's; here the
-        // count and the window that comes back.
-        const std::string second = field_of(table_, 2, "NEV");
-        QTest::keyClick(window, Qt::Key_F7);
-        testing::settle();
-        table_window* packed = only_window();
-        QVERIFY(packed && packed != window);
-        QCOMPARE(packed->parentWidget(), &main);
-        QVERIFY(!QApplication::overrideCursor());
-        const int live = facts_of(table_).records;
-        QVERIFY(live < 120);
-        QCOMPARE(field_of(table_, 1, "NEV"), second);
-        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
-        QCOMPARE(boxes.boxes.size(), 2);
-
-        boxes.answers = {false};
-        packed->popup_command(2119);
-        QCOMPARE(boxes.boxes.last(), QStringLiteral("Zap : ") + QString::fromStdString(table_) +
-                                         QStringLiteral(": Are you sure?"));
-        QCOMPARE(facts_of(table_).records, live);
-        QTest::keyClick(packed, Qt::Key_F8);
-        testing::settle();
-        table_window* zapped = only_window();
-        QVERIFY(zapped && zapped != packed);
-        QCOMPARE(facts_of(table_).records, 0);
-        QVERIFY(std::filesystem::exists(memo_));
-        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
-        QCOMPARE(boxes.boxes.size(), 4);
-        delete zapped;
+        const struct {
+            const char* what;
+            int popup;     // answered No
+            Qt::Key key;   // answered Yes
+            int records;   // afterwards
+        } rebuilds[] = {{"Pack", 2118, Qt::Key_F7, 113}, {"Zap", 2119, Qt::Key_F8, 0}};
+        for (const auto& rebuild : rebuilds) {
+            const std::string before = sample_bytes();
+            boxes.boxes.clear();
+            boxes.answers = {false};
+            window->popup_command(rebuild.popup);
+            QCOMPARE(boxes.boxes, QStringList(QString::fromLatin1(rebuild.what) + QStringLiteral(" : ") +
+                                              QString::fromStdString(table_) + QStringLiteral(": Are you sure?")));
+            QCOMPARE(sample_bytes(), before);
+            QCOMPARE(only_window(), window);
+            QTest::keyClick(window, rebuild.key);
+            testing::settle();
+            table_window* rebuilt = only_window();
+            QVERIFY2(rebuilt && rebuilt != window, rebuild.what);
+            QCOMPARE(rebuilt->parentWidget(), &main);
+            QVERIFY(!QApplication::overrideCursor());
+            QCOMPARE(boxes.boxes.size(), 2);
+            QCOMPARE(facts_of(table_).records, rebuild.records);
+            QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+            window = rebuilt;
+        }
+        delete window;
     }
 
     // The dialog's own conduct: its boxes filter what is typed, its buttons
