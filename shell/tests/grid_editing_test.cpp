@@ -70,8 +70,8 @@ private slots:
         for (int i = born_column; i < pay_column; ++i) testing::press(window, Qt::Key_Left);
         const browse_object& grid = window->browse();
         const column_descriptor& column = grid.columns[born_column];
-        QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier,
-                           QPoint(column.x + column.width / 2, grid.current_row * grid.row_height + grid.row_height / 2));
+        const QPoint cell(column.x + column.width / 2, grid.current_row * grid.row_height + grid.row_height / 2);
+        QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, cell);
         QVERIFY(window->editor());
         window->editor()->clear();
         QTest::keyClick(window->editor(), Qt::Key_Return);

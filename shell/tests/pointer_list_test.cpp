@@ -51,7 +51,8 @@ TEST(PointerList, removal_relinks_at_every_position_and_an_emptied_list_is_reuse
         void* removed;
         items rest;
     };
-    const row rows[] = {{{&a, &b, &c}, &a, {&b, &c}}, {{&a, &b, &c}, &b, {&a, &c}}, {{&a, &b, &c}, &c, {&a, &b}}, {{&a}, &a, {}}};
+    const row rows[] = {
+        {{&a, &b, &c}, &a, {&b, &c}}, {{&a, &b, &c}, &b, {&a, &c}}, {{&a, &b, &c}, &c, {&a, &b}}, {{&a}, &a, {}}};
     for (const row& r : rows) {
         pointer_list list;
         for (void* item : r.before) list_append(list, item);

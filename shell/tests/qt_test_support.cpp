@@ -142,16 +142,6 @@ table_window* only_window()
     return found;
 }
 
-QStringList directory_names(const std::string& directory)
-{
-    QStringList names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names << QString::fromStdString(entry.path().filename().string());
-    }
-    names.sort();
-    return names;
-}
-
 event_watcher::event_watcher(std::function<void(QObject*, QEvent*)> seen) : seen_(std::move(seen))
 {
     QApplication::instance()->installEventFilter(this);

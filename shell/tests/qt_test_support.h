@@ -60,9 +60,6 @@ void type_text(QWidget* widget, const QString& text);
 // The one table window open, or the last of several; null when none is.
 table_window* only_window();
 
-// The names in `directory`, sorted.
-QStringList directory_names(const std::string& directory);
-
 // Calls `seen` with every event the application delivers while it lives.
 class event_watcher final : public QObject {
 public:

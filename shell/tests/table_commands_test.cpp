@@ -8,6 +8,7 @@
 #include "commands/qt_table_commands.h"
 #include "engine/table_export.h"
 #include "engine/table.h"
+#include "engine/tests/table_fixture.h"
 #include "grid/qt_table_window.h"
 #include "shell/qt_main_window.h"
 #include "shell/qt_open_tables.h"
@@ -33,7 +34,6 @@
 using namespace vortel;
 using testing::box_recorder;
 using testing::chooser_answers;
-using testing::directory_names;
 using testing::event_watcher;
 using testing::field_of;
 using testing::only_window;
@@ -330,7 +330,7 @@ private slots:
             QVERIFY(!QApplication::overrideCursor());
             QCOMPARE(boxes.boxes.size(), 2);
             QCOMPARE(facts_of(table_).records, rebuild.records);
-            QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+            QCOMPARE(testing::files_in(dir_->path()), (std::set<std::string>{"DOLGOZO.DBF", "DOLGOZO.DBT"}));
             window = rebuilt;
         }
         delete window;
@@ -501,7 +501,7 @@ private slots:
         QCOMPARE(facts.records, 120);
         QCOMPARE(facts.fields.front(), std::string("NEV:M:10:0"));
         QCOMPARE(facts.fields.back(), std::string("UJ:N:5:0"));
-        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT"}));
+        QCOMPARE(testing::files_in(dir_->path()), (std::set<std::string>{"DOLGOZO.DBF", "DOLGOZO.DBT"}));
     }
 
     void sort_dialog_moves_captions_and_sorts_in_place()
@@ -598,7 +598,8 @@ private slots:
         QVERIFY(!boxes.cursor_during_box.contains(true));
         QCOMPARE(sample_bytes(), before);
         QVERIFY(!std::filesystem::exists(out));
-        QCOMPARE(directory_names(dir_->path()), QStringList({"DOLGOZO.DBF", "DOLGOZO.DBT", "OTHER.DBF", "OTHER.DBT"}));
+        QCOMPARE(testing::files_in(dir_->path()),
+                 (std::set<std::string>{"DOLGOZO.DBF", "DOLGOZO.DBT", "OTHER.DBF", "OTHER.DBT"}));
         // The window still works on its table.
         window->grab();
         QCOMPARE(window->windowTitle(), QString::fromStdString(table_) + QStringLiteral(" - 120/1"));
