@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -19,14 +18,6 @@ protected:
 bool is_empty_text(void* value)
 {
     return value != nullptr && *static_cast<const char*>(value) == '\0';
-}
-
-// Heap text as the start-up code stores it for the 'C' entries.
-void* heap_text(const char* text)
-{
-    void* block = std::malloc(std::strlen(text) + 1);
-    std::memcpy(block, text, std::strlen(text) + 1);
-    return block;
 }
 
 std::vector<void*> deleted_objects;
@@ -65,7 +56,7 @@ TEST_F(NamedRegistry, put_and_get_match_the_first_ten_characters)
 
 TEST_F(NamedRegistry, release_needs_the_cut_name)
 {
-    void* directory = heap_text("C:\\DATA");
+    void* directory = strdup("C:\\DATA");  // heap text, as start-up stores the 'C' entries
     named_put("SOURCE_PATH", directory);
 
     named_release("SOURCE_PATH", 'C');

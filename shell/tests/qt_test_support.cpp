@@ -1,10 +1,14 @@
 #include "shell/tests/qt_test_support.h"
 
+#include "commands/cell_store.h"
 #include "engine/table.h"
+#include "grid/qt_table_window.h"
+#include "shell/qt_open_tables.h"
 #include "shell/qt_startup.h"
 
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>
+#include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDialog>
 
@@ -64,6 +68,117 @@ std::string copy_sample_table(const std::string& folder)
                                    std::filesystem::copy_options::overwrite_existing);
     }
     return folder + "/DOLGOZO.DBF";
+}
+
+void sample_fixture::begin_test()
+{
+    dir_ = std::make_unique<scratch_dir>();
+    table_ = copy_sample_table(dir_->path());
+    memo_ = dir_->file("DOLGOZO.DBT");
+    reset_cascade_position();
+}
+
+void sample_fixture::end_test()
+{
+    settle();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<table_window*>(widget)) delete widget;
+    }
+    settle();
+    dir_.reset();
+    for (int i = 0; i < table_slot_count; ++i) QVERIFY2(!table_slot_in_use(i), "a table slot left in use");
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+table_window* sample_fixture::open_sample(QWidget* owner, bool read_only) const
+{
+    table_window* window = open_table_window(owner, table_, read_only);
+    if (window) window->grab();
+    return window;
+}
+
+table_window* sample_fixture::open_sample_at(std::int32_t record, int column) const
+{
+    table_window* window = open_sample();
+    if (!window) return nullptr;
+    for (std::int32_t i = 1; i < record; ++i) QTest::keyClick(window, Qt::Key_Down);
+    for (int i = 0; i < column; ++i) QTest::keyClick(window, Qt::Key_Right);
+    window->grab();
+    return window;
+}
+
+std::string sample_fixture::sample_bytes() const
+{
+    return read_file(table_) + read_file(memo_);
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(window, key, modifiers);
+    window->grab();
+}
+
+void type_text(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent key(QEvent::KeyPress, c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : 0,
+                      Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &key);
+    }
+}
+
+table_window* only_window()
+{
+    table_window* found = nullptr;
+    for (int i = 0; i < table_slot_count; ++i) {
+        if (table_slot_in_use(i)) found = table_slot_at(i).window;
+    }
+    return found;
+}
+
+event_watcher::event_watcher(std::function<void(QObject*, QEvent*)> seen) : seen_(std::move(seen))
+{
+    QApplication::instance()->installEventFilter(this);
+}
+
+event_watcher::~event_watcher()
+{
+    QApplication::instance()->removeEventFilter(this);
+}
+
+bool event_watcher::eventFilter(QObject* target, QEvent* event)
+{
+    seen_(target, event);
+    return false;
+}
+
+chooser_answers::chooser_answers(std::vector<std::string> paths) : paths_(std::move(paths))
+{
+    previous_ = set_chooser_hook([this](const chooser_request& request) {
+        requests.push_back(request);
+        if (paths_.empty()) return std::string();
+        std::string path = paths_.front();
+        paths_.erase(paths_.begin());
+        return path;
+    });
+}
+
+chooser_answers::~chooser_answers()
+{
+    set_chooser_hook(previous_);
+}
+
+std::string memo_of(const std::string& path, std::int32_t record, const std::string& field)
+{
+    auto table = table_new(path);
+    if (!table_open(*table, 1) || !go_to_exactly(*table, record)) return "<cannot open>";
+    return memo_text(*table, field_index(*table, field));
 }
 
 std::string field_of(const std::string& path, std::int32_t record, const std::string& field)

@@ -3,7 +3,6 @@
 // left open while another process works on the table and the window
 // repaints (deleted records hidden, so a repaint passes over one that is
 // deleted meanwhile).
-#include "commands/cell_store.h"
 #include "commands/qt_dialogs.h"
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
@@ -11,25 +10,23 @@
 #include "grid/qt_cell_editor.h"
 #include "grid/qt_table_window.h"
 #include "shell/qt_open_tables.h"
-#include "shell/qt_startup.h"
 #include "shell/settings.h"
 #include "shell/tests/qt_test_support.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
 #include <QtTest/QtTest>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 
-#include <functional>
-#include <memory>
+#include <algorithm>
+
 
 using namespace vortel;
 using testing::box_recorder;
 using testing::field_of;
+using testing::memo_of;
 using testing::run_program;
-using testing::when_modal;
+using testing::when_dialog;
 
 namespace {
 
@@ -37,83 +34,47 @@ namespace {
 // record 3, and what record 3 then holds besides our edit.
 struct other_action {
     const char* what;
-    std::vector<std::string> probe;  // table probe arguments after the path; empty: vortel-cli
-    std::vector<std::string> cli;    // vortel-cli arguments with the path at the end
+    const char* program;
+    std::vector<std::string> arguments;  // "%" stands for the table's path
     int status;
     const char* city;  // VAROS of record 3 afterwards; null: as before
 };
 
 const std::vector<other_action> others = {
-    {"deletes record 3", {"delete", "3"}, {}, 0, nullptr},
-    {"sets VAROS of record 3", {"set", "3", "2", "Elsewhere"}, {}, 0, "Elsewhere"},
-    {"appends records", {"append", "2", "NEW"}, {}, 0, nullptr},
-    {"packs", {}, {"pack"}, 1, nullptr},
-    {"modifies the structure", {}, {"modify", "NEV:C:30"}, 1, nullptr},
+    {"deletes record 3", TABLE_PROBE, {"delete", "%", "3"}, 0, nullptr},
+    {"sets VAROS of record 3", TABLE_PROBE, {"set", "%", "3", "2", "Elsewhere"}, 0, "Elsewhere"},
+    {"appends records", TABLE_PROBE, {"append", "%", "2", "NEW"}, 0, nullptr},
+    {"packs", VORTEL_CLI, {"pack", "%"}, 1, nullptr},
+    {"modifies the structure", VORTEL_CLI, {"modify", "%", "NEV:C:30"}, 1, nullptr},
 };
 
 int run_other(const other_action& other, const std::string& path)
 {
-    if (!other.probe.empty()) {
-        std::vector<std::string> arguments = {other.probe.front(), path};
-        arguments.insert(arguments.end(), other.probe.begin() + 1, other.probe.end());
-        return run_program(TABLE_PROBE, arguments);
-    }
-    std::vector<std::string> arguments = {other.cli.front(), path};
-    arguments.insert(arguments.end(), other.cli.begin() + 1, other.cli.end());
-    return run_program(VORTEL_CLI, arguments);
-}
-
-std::string memo_of(const std::string& path, std::int32_t record)
-{
-    auto table = table_new(path);
-    if (!table_open(*table, 1) || !go_to_exactly(*table, record)) return "<cannot read>";
-    return memo_text(*table, field_index(*table, "MEGJEGYZES"));
+    std::vector<std::string> arguments = other.arguments;
+    std::replace(arguments.begin(), arguments.end(), std::string("%"), path);
+    return run_program(other.program, arguments);
 }
 
 }  // namespace
 
-class record_edit_test : public QObject {
+class record_edit_test : public QObject, testing::sample_fixture {
     Q_OBJECT
 
-    std::unique_ptr<testing::scratch_dir> dir_;
-    std::string table_;
     std::string hidden_before_;
-
-    // A table window on the sample, its current cell on record 3 in `column`.
-    table_window* open_on_record_3(int column)
-    {
-        table_window* window = open_table_window(nullptr, table_);
-        if (!window) return nullptr;
-        window->grab();
-        for (int i = 0; i < 2; ++i) QTest::keyClick(window, Qt::Key_Down);
-        for (int i = 0; i < column; ++i) QTest::keyClick(window, Qt::Key_Right);
-        window->grab();
-        return window;
-    }
-    static void close_window(table_window* window)
-    {
-        delete window;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
 private slots:
     void initTestCase() { testing::start_desktop(); }
 
     void init()
     {
-        dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = dir_->file("DOLGOZO.DBF");
-        testing::copy_sample_table(dir_->path());
-        reset_cascade_position();
+        begin_test();
         hidden_before_ = setting_by_index(SET_DELETED, "1");
     }
 
     void cleanup()
     {
         setting_by_index(SET_DELETED, hidden_before_);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
-        dir_.reset();
+        end_test();
     }
 
     // A GPS export holds a text and a numeric POINT_ID.
@@ -133,7 +94,7 @@ private slots:
         QCOMPARE(window->editor()->text(), QStringLiteral("42"));
         QTest::keyClicks(window->editor(), QStringLiteral("77"));
         QTest::keyClick(window->editor(), Qt::Key_Return);
-        close_window(window);
+        delete window;
         const std::string bytes = testing::read_file(gps);
         QCOMPARE(bytes.substr(bytes.size() - 21), std::string("A-17               77"));
     }
@@ -145,7 +106,7 @@ private slots:
             const std::string name4 = field_of(table_, 4, "NEV");
             const std::string city3 = field_of(table_, 3, "VAROS");
             box_recorder boxes;
-            table_window* window = open_on_record_3(1);
+            table_window* window = open_sample_at(3, 1);
             QVERIFY(window);
             QTest::keyClick(window, Qt::Key_Return);
             QVERIFY(window->editor());
@@ -154,7 +115,7 @@ private slots:
             window->grab();  // a repaint
             QTest::keyClicks(window->editor(), QStringLiteral("Mine"));
             QTest::keyClick(window->editor(), Qt::Key_Return);
-            close_window(window);
+            delete window;
 
             QVERIFY2(boxes.boxes.isEmpty(), other.what);
             QVERIFY2(field_of(table_, 3, "NEV").rfind("Mine ", 0) == 0, other.what);
@@ -169,12 +130,10 @@ private slots:
         for (const bool memo_too : {false, true}) {
             testing::copy_sample_table(dir_->path());
             const std::string memo4 = memo_of(table_, 4);
-            table_window* window = open_on_record_3(8);
+            table_window* window = open_sample_at(3, 8);
             QVERIFY(window);
             bool ran = false;
-            when_modal([&](QWidget* modal) {
-                auto* dialog = qobject_cast<memo_dialog*>(modal);
-                QVERIFY(dialog);
+            when_dialog<memo_dialog>([&](memo_dialog* dialog) {
                 ran = true;
                 // Another process rewrites the memo, or deletes the record; the window repaints.
                 if (memo_too) QCOMPARE(run_program(TABLE_PROBE, {"memo", table_, "3", "8", "theirs"}), 0);
@@ -184,7 +143,7 @@ private slots:
                 dialog->save_button()->click();
             });
             QTest::keyClick(window, Qt::Key_Return);
-            close_window(window);
+            delete window;
             QVERIFY(ran);
             QCOMPARE(memo_of(table_, 3), std::string("mine"));
             QCOMPARE(memo_of(table_, 4), memo4);

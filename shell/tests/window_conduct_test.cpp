@@ -5,9 +5,7 @@
 // screen, and a memo of any length opens at once.
 #include "commands/cell_store.h"
 #include "commands/qt_dialogs.h"
-#include "commands/qt_file_choosers.h"
 #include "commands/qt_structure_dialog.h"
-#include "commands/qt_warning.h"
 #include "commands/table_info.h"
 #include "engine/table.h"
 #include "platform/error_text.h"
@@ -18,17 +16,14 @@
 #include "shell/qt_open_tables.h"
 #include "shell/qt_startup.h"
 #include "shell/tests/qt_test_support.h"
+#include "engine/tests/table_fixture.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtGui/QScreen>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QLineEdit>
-#include <QtWidgets/QMenu>
-#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QProgressBar>
@@ -37,31 +32,18 @@
 #include <QtWidgets/QTreeWidget>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
 
 using namespace vortel;
 using testing::box_recorder;
 using testing::field_of;
+using testing::memo_of;
+using testing::press;
+using testing::settle;
+using testing::type_text;
+using testing::when_dialog;
 using testing::when_modal;
 
 namespace {
-
-void type_text(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : 0,
-                        Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-    }
-}
-
-void settle()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // A key as the user presses it: to whatever has the focus.
 void key_to_focus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -74,6 +56,17 @@ void key_to_focus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     settle();
 }
 
+// The answers to a question about unsaved text, and what each does.
+const struct unsaved_case {
+    const char* name;
+    unsaved_choice choice;
+    bool closes, stores;
+} unsaved_cases[] = {
+    {"kept open", unsaved_choice::keep_open, false, false},
+    {"dropped", unsaved_choice::discard, true, false},
+    {"stored", unsaved_choice::save, true, true},
+};
+
 QString trimmed_field(const std::string& table, std::int32_t record, const char* field)
 {
     return from_ansi(field_of(table, record, field)).trimmed();
@@ -81,23 +74,9 @@ QString trimmed_field(const std::string& table, std::int32_t record, const char*
 
 }  // namespace
 
-class window_conduct_test : public QObject {
+class window_conduct_test : public QObject, testing::sample_fixture {
     Q_OBJECT
 
-    std::unique_ptr<testing::scratch_dir> dir_;
-    std::string table_;
-
-    table_window* open_sample(QWidget* owner = nullptr)
-    {
-        table_window* window = open_table_window(owner, table_);
-        if (window) window->grab();
-        return window;
-    }
-    void press(table_window* window, Qt::Key key)
-    {
-        QTest::keyClick(window, key);
-        window->grab();
-    }
     // The editor over the NEV cell of the current record, holding `text`.
     void edit_name(table_window* window, const QString& text)
     {
@@ -109,22 +88,8 @@ class window_conduct_test : public QObject {
 private slots:
     void initTestCase() { testing::start_desktop(); }
 
-    void init()
-    {
-        dir_ = std::make_unique<testing::scratch_dir>();
-        table_ = testing::copy_sample_table(dir_->path());
-        reset_cascade_position();
-    }
-
-    void cleanup()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<table_window*>(widget)) delete widget;
-        }
-        settle();
-        for (int i = 0; i < table_slot_count; ++i) QVERIFY(!table_slot_in_use(i));
-        dir_.reset();
-    }
+    void init() { begin_test(); }
+    void cleanup() { end_test(); }
 
     // Whatever the user turns to, the typed value is stored as Enter
     // stores it and the grid takes input again.
@@ -182,18 +147,8 @@ private slots:
     // answer is kept to. Text left as it was is no reason to ask.
     void typed_text_is_never_dropped_without_a_question()
     {
-        const std::string before = field_of(table_, 1, "NEV");
-        const struct {
-            const char* name;
-            unsaved_choice choice;
-            bool closes;
-            const char* stored;  // nullptr: the field as it was
-        } cases[] = {
-            {"kept open", unsaved_choice::keep_open, false, nullptr},
-            {"dropped", unsaved_choice::discard, true, nullptr},
-            {"stored", unsaved_choice::save, true, "Kovács"},
-        };
-        for (const auto& c : cases) {
+        const QString before = trimmed_field(table_, 1, "NEV");
+        for (const auto& c : unsaved_cases) {
             box_recorder boxes;
             boxes.choices = {c.choice};
             table_window* window = open_sample();
@@ -206,8 +161,7 @@ private slots:
             QCOMPARE(boxes.boxes.size(), 1);
             QVERIFY2(boxes.boxes.first().endsWith(QString::fromLatin1(unsaved_cell_text)), c.name);
             QCOMPARE(guard.isNull(), c.closes);
-            QCOMPARE(trimmed_field(table_, 1, "NEV"),
-                     c.stored ? QString::fromUtf8(c.stored) : from_ansi(before).trimmed());
+            QCOMPARE(trimmed_field(table_, 1, "NEV"), c.stores ? QStringLiteral("Kovács") : before);
             if (guard) delete guard.data();
         }
 
@@ -236,30 +190,13 @@ private slots:
     {
         table_window* window = open_sample();
         press(window, Qt::Key_End);
-        const auto memo_now = [&] {
-            auto table = table_new(table_);
-            if (!table_open(*table, 1)) return std::string("<cannot open>");
-            go_to(*table, 1);
-            return memo_text(*table, field_index(*table, "MEGJEGYZES"));
-        };
+        const auto memo_now = [&] { return memo_of(table_, 1); };
         const std::string before = memo_now();
-        const struct {
-            const char* name;
-            unsaved_choice choice;
-            bool closes;
-            bool stored;
-        } cases[] = {
-            {"kept open", unsaved_choice::keep_open, false, false},
-            {"dropped", unsaved_choice::discard, true, false},
-            {"stored", unsaved_choice::save, true, true},
-        };
-        for (const auto& c : cases) {
+        for (const auto& c : unsaved_cases) {
             box_recorder boxes;
             boxes.choices = {c.choice};
             bool open_after = false;
-            when_modal([&](QWidget* dialog) {
-                auto* memo = qobject_cast<memo_dialog*>(dialog);
-                QVERIFY(memo);
+            when_dialog<memo_dialog>([&](memo_dialog* memo) {
                 memo->text_box()->insertPlainText(QStringLiteral("új sor"));
                 memo->reject();
                 open_after = memo->isVisible();
@@ -269,26 +206,8 @@ private slots:
             QCOMPARE(boxes.boxes.size(), 1);
             QVERIFY2(boxes.boxes.first().endsWith(QString::fromLatin1(memo_unsaved_text)), c.name);
             QCOMPARE(open_after, !c.closes);
-            QCOMPARE(memo_now() != before, c.stored);
+            QCOMPARE(memo_now() != before, c.stores);
         }
-
-        // A store another program refuses keeps the dialog and its text.
-        box_recorder boxes;
-        testing::background_program holder(TABLE_PROBE, {"hold-record", table_, "1"});
-        QCOMPARE(holder.read_line(), std::string("ready"));
-        const std::string held = memo_now();
-        when_modal([&](QWidget* dialog) {
-            auto* memo = qobject_cast<memo_dialog*>(dialog);
-            memo->text_box()->setPlainText(QStringLiteral("x"));
-            memo->save_button()->click();
-            QVERIFY(memo->isVisible());
-            QCOMPARE(memo->text_box()->toPlainText(), QStringLiteral("x"));
-            memo->text_box()->document()->setModified(false);
-        });
-        press(window, Qt::Key_Return);
-        QCOMPARE(boxes.boxes, QStringList(QStringLiteral("Warning: The record busy.")));
-        QCOMPARE(holder.finish(), 0);
-        QCOMPARE(memo_now(), held);
     }
 
     // A memo of one very long line, or a very long text, opens and paints
@@ -297,10 +216,7 @@ private slots:
     void a_memo_of_any_length_opens_at_once()
     {
         const std::string memo_file = dir_->file("LONG.TXT");
-        {
-            std::ofstream out(memo_file, std::ios::binary);
-            out << std::string(8'000'000, 'a') << "\r\nend";
-        }
+        testing::write_file(memo_file, std::string(8'000'000, 'a') + "\r\nend");
         QCOMPARE(testing::run_program(VORTEL_CLI, {"memo", table_, "1", "MEGJEGYZES", "--write", memo_file}), 0);
         table_window* window = open_sample();
         press(window, Qt::Key_End);
@@ -332,10 +248,7 @@ private slots:
     void names_from_files_show_as_their_characters()
     {
         const std::string spoof = dir_->file("<h1><font color=red>PAYMENT OVERDUE.DBF");
-        {
-            std::ofstream out(spoof, std::ios::binary);
-            out << "not a table";
-        }
+        testing::write_file(spoof, "not a table");
         box_recorder boxes;
         QVERIFY(!open_table_window(nullptr, spoof));
         QCOMPARE(boxes.boxes.size(), 1);
@@ -380,8 +293,7 @@ private slots:
         QCOMPARE(window->windowHandle()->transientParent(), main.windowHandle());
         QVERIFY(window->windowFlags() & Qt::WindowMinMaxButtonsHint);
         bool table_shown_under_the_dialog = false;
-        when_modal([&](QWidget* modal) {
-            QVERIFY(qobject_cast<structure_dialog*>(modal));
+        when_dialog<structure_dialog>([&](structure_dialog*) {
             table_shown_under_the_dialog = window->isVisible() && !window->isMinimized();
         });
         QTest::keyClick(window, Qt::Key_F9);
@@ -418,25 +330,6 @@ private slots:
         start_up();
     }
 
-    // An empty table has no record under its first row: Enter opens
-    // nothing there, and no typed text can go astray.
-    void enter_on_an_empty_table_opens_no_editor()
-    {
-        const std::string empty = dir_->file("EMPTY.DBF");
-        QCOMPARE(testing::run_program(VORTEL_CLI, {"create", empty, "NEV:C:10", "JEGYZET:M"}), 0);
-        box_recorder boxes;
-        table_window* window = open_table_window(nullptr, empty);
-        QVERIFY(window);
-        window->grab();
-        for (const Qt::Key column : {Qt::Key_Right, Qt::Key_Right}) {
-            press(window, column);
-            press(window, Qt::Key_Return);
-            QVERIFY(!window->editor());
-            QVERIFY(!open_memo_dialog());
-        }
-        QVERIFY(boxes.boxes.isEmpty());
-    }
-
     // A change of structure that fails leaves the dialog's progress bar
     // empty again, not where the copy stopped.
     void a_failed_structure_change_resets_its_progress()
@@ -448,9 +341,7 @@ private slots:
                 progress_at_box = dialog->findChild<QProgressBar*>(QStringLiteral("116"))->value();
             }
         });
-        when_modal([](QWidget* modal) {
-            auto* dialog = qobject_cast<structure_dialog*>(modal);
-            QVERIFY(dialog);
+        when_dialog<structure_dialog>([](structure_dialog* dialog) {
             dialog->field_list()->topLevelItem(1)->setSelected(true);
             dialog->delete_button()->click();
             const fault_injector fail(fault_call::rename, 1, EIO);
@@ -462,29 +353,38 @@ private slots:
         QCOMPARE(progress_at_box, 0);
     }
 
-    // A table without fields shows its records by the delete column alone,
-    // and every key and command there keeps to what exists.
-    void a_table_without_fields_opens_with_the_delete_column_alone()
+    // An empty table has no record under its first row; a table without
+    // fields shows its records by the delete column alone. Every key there
+    // keeps to what exists: no editor or memo opens, no typed text can go
+    // astray, and nothing is told.
+    void a_table_without_fields_opens_with_the_delete_column_alone_and_an_empty_one_opens_no_editor()
     {
-        const std::string path = dir_->file("NOFIELD.DBF");
-        {
-            // Two records, the second deleted: a header that ends at once.
-            const unsigned char header[32] = {3, 126, 1, 1, 2, 0, 0, 0, 33, 0, 1, 0};
-            std::ofstream out(path, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(header), sizeof header);
-            out << "\r *\x1a";
+        const std::string empty = dir_->file("EMPTY.DBF"), no_fields = dir_->file("NOFIELD.DBF");
+        QCOMPARE(testing::run_program(VORTEL_CLI, {"create", empty, "NEV:C:10", "JEGYZET:M"}), 0);
+        testing::write_table(no_fields, {}, {{""}, {"", true}});  // the second deleted
+        const struct {
+            std::string path;
+            std::size_t columns;
+            std::vector<Qt::Key> keys;
+            QString title_end;
+        } tables[] = {
+            {empty, 3, {Qt::Key_Right, Qt::Key_Return, Qt::Key_Right, Qt::Key_Return}, QStringLiteral(" - 0/0")},
+            {no_fields, 1, {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return, Qt::Key_End, Qt::Key_Home, Qt::Key_Insert},
+             QStringLiteral(" - 3/3")},
+        };
+        for (const auto& table : tables) {
+            box_recorder boxes;
+            table_window* window = open_table_window(nullptr, table.path);
+            QVERIFY2(window, table.path.c_str());
+            window->grab();
+            QCOMPARE(window->browse().columns.size(), table.columns);
+            for (const Qt::Key key : table.keys) {
+                press(window, key);
+                QVERIFY2(!window->editor() && !open_memo_dialog(), table.path.c_str());
+            }
+            QVERIFY2(window->windowTitle().endsWith(table.title_end), qPrintable(window->windowTitle()));
+            QVERIFY(boxes.boxes.isEmpty());
         }
-        box_recorder boxes;
-        table_window* window = open_table_window(nullptr, path);
-        QVERIFY(window);
-        window->grab();
-        QCOMPARE(window->browse().columns.size(), std::size_t(1));
-        for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Return, Qt::Key_End, Qt::Key_Home, Qt::Key_Insert}) {
-            press(window, key);
-            QVERIFY(!window->editor());
-        }
-        QVERIFY(window->windowTitle().endsWith(QStringLiteral(" - 3/3")));
-        QVERIFY(boxes.boxes.isEmpty());
     }
 
     // The window keeps its size rules within the screen's free area, on a
