@@ -1,18 +1,13 @@
 // Tables in the shapes other programs write, and damaged ones: per shape,
 // what `list`, a change (`set`) and `structure` do. The open and the
 // structure listing judge alike, so each shape names one reason for both.
-#include "cli/cli_app.h"
-
-#include "engine/dbf_format.h"
+#include "cli/tests/cli_run.h"
 #include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
 
 namespace vortel {
 namespace {
@@ -20,21 +15,7 @@ namespace {
 using testing::read_file;
 using testing::record_of;
 using testing::write_file;
-
-struct cli_run {
-    int status;
-    std::string out;
-    std::string errors;
-};
-
-cli_run run(const std::vector<std::string>& arguments)
-{
-    std::istringstream in;
-    std::ostringstream out, errors;
-    const int status = run_cli(arguments, in, out, errors);
-    settings_restore_defaults();
-    return {status, out.str(), errors.str()};
-}
+using testing::run_cli_with;
 
 // A memo file whose block 2 holds `text`, the next free block 3.
 std::string memo_file_with(const std::string& text)
@@ -191,9 +172,9 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         const std::string path = dir.file(s.table_name);
         s.write(path);
 
-        const cli_run structure = run({"structure", path});
+        const auto structure = run_cli_with({"structure", path});
         const std::size_t read_only_line = structure.out.find("Read-only    : ");
-        const cli_run list = run({"list", path});
+        const auto list = run_cli_with({"list", path});
         if (s.outcome == opens::refused) {
             EXPECT_EQ(list.errors, "Can't open : " + path + "\n" + s.reason + "\n");
             EXPECT_EQ(structure.status, 1);
@@ -213,14 +194,14 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         }
 
         const std::string before = read_file(path);
-        const cli_run change = run({"set", path, "1", "#" + std::to_string(s.column + 1), s.value});
+        const auto change = run_cli_with({"set", path, "1", "#" + std::to_string(s.column + 1), s.value});
         if (s.outcome == opens::read_only) {
             EXPECT_EQ(change.errors, "The table is read-only: " + s.reason + "\n");
             EXPECT_EQ(read_file(path), before);
             continue;
         }
         EXPECT_EQ(change.errors, "");
-        const auto after = listed_cells(run({"list", path}).out);
+        const auto after = listed_cells(run_cli_with({"list", path}).out);
         if (after.empty() || after.front().size() <= static_cast<std::size_t>(s.column)) {
             ADD_FAILURE() << "the change left nothing to list";
             continue;
