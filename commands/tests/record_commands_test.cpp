@@ -7,13 +7,11 @@
 #include "commands/structure_change.h"
 #include "commands/table_info.h"
 
-#include "engine/table.h"
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
-#include <gtest/gtest.h>
+#include <functional>
 
 namespace vortel {
 namespace {
@@ -42,28 +40,17 @@ protected:
         for (const char* name : names) records.push_back({record_of(fields, {name, "    1.50", "20240229", "F"})});
         records[3].fields = record_of(fields, {names[3], "", "19991231"});
         testing::write_table(path, fields, records);
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
     }
     void TearDown() override { settings_restore_defaults(); }
 
-    // A field of record `number` as another reader finds it in the file.
-    std::string on_disk(std::int32_t number, int field)
-    {
-        auto reader = table_new(path);
-        EXPECT_EQ(table_open(*reader), 1);
-        go_to(*reader, number);
-        return field < 0 ? std::string(is_deleted(*reader) ? "*" : " ") : field_text(*reader, field);
-    }
+    std::string on_disk(std::int32_t number, int field) { return testing::stored_field(path, number, field); }
 
     // A second process holding the lock of record `number`.
     std::unique_ptr<background_program> hold_record(std::int32_t number)
     {
         const std::int64_t start = table->header.header_length + std::int64_t{number - 1} * record_length(*table);
-        auto holder = std::make_unique<background_program>(
-            FILE_PROBE, std::vector<std::string>{"hold", path, std::to_string(start), std::to_string(record_length(*table))});
-        EXPECT_EQ(holder->read_line(), "ready");
-        return holder;
+        return testing::holding(FILE_PROBE, {"hold", path, std::to_string(start), std::to_string(record_length(*table))});
     }
 
     testing::scratch_dir dir;
@@ -76,8 +63,8 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
     const std::vector<field_list_entry> small = {{"NAME", 'C', 20, 0}, {"AGE", 'N', 3, 0}};
     const std::string small_path = dir.file("SMALL.DBF");
     testing::write_table(small_path, small, {});
-    auto small_table = table_new(small_path);
-    ASSERT_EQ(table_open(*small_table), 1);
+    const auto small_table = testing::open_table(small_path);
+    ASSERT_TRUE(small_table);
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
                                              "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"
@@ -91,7 +78,7 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
                                              "The record length    24 bytes.\r\n");
 }
 
-TEST_F(record_commands_test, delete_toggles_the_mark_unless_another_process_holds_the_record)
+TEST_F(record_commands_test, delete_toggles_the_mark_and_new_record_appends_a_blank_one)
 {
     go_to(*table, 2);
     EXPECT_TRUE(toggle_delete(*table).done);
@@ -99,14 +86,50 @@ TEST_F(record_commands_test, delete_toggles_the_mark_unless_another_process_hold
     EXPECT_TRUE(toggle_delete(*table).done);
     EXPECT_EQ(on_disk(2, -1), " ");
 
-    auto holder = hold_record(2);
-    const command_result busy = toggle_delete(*table);
-    EXPECT_FALSE(busy.done);
-    EXPECT_EQ(busy.message, "The record busy.");
-    EXPECT_EQ(is_deleted(*table), 0);
-    EXPECT_EQ(on_disk(2, -1), " ");
-    holder->finish();
-    EXPECT_TRUE(toggle_delete(*table).done) << "the lock is free again";
+    EXPECT_TRUE(append_new_record(*table).done);
+    EXPECT_EQ(record_count(*table), 6);
+    EXPECT_EQ(current_record(*table), 6);
+    EXPECT_EQ(field_text(*table, 0), "          ");
+}
+
+// A change under a lock another process holds is refused and leaves the
+// file and the window's record as they were; it goes through once the lock
+// is free again.
+TEST_F(record_commands_test, a_record_or_table_held_elsewhere_refuses_each_change_until_released)
+{
+    const int notes = 4;
+    const struct {
+        const char* what;
+        std::int32_t record;  // the window stands on it, and another process holds it
+        std::function<command_result(table_object&)> change;
+        const char* message;
+    } cases[] = {
+        {"the delete toggle", 2, [](table_object& t) { return toggle_delete(t); }, "The record busy."},
+        {"a typed value", 4, [](table_object& t) { return store_typed_value(t, current_record(t), 0, "Busy"); },
+         "The record busy."},
+        {"a memo", 2, [](table_object& t) { return store_memo_text(t, current_record(t), notes, "Lost"); },
+         "The record busy."},
+        {"a new record, another record held", 3, [](table_object& t) { return append_new_record(t); },
+         "The table busy !"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rewrite();
+        go_to(*table, c.record);
+        const std::string before = testing::table_bytes(path);
+        {
+            const auto holder = hold_record(c.record);
+            const command_result busy = c.change(*table);
+            EXPECT_FALSE(busy.done);
+            EXPECT_EQ(busy.message, c.message);
+            EXPECT_EQ(testing::table_bytes(path), before);
+            EXPECT_EQ(record_count(*table), 5);
+            EXPECT_EQ(is_deleted(*table), 0);
+            EXPECT_EQ(field_text(*table, 0), on_disk(c.record, 0)) << "the window shows what the file holds";
+            EXPECT_EQ(memo_text(*table, notes), "");
+        }
+        EXPECT_TRUE(c.change(*table).done) << "the lock is free again";
+    }
 }
 
 TEST_F(record_commands_test, record_writes_keep_what_another_writer_stored_meanwhile)
@@ -123,21 +146,6 @@ TEST_F(record_commands_test, record_writes_keep_what_another_writer_stored_meanw
     ASSERT_TRUE(store_typed_value(*table, current_record(*table), field_index(*table, "price"), "3").done);
     EXPECT_EQ(on_disk(1, 0), "Changed   ");
     EXPECT_EQ(on_disk(1, 1), "    3.00");
-}
-
-TEST_F(record_commands_test, new_record_appends_a_blank_one_unless_the_table_is_held)
-{
-    const command_result added = append_new_record(*table);
-    EXPECT_TRUE(added.done);
-    EXPECT_EQ(record_count(*table), 6);
-    EXPECT_EQ(current_record(*table), 6);
-    EXPECT_EQ(field_text(*table, 0), "          ");
-
-    auto holder = hold_record(3);
-    const command_result busy = append_new_record(*table);
-    EXPECT_FALSE(busy.done);
-    EXPECT_EQ(busy.message, "The table busy !");
-    EXPECT_EQ(record_count(*table), 6);
 }
 
 TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
@@ -189,15 +197,6 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
     }
 }
 
-TEST_F(record_commands_test, a_held_record_refuses_typed_values)
-{
-    go_to(*table, 4);
-    auto holder = hold_record(4);
-    EXPECT_EQ(store_typed_value(*table, current_record(*table), field_index(*table, "NAME"), "Busy").message, "The record busy.");
-    EXPECT_EQ(field_text(*table, 0), "Kovacs    ");
-    EXPECT_EQ(on_disk(4, 0), "Kovacs    ");
-}
-
 TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
 {
     go_to(*table, 2);
@@ -209,16 +208,9 @@ TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
     EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "NOTES"), "12").done) << "a block number is no typed value";
     EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "MISSING"), "x").done);
     EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
-
-    {
-        auto holder = hold_record(2);
-        const command_result busy = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), "Lost");
-        EXPECT_EQ(busy.message, "The record busy.");
-    }
     {
         // Another process allocating memo blocks holds the memo file's header.
-        background_program holder(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
-        ASSERT_EQ(holder.read_line(), "ready");
+        const auto holder = testing::holding(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
         const command_result refused = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), std::string(600, 'x'));
         EXPECT_FALSE(refused.done);
         EXPECT_EQ(refused.message, "Memo write error !");
@@ -309,9 +301,8 @@ TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays
 TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_reason)
 {
     table.reset();
-    const std::string before = testing::read_file(path) + testing::read_file(dbt_file_name(path));
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table, 0), 1);
+    const std::string before = testing::table_bytes(path);
+    ASSERT_TRUE(table = testing::open_table(path, 0));
     const std::string refusal = "The table is read-only: opened read-only as asked";
     EXPECT_EQ(toggle_delete(*table).message, refusal);
     EXPECT_EQ(append_new_record(*table).message, refusal);
@@ -326,7 +317,7 @@ TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_rea
     EXPECT_EQ(change_structure(table, fields).message, refusal);
     EXPECT_NE(table_info_text(*table).find("\r\nRead-only  : opened read-only as asked\r\n"), std::string::npos);
 
-    EXPECT_EQ(testing::read_file(path) + testing::read_file(dbt_file_name(path)), before);
+    EXPECT_EQ(testing::table_bytes(path), before);
     EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"PEOPLE.DBF", "PEOPLE.DBT"}));
 }
 

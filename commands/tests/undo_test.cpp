@@ -3,22 +3,15 @@
 // lock.
 #include "commands/undo.h"
 
-#include "commands/cell_store.h"
-#include "engine/dbf_format.h"
-#include "engine/table.h"
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
 namespace vortel {
 namespace {
 
-using testing::background_program;
 using testing::read_file;
 using testing::run_program;
 
@@ -39,8 +32,7 @@ protected:
         testing::write_table(path, fields, records);
         // Tables from other programs end with an end-of-file mark.
         testing::write_file(path, read_file(path) + "\x1A");
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
         ASSERT_TRUE(history.store_memo_text(*table, 1, notes, "first memo").done);
         history = {};
         dbf_before = read_file(path);
@@ -48,14 +40,7 @@ protected:
     void TearDown() override { settings_restore_defaults(); }
 
 public:
-    // A field of a record as another reader finds it in the file.
-    std::string stored(std::int32_t record, int field)
-    {
-        auto reader = table_new(path);
-        if (!table_open(*reader) || !go_to_exactly(*reader, record)) return "<cannot read>";
-        if (field_type(*reader, field) == 'M') return memo_text(*reader, field);
-        return field < 0 ? std::string(is_deleted(*reader) ? "*" : " ") : field_text(*reader, field);
-    }
+    std::string stored(std::int32_t record, int field) { return testing::stored_field(path, record, field); }
     std::int32_t count()
     {
         auto reader = table_new(path);
@@ -189,8 +174,7 @@ TEST_F(undo_test, a_lock_held_elsewhere_refuses_undo_until_it_is_released)
         SetUp();
         ASSERT_TRUE(c.ours(history, *table));
         {
-            background_program holder(TABLE_PROBE, c.holder);
-            ASSERT_EQ(holder.read_line(), "ready");
+            const auto holder = testing::holding(TABLE_PROBE, c.holder);
             const undo_result refused = history.undo(*table);
             EXPECT_FALSE(refused.done);
             EXPECT_EQ(refused.message, c.message);
