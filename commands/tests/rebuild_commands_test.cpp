@@ -265,6 +265,7 @@ TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_head
             SCOPED_TRACE(std::string(op_name(op)) + ", " + s.what);
             start_afresh();
             s.shape();
+            const std::string dbt = read_file(dbt_file_name(path));
             std::string dbf = read_file(path);
             dbf[28] = '\x01';
             dbf[29] = '\x4D';
@@ -293,6 +294,8 @@ TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_head
                 ASSERT_NE(table, nullptr);
                 EXPECT_EQ(current_record(*table), 3) << "the window stays on its record number";
                 EXPECT_EQ(field_text(*table, 0).substr(0, 8), "Nagy Eva");
+                EXPECT_EQ(read_file(dbt_file_name(path)), dbt) << "the records share the memo file";
+                EXPECT_EQ(lock_table(*table), 1);
             } else {
                 EXPECT_EQ(table, nullptr) << "the window opens the table again";
             }
