@@ -86,16 +86,6 @@ std::vector<std::vector<std::string>> listed_cells(const std::string& out)
     return rows;
 }
 
-std::string joined(const std::vector<std::vector<std::string>>& rows)
-{
-    std::string text;
-    for (const auto& row : rows) {
-        for (const std::string& cell : row) text += cell + "|";
-        text += "\n";
-    }
-    return text;
-}
-
 TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
 {
     const std::vector<shape> shapes = {
@@ -182,7 +172,7 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
             continue;
         }
         EXPECT_EQ(list.errors, "");
-        EXPECT_EQ(joined(listed_cells(list.out)), joined(s.listed));
+        EXPECT_EQ(listed_cells(list.out), s.listed);
         EXPECT_EQ(structure.status, 0) << structure.errors;
         if (s.outcome == opens::writable) {
             EXPECT_EQ(read_only_line, std::string::npos) << structure.out;
