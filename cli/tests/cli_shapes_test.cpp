@@ -57,6 +57,21 @@ void three_people(const std::string& path)
                           {record_of(plain_fields, {"Cili", " 52"})}});
 }
 
+// Three people with `bytes` written over the file at `offset`.
+std::function<void(const std::string&)> three_people_patched(std::size_t offset, std::string bytes)
+{
+    return [=](const std::string& path) {
+        three_people(path);
+        patch(path, offset, bytes);
+    };
+}
+
+// A table of one record.
+std::function<void(const std::string&)> one_record(std::vector<field_list_entry> fields, std::vector<std::string> values)
+{
+    return [=](const std::string& path) { testing::write_table(path, fields, {{record_of(fields, values)}}); };
+}
+
 // A memo table written whole under `memo_name`, beside the table.
 std::function<void(const std::string&)> memo_table_with_memo_file(const std::string& memo_name)
 {
@@ -95,36 +110,19 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
          "", {{"Anna", "<-MEMO->"}}, 0, "Zoe", "Zoe"},
         {"shapefile tables from GIS programs: F(19,11), the decimals in byte 17 as for N", "SHAPE.DBF",
          [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"AREA", 'N', 19, 11}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {"      1.25000000000", "HU"})}});
+             one_record({{"AREA", 'N', 19, 11}, {"CODE", 'C', 2, 0}}, {"      1.25000000000", "HU"})(path);
              patch(path, 32 + 11, "F");
          },
          opens::writable, "", {{"1.25000000000", "HU"}}, 0, "2,5", "2.50000000000"},
         {"a character field of 300 before another field, its length's high byte in byte 17", "LONG.DBF",
-         [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"TEXT", 'C', 300, 0}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {std::string(299, 'x') + "y", "HU"})}});
-         },
+         one_record({{"TEXT", 'C', 300, 0}, {"CODE", 'C', 2, 0}}, {std::string(299, 'x') + "y", "HU"}),
          opens::writable, "", {{std::string(299, 'x') + "y", "HU"}}, 1, "AT", "AT"},
         {"a date field stored with length 3: dates take 8, so the fields after it do not fit", "SHORT.DBF",
-         [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"BORN", 'D', 3, 0}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {"202", "HU"})}});
-         },
+         one_record({{"BORN", 'D', 3, 0}, {"CODE", 'C', 2, 0}}, {"202", "HU"}),
          opens::refused, "the date field BORN is 3 characters long, but dates take 8", {}, 0, "", ""},
-        {"a dBase IV table", "FOUR.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 0, "\x8B");
-         },
-         opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
+        {"a dBase IV table", "FOUR.DBF", three_people_patched(0, "\x8B"), opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
          {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
-        {"a version byte no dBase-family program writes", "ODD.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 0, "\x7F");
-         },
-         opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
+        {"a version byte no dBase-family program writes", "ODD.DBF", three_people_patched(0, "\x7F"), opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
         {"a 0x83 table whose memo file is missing", "MEMO.DBF",
          [](const std::string& path) {
              memo_table_with_memo_file("MEMO.DBT")(path);
@@ -139,18 +137,13 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
          opens::read_only, "the header says 3 records but the file holds 2; vortel-cli repair writes the count the file holds",
          {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", ""},
         {"an append killed before its count: 2 records counted, 3 in the file", "KILLED.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 4, std::string("\x02", 1));
-         },
-         opens::read_only,
+         three_people_patched(4, std::string("\x02", 1)), opens::read_only,
          "the header says 2 records but the file holds 1 more after them; vortel-cli repair writes the count the file "
          "holds",
          {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", ""},
         {"an end-of-file mark and a partial record after the counted ones are no records", "TAIL.DBF",
          [](const std::string& path) {
-             three_people(path);
-             patch(path, 4, std::string("\x02", 1));
+             three_people_patched(4, std::string("\x02", 1))(path);
              write_file(path, read_file(path).substr(0, read_file(path).size() - 10) + "\x1A");
          },
          opens::writable, "", {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", "Zoe"},
