@@ -114,13 +114,6 @@ struct op_result {
     std::string message;
 };
 
-std::vector<field_list_entry> people_fields_and_extra()
-{
-    std::vector<field_list_entry> fields = people_fields;
-    fields.push_back({"EXTRA", 'C', 5, 0});
-    return fields;
-}
-
 // Runs one rebuild as the front-ends do; a busy structure change says so.
 op_result run_op(rebuild_op op, std::unique_ptr<table_object>& table)
 {
@@ -135,7 +128,9 @@ op_result run_op(rebuild_op op, std::unique_ptr<table_object>& table)
         return {outcome.status == sort_status::sorted, outcome.message};
     }
     case rebuild_op::modify: {
-        const restructure_result result = change_structure(table, people_fields_and_extra());
+        std::vector<field_list_entry> fields = people_fields;
+        fields.push_back({"EXTRA", 'C', 5, 0});
+        const restructure_result result = change_structure(table, fields);
         return {result.status == restructure_status::changed,
                 result.status == restructure_status::table_busy ? std::string(table_busy_text) : result.message};
     }
@@ -150,7 +145,7 @@ protected:
     {
         settings_restore_defaults();
         write_people(path);
-        table = open_people(path);
+        open_people();
         original = testing::table_rows(path);
     }
     void TearDown() override { settings_restore_defaults(); }
@@ -173,9 +168,8 @@ protected:
                              {{testing::record_of(people_fields, {"Kovacs Janos Istvan", "Budapest", "", "   12.50"})},
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
-        auto table = table_new(at);
-        ASSERT_EQ(table_open(*table), 1);
-        ASSERT_EQ(lock_table(*table), 1);
+        const auto table = testing::open_table(at);
+        ASSERT_TRUE(table && lock_table(*table) == 1);
         go_to(*table, 1);
         ASSERT_EQ(memo_write(*table, 2, "short note"), 1);
         go_to(*table, 2);
@@ -183,12 +177,10 @@ protected:
         unlock(*table);
     }
 
-    static std::unique_ptr<table_object> open_people(const std::string& at)
+    void open_people()
     {
-        auto table = table_new(at);
-        EXPECT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
         go_to(*table, 3);
-        return table;
     }
 
     // The rows each rebuild leaves (SET_DELETED off).
@@ -274,7 +266,7 @@ TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_head
             dbf[29] = '\x4D';
             dbf[32 + 20] = '\x07';
             write_file(path, dbf);
-            table = open_people(path);
+            open_people();
 
             const op_result result = run_op(op, table);
             ASSERT_TRUE(result.done) << result.message;
@@ -394,7 +386,7 @@ TEST_F(rebuild_command_test, a_failure_or_another_process_or_a_table_that_cannot
             SCOPED_TRACE(std::string(op_name(op)) + ": " + f.what);
             start_afresh();
             f.shape();
-            table = open_people(path);
+            open_people();
             const std::string before = bytes();
             const std::set<std::string> files = files_in(dir.path());
             file_ops failing = system_file_ops();
