@@ -125,16 +125,7 @@ TEST_F(cli_test, read_only_tables_are_read_as_any_and_every_change_says_why)
     EXPECT_NE(run({"--help"}).out.find("--read-only"), std::string::npos);
 }
 
-TEST_F(cli_test, memo_prints_the_memo_in_utf8)
-{
-    cli_result result = run({"memo", table, "4", "megjegyzes"});
-    EXPECT_EQ(result.status, cli_success) << result.errors;
-    EXPECT_EQ(result.out.rfind("Árvíztűrő tükörfúrógép", 0), 0u) << result.out;
-    EXPECT_EQ(run({"memo", table, "1", "MEGJEGYZES"}).out, "");
-    EXPECT_EQ(run({"memo", table, "1", "NEV"}).errors, "vortel-cli: not a memo field\n");
-}
-
-TEST_F(cli_test, list_shows_cells_as_the_table_window_does)
+TEST_F(cli_test, list_shows_cells_as_the_table_window_does_and_escapes_what_would_split_them_unless_raw)
 {
     cli_result result = run({"list", table, "--from", "6", "--count", "2"});
     ASSERT_EQ(result.status, cli_success) << result.errors;
@@ -151,9 +142,16 @@ TEST_F(cli_test, list_shows_cells_as_the_table_window_does)
 
     cli_result all = run({"list", table});
     EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 121);
+
+    // A field holding a tab or a line end must not pass for more cells or rows.
+    const std::vector<field_list_entry> fields = {{"TEXT", 'C', 8, 0}};
+    const std::string path = dir.file("ODD.DBF");
+    testing::write_table(path, fields, {{testing::record_of(fields, {"a\tb\nc\\\r"})}});
+    EXPECT_EQ(run({"list", path}).out, "\tDeleted\tTEXT\n1\t \ta\\tb\\nc\\\\\\r \n");
+    EXPECT_EQ(run({"list", path, "--raw"}).out, "\tDeleted\tTEXT\n1\t \ta\tb\nc\\\r \n");
 }
 
-TEST_F(cli_test, record_changes_go_through_the_commands_of_the_table_window)
+TEST_F(cli_test, record_and_memo_changes_go_through_the_commands_of_the_table_window_and_memos_print_in_utf8)
 {
     EXPECT_EQ(run({"set", table, "1", "nev", "Kiss Ödön"}).status, cli_success);
     EXPECT_EQ(run({"set", table, "1", "FIZETES", "1234"}).status, cli_success);
@@ -170,6 +168,12 @@ TEST_F(cli_test, record_changes_go_through_the_commands_of_the_table_window)
     EXPECT_EQ(run({"delete", table, "121"}).status, cli_success);
     EXPECT_NE(run({"list", table, "--from", "121"}).out.find("121\t*\t"), std::string::npos);
 
+    // Memos print in UTF-8 and are written from the standard input.
+    const cli_result memo = run({"memo", table, "4", "megjegyzes"});
+    EXPECT_EQ(memo.status, cli_success) << memo.errors;
+    EXPECT_EQ(memo.out.rfind("Árvíztűrő tükörfúrógép", 0), 0u) << memo.out;
+    EXPECT_EQ(run({"memo", table, "1", "MEGJEGYZES"}).out, "");
+    EXPECT_EQ(run({"memo", table, "1", "NEV"}).errors, "vortel-cli: not a memo field\n");
     EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES", "--write", "-"}, "Új szöveg: őű\r\nmásodik sor").status, cli_success);
     EXPECT_EQ(run({"memo", table, "2", "MEGJEGYZES"}).out, "Új szöveg: őű\r\nmásodik sor");
 }
@@ -253,16 +257,6 @@ TEST_F(cli_test, a_name_two_fields_share_is_refused_and_numbers_name_every_field
     }
     EXPECT_EQ(choose_print_columns(browse, "NOTE,Point_ID"), twice.substr(0, twice.size() - 1));
     EXPECT_EQ(choose_print_columns(browse, "NOTE,"), "vortel-cli: no field (empty)");
-}
-
-// A field holding a tab or a line end must not pass for more cells or rows.
-TEST_F(cli_test, list_escapes_what_would_split_cells_or_rows_unless_raw)
-{
-    const std::vector<field_list_entry> fields = {{"TEXT", 'C', 8, 0}};
-    const std::string path = dir.file("ODD.DBF");
-    testing::write_table(path, fields, {{testing::record_of(fields, {"a\tb\nc\\\r"})}});
-    EXPECT_EQ(run({"list", path}).out, "\tDeleted\tTEXT\n1\t \ta\\tb\\nc\\\\\\r \n");
-    EXPECT_EQ(run({"list", path, "--raw"}).out, "\tDeleted\tTEXT\n1\t \ta\tb\nc\\\r \n");
 }
 
 TEST_F(cli_test, a_record_locked_elsewhere_is_busy)

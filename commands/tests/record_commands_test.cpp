@@ -78,14 +78,9 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
                                              "The record length    24 bytes.\r\n");
 }
 
-TEST_F(record_commands_test, delete_toggles_the_mark_and_new_record_appends_a_blank_one)
+// The delete toggle in both directions is the concurrent edit table's.
+TEST_F(record_commands_test, new_record_appends_a_blank_one_and_stands_on_it)
 {
-    go_to(*table, 2);
-    EXPECT_TRUE(toggle_delete(*table).done);
-    EXPECT_EQ(on_disk(2, -1), "*");
-    EXPECT_TRUE(toggle_delete(*table).done);
-    EXPECT_EQ(on_disk(2, -1), " ");
-
     EXPECT_TRUE(append_new_record(*table).done);
     EXPECT_EQ(record_count(*table), 6);
     EXPECT_EQ(current_record(*table), 6);
