@@ -207,8 +207,6 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         {1, "kiss", down, 1, false, 5},
         {1, "  kiss  ", down, 1, false, 5},
         {1, "kiss", down, 1, true, 0},
-        {5, "kiss", up, 1, false, 1},
-        {5, "kiss", down, 1, false, 0},
         {1, "\xF6" "d" "\xF6" "n", down, 1, false, 3},
         {1, "\xF6" "d" "\xF6" "n", down, 1, true, 0},
         {1, "1999.12.31", down, 3, false, 4},
@@ -231,12 +229,6 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         EXPECT_EQ(current_record(*table), result.record);
         EXPECT_EQ(result.message, c.found ? "" : "Search string not found.");
     }
-
-    setting_by_index(SET_DELETED, "1");
-    go_to(*table, 5);
-    toggle_delete(*table);
-    go_to(*table, 1);
-    EXPECT_FALSE(search_table(browse, {"kiss"}).found) << "hidden records are not searched";
 }
 
 TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays_put_otherwise)
