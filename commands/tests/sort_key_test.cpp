@@ -141,67 +141,59 @@ protected:
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(sort_command_test, orders_by_the_stored_texts_of_its_fields)
+// Keys compare as stored texts (a right-aligned number as text: a blank
+// before "-"); accents fold only under the Hungarian collation and by the
+// table's code page; equal keys keep their order.
+TEST_F(sort_command_test, orders_by_stored_texts_folding_accents_only_under_the_hungarian_collation_of_the_code_page)
 {
-    // A right-aligned number sorts as text: a blank before "-".
-    const std::vector<std::string> names = {"Cili", "Anna", "Bea", "Anna", "Dora"};
+    const std::vector<std::string> five = {"Cili", "Anna", "Bea", "Anna", "Dora"};
     const std::vector<std::string> ages = {"  12", "   9", "  -3", "  10", "   5"};
     const std::vector<std::string> born = {"19991231", "20000101", "        ", "19750704", "19991130"};
+    // "Ábel" in the table's own bytes; "Åbel" in 437 and 850.
+    const std::string oem = "\xB5" "bel", ansi = "\xC1" "bel", dos = "\x8F" "bel";
+    const auto abel = [](const std::string& accented) { return std::vector<std::string>{"Zoli", accented, "abel", "Abel"}; };
+    const auto magyar = sort_collation::magyar, english = sort_collation::english;
     const struct {
+        std::vector<std::string> names;
         std::vector<int> key;
+        sort_collation collation;
+        code_page page;
         std::vector<std::string> order;
     } cases[] = {
-        {{age_field}, {"Dora", "Anna", "Bea", "Anna", "Cili"}},
-        {{name_field, age_field}, {"Anna", "Anna", "Bea", "Cili", "Dora"}},
-        {{born_field}, {"Bea", "Anna", "Dora", "Cili", "Anna"}},
+        {five, {age_field}, english, code_page::cp852, {"Dora", "Anna", "Bea", "Anna", "Cili"}},
+        {five, {name_field, age_field}, english, code_page::cp852, {"Anna", "Anna", "Bea", "Cili", "Dora"}},
+        {five, {born_field}, english, code_page::cp852, {"Bea", "Anna", "Dora", "Cili", "Anna"}},
+        {abel(oem), {name_field}, magyar, code_page::cp852, {oem, "Abel", "Zoli", "abel"}},
+        {abel(oem), {name_field}, english, code_page::cp852, {"Abel", "Zoli", "abel", oem}},
+        {abel(ansi), {name_field}, magyar, code_page::cp1250, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(ansi), {name_field}, english, code_page::cp1250, {"Abel", "Zoli", "abel", ansi}},
+        {abel(oem), {name_field}, magyar, code_page::cp1250, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in 1250
+        {abel(ansi), {name_field}, magyar, code_page::cp1252, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(ansi), {name_field}, magyar, code_page::iso8859_2, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(dos), {name_field}, magyar, code_page::cp437, {dos, "Abel", "Zoli", "abel"}},
+        {abel(dos), {name_field}, magyar, code_page::cp850, {dos, "Abel", "Zoli", "abel"}},
+        // Keys of other alphabets compare by their bytes.
+        {abel(ansi), {name_field}, magyar, code_page::cp1251, {"Abel", "Zoli", "abel", ansi}},
     };
     for (const auto& c : cases) {
-        write_people(names, ages, born);
-        ASSERT_EQ(sort(c.key), sort_status::sorted);
+        SCOPED_TRACE(std::string(code_page_name(c.page)) + (c.collation == magyar ? ", Hungarian, " : ", English, ") +
+                     "key of " + std::to_string(c.key.size()) + " from field " + std::to_string(c.key[0]));
+        const char* before = c.collation == magyar ? "0" : "1";
+        setting_by_index(SET_HUN_CMP, before);
+        write_people(c.names, ages, born);
+        choose_code_page(*table, c.page);
+        const sort_outcome outcome = sort_command(*table, c.key, c.collation);
+        EXPECT_EQ(outcome.status, sort_status::sorted);
+        EXPECT_EQ(outcome.message, "The sort is ready.");
         EXPECT_EQ(names_in_order(), c.order);
+        EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
-    write_people(names, ages, born);
+    write_people(five, ages, born);
     ASSERT_EQ(sort({name_field, age_field}), sort_status::sorted);
     EXPECT_EQ(stored_records()[0].substr(11, 4), "   9");
     ASSERT_EQ(sort({born_field}), sort_status::sorted);
     ASSERT_EQ(sort({name_field}), sort_status::sorted);
     EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
-}
-
-TEST_F(sort_command_test, folds_accents_only_under_the_hungarian_collation_of_the_table_s_code_page)
-{
-    const std::string oem = "\xB5" "bel";
-    const std::string ansi = "\xC1" "bel";
-    const std::string dos = "\x8F" "bel";  // "Åbel" in 437 and 850
-    const struct {
-        sort_collation collation;
-        code_page page;
-        std::string accented;  // "Ábel" in the table's own bytes
-        std::vector<std::string> order;
-    } cases[] = {
-        {sort_collation::magyar, code_page::cp852, oem, {oem, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, code_page::cp852, oem, {"Abel", "Zoli", "abel", oem}},
-        {sort_collation::magyar, code_page::cp1250, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, code_page::cp1250, ansi, {"Abel", "Zoli", "abel", ansi}},
-        {sort_collation::magyar, code_page::cp1250, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in 1250
-        {sort_collation::magyar, code_page::cp1252, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::iso8859_2, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::cp437, dos, {dos, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::cp850, dos, {dos, "Abel", "Zoli", "abel"}},
-        // Keys of other alphabets compare by their bytes.
-        {sort_collation::magyar, code_page::cp1251, ansi, {"Abel", "Zoli", "abel", ansi}},
-    };
-    for (const auto& c : cases) {
-        const char* before = c.collation == sort_collation::magyar ? "0" : "1";
-        setting_by_index(SET_HUN_CMP, before);
-        write_people({"Zoli", c.accented, "abel", "Abel"});
-        choose_code_page(*table, c.page);
-        const sort_outcome outcome = sort_command(*table, {name_field}, c.collation);
-        EXPECT_EQ(outcome.status, sort_status::sorted);
-        EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(names_in_order(), c.order) << code_page_name(c.page);
-        EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
-    }
 }
 
 // Keys are folded once per record; the order must be the one the folded key
