@@ -169,12 +169,7 @@ protected:
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
         const auto table = testing::open_table(at);
-        ASSERT_TRUE(table && lock_table(*table) == 1);
-        go_to(*table, 1);
-        ASSERT_EQ(memo_write(*table, 2, "short note"), 1);
-        go_to(*table, 2);
-        ASSERT_EQ(memo_write(*table, 2, long_memo), 1);
-        unlock(*table);
+        ASSERT_TRUE(table && store_memo_text(*table, 1, 2, "short note").done && store_memo_text(*table, 2, 2, long_memo).done);
     }
 
     void open_people()
