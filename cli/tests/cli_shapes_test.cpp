@@ -123,12 +123,6 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         {"a dBase IV table", "FOUR.DBF", three_people_patched(0, "\x8B"), opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
          {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
         {"a version byte no dBase-family program writes", "ODD.DBF", three_people_patched(0, "\x7F"), opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
-        {"a 0x83 table whose memo file is missing", "MEMO.DBF",
-         [](const std::string& path) {
-             memo_table_with_memo_file("MEMO.DBT")(path);
-             std::remove(dbt_file_name(path).c_str());
-         },
-         opens::read_only, "the memo file MEMO.DBT is missing", {{"Anna", "<no memo file>"}}, 0, "Zoe", ""},
         {"a copy cut short: the header counts 3 records, the file holds 2 and a half", "CUT.DBF",
          [](const std::string& path) {
              three_people(path);
