@@ -156,11 +156,7 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         SCOPED_TRACE(std::string(c.field) + " " + c.typed + " " + c.setting);
         settings_restore_defaults();
         rewrite();
-        const std::string setting = c.setting;
-        if (!setting.empty()) {
-            const std::size_t equals = setting.find('=');
-            setting_by_name(setting.substr(0, equals), setting.substr(equals + 1));
-        }
+        if (const std::string set = c.setting; !set.empty()) setting_by_name(set.substr(0, set.find('=')), set.substr(set.find('=') + 1));
         const command_result result = store_typed_value(*table, current_record(*table), field_index(*table, c.field), c.typed);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.done, *c.message == '\0');
