@@ -43,14 +43,11 @@ protected:
 
 TEST_F(cli_test, usage_errors_exit_with_two_and_help_and_version_with_zero)
 {
-    EXPECT_EQ(run({}).status, cli_usage_error);
-    EXPECT_EQ(run({"frobnicate"}).status, cli_usage_error);
-    EXPECT_EQ(run({"--set", "SET_NOPE=1", "structure", table}).status, cli_usage_error);
-    EXPECT_EQ(run({"--set", "SET_DELETED", "structure", table}).status, cli_usage_error);
-    EXPECT_EQ(run({"--set", "SET_CEGNEV=" + std::string(51, 'x'), "structure", table}).status, cli_usage_error);
-    EXPECT_EQ(run({"memo", table, "1"}).status, cli_usage_error) << "too few arguments";
-    EXPECT_EQ(run({"memo", table, "x", "NEV"}).status, cli_usage_error) << "not a number";
-    EXPECT_EQ(run({"memo", table, "1", "NEV", "--bogus"}).status, cli_usage_error);
+    const std::vector<std::vector<std::string>> usage_errors = {
+        {}, {"frobnicate"}, {"--set", "SET_NOPE=1", "structure", table}, {"--set", "SET_DELETED", "structure", table},
+        {"--set", "SET_CEGNEV=" + std::string(51, 'x'), "structure", table},
+        {"memo", table, "1"}, {"memo", table, "x", "NEV"}, {"memo", table, "1", "NEV", "--bogus"}};
+    for (const auto& arguments : usage_errors) EXPECT_EQ(run(arguments).status, cli_usage_error) << ::testing::PrintToString(arguments);
     cli_result help = run({"--help"});
     EXPECT_EQ(help.status, cli_success);
     EXPECT_NE(help.out.find("memo T N FIELD"), std::string::npos);
