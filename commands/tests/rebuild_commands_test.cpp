@@ -12,15 +12,11 @@
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
-#include <optional>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -193,8 +189,6 @@ protected:
         }
         return {};
     }
-
-    std::string bytes() const { return read_file(path) + read_file(dbt_file_name(path)); }
 
     // The shapes a table is found in, each made with the table closed.
     void write_look_alikes() const
@@ -382,7 +376,7 @@ TEST_F(rebuild_command_test, a_failure_or_another_process_or_a_table_that_cannot
             start_afresh();
             f.shape();
             open_people();
-            const std::string before = bytes();
+            const std::string before = testing::table_bytes(path);
             const std::set<std::string> files = files_in(dir.path());
             file_ops failing = system_file_ops();
             if (f.refused_open != 0) failing.open = refusing_open;
@@ -401,7 +395,7 @@ TEST_F(rebuild_command_test, a_failure_or_another_process_or_a_table_that_cannot
             ASSERT_NE(table, nullptr) << "the window keeps the table";
             EXPECT_EQ(current_record(*table), 3);
             EXPECT_EQ(field_count(*table), 4);
-            EXPECT_EQ(bytes(), before);
+            EXPECT_EQ(testing::table_bytes(path), before);
             EXPECT_EQ(files_in(dir.path()), files);
         }
     }
