@@ -1,20 +1,15 @@
 #include "cli/print_command.h"
 #include "cli/tests/cli_run.h"
 
-#include "engine/dbf_format.h"
-#include "engine/table.h"
 #include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
-#include "platform/read_only_medium.h"
 #include "grid/column_model.h"
+#include "platform/read_only_medium.h"
 #include "shell/version.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 
 namespace vortel {
