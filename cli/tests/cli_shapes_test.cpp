@@ -120,9 +120,10 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         {"a date field stored with length 3: dates take 8, so the fields after it do not fit", "SHORT.DBF",
          one_record({{"BORN", 'D', 3, 0}, {"CODE", 'C', 2, 0}}, {"202", "HU"}),
          opens::refused, "the date field BORN is 3 characters long, but dates take 8", {}, 0, "", ""},
-        {"a dBase IV table", "FOUR.DBF", three_people_patched(0, "\x8B"), opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
-         {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
-        {"a version byte no dBase-family program writes", "ODD.DBF", three_people_patched(0, "\x7F"), opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
+        {"a dBase IV table", "FOUR.DBF", three_people_patched(0, "\x8B"), opens::read_only,
+         "a dBase IV table (version 0x8B): shown read-only", {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
+        {"a version byte no dBase-family program writes", "ODD.DBF", three_people_patched(0, "\x7F"), opens::refused,
+         "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
         {"a copy cut short: the header counts 3 records, the file holds 2 and a half", "CUT.DBF",
          [](const std::string& path) {
              three_people(path);

@@ -165,7 +165,8 @@ protected:
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
         const auto table = testing::open_table(at);
-        ASSERT_TRUE(table && store_memo_text(*table, 1, 2, "short note").done && store_memo_text(*table, 2, 2, long_memo).done);
+        ASSERT_TRUE(table && store_memo_text(*table, 1, 2, "short note").done &&
+                    store_memo_text(*table, 2, 2, long_memo).done);
     }
 
     void open_people()

@@ -156,7 +156,8 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         SCOPED_TRACE(std::string(c.field) + " " + c.typed + " " + c.setting);
         settings_restore_defaults();
         rewrite();
-        if (const std::string set = c.setting; !set.empty()) setting_by_name(set.substr(0, set.find('=')), set.substr(set.find('=') + 1));
+        if (const std::string set = c.setting; !set.empty())
+            setting_by_name(set.substr(0, set.find('=')), set.substr(set.find('=') + 1));
         const command_result result = store_typed_value(*table, current_record(*table), field_index(*table, c.field), c.typed);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.done, *c.message == '\0');
