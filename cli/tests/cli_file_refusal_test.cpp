@@ -1,14 +1,9 @@
 // Commands that write files refuse the ones that would destroy a table, and
 // say why in the program's words.
-#include "cli/cli_app.h"
-
-#include "engine/dbf_format.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
+#include "cli/tests/cli_run.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <unistd.h>
 
 namespace vortel {
@@ -18,8 +13,7 @@ TEST(cli_file_refusal_test, writing_commands_refuse_what_would_destroy_a_table_a
 {
     testing::scratch_dir dir;
     const std::string table = dir.file("DOLGOZO.DBF");
-    testing::write_file(table, testing::read_file(SAMPLE_TABLE));
-    testing::write_file(dbt_file_name(table), testing::read_file(dbt_file_name(SAMPLE_TABLE)));
+    testing::copy_sample_table(table);
     testing::write_file(dir.file("ORPHAN.DBF"), testing::read_file(table));  // its memo file is missing
     // A memo file named in the other letter case, as tables travel between systems.
     const std::string mixed = dir.file("mixed.dbf");
@@ -28,11 +22,8 @@ TEST(cli_file_refusal_test, writing_commands_refuse_what_would_destroy_a_table_a
     ASSERT_EQ(::symlink("DOLGOZO.DBT", dir.file("MEMO.TXT").c_str()), 0);
     ASSERT_EQ(::symlink("LINKED.DBF", dir.file("LINKED.DBT").c_str()), 0);
     const auto run = [](const std::vector<std::string>& arguments) {
-        std::istringstream in;
-        std::ostringstream out, errors;
-        const int status = run_cli(arguments, in, out, errors);
-        settings_restore_defaults();
-        return std::pair{status, errors.str()};
+        const testing::cli_result result = testing::run_cli_with(arguments);
+        return std::pair{result.status, result.errors};
     };
     ASSERT_EQ(run({"create", dir.file("PLAIN.DAT"), "A:C:5"}).first, 0) << "without memo fields any name does";
     const auto files = [&] {

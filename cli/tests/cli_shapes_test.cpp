@@ -1,18 +1,13 @@
 // Tables in the shapes other programs write, and damaged ones: per shape,
 // what `list`, a change (`set`) and `structure` do. The open and the
 // structure listing judge alike, so each shape names one reason for both.
-#include "cli/cli_app.h"
-
-#include "engine/dbf_format.h"
+#include "cli/tests/cli_run.h"
 #include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
 
 namespace vortel {
 namespace {
@@ -20,21 +15,7 @@ namespace {
 using testing::read_file;
 using testing::record_of;
 using testing::write_file;
-
-struct cli_run {
-    int status;
-    std::string out;
-    std::string errors;
-};
-
-cli_run run(const std::vector<std::string>& arguments)
-{
-    std::istringstream in;
-    std::ostringstream out, errors;
-    const int status = run_cli(arguments, in, out, errors);
-    settings_restore_defaults();
-    return {status, out.str(), errors.str()};
-}
+using testing::run_cli_with;
 
 // A memo file whose block 2 holds `text`, the next free block 3.
 std::string memo_file_with(const std::string& text)
@@ -76,6 +57,21 @@ void three_people(const std::string& path)
                           {record_of(plain_fields, {"Cili", " 52"})}});
 }
 
+// Three people with `bytes` written over the file at `offset`.
+std::function<void(const std::string&)> three_people_patched(std::size_t offset, std::string bytes)
+{
+    return [=](const std::string& path) {
+        three_people(path);
+        patch(path, offset, bytes);
+    };
+}
+
+// A table of one record.
+std::function<void(const std::string&)> one_record(std::vector<field_list_entry> fields, std::vector<std::string> values)
+{
+    return [=](const std::string& path) { testing::write_table(path, fields, {{record_of(fields, values)}}); };
+}
+
 // A memo table written whole under `memo_name`, beside the table.
 std::function<void(const std::string&)> memo_table_with_memo_file(const std::string& memo_name)
 {
@@ -105,16 +101,6 @@ std::vector<std::vector<std::string>> listed_cells(const std::string& out)
     return rows;
 }
 
-std::string joined(const std::vector<std::vector<std::string>>& rows)
-{
-    std::string text;
-    for (const auto& row : rows) {
-        for (const std::string& cell : row) text += cell + "|";
-        text += "\n";
-    }
-    return text;
-}
-
 TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
 {
     const std::vector<shape> shapes = {
@@ -124,42 +110,20 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
          "", {{"Anna", "<-MEMO->"}}, 0, "Zoe", "Zoe"},
         {"shapefile tables from GIS programs: F(19,11), the decimals in byte 17 as for N", "SHAPE.DBF",
          [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"AREA", 'N', 19, 11}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {"      1.25000000000", "HU"})}});
+             one_record({{"AREA", 'N', 19, 11}, {"CODE", 'C', 2, 0}}, {"      1.25000000000", "HU"})(path);
              patch(path, 32 + 11, "F");
          },
          opens::writable, "", {{"1.25000000000", "HU"}}, 0, "2,5", "2.50000000000"},
         {"a character field of 300 before another field, its length's high byte in byte 17", "LONG.DBF",
-         [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"TEXT", 'C', 300, 0}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {std::string(299, 'x') + "y", "HU"})}});
-         },
+         one_record({{"TEXT", 'C', 300, 0}, {"CODE", 'C', 2, 0}}, {std::string(299, 'x') + "y", "HU"}),
          opens::writable, "", {{std::string(299, 'x') + "y", "HU"}}, 1, "AT", "AT"},
         {"a date field stored with length 3: dates take 8, so the fields after it do not fit", "SHORT.DBF",
-         [](const std::string& path) {
-             const std::vector<field_list_entry> fields = {{"BORN", 'D', 3, 0}, {"CODE", 'C', 2, 0}};
-             testing::write_table(path, fields, {{record_of(fields, {"202", "HU"})}});
-         },
+         one_record({{"BORN", 'D', 3, 0}, {"CODE", 'C', 2, 0}}, {"202", "HU"}),
          opens::refused, "the date field BORN is 3 characters long, but dates take 8", {}, 0, "", ""},
-        {"a dBase IV table", "FOUR.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 0, "\x8B");
-         },
-         opens::read_only, "a dBase IV table (version 0x8B): shown read-only",
-         {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
-        {"a version byte no dBase-family program writes", "ODD.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 0, "\x7F");
-         },
-         opens::refused, "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
-        {"a 0x83 table whose memo file is missing", "MEMO.DBF",
-         [](const std::string& path) {
-             memo_table_with_memo_file("MEMO.DBT")(path);
-             std::remove(dbt_file_name(path).c_str());
-         },
-         opens::read_only, "the memo file MEMO.DBT is missing", {{"Anna", "<no memo file>"}}, 0, "Zoe", ""},
+        {"a dBase IV table", "FOUR.DBF", three_people_patched(0, "\x8B"), opens::read_only,
+         "a dBase IV table (version 0x8B): shown read-only", {{"Anna", "30"}, {"Bela", "41"}, {"Cili", "52"}}, 0, "Zoe", ""},
+        {"a version byte no dBase-family program writes", "ODD.DBF", three_people_patched(0, "\x7F"), opens::refused,
+         "version byte 0x7F: not a dBase III table", {}, 0, "", ""},
         {"a copy cut short: the header counts 3 records, the file holds 2 and a half", "CUT.DBF",
          [](const std::string& path) {
              three_people(path);
@@ -168,18 +132,13 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
          opens::read_only, "the header says 3 records but the file holds 2; vortel-cli repair writes the count the file holds",
          {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", ""},
         {"an append killed before its count: 2 records counted, 3 in the file", "KILLED.DBF",
-         [](const std::string& path) {
-             three_people(path);
-             patch(path, 4, std::string("\x02", 1));
-         },
-         opens::read_only,
+         three_people_patched(4, std::string("\x02", 1)), opens::read_only,
          "the header says 2 records but the file holds 1 more after them; vortel-cli repair writes the count the file "
          "holds",
          {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", ""},
         {"an end-of-file mark and a partial record after the counted ones are no records", "TAIL.DBF",
          [](const std::string& path) {
-             three_people(path);
-             patch(path, 4, std::string("\x02", 1));
+             three_people_patched(4, std::string("\x02", 1))(path);
              write_file(path, read_file(path).substr(0, read_file(path).size() - 10) + "\x1A");
          },
          opens::writable, "", {{"Anna", "30"}, {"Bela", "41"}}, 0, "Zoe", "Zoe"},
@@ -191,9 +150,9 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         const std::string path = dir.file(s.table_name);
         s.write(path);
 
-        const cli_run structure = run({"structure", path});
+        const auto structure = run_cli_with({"structure", path});
         const std::size_t read_only_line = structure.out.find("Read-only    : ");
-        const cli_run list = run({"list", path});
+        const auto list = run_cli_with({"list", path});
         if (s.outcome == opens::refused) {
             EXPECT_EQ(list.errors, "Can't open : " + path + "\n" + s.reason + "\n");
             EXPECT_EQ(structure.status, 1);
@@ -201,7 +160,7 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
             continue;
         }
         EXPECT_EQ(list.errors, "");
-        EXPECT_EQ(joined(listed_cells(list.out)), joined(s.listed));
+        EXPECT_EQ(listed_cells(list.out), s.listed);
         EXPECT_EQ(structure.status, 0) << structure.errors;
         if (s.outcome == opens::writable) {
             EXPECT_EQ(read_only_line, std::string::npos) << structure.out;
@@ -213,14 +172,14 @@ TEST(cli_shapes_test, open_list_change_and_structure_agree_on_every_shape)
         }
 
         const std::string before = read_file(path);
-        const cli_run change = run({"set", path, "1", "#" + std::to_string(s.column + 1), s.value});
+        const auto change = run_cli_with({"set", path, "1", "#" + std::to_string(s.column + 1), s.value});
         if (s.outcome == opens::read_only) {
             EXPECT_EQ(change.errors, "The table is read-only: " + s.reason + "\n");
             EXPECT_EQ(read_file(path), before);
             continue;
         }
         EXPECT_EQ(change.errors, "");
-        const auto after = listed_cells(run({"list", path}).out);
+        const auto after = listed_cells(run_cli_with({"list", path}).out);
         if (after.empty() || after.front().size() <= static_cast<std::size_t>(s.column)) {
             ADD_FAILURE() << "the change left nothing to list";
             continue;

@@ -7,13 +7,11 @@
 #include "commands/structure_change.h"
 #include "commands/table_info.h"
 
-#include "engine/table.h"
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 
-#include <gtest/gtest.h>
+#include <functional>
 
 namespace vortel {
 namespace {
@@ -42,28 +40,17 @@ protected:
         for (const char* name : names) records.push_back({record_of(fields, {name, "    1.50", "20240229", "F"})});
         records[3].fields = record_of(fields, {names[3], "", "19991231"});
         testing::write_table(path, fields, records);
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
     }
     void TearDown() override { settings_restore_defaults(); }
 
-    // A field of record `number` as another reader finds it in the file.
-    std::string on_disk(std::int32_t number, int field)
-    {
-        auto reader = table_new(path);
-        EXPECT_EQ(table_open(*reader), 1);
-        go_to(*reader, number);
-        return field < 0 ? std::string(is_deleted(*reader) ? "*" : " ") : field_text(*reader, field);
-    }
+    std::string on_disk(std::int32_t number, int field) { return testing::stored_field(path, number, field); }
 
     // A second process holding the lock of record `number`.
     std::unique_ptr<background_program> hold_record(std::int32_t number)
     {
         const std::int64_t start = table->header.header_length + std::int64_t{number - 1} * record_length(*table);
-        auto holder = std::make_unique<background_program>(
-            FILE_PROBE, std::vector<std::string>{"hold", path, std::to_string(start), std::to_string(record_length(*table))});
-        EXPECT_EQ(holder->read_line(), "ready");
-        return holder;
+        return testing::holding(FILE_PROBE, {"hold", path, std::to_string(start), std::to_string(record_length(*table))});
     }
 
     testing::scratch_dir dir;
@@ -76,8 +63,8 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
     const std::vector<field_list_entry> small = {{"NAME", 'C', 20, 0}, {"AGE", 'N', 3, 0}};
     const std::string small_path = dir.file("SMALL.DBF");
     testing::write_table(small_path, small, {});
-    auto small_table = table_new(small_path);
-    ASSERT_EQ(table_open(*small_table), 1);
+    const auto small_table = testing::open_table(small_path);
+    ASSERT_TRUE(small_table);
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
                                              "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"
@@ -91,53 +78,53 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
                                              "The record length    24 bytes.\r\n");
 }
 
-TEST_F(record_commands_test, delete_toggles_the_mark_unless_another_process_holds_the_record)
+// The delete toggle in both directions is the concurrent edit table's.
+TEST_F(record_commands_test, new_record_appends_a_blank_one_and_stands_on_it)
 {
-    go_to(*table, 2);
-    EXPECT_TRUE(toggle_delete(*table).done);
-    EXPECT_EQ(on_disk(2, -1), "*");
-    EXPECT_TRUE(toggle_delete(*table).done);
-    EXPECT_EQ(on_disk(2, -1), " ");
-
-    auto holder = hold_record(2);
-    const command_result busy = toggle_delete(*table);
-    EXPECT_FALSE(busy.done);
-    EXPECT_EQ(busy.message, "The record busy.");
-    EXPECT_EQ(is_deleted(*table), 0);
-    EXPECT_EQ(on_disk(2, -1), " ");
-    holder->finish();
-    EXPECT_TRUE(toggle_delete(*table).done) << "the lock is free again";
-}
-
-TEST_F(record_commands_test, record_writes_keep_what_another_writer_stored_meanwhile)
-{
-    auto other = table_new(path);
-    ASSERT_EQ(table_open(*other), 1);
-    ASSERT_EQ(lock_record(*other), 1);
-    set_field_text(*other, 0, "Changed");
-    ASSERT_EQ(write_record(*other), 1);
-    unlock(*other);
-
-    ASSERT_TRUE(toggle_delete(*table).done);
-    EXPECT_EQ(on_disk(1, -1), "*");
-    ASSERT_TRUE(store_typed_value(*table, current_record(*table), field_index(*table, "price"), "3").done);
-    EXPECT_EQ(on_disk(1, 0), "Changed   ");
-    EXPECT_EQ(on_disk(1, 1), "    3.00");
-}
-
-TEST_F(record_commands_test, new_record_appends_a_blank_one_unless_the_table_is_held)
-{
-    const command_result added = append_new_record(*table);
-    EXPECT_TRUE(added.done);
+    EXPECT_TRUE(append_new_record(*table).done);
     EXPECT_EQ(record_count(*table), 6);
     EXPECT_EQ(current_record(*table), 6);
     EXPECT_EQ(field_text(*table, 0), "          ");
+}
 
-    auto holder = hold_record(3);
-    const command_result busy = append_new_record(*table);
-    EXPECT_FALSE(busy.done);
-    EXPECT_EQ(busy.message, "The table busy !");
-    EXPECT_EQ(record_count(*table), 6);
+// A change under a lock another process holds is refused and leaves the
+// file and the window's record as they were; it goes through once the lock
+// is free again.
+TEST_F(record_commands_test, a_record_or_table_held_elsewhere_refuses_each_change_until_released)
+{
+    const int notes = 4;
+    const struct {
+        const char* what;
+        std::int32_t record;  // the window stands on it, and another process holds it
+        std::function<command_result(table_object&)> change;
+        const char* message;
+    } cases[] = {
+        {"the delete toggle", 2, [](table_object& t) { return toggle_delete(t); }, "The record busy."},
+        {"a typed value", 4, [](table_object& t) { return store_typed_value(t, current_record(t), 0, "Busy"); },
+         "The record busy."},
+        {"a memo", 2, [](table_object& t) { return store_memo_text(t, current_record(t), notes, "Lost"); },
+         "The record busy."},
+        {"a new record, another record held", 3, [](table_object& t) { return append_new_record(t); },
+         "The table busy !"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rewrite();
+        go_to(*table, c.record);
+        const std::string before = testing::table_bytes(path);
+        {
+            const auto holder = hold_record(c.record);
+            const command_result busy = c.change(*table);
+            EXPECT_FALSE(busy.done);
+            EXPECT_EQ(busy.message, c.message);
+            EXPECT_EQ(testing::table_bytes(path), before);
+            EXPECT_EQ(record_count(*table), 5);
+            EXPECT_EQ(is_deleted(*table), 0);
+            EXPECT_EQ(field_text(*table, 0), on_disk(c.record, 0)) << "the window shows what the file holds";
+            EXPECT_EQ(memo_text(*table, notes), "");
+        }
+        EXPECT_TRUE(c.change(*table).done) << "the lock is free again";
+    }
 }
 
 TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
@@ -153,33 +140,24 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         {"PRICE", "12,5", "", "   12.50", ""},
         {"PRICE", " -12.5 ", "SET_TIZEDESJEL=,", "  -12.50", ""},
         {"PRICE", "12,5", "SET_TIZEDESJEL=,", "   12.50", ""},
-        {"PRICE", "", "", "        ", ""},
         {"PRICE", "1.234,5", "SET_TIZEDESJEL=,", "    1.50", "1.234,5 is not a number for PRICE N(8,2)"},
         {"PRICE", "-1,234.50", "", "    1.50", "-1,234.50 is not a number for PRICE N(8,2)"},
         {"PRICE", "1e5", "", "    1.50", "1e5 is not a number for PRICE N(8,2)"},
         {"PRICE", "99999999", "", "    1.50", "99999999 does not fit PRICE N(8,2)"},
         {"BORN", "2001.06.01", "", "20010601", ""},
-        {"BORN", "20010601", "", "20010601", ""},
         {"BORN", "31.12.1999", "SET_DATEFORMAT=DD.MM.YYYY", "19991231", ""},
         {"BORN", "2001.13.01", "", "20240229", "Bad date !"},
-        {"BORN", "", "", "        ", ""},
         {"BORN", "    .  .  ", "", "        ", ""},
         {"BORN", "2001.", "", "20240229", "Bad date !"},
         {"BORN", "31.12.1999", "", "20240229", "Bad date !"},
-        {"ACTIVE", "t", "", "T", ""},
-        {"ACTIVE", "?", "", "?", ""},
         {"ACTIVE", "x", "", "F", "x is not a logical value (T, F, Y, N or ?) for ACTIVE"},
-        {"NAME", "Nagy", "", "Nagy      ", ""},
     };
     for (const entry& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.typed + " " + c.setting);
         settings_restore_defaults();
         rewrite();
-        const std::string setting = c.setting;
-        if (!setting.empty()) {
-            const std::size_t equals = setting.find('=');
-            setting_by_name(setting.substr(0, equals), setting.substr(equals + 1));
-        }
+        if (const std::string set = c.setting; !set.empty())
+            setting_by_name(set.substr(0, set.find('=')), set.substr(set.find('=') + 1));
         const command_result result = store_typed_value(*table, current_record(*table), field_index(*table, c.field), c.typed);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.done, *c.message == '\0');
@@ -187,15 +165,6 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
         EXPECT_EQ(on_disk(1, index), c.stored);
         EXPECT_EQ(field_text(*table, index), c.stored) << "the grid shows what the file holds";
     }
-}
-
-TEST_F(record_commands_test, a_held_record_refuses_typed_values)
-{
-    go_to(*table, 4);
-    auto holder = hold_record(4);
-    EXPECT_EQ(store_typed_value(*table, current_record(*table), field_index(*table, "NAME"), "Busy").message, "The record busy.");
-    EXPECT_EQ(field_text(*table, 0), "Kovacs    ");
-    EXPECT_EQ(on_disk(4, 0), "Kovacs    ");
 }
 
 TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
@@ -209,16 +178,9 @@ TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
     EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "NOTES"), "12").done) << "a block number is no typed value";
     EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "MISSING"), "x").done);
     EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
-
-    {
-        auto holder = hold_record(2);
-        const command_result busy = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), "Lost");
-        EXPECT_EQ(busy.message, "The record busy.");
-    }
     {
         // Another process allocating memo blocks holds the memo file's header.
-        background_program holder(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
-        ASSERT_EQ(holder.read_line(), "ready");
+        const auto holder = testing::holding(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
         const command_result refused = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), std::string(600, 'x'));
         EXPECT_FALSE(refused.done);
         EXPECT_EQ(refused.message, "Memo write error !");
@@ -242,8 +204,6 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         {1, "kiss", down, 1, false, 5},
         {1, "  kiss  ", down, 1, false, 5},
         {1, "kiss", down, 1, true, 0},
-        {5, "kiss", up, 1, false, 1},
-        {5, "kiss", down, 1, false, 0},
         {1, "\xF6" "d" "\xF6" "n", down, 1, false, 3},
         {1, "\xF6" "d" "\xF6" "n", down, 1, true, 0},
         {1, "1999.12.31", down, 3, false, 4},
@@ -266,12 +226,6 @@ TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_
         EXPECT_EQ(current_record(*table), result.record);
         EXPECT_EQ(result.message, c.found ? "" : "Search string not found.");
     }
-
-    setting_by_index(SET_DELETED, "1");
-    go_to(*table, 5);
-    toggle_delete(*table);
-    go_to(*table, 1);
-    EXPECT_FALSE(search_table(browse, {"kiss"}).found) << "hidden records are not searched";
 }
 
 TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays_put_otherwise)
@@ -309,9 +263,8 @@ TEST_F(record_commands_test, the_grid_follows_found_and_chosen_records_and_stays
 TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_reason)
 {
     table.reset();
-    const std::string before = testing::read_file(path) + testing::read_file(dbt_file_name(path));
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table, 0), 1);
+    const std::string before = testing::table_bytes(path);
+    ASSERT_TRUE(table = testing::open_table(path, 0));
     const std::string refusal = "The table is read-only: opened read-only as asked";
     EXPECT_EQ(toggle_delete(*table).message, refusal);
     EXPECT_EQ(append_new_record(*table).message, refusal);
@@ -326,7 +279,7 @@ TEST_F(record_commands_test, a_read_only_table_refuses_every_change_with_its_rea
     EXPECT_EQ(change_structure(table, fields).message, refusal);
     EXPECT_NE(table_info_text(*table).find("\r\nRead-only  : opened read-only as asked\r\n"), std::string::npos);
 
-    EXPECT_EQ(testing::read_file(path) + testing::read_file(dbt_file_name(path)), before);
+    EXPECT_EQ(testing::table_bytes(path), before);
     EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"PEOPLE.DBF", "PEOPLE.DBT"}));
 }
 

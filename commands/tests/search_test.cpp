@@ -3,15 +3,12 @@
 // grid's moves would visit; progress is told and the search can be stopped.
 #include "commands/search.h"
 
+#include "commands/tests/command_test_support.h"
 #include "engine/record_blocks.h"
-#include "engine/table.h"
 #include "engine/table_code_page.h"
 #include "engine/tests/table_fixture.h"
 #include "platform/code_page.h"
 #include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 namespace vortel {
 namespace {
@@ -45,8 +42,7 @@ protected:
     void SetUp() override
     {
         settings_restore_defaults();
-        table = table_new(path());
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path()));
         browse = table_browse(*table);
         browse.current_column = 1;
     }
@@ -129,8 +125,8 @@ TEST(search_in_code_pages, finds_a_name_in_every_code_page_the_table_is_read_in)
         }
         const std::string path = dir.file(std::string(code_page_name(page)) + ".DBF");
         testing::write_table(path, fields, records);
-        const std::unique_ptr<table_object> table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        const auto table = testing::open_table(path);
+        ASSERT_TRUE(table);
         choose_code_page(*table, page);
         browse_object browse = table_browse(*table);
         for (const search_scope scope : {search_scope::current_column, search_scope::all_columns}) {

@@ -1,12 +1,9 @@
 #include "commands/sort_key.h"
 
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
 #include "text/folding.h"
-
-#include <gtest/gtest.h>
 
 #include <random>
 
@@ -17,20 +14,18 @@ using testing::record_of;
 
 TEST(sort_key, joins_names_within_the_entry_and_length_limits)
 {
+    const auto joined = [](const std::vector<std::string>& names) {
+        std::string key;
+        for (const std::string& name : names) key += (key.empty() ? "" : "+") + name;
+        return key;
+    };
     std::vector<std::string> letters;
     for (int i = 0; i < 70; ++i) letters.push_back(std::string(1, static_cast<char>('A' + i % 26)));
-    std::string first_63;
-    for (int i = 0; i < 63; ++i) first_63 += letters[static_cast<std::size_t>(i)] + "+";
-    first_63.pop_back();
-
     // Ten-character names take 11 characters each with their "+": 23 of them
     // fill 253, and a 24th passes 254.
     const std::vector<std::string> tens(23, "ABCDEFGHIJ");
     std::vector<std::string> tens_and_one = tens;
     tens_and_one.push_back("X");
-    std::string tens_key;
-    for (const std::string& name : tens) tens_key += name + "+";
-    tens_key.pop_back();
 
     const struct {
         const char* what;
@@ -39,8 +34,8 @@ TEST(sort_key, joins_names_within_the_entry_and_length_limits)
     } cases[] = {
         {"two names", {"NAME", "CITY"}, "NAME+CITY"},
         {"none", {}, ""},
-        {"only the first 63 count", letters, first_63},
-        {"23 long names", tens, tens_key},
+        {"only the first 63 count", letters, joined({letters.begin(), letters.begin() + 63})},
+        {"23 long names", tens, joined(tens)},
         {"a 24th name", tens_and_one, std::nullopt},
         {"254 with the last +", {std::string(253, 'A')}, std::string(253, 'A')},
         {"255 with the last +", {std::string(254, 'A')}, std::nullopt},
@@ -63,8 +58,8 @@ TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
     const std::vector<field_list_entry> fields = {
         {"POINT_ID", 'C', 8, 0}, {"CITY", 'C', 8, 0}, {"POINT_ID", 'N', 9, 0}, {"AGE", 'N', 3, 0}};
     testing::write_table(dir.file("T.DBF"), fields, {});
-    auto table = table_new(dir.file("T.DBF"));
-    ASSERT_EQ(table_open(*table), 1);
+    const auto table = testing::open_table(dir.file("T.DBF"));
+    ASSERT_TRUE(table);
     EXPECT_EQ(sort_dialog_fields(*table, {column("Town", "city"), column("Id", "POINT_ID"), column("Num", "POINT_ID")}),
               (std::vector<std::string>{"Id", "Town", "Num", ""}))
         << "the second column of a name shows the second field of it; a field without a column is empty";
@@ -113,8 +108,7 @@ protected:
         }
         table.reset();
         testing::write_table(path, people, records);
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
     }
 
     sort_status sort(const std::vector<int>& key, sort_collation collation = sort_collation::english)
@@ -147,67 +141,59 @@ protected:
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(sort_command_test, orders_by_the_stored_texts_of_its_fields)
+// Keys compare as stored texts (a right-aligned number as text: a blank
+// before "-"); accents fold only under the Hungarian collation and by the
+// table's code page; equal keys keep their order.
+TEST_F(sort_command_test, orders_by_stored_texts_folding_accents_only_under_the_hungarian_collation_of_the_code_page)
 {
-    // A right-aligned number sorts as text: a blank before "-".
-    const std::vector<std::string> names = {"Cili", "Anna", "Bea", "Anna", "Dora"};
+    const std::vector<std::string> five = {"Cili", "Anna", "Bea", "Anna", "Dora"};
     const std::vector<std::string> ages = {"  12", "   9", "  -3", "  10", "   5"};
     const std::vector<std::string> born = {"19991231", "20000101", "        ", "19750704", "19991130"};
+    // "Ábel" in the table's own bytes; "Åbel" in 437 and 850.
+    const std::string oem = "\xB5" "bel", ansi = "\xC1" "bel", dos = "\x8F" "bel";
+    const auto abel = [](const std::string& accented) { return std::vector<std::string>{"Zoli", accented, "abel", "Abel"}; };
+    const auto magyar = sort_collation::magyar, english = sort_collation::english;
     const struct {
+        std::vector<std::string> names;
         std::vector<int> key;
+        sort_collation collation;
+        code_page page;
         std::vector<std::string> order;
     } cases[] = {
-        {{age_field}, {"Dora", "Anna", "Bea", "Anna", "Cili"}},
-        {{name_field, age_field}, {"Anna", "Anna", "Bea", "Cili", "Dora"}},
-        {{born_field}, {"Bea", "Anna", "Dora", "Cili", "Anna"}},
+        {five, {age_field}, english, code_page::cp852, {"Dora", "Anna", "Bea", "Anna", "Cili"}},
+        {five, {name_field, age_field}, english, code_page::cp852, {"Anna", "Anna", "Bea", "Cili", "Dora"}},
+        {five, {born_field}, english, code_page::cp852, {"Bea", "Anna", "Dora", "Cili", "Anna"}},
+        {abel(oem), {name_field}, magyar, code_page::cp852, {oem, "Abel", "Zoli", "abel"}},
+        {abel(oem), {name_field}, english, code_page::cp852, {"Abel", "Zoli", "abel", oem}},
+        {abel(ansi), {name_field}, magyar, code_page::cp1250, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(ansi), {name_field}, english, code_page::cp1250, {"Abel", "Zoli", "abel", ansi}},
+        {abel(oem), {name_field}, magyar, code_page::cp1250, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in 1250
+        {abel(ansi), {name_field}, magyar, code_page::cp1252, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(ansi), {name_field}, magyar, code_page::iso8859_2, {ansi, "Abel", "Zoli", "abel"}},
+        {abel(dos), {name_field}, magyar, code_page::cp437, {dos, "Abel", "Zoli", "abel"}},
+        {abel(dos), {name_field}, magyar, code_page::cp850, {dos, "Abel", "Zoli", "abel"}},
+        // Keys of other alphabets compare by their bytes.
+        {abel(ansi), {name_field}, magyar, code_page::cp1251, {"Abel", "Zoli", "abel", ansi}},
     };
     for (const auto& c : cases) {
-        write_people(names, ages, born);
-        ASSERT_EQ(sort(c.key), sort_status::sorted);
+        SCOPED_TRACE(std::string(code_page_name(c.page)) + (c.collation == magyar ? ", Hungarian, " : ", English, ") +
+                     "key of " + std::to_string(c.key.size()) + " from field " + std::to_string(c.key[0]));
+        const char* before = c.collation == magyar ? "0" : "1";
+        setting_by_index(SET_HUN_CMP, before);
+        write_people(c.names, ages, born);
+        choose_code_page(*table, c.page);
+        const sort_outcome outcome = sort_command(*table, c.key, c.collation);
+        EXPECT_EQ(outcome.status, sort_status::sorted);
+        EXPECT_EQ(outcome.message, "The sort is ready.");
         EXPECT_EQ(names_in_order(), c.order);
+        EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
-    write_people(names, ages, born);
+    write_people(five, ages, born);
     ASSERT_EQ(sort({name_field, age_field}), sort_status::sorted);
     EXPECT_EQ(stored_records()[0].substr(11, 4), "   9");
     ASSERT_EQ(sort({born_field}), sort_status::sorted);
     ASSERT_EQ(sort({name_field}), sort_status::sorted);
     EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
-}
-
-TEST_F(sort_command_test, folds_accents_only_under_the_hungarian_collation_of_the_table_s_code_page)
-{
-    const std::string oem = "\xB5" "bel";
-    const std::string ansi = "\xC1" "bel";
-    const std::string dos = "\x8F" "bel";  // "Åbel" in 437 and 850
-    const struct {
-        sort_collation collation;
-        code_page page;
-        std::string accented;  // "Ábel" in the table's own bytes
-        std::vector<std::string> order;
-    } cases[] = {
-        {sort_collation::magyar, code_page::cp852, oem, {oem, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, code_page::cp852, oem, {"Abel", "Zoli", "abel", oem}},
-        {sort_collation::magyar, code_page::cp1250, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::english, code_page::cp1250, ansi, {"Abel", "Zoli", "abel", ansi}},
-        {sort_collation::magyar, code_page::cp1250, oem, {"Abel", "Zoli", "abel", oem}},  // 0xB5 is no vowel in 1250
-        {sort_collation::magyar, code_page::cp1252, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::iso8859_2, ansi, {ansi, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::cp437, dos, {dos, "Abel", "Zoli", "abel"}},
-        {sort_collation::magyar, code_page::cp850, dos, {dos, "Abel", "Zoli", "abel"}},
-        // Keys of other alphabets compare by their bytes.
-        {sort_collation::magyar, code_page::cp1251, ansi, {"Abel", "Zoli", "abel", ansi}},
-    };
-    for (const auto& c : cases) {
-        const char* before = c.collation == sort_collation::magyar ? "0" : "1";
-        setting_by_index(SET_HUN_CMP, before);
-        write_people({"Zoli", c.accented, "abel", "Abel"});
-        choose_code_page(*table, c.page);
-        const sort_outcome outcome = sort_command(*table, {name_field}, c.collation);
-        EXPECT_EQ(outcome.status, sort_status::sorted);
-        EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(names_in_order(), c.order) << code_page_name(c.page);
-        EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
-    }
 }
 
 // Keys are folded once per record; the order must be the one the folded key
@@ -226,8 +212,7 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
     for (int conversion : {0, 1}) {
         table.reset();
         testing::write_table(path, fields, records);
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
         choose_code_page(*table, conversion ? code_page::cp852 : code_page::cp1250);
         ASSERT_EQ(sort({1, 0}, sort_collation::magyar), sort_status::sorted);
         const std::vector<std::string> sorted = stored_records();
@@ -246,30 +231,9 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
     }
 }
 
-TEST_F(sort_command_test, records_move_whole_and_share_the_memo_file)
-{
-    const std::vector<field_list_entry> fields = {{"NAME", 'C', 4, 0}, {"NOTE", 'M', 10, 0}};
-    testing::write_table(path, fields,
-                         {{record_of(fields, {"Cc", "         5"})},
-                          {record_of(fields, {"Aa", "         2"}), true},
-                          {record_of(fields, {"Bb", "         9"})}});
-    testing::write_file(dbt_file_name(path), std::string(10 * 512, 'm'));
-    const std::string memo_file = testing::read_file(dbt_file_name(path));
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    go_to(*table, 3);
-    ASSERT_EQ(sort({0}), sort_status::sorted);
-    EXPECT_EQ(stored_records(), (std::vector<std::string>{"*Aa           2", " Bb           9", " Cc           5"}));
-    EXPECT_EQ(testing::read_file(dbt_file_name(path)), memo_file);
-    EXPECT_EQ(current_record(*table), 3);
-    EXPECT_EQ(field_text(*table, 0), "Cc  ") << "the same number, now another record";
-    EXPECT_EQ(lock_table(*table), 1);
-}
-
 TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_file)
 {
     const std::vector<field_list_entry> fields = {{"LONG", 'C', 200, 0}, {"MID", 'C', 54, 0}, {"ONE", 'C', 1, 0}};
-    const std::vector<std::string> too_long(24, "ABCDEFGHIJ");
     const struct {
         std::vector<int> key;
         sort_status status;
@@ -284,8 +248,7 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
         table.reset();
         testing::write_table(path, fields, {{record_of(fields, {"b", "", "x"})}, {record_of(fields, {"a", "", "y"})}});
         const std::string before = testing::read_file(path);
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
         const sort_outcome outcome = sort_command(*table, c.key, sort_collation::english);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.message, c.message);
@@ -294,8 +257,7 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
     // Key texts of the names: 23 ten-character names fill 253, a 24th passes 254.
     const std::vector<field_list_entry> tens(24, {"ABCDEFGHIJ", 'C', 1, 0});
     testing::write_table(path, tens, {});
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    ASSERT_TRUE(table = testing::open_table(path));
     std::vector<int> all(24);
     for (int i = 0; i < 24; ++i) all[static_cast<std::size_t>(i)] = i;
     EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::key_too_long);
@@ -306,18 +268,16 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
 TEST_F(sort_command_test, an_empty_table_sorts_at_once_and_a_short_file_is_refused)
 {
     write_people({});
-    testing::background_program holder(FILE_PROBE, {"hold", path});
-    ASSERT_EQ(holder.read_line(), "ready");
+    const auto holder = testing::holding(FILE_PROBE, {"hold", path});
     EXPECT_EQ(sort({name_field}), sort_status::sorted) << "nothing to move, nothing taken";
-    EXPECT_EQ(holder.finish(), 0);
+    EXPECT_EQ(holder->finish(), 0);
 
     write_people({"B", "A"});
     table.reset();
     std::string bytes = testing::read_file(path);
     bytes.resize(bytes.size() - 5);
     testing::write_file(path, bytes);
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    ASSERT_TRUE(table = testing::open_table(path));
     const sort_outcome outcome = sort_command(*table, {name_field}, sort_collation::english);
     EXPECT_EQ(outcome.status, sort_status::not_sorted) << "records the file lacks are not made up";
     EXPECT_NE(outcome.message.find("read-only: the header says 2 records but the file holds 1"), std::string::npos)

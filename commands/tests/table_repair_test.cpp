@@ -2,12 +2,8 @@
 // of the table as it was comes first, and nothing else changes.
 #include "commands/table_repair.h"
 
-#include "engine/table.h"
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 namespace vortel {
 namespace {
@@ -71,12 +67,11 @@ TEST(table_repair_test, a_table_open_elsewhere_or_unreadable_is_left_alone)
     const std::string before = damaged(path, 5);
     write_file(dir.file("PEOPLE.OLD1.DBF"), "someone else's");
     {
-        testing::background_program holder(FILE_PROBE, {"hold", path, "0", "1"});
-        ASSERT_EQ(holder.read_line(), "ready");
+        const auto holder = testing::holding(FILE_PROBE, {"hold", path, "0", "1"});
         const repair_result busy = repair_record_count(path);
         EXPECT_EQ(busy.status, repair_status::busy);
         EXPECT_EQ(busy.message, "The table busy !");
-        EXPECT_EQ(holder.finish(), 0);
+        EXPECT_EQ(holder->finish(), 0);
     }
     EXPECT_EQ(read_file(path), before);
 

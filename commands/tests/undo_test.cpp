@@ -3,22 +3,15 @@
 // lock.
 #include "commands/undo.h"
 
-#include "commands/cell_store.h"
-#include "engine/dbf_format.h"
-#include "engine/table.h"
+#include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
 namespace vortel {
 namespace {
 
-using testing::background_program;
 using testing::read_file;
 using testing::run_program;
 
@@ -39,30 +32,15 @@ protected:
         testing::write_table(path, fields, records);
         // Tables from other programs end with an end-of-file mark.
         testing::write_file(path, read_file(path) + "\x1A");
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        ASSERT_TRUE(table = testing::open_table(path));
         ASSERT_TRUE(history.store_memo_text(*table, 1, notes, "first memo").done);
         history = {};
         dbf_before = read_file(path);
     }
     void TearDown() override { settings_restore_defaults(); }
 
-public:
-    // A field of a record as another reader finds it in the file.
-    std::string stored(std::int32_t record, int field)
-    {
-        auto reader = table_new(path);
-        if (!table_open(*reader) || !go_to_exactly(*reader, record)) return "<cannot read>";
-        if (field_type(*reader, field) == 'M') return memo_text(*reader, field);
-        return field < 0 ? std::string(is_deleted(*reader) ? "*" : " ") : field_text(*reader, field);
-    }
-    std::int32_t count()
-    {
-        auto reader = table_new(path);
-        return table_open(*reader) ? record_count(*reader) : -1;
-    }
-
-protected:
+    std::string stored(std::int32_t record, int field) { return testing::stored_field(path, record, field); }
+    std::size_t count() const { return testing::table_rows(path).size(); }
 
     testing::scratch_dir dir;
     std::string path = dir.file("PEOPLE.DBF");
@@ -126,35 +104,27 @@ TEST_F(undo_test, every_edit_is_taken_back_to_the_very_bytes_it_replaced)
 TEST_F(undo_test, a_later_change_by_another_process_is_never_undone)
 {
     const std::string p = path;
+    struct field_after {
+        std::int32_t record;
+        int field;  // -1: the delete mark
+        const char* text;
+    };
     const struct {
         const char* what;
         edit ours;
         std::vector<std::string> theirs;  // table probe arguments
         bool undone;
-        std::function<void(undo_test&)> check;
+        std::size_t records;  // in the file afterwards: none of theirs is removed
+        std::vector<field_after> after;
     } cases[] = {
-        {"they set the same field", cell(2, name, "Ours"), {"set", p, "2", "1", "Theirs"}, false,
-         [](undo_test& t) { EXPECT_EQ(t.stored(2, name), "Theirs    "); }},
-        {"they set another field of the record", cell(2, name, "Ours"), {"set", p, "2", "2", "9.25"}, true,
-         [](undo_test& t) {
-             EXPECT_EQ(t.stored(2, name), "Bela      ");
-             EXPECT_EQ(t.stored(2, price), "    9.25") << "their field stays";
-         }},
-        {"they wrote the memo", memo(1, "ours"), {"memo", p, "1", "3", "theirs"}, false,
-         [](undo_test& t) { EXPECT_EQ(t.stored(1, notes), "theirs"); }},
-        {"they recalled what we deleted", toggle(1), {"recall", p, "1"}, false,
-         [](undo_test& t) { EXPECT_EQ(t.stored(1, -1), " "); }},
-        {"they typed into our new record", new_record(), {"set", p, "4", "1", "Theirs"}, false,
-         [](undo_test& t) {
-             EXPECT_EQ(t.count(), 4);
-             EXPECT_EQ(t.stored(4, name), "Theirs    ");
-         }},
-        {"they appended after our new record", new_record(), {"append", p, "1", "NEW"}, true,
-         [](undo_test& t) {
-             EXPECT_EQ(t.count(), 5) << "no record of theirs is removed";
-             EXPECT_EQ(t.stored(4, -1), "*") << "ours is marked deleted instead";
-             EXPECT_EQ(t.stored(5, name), "NEW-0     ");
-         }},
+        {"they set the same field", cell(2, name, "Ours"), {"set", p, "2", "1", "Theirs"}, false, 3, {{2, name, "Theirs    "}}},
+        {"they set another field of the record: theirs stays", cell(2, name, "Ours"), {"set", p, "2", "2", "9.25"}, true,
+         3, {{2, name, "Bela      "}, {2, price, "    9.25"}}},
+        {"they wrote the memo", memo(1, "ours"), {"memo", p, "1", "3", "theirs"}, false, 3, {{1, notes, "theirs"}}},
+        {"they recalled what we deleted", toggle(1), {"recall", p, "1"}, false, 3, {{1, -1, " "}}},
+        {"they typed into our new record", new_record(), {"set", p, "4", "1", "Theirs"}, false, 4, {{4, name, "Theirs    "}}},
+        {"they appended after our new record: ours is marked deleted instead", new_record(), {"append", p, "1", "NEW"},
+         true, 5, {{4, -1, "*"}, {5, name, "NEW-0     "}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -165,7 +135,8 @@ TEST_F(undo_test, a_later_change_by_another_process_is_never_undone)
         const undo_result result = history.undo(*table);
         EXPECT_EQ(result.done, c.undone);
         EXPECT_EQ(result.message, c.undone ? "" : changed_since_text);
-        c.check(*this);
+        EXPECT_EQ(count(), c.records);
+        for (const field_after& a : c.after) EXPECT_EQ(stored(a.record, a.field), a.text) << a.record << ":" << a.field;
         EXPECT_EQ(history.size(), 1u) << "the step is dropped either way";
         EXPECT_TRUE(history.undo(*table).done) << "the earlier step is next";
         EXPECT_EQ(stored(3, name), "Cecil     ");
@@ -189,8 +160,7 @@ TEST_F(undo_test, a_lock_held_elsewhere_refuses_undo_until_it_is_released)
         SetUp();
         ASSERT_TRUE(c.ours(history, *table));
         {
-            background_program holder(TABLE_PROBE, c.holder);
-            ASSERT_EQ(holder.read_line(), "ready");
+            const auto holder = testing::holding(TABLE_PROBE, c.holder);
             const undo_result refused = history.undo(*table);
             EXPECT_FALSE(refused.done);
             EXPECT_EQ(refused.message, c.message);
