@@ -5,6 +5,7 @@
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +17,8 @@ using testing::record_of;
 const std::vector<field_list_entry> fields = {
     {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
 
-class column_model_test : public ::testing::Test {
+class column_model_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records)
     {
         testing::write_table(path, fields, records);

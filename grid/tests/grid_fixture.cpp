@@ -2,7 +2,6 @@
 
 #include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
-#include "shell/settings.h"
 
 #include <cstdlib>
 #include <vector>
@@ -34,9 +33,6 @@ cell_appearance counted_cell(const browse_object& browse)
 }
 
 }  // namespace
-
-void grid_test::SetUp() { settings_restore_defaults(); }
-void grid_test::TearDown() { settings_restore_defaults(); }
 
 browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted)
 {

@@ -6,6 +6,7 @@
 #include "engine/table.h"
 #include "grid/column_model.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,8 @@
 
 namespace vortel::testing {
 
-class grid_test : public ::testing::Test {
+class grid_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     // Writes and opens a table of `count` numbered records; those in
     // `deleted` carry the delete mark.
     browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {});

@@ -1,17 +1,14 @@
 #include "grid/key_filter.h"
 
 #include "shell/settings.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
 namespace vortel {
 namespace {
 
-class key_filter_test : public ::testing::Test {
-protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-};
+using key_filter_test = testing_support::with_default_settings;
 
 edit_state all_selected(const std::string& text) { return {text, 0, static_cast<int>(text.size())}; }
 edit_state caret_at(const std::string& text, int caret) { return {text, caret, caret}; }

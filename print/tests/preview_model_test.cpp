@@ -7,15 +7,13 @@
 #include "print/tests/scoped_tmpdir.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 namespace vortel {
 namespace {
 
-class preview_model : public ::testing::Test {
+class preview_model : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // A 780 x 476 surface at (0, 44) over a portrait 600 dpi page.
     static preview_surface portrait() { return make_preview_surface(0, 44, 780, 476, 4660, 6716, ""); }
 };

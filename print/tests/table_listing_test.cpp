@@ -11,6 +11,7 @@
 #include "print/tests/recording_surface.h"
 #include "print/tests/scoped_tmpdir.h"
 #include "shell/settings.h"
+#include "text/tests/default_settings.h"
 
 namespace vortel {
 namespace {
@@ -67,16 +68,15 @@ void read_pages(page_device& device, void* context)
     }
 }
 
-class table_listing : public ::testing::Test {
+class table_listing : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         printer_ = print_testing::a4_600_dpi();
         // Lines 0 to 14 on a page: the header and ten records.
         printer_.printable_height = 1600;
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::unique_ptr<table_object> open_table(const std::vector<fixture_record>& records,
                                              const std::vector<field_list_entry>& fields = staff_fields)

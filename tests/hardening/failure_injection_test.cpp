@@ -22,6 +22,7 @@
 #include "platform/fault_injection.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -253,11 +254,8 @@ struct injection {
     int error;
 };
 
-class failure_injection_test : public ::testing::TestWithParam<operation> {
-protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-};
+class failure_injection_test : public testing_support::with_default_settings,
+                               public ::testing::WithParamInterface<operation> {};
 
 TEST_P(failure_injection_test, every_failing_call_leaves_the_old_or_the_intended_state)
 {
