@@ -222,34 +222,6 @@ TEST_F(damaged_page, selecting_a_missing_object_is_ignored)
     EXPECT_EQ(played.draws[0].find("Arial"), std::string::npos);
 }
 
-TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
-{
-    recording_surface played;
-    EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
-    EXPECT_EQ(play_page_file("/nonexistent/BT0001.WMF", played), play_result::not_a_page);
-
-    // Hand-made: a pen takes slot 0, a font slot 1, then an extended text
-    // output with a clip rectangle. Little-endian words.
-    const unsigned char bytes[] = {
-        0x01, 0x00, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        // create pen (8 words): style, width x, width y, colour
-        0x08, 0x00, 0x00, 0x00, 0xFA, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        // create font (3 + 9 + 2 words): face "Ab"
-        0x0E, 0x00, 0x00, 0x00, 0xFB, 0x02, 0x32, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x01,
-        0x00, 0x00, 0x00, 0xEE, 0x00, 0x00, 0x00, 0x00, 'A', 'b', 0x00, 0x00,
-        // select object 1
-        0x04, 0x00, 0x00, 0x00, 0x2D, 0x01, 0x01, 0x00,
-        // extended text out (3 + 4 + 4 + 1 words): y 7, x 9, count 2, clipped
-        0x0C, 0x00, 0x00, 0x00, 0x32, 0x0A, 0x07, 0x00, 0x09, 0x00, 0x02, 0x00, 0x04, 0x00,
-        0, 0, 0, 0, 0, 0, 0, 0, 'O', 'K',
-        // end of file
-        0x03, 0x00, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(play_page(std::string_view(reinterpret_cast<const char*>(bytes), sizeof bytes), played),
-              play_result::complete);
-    ASSERT_EQ(played.draws.size(), 1u);
-    EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
-}
-
 // One record: its size in words, its function, its parameters (even length).
 std::string page_record(std::uint16_t function, const std::string& parameters)
 {
@@ -265,27 +237,52 @@ std::string page_word(std::uint16_t value)
     return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
 }
 
+// A page another program wrote: a header of its own kind, the records, the end.
+std::string foreign_page(const std::string& records)
+{
+    return std::string("\x01\x00\x09\x00\x00\x03", 6) + std::string(wmf::header_bytes - 6, '\0') + records +
+           page_record(wmf::record_eof, "");
+}
+
+std::string font_record(const char* face, std::uint16_t weight = 0)
+{
+    std::string parameters(wmf::font_fixed_bytes, '\0');
+    parameters[0] = 50;
+    parameters.replace(8, 2, page_word(weight));
+    parameters[13] = static_cast<char>(east_europe_charset);
+    return page_record(wmf::record_create_font_indirect, parameters + face + std::string(2, '\0'));
+}
+
+std::string select_record(std::uint16_t slot) { return page_record(wmf::record_select_object, page_word(slot)); }
+
+const std::string pen_record = page_record(0x02FA, std::string(10, '\0'));
+
+TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
+{
+    recording_surface played;
+    EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
+    EXPECT_EQ(play_page_file("/nonexistent/BT0001.WMF", played), play_result::not_a_page);
+
+    // A pen takes slot 0, a font slot 1, then an extended text output at
+    // y 7, x 9 of two characters, clipped (option 4) to a rectangle.
+    const std::string text = page_word(7) + page_word(9) + page_word(2) + page_word(4) + std::string(8, '\0') + "OK";
+    const std::string page = foreign_page(pen_record + font_record("Ab", 400) + select_record(1) +
+                                          page_record(wmf::record_ext_text_out, text));
+    EXPECT_EQ(play_page(page, played), play_result::complete);
+    ASSERT_EQ(played.draws.size(), 1u);
+    EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
+}
+
 TEST(foreign_page, a_new_object_takes_the_lowest_freed_slot)
 {
-    const auto font = [](const char* face) {
-        std::string parameters(wmf::font_fixed_bytes, '\0');
-        parameters[0] = 50;
-        return page_record(wmf::record_create_font_indirect, parameters + face + std::string(2, '\0'));
-    };
-    const std::string pen = page_record(0x02FA, std::string(10, '\0'));
-    const auto select = [](std::uint16_t slot) { return page_record(wmf::record_select_object, page_word(slot)); };
     const auto remove = [](std::uint16_t slot) { return page_record(wmf::record_delete_object, page_word(slot)); };
-
-    std::string page{"\x01\x00\x09\x00\x00\x03", 6};
-    page += std::string(wmf::header_bytes - 6, '\0');
-    page += pen + font("F1") + pen + font("F3");  // slots 0 to 3
-    page += remove(2) + remove(0) + remove(1) + remove(1);
-    page += font("N0") + font("N1") + font("N2") + font("N4");
-    for (std::uint16_t slot = 0; slot < 5; ++slot) page += select(slot);
-    page += page_record(wmf::record_eof, "");
+    std::string records = pen_record + font_record("F1") + pen_record + font_record("F3");  // slots 0 to 3
+    records += remove(2) + remove(0) + remove(1) + remove(1);
+    records += font_record("N0") + font_record("N1") + font_record("N2") + font_record("N4");
+    for (std::uint16_t slot = 0; slot < 5; ++slot) records += select_record(slot);
 
     recording_surface played;
-    ASSERT_EQ(play_page(page, played), play_result::complete);
+    ASSERT_EQ(play_page(foreign_page(records), played), play_result::complete);
     EXPECT_EQ(played.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
                                                       "font F3 50/0/0", "font N4 50/0/0"}))
         << "freed slots are filled lowest first, each once";
