@@ -2,6 +2,10 @@
 
 #include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
+#include "grid/input_codes.h"
+#include "grid/navigation.h"
+#include "grid/paint_grid.h"
+#include "grid/tests/recording_canvas.h"
 
 #include <cstdlib>
 #include <vector>
@@ -54,6 +58,30 @@ browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::
 std::int32_t grid_test::table_nr()
 {
     return static_cast<std::int32_t>(std::atol(field_text(*table, 0).c_str()));
+}
+
+void grid_test::open(std::int32_t count, int visible_rows)
+{
+    open_numbered(count);
+    browse.visible_rows = visible_rows;
+    paint();
+}
+
+std::int32_t grid_test::paint()
+{
+    recording_canvas surface;
+    paint_grid(browse, surface);
+    const auto texts = surface.texts();
+    const std::size_t first_row = browse.columns.size() - static_cast<std::size_t>(browse.first_visible_column);
+    return texts.size() > first_row ? std::atoi(texts[first_row].c_str()) : 0;
+}
+
+void grid_test::walk_down(int times)
+{
+    for (int i = 0; i < times; ++i) {
+        key_down(browse, vk_down, false);
+        paint();
+    }
 }
 
 read_counts& counted_reads()

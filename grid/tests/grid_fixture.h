@@ -23,6 +23,12 @@ protected:
     browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {});
     // The NR field of the table's current record.
     std::int32_t table_nr();
+    // Opens `count` numbered records on a grid of `visible_rows` and paints.
+    void open(std::int32_t count, int visible_rows);
+    // Paints and returns the record number drawn on the top row (0: none).
+    std::int32_t paint();
+    // Presses Down `times` times, painting after each key.
+    void walk_down(int times);
 
     scratch_dir dir;
     std::string path = dir.file("ROWS.DBF");

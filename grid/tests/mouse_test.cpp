@@ -2,26 +2,13 @@
 
 #include "engine/table.h"
 #include "grid/input_codes.h"
-#include "grid/paint_grid.h"
 #include "grid/tests/grid_fixture.h"
-#include "grid/tests/recording_canvas.h"
 
 namespace vortel {
 namespace {
 
 class mouse_test : public testing::grid_test {
 protected:
-    void open(std::int32_t count, int visible_rows)
-    {
-        open_numbered(count);
-        browse.visible_rows = visible_rows;
-        paint();
-    }
-    void paint()
-    {
-        testing::recording_canvas surface;
-        paint_grid(browse, surface);
-    }
     // y in the middle of a data row.
     int row_y(int row) const { return row * browse.row_height + 10; }
 };
@@ -63,10 +50,7 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
 TEST_F(mouse_test, a_click_above_the_current_row_moves_back)
 {
     open(30, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
+    walk_down(9);
     ASSERT_EQ(browse.current_record, 10);
     const navigation_result result = left_button_down(browse, 100, row_y(2));
     EXPECT_EQ(result.paint, repaint::keep_background);
@@ -154,10 +138,7 @@ TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
 TEST_F(mouse_test, a_double_click_fits_a_column_or_edits_a_cell)
 {
     open(12, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
+    walk_down(9);
     // Ten pixels a character; the rows shown hold records 8 to 12.
     const auto text_width = [](std::string_view text) { return static_cast<int>(text.size()) * 10; };
     const navigation_result on_border = left_double_click(browse, 91, 5);

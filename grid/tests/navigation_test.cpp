@@ -3,35 +3,13 @@
 #include "engine/table.h"
 #include "grid/cell_text.h"
 #include "grid/input_codes.h"
-#include "grid/paint_grid.h"
 #include "grid/tests/grid_fixture.h"
-#include "grid/tests/recording_canvas.h"
-
-#include <cstdlib>
 
 namespace vortel {
 namespace {
 
 class navigation_test : public testing::grid_test {
 protected:
-    browse_object& open(std::int32_t count, int visible_rows)
-    {
-        open_numbered(count);
-        browse.visible_rows = visible_rows;
-        paint();
-        return browse;
-    }
-
-    // Paints and returns the record number drawn on the top row (0: none).
-    std::int32_t paint()
-    {
-        testing::recording_canvas surface;
-        paint_grid(browse, surface);
-        const auto texts = surface.texts();
-        const std::size_t first_row = browse.columns.size() - static_cast<std::size_t>(browse.first_visible_column);
-        return texts.size() > first_row ? std::atoi(texts[first_row].c_str()) : 0;
-    }
-
     struct screen {
         std::int32_t record;
         int row;
@@ -112,10 +90,7 @@ TEST_F(navigation_test, ctrl_end_shows_the_records_above_the_end)
 TEST_F(navigation_test, keys_between_two_paints_add_up)
 {
     open(30, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
+    walk_down(9);
     key_down(browse, vk_up, false);
     key_down(browse, vk_up, false);
     const screen now = painted();
