@@ -78,14 +78,17 @@ protected:
         printer_.printable_height = 1600;
     }
 
-    std::unique_ptr<table_object> open_table(const std::vector<fixture_record>& records,
-                                             const std::vector<field_list_entry>& fields = staff_fields)
+    // Writes and opens STAFF.DBF; `browse` shows it with every field chosen.
+    std::unique_ptr<table_object>& open_table(const std::vector<fixture_record>& records,
+                                              const std::vector<field_list_entry>& fields = staff_fields)
     {
         const std::string path = tmp_.path() + "/STAFF.DBF";
         testing::write_table(path, fields, records);
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
+        table_ = table_new(path);
+        EXPECT_EQ(table_open(*table_), 1);
+        browse = table_browse(*table_);
+        for (column_descriptor& column : browse.columns) column.print_selected = column.field >= 0;
+        return table_;
     }
     static fixture_record staff(int n, bool deleted = false)
     {
@@ -105,11 +108,13 @@ protected:
 
     print_testing::scoped_tmpdir tmp_;
     printer_facts printer_;
+    std::unique_ptr<table_object> table_;
+    browse_object browse;
 };
 
 TEST_F(table_listing, column_widths_and_listing_width)
 {
-    auto table = open_table({});
+    auto& table = open_table({});
     std::vector<column_descriptor> columns = build_columns(*table);
     for (column_descriptor& column : columns) {
         column.caption = "Capt";
@@ -145,9 +150,8 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
 {
     std::vector<fixture_record> records;
     for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
-    auto table = open_table(records);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = true;
+    auto& table = open_table(records);
+    browse.columns[0].print_selected = true;  // the deleted column, which never prints
     setting_by_index(SET_DELETED, "1");
     go_to(*table, 7);
 
@@ -186,10 +190,7 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
 TEST_F(table_listing, wide_listing_cuts_columns_at_its_end)
 {
     const std::vector<field_list_entry> wide = {{"A", 'C', 70, 0}, {"A", 'C', 70, 0}};
-    auto table = open_table({{record_of(wide, {std::string(70, 'a'), std::string(70, 'b')})}}, wide);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = true;
-    browse.columns[0].print_selected = false;
+    open_table({{record_of(wide, {std::string(70, 'a'), std::string(70, 'b')})}}, wide);
 
     seen_job seen;
     print_listing(browse, environment(seen));
@@ -206,11 +207,8 @@ TEST_F(table_listing, width_counts_date_columns_as_they_are_laid_out)
 {
     const std::vector<field_list_entry> dated = {{"NAME", 'C', 30, 0}, {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0},
                                                  {"D3", 'D', 8, 0},    {"D4", 'D', 8, 0}, {"D5", 'D', 8, 0}};
-    auto table = open_table(
+    auto& table = open_table(
         {{record_of(dated, {"Kiss Anna", "20240101", "20240202", "20240303", "20240404", "20241231"})}}, dated);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = column.field >= 0;
-    browse.columns[0].print_selected = false;
     EXPECT_EQ(listing_width_sum(*table, browse.columns), 31 + 5 * 11 - 1);
 
     seen_job seen;
@@ -226,9 +224,7 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
 {
     std::vector<fixture_record> records;
     for (int n = 1; n <= 35; ++n) records.push_back(staff(n));
-    auto table = open_table(records);
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
+    auto& table = open_table(records);
     go_to(*table, 7);
     seen_job seen;
     std::string problem;
@@ -250,9 +246,7 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
 
 TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)
 {
-    auto table = open_table({staff(1)});
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
+    open_table({staff(1)});
     seen_job seen;
     listing_environment env = environment(seen);
     env.header.title = std::string(81, 'T');
@@ -264,8 +258,8 @@ TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)
 
 TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
 {
-    auto table = open_table({});
-    browse_object browse = table_browse(*table);
+    open_table({});
+    for (column_descriptor& column : browse.columns) column.print_selected = false;
     seen_job seen;
     EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::nothing_chosen);
 
@@ -290,9 +284,7 @@ TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
 
 TEST_F(table_listing, second_listing_is_refused_while_one_is_previewed)
 {
-    auto table = open_table({staff(1)});
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
+    open_table({staff(1)});
     struct nested {
         browse_object* browse;
         listing_environment env;
