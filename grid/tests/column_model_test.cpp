@@ -19,9 +19,10 @@ const std::vector<field_list_entry> fields = {
 
 class column_model_test : public testing_support::with_default_settings {
 protected:
-    std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records)
+    std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records,
+                                            const std::vector<field_list_entry>& with = fields)
     {
-        testing::write_table(path, fields, records);
+        testing::write_table(path, with, records);
         auto table = table_new(path);
         EXPECT_EQ(table_open(*table), 1);
         return table;
@@ -122,9 +123,7 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
 TEST_F(column_model_test, two_fields_of_one_name_each_show_in_their_own_column)
 {
     const std::vector<field_list_entry> gps = {{"POINT_ID", 'C', 12, 0}, {"POINT_ID", 'N', 9, 0}};
-    testing::write_table(path, gps, {{record_of(gps, {"A-17", "       42"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = open_with({{record_of(gps, {"A-17", "       42"})}}, gps);
     browse_object browse = table_browse(*table);
     EXPECT_EQ(cell_of(browse, 1).text, "A-17        ");
     EXPECT_EQ(cell_of(browse, 2).text, "       42");
@@ -138,9 +137,7 @@ TEST_F(column_model_test, numeric_pictures_format_trimmed_values_and_leave_zero_
     for (const char type : {'N', 'F'}) {
         SCOPED_TRACE(type);
         const std::vector<field_list_entry> number = {{"SUM", type, 8, 2}};
-        testing::write_table(path, number, {{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}});
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        auto table = open_with({{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}}, number);
         browse_object browse = table_browse(*table);
         EXPECT_EQ(browse.columns[1].alignment, align_right);
         EXPECT_EQ(cell_of(browse, 1).text_colour, numeric_text_colour);

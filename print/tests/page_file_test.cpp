@@ -120,9 +120,8 @@ void draw_sample(page_device& device)
 
 class page_round_trip : public ::testing::Test {
 protected:
-    void SetUp() override { printer_ = print_testing::a4_600_dpi(); }
     print_testing::scoped_tmpdir scratch_;
-    printer_facts printer_;
+    printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
 TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)

@@ -34,7 +34,6 @@ TEST(page_file_name, has_at_least_four_digits_and_fits_its_room)
 // share page-file names.
 class page_store : public ::testing::Test {
 protected:
-    void SetUp() override { printer_ = print_testing::a4_600_dpi(); }
     void print_pages(page_device& device, int pages, const std::string& text)
     {
         open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
@@ -56,7 +55,7 @@ protected:
     }
 
     print_testing::scoped_tmpdir scratch_;
-    printer_facts printer_;
+    printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
 TEST_F(page_store, temporary_directory_ends_in_a_separator_and_ignores_unusable_settings)
