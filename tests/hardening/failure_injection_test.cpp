@@ -103,11 +103,8 @@ snapshot take_snapshot(const testing::scratch_dir& dir)
     return shot;
 }
 
-struct outcome {
-    bool done = false;
-};
-
-using run_operation = std::function<outcome(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
+// An operation run on T.DBF (and the sources beside it); true when it says it did what it was asked.
+using run_operation = std::function<bool(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
 
 struct operation {
     const char* name;
@@ -116,88 +113,76 @@ struct operation {
 
 void PrintTo(const operation& op, std::ostream* out) { *out << op.name; }
 
-outcome from_command(const command_result& result) { return {result.done}; }
-
 // As vortel-cli does: a record that cannot be reached is not changed.
-outcome on_record(table_object& table, std::int32_t number, const std::function<command_result()>& command)
+bool on_record(table_object& table, std::int32_t number, const std::function<command_result()>& command)
 {
-    if (!go_to(table, number)) return {};
-    return from_command(command());
+    return go_to(table, number) && command().done;
 }
 
-outcome from_rebuild(std::unique_ptr<table_object>& table, rebuild_kind kind)
+bool stored_memo(table_object& table, std::int32_t number, const std::string& text)
 {
-    return {rebuild_table(table, kind).status == rebuild_status::done};
+    const int note = field_index(table, "NOTE");
+    return on_record(table, number, [&] { return store_memo_text(table, current_record(table), note, text); });
+}
+
+bool rebuilt(std::unique_ptr<table_object>& table, rebuild_kind kind)
+{
+    return rebuild_table(table, kind).status == rebuild_status::done;
 }
 
 // An export in the format the name says, memos and deleted records included.
-outcome exported(table_object& table, const std::string& output)
+bool exported(table_object& table, const std::string& output)
 {
     export_options options;
     options.format = *export_format_for(output);
     options.deleted = deleted_records::mark;
-    return {export_table(table, output, options) == export_written};
+    return export_table(table, output, options) == export_written;
 }
+
+// The folder of the run, for operations that read or write other files.
+using folder = const testing::scratch_dir&;
 
 const std::vector<operation>& operations()
 {
     static const std::vector<operation> all = {
         {"set_field",
-         [](auto& t, auto&) { return on_record(*t, 3, [&] { return store_typed_value(*t, current_record(*t), field_index(*t, "NAME"), "Changed"); }); }},
-        {"append_blank", [](auto& t, auto&) { return from_command(append_new_record(*t)); }},
-        {"delete_record",
-         [](auto& t, auto&) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
-        {"recall_record",
-         [](auto& t, auto&) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
-        {"memo_in_place",
-         [](auto& t, auto&) { return on_record(*t, 1, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "other"); }); }},
-        {"memo_in_new_blocks",
-         [](auto& t, auto&) {
-             return on_record(*t, 3, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), long_text("new", 1100)); });
+         [](auto& t, folder) {
+             const int name = field_index(*t, "NAME");
+             return on_record(*t, 3, [&] { return store_typed_value(*t, current_record(*t), name, "Changed"); });
          }},
-        {"memo_of_a_record_without_one",
-         [](auto& t, auto&) {
-             return on_record(*t, 5, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "first memo of Dora"); });
-         }},
+        {"append_blank", [](auto& t, folder) { return append_new_record(*t).done; }},
+        {"delete_record", [](auto& t, folder) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
+        {"recall_record", [](auto& t, folder) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
+        {"memo_in_place", [](auto& t, folder) { return stored_memo(*t, 1, "other"); }},
+        {"memo_in_new_blocks", [](auto& t, folder) { return stored_memo(*t, 3, long_text("new", 1100)); }},
+        {"memo_of_a_record_without_one", [](auto& t, folder) { return stored_memo(*t, 5, "first memo of Dora"); }},
         {"create_table",
-         [](auto&, const testing::scratch_dir& dir) {
-             auto created = table_new(dir.file("NEW.DBF"));
-             return outcome{create_table(*created, {{"CODE", 'C', 4, 0}, {"TEXT", 'M', 10, 0}}) == 1};
+         [](auto&, folder dir) {
+             return create_table(*table_new(dir.file("NEW.DBF")), {{"CODE", 'C', 4, 0}, {"TEXT", 'M', 10, 0}}) == 1;
          }},
         {"structure_change",
-         [](auto& t, auto&) {
-             const restructure_result result =
-                 change_structure(t, {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}, {"CITY", 'C', 5, 0}});
-             return outcome{result.status == restructure_status::changed};
+         [](auto& t, folder) {
+             return change_structure(t, {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}, {"CITY", 'C', 5, 0}}).status ==
+                    restructure_status::changed;
          }},
-        {"pack", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::pack); }},
-        {"zap", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::zap); }},
+        {"pack", [](auto& t, folder) { return rebuilt(t, rebuild_kind::pack); }},
+        {"zap", [](auto& t, folder) { return rebuilt(t, rebuild_kind::zap); }},
         {"sort",
-         [](auto& t, auto&) {
-             return outcome{sort_command(*t, {0}, sort_collation::english).status == sort_status::sorted};
-         }},
-        {"append_from_table",
-         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.DBF")) == 1}; }},
-        {"append_from_text",
-         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.TXT")) == 1}; }},
-        {"export_text",
-         [](auto& t, const testing::scratch_dir& dir) {
-             return outcome{export_text(*t, dir.file("OUT.TXT")) == 1};
-         }},
+         [](auto& t, folder) { return sort_command(*t, {0}, sort_collation::english).status == sort_status::sorted; }},
+        {"append_from_table", [](auto& t, folder dir) { return append_from(*t, dir.file("S.DBF")) == 1; }},
+        {"append_from_text", [](auto& t, folder dir) { return append_from(*t, dir.file("S.TXT")) == 1; }},
+        {"export_text", [](auto& t, folder dir) { return export_text(*t, dir.file("OUT.TXT")) == 1; }},
         {"export_html",
-         [](auto& t, const testing::scratch_dir& dir) {
-             return outcome{export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1};
-         }},
-        {"export_csv", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.CSV")); }},
-        {"export_jsonl",
-         [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.JSONL")); }},
-        {"export_xlsx", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.XLSX")); }},
+         [](auto& t, folder dir) { return export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1; }},
+        {"export_csv", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.CSV")); }},
+        {"export_jsonl", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.JSONL")); }},
+        {"export_xlsx", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.XLSX")); }},
     };
     return all;
 }
 
 struct run_result {
-    outcome result;
+    bool done = false;
     snapshot before;
     snapshot after;
     long calls = 0;
@@ -215,7 +200,7 @@ run_result run_once(const operation& op, fault_call kind, long fail_at, int erro
     if (!table_open(*table)) throw std::runtime_error("fixture does not open");
     {
         fault_injector injector(kind, fail_at, error);
-        run.result = op.run(table, dir);
+        run.done = op.run(table, dir);
         run.calls = injector.calls();
         run.failed_call = injector.fired_call();
     }
@@ -229,7 +214,7 @@ run_result run_once(const operation& op, fault_call kind, long fail_at, int erro
 std::string judge(const run_result& run, const snapshot& intended)
 {
     snapshot after = run.after;
-    if (run.result.done) return after == intended ? "" : "reported success but the result differs";
+    if (run.done) return after == intended ? "" : "reported success but the result differs";
 
     if (after == run.before) return "";
     // A change that reached the files whole although a later call failed,
@@ -264,14 +249,14 @@ TEST_P(failure_injection_test, every_failing_call_leaves_the_old_or_the_intended
     // process holds them.
     for (const injection inject : {injection{fault_call::any, EIO}, injection{fault_call::lock, EAGAIN}}) {
         const run_result reference = run_once(op, inject.kind, 0, 0);
-        ASSERT_TRUE(reference.result.done) << op.name << " fails without any injected failure";
+        ASSERT_TRUE(reference.done) << op.name << " fails without any injected failure";
         ASSERT_GT(reference.calls, 0);
         ASSERT_NE(reference.after, reference.before) << op.name << " changes nothing";
         long reported_failures = 0, unchanged = 0;
         for (long n = 1; n <= reference.calls; ++n) {
             const run_result run = run_once(op, inject.kind, n, inject.error);
             ASSERT_FALSE(run.failed_call.empty()) << "call " << n << " was never made: the calls vary between runs";
-            reported_failures += run.result.done ? 0 : 1;
+            reported_failures += run.done ? 0 : 1;
             unchanged += run.after == run.before ? 1 : 0;
             const std::string fault = judge(run, reference.after);
             EXPECT_EQ(fault, "") << op.name << ": call " << n << " of " << reference.calls << " (" << run.failed_call
