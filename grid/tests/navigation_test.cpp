@@ -14,6 +14,11 @@ protected:
         std::int32_t record;
         int row;
         std::int32_t top;
+        bool operator==(const screen&) const = default;
+        friend void PrintTo(const screen& s, std::ostream* out)
+        {
+            *out << "record " << s.record << " on row " << s.row << ", top " << s.top;
+        }
     };
     // The grid after a paint: its current record and row, and the top row.
     // The table must stand on the current record then.
@@ -68,35 +73,23 @@ TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
             key_down(browse, s.key, s.ctrl);
         }
         EXPECT_TRUE(browse.move_pending);
-        const screen now = painted();
-        EXPECT_EQ(now.record, s.record);
-        EXPECT_EQ(now.row, s.row);
-        EXPECT_EQ(now.top, s.top);
+        EXPECT_EQ(painted(), (screen{s.record, s.row, s.top}));
         EXPECT_EQ(browse.window_title, path + " - 22/" + std::to_string(s.record));
     }
 }
 
-TEST_F(navigation_test, ctrl_end_shows_the_records_above_the_end)
+TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_up)
 {
     open(1000, 19);
     browse.current_row = 5;
     key_down(browse, vk_end, true);
-    const screen now = painted();
-    EXPECT_EQ(now.record, 1000);
-    EXPECT_EQ(now.row, 5);
-    EXPECT_EQ(now.top, 996);
-}
+    EXPECT_EQ(painted(), (screen{1000, 5, 996})) << "the records above the end fill the rows above";
 
-TEST_F(navigation_test, keys_between_two_paints_add_up)
-{
     open(30, 5);
     walk_down(9);
     key_down(browse, vk_up, false);
     key_down(browse, vk_up, false);
-    const screen now = painted();
-    EXPECT_EQ(now.record, 8);
-    EXPECT_EQ(now.row, 3);
-    EXPECT_EQ(now.top, 6);
+    EXPECT_EQ(painted(), (screen{8, 3, 6}));
 }
 
 TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
@@ -121,10 +114,8 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
         browse.current_row = c.row_before;
         const navigation_result result = scroll_bar(browse, sb_thumbtrack, false, c.thumb);
         EXPECT_NE(result.paint, repaint::none);
-        const screen now = painted();
-        EXPECT_EQ(now.record, c.record);
-        EXPECT_EQ(now.row, c.row);
-        EXPECT_EQ(now.top, c.record - c.row + 1) << "the current record is drawn on the current row";
+        EXPECT_EQ(painted(), (screen{c.record, c.row, c.record - c.row + 1}))
+            << "the current record is drawn on the current row";
     }
 }
 
@@ -140,7 +131,7 @@ TEST_F(navigation_test, scroll_messages_wait_for_the_paint_of_the_previous_move)
     EXPECT_EQ(browse.current_record, 2);
 }
 
-TEST_F(navigation_test, end_shows_the_last_column_stretched_and_home_the_first_again)
+TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
 {
     open(3, 5);
     key_down(browse, vk_end, false);
@@ -148,64 +139,78 @@ TEST_F(navigation_test, end_shows_the_last_column_stretched_and_home_the_first_a
     EXPECT_EQ(browse.current_column, 2);
     EXPECT_EQ(browse.first_visible_column, 2);
     EXPECT_EQ(browse.horizontal_thumb, 3);
-    EXPECT_EQ(browse.columns[2].x, 0);
+    EXPECT_EQ(browse.columns[2].x, 0) << "End shows the last column alone, stretched";
     EXPECT_EQ(browse.columns[2].width, 750 - browse.scroll_bar_allowance);
-
     key_down(browse, vk_home, false);
     paint();
     EXPECT_EQ(browse.current_column, 0);
     EXPECT_EQ(browse.first_visible_column, 0);
     EXPECT_EQ(browse.columns[2].x, 90);
-}
 
-TEST_F(navigation_test, right_scrolls_a_column_past_the_right_limit_into_view_and_left_back)
-{
-    open(3, 5);
+    // Right scrolls a column past the right limit into view, Left back.
     browse.width = 100;
     paint();
-    struct column_step {
-        int key;
-        int current;
-        int first_visible;
-    };
-    const column_step steps[] = {
-        {vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2}, {vk_left, 1, 1}, {vk_left, 0, 0}, {vk_left, 0, 0}};
-    for (const column_step& s : steps) {
-        key_down(browse, s.key, false);
+    const int steps[][3] = {{vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2},
+                            {vk_left, 1, 1},  {vk_left, 0, 0},  {vk_left, 0, 0}};
+    for (const auto& [key, current, first_visible] : steps) {
+        key_down(browse, key, false);
         paint();
-        EXPECT_EQ(browse.current_column, s.current);
-        EXPECT_EQ(browse.first_visible_column, s.first_visible);
+        EXPECT_EQ(browse.current_column, current);
+        EXPECT_EQ(browse.first_visible_column, first_visible);
     }
 }
 
-TEST_F(navigation_test, enter_opens_what_the_current_column_allows)
+TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
 {
     open(3, 5);
-    struct enter_case {
+    struct key_case {
         const char* name;
+        int key;
+        bool ctrl, in_dialog;
         int column;
         char type;
         permission_callback permission;
         grid_action action;
-        bool read_only;
+        bool memo_read_only;
     };
-    const enter_case cases[] = {
-        {"deleted_column", 0, 0, never_editable, grid_action::none, false},
-        {"field", 2, 'C', always_editable, grid_action::open_cell_editor, false},
-        {"memo", 2, 'M', always_editable, grid_action::open_memo_dialog, false},
-        {"memo_refused", 2, 'M', never_editable, grid_action::open_memo_dialog, true},
+    const auto none = grid_action::none, run = grid_action::run_command;
+    const auto editable = always_editable;
+    const key_case cases[] = {
+        {"enter_on_the_deleted_column", vk_return, false, false, 0, 0, never_editable, none, false},
+        {"enter_on_a_field", vk_return, false, false, 2, 'C', editable, grid_action::open_cell_editor, false},
+        {"enter_on_a_memo", vk_return, false, false, 2, 'M', editable, grid_action::open_memo_dialog, false},
+        {"enter_on_a_refused_memo", vk_return, false, false, 2, 'M', never_editable, grid_action::open_memo_dialog, true},
+        {"escape_closes", vk_escape, false, false, 2, 'C', editable, grid_action::close_window, false},
+        {"escape_in_a_dialog_stays", vk_escape, false, true, 2, 'C', editable, none, false},
+        {"tab_in_a_dialog_leaves", vk_tab, false, true, 2, 'C', editable, grid_action::focus_next_control, false},
+        {"tab_in_a_window", vk_tab, false, false, 2, 'C', editable, none, false},
+        {"f3_searches", vk_f3, false, false, 2, 'C', editable, run, false},
+        {"f10_appends", vk_f10, false, false, 2, 'C', editable, run, false},
+        {"ctrl_c_copies", vk_c, true, false, 2, 'C', editable, grid_action::copy_to_clipboard, false},
+        {"c_alone_does_nothing", vk_c, false, false, 2, 'C', editable, none, false},
+        {"ctrl_z_undoes", vk_z, true, false, 2, 'C', editable, grid_action::undo, false},
+        {"z_alone_does_nothing", vk_z, false, false, 2, 'C', editable, none, false},
+        {"unknown_key", 'A', false, false, 2, 'C', editable, none, false},
     };
-    for (const enter_case& c : cases) {
+    for (const key_case& c : cases) {
         SCOPED_TRACE(c.name);
         browse.memo_read_only = false;
+        browse.in_dialog = c.in_dialog;
         browse.current_column = c.column;
         browse.columns[static_cast<std::size_t>(c.column)].type = c.type;
         browse.columns[static_cast<std::size_t>(c.column)].edit_permission = c.permission;
-        EXPECT_EQ(key_down(browse, vk_return, false).action, c.action);
-        EXPECT_EQ(browse.memo_read_only, c.read_only);
+        const navigation_result result = key_down(browse, c.key, c.ctrl);
+        EXPECT_EQ(result.action, c.action);
+        EXPECT_EQ(browse.memo_read_only, c.memo_read_only);
+        if (c.action == run) {
+            EXPECT_EQ(result.command->key, c.key);
+        }
+        if (c.action == grid_action::copy_to_clipboard) {
+            EXPECT_EQ(result.clipboard_text, "name1") << "the value, without the field's padding";
+        }
         paint();
     }
-    browse.columns[2].type = 'C';
+    browse.in_dialog = false;
     key_down(browse, vk_down, false);
     paint();
     EXPECT_EQ(cell_editor_text(browse), "name2");
@@ -214,45 +219,6 @@ TEST_F(navigation_test, enter_opens_what_the_current_column_allows)
     EXPECT_EQ(box.y, 40);
     EXPECT_EQ(box.width, browse.columns[2].width + 1);
     EXPECT_EQ(box.height, 21);
-}
-
-TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
-{
-    open(3, 5);
-    browse.current_column = 2;
-    struct key_case {
-        const char* name;
-        int key;
-        bool ctrl;
-        bool in_dialog;
-        grid_action action;
-    };
-    const key_case cases[] = {
-        {"escape_closes", vk_escape, false, false, grid_action::close_window},
-        {"escape_in_a_dialog_stays", vk_escape, false, true, grid_action::none},
-        {"tab_in_a_dialog_leaves", vk_tab, false, true, grid_action::focus_next_control},
-        {"tab_in_a_window", vk_tab, false, false, grid_action::none},
-        {"f3_searches", vk_f3, false, false, grid_action::run_command},
-        {"f10_appends", vk_f10, false, false, grid_action::run_command},
-        {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
-        {"c_alone_does_nothing", vk_c, false, false, grid_action::none},
-        {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
-        {"z_alone_does_nothing", vk_z, false, false, grid_action::none},
-        {"unknown_key", 'A', false, false, grid_action::none},
-    };
-    for (const key_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        browse.in_dialog = c.in_dialog;
-        const navigation_result result = key_down(browse, c.key, c.ctrl);
-        EXPECT_EQ(result.action, c.action);
-        if (c.action == grid_action::run_command) {
-            EXPECT_EQ(result.command->key, c.key);
-        }
-        if (c.action == grid_action::copy_to_clipboard) {
-            EXPECT_EQ(result.clipboard_text, "name1") << "the value, without the field's padding";
-        }
-        paint();
-    }
 }
 
 TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_through_the_key_filter)
