@@ -19,46 +19,37 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
     struct click_case {
         const char* name;
         std::int32_t count;
-        bool to_the_end;  // Ctrl+End first, leaving one record on screen
+        int before;  // Down presses first; -1: Ctrl+End, leaving one record on screen
         int x, row;
         std::int32_t record;
         int current_row, column;
+        repaint paint;
     };
     const click_case cases[] = {
-        {"down_the_screen", 30, false, 100, 3, 3, 3, 2},
-        {"below_the_last_record_of_a_short_table", 3, false, 50, 5, 1, 1, 1},
-        {"below_the_last_record_of_the_last_page", 30, true, 50, 3, 30, 1, 1},
-        {"in_a_border_band", 30, false, 22, 3, 1, 1, 0},
-        {"beyond_the_visible_rows", 30, false, 100, 9, 1, 1, 2},
+        {"down_the_screen", 30, 0, 100, 3, 3, 3, 2, repaint::keep_background},
+        {"above_the_current_row", 30, 9, 100, 2, 7, 2, 2, repaint::keep_background},
+        {"below_the_last_record_of_a_short_table", 3, 0, 50, 5, 1, 1, 1, repaint::keep_background},
+        {"below_the_last_record_of_the_last_page", 30, -1, 50, 3, 30, 1, 1, repaint::keep_background},
+        {"in_a_border_band", 30, 0, 22, 3, 1, 1, 0, repaint::none},
+        {"beyond_the_visible_rows", 30, 0, 100, 9, 1, 1, 2, repaint::keep_background},
     };
     for (const click_case& c : cases) {
         SCOPED_TRACE(c.name);
         open(c.count, 5);
-        if (c.to_the_end) {
+        if (c.before < 0) {
             key_down(browse, vk_end, true);
             paint();
         }
-        left_button_down(browse, c.x, row_y(c.row));
+        walk_down(c.before);
+        const navigation_result result = left_button_down(browse, c.x, row_y(c.row));
+        EXPECT_EQ(result.paint, c.paint);
+        EXPECT_EQ(browse.horizontal_thumb, c.column);
         paint();
         EXPECT_EQ(browse.current_record, c.record);
         EXPECT_EQ(browse.current_row, c.current_row);
         EXPECT_EQ(browse.current_column, c.column);
         EXPECT_EQ(table_nr(), c.record);
     }
-}
-
-TEST_F(mouse_test, a_click_above_the_current_row_moves_back)
-{
-    open(30, 5);
-    walk_down(9);
-    ASSERT_EQ(browse.current_record, 10);
-    const navigation_result result = left_button_down(browse, 100, row_y(2));
-    EXPECT_EQ(result.paint, repaint::keep_background);
-    EXPECT_EQ(browse.horizontal_thumb, 2);
-    paint();
-    EXPECT_EQ(browse.current_record, 7);
-    EXPECT_EQ(browse.current_row, 2);
-    EXPECT_EQ(table_nr(), 7);
 }
 
 TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
