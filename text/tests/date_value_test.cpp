@@ -68,21 +68,11 @@ TEST(date_value, construction_checks_the_calendar)
         const char* expected;  // dash form, "" when invalid
     };
     const row rows[] = {
-        {2024, 2, 29, "2024-02-29"},
-        {2023, 2, 29, ""},
-        {2000, 2, 29, "2000-02-29"},
-        {1900, 2, 29, ""},
-        {2024, 4, 31, ""},
-        {2024, 13, 1, ""},
-        {99, 1, 1, "1999-01-01"},
-        {0, 6, 1, "1900-06-01"},
-        {100, 1, 1, "0100-01-01"},
-        {-1, 1, 1, ""},
-        {10000, 1, 1, ""},
-        {LONG_MAX, 1, 1, ""},
+        {2024, 2, 29, "2024-02-29"}, {2023, 2, 29, ""}, {2000, 2, 29, "2000-02-29"}, {1900, 2, 29, ""},
+        {2024, 4, 31, ""}, {2024, 13, 1, ""}, {99, 1, 1, "1999-01-01"}, {0, 6, 1, "1900-06-01"},
+        {100, 1, 1, "0100-01-01"}, {-1, 1, 1, ""}, {10000, 1, 1, ""}, {LONG_MAX, 1, 1, ""},
         {-4294965296, 1, 1, ""},  // 2000 once truncated to 32 bits
-        {4294969296, 1, 1, ""},
-        {2024, 1, -4294967295, ""},
+        {4294969296, 1, 1, ""}, {2024, 1, -4294967295, ""},
     };
     for (const row& r : rows) {
         EXPECT_EQ(dash(date_from_ymd(r.y, r.m, r.d)), r.expected) << r.y << '-' << r.m << '-' << r.d;
@@ -91,39 +81,21 @@ TEST(date_value, construction_checks_the_calendar)
 
 TEST(date_value, parses_typed_and_stored_texts)
 {
-    struct row {
-        std::string text;
-        const char* expected;  // dash form, "" when invalid
-    };
-    const row rows[] = {
-        {"19991231", "1999-12-31"},
+    const std::pair<std::string, const char*> rows[] = {  // dash form, "" when invalid
+        {"19991231", "1999-12-31"}, {"1999123", "1999-12-03"}, {"2024", ""}, {"", ""},
         {"990315", ""},  // the year takes four digits: 9903, month 15
-        {"1999123", "1999-12-03"},
-        {"2024", ""},
-        {"", ""},
-        {"2024.12.31", "2024-12-31"},
-        {"2024-12-31", "2024-12-31"},
-        {"2024/12/31", "2024-12-31"},
-        {"2024x12-31", "2024-12-31"},
-        {"2024.12.31extra", "2024-12-31"},
-        {"2024.13.01", ""},
+        {"2024.12.31", "2024-12-31"}, {"2024-12-31", "2024-12-31"}, {"2024/12/31", "2024-12-31"},
+        {"2024x12-31", "2024-12-31"}, {"2024.12.31extra", "2024-12-31"}, {"2024.13.01", ""},
         {"2024.12.3", ""},  // nine characters: read as YYYYMMDD
-        {"2024. 1. 5", "2024-01-05"},
-        {"  24.01.05", "1924-01-05"},
-        {"0000.01.01", "1900-01-01"},
-        {"+999.01.01", "0999-01-01"},
-        {"-001.01.01", ""},
-        {"2024.1a.01", ""},
+        {"2024. 1. 5", "2024-01-05"}, {"  24.01.05", "1924-01-05"}, {"0000.01.01", "1900-01-01"},
+        {"+999.01.01", "0999-01-01"}, {"-001.01.01", ""}, {"2024.1a.01", ""},
         {std::string("19991231\0\0", 10), "1999-12-31"},  // zero-padded field
     };
-    for (const row& r : rows) EXPECT_EQ(dash(date_parse(r.text)), r.expected) << '"' << r.text << '"';
-}
+    for (const auto& [text, expected] : rows) EXPECT_EQ(dash(date_parse(text)), expected) << '"' << text << '"';
 
-TEST(date_value, parse_in_place_cuts_the_callers_text)
-{
     std::string text = "2024.12.31extra";
     EXPECT_EQ(dash(date_parse_in_place(text)), "2024-12-31");
-    EXPECT_EQ(text, "2024.12.31");
+    EXPECT_EQ(text, "2024.12.31") << "parsing in place cuts the caller's text";
 }
 
 TEST(date_value, calendar_queries)
