@@ -15,10 +15,7 @@ struct position_case {
     std::int32_t grid_record;
     int row;
     bool pending;
-    std::int32_t pending_move;
-    std::int32_t expected_result;
-    std::int32_t expected_top;
-    std::int32_t expected_grid_record;
+    std::int32_t pending_move, expected_result, expected_top, expected_grid_record;
 };
 
 TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_record)

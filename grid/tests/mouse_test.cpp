@@ -56,8 +56,7 @@ TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
 {
     struct drag_case {
         const char* name;
-        int first_visible;
-        int press_x, release_x;
+        int first_visible, press_x, release_x;
         int resized;  // -1: no drag
         int width;
     };
@@ -101,8 +100,7 @@ TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
 
     struct drag_case {
         const char* name;
-        int press_x, release_x;
-        int deleted_width, nr_width;
+        int press_x, release_x, deleted_width, nr_width;
     };
     const drag_case cases[] = {
         {"to_the_right_widens_the_emptied_column", 21, 60, 20, 40},

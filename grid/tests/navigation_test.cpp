@@ -96,8 +96,7 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
 {
     struct thumb_case {
         std::int32_t count;
-        int thumb;
-        int row_before;
+        int thumb, row_before;
         std::int32_t record;
         int row;
     };

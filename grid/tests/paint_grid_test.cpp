@@ -18,11 +18,7 @@ TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit
 {
     struct layout_case {
         const char* name;
-        int width;
-        int first_visible;
-        int expected_x[3];
-        int expected_last_width;
-        int expected_fully_visible;
+        int width, first_visible, expected_x[3], expected_last_width, expected_fully_visible;
     };
     const layout_case cases[] = {
         {"narrow_columns_widen_the_last", 750, 0, {0, 20, 90}, 750 - 26 - 90, 3},
@@ -149,10 +145,8 @@ TEST_F(paint_test, a_paint_reads_only_the_visible_records)
 TEST_F(paint_test, thumb_and_title_follow_the_current_record)
 {
     struct thumb_case {
-        std::int32_t count;
-        std::int32_t current;
-        int expected_thumb;
-        int expected_range_max;
+        std::int32_t count, current;
+        int expected_thumb, expected_range_max;
     };
     const thumb_case cases[] = {{70000, 35000, 50, 100}, {100, 1, 0, 99}, {1, 1, 0, 1}, {120, 7, 6, 119}};
     for (const thumb_case& c : cases) {

@@ -153,8 +153,7 @@ TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart)
 {
     struct row {
         const char* name;
-        std::string_view input;
-        std::string_view expected;
+        std::string_view input, expected;
     };
     using namespace std::string_view_literals;
     const row rows[] = {

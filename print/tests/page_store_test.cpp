@@ -176,8 +176,7 @@ TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
     const struct {
         fault_call call;
         long fail_at;
-        int error;
-        int failed_page;
+        int error, failed_page;
         const char* words;
     } cases[] = {
         {fault_call::open, 2, EMFILE, 2, "Too many open files"},

@@ -183,8 +183,7 @@ const std::vector<operation>& operations()
 
 struct run_result {
     bool done = false;
-    snapshot before;
-    snapshot after;
+    snapshot before, after;
     long calls = 0;
     std::string failed_call;
 };

@@ -25,8 +25,7 @@ TEST(date_names, numbers_from_names)
 {
     struct row {
         std::string text;
-        int month;
-        int weekday;
+        int month, weekday;
     };
     const row rows[] = {
         {"jan", 1, 0},

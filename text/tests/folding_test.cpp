@@ -19,8 +19,7 @@ TEST_F(folding, sort_key_order)
     struct row {
         const char* hun_cmp;
         bool oem_text;
-        std::string a;
-        std::string b;
+        std::string a, b;
         int expected;
     };
     const row rows[] = {
@@ -58,8 +57,7 @@ TEST(folding_tables, every_hungarian_accented_letter_folds_onto_its_vowel_in_bot
 {
     struct letter {
         const char* name;
-        unsigned char in_1250;
-        unsigned char in_852;
+        unsigned char in_1250, in_852;
         char base;
     };
     const letter letters[] = {

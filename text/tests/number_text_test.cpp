@@ -16,8 +16,7 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
 {
     struct row {
         long double x;
-        int width;
-        int decimals;
+        int width, decimals;
         const char* expected;
     };
     const row rows[] = {

@@ -32,10 +32,7 @@ TEST_F(text_case, leaves_everything_else_alone)
 TEST_F(text_case, follows_the_letter_lists)
 {
     struct row {
-        std::string lower;
-        std::string upper;
-        std::string text;
-        std::string expected;
+        std::string lower, upper, text, expected;
     };
     const row rows[] = {
         // ä added as a tenth pair stays lower case.

@@ -47,8 +47,7 @@ TEST(text_ops, positions_of_a_text)
     struct row {
         const char* needle;
         const char* haystack;
-        long first;
-        long last;
+        long first, last;
     };
     const row rows[] = {
         {"b", "abcb", 1, 3},
