@@ -90,11 +90,8 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
         colour live_colour;
     };
     const expected cells[] = {
-        {"Kiss      ", plain_text_colour},
-        {"   12.50", numeric_text_colour},
-        {"1999.12.31", date_text_colour},
-        {"T", logical_text_colour},
-        {"<-MEMO->", plain_text_colour},
+        {"Kiss      ", plain_text_colour}, {"   12.50", numeric_text_colour}, {"1999.12.31", date_text_colour},
+        {"T", logical_text_colour}, {"<-MEMO->", plain_text_colour},
     };
     for (int record = 1; record <= 2; ++record) {
         go_to(*table, record);

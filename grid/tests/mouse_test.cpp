@@ -61,8 +61,7 @@ TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
         int width;
     };
     const drag_case cases[] = {
-        {"thirty_to_the_right", 0, 91, 120, 1, 100},
-        {"left_past_the_columns_own_edge", 0, 89, 10, 1, 0},
+        {"thirty_to_the_right", 0, 91, 120, 1, 100}, {"left_past_the_columns_own_edge", 0, 89, 10, 1, 0},
         {"the_first_columns_left_edge_is_no_border", 0, 1, 50, -1, 0},
         {"a_scrolled_out_column_from_the_first_visible_edge", 1, 0, 15, 0, 35},
     };

@@ -42,27 +42,16 @@ struct key_step {
 TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
 {
     const key_step steps[] = {
-        {"up_on_record_1", vk_up, false, 1, 1, 1},
-        {"down", vk_down, false, 2, 2, 1},
-        {"down", vk_down, false, 3, 3, 1},
-        {"down", vk_down, false, 4, 4, 1},
-        {"down", vk_down, false, 5, 5, 1},
-        {"down_scrolls", vk_down, false, 6, 5, 2},
-        {"up_moves_the_row", vk_up, false, 5, 4, 2},
-        {"page_down", vk_next, false, 10, 4, 7},
-        {"page_down", vk_next, false, 15, 4, 12},
-        {"page_down", vk_next, false, 20, 4, 17},
-        {"page_down_stops_on_the_last", vk_next, false, 22, 4, 19},
-        {"page_down_on_the_last", vk_next, false, 22, 4, 19},
-        {"down_on_the_last", vk_down, false, 22, 4, 19},
-        {"ctrl_home", vk_home, true, 1, 1, 1},
-        {"ctrl_end_keeps_the_row", vk_end, true, 22, 1, 22},
-        {"page_up", vk_prior, false, 17, 1, 17},
-        {"page_up", vk_prior, false, 12, 1, 12},
-        {"page_up", vk_prior, false, 7, 1, 7},
-        {"page_up", vk_prior, false, 2, 1, 2},
-        {"page_up_stops_on_record_1", vk_prior, false, 1, 1, 1},
-        {"wheel_down_is_down", -1, false, 2, 2, 1},
+        {"up_on_record_1", vk_up, false, 1, 1, 1}, {"down", vk_down, false, 2, 2, 1},
+        {"down", vk_down, false, 3, 3, 1}, {"down", vk_down, false, 4, 4, 1}, {"down", vk_down, false, 5, 5, 1},
+        {"down_scrolls", vk_down, false, 6, 5, 2}, {"up_moves_the_row", vk_up, false, 5, 4, 2},
+        {"page_down", vk_next, false, 10, 4, 7}, {"page_down", vk_next, false, 15, 4, 12},
+        {"page_down", vk_next, false, 20, 4, 17}, {"page_down_stops_on_the_last", vk_next, false, 22, 4, 19},
+        {"page_down_on_the_last", vk_next, false, 22, 4, 19}, {"down_on_the_last", vk_down, false, 22, 4, 19},
+        {"ctrl_home", vk_home, true, 1, 1, 1}, {"ctrl_end_keeps_the_row", vk_end, true, 22, 1, 22},
+        {"page_up", vk_prior, false, 17, 1, 17}, {"page_up", vk_prior, false, 12, 1, 12},
+        {"page_up", vk_prior, false, 7, 1, 7}, {"page_up", vk_prior, false, 2, 1, 2},
+        {"page_up_stops_on_record_1", vk_prior, false, 1, 1, 1}, {"wheel_down_is_down", -1, false, 2, 2, 1},
     };
     open(22, 5);
     for (const key_step& s : steps) {
@@ -101,10 +90,7 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
         int row;
     };
     const thumb_case cases[] = {
-        {40000, 39999, 1, 40000, 1},
-        {40000, 2, 5, 3, 3},
-        {70000, 50, 5, 35000, 1},
-        {70000, 0, 1, 1, 1},
+        {40000, 39999, 1, 40000, 1}, {40000, 2, 5, 3, 3}, {70000, 50, 5, 35000, 1}, {70000, 0, 1, 1, 1},
         {1, 1, 1, 1, 1},
     };
     for (const thumb_case& c : cases) {
@@ -232,14 +218,11 @@ TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_thr
         bool refused;
     };
     const typing_case cases[] = {
-        {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false},
-        {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
-        {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true},
-        {"a_digit_on_a_date", 3, 2, 'D', '2', "2", false},
+        {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false}, {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
+        {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true}, {"a_digit_on_a_date", 3, 2, 'D', '2', "2", false},
         {"a_letter_on_a_logical", 3, 2, 'L', 'y', "y", false},
         {"a_letter_a_logical_refuses", 3, 2, 'L', 'x', nullptr, true},
-        {"the_deleted_column", 3, 0, 0, 'x', nullptr, false},
-        {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
+        {"the_deleted_column", 3, 0, 0, 'x', nullptr, false}, {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
         {"a_table_without_records", 0, 2, 'C', 'x', nullptr, false},
     };
     for (const typing_case& c : cases) {

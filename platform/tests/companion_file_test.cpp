@@ -17,8 +17,7 @@ TEST(companion_file, is_found_whatever_its_letter_case_unless_two_would_fit)
     } cases[] = {
         {"pd.dbt", "pd.dbt"},      // as it is
         {"pd.dbT", "pd.dbt"},      // the memo name of pd.dbf by the old rule
-        {"PD.DBT", "pd.dbt"},
-        {"people.dbt", "PEOPLE.DBT"},
+        {"PD.DBT", "pd.dbt"}, {"people.dbt", "PEOPLE.DBT"},
         {"two.cpg", "two.cpg"},    // an exact name is never ambiguous
         {"Two.cpg", ""},           // two files would fit
         {"none.dbt", ""},

@@ -59,16 +59,11 @@ TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
         const char* b;
         bool same;
     } cases[] = {
-        {"T.DBF", "./T.DBF", true},
-        {"T.DBF", "SUB/../T.DBF", true},
-        {"T.DBF", "LINK.DBF", true},
-        {"T.DBF", "HARD.DBF", true},
-        {"T.DBF", "OTHER.DBF", false},
+        {"T.DBF", "./T.DBF", true}, {"T.DBF", "SUB/../T.DBF", true}, {"T.DBF", "LINK.DBF", true},
+        {"T.DBF", "HARD.DBF", true}, {"T.DBF", "OTHER.DBF", false},
         {"NEW.DBF", "SUB/../NEW.DBF", true},  // neither exists: folder and name
         {"NEW.DBF", "DANGLING", true},        // the link creates NEW.DBF
-        {"NEW.DBF", "NEW.DBT", false},
-        {"NEW.DBF", "SUB/NEW.DBF", false},
-        {"T.DBF", "SUB/T.DBF", false},
+        {"NEW.DBF", "NEW.DBT", false}, {"NEW.DBF", "SUB/NEW.DBF", false}, {"T.DBF", "SUB/T.DBF", false},
         {"SUB", "SUB/.", true},
     };
     for (const auto& c : cases) {

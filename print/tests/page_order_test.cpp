@@ -13,8 +13,7 @@ TEST(print_page_order, follows_range_copies_collation_and_order)
         print_range range;
         std::vector<int> order;
     } cases[] = {
-        {"all", 3, {}, {1, 2, 3}},
-        {"range", 5, {2, 4}, {2, 3, 4}},
+        {"all", 3, {}, {1, 2, 3}}, {"range", 5, {2, 4}, {2, 3, 4}},
         {"range past the end is cut", 3, {2, 10}, {2, 3}},
         {"collated copies", 3, {1, 999, 2, true, false}, {1, 2, 3, 1, 2, 3}},
         {"uncollated copies", 3, {1, 999, 2, false, false}, {1, 1, 2, 2, 3, 3}},
@@ -47,10 +46,8 @@ TEST(paper_fit_refusal, refuses_a_printable_area_smaller_than_the_pages)
         std::int32_t width, height;
         bool fits;
     } cases[] = {
-        {"the same", 4488, 6552, true},
-        {"larger paper", 6500, 9500, true},
-        {"one unit narrower", 4487, 6552, false},
-        {"one unit shorter", 4488, 6551, false},
+        {"the same", 4488, 6552, true}, {"larger paper", 6500, 9500, true},
+        {"one unit narrower", 4487, 6552, false}, {"one unit shorter", 4488, 6551, false},
         {"landscape", 6552, 4488, false},
     };
     for (const auto& c : cases)

@@ -179,8 +179,7 @@ TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
         int error, failed_page;
         const char* words;
     } cases[] = {
-        {fault_call::open, 2, EMFILE, 2, "Too many open files"},
-        {fault_call::write, 1, ENOSPC, 1, "Disk full"},
+        {fault_call::open, 2, EMFILE, 2, "Too many open files"}, {fault_call::write, 1, ENOSPC, 1, "Disk full"},
         {fault_call::write, 3, EDQUOT, 3, "Disk quota exceeded"},
         {fault_call::close, 2, EIO, 2, "Input/output error"},
     };

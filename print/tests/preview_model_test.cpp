@@ -63,17 +63,12 @@ TEST_F(preview_model, scroll_codes_move_the_origin)
         std::int32_t thumb, from_x, from_y, to_x, to_y;
     };
     const scroll_case cases[] = {
-        {"line up", sb_lineup, false, 0, 5, 5, 5, 4},
-        {"key down", vk_down, false, 0, 5, 5, 5, 6},
-        {"down through zero", vk_down, false, 0, 5, -1, 5, 0},
-        {"up to zero", vk_up, false, 0, 5, 1, 5, 0},
+        {"line up", sb_lineup, false, 0, 5, 5, 5, 4}, {"key down", vk_down, false, 0, 5, 5, 5, 6},
+        {"down through zero", vk_down, false, 0, 5, -1, 5, 0}, {"up to zero", vk_up, false, 0, 5, 1, 5, 0},
         {"page up near the top", vk_prior, false, 0, 5, 50, 5, -20},
-        {"page up", sb_pageup, false, 0, 5, 200, 5, 100},
-        {"page down", vk_next, false, 0, 5, 200, 5, 300},
-        {"vertical thumb", sb_thumbtrack, false, 120, 5, 5, 5, 100},
-        {"end", vk_end, false, 0, 5, 5, 779 - 20, 5},
-        {"control end", vk_end, true, 0, 5, 5, 5, 519 - 20},
-        {"home", vk_home, false, 0, 300, 300, -20, 300},
+        {"page up", sb_pageup, false, 0, 5, 200, 5, 100}, {"page down", vk_next, false, 0, 5, 200, 5, 300},
+        {"vertical thumb", sb_thumbtrack, false, 120, 5, 5, 5, 100}, {"end", vk_end, false, 0, 5, 5, 779 - 20, 5},
+        {"control end", vk_end, true, 0, 5, 5, 5, 519 - 20}, {"home", vk_home, false, 0, 300, 300, -20, 300},
         {"control home", vk_home, true, 0, 300, 300, 300, -20},
         {"left stops at the least origin", vk_left, false, 0, -20, 5, -20, 5},
         {"bar left", sb_lineup + preview_horizontal, false, 0, 7, 5, 6, 5},

@@ -37,8 +37,7 @@ TEST(date_names, numbers_from_names)
         {"OCT", 0, 0},        // the parsing list spells OKTÓBER
         {"DECEMBERX", 0, 0},  // longer than every name
         {"SZ", 9, 6},         // SZEPTEMBER; SZOMBAT after SZERDA
-        {"szer", 0, 3},
-        {"CS\xDCT", 0, 4},
+        {"szer", 0, 3}, {"CS\xDCT", 0, 4},
         {std::string("KEDD\0X", 6), 0, 2},  // a NUL ends the text
     };
     for (const row& r : rows) {

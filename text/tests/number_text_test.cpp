@@ -20,17 +20,12 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
         const char* expected;
     };
     const row rows[] = {
-        {3.14159L, 8, 3, "   3.142"},
-        {2.7L, 4, 0, "   3"},
-        {-2.5L, 6, 1, "  -2.5"},
-        {0.0L, 5, 2, " 0.00"},
+        {3.14159L, 8, 3, "   3.142"}, {2.7L, 4, 0, "   3"}, {-2.5L, 6, 1, "  -2.5"}, {0.0L, 5, 2, " 0.00"},
         {-0.001L, 5, 2, "-0.00"},
         {123456.7L, 5, 2, "0.00"},  // does not fit: zero with the decimals
         {123456.7L, 9, 2, "123456.70"},
         {1234.0L, 2, 0, "1234"},    // without decimals a wide number is kept
-        {1e30L, 10, 3, "0.000"},
-        {7.0L, -3, 0, "7"},
-        {7.0L, 3, -5, "  7"},
+        {1e30L, 10, 3, "0.000"}, {7.0L, -3, 0, "7"}, {7.0L, 3, -5, "  7"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(number_to_text(r.x, r.width, r.decimals), r.expected)

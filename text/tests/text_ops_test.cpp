@@ -18,11 +18,8 @@ TEST(text_ops, trimming_removes_blanks_only)
         const char* both;
     };
     const row rows[] = {
-        {"  ab c  ", "ab c  ", "  ab c", "ab c"},
-        {"   ", "", "", ""},
-        {"", "", "", ""},
-        {"\tab\t", "\tab\t", "\tab\t", "\tab\t"},
-        {" \tx", "\tx", " \tx", "\tx"},
+        {"  ab c  ", "ab c  ", "  ab c", "ab c"}, {"   ", "", "", ""}, {"", "", "", ""},
+        {"\tab\t", "\tab\t", "\tab\t", "\tab\t"}, {" \tx", "\tx", " \tx", "\tx"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(trim_left(r.text), r.left) << '"' << r.text << '"';
@@ -50,14 +47,9 @@ TEST(text_ops, positions_of_a_text)
         long first, last;
     };
     const row rows[] = {
-        {"b", "abcb", 1, 3},
-        {"bc", "abcbc", 1, 3},
-        {"aa", "aaa", 0, 1},
+        {"b", "abcb", 1, 3}, {"bc", "abcbc", 1, 3}, {"aa", "aaa", 0, 1},
         {"abcd", "abc", -1, -1},  // a needle running past the end never matches
-        {"x", "", -1, -1},
-        {"", "abc", 0, 2},
-        {"", "", -1, -1},
-        {"\xE1", "\xE1rv\xE1", 0, 3},
+        {"x", "", -1, -1}, {"", "abc", 0, 2}, {"", "", -1, -1}, {"\xE1", "\xE1rv\xE1", 0, 3},
     };
     for (const row& r : rows) {
         EXPECT_EQ(text_position(r.needle, r.haystack), r.first) << r.needle << " in " << r.haystack;

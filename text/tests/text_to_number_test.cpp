@@ -18,17 +18,12 @@ TEST(text_to_long, reads_the_leading_integer)
         long expected;
     };
     const row rows[] = {
-        {"", 0},
-        {"   42abc", 42},
-        {"-17", -17},
-        {"+5", 5},
+        {"", 0}, {"   42abc", 42}, {"-17", -17}, {"+5", 5},
         {" - 5", 0},  // the sign must touch the digits
         {"abc", 0},
         {"\t5", 0},  // only blanks are skipped
-        {"9223372036854775807", LONG_MAX},
-        {"-9223372036854775808", LONG_MIN},
-        {"99999999999999999999999999999", LONG_MAX},
-        {"-99999999999999999999999999999", LONG_MIN},
+        {"9223372036854775807", LONG_MAX}, {"-9223372036854775808", LONG_MIN},
+        {"99999999999999999999999999999", LONG_MAX}, {"-99999999999999999999999999999", LONG_MIN},
     };
     for (const row& r : rows) EXPECT_EQ(text_to_long(r.text), r.expected) << '"' << r.text << '"';
 }
@@ -40,20 +35,10 @@ TEST(text_to_double, reads_the_leading_number)
         double expected;
     };
     const row rows[] = {
-        {"", 0.0},
-        {"  3.25", 3.25},
-        {"-2.5e2x", -250.0},
-        {"+.5", 0.5},
+        {"", 0.0}, {"  3.25", 3.25}, {"-2.5e2x", -250.0}, {"+.5", 0.5},
         {"1e", 1.0},  // an exponent without digits is not part of the number
-        {"1e+", 1.0},
-        {"12,5", 12.0},
-        {"-.", 0.0},
-        {"inf", 0.0},
-        {"nan", 0.0},
-        {"0x10", 0.0},
-        {"1e400", HUGE_VAL},
-        {"-1e400", -HUGE_VAL},
-        {"1e-400", 0.0},
+        {"1e+", 1.0}, {"12,5", 12.0}, {"-.", 0.0}, {"inf", 0.0}, {"nan", 0.0}, {"0x10", 0.0}, {"1e400", HUGE_VAL},
+        {"-1e400", -HUGE_VAL}, {"1e-400", 0.0},
     };
     for (const row& r : rows) EXPECT_EQ(text_to_double(r.text), r.expected) << '"' << r.text << '"';
 
