@@ -208,17 +208,14 @@ run_result run_once(const operation& op, fault_call kind, long fail_at, int erro
     return run;
 }
 
-// Why the state after a failed run is wrong, or "" when it is acceptable.
+// Why the state after a run is wrong, or "" when it is acceptable. A failed
+// change that reached the files whole although a later call failed, such as
+// the memo file's next-free number not being advanced after the memo and its
+// record were written, loses nothing.
 std::string judge(const run_result& run, const snapshot& intended)
 {
-    snapshot after = run.after;
-    if (run.done) return after == intended ? "" : "reported success but the result differs";
-
-    if (after == run.before) return "";
-    // A change that reached the files whole although a later call failed,
-    // such as the memo file's next-free number not being advanced after the
-    // memo and its record were written, loses nothing.
-    if (after == intended) return "";
+    if (run.done) return run.after == intended ? "" : "reported success but the result differs";
+    if (run.after == run.before || run.after == intended) return "";
     return "failed and left neither the old state nor the intended one";
 }
 
