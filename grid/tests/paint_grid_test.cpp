@@ -41,9 +41,14 @@ TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit
 
 TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
 {
+    browse_object no_table;
+    recording_canvas surface;
+    paint_grid(no_table, surface);
+    EXPECT_TRUE(surface.calls.empty()) << "a grid without a table draws nothing";
+    EXPECT_FALSE(no_table.painting) << "and takes input afterwards";
+
     open_numbered(0);
     browse.header_font = 7;
-    recording_canvas surface;
     paint_grid(browse, surface);
 
     ASSERT_EQ(surface.calls.size(), 3u * 5u) << "an empty table draws only the header row";
@@ -164,15 +169,6 @@ TEST_F(paint_test, thumb_and_title_follow_the_current_record)
         EXPECT_FALSE(browse.painting);
     }
     EXPECT_EQ(vertical_thumb_for(9'000'000, 10'000'000), 90) << "no overflow in large tables";
-}
-
-TEST_F(paint_test, a_grid_without_a_table_draws_nothing_and_takes_input_afterwards)
-{
-    browse_object empty;
-    recording_canvas surface;
-    paint_grid(empty, surface);
-    EXPECT_TRUE(surface.calls.empty());
-    EXPECT_FALSE(empty.painting);
 }
 
 }  // namespace

@@ -101,23 +101,6 @@ TEST_F(page_store, job_without_pages_leaves_no_files_and_preview_sees_an_empty_l
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
 }
 
-// Others can plant names in the shared temporary directory; a job never
-// writes through them nor removes them.
-TEST_F(page_store, files_and_links_planted_under_page_names_are_left_alone)
-{
-    testing::write_file(scratch_.path() + "/BT0001.WMF", "planted");
-    testing::write_file(scratch_.path() + "/salaries", "secret");
-    fs::create_symlink(scratch_.path() + "/salaries", scratch_.path() + "/BT0002.WMF");
-    page_device device;
-    print_pages(device, 2, "new");
-    EXPECT_EQ(device.failure, "");
-    EXPECT_NE(testing::read_file(page(device, 2)).find('n'), std::string::npos);
-    close_page_device(device);
-    EXPECT_EQ(testing::read_file(scratch_.path() + "/BT0001.WMF"), "planted");
-    EXPECT_TRUE(fs::is_symlink(scratch_.path() + "/BT0002.WMF"));
-    EXPECT_EQ(testing::read_file(scratch_.path() + "/salaries"), "secret");
-}
-
 // Another program's job runs while this one's pages exist: each keeps its
 // own pages, and neither removes the other's.
 TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
