@@ -33,22 +33,15 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
     }
 }
 
-TEST_F(number_text, stored_form_keeps_the_point_whatever_the_decimal_sign)
+// The stored form keeps the point whatever the decimal sign; widths are bounded.
+TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
 {
     setting_by_index(SET_TIZEDESJEL, ",");
     EXPECT_EQ(number_to_text(1.5L, 6, 2), "  1.50");
-}
-
-TEST_F(number_text, long_to_text_right_aligns)
-{
     EXPECT_EQ(long_to_text(42, 10), "        42");
     EXPECT_EQ(long_to_text(-7, 3), " -7");
     EXPECT_EQ(long_to_text(LONG_MIN, 0), "-9223372036854775808");
     EXPECT_EQ(long_to_text(5, -4), "5");
-}
-
-TEST_F(number_text, widths_are_bounded)
-{
     EXPECT_EQ(number_to_text(1.0L, 100000, 0).size(), 255u);
     EXPECT_EQ(long_to_text(1, 100000).size(), 255u);
     EXPECT_EQ(number_to_text(1.0L, 3, 1000), "0." + std::string(255, '0'));
@@ -57,12 +50,8 @@ TEST_F(number_text, widths_are_bounded)
 
 TEST_F(number_text, zero_numbers)
 {
-    for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) {
-        EXPECT_TRUE(is_zero_number(zero)) << '"' << zero << '"';
-    }
-    for (const char* other : {"1", " 0.001", "-3", "1e-300", "5abc"}) {
-        EXPECT_FALSE(is_zero_number(other)) << '"' << other << '"';
-    }
+    for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) EXPECT_TRUE(is_zero_number(zero)) << zero;
+    for (const char* other : {"1", " 0.001", "-3", "1e-300", "5abc"}) EXPECT_FALSE(is_zero_number(other)) << other;
 }
 
 }  // namespace

@@ -30,15 +30,6 @@ TEST(text_ops, trimming_removes_blanks_only)
     }
 }
 
-TEST(text_ops, character_tests)
-{
-    EXPECT_TRUE(is_blank("") && is_blank("   "));
-    EXPECT_FALSE(is_blank(" \t "));
-    EXPECT_TRUE(char_in_set('b', "abc"));
-    EXPECT_FALSE(char_in_set('\0', "abc"));  // the end of a text is not one of its characters
-    EXPECT_EQ(count_char("a,b,,c", ','), 3);
-}
-
 TEST(text_ops, positions_of_a_text)
 {
     struct row {
@@ -57,25 +48,22 @@ TEST(text_ops, positions_of_a_text)
     }
 }
 
-TEST(text_ops, insert_char_shifts_the_rest_right)
+TEST(text_ops, character_tests_insertion_and_files)
 {
-    std::string text = "ac";
-    insert_char(text, 1, 'b');
-    insert_char(text, 0, '<');
-    insert_char(text, 4, '>');
-    insert_char(text, 99, '!');
+    EXPECT_TRUE(is_blank("") && is_blank("   "));
+    EXPECT_FALSE(is_blank(" \t "));
+    EXPECT_TRUE(char_in_set('b', "abc"));
+    EXPECT_FALSE(char_in_set('\0', "abc"));  // the end of a text is not one of its characters
+    EXPECT_EQ(count_char("a,b,,c", ','), 3);
+
+    std::string text = "ac";  // inserting shifts the rest right; past the end appends
+    for (const auto& [at, c] : {std::pair{1, 'b'}, {0, '<'}, {4, '>'}, {99, '!'}}) insert_char(text, at, c);
     EXPECT_EQ(text, "<abc>!");
-}
 
-TEST(text_ops, file_exists_finds_files_not_folders)
-{
-    const testing::scratch_dir folder;
+    const testing::scratch_dir folder;  // files are found, folders are not
     testing::write_file(folder.file("PEOPLE.DBF"), "x");
-
     EXPECT_TRUE(file_exists(folder.file("PEOPLE.DBF")));
-    EXPECT_FALSE(file_exists(folder.path()));
-    EXPECT_FALSE(file_exists(folder.file("MISSING.DBF")));
-    EXPECT_FALSE(file_exists(""));
+    EXPECT_FALSE(file_exists(folder.path()) || file_exists(folder.file("MISSING.DBF")) || file_exists(""));
 }
 
 }  // namespace
