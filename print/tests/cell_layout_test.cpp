@@ -113,21 +113,20 @@ TEST_F(placed_text, own_font_is_used_for_the_text_and_the_default_put_back)
     EXPECT_EQ(printer_output_.draws[1], "0,100 n [Courier New 100/0/400 colour 0 mode 1]");
 }
 
-TEST(page_device_without_printer, makes_no_document_and_no_pages)
+// Without a printer a device makes no document and no pages; a printer that
+// refuses the document is reported; otherwise the printer is driven in order.
+TEST(page_device_printer_mode, makes_nothing_without_a_printer_reports_a_refusal_and_drives_the_printer_in_order)
 {
-    page_device device;
-    open_page_device(device, nullptr, nullptr, "Listing", true, 80, true);
-    EXPECT_EQ(start_document(device, "Listing"), 0);
-    start_page(device);
-    put_text(device, 0, 0, "lost", nullptr, nullptr, 0, false);
-    end_page(device);
-    end_document(device);
-    EXPECT_EQ(list_count(device.pages), 0);
-    close_page_device(device);
-}
+    page_device none;
+    open_page_device(none, nullptr, nullptr, "Listing", true, 80, true);
+    EXPECT_EQ(start_document(none, "Listing"), 0);
+    start_page(none);
+    put_text(none, 0, 0, "lost", nullptr, nullptr, 0, false);
+    end_page(none);
+    end_document(none);
+    EXPECT_EQ(list_count(none.pages), 0);
+    close_page_device(none);
 
-TEST(page_device_printer_mode, reports_a_refused_document_and_drives_the_printer_in_order)
-{
     printer_facts printer = a4_600_dpi();
     recording_surface refusing;
     refusing.start_result = 0;
@@ -143,8 +142,7 @@ TEST(page_device_printer_mode, reports_a_refused_document_and_drives_the_printer
     end_page(device);
     end_document(device);
     close_page_device(device);
-    const std::vector<std::string> expected{"start document Listing", "start page", "end page", "end document"};
-    EXPECT_EQ(output.calls, expected);
+    EXPECT_EQ(output.calls, (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
 }
 
 }  // namespace
