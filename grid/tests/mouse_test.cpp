@@ -52,69 +52,46 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
     }
 }
 
+// A column dragged to nothing (NR at width 0: its border and NAME's both at
+// x 20) can be widened again: its border is the nearest, the last of equals.
 TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
 {
     struct drag_case {
         const char* name;
-        int first_visible, press_x, release_x;
-        int resized;  // -1: no drag
-        int width;
+        int first_visible, nr_width, press_x, release_x;  // nr_width: NR's width before the drag
+        bool drags;
+        int deleted_after, nr_after;
     };
     const drag_case cases[] = {
-        {"thirty_to_the_right", 0, 91, 120, 1, 100}, {"left_past_the_columns_own_edge", 0, 89, 10, 1, 0},
-        {"the_first_columns_left_edge_is_no_border", 0, 1, 50, -1, 0},
-        {"a_scrolled_out_column_from_the_first_visible_edge", 1, 0, 15, 0, 35},
+        {"thirty_to_the_right", 0, 70, 91, 120, true, 20, 100},
+        {"left_past_the_columns_own_edge", 0, 70, 89, 10, true, 20, 0},
+        {"the_first_columns_left_edge_is_no_border", 0, 70, 1, 50, false, 20, 70},
+        {"a_scrolled_out_column_from_the_first_visible_edge", 1, 70, 0, 15, true, 35, 70},
+        {"to_the_right_widens_an_emptied_column", 0, 0, 21, 60, true, 20, 40},
+        {"to_the_left_of_an_emptied_column_narrows_the_one_before", 0, 0, 19, 15, true, 15, 0},
     };
     for (const drag_case& c : cases) {
         SCOPED_TRACE(c.name);
         open(3, 5);
         browse.first_visible_column = c.first_visible;
+        browse.columns[1].width = c.nr_width;
         paint();
+        if (c.nr_width == 0) {
+            ASSERT_EQ(browse.columns[2].x, 20);
+            ASSERT_EQ(header_border_at(browse, c.press_x), 2);
+        }
         const navigation_result press = left_button_down(browse, c.press_x, 5);
-        EXPECT_EQ(mouse_move(browse).pointer, c.resized < 0 ? pointer_shape::unchanged : pointer_shape::size_we);
+        const pointer_shape sizing = c.drags ? pointer_shape::size_we : pointer_shape::unchanged;
+        EXPECT_EQ(press.pointer, sizing);
+        EXPECT_EQ(mouse_move(browse).pointer, sizing);
         const int before = browse.current_record;
         const navigation_result release = left_button_up(browse, c.release_x);
+        EXPECT_EQ(release.pointer, c.drags ? pointer_shape::arrow : pointer_shape::unchanged);
+        EXPECT_TRUE(c.drags || release.paint == repaint::none);
         EXPECT_EQ(browse.column_being_resized, 0);
         EXPECT_EQ(browse.current_record, before) << "a header press moves no record";
-        if (c.resized < 0) {
-            EXPECT_EQ(press.pointer, pointer_shape::unchanged);
-            EXPECT_EQ(release.paint, repaint::none);
-            continue;
-        }
-        EXPECT_EQ(press.pointer, pointer_shape::size_we);
-        EXPECT_EQ(release.pointer, pointer_shape::arrow);
-        EXPECT_EQ(browse.columns[static_cast<std::size_t>(c.resized)].width, c.width);
-    }
-}
-
-TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
-{
-    open(3, 5);
-    // NR (column 1) to nothing: its border and NAME's now both lie at x 20.
-    left_button_down(browse, 89, 5);
-    left_button_up(browse, 10);
-    paint();
-    ASSERT_EQ(browse.columns[1].width, 0);
-    ASSERT_EQ(browse.columns[2].x, 20);
-
-    struct drag_case {
-        const char* name;
-        int press_x, release_x, deleted_width, nr_width;
-    };
-    const drag_case cases[] = {
-        {"to_the_right_widens_the_emptied_column", 21, 60, 20, 40},
-        {"to_the_left_narrows_the_column_before_it", 19, 15, 15, 0},
-    };
-    for (const drag_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        browse.columns[0].width = 20;
-        browse.columns[1].width = 0;
-        paint();
-        ASSERT_EQ(header_border_at(browse, c.press_x), 2) << "the emptied column's border is the nearest, last of equals";
-        left_button_down(browse, c.press_x, 5);
-        left_button_up(browse, c.release_x);
-        EXPECT_EQ(browse.columns[0].width, c.deleted_width);
-        EXPECT_EQ(browse.columns[1].width, c.nr_width);
+        EXPECT_EQ(browse.columns[0].width, c.deleted_after);
+        EXPECT_EQ(browse.columns[1].width, c.nr_after);
     }
     browse.columns[0].width = 20;
     browse.columns[1].width = 4;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "print/page_device.h"
 #include "print/page_player.h"
