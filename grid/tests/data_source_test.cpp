@@ -43,16 +43,13 @@ TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_r
     }
 }
 
-TEST_F(position_test, an_empty_table_has_no_current_record)
+TEST_F(position_test, an_empty_table_has_no_current_record_and_hidden_deleted_records_are_no_rows)
 {
     open_numbered(0);
     EXPECT_EQ(table_position(browse), 0);
     EXPECT_EQ(browse.record_count, 0);
     EXPECT_TRUE(table_at_end(browse));
-}
 
-TEST_F(position_test, hidden_deleted_records_are_not_counted_as_rows)
-{
     setting_by_index(SET_DELETED, "1");
     open_numbered(30, {2, 3, 29, 30});
 

@@ -74,12 +74,6 @@ TEST_F(key_filter_test, characters_pass_by_the_columns_picture_and_type)
     }
 }
 
-TEST_F(key_filter_test, the_decimal_sign_setting_is_typed_in_numbers)
-{
-    setting_by_index(SET_TIZEDESJEL, ",");
-    EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
-}
-
 TEST_F(key_filter_test, the_edit_length_limits_typing_and_backspace_deletes_one_character)
 {
     edit_state state = caret_at("", 0);
@@ -99,6 +93,9 @@ TEST_F(key_filter_test, the_edit_length_limits_typing_and_backspace_deletes_one_
     EXPECT_TRUE(type_character(state, 'f', "L", 'L', 1));
     EXPECT_EQ(state.text, "f");
     EXPECT_FALSE(type_character(state, 'T', "L", 'L', 1));
+
+    setting_by_index(SET_TIZEDESJEL, ",");  // the decimal sign setting is typed in numbers
+    EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
 }
 
 }  // namespace

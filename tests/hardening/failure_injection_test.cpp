@@ -229,11 +229,6 @@ std::string describe(const snapshot& shot)
     return text;
 }
 
-struct injection {
-    fault_call kind;
-    int error;
-};
-
 class failure_injection_test : public testing_support::with_default_settings,
                                public ::testing::WithParamInterface<operation> {};
 
@@ -242,25 +237,25 @@ TEST_P(failure_injection_test, every_failing_call_leaves_the_old_or_the_intended
     const operation& op = GetParam();
     // Any call failing with an I/O error, and locks refused as when another
     // process holds them.
-    for (const injection inject : {injection{fault_call::any, EIO}, injection{fault_call::lock, EAGAIN}}) {
-        const run_result reference = run_once(op, inject.kind, 0, 0);
+    for (const auto& [kind, error] : {std::pair{fault_call::any, EIO}, std::pair{fault_call::lock, EAGAIN}}) {
+        const run_result reference = run_once(op, kind, 0, 0);
         ASSERT_TRUE(reference.done) << op.name << " fails without any injected failure";
         ASSERT_GT(reference.calls, 0);
         ASSERT_NE(reference.after, reference.before) << op.name << " changes nothing";
         long reported_failures = 0, unchanged = 0;
         for (long n = 1; n <= reference.calls; ++n) {
-            const run_result run = run_once(op, inject.kind, n, inject.error);
+            const run_result run = run_once(op, kind, n, error);
             ASSERT_FALSE(run.failed_call.empty()) << "call " << n << " was never made: the calls vary between runs";
             reported_failures += run.done ? 0 : 1;
             unchanged += run.after == run.before ? 1 : 0;
             const std::string fault = judge(run, reference.after);
             EXPECT_EQ(fault, "") << op.name << ": call " << n << " of " << reference.calls << " (" << run.failed_call
-                                 << ", errno " << inject.error << ")\nbefore:\n"
+                                 << ", errno " << error << ")\nbefore:\n"
                                  << describe(run.before) << "after:\n"
                                  << describe(run.after) << "intended:\n"
                                  << describe(reference.after);
         }
-        std::cout << op.name << ": " << reference.calls << " calls failed in turn (errno " << inject.error << "), "
+        std::cout << op.name << ": " << reference.calls << " calls failed in turn (errno " << error << "), "
                   << reported_failures << " reported as failures, " << unchanged << " left the files unchanged\n";
     }
 }
