@@ -26,22 +26,26 @@ std::uint32_t u32(const std::string& bytes, std::size_t at)
     return wmf::get32(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
 }
 
-struct record {
-    std::uint32_t words;
-    std::uint16_t function;
-};
+// Each record's size in words and its function.
+using record_list = std::vector<std::pair<std::uint32_t, std::uint16_t>>;
 
 // Walks the records after the header, trusting the sizes (the file is ours).
-std::vector<record> records_of(const std::string& bytes)
+record_list records_of(const std::string& bytes)
 {
-    std::vector<record> records;
+    record_list records;
     for (std::size_t at = wmf::header_bytes; at + 6 <= bytes.size();) {
-        records.push_back({u32(bytes, at), u16(bytes, at + 4)});
-        if (records.back().words < 3) break;
-        at += records.back().words * 2;
+        records.emplace_back(u32(bytes, at), u16(bytes, at + 4));
+        if (records.back().first < 3) break;
+        at += records.back().first * 2;
     }
     return records;
 }
+
+// A font, the background mode and colour, two short texts, the end.
+const record_list two_texts{{28, wmf::record_create_font_indirect}, {4, wmf::record_select_object},
+                            {4, wmf::record_set_bk_mode},           {5, wmf::record_set_text_color},
+                            {7, wmf::record_text_out},              {7, wmf::record_text_out},
+                            {3, wmf::record_eof}};
 
 TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
 {
@@ -62,13 +66,7 @@ TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
     EXPECT_EQ(u32(bytes, 12), 28u); // the font record is the largest
     EXPECT_EQ(u16(bytes, 16), 0);
 
-    const std::vector<std::pair<std::uint32_t, std::uint16_t>> expected{
-        {28, wmf::record_create_font_indirect}, {4, wmf::record_select_object}, {4, wmf::record_set_bk_mode},
-        {5, wmf::record_set_text_color},        {7, wmf::record_text_out},       {7, wmf::record_text_out},
-        {3, wmf::record_eof}};
-    std::vector<std::pair<std::uint32_t, std::uint16_t>> actual;
-    for (const record& r : records_of(bytes)) actual.emplace_back(r.words, r.function);
-    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(records_of(bytes), two_texts);
 
     // Font record: height -80, weight 700, charset 238, face NUL-ended.
     EXPECT_EQ(static_cast<std::int16_t>(u16(bytes, 18 + 6)), -80);
@@ -94,14 +92,8 @@ TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_d
     page.select_font(bold_font);
     page.select_font(default_font);  // set back before any text: nothing to record
     page.draw_text(0, 100, "c");
-    std::vector<std::uint16_t> functions;
-    for (const record& r : records_of(page.finish())) functions.push_back(r.function);
     // The first text records its font: the player's default is not ours.
-    const std::vector<std::uint16_t> expected{wmf::record_create_font_indirect, wmf::record_select_object,
-                                              wmf::record_set_bk_mode,          wmf::record_set_text_color,
-                                              wmf::record_text_out,             wmf::record_text_out,
-                                              wmf::record_eof};
-    EXPECT_EQ(functions, expected);
+    EXPECT_EQ(records_of(page.finish()), two_texts);
     EXPECT_EQ(u16(page.finish(), 10), 1);
 }
 
