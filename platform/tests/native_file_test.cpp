@@ -135,16 +135,6 @@ TEST_F(native_file_test, a_file_open_anywhere_cannot_be_deleted_or_renamed)
     EXPECT_NE(access(moved.c_str(), F_OK), 0);
 }
 
-TEST_F(native_file_test, move_never_replaces_an_existing_file_and_delete_reports_missing_files)
-{
-    std::string other = dir.file("OTHER.DBF");
-    testing::write_file(other, "keep");
-    EXPECT_EQ(move_file(path, other), EEXIST);
-    EXPECT_EQ(testing::read_file(other), "keep");
-    EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
-    EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
-}
-
 TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
 {
     native_file reader;
@@ -163,7 +153,7 @@ TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
     EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_ok);
 }
 
-TEST_F(native_file_test, creation_dispositions)
+TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
 {
     native_file file;
     std::string fresh = dir.file("NEW.TXT");
@@ -174,6 +164,13 @@ TEST_F(native_file_test, creation_dispositions)
     ASSERT_TRUE(file.open(path, access_write, share_all, file_creation::create_always));
     EXPECT_EQ(file.size(), 0) << "create_always empties an existing file";
     EXPECT_FALSE(file.open(dir.path(), access_read, share_all, file_creation::open_existing));
+    file.close();
+
+    testing::write_file(fresh, "keep");
+    EXPECT_EQ(move_file(path, fresh), EEXIST);
+    EXPECT_EQ(testing::read_file(fresh), "keep");
+    EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
+    EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
 }
 
 TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_file)
