@@ -200,10 +200,7 @@ TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
     paint();
     EXPECT_EQ(cell_editor_text(browse), "name2");
     const editor_geometry box = cell_editor_geometry(browse);
-    EXPECT_EQ(box.x, 90);
-    EXPECT_EQ(box.y, 40);
-    EXPECT_EQ(box.width, browse.columns[2].width + 1);
-    EXPECT_EQ(box.height, 21);
+    EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height), std::tuple(90, 40, browse.columns[2].width + 1, 21));
 }
 
 TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_through_the_key_filter)

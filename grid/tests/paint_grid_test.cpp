@@ -55,26 +55,18 @@ TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
     const column_descriptor& nr = browse.columns[1];
     const auto& border = surface.calls[5];
     EXPECT_EQ(border.kind, drawn::rectangle);
-    EXPECT_EQ(border.area.left, 21);
-    EXPECT_EQ(border.area.right, 90);
-    EXPECT_EQ(border.area.bottom, 19);
-    EXPECT_EQ(border.pen, header_border_colour);
-    EXPECT_EQ(border.fill, nr.header_background);
+    EXPECT_EQ(std::tuple(border.area.left, border.area.right, border.area.bottom), std::tuple(21, 90, 19));
+    EXPECT_EQ(std::pair(border.pen, border.fill), std::pair(header_border_colour, nr.header_background));
     // Right edge, then left edge and top, inside the border.
-    EXPECT_EQ(surface.calls[6].x1, 90);
-    EXPECT_EQ(surface.calls[6].y1, 0);
-    EXPECT_EQ(surface.calls[6].y2, 19);
-    EXPECT_EQ(surface.calls[7].x1, 22);
-    EXPECT_EQ(surface.calls[7].y1, 17);
-    EXPECT_EQ(surface.calls[8].x2, 89);
-    EXPECT_EQ(surface.calls[8].pen, nr.header_highlight);
+    const auto& right = surface.calls[6];
+    EXPECT_EQ(std::tuple(right.x1, right.y1, right.y2), std::tuple(90, 0, 19));
+    EXPECT_EQ(std::pair(surface.calls[7].x1, surface.calls[7].y1), std::pair(22, 17));
+    EXPECT_EQ(std::pair(surface.calls[8].x2, surface.calls[8].pen), std::pair(89, nr.header_highlight));
     const auto& caption = surface.calls[9];
     EXPECT_EQ(caption.text, "NR");
-    EXPECT_EQ(caption.area.left, 24);
-    EXPECT_EQ(caption.area.top, 2);
+    EXPECT_EQ(std::pair(caption.area.left, caption.area.top), std::pair(24, 2));
     EXPECT_EQ(caption.flags, static_cast<unsigned>(align_right) | text_no_prefix);
-    EXPECT_EQ(caption.foreground, nr.header_text);
-    EXPECT_EQ(caption.font, 7);
+    EXPECT_EQ(std::pair(caption.foreground, caption.font), std::pair(nr.header_text, canvas_font{7}));
 }
 
 TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
@@ -100,12 +92,9 @@ TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
 
         const auto rectangles = surface.of(drawn::rectangle);
         const auto& cell = rectangles[3 + 2];  // row 1, NAME
-        EXPECT_EQ(cell.pen, grid_pen_colour);
-        EXPECT_EQ(cell.fill, current.background);
-        EXPECT_EQ(cell.area.left, 90);
-        EXPECT_EQ(cell.area.top, 20);
-        EXPECT_EQ(cell.area.right, 90 + browse.columns[2].width + 1);
-        EXPECT_EQ(cell.area.bottom, 41);
+        EXPECT_EQ(std::pair(cell.pen, cell.fill), std::pair(grid_pen_colour, current.background));
+        EXPECT_EQ(std::tuple(cell.area.left, cell.area.top, cell.area.right, cell.area.bottom),
+                  std::tuple(90, 20, 90 + browse.columns[2].width + 1, 41));
         EXPECT_EQ(current.area.left, 92) << "text starts one pixel in from the inner edge";
     }
 }
