@@ -105,9 +105,7 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
             SCOPED_TRACE(std::to_string(record) + "/" + want.text);
             EXPECT_EQ(cell.text, want.text);
             EXPECT_EQ(cell.text_colour, record == 1 ? want.live_colour : deleted_text_colour);
-            EXPECT_EQ(cell.background, cell_background);
-            EXPECT_EQ(cell.font, 42);
-            EXPECT_EQ(cell.bitmap, no_bitmap);
+            EXPECT_EQ(std::tuple(cell.background, cell.font, cell.bitmap), std::tuple(cell_background, 42, no_bitmap));
         }
     }
 

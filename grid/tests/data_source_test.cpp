@@ -37,9 +37,8 @@ TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_r
         browse.pending_move = c.pending_move;
         browse.top_offset = 1 - c.row;
         EXPECT_EQ(table_position(browse), c.expected_result);
-        EXPECT_EQ(table_nr(), c.expected_top);
-        EXPECT_EQ(browse.current_record, c.expected_grid_record);
-        EXPECT_EQ(browse.record_count, 30);
+        EXPECT_EQ(std::tuple(table_nr(), browse.current_record, browse.record_count),
+                  std::tuple(c.expected_top, c.expected_grid_record, 30));
     }
 }
 

@@ -45,10 +45,8 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
         EXPECT_EQ(result.paint, c.paint);
         EXPECT_EQ(browse.horizontal_thumb, c.column);
         paint();
-        EXPECT_EQ(browse.current_record, c.record);
-        EXPECT_EQ(browse.current_row, c.current_row);
-        EXPECT_EQ(browse.current_column, c.column);
-        EXPECT_EQ(table_nr(), c.record);
+        EXPECT_EQ(std::tuple(browse.current_record, browse.current_row, browse.current_column, table_nr()),
+                  std::tuple(c.record, c.current_row, c.column, c.record));
     }
 }
 
@@ -90,8 +88,7 @@ TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
         EXPECT_TRUE(c.drags || release.paint == repaint::none);
         EXPECT_EQ(browse.column_being_resized, 0);
         EXPECT_EQ(browse.current_record, before) << "a header press moves no record";
-        EXPECT_EQ(browse.columns[0].width, c.deleted_after);
-        EXPECT_EQ(browse.columns[1].width, c.nr_after);
+        EXPECT_EQ(std::pair(browse.columns[0].width, browse.columns[1].width), std::pair(c.deleted_after, c.nr_after));
     }
     browse.columns[0].width = 20;
     browse.columns[1].width = 4;

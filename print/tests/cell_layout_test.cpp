@@ -35,10 +35,8 @@ TEST(cell_layout, follows_printable_area_font_and_column_count)
         printer.font_external_leading = c.leading;
         page_device device;
         open_page_device(device, &printer, nullptr, "T", true, c.columns_wanted, true);
-        EXPECT_EQ(device.columns, c.columns);
-        EXPECT_EQ(device.cell_width, c.cell_width);
-        EXPECT_EQ(device.line_height, c.line_height);
-        EXPECT_EQ(device.lines_per_page, c.lines_per_page);
+        EXPECT_EQ(std::tuple(device.columns, device.cell_width, device.line_height, device.lines_per_page),
+                  std::tuple(c.columns, c.cell_width, c.line_height, c.lines_per_page));
         close_page_device(device);
     }
 }
