@@ -40,11 +40,8 @@ TEST_F(column_model_test, a_table_window_gets_the_deleted_column_then_one_column
     ASSERT_EQ(columns.size(), 6u);
 
     const column_descriptor& mark = columns[0];
-    EXPECT_EQ(mark.width, 20);
-    EXPECT_EQ(mark.source_name, "deleted()");
-    EXPECT_EQ(mark.caption, "Deleted");
-    EXPECT_EQ(mark.type, 0);
-    EXPECT_EQ(mark.edit_permission(browse_object{}), 0);
+    EXPECT_EQ(std::tuple(mark.width, mark.source_name, mark.caption, mark.type, mark.edit_permission(browse_object{})),
+              std::tuple(20, "deleted()", "Deleted", 0, 0));
 
     struct expected {
         const char* name;
@@ -61,18 +58,13 @@ TEST_F(column_model_test, a_table_window_gets_the_deleted_column_then_one_column
         const column_descriptor& column = columns[i + 1];
         const expected& want = field_columns[i];
         SCOPED_TRACE(want.name);
-        EXPECT_EQ(column.source_name, want.name);
-        EXPECT_EQ(column.caption, want.name);
-        EXPECT_EQ(column.type, fields[i].type);
-        EXPECT_EQ(column.width, want.width);
-        EXPECT_EQ(column.alignment, want.alignment);
-        EXPECT_EQ(column.picture, want.picture);
-        EXPECT_EQ(column.edit_length, want.edit_length);
-        EXPECT_EQ(column.edit_permission(browse_object{}), 1);
+        EXPECT_EQ(std::tuple(column.source_name, column.caption, column.type, column.width),
+                  std::tuple(want.name, want.name, fields[i].type, want.width));
+        EXPECT_EQ(std::tuple(column.alignment, column.picture, column.edit_length, column.edit_permission(browse_object{})),
+                  std::tuple(want.alignment, want.picture, want.edit_length, 1));
     }
     for (const column_descriptor& column : columns) {
-        EXPECT_EQ(column.accept(browse_object{}), 1);
-        EXPECT_EQ(column.header_background, 2u);
+        EXPECT_EQ(std::pair(column.accept(browse_object{}), column.header_background), std::pair(1, 2u));
     }
     setting_by_index(SET_DATEFORMAT, "YY.MM.DD");
     EXPECT_EQ(build_columns(*table)[3].edit_length, 8) << "the editor takes dates as long as they are shown";
@@ -96,9 +88,8 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
     for (int record = 1; record <= 2; ++record) {
         go_to(*table, record);
         const cell_appearance mark = cell_of(browse, 0);
-        EXPECT_EQ(mark.bitmap, record == 1 ? bitmap_info : bitmap_kuka);
-        EXPECT_EQ(mark.text_colour, mark_text_colour);
-        EXPECT_EQ(mark.background, cell_background);
+        EXPECT_EQ(std::tuple(mark.bitmap, mark.text_colour, mark.background),
+                  std::tuple(record == 1 ? bitmap_info : bitmap_kuka, mark_text_colour, cell_background));
         for (int column = 1; column <= 5; ++column) {
             const cell_appearance cell = cell_of(browse, column);
             const expected& want = cells[column - 1];
