@@ -121,16 +121,13 @@ TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
     open(3, 5);
     key_down(browse, vk_end, false);
     paint();
-    EXPECT_EQ(browse.current_column, 2);
-    EXPECT_EQ(browse.first_visible_column, 2);
-    EXPECT_EQ(browse.horizontal_thumb, 3);
-    EXPECT_EQ(browse.columns[2].x, 0) << "End shows the last column alone, stretched";
-    EXPECT_EQ(browse.columns[2].width, 750 - browse.scroll_bar_allowance);
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.horizontal_thumb),
+              std::tuple(2, 2, 3));
+    EXPECT_EQ(std::pair(browse.columns[2].x, browse.columns[2].width), std::pair(0, 750 - browse.scroll_bar_allowance))
+        << "End shows the last column alone, stretched";
     key_down(browse, vk_home, false);
     paint();
-    EXPECT_EQ(browse.current_column, 0);
-    EXPECT_EQ(browse.first_visible_column, 0);
-    EXPECT_EQ(browse.columns[2].x, 90);
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x), std::tuple(0, 0, 90));
 
     // Right scrolls a column past the right limit into view, Left back.
     browse.width = 100;
@@ -140,8 +137,7 @@ TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
     for (const auto& [key, current, first_visible] : steps) {
         key_down(browse, key, false);
         paint();
-        EXPECT_EQ(browse.current_column, current);
-        EXPECT_EQ(browse.first_visible_column, first_visible);
+        EXPECT_EQ(std::pair(browse.current_column, browse.first_visible_column), std::pair(current, first_visible));
     }
 }
 

@@ -58,27 +58,23 @@ TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
     page.select_font(default_font);
     const std::string bytes = page.finish();
 
-    EXPECT_EQ(u16(bytes, 0), wmf::disk_metafile);
-    EXPECT_EQ(u16(bytes, 2), 9);
-    EXPECT_EQ(u16(bytes, 4), 0x0300);
+    // Kind, header words, version; the size; one object (the font) and the
+    // largest record (the font's); no parameters.
+    EXPECT_EQ(std::tuple(u16(bytes, 0), u16(bytes, 2), u16(bytes, 4)), std::tuple(wmf::disk_metafile, 9, 0x0300));
     EXPECT_EQ(u32(bytes, 6) * 2, bytes.size());
-    EXPECT_EQ(u16(bytes, 10), 1);   // one font object
-    EXPECT_EQ(u32(bytes, 12), 28u); // the font record is the largest
-    EXPECT_EQ(u16(bytes, 16), 0);
+    EXPECT_EQ(std::tuple(u16(bytes, 10), u32(bytes, 12), u16(bytes, 16)), std::tuple(1, 28u, 0));
 
     EXPECT_EQ(records_of(bytes), two_texts);
 
     // Font record: height -80, weight 700, charset 238, face NUL-ended.
-    EXPECT_EQ(static_cast<std::int16_t>(u16(bytes, 18 + 6)), -80);
-    EXPECT_EQ(u16(bytes, 18 + 6 + 8), 700);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[18 + 6 + 13]), 238);
+    EXPECT_EQ(std::tuple(static_cast<std::int16_t>(u16(bytes, 18 + 6)), u16(bytes, 18 + 6 + 8),
+                         static_cast<unsigned char>(bytes[18 + 6 + 13])),
+              std::tuple(-80, 700, 238));
     EXPECT_EQ(bytes.substr(18 + 6 + 18, 6), std::string("Arial\0", 6));
     // Second text output: count 1, the byte and its pad, then y and x.
     const std::size_t text = bytes.size() - 6 - 14 + 6;
-    EXPECT_EQ(u16(bytes, text), 1);
     EXPECT_EQ(bytes.substr(text + 2, 2), std::string("\xE1\0", 2));
-    EXPECT_EQ(u16(bytes, text + 4), 100);
-    EXPECT_EQ(u16(bytes, text + 6), 180);
+    EXPECT_EQ(std::tuple(u16(bytes, text), u16(bytes, text + 4), u16(bytes, text + 6)), std::tuple(1, 100, 180));
 }
 
 TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_dropped)
