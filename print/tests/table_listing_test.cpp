@@ -240,7 +240,7 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
     for (const auto& entry : fs::directory_iterator(tmp_.path())) EXPECT_EQ(entry.path().filename(), "STAFF.DBF");
 }
 
-TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
+TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed_and_refuses_a_second_listing)
 {
     open_table({});
     for (column_descriptor& column : browse.columns) column.print_selected = false;
@@ -253,34 +253,24 @@ TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
     EXPECT_EQ(print_listing(browse, no_printer), listing_result::no_printer);
     EXPECT_TRUE(seen.pages.empty());
 
-    // An empty table still opens the preview, which then has no page.
-    int previews = 0;
-    listing_environment env = environment(seen);
-    env.preview = [](page_device& device, void* context) {
-        ++*static_cast<int*>(context);
-        EXPECT_EQ(list_count(device.pages), 0);
-        EXPECT_TRUE(listing_running());
-    };
-    env.preview_context = &previews;
-    EXPECT_EQ(print_listing(browse, env), listing_result::shown);
-    EXPECT_EQ(previews, 1);
-}
-
-TEST_F(table_listing, second_listing_is_refused_while_one_is_previewed)
-{
-    open_table({staff(1)});
+    // An empty table still opens the preview, which then has no page; while
+    // it is shown a second listing is refused.
     struct nested {
         browse_object* browse;
         listing_environment env;
+        int previews = 0;
         listing_result inner = listing_result::shown;
-    } job{&browse, {}};
-    job.env.printer = &printer_;
+    } job{&browse, environment(seen)};
     job.env.preview_context = &job;
-    job.env.preview = [](page_device&, void* context) {
+    job.env.preview = [](page_device& device, void* context) {
         auto& outer = *static_cast<nested*>(context);
+        ++outer.previews;
+        EXPECT_EQ(list_count(device.pages), 0);
+        EXPECT_TRUE(listing_running());
         outer.inner = print_listing(*outer.browse, outer.env);
     };
     EXPECT_EQ(print_listing(browse, job.env), listing_result::shown);
+    EXPECT_EQ(job.previews, 1);
     EXPECT_EQ(job.inner, listing_result::already_running);
 }
 
