@@ -87,7 +87,7 @@ TEST_F(page_store, pages_live_in_a_private_job_directory_until_the_device_closes
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
 }
 
-TEST_F(page_store, job_without_pages_leaves_no_files_and_preview_sees_an_empty_list)
+TEST_F(page_store, job_without_pages_leaves_no_files_and_a_page_left_open_is_still_finished)
 {
     page_device device;
     std::int32_t seen = -1;
@@ -99,6 +99,17 @@ TEST_F(page_store, job_without_pages_leaves_no_files_and_preview_sees_an_empty_l
     EXPECT_TRUE(fs::is_empty(device.temp_directory));
     close_page_device(device);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
+
+    // A page left open is finished by the next and by the document's end.
+    open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
+    start_page(device);
+    put_text(device, 0, 0, "one", nullptr, nullptr, 0, false);
+    start_page(device);
+    put_text(device, 0, 0, "two", nullptr, nullptr, 0, false);
+    end_document(device);
+    EXPECT_NE(testing::read_file(page(device, 1)).find('o'), std::string::npos);
+    EXPECT_NE(testing::read_file(page(device, 2)).find('w'), std::string::npos);
+    close_page_device(device);
 }
 
 // Another program's job runs while this one's pages exist: each keeps its
@@ -178,20 +189,6 @@ TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
         EXPECT_TRUE(fs::is_empty(scratch_.path())) << c.words;
     }
 
-}
-
-TEST_F(page_store, page_left_open_is_finished_by_the_next_and_by_the_document_end)
-{
-    page_device device;
-    open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
-    start_page(device);
-    put_text(device, 0, 0, "one", nullptr, nullptr, 0, false);
-    start_page(device);
-    put_text(device, 0, 0, "two", nullptr, nullptr, 0, false);
-    end_document(device);
-    EXPECT_NE(testing::read_file(page(device, 1)).find('o'), std::string::npos);
-    EXPECT_NE(testing::read_file(page(device, 2)).find('w'), std::string::npos);
-    close_page_device(device);
 }
 
 }  // namespace
