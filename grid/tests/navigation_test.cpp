@@ -10,16 +10,8 @@ namespace {
 
 class navigation_test : public testing::grid_test {
 protected:
-    struct screen {
-        std::int32_t record;
-        int row;
-        std::int32_t top;
-        bool operator==(const screen&) const = default;
-        friend void PrintTo(const screen& s, std::ostream* out)
-        {
-            *out << "record " << s.record << " on row " << s.row << ", top " << s.top;
-        }
-    };
+    // The record, the row and the record drawn on the top row.
+    using screen = std::tuple<std::int32_t, int, std::int32_t>;
     // The grid after a paint: its current record and row, and the top row.
     // The table must stand on the current record then.
     screen painted()
@@ -34,9 +26,7 @@ struct key_step {
     const char* name;
     int key;
     bool ctrl;
-    std::int32_t record;
-    int row;
-    std::int32_t top;
+    int record, row, top;
 };
 
 TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
@@ -84,10 +74,7 @@ TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_u
 TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
 {
     struct thumb_case {
-        std::int32_t count;
-        int thumb, row_before;
-        std::int32_t record;
-        int row;
+        int count, thumb, row_before, record, row;
     };
     const thumb_case cases[] = {
         {40000, 39999, 1, 40000, 1}, {40000, 2, 5, 3, 3}, {70000, 50, 5, 35000, 1}, {70000, 0, 1, 1, 1},
@@ -238,10 +225,8 @@ TEST_F(navigation_test, after_a_command_the_grid_rereads_its_record_and_count)
     ASSERT_EQ(lock_table(*table), 1);
     ASSERT_EQ(append_blank(*table), 1);
     unlock(*table);
-    const navigation_result result = after_command(browse);
-    EXPECT_EQ(result.paint, repaint::erase);
-    EXPECT_EQ(browse.record_count, 4);
-    EXPECT_EQ(browse.current_record, 4);
+    EXPECT_EQ(after_command(browse).paint, repaint::erase);
+    EXPECT_EQ(std::pair(browse.record_count, browse.current_record), std::pair(4, 4));
 }
 
 TEST_F(navigation_test, resizing_keeps_the_current_row_on_screen)
@@ -249,9 +234,7 @@ TEST_F(navigation_test, resizing_keeps_the_current_row_on_screen)
     open(30, 19);
     browse.current_row = 15;
     resize_grid(browse, 10, 20, 600, 205);
-    EXPECT_EQ(browse.visible_rows, 7);
-    EXPECT_EQ(browse.height, 161);
-    EXPECT_EQ(browse.current_row, 7);
+    EXPECT_EQ(std::tuple(browse.visible_rows, browse.height, browse.current_row), std::tuple(7, 161, 7));
     browse.table_window = false;
     resize_grid(browse, 10, 20, 600, 205);
     EXPECT_EQ(browse.visible_rows, 9);
