@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,6 +53,16 @@ protected:
     {
         struct stat info {};
         return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+
+    // Runs `job` in a child process, as another program would; true when it
+    // succeeded there.
+    static bool in_other_process(const std::function<bool()>& job)
+    {
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit(job() ? 0 : 1);
+        int status = -1;
+        return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
     print_testing::scoped_tmpdir scratch_;
@@ -121,19 +132,15 @@ TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
     const std::string my_page = testing::read_file(page(mine, 2));
     ASSERT_NE(my_page.find('m'), std::string::npos);
 
-    const pid_t other = ::fork();
-    if (other == 0) {
+    EXPECT_TRUE(in_other_process([&] {
         page_device theirs;
         print_pages(theirs, 3, "theirs");
         const bool own_pages = theirs.temp_directory != mine.temp_directory &&
                                testing::read_file(page(theirs, 2)).find('t') != std::string::npos &&
                                testing::read_file(page(mine, 2)) == my_page;
         close_page_device(theirs);
-        ::_exit(own_pages && theirs.failure.empty() ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(other, &status, 0), other);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return own_pages && theirs.failure.empty();
+    }));
     EXPECT_EQ(testing::read_file(page(mine, 2)), my_page);
     EXPECT_TRUE(fs::exists(page(mine, 1)));
     close_page_device(mine);
@@ -144,15 +151,11 @@ TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
 // next job removes it once the process is gone.
 TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
 {
-    const pid_t killed = ::fork();
-    if (killed == 0) {
+    ASSERT_TRUE(in_other_process([&]() -> bool {
         page_device device;
         print_pages(device, 2, "left");
         ::_exit(device.failure.empty() ? 0 : 1);  // as if killed: the device is never closed
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }));
     ASSERT_FALSE(fs::is_empty(scratch_.path()));
 
     page_device next;
@@ -188,7 +191,6 @@ TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
         close_page_device(device);
         EXPECT_TRUE(fs::is_empty(scratch_.path())) << c.words;
     }
-
 }
 
 }  // namespace
