@@ -15,27 +15,6 @@ namespace {
 
 const std::vector<field_list_entry> numbered_fields = {{"NR", 'N', 6, 0}, {"NAME", 'C', 10, 0}};
 
-std::int32_t counted_position(browse_object& browse)
-{
-    ++counted_reads().position;
-    return table_position(browse);
-}
-std::int32_t counted_step(browse_object& browse)
-{
-    ++counted_reads().step;
-    return table_step(browse);
-}
-void counted_go_to(browse_object& browse, std::int32_t record)
-{
-    ++counted_reads().go_to;
-    table_go_to(browse, record);
-}
-cell_appearance counted_cell(const browse_object& browse)
-{
-    ++counted_reads().cells;
-    return browse.asked_column == 0 ? deleted_mark_cell(browse) : field_cell(browse);
-}
-
 }  // namespace
 
 browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted)
@@ -93,10 +72,15 @@ read_counts& counted_reads()
 void count_reads(browse_object& browse)
 {
     counted_reads() = {};
-    browse.source.position = counted_position;
-    browse.source.step = counted_step;
-    browse.source.go_to = counted_go_to;
-    for (column_descriptor& column : browse.columns) column.cell = counted_cell;
+    browse.source.position = [](browse_object& b) { ++counted_reads().position; return table_position(b); };
+    browse.source.step = [](browse_object& b) { ++counted_reads().step; return table_step(b); };
+    browse.source.go_to = [](browse_object& b, std::int32_t to) { ++counted_reads().go_to; table_go_to(b, to); };
+    for (column_descriptor& column : browse.columns) {
+        column.cell = [](const browse_object& b) {
+            ++counted_reads().cells;
+            return b.asked_column == 0 ? deleted_mark_cell(b) : field_cell(b);
+        };
+    }
 }
 
 }  // namespace vortel::testing
