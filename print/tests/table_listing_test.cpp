@@ -182,8 +182,7 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     listing_environment env = environment(seen);
     env.header.title = std::string(81, 'T');
     print_listing(browse, env);
-    EXPECT_EQ(seen.pages[0][2].find('T'), std::string::npos);
-    EXPECT_EQ(seen.pages[0][2].substr(71), "0001.PAGE");
+    EXPECT_EQ(seen.pages[0][2], std::string(71, ' ') + "0001.PAGE");
 }
 
 // Listings wider than 80 columns print 132 in a smaller font, cut at their
