@@ -77,11 +77,7 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
     browse_object browse = table_browse(*table);
     browse.cell_font = 42;
 
-    struct expected {
-        const char* text;
-        colour live_colour;
-    };
-    const expected cells[] = {
+    const std::pair<const char*, colour> cells[] = {  // the text, and its colour while live
         {"Kiss      ", plain_text_colour}, {"   12.50", numeric_text_colour}, {"1999.12.31", date_text_colour},
         {"T", logical_text_colour}, {"<-MEMO->", plain_text_colour},
     };
@@ -92,10 +88,10 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
                   std::tuple(record == 1 ? bitmap_info : bitmap_kuka, mark_text_colour, cell_background));
         for (int column = 1; column <= 5; ++column) {
             const cell_appearance cell = cell_of(browse, column);
-            const expected& want = cells[column - 1];
-            SCOPED_TRACE(std::to_string(record) + "/" + want.text);
-            EXPECT_EQ(cell.text, want.text);
-            EXPECT_EQ(cell.text_colour, record == 1 ? want.live_colour : deleted_text_colour);
+            const auto& [text, live_colour] = cells[column - 1];
+            SCOPED_TRACE(std::to_string(record) + "/" + text);
+            EXPECT_EQ(cell.text, text);
+            EXPECT_EQ(cell.text_colour, record == 1 ? live_colour : deleted_text_colour);
             EXPECT_EQ(std::tuple(cell.background, cell.font, cell.bitmap), std::tuple(cell_background, 42, no_bitmap));
         }
     }

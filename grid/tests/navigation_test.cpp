@@ -73,9 +73,7 @@ TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_u
 
 TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
 {
-    struct thumb_case {
-        int count, thumb, row_before, record, row;
-    };
+    struct thumb_case { int count, thumb, row_before, record, row; };
     const thumb_case cases[] = {
         {40000, 39999, 1, 40000, 1}, {40000, 2, 5, 3, 3}, {70000, 50, 5, 35000, 1}, {70000, 0, 1, 1, 1},
         {1, 1, 1, 1, 1},

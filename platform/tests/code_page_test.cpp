@@ -154,10 +154,7 @@ TEST(code_page, a_guess_names_the_code_page_of_real_text_and_nothing_when_unsure
         long_hungarian += hungarian;
         long_russian += russian;
     }
-    struct row {
-        std::string sample;
-        std::optional<code_page> guess;
-    } rows[] = {
+    const std::pair<std::string, std::optional<code_page>> rows[] = {
         {in_page(code_page::cp852, long_hungarian), code_page::cp852},
         {in_page(code_page::cp1250, long_hungarian), code_page::cp1250},
         // Hungarian in ISO-8859-2 is byte for byte the same as in 1250.
@@ -168,7 +165,7 @@ TEST(code_page, a_guess_names_the_code_page_of_real_text_and_nothing_when_unsure
         // Too little to tell: the setting decides instead of a wrong guess.
         {in_page(code_page::cp852, "Győr Pécs"), std::nullopt},
     };
-    for (const row& r : rows) EXPECT_EQ(guess_code_page(r.sample), r.guess) << r.sample;
+    for (const auto& [sample, guess] : rows) EXPECT_EQ(guess_code_page(sample), guess) << sample;
 }
 
 }  // namespace

@@ -27,9 +27,7 @@ TEST_F(text_case, upper_cases_hungarian_letters_and_leaves_everything_else_alone
 // The lists are read at every call; only their first nine pairs map.
 TEST_F(text_case, follows_the_letter_lists)
 {
-    struct row {
-        std::string lower, upper, text, expected;
-    };
+    struct row { std::string lower, upper, text, expected; };
     const row rows[] = {
         // ä added as a tenth pair stays lower case.
         {"\xF6\xFC\xF3\xF5\xFA\xE9\xE1\xFB\xED\xE4", "\xD6\xDC\xD3\xD5\xDA\xC9\xC1\xDB\xCD\xC4",
