@@ -15,11 +15,7 @@ edit_state caret_at(const std::string& text, int caret) { return {text, caret, c
 
 TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_backspace_deletes_one_character)
 {
-    struct typed {
-        char c;
-        const char* text;
-        int caret;
-    };
+    struct typed { char c; const char* text; int caret; };
     const typed steps[] = {{'2', "2", 1},          {'0', "20", 2},        {'0', "200", 3},
                            {'1', "2001", 4},       {'0', "2001.0", 6},    {'6', "2001.06", 7},
                            {'0', "2001.06.0", 9},  {'1', "2001.06.01", 10}};

@@ -22,12 +22,7 @@ protected:
     }
 };
 
-struct key_step {
-    const char* name;
-    int key;
-    bool ctrl;
-    int record, row, top;
-};
+struct key_step { const char* name; int key; bool ctrl; int record, row, top; };
 
 TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
 {

@@ -138,10 +138,7 @@ TEST_F(paint_test, a_paint_reads_only_the_visible_records)
 
 TEST_F(paint_test, thumb_and_title_follow_the_current_record)
 {
-    struct thumb_case {
-        std::int32_t count, current;
-        int expected_thumb, expected_range_max;
-    };
+    struct thumb_case { std::int32_t count, current; int expected_thumb, expected_range_max; };
     const thumb_case cases[] = {{70000, 35000, 50, 100}, {100, 1, 0, 99}, {1, 1, 0, 1}, {120, 7, 6, 119}};
     for (const thumb_case& c : cases) {
         SCOPED_TRACE(c.count);

@@ -135,10 +135,7 @@ std::string decode_exact(std::string_view utf8)
 
 TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart)
 {
-    struct row {
-        const char* name;
-        std::string_view input, expected;
-    };
+    struct row { const char* name; std::string_view input, expected; };
     using namespace std::string_view_literals;
     const row rows[] = {
         {"empty", ""sv, ""sv}, {"stray continuation", "a\x80z"sv, "a?z"sv},

@@ -54,11 +54,7 @@ protected:
 
 TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
 {
-    const struct {
-        const char* a;
-        const char* b;
-        bool same;
-    } cases[] = {
+    const struct { const char* a; const char* b; bool same; } cases[] = {
         {"T.DBF", "./T.DBF", true}, {"T.DBF", "SUB/../T.DBF", true}, {"T.DBF", "LINK.DBF", true},
         {"T.DBF", "HARD.DBF", true}, {"T.DBF", "OTHER.DBF", false},
         {"NEW.DBF", "SUB/../NEW.DBF", true},  // neither exists: folder and name

@@ -170,12 +170,7 @@ TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
 // page and the reason, and the pages after it are not made.
 TEST_F(page_store, page_that_cannot_be_written_whole_is_the_jobs_failure)
 {
-    const struct {
-        fault_call call;
-        long fail_at;
-        int error, failed_page;
-        const char* words;
-    } cases[] = {
+    const struct { fault_call call; long fail_at; int error, failed_page; const char* words; } cases[] = {
         {fault_call::open, 2, EMFILE, 2, "Too many open files"}, {fault_call::write, 1, ENOSPC, 1, "Disk full"},
         {fault_call::write, 3, EDQUOT, 3, "Disk quota exceeded"},
         {fault_call::close, 2, EIO, 2, "Input/output error"},

@@ -105,10 +105,7 @@ snapshot take_snapshot(const testing::scratch_dir& dir)
 // An operation run on T.DBF (and the sources beside it); true when it says it did what it was asked.
 using run_operation = std::function<bool(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
 
-struct operation {
-    const char* name;
-    run_operation run;
-};
+struct operation { const char* name; run_operation run; };
 
 void PrintTo(const operation& op, std::ostream* out) { *out << op.name; }
 

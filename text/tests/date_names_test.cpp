@@ -23,10 +23,7 @@ TEST(date_names, names_by_number)
 
 TEST(date_names, numbers_from_names)
 {
-    struct row {
-        std::string text;
-        int month, weekday;
-    };
+    struct row { std::string text; int month, weekday; };
     const row rows[] = {
         {"jan", 1, 0},
         {"J\xDA", 7, 0},      // "JÚ": the later of JÚNIUS and JÚLIUS

@@ -21,12 +21,7 @@ TEST(decimal_number, texts_become_field_texts_digit_for_digit_or_are_refused)
     const std::string nines(400, '9');
     const auto plain = number_spelling::plain;
     const auto exponent = number_spelling::with_exponent;
-    struct row {
-        const char* text;
-        number_spelling spelling;
-        int width, decimals;
-        const char* stored;
-    };
+    struct row { const char* text; number_spelling spelling; int width, decimals; const char* stored; };
     const row rows[] = {
         // Beyond what a double carries: every digit stays.
         {"9007199254740993", plain, 19, 0, "   9007199254740993"},

@@ -16,12 +16,7 @@ int sign(int x) { return (x > 0) - (x < 0); }
 
 TEST_F(folding, sort_key_order)
 {
-    struct row {
-        const char* hun_cmp;
-        bool oem_text;
-        std::string a, b;
-        int expected;
-    };
+    struct row { const char* hun_cmp; bool oem_text; std::string a, b; int expected; };
     const row rows[] = {
         // Ábel, Abel, abel, Zoli, Ödön, Odon in Windows-1250.
         {"1", false, "\xC1" "bel", "Abel", 0}, {"1", false, "\xC1" "bel", "Zoli", -1},
@@ -52,11 +47,7 @@ TEST_F(folding, sort_key_order)
 // page charts, never taken from the tables under test.
 TEST(folding_tables, every_hungarian_accented_letter_folds_onto_its_vowel_in_both_code_pages)
 {
-    struct letter {
-        const char* name;
-        unsigned char in_1250, in_852;
-        char base;
-    };
+    struct letter { const char* name; unsigned char in_1250, in_852; char base; };
     const letter letters[] = {
         {"a acute", 0xE1, 0xA0, 'a'},   {"e acute", 0xE9, 0x82, 'e'},   {"i acute", 0xED, 0xA1, 'i'},
         {"o acute", 0xF3, 0xA2, 'o'},   {"o diaeresis", 0xF6, 0x94, 'o'}, {"o double acute", 0xF5, 0x8B, 'o'},

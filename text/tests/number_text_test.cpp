@@ -14,11 +14,7 @@ using number_text = testing_support::with_default_settings;
 
 TEST_F(number_text, fixed_notation_in_a_field_width)
 {
-    struct row {
-        long double x;
-        int width, decimals;
-        const char* expected;
-    };
+    struct row { long double x; int width, decimals; const char* expected; };
     const row rows[] = {
         {3.14159L, 8, 3, "   3.142"}, {2.7L, 4, 0, "   3"}, {-2.5L, 6, 1, "  -2.5"}, {0.0L, 5, 2, " 0.00"},
         {-0.001L, 5, 2, "-0.00"},

@@ -78,10 +78,7 @@ TEST_F(picture, values_show_through_their_picture_and_the_settings)
 // value; a template "!" changes only the shown text.
 TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value)
 {
-    struct row {
-        std::string raw, picture, shown, raw_after;
-        const char* decimal_sign = ".";
-    };
+    struct row { std::string raw, picture, shown, raw_after; const char* decimal_sign = "."; };
     const row rows[] = {
         {"12.567", "@N 999.99", " 12.57", "12.57"},
         {"12", "@N 999.99", " 12.00", "12"},  // nothing to round without a decimal point
@@ -99,10 +96,7 @@ TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value)
 
 TEST_F(picture, strip_turns_shown_text_into_stored_text)
 {
-    struct row {
-        std::string edited, picture, stored;
-        const char* decimal_sign = ".";
-    };
+    struct row { std::string edited, picture, stored; const char* decimal_sign = "."; };
     const row rows[] = {
         {"-1,234.50", "@N", "-1234.50"}, {"12-3", "@N", "123"}, {"--5", "@N", "-5"},
         {"1999.12.31.", "@D", "19991231"}, {"1999.12.31.5", "@D", "19991231"}, {"31/12/99", "@D", "311299"},

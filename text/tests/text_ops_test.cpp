@@ -11,12 +11,7 @@ namespace {
 
 TEST(text_ops, trimming_removes_blanks_only)
 {
-    struct row {
-        const char* text;
-        const char* left;
-        const char* right;
-        const char* both;
-    };
+    struct row { const char* text; const char* left; const char* right; const char* both; };
     const row rows[] = {
         {"  ab c  ", "ab c  ", "  ab c", "ab c"}, {"   ", "", "", ""}, {"", "", "", ""},
         {"\tab\t", "\tab\t", "\tab\t", "\tab\t"}, {" \tx", "\tx", " \tx", "\tx"},
@@ -32,11 +27,7 @@ TEST(text_ops, trimming_removes_blanks_only)
 
 TEST(text_ops, positions_of_a_text)
 {
-    struct row {
-        const char* needle;
-        const char* haystack;
-        long first, last;
-    };
+    struct row { const char* needle; const char* haystack; long first, last; };
     const row rows[] = {
         {"b", "abcb", 1, 3}, {"bc", "abcbc", 1, 3}, {"aa", "aaa", 0, 1},
         {"abcd", "abc", -1, -1},  // a needle running past the end never matches
