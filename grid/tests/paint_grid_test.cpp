@@ -108,12 +108,10 @@ TEST_F(paint_test, the_deleted_mark_is_a_bitmap_inset_in_its_cell)
         paint_grid(browse, surface);
         const auto bitmaps = surface.of(drawn::bitmap);
         ASSERT_EQ(bitmaps.size(), 2u);
-        EXPECT_EQ(bitmaps[0].image, bitmap_info);
-        EXPECT_EQ(bitmaps[1].image, bitmap_kuka);
+        EXPECT_EQ(std::pair(bitmaps[0].image, bitmaps[1].image), std::pair(bitmap_info, bitmap_kuka));
         const int inset = table_window ? 2 : 1;
-        EXPECT_EQ(bitmaps[1].area.left, 1 + inset);
-        EXPECT_EQ(bitmaps[1].area.top, 41 + inset);
-        EXPECT_EQ(bitmaps[1].mode, 0);
+        EXPECT_EQ(std::tuple(bitmaps[1].area.left, bitmaps[1].area.top, bitmaps[1].mode),
+                  std::tuple(1 + inset, 41 + inset, 0));
     }
 }
 
@@ -128,10 +126,8 @@ TEST_F(paint_test, a_paint_reads_only_the_visible_records)
     paint_grid(browse, surface);
 
     const testing::read_counts& reads = testing::counted_reads();
-    EXPECT_EQ(reads.position, 1);
-    EXPECT_EQ(reads.step, browse.visible_rows);
-    EXPECT_EQ(reads.go_to, 1);
-    EXPECT_EQ(reads.cells, browse.visible_rows * 3);
+    EXPECT_EQ(std::tuple(reads.position, reads.step, reads.go_to, reads.cells),
+              std::tuple(1, browse.visible_rows, 1, browse.visible_rows * 3));
     EXPECT_EQ(surface.texts()[3], "  2491") << "the top row";
     EXPECT_EQ(table_nr(), 2500) << "the source is back on the current record";
 }
