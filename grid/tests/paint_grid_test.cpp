@@ -108,7 +108,8 @@ TEST_F(paint_test, the_deleted_mark_is_a_bitmap_inset_in_its_cell)
         paint_grid(browse, surface);
         const auto bitmaps = surface.of(drawn::bitmap);
         ASSERT_EQ(bitmaps.size(), 2u);
-        EXPECT_EQ(std::pair(bitmaps[0].image, bitmaps[1].image), std::pair(bitmap_info, bitmap_kuka));
+        EXPECT_EQ(bitmaps[0].image, bitmap_info);
+        EXPECT_EQ(bitmaps[1].image, bitmap_kuka);
         const int inset = table_window ? 2 : 1;
         EXPECT_EQ(std::tuple(bitmaps[1].area.left, bitmaps[1].area.top, bitmaps[1].mode),
                   std::tuple(1 + inset, 41 + inset, 0));
