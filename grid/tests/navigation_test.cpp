@@ -128,30 +128,25 @@ TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
         const char* name;
         int key;
         bool ctrl, in_dialog;
-        int column;
-        char type;
-        permission_callback permission;
         grid_action action;
-        bool memo_read_only;
+        int column = 2;
+        char type = 'C';
+        permission_callback permission = always_editable;
+        bool memo_read_only = false;
     };
-    const auto none = grid_action::none, run = grid_action::run_command;
-    const auto editable = always_editable;
+    const auto none = grid_action::none, run = grid_action::run_command, editor = grid_action::open_cell_editor;
+    const auto memo = grid_action::open_memo_dialog;
     const key_case cases[] = {
-        {"enter_on_the_deleted_column", vk_return, false, false, 0, 0, never_editable, none, false},
-        {"enter_on_a_field", vk_return, false, false, 2, 'C', editable, grid_action::open_cell_editor, false},
-        {"enter_on_a_memo", vk_return, false, false, 2, 'M', editable, grid_action::open_memo_dialog, false},
-        {"enter_on_a_refused_memo", vk_return, false, false, 2, 'M', never_editable, grid_action::open_memo_dialog, true},
-        {"escape_closes", vk_escape, false, false, 2, 'C', editable, grid_action::close_window, false},
-        {"escape_in_a_dialog_stays", vk_escape, false, true, 2, 'C', editable, none, false},
-        {"tab_in_a_dialog_leaves", vk_tab, false, true, 2, 'C', editable, grid_action::focus_next_control, false},
-        {"tab_in_a_window", vk_tab, false, false, 2, 'C', editable, none, false},
-        {"f3_searches", vk_f3, false, false, 2, 'C', editable, run, false},
-        {"f10_appends", vk_f10, false, false, 2, 'C', editable, run, false},
-        {"ctrl_c_copies", vk_c, true, false, 2, 'C', editable, grid_action::copy_to_clipboard, false},
-        {"c_alone_does_nothing", vk_c, false, false, 2, 'C', editable, none, false},
-        {"ctrl_z_undoes", vk_z, true, false, 2, 'C', editable, grid_action::undo, false},
-        {"z_alone_does_nothing", vk_z, false, false, 2, 'C', editable, none, false},
-        {"unknown_key", 'A', false, false, 2, 'C', editable, none, false},
+        {"enter_on_the_deleted_column", vk_return, false, false, none, 0, 0, never_editable},
+        {"enter_on_a_field", vk_return, false, false, editor}, {"enter_on_a_memo", vk_return, false, false, memo, 2, 'M'},
+        {"enter_on_a_refused_memo", vk_return, false, false, memo, 2, 'M', never_editable, true},
+        {"escape_closes", vk_escape, false, false, grid_action::close_window},
+        {"escape_in_a_dialog_stays", vk_escape, false, true, none},
+        {"tab_in_a_dialog_leaves", vk_tab, false, true, grid_action::focus_next_control},
+        {"tab_in_a_window", vk_tab, false, false, none}, {"f3_searches", vk_f3, false, false, run},
+        {"f10_appends", vk_f10, false, false, run}, {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
+        {"c_alone_does_nothing", vk_c, false, false, none}, {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
+        {"z_alone_does_nothing", vk_z, false, false, none}, {"unknown_key", 'A', false, false, none},
     };
     for (const key_case& c : cases) {
         SCOPED_TRACE(c.name);
