@@ -107,7 +107,8 @@ TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
         << "End shows the last column alone, stretched";
     key_down(browse, vk_home, false);
     paint();
-    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x), std::tuple(0, 0, 90));
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x),
+              std::tuple(0, 0, 90));
 
     // Right scrolls a column past the right limit into view, Left back.
     browse.width = 100;
@@ -138,13 +139,15 @@ TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
     const auto memo = grid_action::open_memo_dialog;
     const key_case cases[] = {
         {"enter_on_the_deleted_column", vk_return, false, false, none, 0, 0, never_editable},
-        {"enter_on_a_field", vk_return, false, false, editor}, {"enter_on_a_memo", vk_return, false, false, memo, 2, 'M'},
+        {"enter_on_a_field", vk_return, false, false, editor},
+        {"enter_on_a_memo", vk_return, false, false, memo, 2, 'M'},
         {"enter_on_a_refused_memo", vk_return, false, false, memo, 2, 'M', never_editable, true},
         {"escape_closes", vk_escape, false, false, grid_action::close_window},
         {"escape_in_a_dialog_stays", vk_escape, false, true, none},
         {"tab_in_a_dialog_leaves", vk_tab, false, true, grid_action::focus_next_control},
         {"tab_in_a_window", vk_tab, false, false, none}, {"f3_searches", vk_f3, false, false, run},
-        {"f10_appends", vk_f10, false, false, run}, {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
+        {"f10_appends", vk_f10, false, false, run},
+        {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
         {"c_alone_does_nothing", vk_c, false, false, none}, {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
         {"z_alone_does_nothing", vk_z, false, false, none}, {"unknown_key", 'A', false, false, none},
     };
@@ -187,7 +190,8 @@ TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_thr
     };
     const typing_case cases[] = {
         {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false}, {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
-        {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true}, {"a_letter_on_a_logical", 3, 2, 'L', 'x', nullptr, true},
+        {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true},
+        {"a_letter_on_a_logical", 3, 2, 'L', 'x', nullptr, true},
         {"the_deleted_column", 3, 0, 0, 'x', nullptr, false}, {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
         {"a_table_without_records", 0, 2, 'C', 'x', nullptr, false},
     };

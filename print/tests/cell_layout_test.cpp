@@ -62,14 +62,17 @@ TEST(placed_text, texts_reach_the_printer_cut_at_the_last_column_through_their_p
         std::vector<std::string> draws;
     };
     const placed_case cases[] = {
-        {"characters_past_the_last_column_are_dropped", true, {{2, 75, "ABCDEFGHIJ"}, {3, 80, "beyond"}, {3, 200, "far"}},
+        {"characters_past_the_last_column_are_dropped", true,
+         {{2, 75, "ABCDEFGHIJ"}, {3, 80, "beyond"}, {3, 200, "far"}},
          {"4500,200 A", "4560,200 B", "4620,200 C", "4680,200 D", "4740,200 E"}},
         {"a_whole_string_is_one_output_from_its_first_cell", true, {{1, 78, "HEADER", nullptr, nullptr, 0, true}},
          {"4680,100 HEADER"}},
         {"unplaced_text_is_one_output", false, {{0, 3, "row"}}, {"180,0 row"}},
         {"text_goes_through_its_picture", false, {{0, 0, "T", "@L"}, {0, 0, "plain", ""}}, {"0,0 I ", "0,0 plain "}},
-        {"text_is_cut_to_the_work_text", false, {{0, 0, std::string(300, 'x')}}, {"0,0 " + std::string(255, 'x') + " "}},
-        {"own_font_is_used_and_the_default_put_back", true, {{0, 0, "B", nullptr, &bold, page_rgb(255, 0, 0)}, {1, 0, "n"}},
+        {"text_is_cut_to_the_work_text", false, {{0, 0, std::string(300, 'x')}},
+         {"0,0 " + std::string(255, 'x') + " "}},
+        {"own_font_is_used_and_the_default_put_back", true,
+         {{0, 0, "B", nullptr, &bold, page_rgb(255, 0, 0)}, {1, 0, "n"}},
          {"0,0 B [Arial -80/0/700 colour 255 mode 1]", "0,100 n [Courier New 100/0/400 colour 0 mode 1]"}},
     };
     for (const placed_case& c : cases) {
@@ -83,7 +86,9 @@ TEST(placed_text, texts_reach_the_printer_cut_at_the_last_column_through_their_p
         start_page(device);
         for (const put& p : c.puts) put_text(device, p.line, p.column, p.text, p.picture, p.font, p.colour, p.whole);
         ASSERT_EQ(output.draws.size(), c.draws.size());
-        for (std::size_t i = 0; i < c.draws.size(); ++i) EXPECT_EQ(output.draws[i].substr(0, c.draws[i].size()), c.draws[i]);
+        for (std::size_t i = 0; i < c.draws.size(); ++i) {
+            EXPECT_EQ(output.draws[i].substr(0, c.draws[i].size()), c.draws[i]);
+        }
         close_page_device(device);
     }
 }
@@ -117,7 +122,8 @@ TEST(page_device_printer_mode, makes_nothing_without_a_printer_reports_a_refusal
     end_page(device);
     end_document(device);
     close_page_device(device);
-    EXPECT_EQ(output.calls, (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
+    EXPECT_EQ(output.calls,
+              (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
 }
 
 }  // namespace

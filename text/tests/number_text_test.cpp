@@ -46,7 +46,9 @@ TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
 
 TEST_F(number_text, zero_numbers)
 {
-    for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) EXPECT_TRUE(is_zero_number(zero)) << zero;
+    for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) {
+        EXPECT_TRUE(is_zero_number(zero)) << '"' << zero << '"';
+    }
     for (const char* other : {"1", " 0.001", "-3", "1e-300", "5abc"}) EXPECT_FALSE(is_zero_number(other)) << other;
 }
 
