@@ -63,9 +63,8 @@ void write_fixture(const testing::scratch_dir& dir)
 {
     const std::string path = dir.file("T.DBF");
     testing::write_table(path, fields,
-                         {{record_of(fields, {"Eve", "  31"})},
-                          {record_of(fields, {"Adam", "  40"}), true}, {record_of(fields, {"Cecil", "   7"})},
-                          {record_of(fields, {"Bob", "  12"}), true},
+                         {{record_of(fields, {"Eve", "  31"})}, {record_of(fields, {"Adam", "  40"}), true},
+                          {record_of(fields, {"Cecil", "   7"})}, {record_of(fields, {"Bob", "  12"}), true},
                           {record_of(fields, {"Dora", "  58"})}});
     put_memos(path, 2, {{1, "short memo"}, {3, long_text("three", 1400)}, {4, long_text("four", 700)}});
 
