@@ -5,6 +5,7 @@
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,12 @@ using testing::record_of;
 const std::vector<field_list_entry> fields = {
     {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
 
-class column_model_test : public ::testing::Test {
+class column_model_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
-    std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records)
+    std::unique_ptr<table_object> open_with(const std::vector<testing::fixture_record>& records,
+                                            const std::vector<field_list_entry>& with = fields)
     {
-        testing::write_table(path, fields, records);
+        testing::write_table(path, with, records);
         auto table = table_new(path);
         EXPECT_EQ(table_open(*table), 1);
         return table;
@@ -41,11 +40,8 @@ TEST_F(column_model_test, a_table_window_gets_the_deleted_column_then_one_column
     ASSERT_EQ(columns.size(), 6u);
 
     const column_descriptor& mark = columns[0];
-    EXPECT_EQ(mark.width, 20);
-    EXPECT_EQ(mark.source_name, "deleted()");
-    EXPECT_EQ(mark.caption, "Deleted");
-    EXPECT_EQ(mark.type, 0);
-    EXPECT_EQ(mark.edit_permission(browse_object{}), 0);
+    EXPECT_EQ(std::tuple(mark.width, mark.source_name, mark.caption, mark.type, mark.edit_permission(browse_object{})),
+              std::tuple(20, "deleted()", "Deleted", 0, 0));
 
     struct expected {
         const char* name;
@@ -62,18 +58,14 @@ TEST_F(column_model_test, a_table_window_gets_the_deleted_column_then_one_column
         const column_descriptor& column = columns[i + 1];
         const expected& want = field_columns[i];
         SCOPED_TRACE(want.name);
-        EXPECT_EQ(column.source_name, want.name);
-        EXPECT_EQ(column.caption, want.name);
-        EXPECT_EQ(column.type, fields[i].type);
-        EXPECT_EQ(column.width, want.width);
-        EXPECT_EQ(column.alignment, want.alignment);
-        EXPECT_EQ(column.picture, want.picture);
-        EXPECT_EQ(column.edit_length, want.edit_length);
+        EXPECT_EQ(std::tuple(column.source_name, column.caption, column.type, column.width),
+                  std::tuple(want.name, want.name, fields[i].type, want.width));
+        EXPECT_EQ(std::tuple(column.alignment, column.picture, column.edit_length),
+                  std::tuple(want.alignment, want.picture, want.edit_length));
         EXPECT_EQ(column.edit_permission(browse_object{}), 1);
     }
     for (const column_descriptor& column : columns) {
-        EXPECT_EQ(column.accept(browse_object{}), 1);
-        EXPECT_EQ(column.header_background, 2u);
+        EXPECT_EQ(std::pair(column.accept(browse_object{}), column.header_background), std::pair(1, 2u));
     }
     setting_by_index(SET_DATEFORMAT, "YY.MM.DD");
     EXPECT_EQ(build_columns(*table)[3].edit_length, 8) << "the editor takes dates as long as they are shown";
@@ -86,32 +78,22 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
     browse_object browse = table_browse(*table);
     browse.cell_font = 42;
 
-    struct expected {
-        const char* text;
-        colour live_colour;
-    };
-    const expected cells[] = {
-        {"Kiss      ", plain_text_colour},
-        {"   12.50", numeric_text_colour},
-        {"1999.12.31", date_text_colour},
-        {"T", logical_text_colour},
-        {"<-MEMO->", plain_text_colour},
+    const std::pair<const char*, colour> cells[] = {  // the text, and its colour while live
+        {"Kiss      ", plain_text_colour}, {"   12.50", numeric_text_colour}, {"1999.12.31", date_text_colour},
+        {"T", logical_text_colour}, {"<-MEMO->", plain_text_colour},
     };
     for (int record = 1; record <= 2; ++record) {
         go_to(*table, record);
         const cell_appearance mark = cell_of(browse, 0);
-        EXPECT_EQ(mark.bitmap, record == 1 ? bitmap_info : bitmap_kuka);
-        EXPECT_EQ(mark.text_colour, mark_text_colour);
-        EXPECT_EQ(mark.background, cell_background);
+        EXPECT_EQ(std::tuple(mark.bitmap, mark.text_colour, mark.background),
+                  std::tuple(record == 1 ? bitmap_info : bitmap_kuka, mark_text_colour, cell_background));
         for (int column = 1; column <= 5; ++column) {
             const cell_appearance cell = cell_of(browse, column);
-            const expected& want = cells[column - 1];
-            SCOPED_TRACE(std::to_string(record) + "/" + want.text);
-            EXPECT_EQ(cell.text, want.text);
-            EXPECT_EQ(cell.text_colour, record == 1 ? want.live_colour : deleted_text_colour);
-            EXPECT_EQ(cell.background, cell_background);
-            EXPECT_EQ(cell.font, 42);
-            EXPECT_EQ(cell.bitmap, no_bitmap);
+            const auto& [text, live_colour] = cells[column - 1];
+            SCOPED_TRACE(std::to_string(record) + "/" + text);
+            EXPECT_EQ(cell.text, text);
+            EXPECT_EQ(cell.text_colour, record == 1 ? live_colour : deleted_text_colour);
+            EXPECT_EQ(std::tuple(cell.background, cell.font, cell.bitmap), std::tuple(cell_background, 42, no_bitmap));
         }
     }
 
@@ -124,9 +106,7 @@ TEST_F(column_model_test, cells_show_the_current_record_by_field_type_and_grey_w
 TEST_F(column_model_test, two_fields_of_one_name_each_show_in_their_own_column)
 {
     const std::vector<field_list_entry> gps = {{"POINT_ID", 'C', 12, 0}, {"POINT_ID", 'N', 9, 0}};
-    testing::write_table(path, gps, {{record_of(gps, {"A-17", "       42"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = open_with({{record_of(gps, {"A-17", "       42"})}}, gps);
     browse_object browse = table_browse(*table);
     EXPECT_EQ(cell_of(browse, 1).text, "A-17        ");
     EXPECT_EQ(cell_of(browse, 2).text, "       42");
@@ -140,9 +120,7 @@ TEST_F(column_model_test, numeric_pictures_format_trimmed_values_and_leave_zero_
     for (const char type : {'N', 'F'}) {
         SCOPED_TRACE(type);
         const std::vector<field_list_entry> number = {{"SUM", type, 8, 2}};
-        testing::write_table(path, number, {{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}});
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        auto table = open_with({{record_of(number, {"  1234.5"})}, {record_of(number, {"    0.00"})}}, number);
         browse_object browse = table_browse(*table);
         EXPECT_EQ(browse.columns[1].alignment, align_right);
         EXPECT_EQ(cell_of(browse, 1).text_colour, numeric_text_colour);

@@ -15,10 +15,7 @@ struct position_case {
     std::int32_t grid_record;
     int row;
     bool pending;
-    std::int32_t pending_move;
-    std::int32_t expected_result;
-    std::int32_t expected_top;
-    std::int32_t expected_grid_record;
+    std::int32_t pending_move, expected_result, expected_top, expected_grid_record;
 };
 
 TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_record)
@@ -40,22 +37,18 @@ TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_r
         browse.pending_move = c.pending_move;
         browse.top_offset = 1 - c.row;
         EXPECT_EQ(table_position(browse), c.expected_result);
-        EXPECT_EQ(table_nr(), c.expected_top);
-        EXPECT_EQ(browse.current_record, c.expected_grid_record);
-        EXPECT_EQ(browse.record_count, 30);
+        EXPECT_EQ(std::tuple(table_nr(), browse.current_record, browse.record_count),
+                  std::tuple(c.expected_top, c.expected_grid_record, 30));
     }
 }
 
-TEST_F(position_test, an_empty_table_has_no_current_record)
+TEST_F(position_test, an_empty_table_has_no_current_record_and_hidden_deleted_records_are_no_rows)
 {
     open_numbered(0);
     EXPECT_EQ(table_position(browse), 0);
     EXPECT_EQ(browse.record_count, 0);
     EXPECT_TRUE(table_at_end(browse));
-}
 
-TEST_F(position_test, hidden_deleted_records_are_not_counted_as_rows)
-{
     setting_by_index(SET_DELETED, "1");
     open_numbered(30, {2, 3, 29, 30});
 

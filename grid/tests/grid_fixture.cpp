@@ -2,7 +2,10 @@
 
 #include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
-#include "shell/settings.h"
+#include "grid/input_codes.h"
+#include "grid/navigation.h"
+#include "grid/paint_grid.h"
+#include "grid/tests/recording_canvas.h"
 
 #include <cstdlib>
 #include <vector>
@@ -12,31 +15,7 @@ namespace {
 
 const std::vector<field_list_entry> numbered_fields = {{"NR", 'N', 6, 0}, {"NAME", 'C', 10, 0}};
 
-std::int32_t counted_position(browse_object& browse)
-{
-    ++counted_reads().position;
-    return table_position(browse);
-}
-std::int32_t counted_step(browse_object& browse)
-{
-    ++counted_reads().step;
-    return table_step(browse);
-}
-void counted_go_to(browse_object& browse, std::int32_t record)
-{
-    ++counted_reads().go_to;
-    table_go_to(browse, record);
-}
-cell_appearance counted_cell(const browse_object& browse)
-{
-    ++counted_reads().cells;
-    return browse.asked_column == 0 ? deleted_mark_cell(browse) : field_cell(browse);
-}
-
 }  // namespace
-
-void grid_test::SetUp() { settings_restore_defaults(); }
-void grid_test::TearDown() { settings_restore_defaults(); }
 
 browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted)
 {
@@ -60,6 +39,30 @@ std::int32_t grid_test::table_nr()
     return static_cast<std::int32_t>(std::atol(field_text(*table, 0).c_str()));
 }
 
+void grid_test::open(std::int32_t count, int visible_rows)
+{
+    open_numbered(count);
+    browse.visible_rows = visible_rows;
+    paint();
+}
+
+std::int32_t grid_test::paint()
+{
+    recording_canvas surface;
+    paint_grid(browse, surface);
+    const auto texts = surface.texts();
+    const std::size_t first_row = browse.columns.size() - static_cast<std::size_t>(browse.first_visible_column);
+    return texts.size() > first_row ? std::atoi(texts[first_row].c_str()) : 0;
+}
+
+void grid_test::walk_down(int times)
+{
+    for (int i = 0; i < times; ++i) {
+        key_down(browse, vk_down, false);
+        paint();
+    }
+}
+
 read_counts& counted_reads()
 {
     static read_counts counts;
@@ -69,10 +72,15 @@ read_counts& counted_reads()
 void count_reads(browse_object& browse)
 {
     counted_reads() = {};
-    browse.source.position = counted_position;
-    browse.source.step = counted_step;
-    browse.source.go_to = counted_go_to;
-    for (column_descriptor& column : browse.columns) column.cell = counted_cell;
+    browse.source.position = [](browse_object& b) { ++counted_reads().position; return table_position(b); };
+    browse.source.step = [](browse_object& b) { ++counted_reads().step; return table_step(b); };
+    browse.source.go_to = [](browse_object& b, std::int32_t to) { ++counted_reads().go_to; table_go_to(b, to); };
+    for (column_descriptor& column : browse.columns) {
+        column.cell = [](const browse_object& b) {
+            ++counted_reads().cells;
+            return b.asked_column == 0 ? deleted_mark_cell(b) : field_cell(b);
+        };
+    }
 }
 
 }  // namespace vortel::testing

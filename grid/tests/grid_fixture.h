@@ -6,6 +6,7 @@
 #include "engine/table.h"
 #include "grid/column_model.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,19 @@
 
 namespace vortel::testing {
 
-class grid_test : public ::testing::Test {
+class grid_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     // Writes and opens a table of `count` numbered records; those in
     // `deleted` carry the delete mark.
     browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {});
     // The NR field of the table's current record.
     std::int32_t table_nr();
+    // Opens `count` numbered records on a grid of `visible_rows` and paints.
+    void open(std::int32_t count, int visible_rows);
+    // Paints and returns the record number drawn on the top row (0: none).
+    std::int32_t paint();
+    // Presses Down `times` times, painting after each key.
+    void walk_down(int times);
 
     scratch_dir dir;
     std::string path = dir.file("ROWS.DBF");

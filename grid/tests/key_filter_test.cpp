@@ -1,28 +1,21 @@
 #include "grid/key_filter.h"
 
 #include "shell/settings.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
 namespace vortel {
 namespace {
 
-class key_filter_test : public ::testing::Test {
-protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-};
+using key_filter_test = testing_support::with_default_settings;
 
 edit_state all_selected(const std::string& text) { return {text, 0, static_cast<int>(text.size())}; }
 edit_state caret_at(const std::string& text, int caret) { return {text, caret, caret}; }
 
-TEST_F(key_filter_test, date_digits_are_laid_out_as_the_date_format_with_the_caret_after_them)
+TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_backspace_deletes_one_character)
 {
-    struct typed {
-        char c;
-        const char* text;
-        int caret;
-    };
+    struct typed { char c; const char* text; int caret; };
     const typed steps[] = {{'2', "2", 1},          {'0', "20", 2},        {'0', "200", 3},
                            {'1', "2001", 4},       {'0', "2001.0", 6},    {'6', "2001.06", 7},
                            {'0', "2001.06.0", 9},  {'1', "2001.06.01", 10}};
@@ -34,6 +27,27 @@ TEST_F(key_filter_test, date_digits_are_laid_out_as_the_date_format_with_the_car
         EXPECT_EQ(state.selection_start, s.caret);
         EXPECT_EQ(state.selection_end, s.caret);
     }
+
+    state = caret_at("", 0);
+    for (const char c : std::string("abcdef")) type_character(state, c, "", 'C', 5);
+    EXPECT_EQ(state.text, "abcde");
+
+    EXPECT_TRUE(type_character(state, key_backspace, "", 'C', 5));
+    EXPECT_EQ(state.text, "abcd");
+    EXPECT_EQ(state.selection_start, 4);
+    EXPECT_FALSE(type_character(state, key_carriage_return, "", 'C', 5));
+
+    state = caret_at("2001.06.01", 10);
+    EXPECT_TRUE(type_character(state, key_backspace, "@D", 'D', 10));
+    EXPECT_EQ(state.text, "2001.06.0");
+
+    state = all_selected("T");
+    EXPECT_TRUE(type_character(state, 'f', "L", 'L', 1));
+    EXPECT_EQ(state.text, "f");
+    EXPECT_FALSE(type_character(state, 'T', "L", 'L', 1));
+
+    setting_by_index(SET_TIZEDESJEL, ",");  // the decimal sign setting is typed in numbers
+    EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
 }
 
 struct filter_case {
@@ -75,33 +89,6 @@ TEST_F(key_filter_test, characters_pass_by_the_columns_picture_and_type)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(filter_key(c.state, c.c, c.picture, c.type).verdict, c.verdict);
     }
-}
-
-TEST_F(key_filter_test, the_decimal_sign_setting_is_typed_in_numbers)
-{
-    setting_by_index(SET_TIZEDESJEL, ",");
-    EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
-}
-
-TEST_F(key_filter_test, the_edit_length_limits_typing_and_backspace_deletes_one_character)
-{
-    edit_state state = caret_at("", 0);
-    for (const char c : std::string("abcdef")) type_character(state, c, "", 'C', 5);
-    EXPECT_EQ(state.text, "abcde");
-
-    EXPECT_TRUE(type_character(state, key_backspace, "", 'C', 5));
-    EXPECT_EQ(state.text, "abcd");
-    EXPECT_EQ(state.selection_start, 4);
-    EXPECT_FALSE(type_character(state, key_carriage_return, "", 'C', 5));
-
-    state = caret_at("2001.06.01", 10);
-    EXPECT_TRUE(type_character(state, key_backspace, "@D", 'D', 10));
-    EXPECT_EQ(state.text, "2001.06.0");
-
-    state = all_selected("T");
-    EXPECT_TRUE(type_character(state, 'f', "L", 'L', 1));
-    EXPECT_EQ(state.text, "f");
-    EXPECT_FALSE(type_character(state, 'T', "L", 'L', 1));
 }
 
 }  // namespace

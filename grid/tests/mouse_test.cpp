@@ -2,26 +2,13 @@
 
 #include "engine/table.h"
 #include "grid/input_codes.h"
-#include "grid/paint_grid.h"
 #include "grid/tests/grid_fixture.h"
-#include "grid/tests/recording_canvas.h"
 
 namespace vortel {
 namespace {
 
 class mouse_test : public testing::grid_test {
 protected:
-    void open(std::int32_t count, int visible_rows)
-    {
-        open_numbered(count);
-        browse.visible_rows = visible_rows;
-        paint();
-    }
-    void paint()
-    {
-        testing::recording_canvas surface;
-        paint_grid(browse, surface);
-    }
     // y in the middle of a data row.
     int row_y(int row) const { return row * browse.row_height + 10; }
 };
@@ -32,117 +19,76 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
     struct click_case {
         const char* name;
         std::int32_t count;
-        bool to_the_end;  // Ctrl+End first, leaving one record on screen
+        int before;  // Down presses first; -1: Ctrl+End, leaving one record on screen
         int x, row;
         std::int32_t record;
         int current_row, column;
+        repaint paint;
     };
     const click_case cases[] = {
-        {"down_the_screen", 30, false, 100, 3, 3, 3, 2},
-        {"below_the_last_record_of_a_short_table", 3, false, 50, 5, 1, 1, 1},
-        {"below_the_last_record_of_the_last_page", 30, true, 50, 3, 30, 1, 1},
-        {"in_a_border_band", 30, false, 22, 3, 1, 1, 0},
-        {"beyond_the_visible_rows", 30, false, 100, 9, 1, 1, 2},
+        {"down_the_screen", 30, 0, 100, 3, 3, 3, 2, repaint::keep_background},
+        {"above_the_current_row", 30, 9, 100, 2, 7, 2, 2, repaint::keep_background},
+        {"below_the_last_record_of_a_short_table", 3, 0, 50, 5, 1, 1, 1, repaint::keep_background},
+        {"below_the_last_record_of_the_last_page", 30, -1, 50, 3, 30, 1, 1, repaint::keep_background},
+        {"in_a_border_band", 30, 0, 22, 3, 1, 1, 0, repaint::none},
+        {"beyond_the_visible_rows", 30, 0, 100, 9, 1, 1, 2, repaint::keep_background},
     };
     for (const click_case& c : cases) {
         SCOPED_TRACE(c.name);
         open(c.count, 5);
-        if (c.to_the_end) {
+        if (c.before < 0) {
             key_down(browse, vk_end, true);
             paint();
         }
-        left_button_down(browse, c.x, row_y(c.row));
+        walk_down(c.before);
+        const navigation_result result = left_button_down(browse, c.x, row_y(c.row));
+        EXPECT_EQ(result.paint, c.paint);
+        EXPECT_EQ(browse.horizontal_thumb, c.column);
         paint();
-        EXPECT_EQ(browse.current_record, c.record);
-        EXPECT_EQ(browse.current_row, c.current_row);
-        EXPECT_EQ(browse.current_column, c.column);
-        EXPECT_EQ(table_nr(), c.record);
+        EXPECT_EQ(std::tuple(browse.current_record, browse.current_row, browse.current_column, table_nr()),
+                  std::tuple(c.record, c.current_row, c.column, c.record));
     }
 }
 
-TEST_F(mouse_test, a_click_above_the_current_row_moves_back)
-{
-    open(30, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
-    ASSERT_EQ(browse.current_record, 10);
-    const navigation_result result = left_button_down(browse, 100, row_y(2));
-    EXPECT_EQ(result.paint, repaint::keep_background);
-    EXPECT_EQ(browse.horizontal_thumb, 2);
-    paint();
-    EXPECT_EQ(browse.current_record, 7);
-    EXPECT_EQ(browse.current_row, 2);
-    EXPECT_EQ(table_nr(), 7);
-}
-
+// A column dragged to nothing (NR at width 0: its border and NAME's both at
+// x 20) can be widened again: its border is the nearest, the last of equals.
 TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
 {
     struct drag_case {
         const char* name;
-        int first_visible;
-        int press_x, release_x;
-        int resized;  // -1: no drag
-        int width;
+        int first_visible, nr_width, press_x, release_x;  // nr_width: NR's width before the drag
+        bool drags;
+        int deleted_after, nr_after;
     };
     const drag_case cases[] = {
-        {"thirty_to_the_right", 0, 91, 120, 1, 100},
-        {"left_past_the_columns_own_edge", 0, 89, 10, 1, 0},
-        {"the_first_columns_left_edge_is_no_border", 0, 1, 50, -1, 0},
-        {"a_scrolled_out_column_from_the_first_visible_edge", 1, 0, 15, 0, 35},
+        {"thirty_to_the_right", 0, 70, 91, 120, true, 20, 100},
+        {"left_past_the_columns_own_edge", 0, 70, 89, 10, true, 20, 0},
+        {"the_first_columns_left_edge_is_no_border", 0, 70, 1, 50, false, 20, 70},
+        {"a_scrolled_out_column_from_the_first_visible_edge", 1, 70, 0, 15, true, 35, 70},
+        {"to_the_right_widens_an_emptied_column", 0, 0, 21, 60, true, 20, 40},
+        {"to_the_left_of_an_emptied_column_narrows_the_one_before", 0, 0, 19, 15, true, 15, 0},
     };
     for (const drag_case& c : cases) {
         SCOPED_TRACE(c.name);
         open(3, 5);
         browse.first_visible_column = c.first_visible;
+        browse.columns[1].width = c.nr_width;
         paint();
+        if (c.nr_width == 0) {
+            ASSERT_EQ(browse.columns[2].x, 20);
+            ASSERT_EQ(header_border_at(browse, c.press_x), 2);
+        }
         const navigation_result press = left_button_down(browse, c.press_x, 5);
-        EXPECT_EQ(mouse_move(browse).pointer, c.resized < 0 ? pointer_shape::unchanged : pointer_shape::size_we);
+        const pointer_shape sizing = c.drags ? pointer_shape::size_we : pointer_shape::unchanged;
+        EXPECT_EQ(press.pointer, sizing);
+        EXPECT_EQ(mouse_move(browse).pointer, sizing);
         const int before = browse.current_record;
         const navigation_result release = left_button_up(browse, c.release_x);
+        EXPECT_EQ(release.pointer, c.drags ? pointer_shape::arrow : pointer_shape::unchanged);
+        EXPECT_TRUE(c.drags || release.paint == repaint::none);
         EXPECT_EQ(browse.column_being_resized, 0);
         EXPECT_EQ(browse.current_record, before) << "a header press moves no record";
-        if (c.resized < 0) {
-            EXPECT_EQ(press.pointer, pointer_shape::unchanged);
-            EXPECT_EQ(release.paint, repaint::none);
-            continue;
-        }
-        EXPECT_EQ(press.pointer, pointer_shape::size_we);
-        EXPECT_EQ(release.pointer, pointer_shape::arrow);
-        EXPECT_EQ(browse.columns[static_cast<std::size_t>(c.resized)].width, c.width);
-    }
-}
-
-TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
-{
-    open(3, 5);
-    // NR (column 1) to nothing: its border and NAME's now both lie at x 20.
-    left_button_down(browse, 89, 5);
-    left_button_up(browse, 10);
-    paint();
-    ASSERT_EQ(browse.columns[1].width, 0);
-    ASSERT_EQ(browse.columns[2].x, 20);
-
-    struct drag_case {
-        const char* name;
-        int press_x, release_x;
-        int deleted_width, nr_width;
-    };
-    const drag_case cases[] = {
-        {"to_the_right_widens_the_emptied_column", 21, 60, 20, 40},
-        {"to_the_left_narrows_the_column_before_it", 19, 15, 15, 0},
-    };
-    for (const drag_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        browse.columns[0].width = 20;
-        browse.columns[1].width = 0;
-        paint();
-        ASSERT_EQ(header_border_at(browse, c.press_x), 2) << "the emptied column's border is the nearest, last of equals";
-        left_button_down(browse, c.press_x, 5);
-        left_button_up(browse, c.release_x);
-        EXPECT_EQ(browse.columns[0].width, c.deleted_width);
-        EXPECT_EQ(browse.columns[1].width, c.nr_width);
+        EXPECT_EQ(std::pair(browse.columns[0].width, browse.columns[1].width), std::pair(c.deleted_after, c.nr_after));
     }
     browse.columns[0].width = 20;
     browse.columns[1].width = 4;
@@ -154,10 +100,7 @@ TEST_F(mouse_test, a_column_dragged_to_nothing_can_be_widened_again)
 TEST_F(mouse_test, a_double_click_fits_a_column_or_edits_a_cell)
 {
     open(12, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
+    walk_down(9);
     // Ten pixels a character; the rows shown hold records 8 to 12.
     const auto text_width = [](std::string_view text) { return static_cast<int>(text.size()) * 10; };
     const navigation_result on_border = left_double_click(browse, 91, 5);

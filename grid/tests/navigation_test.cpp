@@ -3,40 +3,15 @@
 #include "engine/table.h"
 #include "grid/cell_text.h"
 #include "grid/input_codes.h"
-#include "grid/paint_grid.h"
 #include "grid/tests/grid_fixture.h"
-#include "grid/tests/recording_canvas.h"
-
-#include <cstdlib>
 
 namespace vortel {
 namespace {
 
 class navigation_test : public testing::grid_test {
 protected:
-    browse_object& open(std::int32_t count, int visible_rows)
-    {
-        open_numbered(count);
-        browse.visible_rows = visible_rows;
-        paint();
-        return browse;
-    }
-
-    // Paints and returns the record number drawn on the top row (0: none).
-    std::int32_t paint()
-    {
-        testing::recording_canvas surface;
-        paint_grid(browse, surface);
-        const auto texts = surface.texts();
-        const std::size_t first_row = browse.columns.size() - static_cast<std::size_t>(browse.first_visible_column);
-        return texts.size() > first_row ? std::atoi(texts[first_row].c_str()) : 0;
-    }
-
-    struct screen {
-        std::int32_t record;
-        int row;
-        std::int32_t top;
-    };
+    // The record, the row and the record drawn on the top row.
+    using screen = std::tuple<std::int32_t, int, std::int32_t>;
     // The grid after a paint: its current record and row, and the top row.
     // The table must stand on the current record then.
     screen painted()
@@ -47,39 +22,21 @@ protected:
     }
 };
 
-struct key_step {
-    const char* name;
-    int key;
-    bool ctrl;
-    std::int32_t record;
-    int row;
-    std::int32_t top;
-};
+struct key_step { const char* name; int key; bool ctrl; int record, row, top; };
 
 TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
 {
     const key_step steps[] = {
-        {"up_on_record_1", vk_up, false, 1, 1, 1},
-        {"down", vk_down, false, 2, 2, 1},
-        {"down", vk_down, false, 3, 3, 1},
-        {"down", vk_down, false, 4, 4, 1},
-        {"down", vk_down, false, 5, 5, 1},
-        {"down_scrolls", vk_down, false, 6, 5, 2},
-        {"up_moves_the_row", vk_up, false, 5, 4, 2},
-        {"page_down", vk_next, false, 10, 4, 7},
-        {"page_down", vk_next, false, 15, 4, 12},
-        {"page_down", vk_next, false, 20, 4, 17},
-        {"page_down_stops_on_the_last", vk_next, false, 22, 4, 19},
-        {"page_down_on_the_last", vk_next, false, 22, 4, 19},
-        {"down_on_the_last", vk_down, false, 22, 4, 19},
-        {"ctrl_home", vk_home, true, 1, 1, 1},
-        {"ctrl_end_keeps_the_row", vk_end, true, 22, 1, 22},
-        {"page_up", vk_prior, false, 17, 1, 17},
-        {"page_up", vk_prior, false, 12, 1, 12},
-        {"page_up", vk_prior, false, 7, 1, 7},
-        {"page_up", vk_prior, false, 2, 1, 2},
-        {"page_up_stops_on_record_1", vk_prior, false, 1, 1, 1},
-        {"wheel_down_is_down", -1, false, 2, 2, 1},
+        {"up_on_record_1", vk_up, false, 1, 1, 1}, {"down", vk_down, false, 2, 2, 1},
+        {"down", vk_down, false, 3, 3, 1}, {"down", vk_down, false, 4, 4, 1}, {"down", vk_down, false, 5, 5, 1},
+        {"down_scrolls", vk_down, false, 6, 5, 2}, {"up_moves_the_row", vk_up, false, 5, 4, 2},
+        {"page_down", vk_next, false, 10, 4, 7}, {"page_down", vk_next, false, 15, 4, 12},
+        {"page_down", vk_next, false, 20, 4, 17}, {"page_down_stops_on_the_last", vk_next, false, 22, 4, 19},
+        {"page_down_on_the_last", vk_next, false, 22, 4, 19}, {"down_on_the_last", vk_down, false, 22, 4, 19},
+        {"ctrl_home", vk_home, true, 1, 1, 1}, {"ctrl_end_keeps_the_row", vk_end, true, 22, 1, 22},
+        {"page_up", vk_prior, false, 17, 1, 17}, {"page_up", vk_prior, false, 12, 1, 12},
+        {"page_up", vk_prior, false, 7, 1, 7}, {"page_up", vk_prior, false, 2, 1, 2},
+        {"page_up_stops_on_record_1", vk_prior, false, 1, 1, 1}, {"wheel_down_is_down", -1, false, 2, 2, 1},
     };
     open(22, 5);
     for (const key_step& s : steps) {
@@ -90,54 +47,30 @@ TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
             key_down(browse, s.key, s.ctrl);
         }
         EXPECT_TRUE(browse.move_pending);
-        const screen now = painted();
-        EXPECT_EQ(now.record, s.record);
-        EXPECT_EQ(now.row, s.row);
-        EXPECT_EQ(now.top, s.top);
+        EXPECT_EQ(painted(), (screen{s.record, s.row, s.top}));
         EXPECT_EQ(browse.window_title, path + " - 22/" + std::to_string(s.record));
     }
 }
 
-TEST_F(navigation_test, ctrl_end_shows_the_records_above_the_end)
+TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_up)
 {
     open(1000, 19);
     browse.current_row = 5;
     key_down(browse, vk_end, true);
-    const screen now = painted();
-    EXPECT_EQ(now.record, 1000);
-    EXPECT_EQ(now.row, 5);
-    EXPECT_EQ(now.top, 996);
-}
+    EXPECT_EQ(painted(), (screen{1000, 5, 996})) << "the records above the end fill the rows above";
 
-TEST_F(navigation_test, keys_between_two_paints_add_up)
-{
     open(30, 5);
-    for (int i = 0; i < 9; ++i) {
-        key_down(browse, vk_down, false);
-        paint();
-    }
+    walk_down(9);
     key_down(browse, vk_up, false);
     key_down(browse, vk_up, false);
-    const screen now = painted();
-    EXPECT_EQ(now.record, 8);
-    EXPECT_EQ(now.row, 3);
-    EXPECT_EQ(now.top, 6);
+    EXPECT_EQ(painted(), (screen{8, 3, 6}));
 }
 
 TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
 {
-    struct thumb_case {
-        std::int32_t count;
-        int thumb;
-        int row_before;
-        std::int32_t record;
-        int row;
-    };
+    struct thumb_case { int count, thumb, row_before, record, row; };
     const thumb_case cases[] = {
-        {40000, 39999, 1, 40000, 1},
-        {40000, 2, 5, 3, 3},
-        {70000, 50, 5, 35000, 1},
-        {70000, 0, 1, 1, 1},
+        {40000, 39999, 1, 40000, 1}, {40000, 2, 5, 3, 3}, {70000, 50, 5, 35000, 1}, {70000, 0, 1, 1, 1},
         {1, 1, 1, 1, 1},
     };
     for (const thumb_case& c : cases) {
@@ -146,10 +79,8 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
         browse.current_row = c.row_before;
         const navigation_result result = scroll_bar(browse, sb_thumbtrack, false, c.thumb);
         EXPECT_NE(result.paint, repaint::none);
-        const screen now = painted();
-        EXPECT_EQ(now.record, c.record);
-        EXPECT_EQ(now.row, c.row);
-        EXPECT_EQ(now.top, c.record - c.row + 1) << "the current record is drawn on the current row";
+        EXPECT_EQ(painted(), (screen{c.record, c.row, c.record - c.row + 1}))
+            << "the current record is drawn on the current row";
     }
 }
 
@@ -165,112 +96,72 @@ TEST_F(navigation_test, scroll_messages_wait_for_the_paint_of_the_previous_move)
     EXPECT_EQ(browse.current_record, 2);
 }
 
-TEST_F(navigation_test, end_shows_the_last_column_stretched_and_home_the_first_again)
+TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
 {
     open(3, 5);
     key_down(browse, vk_end, false);
     paint();
-    EXPECT_EQ(browse.current_column, 2);
-    EXPECT_EQ(browse.first_visible_column, 2);
-    EXPECT_EQ(browse.horizontal_thumb, 3);
-    EXPECT_EQ(browse.columns[2].x, 0);
-    EXPECT_EQ(browse.columns[2].width, 750 - browse.scroll_bar_allowance);
-
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.horizontal_thumb),
+              std::tuple(2, 2, 3));
+    EXPECT_EQ(std::pair(browse.columns[2].x, browse.columns[2].width), std::pair(0, 750 - browse.scroll_bar_allowance))
+        << "End shows the last column alone, stretched";
     key_down(browse, vk_home, false);
     paint();
-    EXPECT_EQ(browse.current_column, 0);
-    EXPECT_EQ(browse.first_visible_column, 0);
-    EXPECT_EQ(browse.columns[2].x, 90);
-}
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x),
+              std::tuple(0, 0, 90));
 
-TEST_F(navigation_test, right_scrolls_a_column_past_the_right_limit_into_view_and_left_back)
-{
-    open(3, 5);
+    // Right scrolls a column past the right limit into view, Left back.
     browse.width = 100;
     paint();
-    struct column_step {
-        int key;
-        int current;
-        int first_visible;
-    };
-    const column_step steps[] = {
-        {vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2}, {vk_left, 1, 1}, {vk_left, 0, 0}, {vk_left, 0, 0}};
-    for (const column_step& s : steps) {
-        key_down(browse, s.key, false);
+    const int steps[][3] = {{vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2},
+                            {vk_left, 1, 1},  {vk_left, 0, 0},  {vk_left, 0, 0}};
+    for (const auto& [key, current, first_visible] : steps) {
+        key_down(browse, key, false);
         paint();
-        EXPECT_EQ(browse.current_column, s.current);
-        EXPECT_EQ(browse.first_visible_column, s.first_visible);
+        EXPECT_EQ(std::pair(browse.current_column, browse.first_visible_column), std::pair(current, first_visible));
     }
 }
 
-TEST_F(navigation_test, enter_opens_what_the_current_column_allows)
+TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
 {
     open(3, 5);
-    struct enter_case {
-        const char* name;
-        int column;
-        char type;
-        permission_callback permission;
-        grid_action action;
-        bool read_only;
-    };
-    const enter_case cases[] = {
-        {"deleted_column", 0, 0, never_editable, grid_action::none, false},
-        {"field", 2, 'C', always_editable, grid_action::open_cell_editor, false},
-        {"memo", 2, 'M', always_editable, grid_action::open_memo_dialog, false},
-        {"memo_refused", 2, 'M', never_editable, grid_action::open_memo_dialog, true},
-    };
-    for (const enter_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        browse.memo_read_only = false;
-        browse.current_column = c.column;
-        browse.columns[static_cast<std::size_t>(c.column)].type = c.type;
-        browse.columns[static_cast<std::size_t>(c.column)].edit_permission = c.permission;
-        EXPECT_EQ(key_down(browse, vk_return, false).action, c.action);
-        EXPECT_EQ(browse.memo_read_only, c.read_only);
-        paint();
-    }
-    browse.columns[2].type = 'C';
-    key_down(browse, vk_down, false);
-    paint();
-    EXPECT_EQ(cell_editor_text(browse), "name2");
-    const editor_geometry box = cell_editor_geometry(browse);
-    EXPECT_EQ(box.x, 90);
-    EXPECT_EQ(box.y, 40);
-    EXPECT_EQ(box.width, browse.columns[2].width + 1);
-    EXPECT_EQ(box.height, 21);
-}
-
-TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
-{
-    open(3, 5);
-    browse.current_column = 2;
     struct key_case {
         const char* name;
         int key;
-        bool ctrl;
-        bool in_dialog;
+        bool ctrl, in_dialog;
         grid_action action;
+        int column = 2;
+        char type = 'C';
+        permission_callback permission = always_editable;
+        bool memo_read_only = false;
     };
+    const auto none = grid_action::none, run = grid_action::run_command, editor = grid_action::open_cell_editor;
+    const auto memo = grid_action::open_memo_dialog;
     const key_case cases[] = {
+        {"enter_on_the_deleted_column", vk_return, false, false, none, 0, 0, never_editable},
+        {"enter_on_a_field", vk_return, false, false, editor},
+        {"enter_on_a_memo", vk_return, false, false, memo, 2, 'M'},
+        {"enter_on_a_refused_memo", vk_return, false, false, memo, 2, 'M', never_editable, true},
         {"escape_closes", vk_escape, false, false, grid_action::close_window},
-        {"escape_in_a_dialog_stays", vk_escape, false, true, grid_action::none},
+        {"escape_in_a_dialog_stays", vk_escape, false, true, none},
         {"tab_in_a_dialog_leaves", vk_tab, false, true, grid_action::focus_next_control},
-        {"tab_in_a_window", vk_tab, false, false, grid_action::none},
-        {"f3_searches", vk_f3, false, false, grid_action::run_command},
-        {"f10_appends", vk_f10, false, false, grid_action::run_command},
+        {"tab_in_a_window", vk_tab, false, false, none}, {"f3_searches", vk_f3, false, false, run},
+        {"f10_appends", vk_f10, false, false, run},
         {"ctrl_c_copies", vk_c, true, false, grid_action::copy_to_clipboard},
-        {"c_alone_does_nothing", vk_c, false, false, grid_action::none},
-        {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
-        {"z_alone_does_nothing", vk_z, false, false, grid_action::none},
-        {"unknown_key", 'A', false, false, grid_action::none},
+        {"c_alone_does_nothing", vk_c, false, false, none}, {"ctrl_z_undoes", vk_z, true, false, grid_action::undo},
+        {"z_alone_does_nothing", vk_z, false, false, none}, {"unknown_key", 'A', false, false, none},
     };
     for (const key_case& c : cases) {
         SCOPED_TRACE(c.name);
+        browse.memo_read_only = false;
         browse.in_dialog = c.in_dialog;
+        browse.current_column = c.column;
+        browse.columns[static_cast<std::size_t>(c.column)].type = c.type;
+        browse.columns[static_cast<std::size_t>(c.column)].edit_permission = c.permission;
         const navigation_result result = key_down(browse, c.key, c.ctrl);
         EXPECT_EQ(result.action, c.action);
-        if (c.action == grid_action::run_command) {
+        EXPECT_EQ(browse.memo_read_only, c.memo_read_only);
+        if (c.action == run) {
             EXPECT_EQ(result.command->key, c.key);
         }
         if (c.action == grid_action::copy_to_clipboard) {
@@ -278,6 +169,12 @@ TEST_F(navigation_test, other_keys_run_commands_close_or_copy)
         }
         paint();
     }
+    browse.in_dialog = false;
+    key_down(browse, vk_down, false);
+    paint();
+    EXPECT_EQ(cell_editor_text(browse), "name2");
+    const editor_geometry box = cell_editor_geometry(browse);
+    EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height), std::tuple(90, 40, browse.columns[2].width + 1, 21));
 }
 
 TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_through_the_key_filter)
@@ -292,14 +189,10 @@ TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_thr
         bool refused;
     };
     const typing_case cases[] = {
-        {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false},
-        {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
+        {"a_letter_on_characters", 3, 2, 'C', 'x', "x", false}, {"a_digit_on_a_number", 3, 1, 'N', '7', "7", false},
         {"a_letter_on_a_number", 3, 1, 'N', 'x', nullptr, true},
-        {"a_digit_on_a_date", 3, 2, 'D', '2', "2", false},
-        {"a_letter_on_a_logical", 3, 2, 'L', 'y', "y", false},
-        {"a_letter_a_logical_refuses", 3, 2, 'L', 'x', nullptr, true},
-        {"the_deleted_column", 3, 0, 0, 'x', nullptr, false},
-        {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
+        {"a_letter_on_a_logical", 3, 2, 'L', 'x', nullptr, true},
+        {"the_deleted_column", 3, 0, 0, 'x', nullptr, false}, {"a_memo_column", 3, 2, 'M', 'x', nullptr, false},
         {"a_table_without_records", 0, 2, 'C', 'x', nullptr, false},
     };
     for (const typing_case& c : cases) {
@@ -308,7 +201,6 @@ TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_thr
         browse.current_column = c.column;
         column_descriptor& column = browse.columns[static_cast<std::size_t>(c.column)];
         column.type = c.type;
-        if (c.type == 'D') column.picture = "@D";
         if (c.type == 'L') column.picture = "L";
         bool refused = false;
         const navigation_result result = type_on_cell(browse, c.typed, refused);
@@ -325,10 +217,8 @@ TEST_F(navigation_test, after_a_command_the_grid_rereads_its_record_and_count)
     ASSERT_EQ(lock_table(*table), 1);
     ASSERT_EQ(append_blank(*table), 1);
     unlock(*table);
-    const navigation_result result = after_command(browse);
-    EXPECT_EQ(result.paint, repaint::erase);
-    EXPECT_EQ(browse.record_count, 4);
-    EXPECT_EQ(browse.current_record, 4);
+    EXPECT_EQ(after_command(browse).paint, repaint::erase);
+    EXPECT_EQ(std::pair(browse.record_count, browse.current_record), std::pair(4, 4));
 }
 
 TEST_F(navigation_test, resizing_keeps_the_current_row_on_screen)
@@ -336,9 +226,7 @@ TEST_F(navigation_test, resizing_keeps_the_current_row_on_screen)
     open(30, 19);
     browse.current_row = 15;
     resize_grid(browse, 10, 20, 600, 205);
-    EXPECT_EQ(browse.visible_rows, 7);
-    EXPECT_EQ(browse.height, 161);
-    EXPECT_EQ(browse.current_row, 7);
+    EXPECT_EQ(std::tuple(browse.visible_rows, browse.height, browse.current_row), std::tuple(7, 161, 7));
     browse.table_window = false;
     resize_grid(browse, 10, 20, 600, 205);
     EXPECT_EQ(browse.visible_rows, 9);

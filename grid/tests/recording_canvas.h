@@ -13,11 +13,11 @@ enum class drawn { rectangle, line, text, bitmap };
 
 struct canvas_call {
     drawn kind = drawn::rectangle;
-    canvas_rect area;                  // rectangle, text; bitmap: x, y, width, height
+    canvas_rect area{};                // rectangle, text; bitmap: x, y, width, height
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line
     canvas_colour pen = 0;             // rectangle, line
     canvas_colour fill = 0;            // rectangle
-    std::string text;
+    std::string text{};
     unsigned flags = 0;
     canvas_colour foreground = 0, background = 0;
     canvas_font font = 0;
@@ -31,45 +31,21 @@ public:
 
     void rectangle(const canvas_rect& area, canvas_colour pen, canvas_colour fill) override
     {
-        canvas_call call;
-        call.kind = drawn::rectangle;
-        call.area = area;
-        call.pen = pen;
-        call.fill = fill;
-        calls.push_back(call);
+        calls.push_back({.kind = drawn::rectangle, .area = area, .pen = pen, .fill = fill});
     }
     void line(int x1, int y1, int x2, int y2, canvas_colour pen) override
     {
-        canvas_call call;
-        call.kind = drawn::line;
-        call.x1 = x1;
-        call.y1 = y1;
-        call.x2 = x2;
-        call.y2 = y2;
-        call.pen = pen;
-        calls.push_back(call);
+        calls.push_back({.kind = drawn::line, .x1 = x1, .y1 = y1, .x2 = x2, .y2 = y2, .pen = pen});
     }
     void text(const canvas_rect& area, std::string_view text, unsigned flags, canvas_colour foreground,
               canvas_colour background, canvas_font font) override
     {
-        canvas_call call;
-        call.kind = drawn::text;
-        call.area = area;
-        call.text = std::string(text);
-        call.flags = flags;
-        call.foreground = foreground;
-        call.background = background;
-        call.font = font;
-        calls.push_back(call);
+        calls.push_back({.kind = drawn::text, .area = area, .text = std::string(text), .flags = flags,
+                         .foreground = foreground, .background = background, .font = font});
     }
     void bitmap(canvas_bitmap image, int x, int y, int width, int height, int mode) override
     {
-        canvas_call call;
-        call.kind = drawn::bitmap;
-        call.image = image;
-        call.area = {x, y, width, height};
-        call.mode = mode;
-        calls.push_back(call);
+        calls.push_back({.kind = drawn::bitmap, .area = {x, y, width, height}, .image = image, .mode = mode});
     }
 
     std::vector<canvas_call> of(drawn kind) const

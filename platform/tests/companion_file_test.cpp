@@ -11,21 +11,16 @@ TEST(companion_file, is_found_whatever_its_letter_case_unless_two_would_fit)
 {
     testing::scratch_dir dir;
     for (const char* name : {"pd.dbt", "PEOPLE.DBT", "two.cpg", "TWO.CPG"}) testing::write_file(dir.file(name), "x");
-    const struct {
-        const char* wanted;
-        const char* found;  // "" for none
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {  // the name wanted, the file found ("" for none)
         {"pd.dbt", "pd.dbt"},      // as it is
         {"pd.dbT", "pd.dbt"},      // the memo name of pd.dbf by the old rule
-        {"PD.DBT", "pd.dbt"},
-        {"people.dbt", "PEOPLE.DBT"},
+        {"PD.DBT", "pd.dbt"}, {"people.dbt", "PEOPLE.DBT"},
         {"two.cpg", "two.cpg"},    // an exact name is never ambiguous
         {"Two.cpg", ""},           // two files would fit
         {"none.dbt", ""},
     };
-    for (const auto& c : cases) {
-        const std::string found = find_ignoring_case(dir.file(c.wanted));
-        EXPECT_EQ(found, *c.found ? dir.file(c.found) : "") << c.wanted;
+    for (const auto& [wanted, found] : cases) {
+        EXPECT_EQ(find_ignoring_case(dir.file(wanted)), *found ? dir.file(found) : "") << wanted;
     }
     EXPECT_EQ(find_ignoring_case(dir.file("missing_folder/pd.dbt")), "");
 }

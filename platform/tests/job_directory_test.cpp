@@ -64,22 +64,14 @@ TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
 
 TEST(job_directory, owner_is_read_only_from_names_of_our_pattern)
 {
-    const struct {
-        const char* name;
-        long owner;
-    } cases[] = {
+    const std::pair<const char*, long> cases[] = {
         {"vortel-job-4242-aB3xYz", 4242},
         {"vortel-job-4242-aB3xY", 0},     // one character short
-        {"vortel-job-4242-aB3xYzz", 0},
-        {"vortel-job--aB3xYz", 0},
-        {"vortel-job-42a-aB3xYz", 0},
-        {"vortel-job-0-aB3xYz", 0},
-        {"vortel-job-99999999999-aB3xYz", 0},
-        {"vortel-job-4242-aB3x/z", 0},
-        {"vortel-jobs-4242-aB3xYz", 0},
-        {"BT0001.WMF", 0},
+        {"vortel-job-4242-aB3xYzz", 0}, {"vortel-job--aB3xYz", 0}, {"vortel-job-42a-aB3xYz", 0},
+        {"vortel-job-0-aB3xYz", 0}, {"vortel-job-99999999999-aB3xYz", 0}, {"vortel-job-4242-aB3x/z", 0},
+        {"vortel-jobs-4242-aB3xYz", 0}, {"BT0001.WMF", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(job_directory_owner(c.name), c.owner) << c.name;
+    for (const auto& [name, owner] : cases) EXPECT_EQ(job_directory_owner(name), owner) << name;
 }
 
 // What a killed job leaves, and what only looks like it: only real

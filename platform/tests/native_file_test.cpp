@@ -38,17 +38,48 @@ protected:
     std::string path = dir.file("TABLE.DBF");
 };
 
-TEST_F(native_file_test, lock_through_one_handle_refuses_every_other_handle_of_this_process)
+// Two handles of this process, one step after another: a lock of one handle
+// refuses the other, a handle never stacks locks nor unlocks what it did
+// not lock, and a lock of length zero locks nothing.
+TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_and_never_stack)
 {
-    native_file first = open_shared();
-    native_file second = open_shared();
-    ASSERT_TRUE(first.lock(100, 50));
-    EXPECT_FALSE(second.lock(149, 1));
-    EXPECT_FALSE(second.lock(0, 4096));
-    EXPECT_TRUE(second.lock(150, 10)) << "a neighbouring range is free";
-    EXPECT_TRUE(second.lock(0, 100));
-    ASSERT_TRUE(first.unlock(100, 50));
-    EXPECT_TRUE(second.lock(100, 50));
+    native_file handles[2] = {open_shared(), open_shared()};
+    const struct {
+        const char* name;
+        int handle;
+        bool lock;  // false: unlock
+        std::int64_t offset, length;
+        bool done;
+    } steps[] = {
+        {"length zero", 0, true, 0, 0, true},
+        {"length zero at the end", 0, true, 4000, 0, true},
+        {"no lock to the end of the file", 1, true, 0, 1 << 20, true},
+        {"", 1, false, 0, 1 << 20, true},
+        {"length zero unlocks", 0, false, 4000, 0, true},
+        {"negative offset", 0, true, -1, 10, false},
+        {"negative length", 0, true, 0, -10, false},
+        {"past the lockable limit", 0, true, lockable_limit, 1, false},
+        {"offsets beyond 2 GiB are plain offsets", 0, true, std::int64_t{3} << 30, 512, true},
+        {"", 0, false, std::int64_t{3} << 30, 512, true},
+        {"", 0, true, 100, 50, true},
+        {"the other handle's last byte", 1, true, 149, 1, false},
+        {"around the other handle's range", 1, true, 0, 4096, false},
+        {"a neighbouring range is free", 1, true, 150, 10, true},
+        {"the neighbour below", 1, true, 0, 100, true},
+        {"", 0, false, 100, 50, true},
+        {"free once unlocked", 1, true, 100, 50, true},
+        {"inside its own lock", 1, true, 50, 10, false},
+        {"unlock must name the range exactly", 1, false, 0, 50, false},
+        {"unlock of a range never locked", 1, false, 200, 10, false},
+        {"", 1, false, 0, 100, true},
+        {"unlock twice", 1, false, 0, 100, false},
+    };
+    for (const auto& s : steps) {
+        native_file& file = handles[s.handle];
+        const bool done = s.lock ? file.lock(s.offset, s.length) : file.unlock(s.offset, s.length);
+        EXPECT_EQ(done, s.done) << (s.lock ? "lock " : "unlock ") << s.offset << "+" << s.length << " by handle "
+                                << s.handle << ": " << s.name;
+    }
 }
 
 TEST_F(native_file_test, locks_go_with_their_own_handle_only)
@@ -66,57 +97,20 @@ TEST_F(native_file_test, locks_go_with_their_own_handle_only)
     EXPECT_TRUE(other.lock(0, 10)) << "closing the owner releases its locks";
 }
 
-TEST_F(native_file_test, a_handle_neither_stacks_locks_nor_unlocks_what_it_did_not_lock)
-{
-    native_file file = open_shared();
-    ASSERT_TRUE(file.lock(0, 100));
-    EXPECT_FALSE(file.lock(50, 10));
-    EXPECT_FALSE(file.unlock(0, 50)) << "unlock must name the range exactly";
-    EXPECT_FALSE(file.unlock(200, 10));
-    EXPECT_TRUE(file.unlock(0, 100));
-    EXPECT_FALSE(file.unlock(0, 100));
-}
-
-TEST_F(native_file_test, a_lock_of_length_zero_locks_nothing)
-{
-    native_file first = open_shared();
-    native_file second = open_shared();
-    ASSERT_TRUE(first.lock(0, 0));
-    ASSERT_TRUE(first.lock(4000, 0));
-    EXPECT_TRUE(second.lock(0, 1 << 20)) << "no lock to the end of the file";
-    EXPECT_TRUE(first.unlock(4000, 0));
-}
-
-TEST_F(native_file_test, refuses_ranges_that_cannot_be_locked)
-{
-    native_file file = open_shared();
-    EXPECT_FALSE(file.lock(-1, 10));
-    EXPECT_FALSE(file.lock(0, -10));
-    EXPECT_FALSE(file.lock(lockable_limit, 1));
-    EXPECT_TRUE(file.lock(std::int64_t{3} << 30, 512)) << "offsets beyond 2 GiB are plain offsets";
-}
-
 TEST_F(native_file_test, locks_exclude_another_process_and_are_released_when_it_ends)
 {
+    native_file here = open_shared();
     {
         background_program holder(FILE_PROBE, {"hold", path, "512", "64"});
         ASSERT_EQ(holder.read_line(), "ready");
         EXPECT_EQ(probe({"lock", path, "500", "13"}), probe_refused);
         EXPECT_EQ(probe({"lock", path, "576", "64"}), probe_ok);
-        native_file here = open_shared();
         EXPECT_FALSE(here.lock(0, 4096));
         EXPECT_TRUE(here.lock(0, 512));
         ASSERT_EQ(holder.finish(), 0);
     }
     EXPECT_EQ(probe({"lock", path, "512", "64"}), probe_ok);
-}
-
-TEST_F(native_file_test, this_process_lock_refuses_another_process)
-{
-    native_file here = open_shared();
-    ASSERT_TRUE(here.lock(0, 32));
-    EXPECT_EQ(probe({"lock", path, "31", "1"}), probe_refused);
-    EXPECT_EQ(probe({"lock", path, "32", "1"}), probe_ok);
+    EXPECT_EQ(probe({"lock", path, "511", "1"}), probe_refused) << "this process's lock refuses another process";
 }
 
 TEST_F(native_file_test, a_file_open_anywhere_cannot_be_deleted_or_renamed)
@@ -141,16 +135,6 @@ TEST_F(native_file_test, a_file_open_anywhere_cannot_be_deleted_or_renamed)
     EXPECT_NE(access(moved.c_str(), F_OK), 0);
 }
 
-TEST_F(native_file_test, move_never_replaces_an_existing_file_and_delete_reports_missing_files)
-{
-    std::string other = dir.file("OTHER.DBF");
-    testing::write_file(other, "keep");
-    EXPECT_EQ(move_file(path, other), EEXIST);
-    EXPECT_EQ(testing::read_file(other), "keep");
-    EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
-    EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
-}
-
 TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
 {
     native_file reader;
@@ -169,7 +153,7 @@ TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
     EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_ok);
 }
 
-TEST_F(native_file_test, creation_dispositions)
+TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
 {
     native_file file;
     std::string fresh = dir.file("NEW.TXT");
@@ -180,6 +164,13 @@ TEST_F(native_file_test, creation_dispositions)
     ASSERT_TRUE(file.open(path, access_write, share_all, file_creation::create_always));
     EXPECT_EQ(file.size(), 0) << "create_always empties an existing file";
     EXPECT_FALSE(file.open(dir.path(), access_read, share_all, file_creation::open_existing));
+    file.close();
+
+    testing::write_file(fresh, "keep");
+    EXPECT_EQ(move_file(path, fresh), EEXIST);
+    EXPECT_EQ(testing::read_file(fresh), "keep");
+    EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
+    EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
 }
 
 TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_file)

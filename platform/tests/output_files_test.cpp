@@ -54,21 +54,12 @@ protected:
 
 TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
 {
-    const struct {
-        const char* a;
-        const char* b;
-        bool same;
-    } cases[] = {
-        {"T.DBF", "./T.DBF", true},
-        {"T.DBF", "SUB/../T.DBF", true},
-        {"T.DBF", "LINK.DBF", true},
-        {"T.DBF", "HARD.DBF", true},
-        {"T.DBF", "OTHER.DBF", false},
+    const struct { const char* a; const char* b; bool same; } cases[] = {
+        {"T.DBF", "./T.DBF", true}, {"T.DBF", "SUB/../T.DBF", true}, {"T.DBF", "LINK.DBF", true},
+        {"T.DBF", "HARD.DBF", true}, {"T.DBF", "OTHER.DBF", false},
         {"NEW.DBF", "SUB/../NEW.DBF", true},  // neither exists: folder and name
         {"NEW.DBF", "DANGLING", true},        // the link creates NEW.DBF
-        {"NEW.DBF", "NEW.DBT", false},
-        {"NEW.DBF", "SUB/NEW.DBF", false},
-        {"T.DBF", "SUB/T.DBF", false},
+        {"NEW.DBF", "NEW.DBT", false}, {"NEW.DBF", "SUB/NEW.DBF", false}, {"T.DBF", "SUB/T.DBF", false},
         {"SUB", "SUB/.", true},
     };
     for (const auto& c : cases) {
@@ -78,10 +69,10 @@ TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
     EXPECT_FALSE(names_one_file("", dir.file("T.DBF")));
 }
 
-TEST_F(output_files_test, a_staged_output_takes_its_name_only_when_committed)
+TEST_F(output_files_test, a_staged_output_takes_its_name_only_when_committed_and_never_touches_other_files)
 {
     ASSERT_EQ(::chmod(dir.file("OTHER.DBF").c_str(), 0640), 0);
-    const std::set<std::string> before = files();
+    std::set<std::string> before = files();
 
     EXPECT_EQ(stage(dir.file("OTHER.DBF"), "abandoned", false), 0);
     EXPECT_EQ(read_file(dir.file("OTHER.DBF")), "other");
@@ -94,16 +85,13 @@ TEST_F(output_files_test, a_staged_output_takes_its_name_only_when_committed)
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file's permissions stay";
     EXPECT_EQ(files(), before);
 
-
     // A link keeps its link: the file it points to is replaced or created.
     EXPECT_EQ(stage(dir.file("LINK.DBF"), "through the link", true), 0);
     EXPECT_EQ(stage(dir.file("DANGLING"), "created", true), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("LINK.DBF")) && std::filesystem::is_symlink(dir.file("DANGLING")));
     EXPECT_EQ(read_file(dir.file("T.DBF")) + read_file(dir.file("NEW.DBF")), "through the linkcreated");
-}
 
-TEST_F(output_files_test, a_staged_output_never_touches_a_file_it_did_not_create)
-{
+    // A file of the temporary file's name is someone else's.
     write_file(dir.file("OUT.TXT.part1"), "someone else's");
     EXPECT_EQ(stage(dir.file("OUT.TXT"), "mine", true), 0);
     EXPECT_EQ(read_file(dir.file("OUT.TXT.part1")), "someone else's");
@@ -112,7 +100,7 @@ TEST_F(output_files_test, a_staged_output_never_touches_a_file_it_did_not_create
     // A file some handle has open is not deleted from under it.
     native_file holder;
     ASSERT_TRUE(holder.open(dir.file("OUT.TXT"), access_read, share_read | share_write, file_creation::open_existing));
-    const std::set<std::string> before = files();
+    before = files();
     EXPECT_EQ(stage(dir.file("OUT.TXT"), "refused", true), EBUSY);
     EXPECT_EQ(read_file(dir.file("OUT.TXT")), "mine");
     EXPECT_EQ(files(), before);

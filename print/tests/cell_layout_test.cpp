@@ -35,99 +35,78 @@ TEST(cell_layout, follows_printable_area_font_and_column_count)
         printer.font_external_leading = c.leading;
         page_device device;
         open_page_device(device, &printer, nullptr, "T", true, c.columns_wanted, true);
-        EXPECT_EQ(device.columns, c.columns);
-        EXPECT_EQ(device.cell_width, c.cell_width);
-        EXPECT_EQ(device.line_height, c.line_height);
-        EXPECT_EQ(device.lines_per_page, c.lines_per_page);
+        EXPECT_EQ(std::tuple(device.columns, device.cell_width, device.line_height, device.lines_per_page),
+                  std::tuple(c.columns, c.cell_width, c.line_height, c.lines_per_page));
         close_page_device(device);
     }
 }
 
-// Drives a printer-mode device on a 4800-wide, 80-column grid (cells of 60,
-// lines of 100) and returns what reached the printer.
-class placed_text : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        printer_ = a4_600_dpi();
-        printer_.printable_width = 4800;
-        printer_.printable_height = 6600;
-    }
-    void open(bool cell_placement)
-    {
-        open_page_device(device_, &printer_, &printer_output_, "Listing", false, 80, cell_placement);
-        start_page(device_);
-    }
-    void TearDown() override { close_page_device(device_); }
-
-    printer_facts printer_;
-    recording_surface printer_output_;
-    page_device device_;
-};
-
-TEST_F(placed_text, characters_past_the_last_column_are_dropped)
+// What reaches the printer for texts put through a printer-mode device on a
+// 4800-wide, 80-column grid (cells of 60, lines of 100): the start of every
+// draw, in order.
+TEST(placed_text, texts_reach_the_printer_cut_at_the_last_column_through_their_picture_and_font)
 {
-    open(true);
-    put_text(device_, 2, 75, "ABCDEFGHIJ", nullptr, nullptr, 0, false);
-    ASSERT_EQ(printer_output_.draws.size(), 5u);
-    EXPECT_EQ(printer_output_.draws.front().substr(0, 10), "4500,200 A");
-    EXPECT_EQ(printer_output_.draws.back().substr(0, 10), "4740,200 E");
-
-    printer_output_.draws.clear();
-    put_text(device_, 3, 80, "beyond", nullptr, nullptr, 0, false);
-    put_text(device_, 3, 200, "far beyond", nullptr, nullptr, 0, false);
-    EXPECT_TRUE(printer_output_.draws.empty());
-}
-
-TEST_F(placed_text, whole_strings_and_unplaced_text_are_one_output_from_the_first_cell)
-{
-    open(true);
-    put_text(device_, 1, 78, "HEADER", nullptr, nullptr, 0, true);
-    open_page_device(device_, &printer_, &printer_output_, "Listing", false, 80, false);
-    put_text(device_, 0, 3, "row", nullptr, nullptr, 0, false);
-    ASSERT_EQ(printer_output_.draws.size(), 2u);
-    EXPECT_EQ(printer_output_.draws[0].substr(0, 15), "4680,100 HEADER");
-    EXPECT_EQ(printer_output_.draws[1].substr(0, 9), "180,0 row");
-}
-
-TEST_F(placed_text, text_goes_through_its_picture_and_is_cut_to_the_work_text)
-{
-    open(false);
-    put_text(device_, 0, 0, "T", "@L", nullptr, 0, false);
-    put_text(device_, 0, 0, "plain", "", nullptr, 0, false);
-    put_text(device_, 0, 0, std::string(300, 'x'), nullptr, nullptr, 0, false);
-    ASSERT_EQ(printer_output_.draws.size(), 3u);
-    EXPECT_EQ(printer_output_.draws[0].substr(0, 6), "0,0 I ");
-    EXPECT_EQ(printer_output_.draws[1].substr(0, 10), "0,0 plain ");
-    EXPECT_EQ(printer_output_.draws[2].substr(4, 256), std::string(255, 'x') + " ");
-}
-
-TEST_F(placed_text, own_font_is_used_for_the_text_and_the_default_put_back)
-{
-    open(true);
     const page_font bold{-80, 0, 700, 0, east_europe_charset, 0, "Arial"};
-    put_text(device_, 0, 0, "B", nullptr, &bold, page_rgb(255, 0, 0), false);
-    put_text(device_, 1, 0, "n", nullptr, nullptr, 0, false);
-    ASSERT_EQ(printer_output_.draws.size(), 2u);
-    EXPECT_EQ(printer_output_.draws[0], "0,0 B [Arial -80/0/700 colour 255 mode 1]");
-    EXPECT_EQ(printer_output_.draws[1], "0,100 n [Courier New 100/0/400 colour 0 mode 1]");
+    struct put {
+        int line, column;
+        std::string text;
+        const char* picture = nullptr;
+        const page_font* font = nullptr;
+        std::uint32_t colour = 0;
+        bool whole = false;
+    };
+    struct placed_case {
+        const char* name;
+        bool cell_placement;
+        std::vector<put> puts;
+        std::vector<std::string> draws;
+    };
+    const placed_case cases[] = {
+        {"characters_past_the_last_column_are_dropped", true,
+         {{2, 75, "ABCDEFGHIJ"}, {3, 80, "beyond"}, {3, 200, "far"}},
+         {"4500,200 A", "4560,200 B", "4620,200 C", "4680,200 D", "4740,200 E"}},
+        {"a_whole_string_is_one_output_from_its_first_cell", true, {{1, 78, "HEADER", nullptr, nullptr, 0, true}},
+         {"4680,100 HEADER"}},
+        {"unplaced_text_is_one_output", false, {{0, 3, "row"}}, {"180,0 row"}},
+        {"text_goes_through_its_picture", false, {{0, 0, "T", "@L"}, {0, 0, "plain", ""}}, {"0,0 I ", "0,0 plain "}},
+        {"text_is_cut_to_the_work_text", false, {{0, 0, std::string(300, 'x')}},
+         {"0,0 " + std::string(255, 'x') + " "}},
+        {"own_font_is_used_and_the_default_put_back", true,
+         {{0, 0, "B", nullptr, &bold, page_rgb(255, 0, 0)}, {1, 0, "n"}},
+         {"0,0 B [Arial -80/0/700 colour 255 mode 1]", "0,100 n [Courier New 100/0/400 colour 0 mode 1]"}},
+    };
+    for (const placed_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printer_facts printer = a4_600_dpi();
+        printer.printable_width = 4800;
+        printer.printable_height = 6600;
+        recording_surface output;
+        page_device device;
+        open_page_device(device, &printer, &output, "Listing", false, 80, c.cell_placement);
+        start_page(device);
+        for (const put& p : c.puts) put_text(device, p.line, p.column, p.text, p.picture, p.font, p.colour, p.whole);
+        ASSERT_EQ(output.draws.size(), c.draws.size());
+        for (std::size_t i = 0; i < c.draws.size(); ++i) {
+            EXPECT_EQ(output.draws[i].substr(0, c.draws[i].size()), c.draws[i]);
+        }
+        close_page_device(device);
+    }
 }
 
-TEST(page_device_without_printer, makes_no_document_and_no_pages)
+// Without a printer a device makes no document and no pages; a printer that
+// refuses the document is reported; otherwise the printer is driven in order.
+TEST(page_device_printer_mode, makes_nothing_without_a_printer_reports_a_refusal_and_drives_the_printer_in_order)
 {
-    page_device device;
-    open_page_device(device, nullptr, nullptr, "Listing", true, 80, true);
-    EXPECT_EQ(start_document(device, "Listing"), 0);
-    start_page(device);
-    put_text(device, 0, 0, "lost", nullptr, nullptr, 0, false);
-    end_page(device);
-    end_document(device);
-    EXPECT_EQ(list_count(device.pages), 0);
-    close_page_device(device);
-}
+    page_device none;
+    open_page_device(none, nullptr, nullptr, "Listing", true, 80, true);
+    EXPECT_EQ(start_document(none, "Listing"), 0);
+    start_page(none);
+    put_text(none, 0, 0, "lost", nullptr, nullptr, 0, false);
+    end_page(none);
+    end_document(none);
+    EXPECT_EQ(list_count(none.pages), 0);
+    close_page_device(none);
 
-TEST(page_device_printer_mode, reports_a_refused_document_and_drives_the_printer_in_order)
-{
     printer_facts printer = a4_600_dpi();
     recording_surface refusing;
     refusing.start_result = 0;
@@ -143,8 +122,8 @@ TEST(page_device_printer_mode, reports_a_refused_document_and_drives_the_printer
     end_page(device);
     end_document(device);
     close_page_device(device);
-    const std::vector<std::string> expected{"start document Listing", "start page", "end page", "end document"};
-    EXPECT_EQ(output.calls, expected);
+    EXPECT_EQ(output.calls,
+              (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
 }
 
 }  // namespace

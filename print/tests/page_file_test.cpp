@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "print/page_device.h"
 #include "print/page_player.h"
@@ -27,22 +26,26 @@ std::uint32_t u32(const std::string& bytes, std::size_t at)
     return wmf::get32(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
 }
 
-struct record {
-    std::uint32_t words;
-    std::uint16_t function;
-};
+// Each record's size in words and its function.
+using record_list = std::vector<std::pair<std::uint32_t, std::uint16_t>>;
 
 // Walks the records after the header, trusting the sizes (the file is ours).
-std::vector<record> records_of(const std::string& bytes)
+record_list records_of(const std::string& bytes)
 {
-    std::vector<record> records;
+    record_list records;
     for (std::size_t at = wmf::header_bytes; at + 6 <= bytes.size();) {
-        records.push_back({u32(bytes, at), u16(bytes, at + 4)});
-        if (records.back().words < 3) break;
-        at += records.back().words * 2;
+        records.emplace_back(u32(bytes, at), u16(bytes, at + 4));
+        if (records.back().first < 3) break;
+        at += records.back().first * 2;
     }
     return records;
 }
+
+// A font, the background mode and colour, two short texts, the end.
+const record_list two_texts{{28, wmf::record_create_font_indirect}, {4, wmf::record_select_object},
+                            {4, wmf::record_set_bk_mode},           {5, wmf::record_set_text_color},
+                            {7, wmf::record_text_out},              {7, wmf::record_text_out},
+                            {3, wmf::record_eof}};
 
 TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
 {
@@ -55,33 +58,23 @@ TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
     page.select_font(default_font);
     const std::string bytes = page.finish();
 
-    EXPECT_EQ(u16(bytes, 0), wmf::disk_metafile);
-    EXPECT_EQ(u16(bytes, 2), 9);
-    EXPECT_EQ(u16(bytes, 4), 0x0300);
+    // Kind, header words, version; the size; one object (the font) and the
+    // largest record (the font's); no parameters.
+    EXPECT_EQ(std::tuple(u16(bytes, 0), u16(bytes, 2), u16(bytes, 4)), std::tuple(wmf::disk_metafile, 9, 0x0300));
     EXPECT_EQ(u32(bytes, 6) * 2, bytes.size());
-    EXPECT_EQ(u16(bytes, 10), 1);   // one font object
-    EXPECT_EQ(u32(bytes, 12), 28u); // the font record is the largest
-    EXPECT_EQ(u16(bytes, 16), 0);
+    EXPECT_EQ(std::tuple(u16(bytes, 10), u32(bytes, 12), u16(bytes, 16)), std::tuple(1, 28u, 0));
 
-    const std::vector<std::pair<std::uint32_t, std::uint16_t>> expected{
-        {28, wmf::record_create_font_indirect}, {4, wmf::record_select_object}, {4, wmf::record_set_bk_mode},
-        {5, wmf::record_set_text_color},        {7, wmf::record_text_out},       {7, wmf::record_text_out},
-        {3, wmf::record_eof}};
-    std::vector<std::pair<std::uint32_t, std::uint16_t>> actual;
-    for (const record& r : records_of(bytes)) actual.emplace_back(r.words, r.function);
-    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(records_of(bytes), two_texts);
 
     // Font record: height -80, weight 700, charset 238, face NUL-ended.
-    EXPECT_EQ(static_cast<std::int16_t>(u16(bytes, 18 + 6)), -80);
-    EXPECT_EQ(u16(bytes, 18 + 6 + 8), 700);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[18 + 6 + 13]), 238);
+    EXPECT_EQ(std::tuple(static_cast<std::int16_t>(u16(bytes, 18 + 6)), u16(bytes, 18 + 6 + 8),
+                         static_cast<unsigned char>(bytes[18 + 6 + 13])),
+              std::tuple(-80, 700, 238));
     EXPECT_EQ(bytes.substr(18 + 6 + 18, 6), std::string("Arial\0", 6));
     // Second text output: count 1, the byte and its pad, then y and x.
     const std::size_t text = bytes.size() - 6 - 14 + 6;
-    EXPECT_EQ(u16(bytes, text), 1);
     EXPECT_EQ(bytes.substr(text + 2, 2), std::string("\xE1\0", 2));
-    EXPECT_EQ(u16(bytes, text + 4), 100);
-    EXPECT_EQ(u16(bytes, text + 6), 180);
+    EXPECT_EQ(std::tuple(u16(bytes, text), u16(bytes, text + 4), u16(bytes, text + 6)), std::tuple(1, 100, 180));
 }
 
 TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_dropped)
@@ -95,14 +88,8 @@ TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_d
     page.select_font(bold_font);
     page.select_font(default_font);  // set back before any text: nothing to record
     page.draw_text(0, 100, "c");
-    std::vector<std::uint16_t> functions;
-    for (const record& r : records_of(page.finish())) functions.push_back(r.function);
     // The first text records its font: the player's default is not ours.
-    const std::vector<std::uint16_t> expected{wmf::record_create_font_indirect, wmf::record_select_object,
-                                              wmf::record_set_bk_mode,          wmf::record_set_text_color,
-                                              wmf::record_text_out,             wmf::record_text_out,
-                                              wmf::record_eof};
-    EXPECT_EQ(functions, expected);
+    EXPECT_EQ(records_of(page.finish()), two_texts);
     EXPECT_EQ(u16(page.finish(), 10), 1);
 }
 
@@ -120,9 +107,8 @@ void draw_sample(page_device& device)
 
 class page_round_trip : public ::testing::Test {
 protected:
-    void SetUp() override { printer_ = print_testing::a4_600_dpi(); }
     print_testing::scoped_tmpdir scratch_;
-    printer_facts printer_;
+    printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
 TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
@@ -222,34 +208,6 @@ TEST_F(damaged_page, selecting_a_missing_object_is_ignored)
     EXPECT_EQ(played.draws[0].find("Arial"), std::string::npos);
 }
 
-TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
-{
-    recording_surface played;
-    EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
-    EXPECT_EQ(play_page_file("/nonexistent/BT0001.WMF", played), play_result::not_a_page);
-
-    // Hand-made: a pen takes slot 0, a font slot 1, then an extended text
-    // output with a clip rectangle. Little-endian words.
-    const unsigned char bytes[] = {
-        0x01, 0x00, 0x09, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        // create pen (8 words): style, width x, width y, colour
-        0x08, 0x00, 0x00, 0x00, 0xFA, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        // create font (3 + 9 + 2 words): face "Ab"
-        0x0E, 0x00, 0x00, 0x00, 0xFB, 0x02, 0x32, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x90, 0x01,
-        0x00, 0x00, 0x00, 0xEE, 0x00, 0x00, 0x00, 0x00, 'A', 'b', 0x00, 0x00,
-        // select object 1
-        0x04, 0x00, 0x00, 0x00, 0x2D, 0x01, 0x01, 0x00,
-        // extended text out (3 + 4 + 4 + 1 words): y 7, x 9, count 2, clipped
-        0x0C, 0x00, 0x00, 0x00, 0x32, 0x0A, 0x07, 0x00, 0x09, 0x00, 0x02, 0x00, 0x04, 0x00,
-        0, 0, 0, 0, 0, 0, 0, 0, 'O', 'K',
-        // end of file
-        0x03, 0x00, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(play_page(std::string_view(reinterpret_cast<const char*>(bytes), sizeof bytes), played),
-              play_result::complete);
-    ASSERT_EQ(played.draws.size(), 1u);
-    EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
-}
-
 // One record: its size in words, its function, its parameters (even length).
 std::string page_record(std::uint16_t function, const std::string& parameters)
 {
@@ -265,27 +223,52 @@ std::string page_word(std::uint16_t value)
     return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
 }
 
+// A page another program wrote: a header of its own kind, the records, the end.
+std::string foreign_page(const std::string& records)
+{
+    return std::string("\x01\x00\x09\x00\x00\x03", 6) + std::string(wmf::header_bytes - 6, '\0') + records +
+           page_record(wmf::record_eof, "");
+}
+
+std::string font_record(const char* face, std::uint16_t weight = 0)
+{
+    std::string parameters(wmf::font_fixed_bytes, '\0');
+    parameters[0] = 50;
+    parameters.replace(8, 2, page_word(weight));
+    parameters[13] = static_cast<char>(east_europe_charset);
+    return page_record(wmf::record_create_font_indirect, parameters + face + std::string(2, '\0'));
+}
+
+std::string select_record(std::uint16_t slot) { return page_record(wmf::record_select_object, page_word(slot)); }
+
+const std::string pen_record = page_record(0x02FA, std::string(10, '\0'));
+
+TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
+{
+    recording_surface played;
+    EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
+    EXPECT_EQ(play_page_file("/nonexistent/BT0001.WMF", played), play_result::not_a_page);
+
+    // A pen takes slot 0, a font slot 1, then an extended text output at
+    // y 7, x 9 of two characters, clipped (option 4) to a rectangle.
+    const std::string text = page_word(7) + page_word(9) + page_word(2) + page_word(4) + std::string(8, '\0') + "OK";
+    const std::string page = foreign_page(pen_record + font_record("Ab", 400) + select_record(1) +
+                                          page_record(wmf::record_ext_text_out, text));
+    EXPECT_EQ(play_page(page, played), play_result::complete);
+    ASSERT_EQ(played.draws.size(), 1u);
+    EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
+}
+
 TEST(foreign_page, a_new_object_takes_the_lowest_freed_slot)
 {
-    const auto font = [](const char* face) {
-        std::string parameters(wmf::font_fixed_bytes, '\0');
-        parameters[0] = 50;
-        return page_record(wmf::record_create_font_indirect, parameters + face + std::string(2, '\0'));
-    };
-    const std::string pen = page_record(0x02FA, std::string(10, '\0'));
-    const auto select = [](std::uint16_t slot) { return page_record(wmf::record_select_object, page_word(slot)); };
     const auto remove = [](std::uint16_t slot) { return page_record(wmf::record_delete_object, page_word(slot)); };
-
-    std::string page{"\x01\x00\x09\x00\x00\x03", 6};
-    page += std::string(wmf::header_bytes - 6, '\0');
-    page += pen + font("F1") + pen + font("F3");  // slots 0 to 3
-    page += remove(2) + remove(0) + remove(1) + remove(1);
-    page += font("N0") + font("N1") + font("N2") + font("N4");
-    for (std::uint16_t slot = 0; slot < 5; ++slot) page += select(slot);
-    page += page_record(wmf::record_eof, "");
+    std::string records = pen_record + font_record("F1") + pen_record + font_record("F3");  // slots 0 to 3
+    records += remove(2) + remove(0) + remove(1) + remove(1);
+    records += font_record("N0") + font_record("N1") + font_record("N2") + font_record("N4");
+    for (std::uint16_t slot = 0; slot < 5; ++slot) records += select_record(slot);
 
     recording_surface played;
-    ASSERT_EQ(play_page(page, played), play_result::complete);
+    ASSERT_EQ(play_page(foreign_page(records), played), play_result::complete);
     EXPECT_EQ(played.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
                                                       "font F3 50/0/0", "font N4 50/0/0"}))
         << "freed slots are filled lowest first, each once";

@@ -7,14 +7,8 @@ namespace {
 
 TEST(print_page_order, follows_range_copies_collation_and_order)
 {
-    const struct {
-        const char* name;
-        int pages;
-        print_range range;
-        std::vector<int> order;
-    } cases[] = {
-        {"all", 3, {}, {1, 2, 3}},
-        {"range", 5, {2, 4}, {2, 3, 4}},
+    const struct { const char* name; int pages; print_range range; std::vector<int> order; } cases[] = {
+        {"all", 3, {}, {1, 2, 3}}, {"range", 5, {2, 4}, {2, 3, 4}},
         {"range past the end is cut", 3, {2, 10}, {2, 3}},
         {"collated copies", 3, {1, 999, 2, true, false}, {1, 2, 3, 1, 2, 3}},
         {"uncollated copies", 3, {1, 999, 2, false, false}, {1, 1, 2, 2, 3, 3}},
@@ -42,15 +36,9 @@ TEST(print_page_order, range_past_the_last_page_is_refused)
 // 190 x 277 mm): what is at least as large takes them.
 TEST(paper_fit_refusal, refuses_a_printable_area_smaller_than_the_pages)
 {
-    const struct {
-        const char* name;
-        std::int32_t width, height;
-        bool fits;
-    } cases[] = {
-        {"the same", 4488, 6552, true},
-        {"larger paper", 6500, 9500, true},
-        {"one unit narrower", 4487, 6552, false},
-        {"one unit shorter", 4488, 6551, false},
+    const struct { const char* name; std::int32_t width, height; bool fits; } cases[] = {
+        {"the same", 4488, 6552, true}, {"larger paper", 6500, 9500, true},
+        {"one unit narrower", 4487, 6552, false}, {"one unit shorter", 4488, 6551, false},
         {"landscape", 6552, 4488, false},
     };
     for (const auto& c : cases)

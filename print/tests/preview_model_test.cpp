@@ -7,33 +7,33 @@
 #include "print/tests/scoped_tmpdir.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 namespace vortel {
 namespace {
 
-class preview_model : public ::testing::Test {
+class preview_model : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // A 780 x 476 surface at (0, 44) over a portrait 600 dpi page.
     static preview_surface portrait() { return make_preview_surface(0, 44, 780, 476, 4660, 6716, ""); }
+    static std::pair<std::int32_t, std::int32_t> extent(const preview_surface& surface)
+    {
+        return {preview_extent(surface).x, preview_extent(surface).y};
+    }
 };
 
 TEST_F(preview_model, extents_follow_view_and_orientation)
 {
     preview_surface landscape = make_preview_surface(0, 0, 100, 100, 6600, 4800, "");
     EXPECT_TRUE(landscape.landscape);
-    EXPECT_EQ(preview_extent(landscape).x, 4800);
-    EXPECT_EQ(preview_extent(landscape).y, 3300);
+    EXPECT_EQ(extent(landscape), std::pair(4800, 3300));
     landscape.unzoomed = true;
-    EXPECT_EQ(preview_extent(landscape).x, 6960);
-    EXPECT_EQ(preview_extent(landscape).y, 9570);
+    EXPECT_EQ(extent(landscape), std::pair(6960, 9570));
 
     preview_surface page = portrait();
     EXPECT_FALSE(page.landscape);
-    EXPECT_EQ(preview_extent(page).x, static_cast<std::int32_t>(6716 / double{1.40f}));
-    EXPECT_EQ(preview_extent(page).y, static_cast<std::int32_t>(4660 / double{1.8f}));
+    EXPECT_EQ(extent(page), std::pair(static_cast<std::int32_t>(6716 / double{1.40f}),
+                                      static_cast<std::int32_t>(4660 / double{1.8f})));
 
     const std::optional<page_view> view = preview_view(page);
     ASSERT_TRUE(view);
@@ -65,17 +65,12 @@ TEST_F(preview_model, scroll_codes_move_the_origin)
         std::int32_t thumb, from_x, from_y, to_x, to_y;
     };
     const scroll_case cases[] = {
-        {"line up", sb_lineup, false, 0, 5, 5, 5, 4},
-        {"key down", vk_down, false, 0, 5, 5, 5, 6},
-        {"down through zero", vk_down, false, 0, 5, -1, 5, 0},
-        {"up to zero", vk_up, false, 0, 5, 1, 5, 0},
+        {"line up", sb_lineup, false, 0, 5, 5, 5, 4}, {"key down", vk_down, false, 0, 5, 5, 5, 6},
+        {"down through zero", vk_down, false, 0, 5, -1, 5, 0}, {"up to zero", vk_up, false, 0, 5, 1, 5, 0},
         {"page up near the top", vk_prior, false, 0, 5, 50, 5, -20},
-        {"page up", sb_pageup, false, 0, 5, 200, 5, 100},
-        {"page down", vk_next, false, 0, 5, 200, 5, 300},
-        {"vertical thumb", sb_thumbtrack, false, 120, 5, 5, 5, 100},
-        {"end", vk_end, false, 0, 5, 5, 779 - 20, 5},
-        {"control end", vk_end, true, 0, 5, 5, 5, 519 - 20},
-        {"home", vk_home, false, 0, 300, 300, -20, 300},
+        {"page up", sb_pageup, false, 0, 5, 200, 5, 100}, {"page down", vk_next, false, 0, 5, 200, 5, 300},
+        {"vertical thumb", sb_thumbtrack, false, 120, 5, 5, 5, 100}, {"end", vk_end, false, 0, 5, 5, 779 - 20, 5},
+        {"control end", vk_end, true, 0, 5, 5, 5, 519 - 20}, {"home", vk_home, false, 0, 300, 300, -20, 300},
         {"control home", vk_home, true, 0, 300, 300, 300, -20},
         {"left stops at the least origin", vk_left, false, 0, -20, 5, -20, 5},
         {"bar left", sb_lineup + preview_horizontal, false, 0, 7, 5, 6, 5},
@@ -88,16 +83,13 @@ TEST_F(preview_model, scroll_codes_move_the_origin)
         preview_surface surface = portrait();
         scroll_to(surface, c.from_x, c.from_y);
         EXPECT_TRUE(preview_scroll(surface, c.code, c.control, c.thumb));
-        EXPECT_EQ(surface.origin_x, c.to_x);
-        EXPECT_EQ(surface.origin_y, c.to_y);
-        EXPECT_EQ(surface.vertical_thumb, c.to_y + 20);
-        EXPECT_EQ(surface.horizontal_thumb, c.to_x + 20);
+        EXPECT_EQ(std::pair(surface.origin_x, surface.origin_y), std::pair(c.to_x, c.to_y));
+        EXPECT_EQ(std::pair(surface.horizontal_thumb, surface.vertical_thumb), std::pair(c.to_x + 20, c.to_y + 20));
     }
     preview_surface surface = portrait();
     EXPECT_FALSE(preview_scroll(surface, 'A', false, 0));
     preview_drag(surface, 30, -10);
-    EXPECT_EQ(surface.origin_x, -50);
-    EXPECT_EQ(surface.origin_y, -10);
+    EXPECT_EQ(std::pair(surface.origin_x, surface.origin_y), std::pair(-50, -10));
 }
 
 TEST_F(preview_model, toolbar_pages_and_views)
@@ -126,12 +118,11 @@ TEST_F(preview_model, toolbar_pages_and_views)
     run_preview_command(pages, surface, preview_zoom);
     EXPECT_TRUE(surface.unzoomed);
     EXPECT_EQ(surface.origin_x, -20);
-    EXPECT_EQ(preview_scroll_ranges(surface).vertical, 6716 * 2);
-    EXPECT_EQ(preview_scroll_ranges(surface).horizontal, 4660 * 4);
+    EXPECT_EQ(std::pair(preview_scroll_ranges(surface).vertical, preview_scroll_ranges(surface).horizontal),
+              std::pair(6716 * 2, 4660 * 4));
     scroll_to(surface, 300, 400);
     run_preview_command(pages, surface, preview_start_position);
-    EXPECT_EQ(surface.vertical_thumb, 0);
-    EXPECT_EQ(surface.horizontal_thumb, 0);
+    EXPECT_EQ(std::pair(surface.vertical_thumb, surface.horizontal_thumb), std::pair(0, 0));
     run_preview_command(pages, surface, preview_zoom);
     EXPECT_FALSE(surface.unzoomed);
 

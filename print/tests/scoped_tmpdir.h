@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "testing/scratch_dir.h"
@@ -13,18 +14,10 @@ class scoped_tmpdir {
 public:
     scoped_tmpdir()
     {
-        const char* previous = std::getenv("TMPDIR");
-        had_previous_ = previous != nullptr;
-        if (had_previous_) previous_ = previous;
+        if (const char* previous = std::getenv("TMPDIR")) previous_ = previous;
         ::setenv("TMPDIR", scratch_.path().c_str(), 1);
     }
-    ~scoped_tmpdir()
-    {
-        if (had_previous_)
-            ::setenv("TMPDIR", previous_.c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
+    ~scoped_tmpdir() { previous_ ? ::setenv("TMPDIR", previous_->c_str(), 1) : ::unsetenv("TMPDIR"); }
     scoped_tmpdir(const scoped_tmpdir&) = delete;
     scoped_tmpdir& operator=(const scoped_tmpdir&) = delete;
 
@@ -32,8 +25,7 @@ public:
 
 private:
     testing::scratch_dir scratch_;  // made before TMPDIR moves into it
-    std::string previous_;
-    bool had_previous_ = false;
+    std::optional<std::string> previous_;
 };
 
 }  // namespace vortel::print_testing

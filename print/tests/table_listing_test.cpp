@@ -11,6 +11,7 @@
 #include "print/tests/recording_surface.h"
 #include "print/tests/scoped_tmpdir.h"
 #include "shell/settings.h"
+#include "text/tests/default_settings.h"
 
 namespace vortel {
 namespace {
@@ -23,14 +24,11 @@ const std::vector<field_list_entry> staff_fields = {
     {"CODE", 'C', 6, 0}, {"BORN", 'D', 8, 0}, {"NAME", 'C', 30, 0}, {"AGE", 'N', 3, 0}};
 
 // Puts every character a page draws back on its cell, so a page reads as
-// the lines of text a person would see.
-class cell_sheet : public text_surface {
+// the lines of text a person would see; the fonts stay among its calls.
+class cell_sheet : public print_testing::recording_surface {
 public:
     cell_sheet(std::int32_t cell_width, std::int32_t line_height) : cell_width_(cell_width), line_height_(line_height) {}
     std::vector<std::string> lines;
-    void select_font(const page_font& font) override { fonts.push_back(font); }
-    void set_text_colour(std::uint32_t) override {}
-    void set_background_mode(int) override {}
     void draw_text(std::int32_t x, std::int32_t y, std::string_view text) override
     {
         const auto line = static_cast<std::size_t>(y / line_height_);
@@ -40,18 +38,15 @@ public:
         if (row.size() < column + text.size()) row.resize(column + text.size(), ' ');
         row.replace(column, text.size(), text);
     }
-    std::vector<page_font> fonts;
 
 private:
-    std::int32_t cell_width_;
-    std::int32_t line_height_;
+    std::int32_t cell_width_, line_height_;
 };
 
 struct seen_job {
     std::vector<std::vector<std::string>> pages;
-    std::vector<std::string> files;
+    std::vector<std::string> files, calls;
     std::int32_t columns = 0;
-    std::vector<page_font> fonts;
 };
 
 void read_pages(page_device& device, void* context)
@@ -63,29 +58,31 @@ void read_pages(page_device& device, void* context)
         EXPECT_EQ(play_page_file(static_cast<const char*>(name), sheet), play_result::complete);
         seen.pages.push_back(sheet.lines);
         seen.files.emplace_back(static_cast<const char*>(name));
-        seen.fonts.insert(seen.fonts.end(), sheet.fonts.begin(), sheet.fonts.end());
+        seen.calls.insert(seen.calls.end(), sheet.calls.begin(), sheet.calls.end());
     }
 }
 
-class table_listing : public ::testing::Test {
+class table_listing : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         printer_ = print_testing::a4_600_dpi();
         // Lines 0 to 14 on a page: the header and ten records.
         printer_.printable_height = 1600;
     }
-    void TearDown() override { settings_restore_defaults(); }
 
-    std::unique_ptr<table_object> open_table(const std::vector<fixture_record>& records,
-                                             const std::vector<field_list_entry>& fields = staff_fields)
+    // Writes and opens STAFF.DBF; `browse` shows it with every field chosen.
+    std::unique_ptr<table_object>& open_table(const std::vector<fixture_record>& records,
+                                              const std::vector<field_list_entry>& fields = staff_fields)
     {
         const std::string path = tmp_.path() + "/STAFF.DBF";
         testing::write_table(path, fields, records);
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
+        table_ = table_new(path);
+        EXPECT_EQ(table_open(*table_), 1);
+        browse = table_browse(*table_);
+        for (column_descriptor& column : browse.columns) column.print_selected = column.field >= 0;
+        return table_;
     }
     static fixture_record staff(int n, bool deleted = false)
     {
@@ -105,11 +102,13 @@ protected:
 
     print_testing::scoped_tmpdir tmp_;
     printer_facts printer_;
+    std::unique_ptr<table_object> table_;
+    browse_object browse;
 };
 
 TEST_F(table_listing, column_widths_and_listing_width)
 {
-    auto table = open_table({});
+    auto& table = open_table({});
     std::vector<column_descriptor> columns = build_columns(*table);
     for (column_descriptor& column : columns) {
         column.caption = "Capt";
@@ -138,16 +137,14 @@ TEST_F(table_listing, column_widths_and_listing_width)
     EXPECT_EQ(listing_width(80), 80);
     EXPECT_EQ(listing_width(81), 132);
     EXPECT_EQ(listing_font("Courier New", 80, 600).height, -100);
-    EXPECT_EQ(listing_font("Courier New", 132, 600).height, -58);
 }
 
 TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
 {
     std::vector<fixture_record> records;
     for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
-    auto table = open_table(records);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = true;
+    auto& table = open_table(records);
+    browse.columns[0].print_selected = true;  // the deleted column, which never prints
     setting_by_index(SET_DELETED, "1");
     go_to(*table, 7);
 
@@ -179,41 +176,37 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     seen = {};
     print_listing(browse, environment(seen));
     EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
+
+    // A title wider than the listing is left out of the header.
+    seen = {};
+    listing_environment env = environment(seen);
+    env.header.title = std::string(81, 'T');
+    print_listing(browse, env);
+    EXPECT_EQ(seen.pages[0][2], std::string(71, ' ') + "0001.PAGE");
 }
 
-// The two fields share a name, as tables from other programs may: each
-// column still prints its own field.
-TEST_F(table_listing, wide_listing_cuts_columns_at_its_end)
+// Listings wider than 80 columns print 132 in a smaller font, cut at their
+// end. Two fields may share a name, as in tables from other programs: each
+// column still prints its own field. Dates take eleven columns whatever
+// their caption: a name and five dates need the wide listing, and every
+// date prints whole.
+TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_laid_out)
 {
     const std::vector<field_list_entry> wide = {{"A", 'C', 70, 0}, {"A", 'C', 70, 0}};
-    auto table = open_table({{record_of(wide, {std::string(70, 'a'), std::string(70, 'b')})}}, wide);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = true;
-    browse.columns[0].print_selected = false;
-
+    open_table({{record_of(wide, {std::string(70, 'a'), std::string(70, 'b')})}}, wide);
     seen_job seen;
     print_listing(browse, environment(seen));
     ASSERT_EQ(seen.pages.size(), 1u);
     EXPECT_EQ(seen.columns, 132);
     EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
-    EXPECT_EQ(seen.fonts.at(0).height, -58);  // 7 points at 600 dpi
-    EXPECT_EQ(seen.fonts.at(0).face, "Courier New");
-}
+    EXPECT_EQ(seen.calls.at(0), "font Courier New -58/0/400");  // 7 points at 600 dpi
 
-// Dates take eleven columns whatever their caption: a name and five dates
-// need the wide listing, and every date prints whole.
-TEST_F(table_listing, width_counts_date_columns_as_they_are_laid_out)
-{
     const std::vector<field_list_entry> dated = {{"NAME", 'C', 30, 0}, {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0},
                                                  {"D3", 'D', 8, 0},    {"D4", 'D', 8, 0}, {"D5", 'D', 8, 0}};
-    auto table = open_table(
+    auto& table = open_table(
         {{record_of(dated, {"Kiss Anna", "20240101", "20240202", "20240303", "20240404", "20241231"})}}, dated);
-    browse_object browse = table_browse(*table);
-    for (column_descriptor& column : browse.columns) column.print_selected = column.field >= 0;
-    browse.columns[0].print_selected = false;
     EXPECT_EQ(listing_width_sum(*table, browse.columns), 31 + 5 * 11 - 1);
-
-    seen_job seen;
+    seen = {};
     print_listing(browse, environment(seen));
     ASSERT_EQ(seen.pages.size(), 1u);
     EXPECT_EQ(seen.columns, 132);
@@ -226,9 +219,7 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
 {
     std::vector<fixture_record> records;
     for (int n = 1; n <= 35; ++n) records.push_back(staff(n));
-    auto table = open_table(records);
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
+    auto& table = open_table(records);
     go_to(*table, 7);
     seen_job seen;
     std::string problem;
@@ -248,24 +239,10 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
     for (const auto& entry : fs::directory_iterator(tmp_.path())) EXPECT_EQ(entry.path().filename(), "STAFF.DBF");
 }
 
-TEST_F(table_listing, header_leaves_out_a_title_wider_than_the_listing)
+TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed_and_refuses_a_second_listing)
 {
-    auto table = open_table({staff(1)});
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
-    seen_job seen;
-    listing_environment env = environment(seen);
-    env.header.title = std::string(81, 'T');
-    print_listing(browse, env);
-    ASSERT_EQ(seen.pages.size(), 1u);
-    EXPECT_EQ(seen.pages[0][2].find('T'), std::string::npos);
-    EXPECT_EQ(seen.pages[0][2].substr(71), "0001.PAGE");
-}
-
-TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
-{
-    auto table = open_table({});
-    browse_object browse = table_browse(*table);
+    open_table({});
+    for (column_descriptor& column : browse.columns) column.print_selected = false;
     seen_job seen;
     EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::nothing_chosen);
 
@@ -275,36 +252,24 @@ TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed)
     EXPECT_EQ(print_listing(browse, no_printer), listing_result::no_printer);
     EXPECT_TRUE(seen.pages.empty());
 
-    // An empty table still opens the preview, which then has no page.
-    int previews = 0;
-    listing_environment env = environment(seen);
-    env.preview = [](page_device& device, void* context) {
-        ++*static_cast<int*>(context);
-        EXPECT_EQ(list_count(device.pages), 0);
-        EXPECT_TRUE(listing_running());
-    };
-    env.preview_context = &previews;
-    EXPECT_EQ(print_listing(browse, env), listing_result::shown);
-    EXPECT_EQ(previews, 1);
-}
-
-TEST_F(table_listing, second_listing_is_refused_while_one_is_previewed)
-{
-    auto table = open_table({staff(1)});
-    browse_object browse = table_browse(*table);
-    browse.columns[1].print_selected = true;
+    // An empty table still opens the preview, which then has no page; while
+    // it is shown a second listing is refused.
     struct nested {
         browse_object* browse;
         listing_environment env;
+        int previews = 0;
         listing_result inner = listing_result::shown;
-    } job{&browse, {}};
-    job.env.printer = &printer_;
+    } job{&browse, environment(seen)};
     job.env.preview_context = &job;
-    job.env.preview = [](page_device&, void* context) {
+    job.env.preview = [](page_device& device, void* context) {
         auto& outer = *static_cast<nested*>(context);
+        ++outer.previews;
+        EXPECT_EQ(list_count(device.pages), 0);
+        EXPECT_TRUE(listing_running());
         outer.inner = print_listing(*outer.browse, outer.env);
     };
     EXPECT_EQ(print_listing(browse, job.env), listing_result::shown);
+    EXPECT_EQ(job.previews, 1);
     EXPECT_EQ(job.inner, listing_result::already_running);
 }
 

@@ -3,23 +3,18 @@
 // device deletes it: input for the check with an independent reader.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <filesystem>
 
 #include "print/page_device.h"
+#include "print/tests/recording_surface.h"
 
 namespace {
 
 void copy_first_page(vortel::page_device& device, void* context)
 {
-    const char* from = static_cast<const char*>(vortel::list_first(device.pages));
-    std::FILE* in = std::fopen(from, "rb");
-    std::FILE* out = std::fopen(static_cast<const char*>(context), "wb");
-    if (in != nullptr && out != nullptr) {
-        char chunk[4096];
-        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) std::fwrite(chunk, 1, got, out);
-    }
-    if (in != nullptr) std::fclose(in);
-    if (out != nullptr) std::fclose(out);
+    std::error_code ignored;
+    std::filesystem::copy_file(static_cast<const char*>(vortel::list_first(device.pages)),
+                               static_cast<const char*>(context), ignored);
 }
 
 }  // namespace
@@ -31,12 +26,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ::setenv("TMPDIR", argv[1], 1);
-    vortel::printer_facts printer;
-    printer.dots_per_inch_x = printer.dots_per_inch_y = 600;
-    printer.printable_width = 4660;
-    printer.printable_height = 6716;
-    printer.font_height = 100;
-    printer.default_font = vortel::page_font{100, 0, 400, 0, vortel::east_europe_charset, 0, "Courier New"};
+    vortel::printer_facts printer = vortel::print_testing::a4_600_dpi();
     const vortel::page_font listing{-90, 0, 700, 0, vortel::east_europe_charset, 0, "Courier New"};
 
     vortel::page_device device;

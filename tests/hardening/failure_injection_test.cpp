@@ -22,6 +22,7 @@
 #include "platform/fault_injection.h"
 #include "shell/settings.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -62,10 +63,8 @@ void write_fixture(const testing::scratch_dir& dir)
 {
     const std::string path = dir.file("T.DBF");
     testing::write_table(path, fields,
-                         {{record_of(fields, {"Eve", "  31"})},
-                          {record_of(fields, {"Adam", "  40"}), true},
-                          {record_of(fields, {"Cecil", "   7"})},
-                          {record_of(fields, {"Bob", "  12"}), true},
+                         {{record_of(fields, {"Eve", "  31"})}, {record_of(fields, {"Adam", "  40"}), true},
+                          {record_of(fields, {"Cecil", "   7"})}, {record_of(fields, {"Bob", "  12"}), true},
                           {record_of(fields, {"Dora", "  58"})}});
     put_memos(path, 2, {{1, "short memo"}, {3, long_text("three", 1400)}, {4, long_text("four", 700)}});
 
@@ -102,103 +101,84 @@ snapshot take_snapshot(const testing::scratch_dir& dir)
     return shot;
 }
 
-struct outcome {
-    bool done = false;
-};
+// An operation run on T.DBF (and the sources beside it); true when it says it did what it was asked.
+using run_operation = std::function<bool(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
 
-using run_operation = std::function<outcome(std::unique_ptr<table_object>& table, const testing::scratch_dir& dir)>;
-
-struct operation {
-    const char* name;
-    run_operation run;
-};
+struct operation { const char* name; run_operation run; };
 
 void PrintTo(const operation& op, std::ostream* out) { *out << op.name; }
 
-outcome from_command(const command_result& result) { return {result.done}; }
-
 // As vortel-cli does: a record that cannot be reached is not changed.
-outcome on_record(table_object& table, std::int32_t number, const std::function<command_result()>& command)
+bool on_record(table_object& table, std::int32_t number, const std::function<command_result()>& command)
 {
-    if (!go_to(table, number)) return {};
-    return from_command(command());
+    return go_to(table, number) && command().done;
 }
 
-outcome from_rebuild(std::unique_ptr<table_object>& table, rebuild_kind kind)
+bool stored_memo(table_object& table, std::int32_t number, const std::string& text)
 {
-    return {rebuild_table(table, kind).status == rebuild_status::done};
+    const int note = field_index(table, "NOTE");
+    return on_record(table, number, [&] { return store_memo_text(table, current_record(table), note, text); });
+}
+
+bool rebuilt(std::unique_ptr<table_object>& table, rebuild_kind kind)
+{
+    return rebuild_table(table, kind).status == rebuild_status::done;
 }
 
 // An export in the format the name says, memos and deleted records included.
-outcome exported(table_object& table, const std::string& output)
+bool exported(table_object& table, const std::string& output)
 {
     export_options options;
     options.format = *export_format_for(output);
     options.deleted = deleted_records::mark;
-    return {export_table(table, output, options) == export_written};
+    return export_table(table, output, options) == export_written;
 }
+
+// The folder of the run, for operations that read or write other files.
+using folder = const testing::scratch_dir&;
 
 const std::vector<operation>& operations()
 {
     static const std::vector<operation> all = {
         {"set_field",
-         [](auto& t, auto&) { return on_record(*t, 3, [&] { return store_typed_value(*t, current_record(*t), field_index(*t, "NAME"), "Changed"); }); }},
-        {"append_blank", [](auto& t, auto&) { return from_command(append_new_record(*t)); }},
-        {"delete_record",
-         [](auto& t, auto&) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
-        {"recall_record",
-         [](auto& t, auto&) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
-        {"memo_in_place",
-         [](auto& t, auto&) { return on_record(*t, 1, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "other"); }); }},
-        {"memo_in_new_blocks",
-         [](auto& t, auto&) {
-             return on_record(*t, 3, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), long_text("new", 1100)); });
+         [](auto& t, folder) {
+             const int name = field_index(*t, "NAME");
+             return on_record(*t, 3, [&] { return store_typed_value(*t, current_record(*t), name, "Changed"); });
          }},
-        {"memo_of_a_record_without_one",
-         [](auto& t, auto&) {
-             return on_record(*t, 5, [&] { return store_memo_text(*t, current_record(*t), field_index(*t, "NOTE"), "first memo of Dora"); });
-         }},
+        {"append_blank", [](auto& t, folder) { return append_new_record(*t).done; }},
+        {"delete_record", [](auto& t, folder) { return on_record(*t, 1, [&] { return toggle_delete(*t); }); }},
+        {"recall_record", [](auto& t, folder) { return on_record(*t, 2, [&] { return toggle_delete(*t); }); }},
+        {"memo_in_place", [](auto& t, folder) { return stored_memo(*t, 1, "other"); }},
+        {"memo_in_new_blocks", [](auto& t, folder) { return stored_memo(*t, 3, long_text("new", 1100)); }},
+        {"memo_of_a_record_without_one", [](auto& t, folder) { return stored_memo(*t, 5, "first memo of Dora"); }},
         {"create_table",
-         [](auto&, const testing::scratch_dir& dir) {
-             auto created = table_new(dir.file("NEW.DBF"));
-             return outcome{create_table(*created, {{"CODE", 'C', 4, 0}, {"TEXT", 'M', 10, 0}}) == 1};
+         [](auto&, folder dir) {
+             return create_table(*table_new(dir.file("NEW.DBF")), {{"CODE", 'C', 4, 0}, {"TEXT", 'M', 10, 0}}) == 1;
          }},
         {"structure_change",
-         [](auto& t, auto&) {
-             const restructure_result result =
-                 change_structure(t, {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}, {"CITY", 'C', 5, 0}});
-             return outcome{result.status == restructure_status::changed};
+         [](auto& t, folder) {
+             return change_structure(t, {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}, {"CITY", 'C', 5, 0}}).status ==
+                    restructure_status::changed;
          }},
-        {"pack", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::pack); }},
-        {"zap", [](auto& t, auto&) { return from_rebuild(t, rebuild_kind::zap); }},
+        {"pack", [](auto& t, folder) { return rebuilt(t, rebuild_kind::pack); }},
+        {"zap", [](auto& t, folder) { return rebuilt(t, rebuild_kind::zap); }},
         {"sort",
-         [](auto& t, auto&) {
-             return outcome{sort_command(*t, {0}, sort_collation::english).status == sort_status::sorted};
-         }},
-        {"append_from_table",
-         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.DBF")) == 1}; }},
-        {"append_from_text",
-         [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.TXT")) == 1}; }},
-        {"export_text",
-         [](auto& t, const testing::scratch_dir& dir) {
-             return outcome{export_text(*t, dir.file("OUT.TXT")) == 1};
-         }},
+         [](auto& t, folder) { return sort_command(*t, {0}, sort_collation::english).status == sort_status::sorted; }},
+        {"append_from_table", [](auto& t, folder dir) { return append_from(*t, dir.file("S.DBF")) == 1; }},
+        {"append_from_text", [](auto& t, folder dir) { return append_from(*t, dir.file("S.TXT")) == 1; }},
+        {"export_text", [](auto& t, folder dir) { return export_text(*t, dir.file("OUT.TXT")) == 1; }},
         {"export_html",
-         [](auto& t, const testing::scratch_dir& dir) {
-             return outcome{export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1};
-         }},
-        {"export_csv", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.CSV")); }},
-        {"export_jsonl",
-         [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.JSONL")); }},
-        {"export_xlsx", [](auto& t, const testing::scratch_dir& dir) { return exported(*t, dir.file("OUT.XLSX")); }},
+         [](auto& t, folder dir) { return export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1; }},
+        {"export_csv", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.CSV")); }},
+        {"export_jsonl", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.JSONL")); }},
+        {"export_xlsx", [](auto& t, folder dir) { return exported(*t, dir.file("OUT.XLSX")); }},
     };
     return all;
 }
 
 struct run_result {
-    outcome result;
-    snapshot before;
-    snapshot after;
+    bool done = false;
+    snapshot before, after;
     long calls = 0;
     std::string failed_call;
 };
@@ -214,7 +194,7 @@ run_result run_once(const operation& op, fault_call kind, long fail_at, int erro
     if (!table_open(*table)) throw std::runtime_error("fixture does not open");
     {
         fault_injector injector(kind, fail_at, error);
-        run.result = op.run(table, dir);
+        run.done = op.run(table, dir);
         run.calls = injector.calls();
         run.failed_call = injector.fired_call();
     }
@@ -224,17 +204,14 @@ run_result run_once(const operation& op, fault_call kind, long fail_at, int erro
     return run;
 }
 
-// Why the state after a failed run is wrong, or "" when it is acceptable.
+// Why the state after a run is wrong, or "" when it is acceptable. A failed
+// change that reached the files whole although a later call failed, such as
+// the memo file's next-free number not being advanced after the memo and its
+// record were written, loses nothing.
 std::string judge(const run_result& run, const snapshot& intended)
 {
-    snapshot after = run.after;
-    if (run.result.done) return after == intended ? "" : "reported success but the result differs";
-
-    if (after == run.before) return "";
-    // A change that reached the files whole although a later call failed,
-    // such as the memo file's next-free number not being advanced after the
-    // memo and its record were written, loses nothing.
-    if (after == intended) return "";
+    if (run.done) return run.after == intended ? "" : "reported success but the result differs";
+    if (run.after == run.before || run.after == intended) return "";
     return "failed and left neither the old state nor the intended one";
 }
 
@@ -248,41 +225,33 @@ std::string describe(const snapshot& shot)
     return text;
 }
 
-struct injection {
-    fault_call kind;
-    int error;
-};
-
-class failure_injection_test : public ::testing::TestWithParam<operation> {
-protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-};
+class failure_injection_test : public testing_support::with_default_settings,
+                               public ::testing::WithParamInterface<operation> {};
 
 TEST_P(failure_injection_test, every_failing_call_leaves_the_old_or_the_intended_state)
 {
     const operation& op = GetParam();
     // Any call failing with an I/O error, and locks refused as when another
     // process holds them.
-    for (const injection inject : {injection{fault_call::any, EIO}, injection{fault_call::lock, EAGAIN}}) {
-        const run_result reference = run_once(op, inject.kind, 0, 0);
-        ASSERT_TRUE(reference.result.done) << op.name << " fails without any injected failure";
+    for (const auto& [kind, error] : {std::pair{fault_call::any, EIO}, std::pair{fault_call::lock, EAGAIN}}) {
+        const run_result reference = run_once(op, kind, 0, 0);
+        ASSERT_TRUE(reference.done) << op.name << " fails without any injected failure";
         ASSERT_GT(reference.calls, 0);
         ASSERT_NE(reference.after, reference.before) << op.name << " changes nothing";
         long reported_failures = 0, unchanged = 0;
         for (long n = 1; n <= reference.calls; ++n) {
-            const run_result run = run_once(op, inject.kind, n, inject.error);
+            const run_result run = run_once(op, kind, n, error);
             ASSERT_FALSE(run.failed_call.empty()) << "call " << n << " was never made: the calls vary between runs";
-            reported_failures += run.result.done ? 0 : 1;
+            reported_failures += run.done ? 0 : 1;
             unchanged += run.after == run.before ? 1 : 0;
             const std::string fault = judge(run, reference.after);
             EXPECT_EQ(fault, "") << op.name << ": call " << n << " of " << reference.calls << " (" << run.failed_call
-                                 << ", errno " << inject.error << ")\nbefore:\n"
+                                 << ", errno " << error << ")\nbefore:\n"
                                  << describe(run.before) << "after:\n"
                                  << describe(run.after) << "intended:\n"
                                  << describe(reference.after);
         }
-        std::cout << op.name << ": " << reference.calls << " calls failed in turn (errno " << inject.error << "), "
+        std::cout << op.name << ": " << reference.calls << " calls failed in turn (errno " << error << "), "
                   << reported_failures << " reported as failures, " << unchanged << " left the files unchanged\n";
     }
 }

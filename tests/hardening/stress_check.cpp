@@ -22,18 +22,6 @@ struct expected_record {
     int appends = 0;  // how many logs claim to have appended it
 };
 
-class verdict {
-public:
-    void fault(const std::string& what)
-    {
-        if (++faults_ <= 20) std::printf("FAULT %s\n", what.c_str());
-    }
-    int faults() const { return faults_; }
-
-private:
-    int faults_ = 0;
-};
-
 std::string trimmed(std::string text)
 {
     text.erase(text.find_last_not_of(' ') + 1);
@@ -79,7 +67,10 @@ int check_stress_table(const std::string& path, const std::string& log_prefix, i
         read_log(log_prefix + std::to_string(worker), worker, expected, changes);
     }
 
-    verdict result;
+    int faults = 0;  // the first twenty are printed
+    const auto fault = [&faults](const std::string& what) {
+        if (++faults <= 20) std::printf("FAULT %s\n", what.c_str());
+    };
     auto table = table_new(path);
     if (!table_open(*table, 0)) {
         std::printf("FAULT the table does not open\n");
@@ -89,37 +80,37 @@ int check_stress_table(const std::string& path, const std::string& log_prefix, i
     const std::int64_t size = fh_size(table->dbf);
     const std::int64_t records_end = table->header.header_length + std::int64_t{count} * record_length(*table);
     if (size != records_end && size != records_end + 1) {
-        result.fault("file size " + std::to_string(size) + " for " + std::to_string(count) + " records");
+        fault("file size " + std::to_string(size) + " for " + std::to_string(count) + " records");
     }
 
     const int owner_field = field_index(*table, "OWNER");
     const int memo_field = field_index(*table, "NOTE");
     dbt_header memo_header;
-    if (!read_dbt_header(table->dbt, memo_header)) result.fault("the memo file header cannot be read");
+    if (!read_dbt_header(table->dbt, memo_header)) fault("the memo file header cannot be read");
     const std::int64_t next_free = memo_header.next_free_block;
     std::vector<std::pair<std::int64_t, std::int64_t>> memo_blocks;  // first block, past the last
     for (std::int32_t number = 1; number <= count; ++number) {
         if (!go_to(*table, number)) {
-            result.fault("record " + std::to_string(number) + " cannot be read");
+            fault("record " + std::to_string(number) + " cannot be read");
             continue;
         }
         const std::string where = "record " + std::to_string(number) + ": ";
         const bool initial = number <= workers * initial_records_per_worker;
         const expected_record& want = expected[number];
         if (!initial && want.appends != 1) {
-            result.fault(where + "appended by " + std::to_string(want.appends) + " logs");
+            fault(where + "appended by " + std::to_string(want.appends) + " logs");
         }
         const std::string owner = trimmed(field_text(*table, owner_field));
         const int owner_number = initial ? (number - 1) / initial_records_per_worker : want.owner;
-        if (owner_number >= 0 && owner != worker_name(owner_number)) result.fault(where + "owner " + owner);
+        if (owner_number >= 0 && owner != worker_name(owner_number)) fault(where + "owner " + owner);
         for (const auto& [field, text] : want.fields) {
             const std::string stored = trimmed(field_text(*table, field_index(*table, field)));
-            if (stored != text) result.fault(where + field + " is \"" + stored + "\", logged \"" + text + "\"");
+            if (stored != text) fault(where + field + " is \"" + stored + "\", logged \"" + text + "\"");
         }
-        if (is_deleted(*table) != want.deleted) result.fault(where + "delete mark differs from the log");
+        if (is_deleted(*table) != want.deleted) fault(where + "delete mark differs from the log");
         const std::string block_text = field_text(*table, memo_field);
         const std::string memo = memo_read(*table, block_text);
-        if (memo != want.memo) result.fault(where + "memo \"" + memo.substr(0, 30) + "\" is not the logged one");
+        if (memo != want.memo) fault(where + "memo \"" + memo.substr(0, 30) + "\" is not the logged one");
         if (const long block = std::atol(block_text.c_str()); block > 0) {
             memo_blocks.emplace_back(block, block + memo_block_count(static_cast<std::int64_t>(memo.size())));
         }
@@ -127,14 +118,14 @@ int check_stress_table(const std::string& path, const std::string& log_prefix, i
     std::sort(memo_blocks.begin(), memo_blocks.end());
     for (std::size_t i = 0; i < memo_blocks.size(); ++i) {
         if (i + 1 < memo_blocks.size() && memo_blocks[i].second > memo_blocks[i + 1].first) {
-            result.fault("memos at blocks " + std::to_string(memo_blocks[i].first) + " and " +
+            fault("memos at blocks " + std::to_string(memo_blocks[i].first) + " and " +
                          std::to_string(memo_blocks[i + 1].first) + " share a block");
         }
-        if (memo_blocks[i].second > next_free) result.fault("a memo ends past the next free block");
+        if (memo_blocks[i].second > next_free) fault("a memo ends past the next free block");
     }
     std::printf("%d records, %zu memos, %ld logged changes, %d faults\n", count, memo_blocks.size(), changes,
-                result.faults());
-    return result.faults() == 0 ? 0 : 1;
+                faults);
+    return faults == 0 ? 0 : 1;
 }
 
 }  // namespace vortel::stress

@@ -23,23 +23,15 @@ TEST(date_names, names_by_number)
 
 TEST(date_names, numbers_from_names)
 {
-    struct row {
-        std::string text;
-        int month;
-        int weekday;
-    };
+    struct row { std::string text; int month, weekday; };
     const row rows[] = {
-        {"jan", 1, 0},
+        {"jan", 1, 0}, {"J\xDAN", 6, 0}, {"m\xC1rcius", 3, 0}, {"szer", 0, 3}, {"CS\xDCT", 0, 4},
         {"J\xDA", 7, 0},      // "JÚ": the later of JÚNIUS and JÚLIUS
-        {"J\xDAN", 6, 0},
         {"j\xFAn", 0, 0},     // "jún": accented letters compare exactly
-        {"m\xC1rcius", 3, 0},
         {"", 12, 7},          // an empty text matches the last entry
         {"OCT", 0, 0},        // the parsing list spells OKTÓBER
         {"DECEMBERX", 0, 0},  // longer than every name
         {"SZ", 9, 6},         // SZEPTEMBER; SZOMBAT after SZERDA
-        {"szer", 0, 3},
-        {"CS\xDCT", 0, 4},
         {std::string("KEDD\0X", 6), 0, 2},  // a NUL ends the text
     };
     for (const row& r : rows) {

@@ -14,24 +14,14 @@ using number_text = testing_support::with_default_settings;
 
 TEST_F(number_text, fixed_notation_in_a_field_width)
 {
-    struct row {
-        long double x;
-        int width;
-        int decimals;
-        const char* expected;
-    };
+    struct row { long double x; int width, decimals; const char* expected; };
     const row rows[] = {
-        {3.14159L, 8, 3, "   3.142"},
-        {2.7L, 4, 0, "   3"},
-        {-2.5L, 6, 1, "  -2.5"},
-        {0.0L, 5, 2, " 0.00"},
+        {3.14159L, 8, 3, "   3.142"}, {2.7L, 4, 0, "   3"}, {-2.5L, 6, 1, "  -2.5"}, {0.0L, 5, 2, " 0.00"},
         {-0.001L, 5, 2, "-0.00"},
         {123456.7L, 5, 2, "0.00"},  // does not fit: zero with the decimals
         {123456.7L, 9, 2, "123456.70"},
         {1234.0L, 2, 0, "1234"},    // without decimals a wide number is kept
-        {1e30L, 10, 3, "0.000"},
-        {7.0L, -3, 0, "7"},
-        {7.0L, 3, -5, "  7"},
+        {1e30L, 10, 3, "0.000"}, {7.0L, -3, 0, "7"}, {7.0L, 3, -5, "  7"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(number_to_text(r.x, r.width, r.decimals), r.expected)
@@ -39,22 +29,15 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
     }
 }
 
-TEST_F(number_text, stored_form_keeps_the_point_whatever_the_decimal_sign)
+// The stored form keeps the point whatever the decimal sign; widths are bounded.
+TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
 {
     setting_by_index(SET_TIZEDESJEL, ",");
     EXPECT_EQ(number_to_text(1.5L, 6, 2), "  1.50");
-}
-
-TEST_F(number_text, long_to_text_right_aligns)
-{
     EXPECT_EQ(long_to_text(42, 10), "        42");
     EXPECT_EQ(long_to_text(-7, 3), " -7");
     EXPECT_EQ(long_to_text(LONG_MIN, 0), "-9223372036854775808");
     EXPECT_EQ(long_to_text(5, -4), "5");
-}
-
-TEST_F(number_text, widths_are_bounded)
-{
     EXPECT_EQ(number_to_text(1.0L, 100000, 0).size(), 255u);
     EXPECT_EQ(long_to_text(1, 100000).size(), 255u);
     EXPECT_EQ(number_to_text(1.0L, 3, 1000), "0." + std::string(255, '0'));
@@ -66,9 +49,7 @@ TEST_F(number_text, zero_numbers)
     for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) {
         EXPECT_TRUE(is_zero_number(zero)) << '"' << zero << '"';
     }
-    for (const char* other : {"1", " 0.001", "-3", "1e-300", "5abc"}) {
-        EXPECT_FALSE(is_zero_number(other)) << '"' << other << '"';
-    }
+    for (const char* other : {"1", " 0.001", "-3", "1e-300", "5abc"}) EXPECT_FALSE(is_zero_number(other)) << other;
 }
 
 }  // namespace

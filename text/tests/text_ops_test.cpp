@@ -11,18 +11,10 @@ namespace {
 
 TEST(text_ops, trimming_removes_blanks_only)
 {
-    struct row {
-        const char* text;
-        const char* left;
-        const char* right;
-        const char* both;
-    };
+    struct row { const char* text; const char* left; const char* right; const char* both; };
     const row rows[] = {
-        {"  ab c  ", "ab c  ", "  ab c", "ab c"},
-        {"   ", "", "", ""},
-        {"", "", "", ""},
-        {"\tab\t", "\tab\t", "\tab\t", "\tab\t"},
-        {" \tx", "\tx", " \tx", "\tx"},
+        {"  ab c  ", "ab c  ", "  ab c", "ab c"}, {"   ", "", "", ""}, {"", "", "", ""},
+        {"\tab\t", "\tab\t", "\tab\t", "\tab\t"}, {" \tx", "\tx", " \tx", "\tx"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(trim_left(r.text), r.left) << '"' << r.text << '"';
@@ -33,32 +25,13 @@ TEST(text_ops, trimming_removes_blanks_only)
     }
 }
 
-TEST(text_ops, character_tests)
-{
-    EXPECT_TRUE(is_blank("") && is_blank("   "));
-    EXPECT_FALSE(is_blank(" \t "));
-    EXPECT_TRUE(char_in_set('b', "abc"));
-    EXPECT_FALSE(char_in_set('\0', "abc"));  // the end of a text is not one of its characters
-    EXPECT_EQ(count_char("a,b,,c", ','), 3);
-}
-
 TEST(text_ops, positions_of_a_text)
 {
-    struct row {
-        const char* needle;
-        const char* haystack;
-        long first;
-        long last;
-    };
+    struct row { const char* needle; const char* haystack; long first, last; };
     const row rows[] = {
-        {"b", "abcb", 1, 3},
-        {"bc", "abcbc", 1, 3},
-        {"aa", "aaa", 0, 1},
+        {"b", "abcb", 1, 3}, {"bc", "abcbc", 1, 3}, {"aa", "aaa", 0, 1},
         {"abcd", "abc", -1, -1},  // a needle running past the end never matches
-        {"x", "", -1, -1},
-        {"", "abc", 0, 2},
-        {"", "", -1, -1},
-        {"\xE1", "\xE1rv\xE1", 0, 3},
+        {"x", "", -1, -1}, {"", "abc", 0, 2}, {"", "", -1, -1}, {"\xE1", "\xE1rv\xE1", 0, 3},
     };
     for (const row& r : rows) {
         EXPECT_EQ(text_position(r.needle, r.haystack), r.first) << r.needle << " in " << r.haystack;
@@ -66,25 +39,22 @@ TEST(text_ops, positions_of_a_text)
     }
 }
 
-TEST(text_ops, insert_char_shifts_the_rest_right)
+TEST(text_ops, character_tests_insertion_and_files)
 {
-    std::string text = "ac";
-    insert_char(text, 1, 'b');
-    insert_char(text, 0, '<');
-    insert_char(text, 4, '>');
-    insert_char(text, 99, '!');
+    EXPECT_TRUE(is_blank("") && is_blank("   "));
+    EXPECT_FALSE(is_blank(" \t "));
+    EXPECT_TRUE(char_in_set('b', "abc"));
+    EXPECT_FALSE(char_in_set('\0', "abc"));  // the end of a text is not one of its characters
+    EXPECT_EQ(count_char("a,b,,c", ','), 3);
+
+    std::string text = "ac";  // inserting shifts the rest right; past the end appends
+    for (const auto& [at, c] : {std::pair{1, 'b'}, {0, '<'}, {4, '>'}, {99, '!'}}) insert_char(text, at, c);
     EXPECT_EQ(text, "<abc>!");
-}
 
-TEST(text_ops, file_exists_finds_files_not_folders)
-{
-    const testing::scratch_dir folder;
+    const testing::scratch_dir folder;  // files are found, folders are not
     testing::write_file(folder.file("PEOPLE.DBF"), "x");
-
     EXPECT_TRUE(file_exists(folder.file("PEOPLE.DBF")));
-    EXPECT_FALSE(file_exists(folder.path()));
-    EXPECT_FALSE(file_exists(folder.file("MISSING.DBF")));
-    EXPECT_FALSE(file_exists(""));
+    EXPECT_FALSE(file_exists(folder.path()) || file_exists(folder.file("MISSING.DBF")) || file_exists(""));
 }
 
 }  // namespace
