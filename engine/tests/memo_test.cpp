@@ -1,29 +1,21 @@
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "engine/tests/table_test_base.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace vortel {
 namespace {
 
-using testing::record_of;
-
 const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
 
-class memo_test : public ::testing::Test {
+class memo_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B"})}});
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        table_test_base::SetUp();
+        table = testing::open_new_table(path, fields, testing::records_of(fields, {{"A"}, {"B"}}));
     }
 
     // Stores `text` as record `number`'s memo under a record lock.
@@ -51,22 +43,29 @@ protected:
         return header.next_free_block;
     }
 
-    testing::scratch_dir dir;
-    std::string path = dir.file("MEMOS.DBF");
+    // Writes a damaged or foreign next free block into the memo header.
+    void set_next_free_block(std::int32_t block)
+    {
+        dbt_header header;
+        ASSERT_TRUE(read_dbt_header(table->dbt, header));
+        header.next_free_block = block;
+        ASSERT_TRUE(write_dbt_header(table->dbt, header));
+    }
+
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(memo_test, the_first_memo_goes_to_block_two)
+TEST_F(memo_test, the_first_memo_goes_to_block_two_in_code_page_852)
 {
-    ASSERT_EQ(store(1, "0123456789"), 1);
+    ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
     go_to(*table, 1);
     EXPECT_EQ(field_text(*table, 1), "         2");
     EXPECT_EQ(next_free_block(), 3);
     const std::string bytes = memo_file();
-    ASSERT_EQ(bytes.size(), 1024u + 12u) << "the last block is not filled";
-    EXPECT_EQ(bytes.substr(1024), "0123456789\x1A\x1A");
+    ASSERT_EQ(bytes.size(), 1024u + 11u) << "the last block is not filled";
+    EXPECT_EQ(bytes.substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
     EXPECT_EQ(bytes.substr(512, 512), std::string(512, '\0')) << "block 1 never holds a memo";
-    EXPECT_EQ(memo_of(1), "0123456789");
+    EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
 }
 
 TEST_F(memo_test, short_texts_overwrite_their_block_and_long_ones_take_new_blocks)
@@ -104,13 +103,6 @@ TEST_F(memo_test, empty_long_and_missing_memos)
     EXPECT_EQ(memo_write(*table, 7, "x"), 0) << "no such field";
 }
 
-TEST_F(memo_test, texts_are_stored_in_code_page_852)
-{
-    ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
-    EXPECT_EQ(memo_file().substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
-    EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
-}
-
 TEST_F(memo_test, without_a_fitting_lock_nothing_changes)
 {
     ASSERT_EQ(store(1, "kept"), 1);
@@ -128,13 +120,12 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
     for (const int width : {6, 1}) {
         const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
         const std::string narrow_path = dir.file("NARROW.DBF");
-        testing::write_table(narrow_path, narrow, {{record_of(narrow, {"A"})}});
+        testing::write_table(narrow_path, narrow, testing::records_of(narrow, {{"A"}}));
         std::string memo = testing::read_file(dbt_file_name(narrow_path));
         memo.resize(12 * 512, '\0');  // eleven blocks in use
         memo[0] = 12;                  // the next free block
         testing::write_file(dbt_file_name(narrow_path), memo);
-        auto narrow_table = table_new(narrow_path);
-        ASSERT_EQ(table_open(*narrow_table), 1);
+        auto narrow_table = testing::open_table(narrow_path);
         go_to(*narrow_table, 1);
         ASSERT_EQ(lock_record(*narrow_table), 1);
         const std::string before = testing::read_file(narrow_path);
@@ -153,10 +144,7 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
 TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
 {
     ASSERT_EQ(store(1, std::string(2000, 'a')), 1);  // blocks 2 to 5
-    dbt_header header;
-    ASSERT_TRUE(read_dbt_header(table->dbt, header));
-    header.next_free_block = 3;  // as a damaged or foreign file might say
-    ASSERT_TRUE(write_dbt_header(table->dbt, header));
+    set_next_free_block(3);
     ASSERT_EQ(store(2, std::string(700, 'b')), 1);
     EXPECT_EQ(memo_of(1), std::string(2000, 'a'));
     EXPECT_EQ(memo_of(2), std::string(700, 'b'));
@@ -177,16 +165,9 @@ TEST_F(memo_test, block_numbers_past_the_end_of_the_file_are_never_written_at)
         {"both past the end", 0x7ffffff0, "2147483000"},
     };
     for (const auto& c : cases) {
-        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B", c.field})}});
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        table = testing::open_new_table(path, fields, testing::records_of(fields, {{"A"}, {"B", c.field}}));
         ASSERT_EQ(store(1, "first"), 1);  // block 2; the file ends in block 2
-        if (c.next_free != 0) {
-            dbt_header header;
-            ASSERT_TRUE(read_dbt_header(table->dbt, header));
-            header.next_free_block = c.next_free;
-            ASSERT_TRUE(write_dbt_header(table->dbt, header));
-        }
+        if (c.next_free != 0) set_next_free_block(c.next_free);
         ASSERT_EQ(store(2, "second"), 1) << c.damage;
         go_to(*table, 2);
         EXPECT_EQ(field_text(*table, 1), "         3") << c.damage;

@@ -4,14 +4,10 @@
 #include "engine/export.h"
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/file_ops.h"
 #include "platform/read_only_medium.h"
-#include "shell/settings.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <optional>
@@ -24,24 +20,18 @@ using testing::record_of;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
 
-class read_only_table_test : public ::testing::Test {
+class read_only_table_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        testing::write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bela"})}});
-        auto writer = table_new(path);
-        ASSERT_EQ(table_open(*writer), 1);
-        ASSERT_EQ(lock_record(*writer), 1);
-        ASSERT_EQ(memo_write(*writer, 1, "Anna's memo"), 1);
-        unlock(*writer);
-        testing::write_table(source, fields, {{record_of(fields, {"Cili"})}});
+        table_test_base::SetUp();
+        testing::put_memos(*testing::open_new_table(path, fields, testing::records_of(fields, {{"Anna"}, {"Bela"}})), 1,
+                           {"Anna's memo"});
+        testing::write_table(source, fields, testing::records_of(fields, {{"Cili"}}));
     }
 
     std::string files() const { return read_file(path) + read_file(dbt_file_name(path)); }
 
-    testing::scratch_dir dir;
-    std::string path = dir.file("PEOPLE.DBF");
     std::string source = dir.file("MORE.DBF");
 };
 
@@ -115,8 +105,7 @@ TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_ch
     {
         testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(bytes.size())});
         ASSERT_EQ(holder.read_line(), "ready");
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        auto table = testing::open_table(path);
         EXPECT_EQ(table->read_only, "");
         EXPECT_EQ(holder.finish(), 0);
 
@@ -127,9 +116,7 @@ TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_ch
         unlock(*table);
     }
     EXPECT_EQ(read_file(path), bytes);
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    EXPECT_NE(table->read_only, "");
+    EXPECT_NE(testing::open_table(path)->read_only, "");
 }
 
 // Another process's append lands after the open looked at the file's size
@@ -155,8 +142,7 @@ TEST_F(read_only_table_test, an_append_landing_while_the_table_opens_is_no_damag
     ops.read = read_after_an_append;
     scoped_file_ops landing(ops);
     landing_in = path;
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = testing::open_table(path);
     EXPECT_EQ(landing_in, "") << "the append landed";
     EXPECT_EQ(table->read_only, "");
     EXPECT_EQ(record_count(*table), 3);

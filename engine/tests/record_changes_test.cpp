@@ -1,11 +1,7 @@
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "engine/tests/table_test_base.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <set>
 
@@ -13,32 +9,21 @@ namespace vortel {
 namespace {
 
 using testing::background_program;
-using testing::record_of;
 using testing::run_program;
 
 const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
 
-class record_changes_test : public ::testing::Test {
+class record_changes_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        std::vector<testing::fixture_record> records;
-        for (int i = 1; i <= 3; ++i) records.push_back({record_of(fields, {"R" + std::to_string(i)})});
-        testing::write_table(path, fields, records);
+        table_test_base::SetUp();
+        testing::write_table(path, fields, testing::records_of(fields, {{"R1"}, {"R2"}, {"R3"}}));
     }
 
-    std::unique_ptr<table_object> open_table()
-    {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
-    }
+    std::unique_ptr<table_object> open_table() { return testing::open_table(path); }
 
     int probe(std::initializer_list<std::string> arguments) { return run_program(TABLE_PROBE, arguments); }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("LOCKS.DBF");
 };
 
 TEST_F(record_changes_test, one_lock_at_a_time_per_table_object)

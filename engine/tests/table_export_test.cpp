@@ -3,13 +3,9 @@
 #include "engine/table_export.h"
 
 #include "engine/export_cells.h"
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/fault_injection.h"
-#include "shell/settings.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
@@ -27,11 +23,11 @@ const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"ID", 'N', 
 // Stored bytes (code page 852: 0xA0 is "á"), memos as stored.
 const std::string memo_with_everything = "say \"hi\"\r\nbye";
 
-class table_export_test : public ::testing::Test {
+class table_export_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        table_test_base::SetUp();
         write_table(path, fields,
                     {{record_of(fields, {"Anna", "1234567890123456789", "   12.50", "20240131", "T"})},
                      {record_of(fields, {"Gone", "", "", "", "F"}), true},
@@ -39,12 +35,10 @@ protected:
                      {record_of(fields, {"a,b \xA0", "", "     +.5", "20241399", "X"})}});
         put_memo(1, memo_with_everything);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::unique_ptr<table_object> open() const
     {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
+        auto table = testing::open_table(path);
         choose_code_page(*table, code_page::cp852);
         return table;
     }
@@ -76,9 +70,6 @@ protected:
         EXPECT_EQ(export_table(*table, output, options), export_failed);
         return table->failure;
     }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("T.DBF");
 };
 
 export_options csv(auto&& change)
@@ -222,8 +213,7 @@ TEST_F(table_export_test, an_export_while_another_process_appends_writes_one_sta
     const std::vector<field_list_entry> names = {{"NAME", 'C', 12, 0}};
     write_table(path, names, {});
     testing::background_program appender(TABLE_PROBE, {"append", path, "3000", "P"});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = testing::open_table(path);
     std::size_t exports = 0;
     for (int attempt = 0; attempt < 5000 && exports < 20; ++attempt) {
         if (export_table(*table, dir.file("OUT.CSV"), {}) != export_written) {

@@ -4,6 +4,8 @@
 #include "engine/table.h"
 #include "testing/scratch_dir.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <stdexcept>
 
@@ -68,6 +70,65 @@ std::string record_of(const std::vector<field_list_entry>& fields, const std::ve
         bytes += value;
     }
     return bytes;
+}
+
+std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fields,
+                                       const std::vector<std::vector<std::string>>& values)
+{
+    std::vector<fixture_record> records;
+    for (const auto& record : values) records.push_back({record_of(fields, record)});
+    return records;
+}
+
+std::unique_ptr<table_object> open_table(const std::string& path)
+{
+    auto table = table_new(path);
+    if (!table_open(*table)) throw std::runtime_error("cannot open " + path + ": " + table->failure);
+    return table;
+}
+
+std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,
+                                             const std::vector<fixture_record>& records)
+{
+    write_table(path, fields, records);
+    return open_table(path);
+}
+
+void put_memos(table_object& table, int field, const std::vector<std::string>& memos)
+{
+    if (!lock_table(table)) throw std::runtime_error("cannot lock the table for its memos");
+    for (std::size_t i = 0; i < memos.size(); ++i) {
+        go_to(table, static_cast<std::int32_t>(i + 1));
+        if (!memos[i].empty() && !memo_write(table, field, memos[i])) {
+            unlock(table);
+            throw std::runtime_error("cannot store memo " + std::to_string(i + 1) + ": " + table.failure);
+        }
+    }
+    unlock(table);
+}
+
+std::vector<std::string> stored_records(const std::string& path)
+{
+    const std::string bytes = read_file(path);
+    if (bytes.size() < dbf_header_size) return {};
+    std::array<std::uint8_t, dbf_header_size> head{};
+    std::copy_n(bytes.begin(), head.size(), head.begin());
+    const dbf_header header = decode_dbf_header(head);
+    std::vector<std::string> records;
+    for (std::int32_t i = 0; i < header.record_count; ++i) {
+        records.push_back(bytes.substr(header.header_length + std::size_t{header.record_length} * i,
+                                       header.record_length));
+    }
+    return records;
+}
+
+std::vector<std::string> leading_words(const std::string& path)
+{
+    std::vector<std::string> words;
+    for (const std::string& record : stored_records(path)) {
+        words.push_back(record.substr(1, record.find_first_of(std::string(" \0", 2), 1) - 1));
+    }
+    return words;
 }
 
 }  // namespace vortel::testing

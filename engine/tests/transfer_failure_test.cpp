@@ -3,12 +3,8 @@
 #include "engine/append_from.h"
 #include "engine/export.h"
 
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/fault_injection.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
@@ -22,31 +18,25 @@ using testing::write_table;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
 
-// Stores memos through the engine, outside any injection.
-void put_memos(const std::string& path, const std::vector<std::string>& memos)
+// A table with these names and memos, stored through the engine outside any injection.
+void write_with_memos(const std::string& path, const std::vector<std::string>& names,
+                      const std::vector<std::string>& memos)
 {
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    ASSERT_EQ(lock_table(*table), 1);
-    for (std::size_t i = 0; i < memos.size(); ++i) {
-        go_to(*table, static_cast<std::int32_t>(i + 1));
-        ASSERT_EQ(memo_write(*table, 1, memos[i]), 1);
-    }
-    unlock(*table);
+    std::vector<std::vector<std::string>> values;
+    for (const std::string& name : names) values.push_back({name});
+    testing::put_memos(*testing::open_new_table(path, fields, testing::records_of(fields, values)), 1, memos);
 }
 
-class transfer_failure_test : public ::testing::Test {
+class transfer_failure_test : public testing::table_test_base {
 protected:
     // T.DBF with two records and their memos, and an end-of-file mark after
     // the records as other programs write it.
     void SetUp() override
     {
-        settings_restore_defaults();
-        write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bea"})}});
-        put_memos(path, {"short", std::string(1500, 'b')});
+        table_test_base::SetUp();
+        write_with_memos(path, {"Anna", "Bea"}, {"short", std::string(1500, 'b')});
         write_file(path, read_file(path) + "\x1A");
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     // The bytes of both table files.
     std::pair<std::string, std::string> table_bytes() const
@@ -54,15 +44,7 @@ protected:
         return {read_file(path), read_file(dbt_file_name(path))};
     }
 
-    std::unique_ptr<table_object> open_table() const
-    {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
-    }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("T.DBF");
+    std::unique_ptr<table_object> open_table() const { return testing::open_table(path); }
 };
 
 // Names that reach the table's files another way are the platform test's.
@@ -129,8 +111,7 @@ TEST_F(transfer_failure_test, a_failed_export_leaves_the_old_output_and_says_why
 TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exactly_as_it_was)
 {
     const std::string source_table = dir.file("S.DBF");
-    write_table(source_table, fields, {{record_of(fields, {"Cili"})}, {record_of(fields, {"Dora"})}});
-    put_memos(source_table, {std::string(700, 'c'), "tiny"});
+    write_with_memos(source_table, {"Cili", "Dora"}, {std::string(700, 'c'), "tiny"});
     std::string text;
     for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) {
         text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
@@ -168,9 +149,7 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
 TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
 {
     const std::string source = dir.file("S.DBF");
-    std::vector<testing::fixture_record> records(300, {record_of(fields, {"Many"})});
-    write_table(source, fields, records);
-    put_memos(source, std::vector<std::string>(300, "memo"));
+    write_with_memos(source, std::vector<std::string>(300, "Many"), std::vector<std::string>(300, "memo"));
     auto other = open_table();
     int tries = 0, taken = 0;
     auto table = open_table();
@@ -210,16 +189,8 @@ TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_ha
     for (const auto& c : cases) {
         write_table(path, line_fields, {});
         write_file(dir.file("IN.TXT"), c.text);
-        auto table = open_table();
-        ASSERT_EQ(append_from(*table, dir.file("IN.TXT")), 1);
-        table->texts_as_stored = 1;
-        std::vector<std::string> records;
-        for (std::int32_t number = 1; number <= record_count(*table); ++number) {
-            go_to(*table, number);
-            std::string stored = field_text(*table, 0);
-            records.push_back(stored.substr(0, stored.find_first_of(std::string(" \0", 2))));
-        }
-        EXPECT_EQ(records, c.records) << c.text;
+        ASSERT_EQ(append_from(*open_table(), dir.file("IN.TXT")), 1);
+        EXPECT_EQ(testing::leading_words(path), c.records) << c.text;
     }
 }
 
