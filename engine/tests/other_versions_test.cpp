@@ -15,12 +15,13 @@
 
 #include <bit>
 #include <cstring>
-#include <fstream>
+#include <optional>
 
 namespace vortel {
 namespace {
 
 using testing::read_file;
+using testing::write_file;
 using namespace std::string_literals;
 
 std::string le(std::uint64_t value, int bytes)
@@ -127,21 +128,6 @@ std::string dbt4_file(const std::vector<std::string>& texts)
     return bytes;
 }
 
-std::vector<std::string> rows_of(table_object& table)
-{
-    std::vector<std::string> rows;
-    for (std::int32_t number = 1; number <= record_count(table); ++number) {
-        EXPECT_EQ(go_to_exactly(table, number), 1);
-        std::string row;
-        for (int i = 0; i < field_count(table); ++i) {
-            const std::string text = field_text(table, i);
-            row += (i ? "|" : "") + (field_type(table, i) == 'M' ? memo_read(table, text) : text);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 struct shape_case {
     table_shape shape;
     std::string reason;
@@ -219,46 +205,33 @@ class other_versions_test : public ::testing::Test {
 protected:
     void SetUp() override { settings_restore_defaults(); }
 
-    // Writes the shape as t.dbf (and its memo file); gives the table's path.
+    // Writes the shape as t.dbf (and its memo file) in a fresh folder; gives the table's path.
     std::string write_shape(const table_shape& shape)
     {
-        const std::string path = dir.file("t.dbf");
-        std::ofstream(path, std::ios::binary) << table_bytes(shape);
-        if (!shape.memo_name.empty()) std::ofstream(dir.file(shape.memo_name), std::ios::binary) << shape.memo_bytes;
-        return path;
+        dir.emplace();
+        write_file(dir->file("t.dbf"), table_bytes(shape));
+        if (!shape.memo_name.empty()) write_file(dir->file(shape.memo_name), shape.memo_bytes);
+        return dir->file("t.dbf");
     }
 
     std::string files(const table_shape& shape)
     {
-        return read_file(dir.file("t.dbf")) + (shape.memo_name.empty() ? "" : read_file(dir.file(shape.memo_name)));
+        return read_file(dir->file("t.dbf")) + (shape.memo_name.empty() ? "" : read_file(dir->file(shape.memo_name)));
     }
 
-    testing::scratch_dir dir;
+    std::optional<testing::scratch_dir> dir;
 };
 
-TEST_F(other_versions_test, each_shape_opens_read_only_and_shows_its_values)
-{
-    for (const shape_case& c : shape_cases()) {
-        SCOPED_TRACE(c.shape.what);
-        auto table = table_new(write_shape(c.shape));
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
-        EXPECT_EQ(table->read_only, c.reason);
-        EXPECT_EQ(rows_of(*table), c.rows);
-        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
-        table_close(*table);
-        std::remove(dir.file("t.dbf").c_str());
-        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
-    }
-}
-
-TEST_F(other_versions_test, no_change_reaches_the_files_of_any_shape)
+TEST_F(other_versions_test, each_shape_opens_read_only_shows_its_values_and_lets_no_change_reach_its_files)
 {
     for (const shape_case& c : shape_cases()) {
         SCOPED_TRACE(c.shape.what);
         const std::string path = write_shape(c.shape);
         const std::string before = files(c.shape);
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        EXPECT_EQ(testing::table_rows(path), c.rows);
+        auto table = testing::open_table(path);
+        EXPECT_EQ(table->read_only, c.reason);
+        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
         ASSERT_EQ(go_to_exactly(*table, 1), 1);
         EXPECT_EQ(lock_record(*table), 0);
         (void)set_field_text(*table, 0, "X");
@@ -274,8 +247,6 @@ TEST_F(other_versions_test, no_change_reaches_the_files_of_any_shape)
         EXPECT_EQ(read_only_refusal(*table), "The table is read-only: " + c.reason);
         table_close(*table);
         EXPECT_EQ(files(c.shape), before);
-        std::remove(path.c_str());
-        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
     }
 }
 
@@ -284,10 +255,9 @@ TEST_F(other_versions_test, a_plain_dbase3_table_stays_editable)
     const table_shape plain{"dBase III (0x03) with every type it knows", 0x03,
                             {{"NAME", 'C', 4}, {"AMOUNT", 'N', 5, 1}, {"RATE", 'F', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
                             {"Hedi 12.5  1.2520240229T"}, "", ""};
-    auto table = table_new(write_shape(plain));
-    ASSERT_EQ(table_open(*table), 1) << table->failure;
-    EXPECT_EQ(table->read_only, "");
-    EXPECT_EQ(rows_of(*table), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
+    const std::string path = write_shape(plain);
+    EXPECT_EQ(testing::open_table(path)->read_only, "");
+    EXPECT_EQ(testing::table_rows(path), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
 }
 
 // The exports write what the grid shows: binary numbers as numbers, a
@@ -317,17 +287,14 @@ TEST_F(other_versions_test, exports_write_the_shown_values_typed_and_leave_out_t
     const std::vector<shape_case> shapes = shape_cases();
     for (const auto& c : cases) {
         SCOPED_TRACE(shapes.at(c.shape).shape.what);
-        auto table = table_new(write_shape(shapes.at(c.shape).shape));
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        auto table = testing::open_table(write_shape(shapes.at(c.shape).shape));
         for (const auto& [format, expected] : {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
             export_options options;
             options.format = format;
-            const std::string out = dir.file("out");
+            const std::string out = dir->file("out");
             ASSERT_EQ(export_table(*table, out, options), export_written) << table->failure;
             EXPECT_EQ(read_file(out), expected);
         }
-        table_close(*table);
-        std::remove(dir.file("t.dbf").c_str());
     }
 }
 
