@@ -2,13 +2,8 @@
 #include "engine/pack_zap.h"
 #include "engine/record_copy.h"
 
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/clock.h"
-#include "shell/settings.h"
-#include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
@@ -17,16 +12,15 @@ namespace vortel {
 namespace {
 
 using testing::files_in;
-
+using testing::open_new_table;
+using testing::open_table;
+using testing::put_memos;
 using testing::record_of;
 
 const std::vector<field_list_entry> memo_fields = {{"KEY", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 
-
-class rebuild_test : public ::testing::Test {
+class rebuild_test : public testing::table_test_base {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
 
     // A memo table whose record i carries key "Ki", amount i and memos[i - 1]
     // ("" for none); `deleted` lists record numbers carrying the mark.
@@ -39,17 +33,8 @@ protected:
             records.push_back({record_of(memo_fields, {"K" + std::to_string(i), amount}),
                                deleted.count(static_cast<int>(i)) != 0});
         }
-        testing::write_table(path, memo_fields, records);
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        EXPECT_EQ(lock_table(*table), 1);
-        for (std::size_t i = 1; i <= memos.size(); ++i) {
-            go_to(*table, static_cast<std::int32_t>(i));
-            if (!memos[i - 1].empty()) {
-                EXPECT_EQ(memo_write(*table, 2, memos[i - 1]), 1);
-            }
-        }
-        unlock(*table);
+        auto table = open_new_table(path, memo_fields, records);
+        put_memos(*table, 2, memos);
         return table;
     }
 
@@ -72,9 +57,6 @@ protected:
         unlock(table);
         return packed ? copy : std::string();
     }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("PEOPLE.DBF");
 };
 
 TEST_F(rebuild_test, create_table_writes_header_descriptors_and_memo_header)
@@ -102,8 +84,7 @@ TEST_F(rebuild_test, create_table_writes_header_descriptors_and_memo_header)
         } else {
             EXPECT_FALSE(std::filesystem::exists(dbt_file_name(path))) << "no memo file without a memo field";
         }
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        auto table = open_table(path);
         EXPECT_EQ(record_count(*table), 0);
         EXPECT_EQ(field_info(*table, 1).length, fields[1].length);
     }
@@ -134,8 +115,7 @@ TEST_F(rebuild_test, a_copy_starts_from_the_table_s_own_header_area)
     bytes[29] = '\x4D';
     bytes[32 + 20] = '\x07';
     testing::write_file(path, bytes);
-    table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    table = open_table(path);
     const std::vector<std::uint8_t> area = copy_header_area(*table);
     ASSERT_EQ(area.size(), table->header.header_length);
     const local_time today = local_time_now();
@@ -178,13 +158,9 @@ TEST_F(rebuild_test, pack_passes_stored_bytes_through_unconverted)
     std::string oem;
     for (int c = 0x80; c <= 0xFF; ++c) oem += char(c);
     const std::vector<field_list_entry> fields = {{"RAW", 'C', 128, 0}, {"NOTES", 'M', 10, 0}};
-    testing::write_table(path, fields, {{record_of(fields, {oem})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = open_new_table(path, fields, {{record_of(fields, {oem})}});
     choose_code_page(*table, code_page::cp1250);
-    ASSERT_EQ(lock_table(*table), 1);
-    ASSERT_EQ(memo_write(*table, 1, oem), 1);
-    unlock(*table);
+    put_memos(*table, 1, {oem});
     choose_code_page(*table, code_page::cp852);
 
     const std::string copy = pack_table(*table);
@@ -201,15 +177,10 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
     const int count = 57000;
     std::vector<testing::fixture_record> records;
     for (int i = 1; i <= count; ++i) records.push_back({record_of(memo_fields, {std::to_string(i)}), i % 7 == 0});
-    testing::write_table(path, memo_fields, records);
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    ASSERT_EQ(lock_table(*table), 1);
-    for (int i = 1; i <= count; i += 997) {
-        go_to(*table, i);
-        ASSERT_EQ(memo_write(*table, 2, "memo " + std::to_string(i)), 1);
-    }
-    unlock(*table);
+    std::vector<std::string> memos(count);
+    for (int i = 1; i <= count; i += 997) memos[i - 1] = "memo " + std::to_string(i);
+    auto table = open_new_table(path, memo_fields, records);
+    put_memos(*table, 2, memos);
 
     const std::string copy = pack_table(*table);
     ASSERT_NE(copy, "");
@@ -231,14 +202,12 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
         {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0},
         {"AMOUNT", 'N', 8, 2}, {"WHEN", 'C', 10, 0}, {"FLAG", 'C', 3, 0}};
     const std::string memo = "0123456789" + std::string(65000, 'm');
-    testing::write_table(path, source_fields,
-                         {{record_of(source_fields, {"Kovacs Janos Istvan", "", "abc", "", "   12.50", "2024.02.29",
-                                                     "y"})}});
-    auto source = table_new(path);
-    ASSERT_EQ(table_open(*source), 1);
+    auto source = open_new_table(
+        path, source_fields,
+        {{record_of(source_fields, {"Kovacs Janos Istvan", "", "abc", "", "   12.50", "2024.02.29", "y"})}});
+    put_memos(*source, 1, {memo});
+    put_memos(*source, 3, {memo});
     ASSERT_EQ(lock_table(*source), 1);
-    ASSERT_EQ(memo_write(*source, 1, memo), 1);
-    ASSERT_EQ(memo_write(*source, 3, memo), 1);
 
     struct value_rule {
         field_list_entry target;
@@ -258,8 +227,7 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
     for (const value_rule& rule : rules) target_fields.push_back(rule.target);
     const std::string target_path = dir.file("NEW.DBF");
     ASSERT_EQ(create_table(*table_new(target_path), target_fields), 1);
-    auto target = table_new(target_path);
-    ASSERT_EQ(table_open(*target), 1);
+    auto target = open_table(target_path);
     ASSERT_EQ(lock_table(*target), 1);
     ASSERT_EQ(copy_records(*source, *target, map_fields_by_name(*source, *target), copy_selection::as_navigated), 1);
     for (int i = 0; i < field_count(*target); ++i) {
@@ -277,8 +245,7 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
     for (const char* hide_deleted : {"0", "1"}) {
         setting_by_index(SET_DELETED, hide_deleted);
         ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
-        auto target = table_new(target_path);
-        ASSERT_EQ(table_open(*target), 1);
+        auto target = open_table(target_path);
         std::vector<int> reported;
         const auto progress = [&](int percent) { reported.push_back(percent); };
         const std::vector<int> mapping = {0, 1, 2};

@@ -98,8 +98,9 @@ void put_memos(table_object& table, int field, const std::vector<std::string>& m
 {
     if (!lock_table(table)) throw std::runtime_error("cannot lock the table for its memos");
     for (std::size_t i = 0; i < memos.size(); ++i) {
+        if (memos[i].empty()) continue;
         go_to(table, static_cast<std::int32_t>(i + 1));
-        if (!memos[i].empty() && !memo_write(table, field, memos[i])) {
+        if (!memo_write(table, field, memos[i])) {
             unlock(table);
             throw std::runtime_error("cannot store memo " + std::to_string(i + 1) + ": " + table.failure);
         }
