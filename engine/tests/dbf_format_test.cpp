@@ -108,14 +108,6 @@ TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
 }
 
-TEST(dbf_format, both_usual_header_lengths_give_the_same_fields)
-{
-    EXPECT_EQ(field_count_for_header_length(32 * 5 + 33), 5);
-    EXPECT_EQ(field_count_for_header_length(32 * 5 + 34), 5);
-    EXPECT_EQ(field_count_for_header_length(31), 0);
-    EXPECT_EQ(field_count_for_header_length(0), 0);
-}
-
 TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
 {
     dbf_header header;
@@ -242,16 +234,6 @@ TEST_F(dbf_files_test, records_are_found_by_header_length_and_number_only)
     ASSERT_TRUE(read_record_count(file, count));
     EXPECT_EQ(count, 3);
     EXPECT_EQ(testing::read_file(dir.file("OTHER.DBF")).substr(65), " ABCDE*VWXYZ*VWXYZ") << "the mark is overwritten";
-}
-
-TEST_F(dbf_files_test, a_file_shorter_than_a_header_is_refused)
-{
-    testing::write_file(dir.file("SHORT.DBF"), std::string(31, '\x03'));
-    file_handle file = open("SHORT.DBF");
-    dbf_header header;
-    EXPECT_FALSE(read_dbf_header(file, header));
-    std::vector<field_descriptor> fields;
-    EXPECT_FALSE(read_field_descriptors(file, 3, fields));
 }
 
 TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)

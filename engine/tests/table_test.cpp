@@ -103,34 +103,32 @@ TEST_F(table_test, an_empty_table_stands_nowhere)
 TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 {
     auto table = numbered(5);
-    auto expect_on = [&](std::int32_t number) {
-        EXPECT_EQ(current_record(*table), number);
-        EXPECT_EQ(name_of(*table), "R" + std::to_string(number));
-        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + number * table->header.record_length);
+    const struct {
+        const char* move;
+        void (*run)(table_object&);
+        std::int32_t on;
+        int bof, eof;  // -1: not looked at
+    } moves[] = {
+        {"opened", [](table_object&) {}, 1, -1, -1},
+        {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1, -1},
+        {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0, -1},
+        {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
+        {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+        {"go to 99", [](table_object& t) { go_to(t, 99); }, 5, -1, -1},
+        {"go to 0", [](table_object& t) { go_to(t, 0); }, 1, -1, -1},
+        {"go to 3", [](table_object& t) { go_to(t, 3); }, 3, -1, -1},
+        {"go top", [](table_object& t) { go_top(t); }, 1, -1, -1},
+        {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1, -1, -1},
     };
-    expect_on(1);
-    skip(*table, -1);
-    expect_on(1);
-    EXPECT_EQ(at_bof(*table), 1);
-    skip(*table, 3);
-    expect_on(4);
-    EXPECT_EQ(at_bof(*table), 0);
-    skip(*table, 1);
-    expect_on(5);
-    EXPECT_EQ(at_eof(*table), 0);
-    skip(*table, 1);
-    expect_on(5);
-    EXPECT_EQ(at_eof(*table), 1);
-    go_to(*table, 99);
-    expect_on(5);
-    go_to(*table, 0);
-    expect_on(1);
-    go_to(*table, 3);
-    expect_on(3);
-    go_top(*table);
-    expect_on(1);
-    skip(*table, -2);
-    expect_on(1);
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.move);
+        m.run(*table);
+        EXPECT_EQ(current_record(*table), m.on);
+        EXPECT_EQ(name_of(*table), "R" + std::to_string(m.on));
+        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + m.on * table->header.record_length);
+        EXPECT_TRUE(m.bof < 0 || at_bof(*table) == m.bof);
+        EXPECT_TRUE(m.eof < 0 || at_eof(*table) == m.eof);
+    }
 }
 
 TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
