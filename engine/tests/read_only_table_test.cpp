@@ -99,9 +99,7 @@ TEST_F(read_only_table_test, a_table_only_viewed_stands_in_no_writer_s_way)
 // damage, and an append refuses to write over the uncounted records.
 TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_change_is_in_flight)
 {
-    std::string bytes = read_file(path);
-    bytes[4] = 1;
-    testing::write_file(path, bytes);
+    const std::string bytes = testing::patch_file(path, 4, "\x01");
     {
         testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(bytes.size())});
         ASSERT_EQ(holder.read_line(), "ready");

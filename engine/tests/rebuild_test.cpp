@@ -110,11 +110,8 @@ TEST_F(rebuild_test, a_copy_starts_from_the_table_s_own_header_area)
     // zero and the date today's.
     auto table = memo_table({"a", "b"});
     table.reset();
-    std::string bytes = testing::read_file(path);
-    bytes[28] = '\x01';
-    bytes[29] = '\x4D';
-    bytes[32 + 20] = '\x07';
-    testing::write_file(path, bytes);
+    testing::patch_file(path, 28, "\x01\x4D");
+    const std::string bytes = testing::patch_file(path, 32 + 20, "\x07");
     table = open_table(path);
     const std::vector<std::uint8_t> area = copy_header_area(*table);
     ASSERT_EQ(area.size(), table->header.header_length);

@@ -3,8 +3,6 @@
 #include "engine/tests/table_test_base.h"
 #include "testing/child_process.h"
 
-#include <set>
-
 namespace vortel {
 namespace {
 
@@ -122,11 +120,8 @@ TEST_F(record_changes_test, appending_to_an_empty_table_makes_record_one)
 // no new record, and the file stays as it was.
 TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
 {
-    const std::string sound = testing::read_file(path);
     for (const char* count : {"\xE8\x03\x00\x00", "\xFF\xFF\xFF\x7F"}) {  // 1000, 2^31 - 1
-        std::string bytes = sound;
-        bytes.replace(4, 4, count, 4);
-        testing::write_file(path, bytes);
+        const std::string bytes = testing::patch_file(path, 4, std::string(count, 4));
         auto table = open_table();
         ASSERT_EQ(lock_table(*table), 1);
         EXPECT_EQ(append_blank(*table), 0);
@@ -155,26 +150,6 @@ TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
     unlock(*table);
     go_to(*other, 2);
     EXPECT_EQ(is_deleted(*other), 0);
-}
-
-TEST_F(record_changes_test, processes_appending_at_once_never_overwrite_each_other)
-{
-    constexpr int processes = 4, appends = 40;
-    std::vector<std::unique_ptr<background_program>> writers;
-    for (int p = 0; p < processes; ++p) {
-        writers.push_back(std::make_unique<background_program>(
-            TABLE_PROBE, std::vector<std::string>{"append", path, std::to_string(appends), "P" + std::to_string(p)}));
-    }
-    for (auto& writer : writers) EXPECT_EQ(writer->finish(), 0);
-
-    auto table = open_table();
-    const std::int32_t count = record_count(*table);
-    ASSERT_EQ(count, 3 + processes * appends);
-    EXPECT_EQ(fh_size(table->dbf), table->header.header_length + std::int64_t{count} * record_length(*table));
-    std::set<std::string> keys;
-    for (go_to(*table, 4); !at_eof(*table); skip(*table, 1)) keys.insert(field_text(*table, 0));
-    keys.insert(field_text(*table, 0));
-    EXPECT_EQ(keys.size(), static_cast<std::size_t>(processes * appends));
 }
 
 }  // namespace

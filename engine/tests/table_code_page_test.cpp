@@ -19,9 +19,7 @@ protected:
         std::vector<std::vector<std::string>> values;
         for (const std::string& name : names) values.push_back({name});
         testing::write_table(path, fields, testing::records_of(fields, values));
-        std::string bytes = read_file(path);
-        bytes[29] = static_cast<char>(byte);
-        write_file(path, bytes);
+        testing::patch_file(path, 29, std::string(1, static_cast<char>(byte)));
         return testing::open_table(path);
     }
 };

@@ -123,6 +123,15 @@ std::vector<std::string> stored_records(const std::string& path)
     return records;
 }
 
+std::string patch_file(const std::string& path, std::size_t offset, const std::string& bytes)
+{
+    std::string contents = read_file(path);
+    if (contents.size() < offset) contents.resize(offset, '\0');
+    contents.replace(offset, bytes.size(), bytes);
+    write_file(path, contents);
+    return contents;
+}
+
 std::vector<std::string> leading_words(const std::string& path)
 {
     std::vector<std::string> words;

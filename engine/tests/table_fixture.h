@@ -53,6 +53,10 @@ void put_memos(table_object& table, int field, const std::vector<std::string>& m
 // A table's records as stored, each with its delete flag.
 std::vector<std::string> stored_records(const std::string& path);
 
+// Writes `bytes` over a file's bytes from `offset` on, first growing the
+// file with zero bytes to reach it; gives the file's new contents.
+std::string patch_file(const std::string& path, std::size_t offset, const std::string& bytes);
+
 // Each stored record's text up to its first blank or zero byte.
 std::vector<std::string> leading_words(const std::string& path);
 

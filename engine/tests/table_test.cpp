@@ -51,9 +51,7 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
     };
     for (const damage& c : cases) {
         write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
-        std::string bytes = testing::read_file(path);
-        bytes.replace(c.offset, c.bytes.size(), c.bytes);
-        testing::write_file(path, bytes);
+        testing::patch_file(path, c.offset, c.bytes);
         EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
     }
 
@@ -283,9 +281,7 @@ TEST_F(table_test, records_appended_elsewhere_become_visible)
 TEST_F(table_test, moves_past_the_largest_claimed_count_end_the_table)
 {
     auto table = open_new_table(path, people_fields, records_of(people_fields, {{"R1"}, {"R2"}}));
-    std::string bytes = testing::read_file(path);
-    bytes.replace(4, 4, "\xFF\xFF\xFF\x7F");
-    testing::write_file(path, bytes);
+    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
     go_bottom(*table);
     ASSERT_EQ(current_record(*table), 2147483647);
     EXPECT_EQ(step(*table, 3), 0);
