@@ -121,37 +121,21 @@ TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
 
 TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
 {
-    std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
-                                            make_field_descriptor({"B", 'N', 5, 0}, 11)};
-    dbf_header header;
-    header.header_length = 98;
-    header.record_length = 16;
-    header.record_count = 2;
-    EXPECT_EQ(dbf_layout_problem(header, fields, 98 + 32), "");
-
-    struct damaged {
-        const char* what;
-        int header_length, record_length, record_count;
-        std::int64_t file_size;
-        bool no_fields;
+    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
+                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
+    const auto header_of = [](int header_length, int record_length) {
+        dbf_header header;
+        header.header_length = static_cast<std::uint16_t>(header_length);
+        header.record_length = static_cast<std::uint16_t>(record_length);
+        header.record_count = 2;
+        return header;
     };
-    const damaged cases[] = {
-        {"record shorter than its fields", 98, 15, 2, 200, false},
-        {"header past the end of the file", 98, 16, 2, 97, false},
-        {"no fields, and a header past the end", 33, 1, 0, 32, true},
-    };
-    for (const damaged& c : cases) {
-        dbf_header h = header;
-        h.header_length = static_cast<std::uint16_t>(c.header_length);
-        h.record_length = static_cast<std::uint16_t>(c.record_length);
-        h.record_count = c.record_count;
-        EXPECT_NE(dbf_layout_problem(h, c.no_fields ? std::vector<field_descriptor>{} : fields, c.file_size), "")
-            << c.what;
-    }
+    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
+    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
+    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
+    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
     // Records of nothing but their delete flags.
-    dbf_header bare = header;
-    bare.header_length = 33;
-    bare.record_length = 1;
+    const dbf_header bare = header_of(33, 1);
     EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
     // Their end-of-file mark is one byte, as a record is: one byte after
     // the counted records is the mark, two are a record more.

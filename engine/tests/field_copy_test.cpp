@@ -63,29 +63,23 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
         {"19 digits", n19, "1234567890123456789", n19, "1234567890123456789", ""},
         {"unknown logical", l1, "?", l1, "?", ""},
         {"zero date", d8, "00000000", d8, "00000000", ""},
-        // Numbers into another shape: digit for digit, blank stays blank.
+        // Numbers into another shape: digit for digit. Into other shapes a
+        // value takes the rules of a typed value (the table test's cases); a
+        // refusal names the source record.
         {"wider", n19, "   9007199254740993", n20, "    9007199254740993", ""},
         {"rescaled", n19, "   9007199254740993", n19_2, "9007199254740993.00", ""},
         {"too wide rescaled", n19, "-999999999999999999", n19_2, refused,
          "Record 1: -999999999999999999 does not fit ID N(19,2)"},
         {"rounded", n52, " 1.25", n52_other, "  1.3", ""},
-        {"blank rescaled", n52, "     ", n52_other, "     ", ""},
-        {"other program's exponent", c5, "1.5e2", n52_other, "150.0", ""},
-        {"no finite number fits", c5, "1e400", n52, refused, "Record 1: 1e400 does not fit AMOUNT N(5,2)"},
         {"characters to number", c20, "  42  ", n19, "                 42", ""},
         {"text is no number", c5, "abc", n52, refused, "Record 1: abc is not a number for AMOUNT N(5,2)"},
-        {"infinity is no number", c5, "inf", n52, refused, "Record 1: inf is not a number for AMOUNT N(5,2)"},
         // Into characters: the stored text, cut.
         {"number to characters", n19, "1234567890123456789", c5, "12345", ""},
         {"date to characters", d8, "20240229", c10, "20240229  ", ""},
         // Logicals and dates from characters.
         {"yes letter", c1, "y", l1, "T", ""},
-        {"unknown stays unknown", c1, "?", l1, "?", ""},
-        {"blank logical", c1, " ", l1, " ", ""},
         {"no logical", c1, "x", l1, refused, "Record 1: x is not a logical value (T, F, Y, N or ?) for PAID"},
         {"date with separators", c10, "2024.02.29", d8, "20240229", ""},
-        {"blank date", c10, "          ", d8, "        ", ""},
-        {"no such date", c10, "2024.02.30", d8, refused, "Record 1: 2024.02.30 is not a valid date for BORN"},
     };
     for (const row& r : rows) {
         std::string failure;

@@ -140,40 +140,36 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
     }
 }
 
-TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
-{
-    ASSERT_EQ(store(1, std::string(2000, 'a')), 1);  // blocks 2 to 5
-    set_next_free_block(3);
-    ASSERT_EQ(store(2, std::string(700, 'b')), 1);
-    EXPECT_EQ(memo_of(1), std::string(2000, 'a'));
-    EXPECT_EQ(memo_of(2), std::string(700, 'b'));
-}
-
-// Block numbers past the end of the memo file, in its header or in a
-// field, are damage: a memo written there would grow the file to a
-// terabyte. The new memo goes to the real end, and the header is corrected.
-TEST_F(memo_test, block_numbers_past_the_end_of_the_file_are_never_written_at)
+// A next free block inside another memo is stale; one past the end of the
+// memo file, in its header or in a field, is damage: a memo written there
+// would grow the file to a terabyte. The new memo goes to the real end, and
+// the header is corrected.
+TEST_F(memo_test, stale_or_damaged_block_numbers_never_let_a_memo_overwrite_another_or_land_past_the_end)
 {
     const struct {
         const char* damage;
+        std::string first;       // record 1's memo, from block 2 to the file's end
         std::int32_t next_free;  // 0: as it is
         const char* field;       // record 2's memo field before the store; "" as it is
     } cases[] = {
-        {"forged next free block", 0x7ffffff0, ""},
-        {"field past the end", 0, " 999999999"},
-        {"both past the end", 0x7ffffff0, "2147483000"},
+        {"stale next free block inside a memo", std::string(2000, 'a'), 3, ""},
+        {"forged next free block", "first", 0x7ffffff0, ""},
+        {"field past the end", "first", 0, " 999999999"},
+        {"both past the end", "first", 0x7ffffff0, "2147483000"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
         table = testing::open_new_table(path, fields, testing::records_of(fields, {{"A"}, {"B", c.field}}));
-        ASSERT_EQ(store(1, "first"), 1);  // block 2; the file ends in block 2
+        ASSERT_EQ(store(1, c.first), 1);
         if (c.next_free != 0) set_next_free_block(c.next_free);
-        ASSERT_EQ(store(2, "second"), 1) << c.damage;
+        ASSERT_EQ(store(2, "second"), 1);
+        const auto end = static_cast<std::int32_t>(2 + memo_block_count(static_cast<std::int64_t>(c.first.size())));
         go_to(*table, 2);
-        EXPECT_EQ(field_text(*table, 1), "         3") << c.damage;
-        EXPECT_EQ(next_free_block(), 4) << c.damage;
-        EXPECT_EQ(memo_file().size(), 3u * 512 + 8) << c.damage;  // "second" and two end marks
-        EXPECT_EQ(memo_of(1), "first") << c.damage;
-        EXPECT_EQ(memo_of(2), "second") << c.damage;
+        EXPECT_EQ(std::stoi(field_text(*table, 1)), end);
+        EXPECT_EQ(next_free_block(), end + 1);
+        EXPECT_EQ(memo_file().size(), std::size_t(end) * 512 + 8);  // "second" and two end marks
+        EXPECT_EQ(memo_of(1), c.first);
+        EXPECT_EQ(memo_of(2), "second");
     }
 }
 
@@ -192,7 +188,9 @@ TEST_F(memo_test, processes_appending_and_storing_memos_at_once_never_overwrite_
         for (auto& program : programs) ASSERT_EQ(program->finish(), 0) << command;
     }
     const std::int32_t count = record_count(*table);
-    ASSERT_EQ(count, 2 + processes * records_each);
+    ASSERT_EQ(count, 2 + processes * records_each) << "the others' records are seen by a table opened before";
+    go_bottom(*table);
+    EXPECT_EQ(current_record(*table), count);
     EXPECT_EQ(fh_size(table->dbf), table->header.header_length + std::int64_t{count} * record_length(*table));
     std::set<std::string> keys;
     std::vector<std::pair<long, long>> extents;

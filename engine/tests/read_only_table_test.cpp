@@ -15,9 +15,6 @@
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::record_of;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
 
 class read_only_table_test : public testing::table_test_base {

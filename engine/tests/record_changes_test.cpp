@@ -82,38 +82,29 @@ TEST_F(record_changes_test, a_record_is_written_only_under_a_lock_that_covers_it
     EXPECT_EQ(field_text(*other, 0), "three       ");
 }
 
+// Other programs end their tables with an end-of-file mark; the new record
+// goes where the mark was, after the last record or as record one.
 TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last_record)
 {
-    auto table = open_table();
-    const std::string before = testing::read_file(path);
-    EXPECT_EQ(append_blank(*table), 0);
-    EXPECT_EQ(testing::read_file(path), before);
+    for (const std::int32_t existing : {3, 0}) {
+        SCOPED_TRACE(existing);
+        write_table(path, fields, records_of(fields, std::vector<std::vector<std::string>>(std::size_t(existing), {"R"})));
+        auto table = open_table();
+        const std::string before = read_file(path);
+        EXPECT_EQ(append_blank(*table), 0);
+        EXPECT_EQ(read_file(path), before);
 
-    // Other programs end their tables with an end-of-file mark; the new
-    // record goes where the mark was.
-    testing::write_file(path, before + "\x1A");
-    ASSERT_EQ(lock_table(*table), 1);
-    ASSERT_EQ(append_blank(*table), 1);
-    unlock(*table);
-    EXPECT_EQ(record_count(*table), 4);
-    EXPECT_EQ(current_record(*table), 4);
-    EXPECT_EQ(at_eof(*table), 0);
-    EXPECT_EQ(at_bof(*table), 0);
-    EXPECT_EQ(field_text(*table, 0), std::string(12, ' '));
-    const std::string after = testing::read_file(path);
-    EXPECT_EQ(after.size(), before.size() + static_cast<std::size_t>(record_length(*table)));
-    EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
-}
-
-TEST_F(record_changes_test, appending_to_an_empty_table_makes_record_one)
-{
-    testing::write_table(path, fields, {});
-    auto table = open_table();
-    ASSERT_EQ(lock_table(*table), 1);
-    ASSERT_EQ(append_blank(*table), 1);
-    EXPECT_EQ(current_record(*table), 1);
-    EXPECT_EQ(record_count(*table), 1);
-    EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
+        write_file(path, before + "\x1A");
+        ASSERT_EQ(lock_table(*table), 1);
+        ASSERT_EQ(append_blank(*table), 1);
+        unlock(*table);
+        EXPECT_EQ(record_count(*table), existing + 1);
+        EXPECT_EQ(current_record(*table), existing + 1);
+        EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
+        EXPECT_EQ(field_text(*table, 0), std::string(12, ' '));
+        const std::string after = read_file(path);
+        EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
+    }
 }
 
 // A damaged count, past the records the file holds or at its largest, takes

@@ -6,9 +6,6 @@
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::write_file;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}};
 
 class table_code_page_test : public testing::table_test_base {

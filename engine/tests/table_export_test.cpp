@@ -12,11 +12,6 @@
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::record_of;
-using testing::write_file;
-using testing::write_table;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"ID", 'N', 19, 0}, {"PRICE", 'N', 8, 2},
                                               {"BORN", 'D', 8, 0},  {"OK", 'L', 1, 0},  {"NOTE", 'M', 10, 0}};
 

@@ -15,16 +15,10 @@ void write_table(const std::string& path, const std::vector<field_list_entry>& f
                  const std::vector<fixture_record>& records)
 {
     std::vector<std::uint8_t> header = encode_new_table_header(fields, 2026, 12, 6);
-    header[4] = static_cast<std::uint8_t>(records.size());
-    header[5] = static_cast<std::uint8_t>(records.size() >> 8);
-    header[6] = static_cast<std::uint8_t>(records.size() >> 16);
+    for (int i = 0; i < 3; ++i) header[4 + i] = static_cast<std::uint8_t>(records.size() >> (8 * i));
     std::string bytes(header.begin(), header.end());
-    bool has_memo = false;
-    std::size_t length = 0;
-    for (const field_list_entry& field : fields) {
-        has_memo = has_memo || field.type == 'M';
-        length += static_cast<std::size_t>(field.length);
-    }
+    const bool has_memo = std::any_of(fields.begin(), fields.end(), [](const auto& field) { return field.type == 'M'; });
+    const std::size_t length = record_of(fields, {}).size();
     for (const fixture_record& record : records) {
         if (record.fields.size() != length) throw std::invalid_argument("record does not match its fields");
         bytes += record.deleted ? dbf_deleted_mark : dbf_live_mark;

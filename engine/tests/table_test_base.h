@@ -20,3 +20,19 @@ protected:
 };
 
 }  // namespace vortel::testing
+
+namespace vortel {
+
+// The table tests use the fixture's helpers by their short names.
+using testing::fixture_record;
+using testing::open_new_table;
+using testing::open_table;
+using testing::put_memos;
+using testing::read_file;
+using testing::record_of;
+using testing::records_of;
+using testing::stored_records;
+using testing::write_file;
+using testing::write_table;
+
+}  // namespace vortel

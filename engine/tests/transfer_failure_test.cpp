@@ -11,11 +11,6 @@
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::record_of;
-using testing::write_file;
-using testing::write_table;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
 
 // A table with these names and memos, stored through the engine outside any injection.
