@@ -1,5 +1,6 @@
 #include "engine/dbf_format.h"
 
+#include "engine/tests/table_fixture.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,6 @@ namespace {
 std::vector<field_list_entry> five_kinds()
 {
     return {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
-}
-
-field_descriptor raw_descriptor(char type, std::uint8_t byte16, std::uint8_t byte17)
-{
-    field_descriptor field;
-    field.bytes[11] = static_cast<std::uint8_t>(type);
-    field.bytes[16] = byte16;
-    field.bytes[17] = byte17;
-    return field;
 }
 
 field_descriptor descriptor_at(const std::vector<std::uint8_t>& bytes, int index)
@@ -70,11 +62,11 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
     EXPECT_EQ(descriptor_decimals(wide), 0);
     EXPECT_TRUE(within_length_limits(wide)) << "character fields have no limit of their own";
     // Other programs' integer fields keep decimals there too.
-    EXPECT_EQ(descriptor_length(raw_descriptor('I', 4, 2)), 4);
+    EXPECT_EQ(descriptor_length(testing::raw_descriptor('I', 4, 2)), 4);
 
     // Other programs write F as N: byte 17 is its decimal count, never a
     // length's high byte (F(19,11) read as N is 19 long, not 2835).
-    const field_descriptor floating = raw_descriptor('F', 19, 11);
+    const field_descriptor floating = testing::raw_descriptor('F', 19, 11);
     EXPECT_EQ(std::tuple(descriptor_length(floating), descriptor_decimals(floating)), std::tuple(19, 11));
     const field_descriptor written = make_field_descriptor({"F", 'F', 19, 11}, 1);
     EXPECT_EQ(std::tuple(written.bytes[16], written.bytes[17]), std::tuple(19, 11));
@@ -105,11 +97,8 @@ TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
 
 TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
 {
-    dbf_header header;
-    header.version = 0x83;
-    header.record_count = 70000;
-    header.header_length = 8193;
-    header.record_length = 40000;  // above 32767: other tools write such tables
+    // A record length above 32767: other tools write such tables.
+    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
     header.reserved[19] = 0x55;
     auto bytes = encode_dbf_header(header);
     dbf_header back = decode_dbf_header(bytes);
@@ -123,12 +112,8 @@ TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
 {
     const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
                                                   make_field_descriptor({"B", 'N', 5, 0}, 11)};
-    const auto header_of = [](int header_length, int record_length) {
-        dbf_header header;
-        header.header_length = static_cast<std::uint16_t>(header_length);
-        header.record_length = static_cast<std::uint16_t>(record_length);
-        header.record_count = 2;
-        return header;
+    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
+        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
     };
     EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
     EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";

@@ -57,8 +57,8 @@ struct table_shape {
     std::uint8_t version;
     std::vector<shape_field> fields;
     std::vector<std::string> records;  // after the delete flag, as stored
-    std::string memo_name;             // "" without a memo file
-    std::string memo_bytes;
+    std::string memo_name = "";  // "" without a memo file
+    std::string memo_bytes = "";
 };
 
 std::string table_bytes(const table_shape& shape)
@@ -161,9 +161,7 @@ std::vector<shape_case> shape_cases()
            {"_NullFlags", '0', 1, 0, 0x05}},
           {le(static_cast<std::uint32_t>(-7), 4) + le_double(12.5) + le(static_cast<std::uint64_t>(-32500), 8) +
                le(leap_day, 4) + le(afternoon, 4) + le(3, 4) + std::string(1, '\0'),
-           le(2147483647, 4) + le_double(99) + le(12345678, 8) + le(leap_day, 4) + le(0, 4) + le(0, 4) + "\x03"},
-          "",
-          ""},
+           le(2147483647, 4) + le_double(99) + le(12345678, 8) + le(leap_day, 4) + le(0, 4) + le(0, 4) + "\x03"}},
          "a Visual FoxPro table (version 0x32): shown read-only",
          {"-7|12.50|-3.2500|2024.02.29 13:45:30|<binary 4 bytes>|<binary 1 byte>",
           "2147483647||1234.5678||<binary 4 bytes>|<binary 1 byte>"},
@@ -185,9 +183,7 @@ std::vector<shape_case> shape_cases()
           {{"COUNTER_WITH_LONG_NAME", 'I', 4}, {"AUTO", '+', 4}, {"RATIO", 'O', 8}, {"STAMP", '@', 8}},
           {be(0x7FFF'FFFF, 4) + be(0x8000'0001, 4) + dbase7_double(-2.25) +
                dbase7_double(static_cast<double>(leap_day * 86'400'000 + afternoon)),
-           be(0x8000'0005, 4) + be(0x8000'0002, 4) + dbase7_double(1e6) + std::string(8, '\0')},
-          "",
-          ""},
+           be(0x8000'0005, 4) + be(0x8000'0002, 4) + dbase7_double(1e6) + std::string(8, '\0')}},
          "a dBase 7 table (version 0x04): shown read-only",
          {"-1|1|-2.25|2024.02.29 13:45:30", "5|2|1000000|"},
          "COUNTER_WITH_LONG_NAME,AUTO,RATIO,STAMP\r\n-1,1,-2.25,2024.02.29 13:45:30\r\n5,2,1000000,\r\n",
@@ -196,9 +192,7 @@ std::vector<shape_case> shape_cases()
         {{"dBase III (0x03) with a binary Q field, an integer and a three-byte binary date",
           0x03,
           {{"NAME", 'C', 4}, {"RAW", 'Q', 3}, {"COUNT", 'I', 2, 1}, {"DAY", 'D', 3}},
-          {"Gizi" + std::string("\x00\x0D\x1A", 3) + le(static_cast<std::uint16_t>(-15), 2) + le(leap_day, 3)},
-          "",
-          ""},
+          {"Gizi" + std::string("\x00\x0D\x1A", 3) + le(static_cast<std::uint16_t>(-15), 2) + le(leap_day, 3)}},
          "field RAW Q(3) has a type dBase III does not know: shown read-only",
          {"Gizi|<binary 3 bytes>|-1.5|20240229"},
          "NAME,RAW,COUNT,DAY\r\nGizi,<binary 3 bytes>,-1.5,2024-02-29\r\n",
@@ -238,10 +232,8 @@ TEST_F(other_versions_test, each_shape_opens_read_only_shows_and_exports_its_val
         EXPECT_EQ(table->read_only, c.reason);
         EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
         for (const auto& [format, expected] : {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
-            export_options options;
-            options.format = format;
             if (expected.empty()) continue;
-            ASSERT_EQ(export_table(*table, dir->file("out"), options), export_written) << table->failure;
+            ASSERT_EQ(export_table(*table, dir->file("out"), {.format = format}), export_written) << table->failure;
             EXPECT_EQ(read_file(dir->file("out")), expected);
         }
         ASSERT_EQ(go_to_exactly(*table, 1), 1);
@@ -303,10 +295,7 @@ TEST(field_decode_test, edge_values_read_as_their_values)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        field_descriptor field;
-        field.bytes[11] = static_cast<std::uint8_t>(c.type);
-        field.bytes[16] = static_cast<std::uint8_t>(c.bytes.size());
-        field.bytes[17] = static_cast<std::uint8_t>(c.decimals);
+        const field_descriptor field = testing::raw_descriptor(c.type, c.bytes.size(), c.decimals);
         const auto* data = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
         const std::optional<std::string> shown = decoded_field_text(c.dialect, field, std::span(data, c.bytes.size()));
         EXPECT_EQ(shown.value_or("(text)"), c.shown);

@@ -180,15 +180,14 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
     }
 }
 
+// Values between typed fields follow field_copy_test's rules; here they
+// find their target fields by name, and memos go whole.
 TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
 {
     const std::vector<field_list_entry> source_fields = {
-        {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0},
-        {"AMOUNT", 'N', 8, 2}, {"WHEN", 'C', 10, 0}, {"FLAG", 'C', 3, 0}};
+        {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0}};
     const std::string memo = "0123456789" + std::string(65000, 'm');
-    auto source = open_new_table(
-        path, source_fields,
-        {{record_of(source_fields, {"Kovacs Janos Istvan", "", "abc", "", "   12.50", "2024.02.29", "y"})}});
+    auto source = open_new_table(path, source_fields, {{record_of(source_fields, {"Kovacs Janos Istvan", "", "abc"})}});
     put_memos(*source, 1, {memo});
     put_memos(*source, 3, {memo});
     ASSERT_EQ(lock_table(*source), 1);
@@ -202,9 +201,6 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
         {{"notes", 'C', 50, 0}, memo.substr(0, 50)},             // memo into a character field
         {{"CODE", 'M', 10, 0}, "abc       "},                    // stored text becomes the memo
         {{"TEXT", 'M', 10, 0}, memo},                            // memo to memo, whole
-        {{"AMOUNT", 'N', 10, 3}, "    12.500"},                  // re-formatted
-        {{"WHEN", 'D', 8, 0}, "20240229"},
-        {{"FLAG", 'L', 1, 0}, "T"},
         {{"EXTRA", 'C', 5, 0}, "     "},                         // no source field: blank
     };
     std::vector<field_list_entry> target_fields;

@@ -24,18 +24,6 @@ protected:
     int probe(std::initializer_list<std::string> arguments) { return run_program(TABLE_PROBE, arguments); }
 };
 
-TEST_F(record_changes_test, one_lock_at_a_time_per_table_object)
-{
-    auto table = open_table();
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(lock_record(*table), 0);
-    EXPECT_EQ(lock_table(*table), 0);
-    unlock(*table);
-    ASSERT_EQ(lock_table(*table), 1);
-    EXPECT_EQ(lock_record(*table), 0);
-    unlock(*table);
-    EXPECT_EQ(lock_record(*table), 1);
-}
 
 TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_them_across_processes)
 {
@@ -59,9 +47,17 @@ TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_the
     EXPECT_EQ(lock_record(*table), 1);
 }
 
-TEST_F(record_changes_test, a_record_is_written_only_under_a_lock_that_covers_it)
+TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_under_a_lock_that_covers_it)
 {
     auto table = open_table();
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0) << "one lock at a time per table object";
+    EXPECT_EQ(lock_table(*table), 0);
+    unlock(*table);
+    ASSERT_EQ(lock_table(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0);
+    unlock(*table);
+
     set_field_text(*table, 0, "changed");
     EXPECT_EQ(write_record(*table), 0) << "no lock";
     ASSERT_EQ(lock_record(*table), 1);

@@ -24,13 +24,10 @@ protected:
 // "Kovács Éva" and friends in code page 852, enough to tell it by.
 std::vector<std::string> hungarian_852()
 {
+    const std::vector<std::string> six = {"Kov\xA0" "cs \x90va", "Sz\x8Bke \x99" "d\x94n", "Gy\x8Br P\x82" "cs",
+                                          "T\xA2th G\xA0" "bor",     "Sz\xFB" "cs \x9Anige",     "Kiss \xB5gnes"};
     std::vector<std::string> names;
-    for (int i = 0; i < 6; ++i) {
-        for (const char* name : {"Kov\xA0" "cs \x90va", "Sz\x8Bke \x99" "d\x94n", "Gy\x8Br P\x82" "cs",
-                                 "T\xA2th G\xA0" "bor", "Sz\xFB" "cs \x9Anige", "Kiss \xB5gnes"}) {
-            names.push_back(name);
-        }
-    }
+    for (int i = 0; i < 6; ++i) names.insert(names.end(), six.begin(), six.end());
     return names;
 }
 

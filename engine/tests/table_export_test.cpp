@@ -67,13 +67,6 @@ protected:
     }
 };
 
-export_options csv(auto&& change)
-{
-    export_options options;
-    change(options);
-    return options;
-}
-
 TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_needed)
 {
     const struct {
@@ -81,27 +74,20 @@ TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_need
         export_options options;
         std::string expected;
     } cases[] = {
-        {"defaults", csv([](export_options&) {}),
+        {"defaults", {},
          "NAME,ID,PRICE,BORN,OK,NOTE\r\n"
          "Anna,1234567890123456789,12.50,2024-01-31,T,\"say \"\"hi\"\"\r\nbye\"\r\n"
          ",,,,,\r\n"
          "\"a,b \xC3\xA1\",,+.5,20241399,X,\r\n"},
-        {"semicolons, LF, words, deleted marked", csv([](export_options& o) {
-             o.delimiter = ';';
-             o.crlf = false;
-             o.logicals = logical_style::words;
-             o.deleted = deleted_records::mark;
-         }),
+        {"semicolons, LF, words, deleted marked",
+         {.deleted = deleted_records::mark, .delimiter = ';', .logicals = logical_style::words, .crlf = false},
          "NAME;ID;PRICE;BORN;OK;NOTE;_deleted\n"
          "Anna;1234567890123456789;12.50;2024-01-31;true;\"say \"\"hi\"\"\r\nbye\";false\n"
          "Gone;;;;false;;true\n"
          ";;;;;;false\n"
          "a,b \xC3\xA1;;+.5;20241399;X;;false\n"},
-        {"tabs, the table's own bytes, dates as the grid shows them", csv([](export_options& o) {
-             o.delimiter = '\t';
-             o.table_code_page = true;
-             o.dates = date_style::picture;
-         }),
+        {"tabs, the table's own bytes, dates as the grid shows them",
+         {.delimiter = '\t', .table_code_page = true, .dates = date_style::picture},
          "NAME\tID\tPRICE\tBORN\tOK\tNOTE\r\n"
          "Anna\t1234567890123456789\t12.50\t31/01/2024\tT\t\"say \"\"hi\"\"\r\nbye\"\r\n"
          "\t\t\t\t\t\r\n"
@@ -110,19 +96,14 @@ TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_need
     setting_by_index(SET_DATEFORMAT, "DD/MM/YYYY");
     for (const auto& c : cases) EXPECT_EQ(exported(c.options), c.expected) << c.what;
 
-    export_options bom;
-    bom.byte_order_mark = true;
-    EXPECT_EQ(exported(bom).substr(0, 8), "\xEF\xBB\xBFNAME,");
-    bom.table_code_page = true;
-    EXPECT_EQ(exported(bom).substr(0, 5), "NAME,") << "a byte order mark belongs to UTF-8 only";
+    EXPECT_EQ(exported({.byte_order_mark = true}).substr(0, 8), "\xEF\xBB\xBFNAME,");
+    EXPECT_EQ(exported({.table_code_page = true, .byte_order_mark = true}).substr(0, 5), "NAME,")
+        << "a byte order mark belongs to UTF-8 only";
 }
 
 TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_digit)
 {
-    export_options options;
-    options.format = export_format::jsonl;
-    options.deleted = deleted_records::mark;
-    EXPECT_EQ(exported(options),
+    EXPECT_EQ(exported({.format = export_format::jsonl, .deleted = deleted_records::mark}),
               "{\"NAME\":\"Anna\",\"ID\":1234567890123456789,\"PRICE\":12.50,\"BORN\":\"2024-01-31\",\"OK\":true,"
               "\"NOTE\":\"say \\\"hi\\\"\\r\\nbye\",\"_deleted\":false}\n"
               "{\"NAME\":\"Gone\",\"ID\":null,\"PRICE\":null,\"BORN\":null,\"OK\":false,\"NOTE\":null,"
@@ -147,12 +128,9 @@ TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_
     EXPECT_NE(text.find(",\"\x01\xC2\xA0\"\"x\r\n\x7F\"\r\n"), std::string::npos)
         << "852 0xFF is a no-break space";
     EXPECT_TRUE(text.ends_with("," + std::string(10 * 1024 * 1024, 'm') + "\r\n")) << "the 10 MB memo whole";
-    export_options jsonl;
-    jsonl.format = export_format::jsonl;
-    EXPECT_NE(exported(jsonl).find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
+    EXPECT_NE(exported({.format = export_format::jsonl}).find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
 
-    export_options xlsx;
-    xlsx.format = export_format::xlsx;
+    const export_options xlsx{.format = export_format::xlsx};
     EXPECT_EQ(refusal(xlsx, dir.file("OUT.XLSX")),
               "Record 4, field NOTE: its text of 10485760 characters is longer than a spreadsheet cell holds (32767)");
     EXPECT_FALSE(testing::files_in(dir.path()).contains("OUT.XLSX"));
@@ -164,10 +142,7 @@ TEST_F(table_export_test, a_table_larger_than_a_sheet_is_refused_before_anything
 {
     const std::vector<field_list_entry> one = {{"C", 'C', 1, 0}};
     write_table(path, one, std::vector<testing::fixture_record>(sheet_record_max + 1, {"x"}));
-    export_options options;
-    options.format = export_format::xlsx;
-    options.deleted = deleted_records::mark;
-    EXPECT_EQ(refusal(options, dir.file("BIG.XLSX")),
+    EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
 }
 
@@ -177,8 +152,7 @@ TEST_F(table_export_test, refused_failed_and_cancelled_exports_leave_the_old_out
     ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.CSV").c_str()), 0);
     const std::string output = dir.file("OUT.CSV");
     for (const export_format format : {export_format::csv, export_format::jsonl, export_format::xlsx}) {
-        export_options options;
-        options.format = format;
+        const export_options options{.format = format};
         EXPECT_EQ(refusal(options, dir.path() + "/./T.DBF"), dir.path() + "/./T.DBF is the table itself: choose another file");
         EXPECT_EQ(refusal(options, dir.file("MEMO.CSV")),
                   dir.file("MEMO.CSV") + " is the memo file of the table: choose another file");

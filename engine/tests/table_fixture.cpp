@@ -117,6 +117,15 @@ std::vector<std::string> stored_records(const std::string& path)
     return records;
 }
 
+field_descriptor raw_descriptor(char type, std::size_t byte16, int byte17)
+{
+    field_descriptor field;
+    field.bytes[11] = static_cast<std::uint8_t>(type);
+    field.bytes[16] = static_cast<std::uint8_t>(byte16);
+    field.bytes[17] = static_cast<std::uint8_t>(byte17);
+    return field;
+}
+
 std::string patch_file(const std::string& path, std::size_t offset, const std::string& bytes)
 {
     std::string contents = read_file(path);

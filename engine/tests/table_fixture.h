@@ -53,6 +53,10 @@ void put_memos(table_object& table, int field, const std::vector<std::string>& m
 // A table's records as stored, each with its delete flag.
 std::vector<std::string> stored_records(const std::string& path);
 
+// A field descriptor holding only a type and bytes 16 and 17 (the length
+// and, by type, the decimals or the length's high byte).
+field_descriptor raw_descriptor(char type, std::size_t byte16, int byte17);
+
 // Writes `bytes` over a file's bytes from `offset` on, first growing the
 // file with zero bytes to reach it; gives the file's new contents.
 std::string patch_file(const std::string& path, std::size_t offset, const std::string& bytes);

@@ -162,12 +162,8 @@ TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_ha
         std::string text;
         std::vector<std::string> records;
     } cases[] = {
-        {"x\ny\nz\n", {"x", "y", "z"}},
-        {"x\n\ny", {"x", "", "y"}},
-        {"a\rb\nc", {"a\rb", "c"}},
-        {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}},
-        {"a\nb\r\n", {"a\nb"}},
-        {"", {}},
+        {"x\ny\nz\n", {"x", "y", "z"}}, {"x\n\ny", {"x", "", "y"}}, {"a\rb\nc", {"a\rb", "c"}},
+        {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}}, {"a\nb\r\n", {"a\nb"}}, {"", {}},
     };
     for (const auto& c : cases) {
         write_table(path, line_fields, {});
