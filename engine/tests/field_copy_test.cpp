@@ -90,13 +90,7 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
 
 TEST(field_copy, imports_keep_the_forms_every_reader_takes)
 {
-    struct row {
-        char type;
-        std::string bytes;
-        int decimals;
-        bool kept;
-    };
-    const row rows[] = {
+    const struct { char type; std::string bytes; int decimals; bool kept; } rows[] = {
         {'N', "   12.50", 2, true},  {'N', "12.5    ", 2, true},  {'N', "+0012.5 ", 2, true},
         {'N', "    -0.0", 2, true},  {'N', "        ", 2, true},  {'N', "  12.345", 2, false},
         {'N', "   1.5e3", 2, false}, {'N', "  12. 50", 2, false}, {'N', std::string("12\0\0\0\0\0\0", 8), 2, false},
@@ -106,7 +100,7 @@ TEST(field_copy, imports_keep_the_forms_every_reader_takes)
         {'D', "20240229", 0, true},  {'D', "        ", 0, true},  {'D', "00000000", 0, true},
         {'D', "20240230", 0, false}, {'D', "2024022 ", 0, false}, {'D', std::string("2024\0\0\0\0", 8), 0, false},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         EXPECT_EQ(holds_stored_form(r.type, reinterpret_cast<const std::uint8_t*>(r.bytes.data()), r.bytes.size(),
                                     r.decimals),
                   r.kept)

@@ -192,11 +192,8 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
     put_memos(*source, 3, {memo});
     ASSERT_EQ(lock_table(*source), 1);
 
-    struct value_rule {
-        field_list_entry target;
-        std::string expected;  // memo text for M targets
-    };
-    const value_rule rules[] = {
+    // `expected`: the text, or the memo's text for M targets.
+    const struct { field_list_entry target; std::string expected; } rules[] = {
         {{"NAME", 'C', 10, 0}, "Kovacs Jan"},                    // cut to the new length
         {{"notes", 'C', 50, 0}, memo.substr(0, 50)},             // memo into a character field
         {{"CODE", 'M', 10, 0}, "abc       "},                    // stored text becomes the memo
@@ -204,7 +201,7 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
         {{"EXTRA", 'C', 5, 0}, "     "},                         // no source field: blank
     };
     std::vector<field_list_entry> target_fields;
-    for (const value_rule& rule : rules) target_fields.push_back(rule.target);
+    for (const auto& rule : rules) target_fields.push_back(rule.target);
     const std::string target_path = dir.file("NEW.DBF");
     ASSERT_EQ(create_table(*table_new(target_path), target_fields), 1);
     auto target = open_table(target_path);

@@ -30,12 +30,7 @@ protected:
 // Each case damages one byte range of a sound five-field table.
 TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
 {
-    struct damage {
-        const char* what;
-        std::size_t offset;
-        std::string bytes;
-    };
-    const damage cases[] = {
+    const struct { const char* what; std::size_t offset; std::string bytes; } cases[] = {
         {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
         {"version 0x02", 0, "\x02"},
         {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
@@ -43,7 +38,7 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
         {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},
         {"header length past the end of the file", 8, std::string("\xFF\x7F", 2)},
     };
-    for (const damage& c : cases) {
+    for (const auto& c : cases) {
         write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
         testing::patch_file(path, c.offset, c.bytes);
         EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
@@ -155,13 +150,10 @@ TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
     // The fourth record loses its last byte: counted, but not whole.
     const std::string bytes = testing::read_file(path);
     testing::write_file(path, bytes.substr(0, bytes.size() - 1));
-    struct entry {
-        std::int32_t number;
-        int moved;
-        std::int32_t standing;  // where the table is afterwards
-    };
-    const entry cases[] = {{2, 1, 2}, {3, 1, 3}, {1, 1, 1}, {0, 0, 1}, {-1, 0, 1}, {5, 0, 1}, {4, 0, 1}};
-    for (const entry& c : cases) {
+    // `standing`: where the table is afterwards.
+    const struct { std::int32_t number; int moved; std::int32_t standing; } cases[] = {
+        {2, 1, 2}, {3, 1, 3}, {1, 1, 1}, {0, 0, 1}, {-1, 0, 1}, {5, 0, 1}, {4, 0, 1}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
         EXPECT_EQ(go_to_exactly(*table, c.number), c.moved);
         EXPECT_EQ(current_record(*table), c.standing);
@@ -198,13 +190,8 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     auto table = open_new_table(path, fields, {{record_of(fields, {})}});
     choose_code_page(*table, code_page::cp1250);
     const std::string nines(400, '9');
-    struct row {
-        int field;
-        std::string text;
-        std::string stored;  // the field's bytes, or "" when refused
-        std::string reason;
-    };
-    const row rows[] = {
+    // `stored`: the field's bytes, or "" when refused.
+    const struct { int field; std::string text; std::string stored; std::string reason; } rows[] = {
         {0, "abcdefgh", "abcde", ""}, {0, "ab", "ab   ", ""},
         {1, "12.5", " 12.5", ""}, {1, " -3 ", " -3.0", ""}, {1, "0.05", "  0.1", ""}, {1, "-0.04", "  0.0", ""},
         {1, "", "     ", ""}, {1, "   ", "     ", ""}, {1, "1e2", "100.0", ""},
@@ -225,7 +212,7 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
         {4, "yes", "", "yes is not a logical value (T, F, Y, N or ?) for PAID"},
         {5, "         7", "         7", ""}, {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10), ""},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE("field " + std::to_string(r.field) + " given '" + r.text + "'");
         const auto offset = static_cast<std::size_t>(field_offset(*table, r.field));
         const std::size_t width = static_cast<std::size_t>(field_info(*table, r.field).length);

@@ -158,10 +158,7 @@ TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
 TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_has_no_cr_lf)
 {
     const std::vector<field_list_entry> line_fields = {{"TEXT", 'C', 4, 0}};
-    const struct {
-        std::string text;
-        std::vector<std::string> records;
-    } cases[] = {
+    const struct { std::string text; std::vector<std::string> records; } cases[] = {
         {"x\ny\nz\n", {"x", "y", "z"}}, {"x\n\ny", {"x", "", "y"}}, {"a\rb\nc", {"a\rb", "c"}},
         {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}}, {"a\nb\r\n", {"a\nb"}}, {"", {}},
     };

@@ -17,14 +17,6 @@ const std::vector<field_list_entry> people = {{"NAME", 'C', 10, 0}, {"AGE", 'N',
 
 class transfer_test : public testing::table_test_base {
 protected:
-    // People named by `names`, each one year old.
-    void write_people(const std::vector<std::string>& names)
-    {
-        std::vector<std::vector<std::string>> values;
-        for (const std::string& name : names) values.push_back({name, "   1", "20240101"});
-        write_table(path, people, testing::records_of(people, values));
-    }
-
     std::string output = dir.file("OUT.TXT");
 };
 
@@ -99,7 +91,7 @@ TEST_F(transfer_test, text_export_writes_the_stored_records_a_walk_sees_and_leav
 
 TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)
 {
-    write_people({"B", "A"});
+    write_table(path, people, records_of(people, {{"B"}, {"A"}}));
     write_table(dir.file("SOURCE.DBF"), people, {{record_of(people, {"NEW"})}});
     const std::string before = read_file(path);
     testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(before.size())});
@@ -140,7 +132,7 @@ TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refits_valu
 
 TEST_F(transfer_test, append_from_refuses_its_own_file_tables_it_cannot_read_and_a_damaged_count)
 {
-    write_people({"ONLY"});
+    write_table(path, people, records_of(people, {{"ONLY"}}));
     const std::string before = read_file(path);
     auto table = open_table(path);
     EXPECT_EQ(append_from(*table, path), 0);
@@ -178,13 +170,8 @@ TEST_F(transfer_test, append_from_text_keeps_stored_forms_and_refuses_what_a_fie
     const std::vector<field_list_entry> fields = {
         {"CODE", 'C', 3, 0}, {"VALUE", 'N', 5, 1}, {"DAY", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'M', 10, 0}};
     const std::string no_memo(10, '\0');
-    struct row {
-        const char* what;
-        std::string line;
-        std::string stored;  // the record after its delete flag; "" when refused
-        std::string failure;
-    };
-    const row rows[] = {
+    // `stored`: the record after its delete flag; "" when refused.
+    const struct { const char* what; std::string line; std::string stored; std::string failure; } rows[] = {
         {"stored forms stay", "ab 2.5  20240229y         7", "ab 2.5  20240229y" + no_memo, ""},
         {"other programs' forms stay", "cut-2   00000000?", "cut-2   00000000?" + no_memo, ""},
         {"a sign and a small letter stay", "x  +12.3        n", "x  +12.3        n" + no_memo, ""},
@@ -196,7 +183,7 @@ TEST_F(transfer_test, append_from_text_keeps_stored_forms_and_refuses_what_a_fie
         {"no number", "abcxyz", "", "Line 1: xyz is not a number for VALUE N(5,1)"},
     };
     const std::string text = dir.file("IN.TXT");
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         write_table(path, fields, {});
         write_file(text, r.line + "\r\n");
@@ -216,7 +203,7 @@ TEST_F(transfer_test, lines_longer_than_any_buffer_stay_one_record_each)
     // number and date fields blank.
     write_file(text, std::string(10, 'x') + std::string((std::size_t{1} << 20) - 11, ' ') + "\r\nAnna\r\n" +
                          std::string(10, 'y') + std::string(4085, ' ') + "\r\nBea");
-    write_people({});
+    write_table(path, people, {});
     auto table = open_table(path);
     ASSERT_EQ(append_from(*table, text), 1);
     EXPECT_EQ(testing::leading_words(path), (std::vector<std::string>{"xxxxxxxxxx", "Anna", "yyyyyyyyyy", "Bea"}));
