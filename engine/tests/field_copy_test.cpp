@@ -47,15 +47,14 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
     const field_list_entry n52{"AMOUNT", 'N', 5, 2}, n52_other{"AMOUNT", 'N', 5, 1}, n19{"ID", 'N', 19, 0},
         n20{"ID", 'N', 20, 0}, n19_2{"ID", 'N', 19, 2}, c5{"AMOUNT", 'C', 5, 0}, c20{"ID", 'C', 20, 0},
         l1{"PAID", 'L', 1, 0}, c1{"PAID", 'C', 1, 0}, d8{"BORN", 'D', 8, 0}, c10{"BORN", 'C', 10, 0};
-    struct row {
+    // `stored`: `refused` when the copy fails; `failure`: the reason noted on the target.
+    const struct {
         const char* what;
         field_list_entry from;
         std::string bytes;
         field_list_entry to;
-        std::string stored;   // `refused` when the copy fails
-        std::string failure;  // the reason noted on the target
-    };
-    const row rows[] = {
+        std::string stored, failure;
+    } rows[] = {
         // The same shape keeps whatever the field holds.
         {"odd number form", n52, "+1.5 ", n52, "+1.5 ", ""},
         {"blank number", n52, "     ", n52, "     ", ""},
@@ -81,7 +80,7 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
         {"no logical", c1, "x", l1, refused, "Record 1: x is not a logical value (T, F, Y, N or ?) for PAID"},
         {"date with separators", c10, "2024.02.29", d8, "20240229", ""},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         std::string failure;
         EXPECT_EQ(copied(r.from, r.bytes, r.to, failure), r.stored) << r.what;
         EXPECT_EQ(failure, r.failure) << r.what;

@@ -137,12 +137,9 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
 // the header is corrected.
 TEST_F(memo_test, stale_or_damaged_block_numbers_never_let_a_memo_overwrite_another_or_land_past_the_end)
 {
-    const struct {
-        const char* damage;
-        std::string first;       // record 1's memo, from block 2 to the file's end
-        std::int32_t next_free;  // 0: as it is
-        const char* field;       // record 2's memo field before the store; "" as it is
-    } cases[] = {
+    // `first`: record 1's memo, from block 2 to the file's end; `next_free`: 0 leaves it as it is;
+    // `field`: record 2's memo field before the store, "" as it is.
+    const struct { const char* damage; std::string first; std::int32_t next_free; const char* field; } cases[] = {
         {"stale next free block inside a memo", std::string(2000, 'a'), 3, ""},
         {"forged next free block", "first", 0x7ffffff0, ""},
         {"field past the end", "first", 0, " 999999999"},

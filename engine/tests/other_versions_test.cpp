@@ -231,7 +231,8 @@ TEST_F(other_versions_test, each_shape_opens_read_only_shows_and_exports_its_val
         auto table = testing::open_table(path);
         EXPECT_EQ(table->read_only, c.reason);
         EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
-        for (const auto& [format, expected] : {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
+        for (const auto& [format, expected] :
+             {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
             if (expected.empty()) continue;
             ASSERT_EQ(export_table(*table, dir->file("out"), {.format = format}), export_written) << table->failure;
             EXPECT_EQ(read_file(dir->file("out")), expected);
@@ -273,8 +274,7 @@ TEST(field_decode_test, edge_values_read_as_their_values)
         const table_dialect& dialect;
         char type;
         int decimals;
-        std::string bytes;
-        std::string shown;
+        std::string bytes, shown;
     } cases[] = {
         {"smallest 32-bit integer", fox, 'I', 0, le(0x8000'0000, 4), "-2147483648"},
         {"dBase 7 zero", dbase7, 'I', 0, be(0x8000'0000, 4), "0"},

@@ -34,13 +34,8 @@ protected:
 
 TEST_F(read_only_table_test, every_change_is_refused_with_the_reason_and_reading_goes_on)
 {
-    const struct {
-        const char* what;
-        int writable;
-        int refusal;  // the medium's error
-        std::string reason;
-        int write_opens;  // opens that asked the system for write access
-    } cases[] = {
+    // `refusal`: the medium's error; `write_opens`: opens that asked the system for write access.
+    const struct { const char* what; int writable; int refusal; std::string reason; int write_opens; } cases[] = {
         {"asked for, which never asks to write", 0, EROFS, "opened read-only as asked", 0},
         {"a file without write permission", 1, EACCES, "the file is read-only (permission denied)", 1},
         {"a read-only file system", 1, EROFS, "the file is read-only (read-only file system)", 1},

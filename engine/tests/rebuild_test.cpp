@@ -219,7 +219,11 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
     std::vector<std::string> memos(250);
     auto source = memo_table(memos, {10, 250});
     const std::string target_path = dir.file("NEW.DBF");
-    for (const char* hide_deleted : {"0", "1"}) {
+    // Record 10 is deleted: hidden, the 103rd record is the 102nd copied.
+    const struct { const char* hide_deleted; std::size_t copied; std::vector<int> reported; } cases[] = {
+        {"0", 250, {41, 82}}, {"1", 248, {42, 83}}};
+    for (const auto& [hide_deleted, count, expected_reports] : cases) {
+        SCOPED_TRACE(hide_deleted);
         setting_by_index(SET_DELETED, hide_deleted);
         ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
         auto target = open_table(target_path);
@@ -234,14 +238,9 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
         unlock(*source);
         target.reset();
         const std::vector<std::string> copied = testing::table_rows(target_path);
-        if (hide_deleted[0] == '0') {
-            EXPECT_EQ(copied.size(), 250u);
-            EXPECT_EQ(copied[9].substr(0, 3), "K10") << "copied as a live record";
-            EXPECT_EQ(reported, (std::vector<int>{41, 82}));
-        } else {
-            EXPECT_EQ(copied.size(), 248u);
-            EXPECT_EQ(reported, (std::vector<int>{42, 83})) << "record 103 is the 102nd copied";
-        }
+        ASSERT_EQ(copied.size(), count);
+        EXPECT_EQ(copied[9].substr(0, 3), count == 250 ? "K10" : "K11") << "record 10 live, or passed over";
+        EXPECT_EQ(reported, expected_reports);
     }
 }
 

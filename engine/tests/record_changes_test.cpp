@@ -84,7 +84,7 @@ TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last
 {
     for (const std::int32_t existing : {3, 0}) {
         SCOPED_TRACE(existing);
-        write_table(path, fields, records_of(fields, std::vector<std::vector<std::string>>(std::size_t(existing), {"R"})));
+        write_table(path, fields, std::vector<fixture_record>(std::size_t(existing), {record_of(fields, {"R"})}));
         auto table = open_table();
         const std::string before = read_file(path);
         EXPECT_EQ(append_blank(*table), 0);

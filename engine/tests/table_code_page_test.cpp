@@ -33,10 +33,10 @@ std::vector<std::string> hungarian_852()
 
 TEST_F(table_code_page_test, a_cpg_file_then_byte_29_then_the_text_then_the_setting_decide)
 {
-    struct row {
+    // `cpg_name`: "" for none.
+    const struct {
         const char* what;
-        std::string cpg_name;  // "" for none
-        std::string cpg_text;
+        std::string cpg_name, cpg_text;
         std::uint8_t byte;
         std::vector<std::string> names;
         const char* setting;
@@ -49,7 +49,7 @@ TEST_F(table_code_page_test, a_cpg_file_then_byte_29_then_the_text_then_the_sett
         {"plain ASCII", "", "", 0, {"Kovacs Eva"}, "0", "1250 (setting SET_OEMTOANSI)"},
         {"too little text", "", "", 0, {"Gy\x8Br"}, "1", "852 (setting SET_OEMTOANSI)"},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         setting_by_index(SET_OEMTOANSI, r.setting);
         if (!r.cpg_name.empty()) write_file(dir.file(r.cpg_name), r.cpg_text);

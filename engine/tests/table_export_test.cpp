@@ -42,11 +42,10 @@ protected:
     void put_memo(std::int32_t record, const std::string& bytes) const
     {
         auto table = open();
-        ASSERT_EQ(lock_table(*table), 1);
         table->texts_as_stored = 1;
-        go_to(*table, record);
-        ASSERT_EQ(memo_write(*table, 5, bytes), 1);
-        unlock(*table);
+        std::vector<std::string> memos(static_cast<std::size_t>(record));
+        memos.back() = bytes;
+        put_memos(*table, 5, memos);
     }
 
     // The output of an export that must succeed.
@@ -69,11 +68,7 @@ protected:
 
 TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_needed)
 {
-    const struct {
-        const char* what;
-        export_options options;
-        std::string expected;
-    } cases[] = {
+    const struct { const char* what; export_options options; std::string expected; } cases[] = {
         {"defaults", {},
          "NAME,ID,PRICE,BORN,OK,NOTE\r\n"
          "Anna,1234567890123456789,12.50,2024-01-31,T,\"say \"\"hi\"\"\r\nbye\"\r\n"
@@ -128,7 +123,8 @@ TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_
     EXPECT_NE(text.find(",\"\x01\xC2\xA0\"\"x\r\n\x7F\"\r\n"), std::string::npos)
         << "852 0xFF is a no-break space";
     EXPECT_TRUE(text.ends_with("," + std::string(10 * 1024 * 1024, 'm') + "\r\n")) << "the 10 MB memo whole";
-    EXPECT_NE(exported({.format = export_format::jsonl}).find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
+    const std::string jsonl = exported({.format = export_format::jsonl});
+    EXPECT_NE(jsonl.find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
 
     const export_options xlsx{.format = export_format::xlsx};
     EXPECT_EQ(refusal(xlsx, dir.file("OUT.XLSX")),

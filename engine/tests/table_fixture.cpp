@@ -17,7 +17,7 @@ void write_table(const std::string& path, const std::vector<field_list_entry>& f
     std::vector<std::uint8_t> header = encode_new_table_header(fields, 2026, 12, 6);
     for (int i = 0; i < 3; ++i) header[4 + i] = static_cast<std::uint8_t>(records.size() >> (8 * i));
     std::string bytes(header.begin(), header.end());
-    const bool has_memo = std::any_of(fields.begin(), fields.end(), [](const auto& field) { return field.type == 'M'; });
+    const bool has_memo = std::any_of(fields.begin(), fields.end(), [](const auto& f) { return f.type == 'M'; });
     const std::size_t length = record_of(fields, {}).size();
     for (const fixture_record& record : records) {
         if (record.fields.size() != length) throw std::invalid_argument("record does not match its fields");

@@ -88,12 +88,8 @@ TEST_F(table_test, an_empty_table_stands_nowhere)
 TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 {
     auto table = numbered(5);
-    const struct {
-        const char* move;
-        void (*run)(table_object&);
-        std::int32_t on;
-        int bof, eof;  // -1: not looked at
-    } moves[] = {
+    // `bof`, `eof`: -1 when not looked at.
+    const struct { const char* move; void (*run)(table_object&); std::int32_t on; int bof, eof; } moves[] = {
         {"opened", [](table_object&) {}, 1, -1, -1},
         {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1, -1},
         {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0, -1},

@@ -52,13 +52,7 @@ TEST_F(transfer_failure_test, a_refused_or_failed_export_leaves_the_old_output_a
     const std::string own = dir.path() + "/./T.DBF", memo = dir.file("MEMO.TXT");
     ASSERT_EQ(::symlink("T.DBT", memo.c_str()), 0);
     const auto before = table_bytes();
-    const struct {
-        const char* what;
-        fault_call call;
-        int error;
-        std::string output;
-        std::string reason;
-    } cases[] = {
+    const struct { const char* what; fault_call call; int error; std::string output, reason; } cases[] = {
         {"the table itself", fault_call::any, 0, own, own + " is the table itself: choose another file"},
         {"the memo file", fault_call::any, 0, memo, memo + " is the memo file of the table: choose another file"},
         {"full disk", fault_call::write, ENOSPC, output, "Disk full: " + output},
