@@ -107,14 +107,8 @@ TEST_F(file_handle_test, system_failures_come_back_as_results)
 {
     file_handle handle = open_with("abc");
     file_ops failing = system_file_ops();
-    failing.write = [](int, const void*, std::size_t) -> ssize_t {
-        errno = ENOSPC;
-        return -1;
-    };
-    failing.read = [](int, void*, std::size_t) -> ssize_t {
-        errno = EIO;
-        return -1;
-    };
+    failing.write = [](int, const void*, std::size_t) -> ssize_t { errno = ENOSPC; return -1; };
+    failing.read = [](int, void*, std::size_t) -> ssize_t { errno = EIO; return -1; };
     scoped_file_ops inject(failing);
     std::size_t count = 7;
     EXPECT_EQ(fh_write(handle, "xyz", 3, count), 0);
