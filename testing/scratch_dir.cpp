@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace vortel::testing {
@@ -22,13 +24,9 @@ scratch_dir::~scratch_dir()
 
 std::string read_file(const std::string& path)
 {
-    std::string bytes;
-    if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
-        char chunk[65536];
-        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, got);
-        std::fclose(in);
-    }
-    return bytes;
+    std::ostringstream bytes;
+    if (std::ifstream in(path, std::ios::binary); in) bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 void write_file(const std::string& path, const std::string& bytes)

@@ -1,10 +1,12 @@
 #include "engine/dbf_format.h"
 
+#include "engine/tests/table_fixture.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -27,16 +29,11 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
 {
     std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
     ASSERT_EQ(bytes.size(), 194u);
-    EXPECT_EQ(bytes[0], 0x83);
-    EXPECT_EQ(bytes[1], 126) << "years since 1900";
-    EXPECT_EQ(bytes[2], 12);
-    EXPECT_EQ(bytes[3], 6);
-    EXPECT_EQ(bytes[8] | bytes[9] << 8, 194);
-    EXPECT_EQ(bytes[10] | bytes[11] << 8, 38);
-    EXPECT_EQ(bytes[192], 0x0D);
-    EXPECT_EQ(bytes[193], 0x00);
-    for (int i = 4; i < 8; ++i) EXPECT_EQ(bytes[i], 0) << "record count";
-    for (int i = 12; i < 32; ++i) EXPECT_EQ(bytes[i], 0) << "reserved";
+    // Version, years since 1900, month, day, no records, header and record lengths, reserved zeros.
+    std::vector<std::uint8_t> head = {0x83, 126, 12, 6, 0, 0, 0, 0, 194, 0, 38, 0};
+    head.resize(32, 0);
+    EXPECT_EQ(std::vector(bytes.begin(), bytes.begin() + 32), head);
+    EXPECT_EQ(std::vector(bytes.begin() + 192, bytes.end()), (std::vector<std::uint8_t>{0x0D, 0x00}));
 
     const int offsets[] = {1, 11, 19, 27, 28};
     for (int i = 0; i < 5; ++i) {
@@ -47,10 +44,8 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
         EXPECT_EQ(descriptor_length(field), five_kinds()[i].length);
         for (int b = 18; b < 32; ++b) EXPECT_EQ(field.bytes[b], 0);
     }
-    field_descriptor price = descriptor_at(bytes, 1);
-    EXPECT_EQ(price.bytes[16], 8);
-    EXPECT_EQ(price.bytes[17], 2);
-    EXPECT_EQ(descriptor_decimals(price), 2);
+    const field_descriptor price = descriptor_at(bytes, 1);
+    EXPECT_EQ(std::tuple(price.bytes[16], price.bytes[17], descriptor_decimals(price)), std::tuple(8, 2, 2));
 
     std::vector<field_list_entry> plain = {{"A", 'C', 5, 0}};
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[0], 0x03);
@@ -66,23 +61,15 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
     EXPECT_EQ(descriptor_length(wide), 300);
     EXPECT_EQ(descriptor_decimals(wide), 0);
     EXPECT_TRUE(within_length_limits(wide)) << "character fields have no limit of their own";
-    field_descriptor binary;  // other programs' integer fields keep decimals there too
-    binary.bytes[11] = 'I';
-    binary.bytes[16] = 4;
-    binary.bytes[17] = 2;
-    EXPECT_EQ(descriptor_length(binary), 4);
+    // Other programs' integer fields keep decimals there too.
+    EXPECT_EQ(descriptor_length(testing::raw_descriptor('I', 4, 2)), 4);
 
     // Other programs write F as N: byte 17 is its decimal count, never a
     // length's high byte (F(19,11) read as N is 19 long, not 2835).
-    field_descriptor floating;
-    floating.bytes[11] = 'F';
-    floating.bytes[16] = 19;
-    floating.bytes[17] = 11;
-    EXPECT_EQ(descriptor_length(floating), 19);
-    EXPECT_EQ(descriptor_decimals(floating), 11);
+    const field_descriptor floating = testing::raw_descriptor('F', 19, 11);
+    EXPECT_EQ(std::tuple(descriptor_length(floating), descriptor_decimals(floating)), std::tuple(19, 11));
     const field_descriptor written = make_field_descriptor({"F", 'F', 19, 11}, 1);
-    EXPECT_EQ(written.bytes[16], 19);
-    EXPECT_EQ(written.bytes[17], 11);
+    EXPECT_EQ(std::tuple(written.bytes[16], written.bytes[17]), std::tuple(19, 11));
 
     field_descriptor number = make_field_descriptor({"N", 'N', 20, 5}, 1);
     EXPECT_EQ(descriptor_length(number), 20);
@@ -108,67 +95,34 @@ TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
 }
 
-TEST(dbf_format, both_usual_header_lengths_give_the_same_fields)
-{
-    EXPECT_EQ(field_count_for_header_length(32 * 5 + 33), 5);
-    EXPECT_EQ(field_count_for_header_length(32 * 5 + 34), 5);
-    EXPECT_EQ(field_count_for_header_length(31), 0);
-    EXPECT_EQ(field_count_for_header_length(0), 0);
-}
-
 TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
 {
-    dbf_header header;
-    header.version = 0x83;
-    header.record_count = 70000;
-    header.header_length = 8193;
-    header.record_length = 40000;  // above 32767: other tools write such tables
+    // A record length above 32767: other tools write such tables.
+    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
     header.reserved[19] = 0x55;
     auto bytes = encode_dbf_header(header);
     dbf_header back = decode_dbf_header(bytes);
-    EXPECT_EQ(back.record_count, 70000);
-    EXPECT_EQ(back.header_length, 8193);
-    EXPECT_EQ(back.record_length, 40000);
-    EXPECT_EQ(back.reserved[19], 0x55);
+    EXPECT_EQ(std::tuple(back.record_count, back.header_length, back.record_length, back.reserved[19]),
+              std::tuple(70000, 8193, 40000, 0x55));
     EXPECT_EQ(record_offset(back, 1), 8193);
     EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
 }
 
 TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
 {
-    std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
-                                            make_field_descriptor({"B", 'N', 5, 0}, 11)};
-    dbf_header header;
-    header.header_length = 98;
-    header.record_length = 16;
-    header.record_count = 2;
-    EXPECT_EQ(dbf_layout_problem(header, fields, 98 + 32), "");
-
-    struct damaged {
-        const char* what;
-        int header_length, record_length, record_count;
-        std::int64_t file_size;
-        bool no_fields;
+    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
+                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
+    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
+        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
     };
-    const damaged cases[] = {
-        {"record shorter than its fields", 98, 15, 2, 200, false},
-        {"header past the end of the file", 98, 16, 2, 97, false},
-        {"no fields, and a header past the end", 33, 1, 0, 32, true},
-        {"no fields, and records starting inside the header", 0, 1, 0, 64, true},
-        {"no fields, and no room for the end mark", 32, 1, 0, 64, true},
-    };
-    for (const damaged& c : cases) {
-        dbf_header h = header;
-        h.header_length = static_cast<std::uint16_t>(c.header_length);
-        h.record_length = static_cast<std::uint16_t>(c.record_length);
-        h.record_count = c.record_count;
-        EXPECT_NE(dbf_layout_problem(h, c.no_fields ? std::vector<field_descriptor>{} : fields, c.file_size), "")
-            << c.what;
-    }
+    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
+    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
+    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
+    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
+    EXPECT_NE(dbf_layout_problem(header_of(0, 1), {}, 64), "") << "no fields, and records starting inside the header";
+    EXPECT_NE(dbf_layout_problem(header_of(32, 1), {}, 64), "") << "no fields, and no room for the end mark";
     // Records of nothing but their delete flags.
-    dbf_header bare = header;
-    bare.header_length = 33;
-    bare.record_length = 1;
+    const dbf_header bare = header_of(33, 1);
     EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
     // Their end-of-file mark is one byte, as a record is: one byte after
     // the counted records is the mark, two are a record more.
@@ -185,19 +139,17 @@ TEST(dbf_format, memo_files_are_named_and_sized_by_block)
     EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
     EXPECT_EQ(dbt_file_name(""), "");
 
-    EXPECT_EQ(memo_block_count(0), 1);
-    EXPECT_EQ(memo_block_count(510), 1);
-    EXPECT_EQ(memo_block_count(511), 2);
-    EXPECT_EQ(memo_block_count(600), 2);
-    EXPECT_EQ(memo_block_count(1023), 3);
+    // A memo's text and its two end marks.
+    for (const auto& [length, blocks] : {std::pair{0, 1}, {510, 1}, {511, 2}, {600, 2}, {1023, 3}}) {
+        EXPECT_EQ(memo_block_count(length), blocks) << length;
+    }
 
     auto block = new_dbt_header_block();
     EXPECT_EQ(block[0], 1);
     EXPECT_EQ(block[16], 3);
     EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
     dbt_header header = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
-    EXPECT_EQ(header.next_free_block, 1);
-    EXPECT_EQ(header.rest[12], 3);
+    EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(1, 3));
     auto again = encode_dbt_header(header);
     EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
 }
@@ -246,16 +198,6 @@ TEST_F(dbf_files_test, records_are_found_by_header_length_and_number_only)
     EXPECT_EQ(testing::read_file(dir.file("OTHER.DBF")).substr(65), " ABCDE*VWXYZ*VWXYZ") << "the mark is overwritten";
 }
 
-TEST_F(dbf_files_test, a_file_shorter_than_a_header_is_refused)
-{
-    testing::write_file(dir.file("SHORT.DBF"), std::string(31, '\x03'));
-    file_handle file = open("SHORT.DBF");
-    dbf_header header;
-    EXPECT_FALSE(read_dbf_header(file, header));
-    std::vector<field_descriptor> fields;
-    EXPECT_FALSE(read_field_descriptors(file, 3, fields));
-}
-
 TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
 {
     file_handle memo = open("MEMO.DBT");
@@ -287,8 +229,7 @@ TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
     header.next_free_block = 5;
     ASSERT_TRUE(write_dbt_header(memo, header));
     ASSERT_TRUE(read_dbt_header(memo, header));
-    EXPECT_EQ(header.next_free_block, 5);
-    EXPECT_EQ(header.rest[12], 3);
+    EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(5, 3));
 }
 
 }  // namespace

@@ -47,15 +47,14 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
     const field_list_entry n52{"AMOUNT", 'N', 5, 2}, n52_other{"AMOUNT", 'N', 5, 1}, n19{"ID", 'N', 19, 0},
         n20{"ID", 'N', 20, 0}, n19_2{"ID", 'N', 19, 2}, c5{"AMOUNT", 'C', 5, 0}, c20{"ID", 'C', 20, 0},
         l1{"PAID", 'L', 1, 0}, c1{"PAID", 'C', 1, 0}, d8{"BORN", 'D', 8, 0}, c10{"BORN", 'C', 10, 0};
-    struct row {
+    // `stored`: `refused` when the copy fails; `failure`: the reason noted on the target.
+    const struct {
         const char* what;
         field_list_entry from;
         std::string bytes;
         field_list_entry to;
-        std::string stored;   // `refused` when the copy fails
-        std::string failure;  // the reason noted on the target
-    };
-    const row rows[] = {
+        std::string stored, failure;
+    } rows[] = {
         // The same shape keeps whatever the field holds.
         {"odd number form", n52, "+1.5 ", n52, "+1.5 ", ""},
         {"blank number", n52, "     ", n52, "     ", ""},
@@ -63,31 +62,25 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
         {"19 digits", n19, "1234567890123456789", n19, "1234567890123456789", ""},
         {"unknown logical", l1, "?", l1, "?", ""},
         {"zero date", d8, "00000000", d8, "00000000", ""},
-        // Numbers into another shape: digit for digit, blank stays blank.
+        // Numbers into another shape: digit for digit. Into other shapes a
+        // value takes the rules of a typed value (the table test's cases); a
+        // refusal names the source record.
         {"wider", n19, "   9007199254740993", n20, "    9007199254740993", ""},
         {"rescaled", n19, "   9007199254740993", n19_2, "9007199254740993.00", ""},
         {"too wide rescaled", n19, "-999999999999999999", n19_2, refused,
          "Record 1: -999999999999999999 does not fit ID N(19,2)"},
         {"rounded", n52, " 1.25", n52_other, "  1.3", ""},
-        {"blank rescaled", n52, "     ", n52_other, "     ", ""},
-        {"other program's exponent", c5, "1.5e2", n52_other, "150.0", ""},
-        {"no finite number fits", c5, "1e400", n52, refused, "Record 1: 1e400 does not fit AMOUNT N(5,2)"},
         {"characters to number", c20, "  42  ", n19, "                 42", ""},
         {"text is no number", c5, "abc", n52, refused, "Record 1: abc is not a number for AMOUNT N(5,2)"},
-        {"infinity is no number", c5, "inf", n52, refused, "Record 1: inf is not a number for AMOUNT N(5,2)"},
         // Into characters: the stored text, cut.
         {"number to characters", n19, "1234567890123456789", c5, "12345", ""},
         {"date to characters", d8, "20240229", c10, "20240229  ", ""},
         // Logicals and dates from characters.
         {"yes letter", c1, "y", l1, "T", ""},
-        {"unknown stays unknown", c1, "?", l1, "?", ""},
-        {"blank logical", c1, " ", l1, " ", ""},
         {"no logical", c1, "x", l1, refused, "Record 1: x is not a logical value (T, F, Y, N or ?) for PAID"},
         {"date with separators", c10, "2024.02.29", d8, "20240229", ""},
-        {"blank date", c10, "          ", d8, "        ", ""},
-        {"no such date", c10, "2024.02.30", d8, refused, "Record 1: 2024.02.30 is not a valid date for BORN"},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         std::string failure;
         EXPECT_EQ(copied(r.from, r.bytes, r.to, failure), r.stored) << r.what;
         EXPECT_EQ(failure, r.failure) << r.what;
@@ -96,13 +89,7 @@ TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value
 
 TEST(field_copy, imports_keep_the_forms_every_reader_takes)
 {
-    struct row {
-        char type;
-        std::string bytes;
-        int decimals;
-        bool kept;
-    };
-    const row rows[] = {
+    const struct { char type; std::string bytes; int decimals; bool kept; } rows[] = {
         {'N', "   12.50", 2, true},  {'N', "12.5    ", 2, true},  {'N', "+0012.5 ", 2, true},
         {'N', "    -0.0", 2, true},  {'N', "        ", 2, true},  {'N', "  12.345", 2, false},
         {'N', "   1.5e3", 2, false}, {'N', "  12. 50", 2, false}, {'N', std::string("12\0\0\0\0\0\0", 8), 2, false},
@@ -112,7 +99,7 @@ TEST(field_copy, imports_keep_the_forms_every_reader_takes)
         {'D', "20240229", 0, true},  {'D', "        ", 0, true},  {'D', "00000000", 0, true},
         {'D', "20240230", 0, false}, {'D', "2024022 ", 0, false}, {'D', std::string("2024\0\0\0\0", 8), 0, false},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         EXPECT_EQ(holds_stored_form(r.type, reinterpret_cast<const std::uint8_t*>(r.bytes.data()), r.bytes.size(),
                                     r.decimals),
                   r.kept)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vortel {
@@ -45,19 +46,17 @@ TEST_F(file_handle_test, failed_and_empty_opens_set_both_flags)
 {
     file_handle missing(dir.file("NONE.DBF"), 512);
     EXPECT_EQ(fh_open(missing, read_write, share_all, file_creation::open_existing), 0);
-    EXPECT_EQ(missing.end_of_file, 1);
-    EXPECT_EQ(missing.beginning_of_file, 1);
+    EXPECT_EQ(std::tuple(missing.end_of_file, missing.beginning_of_file), std::tuple(1, 1));
     EXPECT_EQ(fh_open(missing, read_write, share_all, file_creation::open_always), 1) << "still usable";
     EXPECT_EQ(fh_size(missing), 0);
 
     file_handle empty = open_with("");
-    EXPECT_EQ(empty.end_of_file, 1);
-    EXPECT_EQ(empty.beginning_of_file, 1);
+    EXPECT_EQ(std::tuple(empty.end_of_file, empty.beginning_of_file), std::tuple(1, 1));
     file_handle full = open_with("x");
     EXPECT_EQ(full.end_of_file, 0);
 }
 
-TEST_F(file_handle_test, read_at_the_end_reports_nothing_and_leaves_the_buffer)
+TEST_F(file_handle_test, read_at_the_end_reports_nothing_and_a_write_past_it_extends_the_file)
 {
     file_handle handle = open_with("abc");
     handle.beginning_of_file = 1;
@@ -65,22 +64,17 @@ TEST_F(file_handle_test, read_at_the_end_reports_nothing_and_leaves_the_buffer)
     std::size_t got = 99;
     ASSERT_EQ(fh_read(handle, buffer, 4, got), 1);
     EXPECT_EQ(got, 3u) << "a short read is a success";
-    EXPECT_EQ(handle.beginning_of_file, 0);
-    EXPECT_EQ(handle.end_of_file, 0);
+    EXPECT_EQ(std::tuple(handle.end_of_file, handle.beginning_of_file), std::tuple(0, 0));
     EXPECT_EQ(fh_read(handle, buffer, 4, got), 0);
     EXPECT_EQ(got, 0u);
     EXPECT_EQ(handle.end_of_file, 1);
     EXPECT_EQ(buffer[3], 'q');
-}
 
-TEST_F(file_handle_test, seek_past_the_end_then_write_extends_the_file)
-{
-    file_handle handle = open_with("abc");
+    // Seeking past the end, then writing, extends the file.
     EXPECT_EQ(fh_seek(handle, 10, seek_origin::begin), 10);
     std::size_t put = 0;
     ASSERT_EQ(fh_write(handle, "z", 1, put), 1);
-    EXPECT_EQ(fh_size(handle), 11);
-    EXPECT_EQ(fh_tell(handle), 11);
+    EXPECT_EQ(std::tuple(fh_size(handle), fh_tell(handle)), std::tuple(11, 11));
     EXPECT_EQ(fh_seek(handle, -20, seek_origin::current), -1);
     EXPECT_EQ(testing::read_file(path), std::string("abc\0\0\0\0\0\0\0z", 11));
 }
@@ -94,40 +88,27 @@ TEST_F(file_handle_test, lines_are_cut_at_cr_lf_and_come_in_pieces_of_the_capaci
     EXPECT_EQ(lines_of("ABCDEFG\r\n", 4), (lines{"ABCD", "EFG\r", "\n"}));
     EXPECT_EQ(lines_of("A\rB\nC\r\n", 512), (lines{"A\rB\nC"})) << "only the pair ends a line";
     EXPECT_EQ(lines_of("", 512), lines{});
-}
 
-TEST_F(file_handle_test, line_reading_beyond_the_end_stops)
-{
-    file_handle handle = open_with("AB\r\n");
+    file_handle handle = open_with("ABCDEFGH\r\n");
     fh_seek(handle, 100, seek_origin::begin);
     std::string line;
-    EXPECT_EQ(fh_read_line(handle, line, 512), 0);
+    EXPECT_EQ(fh_read_line(handle, line, 512), 0) << "beyond the end";
     EXPECT_EQ(handle.end_of_file, 1);
-}
 
-TEST_F(file_handle_test, the_line_copy_keeps_the_last_line_up_to_the_handle_capacity)
-{
-    testing::write_file(path, "ABCDEFGH\r\n");
-    file_handle handle(path, 3);
-    ASSERT_EQ(fh_open(handle, access_read, share_all, file_creation::open_existing), 1);
-    std::string line;
-    ASSERT_EQ(fh_read_line(handle, line, 512), 1);
+    // The handle keeps a copy of the last line, up to its own capacity.
+    file_handle narrow(path, 3);
+    ASSERT_EQ(fh_open(narrow, access_read, share_all, file_creation::open_existing), 1);
+    ASSERT_EQ(fh_read_line(narrow, line, 512), 1);
     EXPECT_EQ(line, "ABCDEFGH");
-    EXPECT_EQ(handle.line_copy, "ABC");
+    EXPECT_EQ(narrow.line_copy, "ABC");
 }
 
 TEST_F(file_handle_test, system_failures_come_back_as_results)
 {
     file_handle handle = open_with("abc");
     file_ops failing = system_file_ops();
-    failing.write = [](int, const void*, std::size_t) -> ssize_t {
-        errno = ENOSPC;
-        return -1;
-    };
-    failing.read = [](int, void*, std::size_t) -> ssize_t {
-        errno = EIO;
-        return -1;
-    };
+    failing.write = [](int, const void*, std::size_t) -> ssize_t { errno = ENOSPC; return -1; };
+    failing.read = [](int, void*, std::size_t) -> ssize_t { errno = EIO; return -1; };
     scoped_file_ops inject(failing);
     std::size_t count = 7;
     EXPECT_EQ(fh_write(handle, "xyz", 3, count), 0);

@@ -1,29 +1,22 @@
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "engine/tests/table_test_base.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace vortel {
 namespace {
 
-using testing::record_of;
-
 const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
 
-class memo_test : public ::testing::Test {
+class memo_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B"})}});
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        table_test_base::SetUp();
+        table = testing::open_new_table(path, fields, testing::records_of(fields, {{"A"}, {"B"}}));
     }
 
     // Stores `text` as record `number`'s memo under a record lock.
@@ -51,25 +44,32 @@ protected:
         return header.next_free_block;
     }
 
-    testing::scratch_dir dir;
-    std::string path = dir.file("MEMOS.DBF");
+    // Writes a damaged or foreign next free block into the memo header.
+    void set_next_free_block(std::int32_t block)
+    {
+        dbt_header header;
+        ASSERT_TRUE(read_dbt_header(table->dbt, header));
+        header.next_free_block = block;
+        ASSERT_TRUE(write_dbt_header(table->dbt, header));
+    }
+
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(memo_test, the_first_memo_goes_to_block_two)
+TEST_F(memo_test, the_first_memo_goes_to_block_two_in_code_page_852)
 {
-    ASSERT_EQ(store(1, "0123456789"), 1);
+    ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
     go_to(*table, 1);
     EXPECT_EQ(field_text(*table, 1), "         2");
     EXPECT_EQ(next_free_block(), 3);
     const std::string bytes = memo_file();
-    ASSERT_EQ(bytes.size(), 1024u + 12u) << "the last block is not filled";
-    EXPECT_EQ(bytes.substr(1024), "0123456789\x1A\x1A");
+    ASSERT_EQ(bytes.size(), 1024u + 11u) << "the last block is not filled";
+    EXPECT_EQ(bytes.substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
     EXPECT_EQ(bytes.substr(512, 512), std::string(512, '\0')) << "block 1 never holds a memo";
-    EXPECT_EQ(memo_of(1), "0123456789");
+    EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
 }
 
-TEST_F(memo_test, short_texts_overwrite_their_block_and_long_ones_take_new_blocks)
+TEST_F(memo_test, short_texts_overwrite_their_block_long_ones_take_new_blocks_and_none_is_stored_without_a_lock)
 {
     ASSERT_EQ(store(1, std::string(600, 'x')), 1);  // blocks 2 and 3
     ASSERT_EQ(store(2, "first"), 1);                // block 4
@@ -85,6 +85,11 @@ TEST_F(memo_test, short_texts_overwrite_their_block_and_long_ones_take_new_block
     EXPECT_EQ(next_free_block(), 7) << "511 characters and the end mark need two blocks";
     EXPECT_EQ(memo_of(2), std::string(511, 'z'));
     EXPECT_EQ(memo_of(1), std::string(600, 'x')) << "neighbours untouched";
+
+    const std::string before = memo_file();
+    EXPECT_EQ(memo_write(*table, 1, std::string(800, 'n')), 0) << "no lock";
+    EXPECT_EQ(memo_file(), before);
+    EXPECT_EQ(memo_of(1), std::string(600, 'x'));
 }
 
 TEST_F(memo_test, empty_long_and_missing_memos)
@@ -98,28 +103,11 @@ TEST_F(memo_test, empty_long_and_missing_memos)
     ASSERT_EQ(store(2, long_text), 1);
     EXPECT_EQ(memo_of(2), long_text) << "memos are read whole, whatever their length";
 
-    EXPECT_EQ(memo_read(*table, ""), "");
-    EXPECT_EQ(memo_read(*table, "         0"), "");
+    EXPECT_EQ(memo_read(*table, "         0"), "") << "no memo";
     EXPECT_EQ(memo_read(*table, "    999999"), "") << "past the end of the file";
     EXPECT_EQ(memo_write(*table, 7, "x"), 0) << "no such field";
 }
 
-TEST_F(memo_test, texts_are_stored_in_code_page_852)
-{
-    ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
-    EXPECT_EQ(memo_file().substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
-    EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
-}
-
-TEST_F(memo_test, without_a_fitting_lock_nothing_changes)
-{
-    ASSERT_EQ(store(1, "kept"), 1);
-    const std::string before = memo_file();
-    go_to(*table, 1);
-    EXPECT_EQ(memo_write(*table, 1, std::string(800, 'n')), 0);
-    EXPECT_EQ(memo_file(), before);
-    EXPECT_EQ(memo_of(1), "kept");
-}
 
 TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
 {
@@ -128,97 +116,76 @@ TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
     for (const int width : {6, 1}) {
         const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
         const std::string narrow_path = dir.file("NARROW.DBF");
-        testing::write_table(narrow_path, narrow, {{record_of(narrow, {"A"})}});
-        std::string memo = testing::read_file(dbt_file_name(narrow_path));
-        memo.resize(12 * 512, '\0');  // eleven blocks in use
-        memo[0] = 12;                  // the next free block
-        testing::write_file(dbt_file_name(narrow_path), memo);
-        auto narrow_table = table_new(narrow_path);
-        ASSERT_EQ(table_open(*narrow_table), 1);
+        write_table(narrow_path, narrow, records_of(narrow, {{"A"}}));
+        testing::patch_file(dbt_file_name(narrow_path), 12 * 512 - 1, std::string(1, '\0'));  // eleven blocks in use
+        testing::patch_file(dbt_file_name(narrow_path), 0, "\x0C");                          // the next free block
+        auto narrow_table = open_table(narrow_path);
         go_to(*narrow_table, 1);
         ASSERT_EQ(lock_record(*narrow_table), 1);
-        const std::string before = testing::read_file(narrow_path);
-        if (width == 6) {
-            EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), 1);
-            EXPECT_EQ(field_text(*narrow_table, 1), "    12");
-            EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), "kept whole");
-        } else {
-            EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), 0);
-            EXPECT_EQ(testing::read_file(narrow_path), before);
-        }
+        const std::string before = read_file(narrow_path);
+        EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), width == 6 ? 1 : 0);
+        EXPECT_EQ(field_text(*narrow_table, 1), width == 6 ? "    12" : " ");
+        EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), width == 6 ? "kept whole" : "");
+        EXPECT_TRUE(width == 6 || read_file(narrow_path) == before) << "a refused store writes nothing";
         unlock(*narrow_table);
     }
 }
 
-TEST_F(memo_test, a_stale_next_free_block_never_lets_a_memo_overwrite_another)
+// A next free block inside another memo is stale; one past the end of the
+// memo file, in its header or in a field, is damage: a memo written there
+// would grow the file to a terabyte. The new memo goes to the real end, and
+// the header is corrected.
+TEST_F(memo_test, stale_or_damaged_block_numbers_never_let_a_memo_overwrite_another_or_land_past_the_end)
 {
-    ASSERT_EQ(store(1, std::string(2000, 'a')), 1);  // blocks 2 to 5
-    dbt_header header;
-    ASSERT_TRUE(read_dbt_header(table->dbt, header));
-    header.next_free_block = 3;  // as a damaged or foreign file might say
-    ASSERT_TRUE(write_dbt_header(table->dbt, header));
-    ASSERT_EQ(store(2, std::string(700, 'b')), 1);
-    EXPECT_EQ(memo_of(1), std::string(2000, 'a'));
-    EXPECT_EQ(memo_of(2), std::string(700, 'b'));
-}
-
-// Block numbers past the end of the memo file, in its header or in a
-// field, are damage: a memo written there would grow the file to a
-// terabyte. The new memo goes to the real end, and the header is corrected.
-TEST_F(memo_test, block_numbers_past_the_end_of_the_file_are_never_written_at)
-{
-    const struct {
-        const char* damage;
-        std::int32_t next_free;  // 0: as it is
-        const char* field;       // record 2's memo field before the store; "" as it is
-    } cases[] = {
-        {"forged next free block", 0x7ffffff0, ""},
-        {"field past the end", 0, " 999999999"},
-        {"both past the end", 0x7ffffff0, "2147483000"},
+    // `first`: record 1's memo, from block 2 to the file's end; `next_free`: 0 leaves it as it is;
+    // `field`: record 2's memo field before the store, "" as it is.
+    const struct { const char* damage; std::string first; std::int32_t next_free; const char* field; } cases[] = {
+        {"stale next free block inside a memo", std::string(2000, 'a'), 3, ""},
+        {"forged next free block", "first", 0x7ffffff0, ""},
+        {"field past the end", "first", 0, " 999999999"},
+        {"both past the end", "first", 0x7ffffff0, "2147483000"},
     };
     for (const auto& c : cases) {
-        testing::write_table(path, fields, {{record_of(fields, {"A"})}, {record_of(fields, {"B", c.field})}});
-        table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
-        ASSERT_EQ(store(1, "first"), 1);  // block 2; the file ends in block 2
-        if (c.next_free != 0) {
-            dbt_header header;
-            ASSERT_TRUE(read_dbt_header(table->dbt, header));
-            header.next_free_block = c.next_free;
-            ASSERT_TRUE(write_dbt_header(table->dbt, header));
-        }
-        ASSERT_EQ(store(2, "second"), 1) << c.damage;
+        SCOPED_TRACE(c.damage);
+        table = testing::open_new_table(path, fields, testing::records_of(fields, {{"A"}, {"B", c.field}}));
+        ASSERT_EQ(store(1, c.first), 1);
+        if (c.next_free != 0) set_next_free_block(c.next_free);
+        ASSERT_EQ(store(2, "second"), 1);
+        const auto end = static_cast<std::int32_t>(2 + memo_block_count(static_cast<std::int64_t>(c.first.size())));
         go_to(*table, 2);
-        EXPECT_EQ(field_text(*table, 1), "         3") << c.damage;
-        EXPECT_EQ(next_free_block(), 4) << c.damage;
-        EXPECT_EQ(memo_file().size(), 3u * 512 + 8) << c.damage;  // "second" and two end marks
-        EXPECT_EQ(memo_of(1), "first") << c.damage;
-        EXPECT_EQ(memo_of(2), "second") << c.damage;
+        EXPECT_EQ(std::stoi(field_text(*table, 1)), end);
+        EXPECT_EQ(next_free_block(), end + 1);
+        EXPECT_EQ(memo_file().size(), std::size_t(end) * 512 + 8);  // "second" and two end marks
+        EXPECT_EQ(memo_of(1), c.first);
+        EXPECT_EQ(memo_of(2), "second");
     }
 }
 
-TEST_F(memo_test, processes_storing_memos_at_once_get_separate_blocks)
+// Four processes append at once, then four store memos at once: no record
+// and no memo block lands on another's.
+TEST_F(memo_test, processes_appending_and_storing_memos_at_once_never_overwrite_each_other)
 {
     constexpr int processes = 4, records_each = 40;
-    {
-        std::vector<std::unique_ptr<testing::background_program>> appenders;
+    for (const std::string command : {"append", "memos"}) {
+        std::vector<std::unique_ptr<testing::background_program>> programs;
         for (int p = 0; p < processes; ++p) {
-            appenders.push_back(std::make_unique<testing::background_program>(
-                TABLE_PROBE, std::vector<std::string>{"append", path, std::to_string(records_each), "P" + std::to_string(p)}));
+            std::vector<std::string> arguments = {command, path, "P" + std::to_string(p)};
+            if (command == "append") arguments.insert(arguments.begin() + 2, std::to_string(records_each));
+            programs.push_back(std::make_unique<testing::background_program>(TABLE_PROBE, arguments));
         }
-        for (auto& appender : appenders) ASSERT_EQ(appender->finish(), 0);
+        for (auto& program : programs) ASSERT_EQ(program->finish(), 0) << command;
     }
-    std::vector<std::unique_ptr<testing::background_program>> writers;
-    for (int p = 0; p < processes; ++p) {
-        writers.push_back(std::make_unique<testing::background_program>(
-            TABLE_PROBE, std::vector<std::string>{"memos", path, "P" + std::to_string(p)}));
-    }
-    for (auto& writer : writers) ASSERT_EQ(writer->finish(), 0);
-
+    const std::int32_t count = record_count(*table);
+    ASSERT_EQ(count, 2 + processes * records_each) << "the others' records are seen by a table opened before";
+    go_bottom(*table);
+    EXPECT_EQ(current_record(*table), count);
+    EXPECT_EQ(fh_size(table->dbf), table->header.header_length + std::int64_t{count} * record_length(*table));
+    std::set<std::string> keys;
     std::vector<std::pair<long, long>> extents;
-    for (std::int32_t number = 3; number <= record_count(*table); ++number) {
+    for (std::int32_t number = 3; number <= count; ++number) {
         go_to(*table, number);
         const std::string key = field_text(*table, 0);
+        keys.insert(key);
         const std::string text = memo_read(*table, field_text(*table, 1));
         std::string expected;
         while (expected.size() < 1300) expected += key + ";";
@@ -226,7 +193,7 @@ TEST_F(memo_test, processes_storing_memos_at_once_get_separate_blocks)
         const long block = std::stol(field_text(*table, 1));
         extents.emplace_back(block, block + static_cast<long>(memo_block_count(static_cast<std::int64_t>(text.size()))));
     }
-    ASSERT_EQ(extents.size(), static_cast<std::size_t>(processes * records_each));
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(processes * records_each)) << "no record written over another";
     std::sort(extents.begin(), extents.end());
     for (std::size_t i = 1; i < extents.size(); ++i) {
         EXPECT_LE(extents[i - 1].second, extents[i].first) << "memos overlap at block " << extents[i].first;

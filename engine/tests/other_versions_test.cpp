@@ -15,27 +15,24 @@
 
 #include <bit>
 #include <cstring>
-#include <fstream>
+#include <optional>
 
 namespace vortel {
 namespace {
 
 using testing::read_file;
+using testing::write_file;
 using namespace std::string_literals;
 
-std::string le(std::uint64_t value, int bytes)
+// `bytes` bytes of `value`, least significant first unless `big`.
+std::string le(std::uint64_t value, int bytes, bool big = false)
 {
     std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * (big ? bytes - 1 - i : i)));
     return out;
 }
 
-std::string be(std::uint64_t value, int bytes)
-{
-    std::string out;
-    for (int i = bytes; i-- > 0;) out += static_cast<char>(value >> (8 * i));
-    return out;
-}
+std::string be(std::uint64_t value, int bytes) { return le(value, bytes, true); }
 
 std::string le_double(double value) { return le(std::bit_cast<std::uint64_t>(value), 8); }
 
@@ -45,12 +42,6 @@ std::string dbase7_double(double value)
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     return be(value < 0 ? ~bits : bits | std::uint64_t{1} << 63, 8);
-}
-
-std::string padded(std::string text, std::size_t length)
-{
-    text.resize(length, ' ');
-    return text;
 }
 
 struct shape_field {
@@ -66,8 +57,8 @@ struct table_shape {
     std::uint8_t version;
     std::vector<shape_field> fields;
     std::vector<std::string> records;  // after the delete flag, as stored
-    std::string memo_name;             // "" without a memo file
-    std::string memo_bytes;
+    std::string memo_name = "";  // "" without a memo file
+    std::string memo_bytes = "";
 };
 
 std::string table_bytes(const table_shape& shape)
@@ -127,25 +118,15 @@ std::string dbt4_file(const std::vector<std::string>& texts)
     return bytes;
 }
 
-std::vector<std::string> rows_of(table_object& table)
-{
-    std::vector<std::string> rows;
-    for (std::int32_t number = 1; number <= record_count(table); ++number) {
-        EXPECT_EQ(go_to_exactly(table, number), 1);
-        std::string row;
-        for (int i = 0; i < field_count(table); ++i) {
-            const std::string text = field_text(table, i);
-            row += (i ? "|" : "") + (field_type(table, i) == 'M' ? memo_read(table, text) : text);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 struct shape_case {
     table_shape shape;
     std::string reason;
     std::vector<std::string> rows;
+    // What the exports write ("" for not tried): binary numbers as numbers, a
+    // binary date as a date, timestamps and what cannot be shown as texts,
+    // nulls as empty values, and never the null flags themselves.
+    std::string csv = "";
+    std::string jsonl = "";
 };
 
 std::vector<shape_case> shape_cases()
@@ -156,7 +137,7 @@ std::vector<shape_case> shape_cases()
         {{"FoxPro 2 (0xF5): ten-digit memo block numbers into an FPT file",
           0xF5,
           {{"NAME", 'C', 6}, {"NOTE", 'M', 10}, {"MONEY", 'N', 7, 2}},
-          {"Anna  " + padded("         8", 10) + "  12.50", "Bela  " + std::string(10, ' ') + "   0.00"},
+          {"Anna           8  12.50"s, "Bela  " + std::string(10, ' ') + "   0.00"},
           "T.FPT",
           fpt_file({"Anna's memo\r\nsecond line"})},
          "a FoxPro table (version 0xF5): shown read-only",
@@ -180,16 +161,19 @@ std::vector<shape_case> shape_cases()
            {"_NullFlags", '0', 1, 0, 0x05}},
           {le(static_cast<std::uint32_t>(-7), 4) + le_double(12.5) + le(static_cast<std::uint64_t>(-32500), 8) +
                le(leap_day, 4) + le(afternoon, 4) + le(3, 4) + std::string(1, '\0'),
-           le(2147483647, 4) + le_double(99) + le(12345678, 8) + le(leap_day, 4) + le(0, 4) + le(0, 4) + "\x03"},
-          "",
-          ""},
+           le(2147483647, 4) + le_double(99) + le(12345678, 8) + le(leap_day, 4) + le(0, 4) + le(0, 4) + "\x03"}},
          "a Visual FoxPro table (version 0x32): shown read-only",
          {"-7|12.50|-3.2500|2024.02.29 13:45:30|<binary 4 bytes>|<binary 1 byte>",
-          "2147483647||1234.5678||<binary 4 bytes>|<binary 1 byte>"}},
+          "2147483647||1234.5678||<binary 4 bytes>|<binary 1 byte>"},
+         "ID,PRICE,CASH,WHEN,PHOTO\r\n"
+         "-7,12.50,-3.2500,2024.02.29 13:45:30,<binary 4 bytes>\r\n"
+         "2147483647,,1234.5678,,<binary 4 bytes>\r\n",
+         "{\"ID\":-7,\"PRICE\":12.50,\"CASH\":-3.2500,\"WHEN\":\"2024.02.29 13:45:30\",\"PHOTO\":\"<binary 4 bytes>\"}\n"
+         "{\"ID\":2147483647,\"PRICE\":null,\"CASH\":1234.5678,\"WHEN\":null,\"PHOTO\":\"<binary 4 bytes>\"}\n"},
         {{"dBase IV (0x8B): memos with their length in a DBT of 512-byte blocks",
           0x8B,
           {{"NAME", 'C', 4}, {"NOTE", 'M', 10}, {"BORN", 'D', 8}},
-          {"Emil" + padded("         1", 10) + "19991231", "Feri" + std::string(10, ' ') + "        "},
+          {"Emil         119991231"s, "Feri" + std::string(10, ' ') + "        "},
           "T.DBT",
           dbt4_file({"dBase IV memo\x1A with its end mark inside"s})},
          "a dBase IV table (version 0x8B): shown read-only",
@@ -199,19 +183,20 @@ std::vector<shape_case> shape_cases()
           {{"COUNTER_WITH_LONG_NAME", 'I', 4}, {"AUTO", '+', 4}, {"RATIO", 'O', 8}, {"STAMP", '@', 8}},
           {be(0x7FFF'FFFF, 4) + be(0x8000'0001, 4) + dbase7_double(-2.25) +
                dbase7_double(static_cast<double>(leap_day * 86'400'000 + afternoon)),
-           be(0x8000'0005, 4) + be(0x8000'0002, 4) + dbase7_double(1e6) + std::string(8, '\0')},
-          "",
-          ""},
+           be(0x8000'0005, 4) + be(0x8000'0002, 4) + dbase7_double(1e6) + std::string(8, '\0')}},
          "a dBase 7 table (version 0x04): shown read-only",
-         {"-1|1|-2.25|2024.02.29 13:45:30", "5|2|1000000|"}},
+         {"-1|1|-2.25|2024.02.29 13:45:30", "5|2|1000000|"},
+         "COUNTER_WITH_LONG_NAME,AUTO,RATIO,STAMP\r\n-1,1,-2.25,2024.02.29 13:45:30\r\n5,2,1000000,\r\n",
+         "{\"COUNTER_WITH_LONG_NAME\":-1,\"AUTO\":1,\"RATIO\":-2.25,\"STAMP\":\"2024.02.29 13:45:30\"}\n"
+         "{\"COUNTER_WITH_LONG_NAME\":5,\"AUTO\":2,\"RATIO\":1000000,\"STAMP\":null}\n"},
         {{"dBase III (0x03) with a binary Q field, an integer and a three-byte binary date",
           0x03,
           {{"NAME", 'C', 4}, {"RAW", 'Q', 3}, {"COUNT", 'I', 2, 1}, {"DAY", 'D', 3}},
-          {"Gizi" + std::string("\x00\x0D\x1A", 3) + le(static_cast<std::uint16_t>(-15), 2) + le(leap_day, 3)},
-          "",
-          ""},
+          {"Gizi" + std::string("\x00\x0D\x1A", 3) + le(static_cast<std::uint16_t>(-15), 2) + le(leap_day, 3)}},
          "field RAW Q(3) has a type dBase III does not know: shown read-only",
-         {"Gizi|<binary 3 bytes>|-1.5|20240229"}},
+         {"Gizi|<binary 3 bytes>|-1.5|20240229"},
+         "NAME,RAW,COUNT,DAY\r\nGizi,<binary 3 bytes>,-1.5,2024-02-29\r\n",
+         "{\"NAME\":\"Gizi\",\"RAW\":\"<binary 3 bytes>\",\"COUNT\":-1.5,\"DAY\":\"2024-02-29\"}\n"},
     };
 }
 
@@ -219,46 +204,39 @@ class other_versions_test : public ::testing::Test {
 protected:
     void SetUp() override { settings_restore_defaults(); }
 
-    // Writes the shape as t.dbf (and its memo file); gives the table's path.
+    // Writes the shape as t.dbf (and its memo file) in a fresh folder; gives the table's path.
     std::string write_shape(const table_shape& shape)
     {
-        const std::string path = dir.file("t.dbf");
-        std::ofstream(path, std::ios::binary) << table_bytes(shape);
-        if (!shape.memo_name.empty()) std::ofstream(dir.file(shape.memo_name), std::ios::binary) << shape.memo_bytes;
-        return path;
+        dir.emplace();
+        write_file(dir->file("t.dbf"), table_bytes(shape));
+        if (!shape.memo_name.empty()) write_file(dir->file(shape.memo_name), shape.memo_bytes);
+        return dir->file("t.dbf");
     }
 
     std::string files(const table_shape& shape)
     {
-        return read_file(dir.file("t.dbf")) + (shape.memo_name.empty() ? "" : read_file(dir.file(shape.memo_name)));
+        return read_file(dir->file("t.dbf")) + (shape.memo_name.empty() ? "" : read_file(dir->file(shape.memo_name)));
     }
 
-    testing::scratch_dir dir;
+    std::optional<testing::scratch_dir> dir;
 };
 
-TEST_F(other_versions_test, each_shape_opens_read_only_and_shows_its_values)
-{
-    for (const shape_case& c : shape_cases()) {
-        SCOPED_TRACE(c.shape.what);
-        auto table = table_new(write_shape(c.shape));
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
-        EXPECT_EQ(table->read_only, c.reason);
-        EXPECT_EQ(rows_of(*table), c.rows);
-        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
-        table_close(*table);
-        std::remove(dir.file("t.dbf").c_str());
-        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
-    }
-}
-
-TEST_F(other_versions_test, no_change_reaches_the_files_of_any_shape)
+TEST_F(other_versions_test, each_shape_opens_read_only_shows_and_exports_its_values_and_lets_no_change_reach_its_files)
 {
     for (const shape_case& c : shape_cases()) {
         SCOPED_TRACE(c.shape.what);
         const std::string path = write_shape(c.shape);
         const std::string before = files(c.shape);
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
+        EXPECT_EQ(testing::table_rows(path), c.rows);
+        auto table = testing::open_table(path);
+        EXPECT_EQ(table->read_only, c.reason);
+        EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
+        for (const auto& [format, expected] :
+             {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
+            if (expected.empty()) continue;
+            ASSERT_EQ(export_table(*table, dir->file("out"), {.format = format}), export_written) << table->failure;
+            EXPECT_EQ(read_file(dir->file("out")), expected);
+        }
         ASSERT_EQ(go_to_exactly(*table, 1), 1);
         EXPECT_EQ(lock_record(*table), 0);
         (void)set_field_text(*table, 0, "X");
@@ -274,8 +252,6 @@ TEST_F(other_versions_test, no_change_reaches_the_files_of_any_shape)
         EXPECT_EQ(read_only_refusal(*table), "The table is read-only: " + c.reason);
         table_close(*table);
         EXPECT_EQ(files(c.shape), before);
-        std::remove(path.c_str());
-        if (!c.shape.memo_name.empty()) std::remove(dir.file(c.shape.memo_name).c_str());
     }
 }
 
@@ -284,51 +260,9 @@ TEST_F(other_versions_test, a_plain_dbase3_table_stays_editable)
     const table_shape plain{"dBase III (0x03) with every type it knows", 0x03,
                             {{"NAME", 'C', 4}, {"AMOUNT", 'N', 5, 1}, {"RATE", 'F', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
                             {"Hedi 12.5  1.2520240229T"}, "", ""};
-    auto table = table_new(write_shape(plain));
-    ASSERT_EQ(table_open(*table), 1) << table->failure;
-    EXPECT_EQ(table->read_only, "");
-    EXPECT_EQ(rows_of(*table), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
-}
-
-// The exports write what the grid shows: binary numbers as numbers, a
-// binary date as a date, timestamps and what cannot be shown as texts,
-// nulls as empty values, and never the null flags themselves.
-TEST_F(other_versions_test, exports_write_the_shown_values_typed_and_leave_out_the_null_flags)
-{
-    const struct {
-        std::size_t shape;  // in shape_cases()
-        std::string csv;
-        std::string jsonl;
-    } cases[] = {
-        {2,
-         "ID,PRICE,CASH,WHEN,PHOTO\r\n"
-         "-7,12.50,-3.2500,2024.02.29 13:45:30,<binary 4 bytes>\r\n"
-         "2147483647,,1234.5678,,<binary 4 bytes>\r\n",
-         "{\"ID\":-7,\"PRICE\":12.50,\"CASH\":-3.2500,\"WHEN\":\"2024.02.29 13:45:30\",\"PHOTO\":\"<binary 4 bytes>\"}\n"
-         "{\"ID\":2147483647,\"PRICE\":null,\"CASH\":1234.5678,\"WHEN\":null,\"PHOTO\":\"<binary 4 bytes>\"}\n"},
-        {4,
-         "COUNTER_WITH_LONG_NAME,AUTO,RATIO,STAMP\r\n-1,1,-2.25,2024.02.29 13:45:30\r\n5,2,1000000,\r\n",
-         "{\"COUNTER_WITH_LONG_NAME\":-1,\"AUTO\":1,\"RATIO\":-2.25,\"STAMP\":\"2024.02.29 13:45:30\"}\n"
-         "{\"COUNTER_WITH_LONG_NAME\":5,\"AUTO\":2,\"RATIO\":1000000,\"STAMP\":null}\n"},
-        {5,
-         "NAME,RAW,COUNT,DAY\r\nGizi,<binary 3 bytes>,-1.5,2024-02-29\r\n",
-         "{\"NAME\":\"Gizi\",\"RAW\":\"<binary 3 bytes>\",\"COUNT\":-1.5,\"DAY\":\"2024-02-29\"}\n"},
-    };
-    const std::vector<shape_case> shapes = shape_cases();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(shapes.at(c.shape).shape.what);
-        auto table = table_new(write_shape(shapes.at(c.shape).shape));
-        ASSERT_EQ(table_open(*table), 1) << table->failure;
-        for (const auto& [format, expected] : {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
-            export_options options;
-            options.format = format;
-            const std::string out = dir.file("out");
-            ASSERT_EQ(export_table(*table, out, options), export_written) << table->failure;
-            EXPECT_EQ(read_file(out), expected);
-        }
-        table_close(*table);
-        std::remove(dir.file("t.dbf").c_str());
-    }
+    const std::string path = write_shape(plain);
+    EXPECT_EQ(testing::open_table(path)->read_only, "");
+    EXPECT_EQ(testing::table_rows(path), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
 }
 
 TEST(field_decode_test, edge_values_read_as_their_values)
@@ -340,8 +274,7 @@ TEST(field_decode_test, edge_values_read_as_their_values)
         const table_dialect& dialect;
         char type;
         int decimals;
-        std::string bytes;
-        std::string shown;
+        std::string bytes, shown;
     } cases[] = {
         {"smallest 32-bit integer", fox, 'I', 0, le(0x8000'0000, 4), "-2147483648"},
         {"dBase 7 zero", dbase7, 'I', 0, be(0x8000'0000, 4), "0"},
@@ -362,10 +295,7 @@ TEST(field_decode_test, edge_values_read_as_their_values)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        field_descriptor field;
-        field.bytes[11] = static_cast<std::uint8_t>(c.type);
-        field.bytes[16] = static_cast<std::uint8_t>(c.bytes.size());
-        field.bytes[17] = static_cast<std::uint8_t>(c.decimals);
+        const field_descriptor field = testing::raw_descriptor(c.type, c.bytes.size(), c.decimals);
         const auto* data = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
         const std::optional<std::string> shown = decoded_field_text(c.dialect, field, std::span(data, c.bytes.size()));
         EXPECT_EQ(shown.value_or("(text)"), c.shown);

@@ -4,14 +4,10 @@
 #include "engine/export.h"
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/file_ops.h"
 #include "platform/read_only_medium.h"
-#include "shell/settings.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <optional>
@@ -19,41 +15,27 @@
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::record_of;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
 
-class read_only_table_test : public ::testing::Test {
+class read_only_table_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        testing::write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bela"})}});
-        auto writer = table_new(path);
-        ASSERT_EQ(table_open(*writer), 1);
-        ASSERT_EQ(lock_record(*writer), 1);
-        ASSERT_EQ(memo_write(*writer, 1, "Anna's memo"), 1);
-        unlock(*writer);
-        testing::write_table(source, fields, {{record_of(fields, {"Cili"})}});
+        table_test_base::SetUp();
+        testing::put_memos(*testing::open_new_table(path, fields, testing::records_of(fields, {{"Anna"}, {"Bela"}})), 1,
+                           {"Anna's memo"});
+        testing::write_table(source, fields, testing::records_of(fields, {{"Cili"}}));
     }
 
     std::string files() const { return read_file(path) + read_file(dbt_file_name(path)); }
 
-    testing::scratch_dir dir;
-    std::string path = dir.file("PEOPLE.DBF");
     std::string source = dir.file("MORE.DBF");
 };
 
 TEST_F(read_only_table_test, every_change_is_refused_with_the_reason_and_reading_goes_on)
 {
-    const struct {
-        const char* what;
-        int writable;
-        int refusal;  // the medium's error
-        std::string reason;
-        int write_opens;  // opens that asked the system for write access
-    } cases[] = {
+    // `refusal`: the medium's error; `write_opens`: opens that asked the system for write access.
+    const struct { const char* what; int writable; int refusal; std::string reason; int write_opens; } cases[] = {
         {"asked for, which never asks to write", 0, EROFS, "opened read-only as asked", 0},
         {"a file without write permission", 1, EACCES, "the file is read-only (permission denied)", 1},
         {"a read-only file system", 1, EROFS, "the file is read-only (read-only file system)", 1},
@@ -109,14 +91,11 @@ TEST_F(read_only_table_test, a_table_only_viewed_stands_in_no_writer_s_way)
 // damage, and an append refuses to write over the uncounted records.
 TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_change_is_in_flight)
 {
-    std::string bytes = read_file(path);
-    bytes[4] = 1;
-    testing::write_file(path, bytes);
+    const std::string bytes = testing::patch_file(path, 4, "\x01");
     {
         testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(bytes.size())});
         ASSERT_EQ(holder.read_line(), "ready");
-        auto table = table_new(path);
-        ASSERT_EQ(table_open(*table), 1);
+        auto table = testing::open_table(path);
         EXPECT_EQ(table->read_only, "");
         EXPECT_EQ(holder.finish(), 0);
 
@@ -127,9 +106,7 @@ TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_ch
         unlock(*table);
     }
     EXPECT_EQ(read_file(path), bytes);
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    EXPECT_NE(table->read_only, "");
+    EXPECT_NE(testing::open_table(path)->read_only, "");
 }
 
 // Another process's append lands after the open looked at the file's size
@@ -155,8 +132,7 @@ TEST_F(read_only_table_test, an_append_landing_while_the_table_opens_is_no_damag
     ops.read = read_after_an_append;
     scoped_file_ops landing(ops);
     landing_in = path;
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = testing::open_table(path);
     EXPECT_EQ(landing_in, "") << "the append landed";
     EXPECT_EQ(table->read_only, "");
     EXPECT_EQ(record_count(*table), 3);

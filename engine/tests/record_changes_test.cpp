@@ -1,58 +1,29 @@
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "engine/tests/table_test_base.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
 
 namespace vortel {
 namespace {
 
 using testing::background_program;
-using testing::record_of;
 using testing::run_program;
 
 const std::vector<field_list_entry> fields = {{"KEY", 'C', 12, 0}, {"NOTES", 'M', 10, 0}};
 
-class record_changes_test : public ::testing::Test {
+class record_changes_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
-        std::vector<testing::fixture_record> records;
-        for (int i = 1; i <= 3; ++i) records.push_back({record_of(fields, {"R" + std::to_string(i)})});
-        testing::write_table(path, fields, records);
+        table_test_base::SetUp();
+        testing::write_table(path, fields, testing::records_of(fields, {{"R1"}, {"R2"}, {"R3"}}));
     }
 
-    std::unique_ptr<table_object> open_table()
-    {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
-    }
+    std::unique_ptr<table_object> open_table() { return testing::open_table(path); }
 
     int probe(std::initializer_list<std::string> arguments) { return run_program(TABLE_PROBE, arguments); }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("LOCKS.DBF");
 };
 
-TEST_F(record_changes_test, one_lock_at_a_time_per_table_object)
-{
-    auto table = open_table();
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(lock_record(*table), 0);
-    EXPECT_EQ(lock_table(*table), 0);
-    unlock(*table);
-    ASSERT_EQ(lock_table(*table), 1);
-    EXPECT_EQ(lock_record(*table), 0);
-    unlock(*table);
-    EXPECT_EQ(lock_record(*table), 1);
-}
 
 TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_them_across_processes)
 {
@@ -76,9 +47,17 @@ TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_the
     EXPECT_EQ(lock_record(*table), 1);
 }
 
-TEST_F(record_changes_test, a_record_is_written_only_under_a_lock_that_covers_it)
+TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_under_a_lock_that_covers_it)
 {
     auto table = open_table();
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0) << "one lock at a time per table object";
+    EXPECT_EQ(lock_table(*table), 0);
+    unlock(*table);
+    ASSERT_EQ(lock_table(*table), 1);
+    EXPECT_EQ(lock_record(*table), 0);
+    unlock(*table);
+
     set_field_text(*table, 0, "changed");
     EXPECT_EQ(write_record(*table), 0) << "no lock";
     ASSERT_EQ(lock_record(*table), 1);
@@ -99,49 +78,37 @@ TEST_F(record_changes_test, a_record_is_written_only_under_a_lock_that_covers_it
     EXPECT_EQ(field_text(*other, 0), "three       ");
 }
 
+// Other programs end their tables with an end-of-file mark; the new record
+// goes where the mark was, after the last record or as record one.
 TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last_record)
 {
-    auto table = open_table();
-    const std::string before = testing::read_file(path);
-    EXPECT_EQ(append_blank(*table), 0);
-    EXPECT_EQ(testing::read_file(path), before);
+    for (const std::int32_t existing : {3, 0}) {
+        SCOPED_TRACE(existing);
+        write_table(path, fields, std::vector<fixture_record>(std::size_t(existing), {record_of(fields, {"R"})}));
+        auto table = open_table();
+        const std::string before = read_file(path);
+        EXPECT_EQ(append_blank(*table), 0);
+        EXPECT_EQ(read_file(path), before);
 
-    // Other programs end their tables with an end-of-file mark; the new
-    // record goes where the mark was.
-    testing::write_file(path, before + "\x1A");
-    ASSERT_EQ(lock_table(*table), 1);
-    ASSERT_EQ(append_blank(*table), 1);
-    unlock(*table);
-    EXPECT_EQ(record_count(*table), 4);
-    EXPECT_EQ(current_record(*table), 4);
-    EXPECT_EQ(at_eof(*table), 0);
-    EXPECT_EQ(at_bof(*table), 0);
-    EXPECT_EQ(field_text(*table, 0), std::string(12, ' '));
-    const std::string after = testing::read_file(path);
-    EXPECT_EQ(after.size(), before.size() + static_cast<std::size_t>(record_length(*table)));
-    EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
-}
-
-TEST_F(record_changes_test, appending_to_an_empty_table_makes_record_one)
-{
-    testing::write_table(path, fields, {});
-    auto table = open_table();
-    ASSERT_EQ(lock_table(*table), 1);
-    ASSERT_EQ(append_blank(*table), 1);
-    EXPECT_EQ(current_record(*table), 1);
-    EXPECT_EQ(record_count(*table), 1);
-    EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
+        write_file(path, before + "\x1A");
+        ASSERT_EQ(lock_table(*table), 1);
+        ASSERT_EQ(append_blank(*table), 1);
+        unlock(*table);
+        EXPECT_EQ(record_count(*table), existing + 1);
+        EXPECT_EQ(current_record(*table), existing + 1);
+        EXPECT_EQ(at_eof(*table) + at_bof(*table), 0);
+        EXPECT_EQ(field_text(*table, 0), std::string(12, ' '));
+        const std::string after = read_file(path);
+        EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
+    }
 }
 
 // A damaged count, past the records the file holds or at its largest, takes
 // no new record, and the file stays as it was.
 TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
 {
-    const std::string sound = testing::read_file(path);
     for (const char* count : {"\xE8\x03\x00\x00", "\xFF\xFF\xFF\x7F"}) {  // 1000, 2^31 - 1
-        std::string bytes = sound;
-        bytes.replace(4, 4, count, 4);
-        testing::write_file(path, bytes);
+        const std::string bytes = testing::patch_file(path, 4, std::string(count, 4));
         auto table = open_table();
         ASSERT_EQ(lock_table(*table), 1);
         EXPECT_EQ(append_blank(*table), 0);
@@ -170,26 +137,6 @@ TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
     unlock(*table);
     go_to(*other, 2);
     EXPECT_EQ(is_deleted(*other), 0);
-}
-
-TEST_F(record_changes_test, processes_appending_at_once_never_overwrite_each_other)
-{
-    constexpr int processes = 4, appends = 40;
-    std::vector<std::unique_ptr<background_program>> writers;
-    for (int p = 0; p < processes; ++p) {
-        writers.push_back(std::make_unique<background_program>(
-            TABLE_PROBE, std::vector<std::string>{"append", path, std::to_string(appends), "P" + std::to_string(p)}));
-    }
-    for (auto& writer : writers) EXPECT_EQ(writer->finish(), 0);
-
-    auto table = open_table();
-    const std::int32_t count = record_count(*table);
-    ASSERT_EQ(count, 3 + processes * appends);
-    EXPECT_EQ(fh_size(table->dbf), table->header.header_length + std::int64_t{count} * record_length(*table));
-    std::set<std::string> keys;
-    for (go_to(*table, 4); !at_eof(*table); skip(*table, 1)) keys.insert(field_text(*table, 0));
-    keys.insert(field_text(*table, 0));
-    EXPECT_EQ(keys.size(), static_cast<std::size_t>(processes * appends));
 }
 
 }  // namespace

@@ -4,11 +4,7 @@
 #include "engine/sort_table.h"
 
 #include "engine/table.h"
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
+#include "engine/tests/table_test_base.h"
 
 #include <filesystem>
 #include <random>
@@ -35,10 +31,10 @@ std::string sorted_copy(testing::scratch_dir& dir, const std::string& table_path
     return sorted ? testing::read_file(copy_path) : "";
 }
 
-TEST(sort_table, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
+using sort_table = testing::table_test_base;
+
+TEST_F(sort_table, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
 {
-    settings_restore_defaults();
-    testing::scratch_dir dir;
     // Few distinct names and cities, so that equal keys are many and their
     // order (the file's) is tested across runs; accented names fold.
     const char* names[] = {"Anna", "\xC1" "gi", "agi", "Bea", "Zoe", "", "Anna  "};
@@ -49,7 +45,6 @@ TEST(sort_table, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
         records.push_back({testing::record_of(fields, {names[random() % 7], cities[random() % 4], std::to_string(i)}),
                            i % 9 == 4});
     }
-    const std::string path = dir.file("T.DBF");
     testing::write_table(path, fields, records);
 
     for (const char* hungarian : {"0", "1"}) {
@@ -67,7 +62,6 @@ TEST(sort_table, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
             }
         }
     }
-    settings_restore_defaults();
 }
 
 }  // namespace

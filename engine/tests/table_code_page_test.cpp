@@ -1,79 +1,55 @@
 #include "engine/export.h"
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
+#include "engine/tests/table_test_base.h"
 
 namespace vortel {
 namespace {
 
-using testing::fixture_record;
-using testing::read_file;
-using testing::record_of;
-using testing::write_file;
-using testing::write_table;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"NOTE", 'M', 10, 0}};
 
-class table_code_page_test : public ::testing::Test {
+class table_code_page_test : public testing::table_test_base {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // A table whose names are `names` as stored, byte 29 set to `byte`.
     std::unique_ptr<table_object> open_with(const std::vector<std::string>& names, std::uint8_t byte = 0)
     {
-        std::vector<fixture_record> records;
-        for (const std::string& name : names) records.push_back({record_of(fields, {name})});
-        write_table(path, fields, records);
-        std::string bytes = read_file(path);
-        bytes[29] = static_cast<char>(byte);
-        write_file(path, bytes);
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
+        std::vector<std::vector<std::string>> values;
+        for (const std::string& name : names) values.push_back({name});
+        testing::write_table(path, fields, testing::records_of(fields, values));
+        testing::patch_file(path, 29, std::string(1, static_cast<char>(byte)));
+        return testing::open_table(path);
     }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("PEOPLE.DBF");
 };
 
 // "Kovács Éva" and friends in code page 852, enough to tell it by.
 std::vector<std::string> hungarian_852()
 {
+    const std::vector<std::string> six = {"Kov\xA0" "cs \x90va", "Sz\x8Bke \x99" "d\x94n", "Gy\x8Br P\x82" "cs",
+                                          "T\xA2th G\xA0" "bor",     "Sz\xFB" "cs \x9Anige",     "Kiss \xB5gnes"};
     std::vector<std::string> names;
-    for (int i = 0; i < 6; ++i) {
-        for (const char* name : {"Kov\xA0" "cs \x90va", "Sz\x8Bke \x99" "d\x94n", "Gy\x8Br P\x82" "cs",
-                                 "T\xA2th G\xA0" "bor", "Sz\xFB" "cs \x9Anige", "Kiss \xB5gnes"}) {
-            names.push_back(name);
-        }
-    }
+    for (int i = 0; i < 6; ++i) names.insert(names.end(), six.begin(), six.end());
     return names;
 }
 
 TEST_F(table_code_page_test, a_cpg_file_then_byte_29_then_the_text_then_the_setting_decide)
 {
-    struct row {
+    // `cpg_name`: "" for none.
+    const struct {
         const char* what;
-        std::string cpg_name;  // "" for none
-        std::string cpg_text;
+        std::string cpg_name, cpg_text;
         std::uint8_t byte;
         std::vector<std::string> names;
         const char* setting;
         std::string expected;
     } rows[] = {
-        {"a .cpg in another letter case", "people.cpg", "ANSI 1250\r\n", 0x64, {"x"}, "1",
-         "1250 (from people.cpg)"},
-        {"a .cpg naming no code page", "PEOPLE.CPG", "EBCDIC", 0x64, {"x"}, "1", "852 (from byte 29 = 0x64)"},
+        {"a .cpg in another letter case", "t.cpg", "ANSI 1250\r\n", 0x64, {"x"}, "1", "1250 (from t.cpg)"},
+        {"a .cpg naming no code page", "T.CPG", "EBCDIC", 0x64, {"x"}, "1", "852 (from byte 29 = 0x64)"},
         {"byte 29", "", "", 0x57, {"x"}, "1", "1252 (from byte 29 = 0x57)"},
         {"an unknown byte 29", "", "", 0x13, hungarian_852(), "0", "852 (guessed from the text)"},
         {"plain ASCII", "", "", 0, {"Kovacs Eva"}, "0", "1250 (setting SET_OEMTOANSI)"},
         {"too little text", "", "", 0, {"Gy\x8Br"}, "1", "852 (setting SET_OEMTOANSI)"},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         setting_by_index(SET_OEMTOANSI, r.setting);
         if (!r.cpg_name.empty()) write_file(dir.file(r.cpg_name), r.cpg_text);

@@ -3,23 +3,14 @@
 #include "engine/table_export.h"
 
 #include "engine/export_cells.h"
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/fault_injection.h"
-#include "shell/settings.h"
 #include "testing/child_process.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
 namespace vortel {
 namespace {
-
-using testing::read_file;
-using testing::record_of;
-using testing::write_file;
-using testing::write_table;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"ID", 'N', 19, 0}, {"PRICE", 'N', 8, 2},
                                               {"BORN", 'D', 8, 0},  {"OK", 'L', 1, 0},  {"NOTE", 'M', 10, 0}};
@@ -27,11 +18,11 @@ const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"ID", 'N', 
 // Stored bytes (code page 852: 0xA0 is "á"), memos as stored.
 const std::string memo_with_everything = "say \"hi\"\r\nbye";
 
-class table_export_test : public ::testing::Test {
+class table_export_test : public testing::table_test_base {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        table_test_base::SetUp();
         write_table(path, fields,
                     {{record_of(fields, {"Anna", "1234567890123456789", "   12.50", "20240131", "T"})},
                      {record_of(fields, {"Gone", "", "", "", "F"}), true},
@@ -39,12 +30,10 @@ protected:
                      {record_of(fields, {"a,b \xA0", "", "     +.5", "20241399", "X"})}});
         put_memo(1, memo_with_everything);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::unique_ptr<table_object> open() const
     {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
+        auto table = testing::open_table(path);
         choose_code_page(*table, code_page::cp852);
         return table;
     }
@@ -53,11 +42,10 @@ protected:
     void put_memo(std::int32_t record, const std::string& bytes) const
     {
         auto table = open();
-        ASSERT_EQ(lock_table(*table), 1);
         table->texts_as_stored = 1;
-        go_to(*table, record);
-        ASSERT_EQ(memo_write(*table, 5, bytes), 1);
-        unlock(*table);
+        std::vector<std::string> memos(static_cast<std::size_t>(record));
+        memos.back() = bytes;
+        put_memos(*table, 5, memos);
     }
 
     // The output of an export that must succeed.
@@ -76,46 +64,25 @@ protected:
         EXPECT_EQ(export_table(*table, output, options), export_failed);
         return table->failure;
     }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("T.DBF");
 };
-
-export_options csv(auto&& change)
-{
-    export_options options;
-    change(options);
-    return options;
-}
 
 TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_needed)
 {
-    const struct {
-        const char* what;
-        export_options options;
-        std::string expected;
-    } cases[] = {
-        {"defaults", csv([](export_options&) {}),
+    const struct { const char* what; export_options options; std::string expected; } cases[] = {
+        {"defaults", {},
          "NAME,ID,PRICE,BORN,OK,NOTE\r\n"
          "Anna,1234567890123456789,12.50,2024-01-31,T,\"say \"\"hi\"\"\r\nbye\"\r\n"
          ",,,,,\r\n"
          "\"a,b \xC3\xA1\",,+.5,20241399,X,\r\n"},
-        {"semicolons, LF, words, deleted marked", csv([](export_options& o) {
-             o.delimiter = ';';
-             o.crlf = false;
-             o.logicals = logical_style::words;
-             o.deleted = deleted_records::mark;
-         }),
+        {"semicolons, LF, words, deleted marked",
+         {.deleted = deleted_records::mark, .delimiter = ';', .logicals = logical_style::words, .crlf = false},
          "NAME;ID;PRICE;BORN;OK;NOTE;_deleted\n"
          "Anna;1234567890123456789;12.50;2024-01-31;true;\"say \"\"hi\"\"\r\nbye\";false\n"
          "Gone;;;;false;;true\n"
          ";;;;;;false\n"
          "a,b \xC3\xA1;;+.5;20241399;X;;false\n"},
-        {"tabs, the table's own bytes, dates as the grid shows them", csv([](export_options& o) {
-             o.delimiter = '\t';
-             o.table_code_page = true;
-             o.dates = date_style::picture;
-         }),
+        {"tabs, the table's own bytes, dates as the grid shows them",
+         {.delimiter = '\t', .table_code_page = true, .dates = date_style::picture},
          "NAME\tID\tPRICE\tBORN\tOK\tNOTE\r\n"
          "Anna\t1234567890123456789\t12.50\t31/01/2024\tT\t\"say \"\"hi\"\"\r\nbye\"\r\n"
          "\t\t\t\t\t\r\n"
@@ -124,19 +91,14 @@ TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_need
     setting_by_index(SET_DATEFORMAT, "DD/MM/YYYY");
     for (const auto& c : cases) EXPECT_EQ(exported(c.options), c.expected) << c.what;
 
-    export_options bom;
-    bom.byte_order_mark = true;
-    EXPECT_EQ(exported(bom).substr(0, 8), "\xEF\xBB\xBFNAME,");
-    bom.table_code_page = true;
-    EXPECT_EQ(exported(bom).substr(0, 5), "NAME,") << "a byte order mark belongs to UTF-8 only";
+    EXPECT_EQ(exported({.byte_order_mark = true}).substr(0, 8), "\xEF\xBB\xBFNAME,");
+    EXPECT_EQ(exported({.table_code_page = true, .byte_order_mark = true}).substr(0, 5), "NAME,")
+        << "a byte order mark belongs to UTF-8 only";
 }
 
 TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_digit)
 {
-    export_options options;
-    options.format = export_format::jsonl;
-    options.deleted = deleted_records::mark;
-    EXPECT_EQ(exported(options),
+    EXPECT_EQ(exported({.format = export_format::jsonl, .deleted = deleted_records::mark}),
               "{\"NAME\":\"Anna\",\"ID\":1234567890123456789,\"PRICE\":12.50,\"BORN\":\"2024-01-31\",\"OK\":true,"
               "\"NOTE\":\"say \\\"hi\\\"\\r\\nbye\",\"_deleted\":false}\n"
               "{\"NAME\":\"Gone\",\"ID\":null,\"PRICE\":null,\"BORN\":null,\"OK\":false,\"NOTE\":null,"
@@ -161,12 +123,10 @@ TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_
     EXPECT_NE(text.find(",\"\x01\xC2\xA0\"\"x\r\n\x7F\"\r\n"), std::string::npos)
         << "852 0xFF is a no-break space";
     EXPECT_TRUE(text.ends_with("," + std::string(10 * 1024 * 1024, 'm') + "\r\n")) << "the 10 MB memo whole";
-    export_options jsonl;
-    jsonl.format = export_format::jsonl;
-    EXPECT_NE(exported(jsonl).find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
+    const std::string jsonl = exported({.format = export_format::jsonl});
+    EXPECT_NE(jsonl.find("\"NOTE\":\"\\u0001\xC2\xA0\\\"x\\r\\n\x7F\"}"), std::string::npos);
 
-    export_options xlsx;
-    xlsx.format = export_format::xlsx;
+    const export_options xlsx{.format = export_format::xlsx};
     EXPECT_EQ(refusal(xlsx, dir.file("OUT.XLSX")),
               "Record 4, field NOTE: its text of 10485760 characters is longer than a spreadsheet cell holds (32767)");
     EXPECT_FALSE(testing::files_in(dir.path()).contains("OUT.XLSX"));
@@ -178,10 +138,7 @@ TEST_F(table_export_test, a_table_larger_than_a_sheet_is_refused_before_anything
 {
     const std::vector<field_list_entry> one = {{"C", 'C', 1, 0}};
     write_table(path, one, std::vector<testing::fixture_record>(sheet_record_max + 1, {"x"}));
-    export_options options;
-    options.format = export_format::xlsx;
-    options.deleted = deleted_records::mark;
-    EXPECT_EQ(refusal(options, dir.file("BIG.XLSX")),
+    EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
 }
 
@@ -191,8 +148,7 @@ TEST_F(table_export_test, refused_failed_and_cancelled_exports_leave_the_old_out
     ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.CSV").c_str()), 0);
     const std::string output = dir.file("OUT.CSV");
     for (const export_format format : {export_format::csv, export_format::jsonl, export_format::xlsx}) {
-        export_options options;
-        options.format = format;
+        const export_options options{.format = format};
         EXPECT_EQ(refusal(options, dir.path() + "/./T.DBF"), dir.path() + "/./T.DBF is the table itself: choose another file");
         EXPECT_EQ(refusal(options, dir.file("MEMO.CSV")),
                   dir.file("MEMO.CSV") + " is the memo file of the table: choose another file");
@@ -222,8 +178,7 @@ TEST_F(table_export_test, an_export_while_another_process_appends_writes_one_sta
     const std::vector<field_list_entry> names = {{"NAME", 'C', 12, 0}};
     write_table(path, names, {});
     testing::background_program appender(TABLE_PROBE, {"append", path, "3000", "P"});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = testing::open_table(path);
     std::size_t exports = 0;
     for (int attempt = 0; attempt < 5000 && exports < 20; ++attempt) {
         if (export_table(*table, dir.file("OUT.CSV"), {}) != export_written) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "engine/field_list_entry.h"
+#include "engine/table.h"
+
+#include <memory>
 
 #include <set>
 #include <string>
@@ -31,5 +34,34 @@ std::set<std::string> files_in(const std::string& folder);
 // A record's stored bytes from per-field texts, each padded with blanks (or
 // cut) to its field's length.
 std::string record_of(const std::vector<field_list_entry>& fields, const std::vector<std::string>& values);
+
+// Live records from per-field texts, one record per entry (as record_of).
+std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fields,
+                                       const std::vector<std::vector<std::string>>& values);
+
+// The table opened; throws, failing the test, when it does not open.
+std::unique_ptr<table_object> open_table(const std::string& path);
+
+// write_table, then open_table.
+std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,
+                                             const std::vector<fixture_record>& records);
+
+// Stores memos[i] as record i + 1's memo in field `field` under the table
+// lock ("" stores nothing); throws when a store fails.
+void put_memos(table_object& table, int field, const std::vector<std::string>& memos);
+
+// A table's records as stored, each with its delete flag.
+std::vector<std::string> stored_records(const std::string& path);
+
+// A field descriptor holding only a type and bytes 16 and 17 (the length
+// and, by type, the decimals or the length's high byte).
+field_descriptor raw_descriptor(char type, std::size_t byte16, int byte17);
+
+// Writes `bytes` over a file's bytes from `offset` on, first growing the
+// file with zero bytes to reach it; gives the file's new contents.
+std::string patch_file(const std::string& path, std::size_t offset, const std::string& bytes);
+
+// Each stored record's text up to its first blank or zero byte.
+std::vector<std::string> leading_words(const std::string& path);
 
 }  // namespace vortel::testing

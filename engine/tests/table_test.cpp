@@ -1,28 +1,17 @@
 #include "engine/table.h"
 
-#include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
+#include "engine/tests/table_test_base.h"
 
 #include <unistd.h>
 
 namespace vortel {
 namespace {
 
-using testing::fixture_record;
-using testing::record_of;
-using testing::write_table;
-
 const std::vector<field_list_entry> people_fields = {
     {"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"BORN", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0}};
 
-class table_test : public ::testing::Test {
+class table_test : public testing::table_test_base {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // Records named R1, R2, ...; `deleted` lists the numbers carrying the mark.
     std::unique_ptr<table_object> numbered(int count, std::vector<int> deleted = {})
     {
@@ -32,27 +21,16 @@ protected:
             records.push_back({record_of(people_fields, {"R" + std::to_string(i), "    1.50", "20240229", "T", ""}),
                                is_deleted});
         }
-        write_table(path, people_fields, records);
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
+        return open_new_table(path, people_fields, records);
     }
 
     static std::string name_of(const table_object& table) { return field_text(table, 0).substr(0, 2); }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("PEOPLE.DBF");
 };
 
 // Each case damages one byte range of a sound five-field table.
 TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
 {
-    struct damage {
-        const char* what;
-        std::size_t offset;
-        std::string bytes;
-    };
-    const damage cases[] = {
+    const struct { const char* what; std::size_t offset; std::string bytes; } cases[] = {
         {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
         {"version 0x02", 0, "\x02"},
         {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
@@ -60,11 +38,9 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
         {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},
         {"header length past the end of the file", 8, std::string("\xFF\x7F", 2)},
     };
-    for (const damage& c : cases) {
+    for (const auto& c : cases) {
         write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
-        std::string bytes = testing::read_file(path);
-        bytes.replace(c.offset, c.bytes.size(), c.bytes);
-        testing::write_file(path, bytes);
+        testing::patch_file(path, c.offset, c.bytes);
         EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
     }
 
@@ -76,16 +52,7 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
     EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
 }
 
-TEST_F(table_test, the_last_field_may_break_the_length_limits_and_is_held_whole)
-{
-    const std::vector<field_list_entry> fields = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
-    write_table(path, fields, {{record_of(fields, {"ab", std::string(69, ' ') + "7"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
-}
-
-TEST_F(table_test, both_usual_header_lengths_and_long_date_fields_read_alike)
+TEST_F(table_test, both_usual_header_lengths_long_date_fields_and_an_overlong_last_field_read_as_stored)
 {
     const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
     write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
@@ -99,15 +66,18 @@ TEST_F(table_test, both_usual_header_lengths_and_long_date_fields_read_alike)
     EXPECT_EQ(field_info(*table, 0).length, 8) << "a date is eight digits whatever the file says";
     EXPECT_EQ(field_text(*table, 0), "20240101");
     EXPECT_EQ(field_text(*table, 1), "xy");
+
+    // The last field may break the length limits, and is held whole.
+    const std::vector<field_list_entry> huge = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
+    table = open_new_table(dir.file("HUGE.DBF"), huge, {{record_of(huge, {"ab", std::string(69, ' ') + "7"})}});
+    EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
 }
 
 TEST_F(table_test, an_empty_table_stands_nowhere)
 {
     auto table = numbered(0);
-    EXPECT_EQ(current_record(*table), 0);
-    EXPECT_EQ(at_eof(*table), 1);
-    EXPECT_EQ(at_bof(*table), 1);
-    EXPECT_EQ(field_text(*table, 0), "");
+    EXPECT_EQ(std::tuple(current_record(*table), at_eof(*table), at_bof(*table), field_text(*table, 0)),
+              std::tuple(0, 1, 1, ""));
     skip(*table, 1);
     go_bottom(*table);
     EXPECT_EQ(at_eof(*table), 1);
@@ -116,34 +86,28 @@ TEST_F(table_test, an_empty_table_stands_nowhere)
 TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 {
     auto table = numbered(5);
-    auto expect_on = [&](std::int32_t number) {
-        EXPECT_EQ(current_record(*table), number);
-        EXPECT_EQ(name_of(*table), "R" + std::to_string(number));
-        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + number * table->header.record_length);
+    // `bof`, `eof`: -1 when not looked at.
+    const struct { const char* move; void (*run)(table_object&); std::int32_t on; int bof, eof; } moves[] = {
+        {"opened", [](table_object&) {}, 1, -1, -1},
+        {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1, -1},
+        {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0, -1},
+        {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
+        {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+        {"go to 99", [](table_object& t) { go_to(t, 99); }, 5, -1, -1},
+        {"go to 0", [](table_object& t) { go_to(t, 0); }, 1, -1, -1},
+        {"go to 3", [](table_object& t) { go_to(t, 3); }, 3, -1, -1},
+        {"go top", [](table_object& t) { go_top(t); }, 1, -1, -1},
+        {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1, -1, -1},
     };
-    expect_on(1);
-    skip(*table, -1);
-    expect_on(1);
-    EXPECT_EQ(at_bof(*table), 1);
-    skip(*table, 3);
-    expect_on(4);
-    EXPECT_EQ(at_bof(*table), 0);
-    skip(*table, 1);
-    expect_on(5);
-    EXPECT_EQ(at_eof(*table), 0);
-    skip(*table, 1);
-    expect_on(5);
-    EXPECT_EQ(at_eof(*table), 1);
-    go_to(*table, 99);
-    expect_on(5);
-    go_to(*table, 0);
-    expect_on(1);
-    go_to(*table, 3);
-    expect_on(3);
-    go_top(*table);
-    expect_on(1);
-    skip(*table, -2);
-    expect_on(1);
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.move);
+        m.run(*table);
+        EXPECT_EQ(current_record(*table), m.on);
+        EXPECT_EQ(name_of(*table), "R" + std::to_string(m.on));
+        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + m.on * table->header.record_length);
+        EXPECT_TRUE(m.bof < 0 || at_bof(*table) == m.bof);
+        EXPECT_TRUE(m.eof < 0 || at_eof(*table) == m.eof);
+    }
 }
 
 TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
@@ -180,13 +144,10 @@ TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
     // The fourth record loses its last byte: counted, but not whole.
     const std::string bytes = testing::read_file(path);
     testing::write_file(path, bytes.substr(0, bytes.size() - 1));
-    struct entry {
-        std::int32_t number;
-        int moved;
-        std::int32_t standing;  // where the table is afterwards
-    };
-    const entry cases[] = {{2, 1, 2}, {3, 1, 3}, {1, 1, 1}, {0, 0, 1}, {-1, 0, 1}, {5, 0, 1}, {4, 0, 1}};
-    for (const entry& c : cases) {
+    // `standing`: where the table is afterwards.
+    const struct { std::int32_t number; int moved; std::int32_t standing; } cases[] = {
+        {2, 1, 2}, {3, 1, 3}, {1, 1, 1}, {0, 0, 1}, {-1, 0, 1}, {5, 0, 1}, {4, 0, 1}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
         EXPECT_EQ(go_to_exactly(*table, c.number), c.moved);
         EXPECT_EQ(current_record(*table), c.standing);
@@ -203,9 +164,7 @@ TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
 TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
 {
     const std::vector<field_list_entry> fields = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
-    write_table(path, fields, {{record_of(fields, {"\xA0\x8B", "  2.5"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = open_new_table(path, fields, {{record_of(fields, {"\xA0\x8B", "  2.5"})}});
     EXPECT_EQ(field_index(*table, "name"), 0);
     EXPECT_EQ(field_index(*table, "NAMES"), -1);
     EXPECT_EQ(field_info(*table, 1).decimals, 1);
@@ -222,53 +181,32 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
 {
     const std::vector<field_list_entry> fields = {{"NAME", 'C', 5, 0},  {"PREMIUM", 'N', 5, 1}, {"ID", 'N', 19, 0},
                                                   {"BORN", 'D', 8, 0},  {"PAID", 'L', 1, 0},    {"NOTES", 'M', 10, 0}};
-    write_table(path, fields, {{record_of(fields, {})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
+    auto table = open_new_table(path, fields, {{record_of(fields, {})}});
     choose_code_page(*table, code_page::cp1250);
     const std::string nines(400, '9');
-    struct row {
-        int field;
-        std::string text;
-        std::string stored;  // the field's bytes, or "" when refused
-        std::string reason;
-    };
-    const row rows[] = {
-        {0, "abcdefgh", "abcde", ""},
-        {0, "ab", "ab   ", ""},
-        {1, "12.5", " 12.5", ""},
-        {1, " -3 ", " -3.0", ""},
-        {1, "0.05", "  0.1", ""},
-        {1, "-0.04", "  0.0", ""},
-        {1, "", "     ", ""},
-        {1, "   ", "     ", ""},
-        {1, "1e2", "100.0", ""},
+    // `stored`: the field's bytes, or "" when refused.
+    const struct { int field; std::string text; std::string stored; std::string reason; } rows[] = {
+        {0, "abcdefgh", "abcde", ""}, {0, "ab", "ab   ", ""},
+        {1, "12.5", " 12.5", ""}, {1, " -3 ", " -3.0", ""}, {1, "0.05", "  0.1", ""}, {1, "-0.04", "  0.0", ""},
+        {1, "", "     ", ""}, {1, "   ", "     ", ""}, {1, "1e2", "100.0", ""},
         {1, "99999", "", "99999 does not fit PREMIUM N(5,1)"},
         {1, nines, "", nines.substr(0, 30) + "... does not fit PREMIUM N(5,1)"},
         {1, "12,5", "", "12,5 is not a number for PREMIUM N(5,1)"},
         {1, "inf", "", "inf is not a number for PREMIUM N(5,1)"},
         {1, "junk", "", "junk is not a number for PREMIUM N(5,1)"},
-        {2, "9007199254740993", "   9007199254740993", ""},
-        {2, "1234567890123456789", "1234567890123456789", ""},
+        {2, "9007199254740993", "   9007199254740993", ""}, {2, "1234567890123456789", "1234567890123456789", ""},
         {2, "-999999999999999999", "-999999999999999999", ""},
         {2, "12345678901234567890", "", "12345678901234567890 does not fit ID N(19)"},
-        {3, "20240229", "20240229", ""},
-        {3, "2024.02.29", "20240229", ""},
-        {3, "", "        ", ""},
+        {3, "20240229", "20240229", ""}, {3, "2024.02.29", "20240229", ""}, {3, "", "        ", ""},
         {3, "2024.02.30", "", "2024.02.30 is not a valid date for BORN"},
         {3, "00000000", "", "00000000 is not a valid date for BORN"},
         {3, "29.02.2024", "", "29.02.2024 is not a valid date for BORN"},
-        {4, "y", "T", ""},
-        {4, "t", "T", ""},
-        {4, "N", "F", ""},
-        {4, "?", "?", ""},
-        {4, "", " ", ""},
+        {4, "y", "T", ""}, {4, "t", "T", ""}, {4, "N", "F", ""}, {4, "?", "?", ""}, {4, "", " ", ""},
         {4, "x", "", "x is not a logical value (T, F, Y, N or ?) for PAID"},
         {4, "yes", "", "yes is not a logical value (T, F, Y, N or ?) for PAID"},
-        {5, "         7", "         7", ""},
-        {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10), ""},
+        {5, "         7", "         7", ""}, {5, "12", std::string("12\0\0\0\0\0\0\0\0", 10), ""},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE("field " + std::to_string(r.field) + " given '" + r.text + "'");
         const auto offset = static_cast<std::size_t>(field_offset(*table, r.field));
         const std::size_t width = static_cast<std::size_t>(field_info(*table, r.field).length);
@@ -286,27 +224,13 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
 }
 
-TEST_F(table_test, records_appended_elsewhere_become_visible)
-{
-    auto table = numbered(2);
-    write_table(path, people_fields,
-                {{record_of(people_fields, {"R1"})}, {record_of(people_fields, {"R2"})}, {record_of(people_fields, {"R3"})}});
-    EXPECT_EQ(record_count(*table), 3);
-    go_bottom(*table);
-    EXPECT_EQ(name_of(*table), "R3");
-}
-
 // A header damaged after the open to claim the largest record count:
 // moving on from the claimed last record ends the table instead of
 // wrapping round to record 1.
 TEST_F(table_test, moves_past_the_largest_claimed_count_end_the_table)
 {
-    write_table(path, people_fields, {{record_of(people_fields, {"R1"})}, {record_of(people_fields, {"R2"})}});
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    std::string bytes = testing::read_file(path);
-    bytes.replace(4, 4, "\xFF\xFF\xFF\x7F");
-    testing::write_file(path, bytes);
+    auto table = open_new_table(path, people_fields, records_of(people_fields, {{"R1"}, {"R2"}}));
+    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
     go_bottom(*table);
     ASSERT_EQ(current_record(*table), 2147483647);
     EXPECT_EQ(step(*table, 3), 0);

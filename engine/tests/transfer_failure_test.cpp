@@ -3,50 +3,35 @@
 #include "engine/append_from.h"
 #include "engine/export.h"
 
-#include "engine/tests/table_fixture.h"
+#include "engine/tests/table_test_base.h"
 #include "platform/fault_injection.h"
-#include "shell/settings.h"
-#include "testing/scratch_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
 namespace vortel {
 namespace {
 
-using testing::read_file;
-using testing::record_of;
-using testing::write_file;
-using testing::write_table;
-
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
 
-// Stores memos through the engine, outside any injection.
-void put_memos(const std::string& path, const std::vector<std::string>& memos)
+// A table with these names and memos, stored through the engine outside any injection.
+void write_with_memos(const std::string& path, const std::vector<std::string>& names,
+                      const std::vector<std::string>& memos)
 {
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    ASSERT_EQ(lock_table(*table), 1);
-    for (std::size_t i = 0; i < memos.size(); ++i) {
-        go_to(*table, static_cast<std::int32_t>(i + 1));
-        ASSERT_EQ(memo_write(*table, 1, memos[i]), 1);
-    }
-    unlock(*table);
+    std::vector<std::vector<std::string>> values;
+    for (const std::string& name : names) values.push_back({name});
+    testing::put_memos(*testing::open_new_table(path, fields, testing::records_of(fields, values)), 1, memos);
 }
 
-class transfer_failure_test : public ::testing::Test {
+class transfer_failure_test : public testing::table_test_base {
 protected:
     // T.DBF with two records and their memos, and an end-of-file mark after
     // the records as other programs write it.
     void SetUp() override
     {
-        settings_restore_defaults();
-        write_table(path, fields, {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bea"})}});
-        put_memos(path, {"short", std::string(1500, 'b')});
+        table_test_base::SetUp();
+        write_with_memos(path, {"Anna", "Bea"}, {"short", std::string(1500, 'b')});
         write_file(path, read_file(path) + "\x1A");
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     // The bytes of both table files.
     std::pair<std::string, std::string> table_bytes() const
@@ -54,50 +39,22 @@ protected:
         return {read_file(path), read_file(dbt_file_name(path))};
     }
 
-    std::unique_ptr<table_object> open_table() const
-    {
-        auto table = table_new(path);
-        EXPECT_EQ(table_open(*table), 1);
-        return table;
-    }
-
-    testing::scratch_dir dir;
-    std::string path = dir.file("T.DBF");
+    std::unique_ptr<table_object> open_table() const { return testing::open_table(path); }
 };
 
-// Names that reach the table's files another way are the platform test's.
-TEST_F(transfer_failure_test, exports_refuse_the_table_files_under_any_name)
-{
-    ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.TXT").c_str()), 0);
-    const std::string own = dir.path() + "/./T.DBF";
-    const auto before = table_bytes();
-    auto table = open_table();
-    for (const bool html : {false, true}) {
-        for (const auto& [output, refusal] : {std::pair{own, " is the table itself: choose another file"},
-                                              std::pair{dir.file("MEMO.TXT"), " is the memo file of the table: choose "
-                                                                             "another file"}}) {
-            clear_failure(*table);
-            EXPECT_EQ(html ? export_html(*table, output, "", {}) : export_text(*table, output), 0) << output;
-            EXPECT_EQ(table->failure, output + refusal);
-        }
-    }
-    table.reset();
-    EXPECT_EQ(table_bytes(), before);
-}
-
-// A full disk, a folder the user may not write and a name too long: the
-// output of that name stays as it was, nothing else is left, and the reason
-// names the output.
-TEST_F(transfer_failure_test, a_failed_export_leaves_the_old_output_and_says_why)
+// The table's own files under other names (which names reach them is the
+// platform test's), a full disk, a folder the user may not write and a name
+// too long: the output of that name stays as it was, nothing else is left,
+// the table is untouched, and the reason names the output.
+TEST_F(transfer_failure_test, a_refused_or_failed_export_leaves_the_old_output_and_says_why)
 {
     const std::string output = dir.file("OUT.TXT");
-    const struct {
-        const char* what;
-        fault_call call;
-        int error;
-        std::string output;
-        std::string reason;
-    } cases[] = {
+    const std::string own = dir.path() + "/./T.DBF", memo = dir.file("MEMO.TXT");
+    ASSERT_EQ(::symlink("T.DBT", memo.c_str()), 0);
+    const auto before = table_bytes();
+    const struct { const char* what; fault_call call; int error; std::string output, reason; } cases[] = {
+        {"the table itself", fault_call::any, 0, own, own + " is the table itself: choose another file"},
+        {"the memo file", fault_call::any, 0, memo, memo + " is the memo file of the table: choose another file"},
         {"full disk", fault_call::write, ENOSPC, output, "Disk full: " + output},
         {"read-only folder", fault_call::open, EACCES, output, "Permission denied: " + output},
         {"name too long", fault_call::any, 0, dir.file(std::string(300, 'N')),
@@ -120,6 +77,8 @@ TEST_F(transfer_failure_test, a_failed_export_leaves_the_old_output_and_says_why
             unlock(*table);
         }
     }
+    table.reset();
+    EXPECT_EQ(table_bytes(), before);
 }
 
 // Every write of an append failing in turn, as on a disk that fills up: the
@@ -129,8 +88,7 @@ TEST_F(transfer_failure_test, a_failed_export_leaves_the_old_output_and_says_why
 TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exactly_as_it_was)
 {
     const std::string source_table = dir.file("S.DBF");
-    write_table(source_table, fields, {{record_of(fields, {"Cili"})}, {record_of(fields, {"Dora"})}});
-    put_memos(source_table, {std::string(700, 'c'), "tiny"});
+    write_with_memos(source_table, {"Cili", "Dora"}, {std::string(700, 'c'), "tiny"});
     std::string text;
     for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) {
         text += record_of(fields, {"L" + std::to_string(i)}) + "\r\n";
@@ -168,9 +126,7 @@ TEST_F(transfer_failure_test, an_append_that_cannot_write_leaves_the_table_exact
 TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
 {
     const std::string source = dir.file("S.DBF");
-    std::vector<testing::fixture_record> records(300, {record_of(fields, {"Many"})});
-    write_table(source, fields, records);
-    put_memos(source, std::vector<std::string>(300, "memo"));
+    write_with_memos(source, std::vector<std::string>(300, "Many"), std::vector<std::string>(300, "memo"));
     auto other = open_table();
     int tries = 0, taken = 0;
     auto table = open_table();
@@ -196,30 +152,15 @@ TEST_F(transfer_failure_test, the_memo_header_stays_locked_for_the_whole_append)
 TEST_F(transfer_failure_test, text_lines_end_in_cr_lf_or_in_lf_where_the_file_has_no_cr_lf)
 {
     const std::vector<field_list_entry> line_fields = {{"TEXT", 'C', 4, 0}};
-    const struct {
-        std::string text;
-        std::vector<std::string> records;
-    } cases[] = {
-        {"x\ny\nz\n", {"x", "y", "z"}},
-        {"x\n\ny", {"x", "", "y"}},
-        {"a\rb\nc", {"a\rb", "c"}},
-        {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}},
-        {"a\nb\r\n", {"a\nb"}},
-        {"", {}},
+    const struct { std::string text; std::vector<std::string> records; } cases[] = {
+        {"x\ny\nz\n", {"x", "y", "z"}}, {"x\n\ny", {"x", "", "y"}}, {"a\rb\nc", {"a\rb", "c"}},
+        {"a\r\nb\nc\r\nd", {"a", "b\nc", "d"}}, {"a\nb\r\n", {"a\nb"}}, {"", {}},
     };
     for (const auto& c : cases) {
         write_table(path, line_fields, {});
         write_file(dir.file("IN.TXT"), c.text);
-        auto table = open_table();
-        ASSERT_EQ(append_from(*table, dir.file("IN.TXT")), 1);
-        table->texts_as_stored = 1;
-        std::vector<std::string> records;
-        for (std::int32_t number = 1; number <= record_count(*table); ++number) {
-            go_to(*table, number);
-            std::string stored = field_text(*table, 0);
-            records.push_back(stored.substr(0, stored.find_first_of(std::string(" \0", 2))));
-        }
-        EXPECT_EQ(records, c.records) << c.text;
+        ASSERT_EQ(append_from(*open_table(), dir.file("IN.TXT")), 1);
+        EXPECT_EQ(testing::leading_words(path), c.records) << c.text;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "examples/sample_table.h"
 
 #include "engine/dbf_format.h"
+#include "engine/table.h"
 #include "platform/codepage.h"
 #include "testing/scratch_dir.h"
 
@@ -24,37 +25,24 @@ TEST(sample_table, the_bundled_files_are_what_the_generator_writes)
 
 TEST(sample_table, reads_back_as_a_sound_table_with_deleted_records_and_memos)
 {
-    file_handle table(bundled, 512);
-    ASSERT_EQ(fh_open(table, access_read, share_read | share_write, file_creation::open_existing), 1);
-    dbf_header header;
-    ASSERT_TRUE(read_dbf_header(table, header));
-    EXPECT_EQ(header.version, dbf_version_with_memo);
-    EXPECT_EQ(header.record_count, sample_record_count);
-    std::vector<field_descriptor> fields;
-    ASSERT_TRUE(read_field_descriptors(table, field_count_for_header_length(header.header_length), fields));
-    ASSERT_EQ(dbf_layout_problem(header, fields, fh_size(table)), "");
-    EXPECT_EQ(fh_size(table), record_offset(header, sample_record_count + 1)) << "no end-of-file mark";
+    auto table = table_new(bundled);
+    ASSERT_EQ(table_open(*table, 0), 1) << table->failure;  // refused unless its layout is sound
+    EXPECT_EQ(table->header.version, dbf_version_with_memo);
+    EXPECT_EQ(record_count(*table), sample_record_count);
+    EXPECT_EQ(fh_size(table->dbf), record_offset(table->header, sample_record_count + 1)) << "no end-of-file mark";
 
-    file_handle memo(dbt_file_name(bundled), 512);
-    ASSERT_EQ(fh_open(memo, access_read, share_read | share_write, file_creation::open_existing), 1);
-    dbt_header memo_header;
-    ASSERT_TRUE(read_dbt_header(memo, memo_header));
-
+    table->texts_as_stored = 1;
+    const int memo_field = field_count(*table) - 1;
     int deleted = 0, memos = 0, long_memos = 0;
     std::string all_text;
-    std::vector<std::uint8_t> record(header.record_length);
-    const int memo_offset = header.record_length - 10;
-    for (int number = 1; number <= header.record_count; ++number) {
-        ASSERT_TRUE(read_record_bytes(table, header, number, record));
-        deleted += record[0] == dbf_deleted_mark;
-        std::string block_text(reinterpret_cast<const char*>(&record[static_cast<std::size_t>(memo_offset)]), 10);
-        all_text.append(reinterpret_cast<const char*>(record.data()), record.size());
-        if (block_text == std::string(10, ' ')) continue;
-        std::int64_t block = std::stoll(block_text);
-        ASSERT_GE(block, 2);
-        ASSERT_LT(block, memo_header.next_free_block);
-        std::string text = read_memo_text(memo, block, 64000);
-        ASSERT_FALSE(text.empty());
+    for (std::int32_t number = 1; number <= sample_record_count; ++number) {
+        go_to(*table, number);
+        ASSERT_EQ(current_record(*table), number);
+        deleted += is_deleted(*table);
+        all_text += record_text(*table);
+        if (field_text(*table, memo_field) == std::string(10, ' ')) continue;
+        const std::string text = memo_read(*table, field_text(*table, memo_field));
+        ASSERT_FALSE(text.empty()) << "record " << number << " points at no memo";
         ++memos;
         long_memos += text.size() > 511;
     }
