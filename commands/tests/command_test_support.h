@@ -1,11 +1,12 @@
-// What the tests of the commands and of vortel-cli share: a table opened as
-// a window opens it, a field as another reader finds it in the file, and a
+// What the tests of the commands and of vortel-cli share beside the table
+// fixture: a field as another reader finds it in the file, and a
 // second process that holds a lock until the test lets it go.
 #pragma once
 
 #include "commands/cell_store.h"
 #include "engine/dbf_format.h"
 #include "engine/table.h"
+#include "engine/tests/table_fixture.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
 
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace vortel::testing {
-
-// The table at `path`, open (read-only for writable 0); nullptr, and a
-// failure of the test, when it does not open.
-inline std::unique_ptr<table_object> open_table(const std::string& path, int writable = 1)
-{
-    auto table = table_new(path);
-    if (table_open(*table, writable) == 1) return table;
-    ADD_FAILURE() << "cannot open " << path;
-    return nullptr;
-}
 
 // Field `field` of record `number` as another reader finds it in the file:
 // a memo field's text, and for field -1 the delete mark ("*" or " ").

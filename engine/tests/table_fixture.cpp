@@ -74,10 +74,10 @@ std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fiel
     return records;
 }
 
-std::unique_ptr<table_object> open_table(const std::string& path)
+std::unique_ptr<table_object> open_table(const std::string& path, int writable)
 {
     auto table = table_new(path);
-    if (!table_open(*table)) throw std::runtime_error("cannot open " + path + ": " + table->failure);
+    if (!table_open(*table, writable)) throw std::runtime_error("cannot open " + path + ": " + table->failure);
     return table;
 }
 

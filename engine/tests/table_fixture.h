@@ -39,8 +39,9 @@ std::string record_of(const std::vector<field_list_entry>& fields, const std::ve
 std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fields,
                                        const std::vector<std::vector<std::string>>& values);
 
-// The table opened; throws, failing the test, when it does not open.
-std::unique_ptr<table_object> open_table(const std::string& path);
+// The table opened (read-only for writable 0); throws, failing the test,
+// when it does not open.
+std::unique_ptr<table_object> open_table(const std::string& path, int writable = 1);
 
 // write_table, then open_table.
 std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,
