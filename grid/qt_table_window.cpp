@@ -29,6 +29,8 @@
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStyle>
 
+#include <utility>
+
 namespace vortel {
 namespace {
 
@@ -139,8 +141,8 @@ table_window::table_window(QWidget* owner, int slot, QPoint position)
     }
     grid.history = &history_;
     if (grid.table) {
-        auto* watcher = new table_watcher(this, *grid.table);
-        connect(watcher, &table_watcher::changed, this, &table_window::table_changed);
+        watcher_ = new table_watcher(this, *grid.table);
+        connect(watcher_, &table_watcher::changed, this, &table_window::table_changed);
     }
 
     setWindowTitle(literal_title(path_text(grid.title)));
@@ -169,6 +171,10 @@ void table_window::close_without_table()
 {
     if (slot_ < 0) return;
     drop_editor();
+    // The window lives on until its deferred delete, and a rebuild that
+    // replaced the files makes the watcher look at once: it must not find a
+    // freed table.
+    delete std::exchange(watcher_, nullptr);
     release_table_slot(slot_);
     slot_ = -1;
     hide();

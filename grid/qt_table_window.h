@@ -19,6 +19,8 @@ class QScrollBar;
 
 namespace vortel {
 
+class table_watcher;
+
 inline constexpr const char* unsaved_cell_text = "Store the text typed into the cell?";
 
 class table_window final : public QWidget {
@@ -108,6 +110,8 @@ private:
     bool input_blocked() const;
 
     int slot_;
+    // Reads the slot's table: it goes before the table does.
+    table_watcher* watcher_ = nullptr;
     QFont font_;
     QImage kuka_;
     QImage info_;
