@@ -17,6 +17,10 @@ namespace {
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 constexpr std::size_t header_sample_bytes = 64 * 1024;
+// The column exports write the delete flag in, when they keep deleted records.
+constexpr std::string_view deleted_column = "_deleted";
+// The delete flag's place in the blanked set, beside the fields.
+constexpr int delete_flag = -2;
 
 std::string lower_ascii(std::string text)
 {
@@ -170,6 +174,11 @@ private:
             const std::string name = program_text(name_bytes);
             const int field = field_index(table_, name);
             names_.push_back(name);
+            if (field < 0 && lower_ascii(name) == deleted_column && deleted_at_ < 0) {
+                deleted_at_ = static_cast<int>(fields_.size());
+                fields_.push_back(-1);
+                continue;
+            }
             if (field >= 0 && !named[static_cast<std::size_t>(field)]) {
                 named[static_cast<std::size_t>(field)] = true;
                 fields_.push_back(field);
@@ -211,6 +220,18 @@ private:
                                         " columns";
             if (const auto outcome = decide(refusal, line, -1, writing)) return *outcome;
         }
+        if (deleted_at_ >= 0 && static_cast<std::size_t>(deleted_at_) < values.size() &&
+            !blanked_.contains({line, delete_flag})) {
+            const std::string flag = lower_ascii(values[static_cast<std::size_t>(deleted_at_)]);
+            if (flag == "t" || flag == "true") {
+                table_.record[0] = dbf_deleted_mark;
+            } else if (!flag.empty() && flag != "f" && flag != "false") {
+                const std::string refusal = "line " + std::to_string(line) + ", column " +
+                                            names_[static_cast<std::size_t>(deleted_at_)] +
+                                            ": a record is deleted (T, true) or not (F, false)";
+                if (const auto outcome = decide(refusal, line, delete_flag, writing)) return *outcome;
+            }
+        }
         for (std::size_t column = 0; column < values.size() && column < fields_.size(); ++column) {
             const int field = fields_[column];
             if (field < 0 || blanked_.contains({line, field})) continue;
@@ -238,6 +259,7 @@ private:
             return row_outcome::skipped;
         case csv_on_error::blank:
             blanked_.insert({line, field});
+            if (field == delete_flag) table_.record[0] = dbf_live_mark;
             if (field >= 0) {
                 ++report_.blanked;
                 const auto at = static_cast<std::size_t>(field_offset(table_, field));
@@ -329,6 +351,7 @@ private:
     char delimiter_ = ',';
     std::vector<std::string> names_;  // per column, as program text
     std::vector<int> fields_;         // per column, -1 when it goes nowhere
+    int deleted_at_ = -1;             // the column of the delete flag, when one names it
     std::set<std::int64_t> skipped_lines_;
     std::set<std::pair<std::int64_t, int>> blanked_;  // field -1: the values past the last column
     bool write_failed_ = false;

@@ -3,6 +3,8 @@
 // The header row names the columns; a column goes into the field of the
 // same name (letter case and blanks around ignored). A column naming no
 // field is passed over and said once; a field no column names stays blank.
+// A `_deleted` column, as exports write it, marks records deleted by T or
+// true (F, false or nothing: live), unless a field has that name.
 // Every value goes through its field's store rules and is taken whole or
 // refused, never cut:
 //  - C: the text; longer than the field is refused.

@@ -215,7 +215,7 @@ TEST_F(csv_import_test, exported_records_come_back_equal)
     const std::string source = dir.file("S.DBF");
     write_table(source, fields,
                 {{testing::record_of(fields, {"a \"q\", b", "  -12.50", "20240131", "T", ""})},
-                 {testing::record_of(fields, {arviz_852, "", "", "F", ""})}});
+                 {testing::record_of(fields, {arviz_852, "", "", "F", ""}), true}});
     {
         auto table = table_new(source);
         ASSERT_EQ(table_open(*table), 1);
@@ -230,6 +230,7 @@ TEST_F(csv_import_test, exported_records_come_back_equal)
         export_options options;
         options.delimiter = table_page ? ';' : ',';
         options.table_code_page = table_page;
+        options.deleted = deleted_records::mark;
         ASSERT_EQ(export_table(*table, csv_path, options), 1) << table->failure;
         write_table(table_path, fields, {});
         auto copy = table_new(table_path);
