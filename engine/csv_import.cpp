@@ -160,10 +160,15 @@ private:
         return fail(file_name_text(source_) + " " + std::string(at_start));
     }
 
+    // A column's name as messages show it: a binary file read as CSV makes
+    // names of any bytes, which must not reach the screen as they are.
     std::string program_text(std::string_view bytes) const
     {
+        constexpr std::size_t longest_shown = 40;
         std::string text;
         (void)stored_to_program(from_, bytes, text);
+        for (char& c : text) c = static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+        if (text.size() > longest_shown) text = text.substr(0, longest_shown) + "...";
         return trim_both(text);
     }
 
@@ -190,6 +195,7 @@ private:
                                                : "Column " + name + " names no field of the table: ignored");
         }
         if (std::none_of(named.begin(), named.end(), [](bool n) { return n; })) {
+            report_.notes.clear();  // every column would be one
             return fail(file_name_text(source_) + ": no column of the header row names a field of the table");
         }
         return true;

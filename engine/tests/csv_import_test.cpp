@@ -98,11 +98,18 @@ TEST_F(csv_import_test, values_reach_their_fields_whatever_the_quoting_encoding_
 
 TEST_F(csv_import_test, columns_are_matched_by_name_and_strangers_said_once)
 {
-    ASSERT_EQ(append("Extra,name,NAME,note\nx,a,b,m\ny,c,d,\n"), 1) << failure;
+    ASSERT_EQ(append("Extra,name,NAME,note,\x01" + std::string(50, 'z') + "\nx,a,b,m\ny,c,d,\n"), 1) << failure;
     EXPECT_EQ(table_rows(table_path),
               (std::vector<std::string>{"a         |        |        | |m", "c         |        |        | |"}));
-    EXPECT_EQ(report.notes, (std::vector<std::string>{"Column Extra names no field of the table: ignored",
-                                                      "Column NAME names field NAME a second time: ignored"}));
+    EXPECT_EQ(report.notes, (std::vector<std::string>{
+                                "Column Extra names no field of the table: ignored",
+                                "Column NAME names field NAME a second time: ignored",
+                                "Column ?" + std::string(39, 'z') + "... names no field of the table: ignored"}));
+
+    // A file whose columns are all strangers (a binary file, say) is said
+    // once, not column by column.
+    EXPECT_EQ(append("\x7F" "ELF\x01,\x02\n"), 0);
+    EXPECT_EQ(report.notes, std::vector<std::string>{});
 }
 
 TEST_F(csv_import_test, a_refused_value_stops_skips_its_row_or_blanks_its_field)
