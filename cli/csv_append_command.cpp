@@ -66,8 +66,8 @@ int run_csv_append_command(cli_context& context)
     const int appended = append_csv(*table, source, options, report);
     for (const std::string& note : report.notes) (void)context.fail(note);
     if (!appended) return context.fail(append_failure_text(*table));
-    if (report.skipped > 0) (void)context.fail(std::to_string(report.skipped) + " rows skipped");
-    if (report.blanked > 0) (void)context.fail(std::to_string(report.blanked) + " values stored blank");
+    if (report.skipped > 0) (void)context.fail("Rows skipped: " + std::to_string(report.skipped));
+    if (report.blanked > 0) (void)context.fail("Values stored blank: " + std::to_string(report.blanked));
     return cli_success;
 }
 

@@ -268,8 +268,8 @@ void append_from_command(table_window& window)
         // What the CSV append passed over, so that no column is lost unseen.
         std::string told;
         for (const std::string& note : report.notes) told += note + "\n";
-        if (report.skipped) told += std::to_string(report.skipped) + " rows skipped\n";
-        if (report.blanked) told += std::to_string(report.blanked) + " values stored blank\n";
+        if (report.skipped) told += "Rows skipped: " + std::to_string(report.skipped) + "\n";
+        if (report.blanked) told += "Values stored blank: " + std::to_string(report.blanked) + "\n";
         if (!told.empty()) show_information(&window, from_ansi(told.substr(0, told.size() - 1)));
     });
 }

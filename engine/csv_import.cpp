@@ -303,6 +303,12 @@ private:
                        std::string(code_page_name(page)) + " has no such character";
             }
         }
+        // Numbers, dates and logicals are ASCII; anything else would reach
+        // the message in the table's bytes.
+        if (info.type != 'M' && info.type != 'C' &&
+            std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+            return program_text(bytes) + " is no value for " + field_shape(info);
+        }
         switch (info.type) {
         case 'M':
             if (writing && !text.empty() && memo_write(table_, field, text) != 1) write_failed_ = true;

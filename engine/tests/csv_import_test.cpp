@@ -168,6 +168,7 @@ TEST_F(csv_import_test, values_that_would_change_are_refused_not_cut)
         {"NAME\na\x01z\n", "line 2, column NAME: the value holds the control byte 0x01, which is no text"},
         {"BORN\n2024-1-31\n", "line 2, column BORN: 2024-1-31 is no date"},
         {"OK\nmaybe\n", "line 2, column OK: "},
+        {"AMOUNT\n1\xC3\xA9\n", "line 2, column AMOUNT: 1\xE9 is no value for AMOUNT N(8,2)"},
         {"NAME\na,b\n", "line 2: 2 values where the header row names 1 columns"},
     };
     for (const example& e : examples) {

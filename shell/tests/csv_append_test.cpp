@@ -58,9 +58,9 @@ private slots:
             {csv_on_error::stop, 120,
              {QStringLiteral("Warning: Append error !\nline 3, column premium: 123456 does not fit PREMIUM N(5,1)")}},
             {csv_on_error::skip, 122,
-             {QStringLiteral("Information: Column who names no field of the table: ignored\n1 rows skipped")}},
+             {QStringLiteral("Information: Column who names no field of the table: ignored\nRows skipped: 1")}},
             {csv_on_error::blank, 125,
-             {QStringLiteral("Information: Column who names no field of the table: ignored\n1 values stored blank")}},
+             {QStringLiteral("Information: Column who names no field of the table: ignored\nValues stored blank: 1")}},
         };
         table_window* window = open_table_window(nullptr, table_);
         QVERIFY(window);
