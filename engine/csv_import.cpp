@@ -109,12 +109,22 @@ private:
         case csv_encoding::cp1250: from_ = code_page::cp1250; break;
         case csv_encoding::cp852: from_ = code_page::cp852; break;
         case csv_encoding::detect:
-            from_ = head.starts_with(byte_order_mark) ||
+            from_ = head.starts_with(byte_order_mark) || table_.codepage.page == code_page::utf8 ||
                             (fh_seek(file_, 0, seek_origin::begin) == 0 && file_is_utf8(file_, failed))
                         ? code_page::utf8
                         : table_.codepage.page;
             if (failed) return fail_on_file();
             break;
+        }
+        // Values pass from a file to a UTF-8 table unconverted, so nothing
+        // else would catch bytes that are no UTF-8.
+        if (from_ == code_page::utf8 && table_.codepage.page == code_page::utf8) {
+            const bool valid = fh_seek(file_, 0, seek_origin::begin) == 0 && file_is_utf8(file_, failed);
+            if (failed) return fail_on_file();
+            if (!valid) {
+                return fail(file_name_text(source_) +
+                            " is no UTF-8 text, which this table's code page needs: give the file's encoding");
+            }
         }
         bom_ = from_ == code_page::utf8 && head.starts_with(byte_order_mark);
         if (bom_) head.erase(0, byte_order_mark.size());

@@ -207,6 +207,21 @@ TEST_F(csv_import_test, hostile_files_are_refused_whole_naming_the_line)
     }
 }
 
+TEST_F(csv_import_test, a_utf8_table_takes_only_utf8_text)
+{
+    write_file(csv_path, "NAME\n" + arviz_1250 + "\n");
+    const std::string before = files();
+    auto table = table_new(table_path);
+    ASSERT_EQ(table_open(*table), 1);
+    choose_code_page(*table, code_page::utf8);
+    for (const csv_encoding encoding : {csv_encoding::detect, csv_encoding::utf8}) {
+        EXPECT_EQ(append_csv(*table, csv_path, with(encoding), report), 0);
+        EXPECT_NE(table->failure.find("IN.CSV is no UTF-8 text"), std::string::npos) << table->failure;
+        clear_failure(*table);
+    }
+    EXPECT_EQ(files(), before);
+}
+
 TEST_F(csv_import_test, a_table_another_process_holds_is_left_alone)
 {
     testing::background_program holder(TABLE_PROBE, {"hold-table", table_path});
