@@ -15,7 +15,6 @@
 #include "commands/structure_change.h"
 #include "engine/append_from.h"
 #include "engine/create_table.h"
-#include "engine/csv_import.h"
 #include "engine/export.h"
 #include "engine/table_export.h"
 
@@ -75,7 +74,6 @@ void write_fixture(const testing::scratch_dir& dir)
                          {{record_of(source_fields, {"", "Zed"})}, {record_of(source_fields, {"", "Yvonne"})}});
     put_memos(source, 0, {{1, long_text("zed", 900)}, {2, "tiny"}});
     testing::write_file(dir.file("S.TXT"), "Xena        3\r\nWalt      101\r\n");
-    testing::write_file(dir.file("S.CSV"), "name,Note\r\nXena,\"" + long_text("xena", 900) + "\"\r\nWalt,\r\n");
 }
 
 // What the folder holds, as far as data goes: the rows of every table (memo
@@ -181,11 +179,6 @@ const std::vector<operation>& operations()
          [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.DBF")) == 1}; }},
         {"append_from_text",
          [](auto& t, const testing::scratch_dir& dir) { return outcome{append_from(*t, dir.file("S.TXT")) == 1}; }},
-        {"append_csv",
-         [](auto& t, const testing::scratch_dir& dir) {
-             csv_import_report report;
-             return outcome{append_csv(*t, dir.file("S.CSV"), {}, report) == 1};
-         }},
         {"export_text",
          [](auto& t, const testing::scratch_dir& dir) {
              return outcome{export_text(*t, dir.file("OUT.TXT")) == 1};
