@@ -148,7 +148,7 @@ private:
         while (reader.next(values)) {
             const std::int64_t line = reader.line();
             if (writing && skipped_lines_.contains(line)) continue;
-            if (!check_structure(values, line)) return false;
+            if (!refuse_inner_byte_order_mark(values, line)) return false;
             if (writing ? !appender.begin_record() : (table_.record = table_.blank_record, false)) return false;
             switch (fill_record(values, line, writing)) {
             case row_outcome::failed: return false;
@@ -213,9 +213,9 @@ private:
 
     enum class row_outcome { filled, skipped, failed };
 
-    // A row longer than the header row has values for no column; empty
-    // ones are what spreadsheets leave after the last column.
-    bool check_structure(const std::vector<std::string>& values, std::int64_t line)
+    // A byte order mark past the start is where two files were joined: the
+    // rows after it may have other columns, so no row of it is taken.
+    bool refuse_inner_byte_order_mark(const std::vector<std::string>& values, std::int64_t line)
     {
         for (const std::string& value : values) {
             if (from_ == code_page::utf8 && value.find(byte_order_mark) != std::string::npos) {
@@ -226,6 +226,8 @@ private:
         return true;
     }
 
+    // A row longer than the header row has values for no column; empty
+    // ones are what spreadsheets leave after the last column.
     row_outcome fill_record(const std::vector<std::string>& values, std::int64_t line, bool writing)
     {
         const bool extra = std::any_of(values.begin() + static_cast<std::ptrdiff_t>(std::min(values.size(), names_.size())),
