@@ -58,8 +58,15 @@ const std::vector<cli_command>& cli_commands()
          "      --overwrite  replace OUT when it exists",
          2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
          {"--bom", "--lf", "--overwrite"}, run_export_command},
-        {"append", "T SOURCE", "append the records of another table, or the lines of a fixed-width text file", 2, 2,
-         {}, {}, run_append_command},
+        {"append", "T SOURCE [--format csv] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
+         "append the records of another table, the lines of a fixed-width text file, or the rows of a CSV file\n"
+         "      --format     csv: read SOURCE as CSV whatever its name (a .csv name says so too)\n"
+         "      --delimiter  CSV field separator (default: the one the header row uses)\n"
+         "      --encoding   CSV text encoding (default: UTF-8 when the file is valid UTF-8, else the table's)\n"
+         "      --on-error   a value its field refuses: stop before anything is written (default), skip\n"
+         "                   the row, or store the field blank\n"
+         "      The CSV header row names the fields, in any letter case; other columns are ignored",
+         2, 2, {"--format", "--delimiter", "--encoding", "--on-error"}, {}, run_append_command},
         {"sort", "T KEY [--magyar] [--memory MB]",
          "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents; "
          "beyond MB megabytes (default 256) the sort works in runs merged from a scratch file beside the table",

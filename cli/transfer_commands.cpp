@@ -1,6 +1,7 @@
 #include "cli/transfer_commands.h"
 
 #include "cli/cli_command.h"
+#include "cli/csv_append_command.h"
 #include "commands/record_commands.h"
 #include "commands/sort_key.h"
 #include "commands/transfer_failure.h"
@@ -62,6 +63,11 @@ int run_html_command(cli_context& context)
 
 int run_append_command(cli_context& context)
 {
+    if (appends_csv(context)) return run_csv_append_command(context);
+    if (context.has("--format")) {
+        context.errors << "vortel-cli: --format takes csv, not " << context.options["--format"] << "\n";
+        return cli_usage_error;
+    }
     const std::string& source = context.positional[1];
     if (!file_exists(source)) {
         context.errors << "vortel-cli: no such file: " << source << "\n";

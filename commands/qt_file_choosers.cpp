@@ -44,13 +44,16 @@ std::string path_bytes(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title)
+std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title,
+                                bool csv_files)
 {
     // File systems here tell capitals from small letters; both spellings of
     // the extensions are offered.
     return run_chooser(owner, {false, title.isEmpty() ? QStringLiteral("File select") : title,
                                path_text(start_directory),
-                               QStringLiteral("dBase III files (*.DBF *.dbf);;Text files (*.TXT *.txt);;All files (*)")});
+                               QStringLiteral("dBase III files (*.DBF *.dbf);;Text files (*.TXT *.txt);;") +
+                                   (csv_files ? QStringLiteral("CSV files (*.CSV *.csv);;") : QString()) +
+                                   QStringLiteral("All files (*)")});
 }
 
 std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title,

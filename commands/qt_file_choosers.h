@@ -26,9 +26,11 @@ struct chooser_request {
 using chooser_hook = std::function<std::string(const chooser_request& request)>;
 chooser_hook set_chooser_hook(chooser_hook hook);
 
-// Filters "dBase III files", "Text files", "All files", the first selected;
-// the title "File select" when none is given. The file must exist.
-std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title = {});
+// Filters "dBase III files", "Text files", with `csv_files` "CSV files",
+// then "All files", the first selected; the title "File select" when none
+// is given. The file must exist.
+std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title = {},
+                                bool csv_files = false);
 
 // Filter "All files" unless `filters` are given; the title "File save" when
 // none is given. The folder must exist; whether to overwrite is the calling

@@ -2,6 +2,7 @@
 
 #include "commands/file_replacement.h"
 #include "commands/qt_file_choosers.h"
+#include "commands/qt_refused_value.h"
 #include "commands/qt_warning.h"
 #include "commands/record_commands.h"
 #include "commands/transfer_failure.h"
@@ -241,16 +242,35 @@ void append_from_command(table_window& window)
     browse_object& grid = window.browse();
     if (!grid.table) return;
     run_guarded(&window, [&] {
-        const std::string path = choose_file_to_open(&window, chooser_directory(), QString::fromLatin1(append_from_title));
+        const std::string path =
+            choose_file_to_open(&window, chooser_directory(), QString::fromLatin1(append_from_title), true);
         if (path.empty() || !file_exists(path)) return;
         int done = 0;
         clear_failure(*grid.table);
+        csv_import_report report;
         {
             const wait_cursor busy;
             copy_progress progress(window, append_from_title);
-            done = append_from(*grid.table, path, progress.callback());
+            if (has_csv_extension(path)) {
+                csv_import_options options;
+                options.on_error = csv_on_error::ask;
+                options.ask = [&window](const std::string& refusal) { return ask_about_refused_value(&window, refusal); };
+                options.date_layout = setting_by_index(SET_DATEFORMAT);
+                done = append_csv(*grid.table, path, options, report, progress.callback());
+            } else {
+                done = append_from(*grid.table, path, progress.callback());
+            }
         }
-        if (!done) show_warning(&window, std::string_view(append_failure_text(*grid.table)));
+        if (!done) {
+            show_warning(&window, std::string_view(append_failure_text(*grid.table)));
+            return;
+        }
+        // What the CSV append passed over, so that no column is lost unseen.
+        std::string told;
+        for (const std::string& note : report.notes) told += note + "\n";
+        if (report.skipped) told += "Rows skipped: " + std::to_string(report.skipped) + "\n";
+        if (report.blanked) told += "Values stored blank: " + std::to_string(report.blanked) + "\n";
+        if (!told.empty()) show_information(&window, from_ansi(told.substr(0, told.size() - 1)));
     });
 }
 

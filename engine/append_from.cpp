@@ -211,7 +211,7 @@ int append_table(table_object& source, table_object& table, const std::function<
 
 }  // namespace
 
-int append_from(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
+int append_with(table_object& table, const std::string& source, const std::function<int()>& fill)
 {
     if (names_one_file(source, table.dbf_name) || refuse_when_read_only(table)) return 0;
     if (!lock_table(table)) return 0;
@@ -237,22 +237,28 @@ int append_from(table_object& table, const std::string& source, const std::funct
     if (!undo.start()) return 0;
     int appended = 0;
     try {
-        if (auto from = table_new(source); table_open(*from, 1)) {
-            // Memos that cannot be read would come over as empty ones.
-            if (!from->memo_problem.empty()) {
-                note_failure(table, file_name_text(source) + ": " + from->memo_problem);
-            } else {
-                appended = append_table(*from, table, progress);
-            }
-        } else {
-            appended = append_text(table, source, progress);
-        }
+        appended = fill();
     } catch (...) {
         undo.undo();
         throw;
     }
     if (!appended) undo.undo();
     return appended;
+}
+
+int append_from(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
+{
+    return append_with(table, source, [&]() -> int {
+        if (auto from = table_new(source); table_open(*from, 1)) {
+            // Memos that cannot be read would come over as empty ones.
+            if (!from->memo_problem.empty()) {
+                note_failure(table, file_name_text(source) + ": " + from->memo_problem);
+                return 0;
+            }
+            return append_table(*from, table, progress);
+        }
+        return append_text(table, source, progress);
+    });
 }
 
 }  // namespace vortel

@@ -44,4 +44,11 @@ namespace vortel {
 int append_from(table_object& table, const std::string& source,
                 const std::function<void(int percent)>& progress = {});
 
+// The frame every append runs in, for appends of other kinds of source:
+// refuses as append_from does (the table's own file, read-only, busy), then
+// runs `fill` under the table lock with texts passed as stored, and puts
+// the table's files back as they were when `fill` gives 0 or throws. `fill`
+// appends through record_appender and notes why it failed.
+int append_with(table_object& table, const std::string& source, const std::function<int()>& fill);
+
 }  // namespace vortel

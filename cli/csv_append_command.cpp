@@ -1,0 +1,74 @@
+#include "cli/csv_append_command.h"
+
+#include "cli/cli_command.h"
+#include "commands/transfer_failure.h"
+#include "engine/csv_import.h"
+#include "shell/settings.h"
+#include "text/text_ops.h"
+
+#include <map>
+#include <optional>
+#include <ostream>
+
+namespace vortel {
+namespace {
+
+// The value of `option` among `choices`, `fallback` when it is absent;
+// nothing, after a usage message, for a value not among them.
+template <class Value>
+std::optional<Value> choice(cli_context& context, const std::string& option,
+                            const std::map<std::string, Value>& choices, Value fallback)
+{
+    if (!context.has(option)) return fallback;
+    const std::string& given = context.options[option];
+    if (const auto found = choices.find(given); found != choices.end()) return found->second;
+    context.errors << "vortel-cli: " << option << " takes";
+    for (const auto& [name, value] : choices) context.errors << " " << name;
+    context.errors << ", not " << given << "\n";
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool appends_csv(const cli_context& context)
+{
+    return context.has("--format") ? context.options.at("--format") == "csv"
+                                   : has_csv_extension(context.positional.at(1));
+}
+
+int run_csv_append_command(cli_context& context)
+{
+    csv_import_options options;
+    const auto delimiter =
+        choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, char{0});
+    const auto encoding = choice<csv_encoding>(
+        context, "--encoding",
+        {{"utf-8", csv_encoding::utf8}, {"1250", csv_encoding::cp1250}, {"852", csv_encoding::cp852}},
+        csv_encoding::detect);
+    const auto on_error = choice<csv_on_error>(
+        context, "--on-error",
+        {{"stop", csv_on_error::stop}, {"skip", csv_on_error::skip}, {"blank", csv_on_error::blank}},
+        csv_on_error::stop);
+    if (!delimiter || !encoding || !on_error) return cli_usage_error;
+    options.delimiter = *delimiter;
+    options.encoding = *encoding;
+    options.on_error = *on_error;
+    options.date_layout = setting_by_index(SET_DATEFORMAT);
+
+    const std::string& source = context.positional[1];
+    if (!file_exists(source)) {
+        context.errors << "vortel-cli: no such file: " << source << "\n";
+        return cli_failure;
+    }
+    auto table = context.open_table_to_change(0);
+    if (!table) return cli_failure;
+    csv_import_report report;
+    const int appended = append_csv(*table, source, options, report);
+    for (const std::string& note : report.notes) (void)context.fail(note);
+    if (!appended) return context.fail(append_failure_text(*table));
+    if (report.skipped > 0) (void)context.fail("Rows skipped: " + std::to_string(report.skipped));
+    if (report.blanked > 0) (void)context.fail("Values stored blank: " + std::to_string(report.blanked));
+    return cli_success;
+}
+
+}  // namespace vortel
