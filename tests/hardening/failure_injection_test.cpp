@@ -15,6 +15,7 @@
 #include "commands/structure_change.h"
 #include "engine/append_from.h"
 #include "engine/create_table.h"
+#include "engine/csv_import.h"
 #include "engine/export.h"
 #include "engine/table_export.h"
 
@@ -73,6 +74,7 @@ void write_fixture(const testing::scratch_dir& dir)
                          {{record_of(source_fields, {"", "Zed"})}, {record_of(source_fields, {"", "Yvonne"})}});
     put_memos(source, 0, {{1, long_text("zed", 900)}, {2, "tiny"}});
     testing::write_file(dir.file("S.TXT"), "Xena        3\r\nWalt      101\r\n");
+    testing::write_file(dir.file("S.CSV"), "name,Note\r\nXena,\"" + long_text("xena", 900) + "\"\r\nWalt,\r\n");
 }
 
 // What the folder holds, as far as data goes: the rows of every table (memo
@@ -166,6 +168,11 @@ const std::vector<operation>& operations()
          [](auto& t, folder) { return sort_command(*t, {0}, sort_collation::english).status == sort_status::sorted; }},
         {"append_from_table", [](auto& t, folder dir) { return append_from(*t, dir.file("S.DBF")) == 1; }},
         {"append_from_text", [](auto& t, folder dir) { return append_from(*t, dir.file("S.TXT")) == 1; }},
+        {"append_csv",
+         [](auto& t, folder dir) {
+             csv_import_report report;
+             return append_csv(*t, dir.file("S.CSV"), {}, report) == 1;
+         }},
         {"export_text", [](auto& t, folder dir) { return export_text(*t, dir.file("OUT.TXT")) == 1; }},
         {"export_html",
          [](auto& t, folder dir) { return export_html(*t, dir.file("OUT.HTM"), "Title", {"Name", "Age"}) == 1; }},
