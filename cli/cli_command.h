@@ -6,10 +6,10 @@
 #include "platform/code_page.h"
 
 #include <functional>
-#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +51,21 @@ struct cli_context {
     // The number an option gives, `fallback` when it is absent.
     std::optional<long> option_number(const std::string& option, long fallback) const;
 };
+
+// The value of `option` among `choices`, `fallback` when it is absent;
+// nothing, after a usage message, for a value not among them.
+template <class Value>
+std::optional<Value> option_choice(cli_context& context, const std::string& option,
+                                   const std::map<std::string, Value>& choices, Value fallback)
+{
+    if (!context.has(option)) return fallback;
+    const std::string& given = context.options[option];
+    if (const auto found = choices.find(given); found != choices.end()) return found->second;
+    context.errors << "vortel-cli: " << option << " takes";
+    for (const auto& [name, value] : choices) context.errors << " " << name;
+    context.errors << ", not " << given << "\n";
+    return std::nullopt;
+}
 
 struct cli_command {
     std::string_view name;

@@ -6,29 +6,9 @@
 #include "shell/settings.h"
 #include "text/text_ops.h"
 
-#include <map>
-#include <optional>
 #include <ostream>
 
 namespace vortel {
-namespace {
-
-// The value of `option` among `choices`, `fallback` when it is absent;
-// nothing, after a usage message, for a value not among them.
-template <class Value>
-std::optional<Value> choice(cli_context& context, const std::string& option,
-                            const std::map<std::string, Value>& choices, Value fallback)
-{
-    if (!context.has(option)) return fallback;
-    const std::string& given = context.options[option];
-    if (const auto found = choices.find(given); found != choices.end()) return found->second;
-    context.errors << "vortel-cli: " << option << " takes";
-    for (const auto& [name, value] : choices) context.errors << " " << name;
-    context.errors << ", not " << given << "\n";
-    return std::nullopt;
-}
-
-}  // namespace
 
 bool appends_csv(const cli_context& context)
 {
@@ -40,12 +20,12 @@ int run_csv_append_command(cli_context& context)
 {
     csv_import_options options;
     const auto delimiter =
-        choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, char{0});
-    const auto encoding = choice<csv_encoding>(
+        option_choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, char{0});
+    const auto encoding = option_choice<csv_encoding>(
         context, "--encoding",
         {{"utf-8", csv_encoding::utf8}, {"1250", csv_encoding::cp1250}, {"852", csv_encoding::cp852}},
         csv_encoding::detect);
-    const auto on_error = choice<csv_on_error>(
+    const auto on_error = option_choice<csv_on_error>(
         context, "--on-error",
         {{"stop", csv_on_error::stop}, {"skip", csv_on_error::skip}, {"blank", csv_on_error::blank}},
         csv_on_error::stop);

@@ -5,34 +5,15 @@
 #include "engine/table_export.h"
 #include "text/text_ops.h"
 
-#include <map>
 #include <ostream>
 
 namespace vortel {
-namespace {
-
-// The value of `option` among `choices`, `fallback` when it is absent;
-// nothing, after a usage message, for a value not among them.
-template <class Value>
-std::optional<Value> choice(cli_context& context, const std::string& option,
-                            const std::map<std::string, Value>& choices, Value fallback)
-{
-    if (!context.has(option)) return fallback;
-    const std::string& given = context.options[option];
-    if (const auto found = choices.find(given); found != choices.end()) return found->second;
-    context.errors << "vortel-cli: " << option << " takes";
-    for (const auto& [name, value] : choices) context.errors << " " << name;
-    context.errors << ", not " << given << "\n";
-    return std::nullopt;
-}
-
-}  // namespace
 
 int run_export_command(cli_context& context)
 {
     const std::string& output = context.positional[1];
     const std::optional<export_format> by_name = export_format_for(output);
-    const auto format = choice<std::optional<export_format>>(
+    const auto format = option_choice<std::optional<export_format>>(
         context, "--format",
         {{"csv", export_format::csv}, {"jsonl", export_format::jsonl}, {"xlsx", export_format::xlsx}}, by_name);
     if (!format) return cli_usage_error;
@@ -43,15 +24,15 @@ int run_export_command(cli_context& context)
     }
     export_options options;
     options.format = **format;
-    const auto delimiter = choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, ',');
-    const auto table_page = choice<bool>(context, "--encoding", {{"utf-8", false}, {"table", true}}, false);
-    const auto deleted = choice<deleted_records>(
+    const auto delimiter = option_choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, ',');
+    const auto table_page = option_choice<bool>(context, "--encoding", {{"utf-8", false}, {"table", true}}, false);
+    const auto deleted = option_choice<deleted_records>(
         context, "--deleted", {{"skip", deleted_records::skip}, {"mark", deleted_records::mark}},
         deleted_records_by_setting());
     const auto dates =
-        choice<date_style>(context, "--dates", {{"iso", date_style::iso}, {"picture", date_style::picture}},
+        option_choice<date_style>(context, "--dates", {{"iso", date_style::iso}, {"picture", date_style::picture}},
                            date_style::iso);
-    const auto logicals = choice<logical_style>(
+    const auto logicals = option_choice<logical_style>(
         context, "--logicals", {{"tf", logical_style::letters}, {"words", logical_style::words}},
         logical_style::letters);
     if (!delimiter || !table_page || !deleted || !dates || !logicals) return cli_usage_error;
