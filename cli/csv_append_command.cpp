@@ -2,9 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "commands/transfer_failure.h"
-#include "engine/csv_import.h"
 #include "shell/settings.h"
-#include "text/text_ops.h"
 
 #include <ostream>
 
@@ -16,9 +14,8 @@ bool appends_csv(const cli_context& context)
                                    : has_csv_extension(context.positional.at(1));
 }
 
-int run_csv_append_command(cli_context& context)
+std::optional<csv_import_options> csv_append_options(cli_context& context)
 {
-    csv_import_options options;
     const auto delimiter =
         option_choice<char>(context, "--delimiter", {{",", ','}, {";", ';'}, {"tab", '\t'}}, char{0});
     const auto encoding = option_choice<csv_encoding>(
@@ -29,23 +26,21 @@ int run_csv_append_command(cli_context& context)
         context, "--on-error",
         {{"stop", csv_on_error::stop}, {"skip", csv_on_error::skip}, {"blank", csv_on_error::blank}},
         csv_on_error::stop);
-    if (!delimiter || !encoding || !on_error) return cli_usage_error;
+    if (!delimiter || !encoding || !on_error) return std::nullopt;
+    csv_import_options options;
     options.delimiter = *delimiter;
     options.encoding = *encoding;
     options.on_error = *on_error;
     options.date_layout = setting_by_index(SET_DATEFORMAT);
+    return options;
+}
 
-    const std::string& source = context.positional[1];
-    if (!file_exists(source)) {
-        context.errors << "vortel-cli: no such file: " << source << "\n";
-        return cli_failure;
-    }
-    auto table = context.open_table_to_change(0);
-    if (!table) return cli_failure;
+int append_csv_rows(cli_context& context, table_object& table, const csv_import_options& options)
+{
     csv_import_report report;
-    const int appended = append_csv(*table, source, options, report);
+    const int appended = append_csv(table, context.positional[1], options, report);
     for (const std::string& note : report.notes) (void)context.fail(note);
-    if (!appended) return context.fail(append_failure_text(*table));
+    if (!appended) return context.fail(append_failure_text(table));
     if (report.skipped > 0) (void)context.fail("Rows skipped: " + std::to_string(report.skipped));
     if (report.blanked > 0) (void)context.fail("Values stored blank: " + std::to_string(report.blanked));
     return cli_success;

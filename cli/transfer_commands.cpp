@@ -63,8 +63,11 @@ int run_html_command(cli_context& context)
 
 int run_append_command(cli_context& context)
 {
-    if (appends_csv(context)) return run_csv_append_command(context);
-    if (context.has("--format")) {
+    std::optional<csv_import_options> csv;
+    if (appends_csv(context)) {
+        csv = csv_append_options(context);
+        if (!csv) return cli_usage_error;
+    } else if (context.has("--format")) {
         context.errors << "vortel-cli: --format takes csv, not " << context.options["--format"] << "\n";
         return cli_usage_error;
     }
@@ -75,6 +78,7 @@ int run_append_command(cli_context& context)
     }
     auto table = context.open_table_to_change(0);
     if (!table) return cli_failure;
+    if (csv) return append_csv_rows(context, *table, *csv);
     if (append_from(*table, source)) return cli_success;
     return context.fail(append_failure_text(*table));
 }
