@@ -139,13 +139,13 @@ private slots:
                 if (memo_too) QCOMPARE(run_program(TABLE_PROBE, {"memo", table_, "3", "8", "theirs"}), 0);
                 QCOMPARE(run_program(TABLE_PROBE, {"delete", table_, "3"}), 0);
                 window->grab();  // a repaint
-                dialog->text_box()->setPlainText(QStringLiteral("mine"));
+                dialog->text_box()->setPlainText(QStringLiteral("mine\nsecond"));
                 dialog->save_button()->click();
             });
             QTest::keyClick(window, Qt::Key_Return);
             delete window;
             QVERIFY(ran);
-            QCOMPARE(memo_of(table_, 3), std::string("mine"));
+            QCOMPARE(memo_of(table_, 3), std::string("mine\r\nsecond"));  // stored with the file's line ends
             QCOMPARE(memo_of(table_, 4), memo4);
         }
     }
