@@ -219,6 +219,12 @@ protected:
     const std::map<std::string, std::string> look_alikes = {
         {"PEOPLE.NEW1.DBF", "a user's"}, {"PEOPLE.NEW2.DBT", "file"}, {"PEOPLE.OLD1.DBF", "with"},
         {"PEOPLE.OLD2.DBT", "our"},      {"PEOPLE.DBFT", "names"},    {"PEOPLE.DBF0", "!"}};
+    void expect_look_alikes_kept(const std::set<std::string>& files) const
+    {
+        for (const auto& [name, text] : look_alikes) {
+            if (files.contains(name)) EXPECT_EQ(read_file(dir.file(name)), text) << name;
+        }
+    }
     std::set<std::string> with_look_alikes() const
     {
         std::set<std::string> files = table_files;
@@ -264,11 +270,7 @@ TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_head
             EXPECT_EQ(testing::table_rows(path), rows_after(op));
             EXPECT_EQ(files_in(s.folder), s.files);
             EXPECT_EQ(std::filesystem::is_symlink(path), s.folder != dir.path()) << "the link stays";
-            for (const auto& [name, text] : look_alikes) {
-                if (s.files.contains(name)) {
-                    EXPECT_EQ(read_file(dir.file(name)), text) << name;
-                }
-            }
+            expect_look_alikes_kept(s.files);
             const std::string after = read_file(path);
             EXPECT_EQ(after[29], '\x4D');
             if (op != rebuild_op::modify) {
@@ -511,11 +513,7 @@ TEST_F(rebuild_command_test, a_rebuild_stopped_at_any_call_is_finished_by_the_ne
                 old_ones += rows == original ? 1 : 0;
                 EXPECT_TRUE(rows == original || rows == rows_after(op)) << told;
                 EXPECT_EQ(files_in(dir.path()), s.files) << told;
-                for (const auto& [name, text] : look_alikes) {
-                    if (s.files.contains(name)) {
-                        EXPECT_EQ(read_file(dir.file(name)), text);
-                    }
-                }
+                expect_look_alikes_kept(s.files);
             }
             EXPECT_GT(old_ones, 0);
             EXPECT_LT(old_ones, calls) << "some stops come after the new table is in place";

@@ -78,15 +78,6 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
                                              "The record length    24 bytes.\r\n");
 }
 
-// The delete toggle in both directions is the concurrent edit table's.
-TEST_F(record_commands_test, new_record_appends_a_blank_one_and_stands_on_it)
-{
-    EXPECT_TRUE(append_new_record(*table).done);
-    EXPECT_EQ(record_count(*table), 6);
-    EXPECT_EQ(current_record(*table), 6);
-    EXPECT_EQ(field_text(*table, 0), "          ");
-}
-
 // A change under a lock another process holds is refused and leaves the
 // file and the window's record as they were; it goes through once the lock
 // is free again.
@@ -125,6 +116,7 @@ TEST_F(record_commands_test, a_record_or_table_held_elsewhere_refuses_each_chang
         }
         EXPECT_TRUE(c.change(*table).done) << "the lock is free again";
     }
+    EXPECT_EQ(current_record(*table), 6) << "a new record is stood on";
 }
 
 TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
@@ -169,23 +161,23 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
 
 TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
 {
+    const int notes = field_index(*table, "notes");
     go_to(*table, 2);
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "");
-    ASSERT_TRUE(store_memo_text(*table, current_record(*table), field_index(*table, "notes"), "Long story").done);
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NAME")), "") << "only memo fields hold memos";
-    EXPECT_FALSE(store_memo_text(*table, current_record(*table), field_index(*table, "NAME"), "x").done);
-    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "NOTES"), "12").done) << "a block number is no typed value";
-    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "MISSING"), "x").done);
+    ASSERT_TRUE(store_memo_text(*table, 2, notes, "Long story").done);
+    EXPECT_EQ(memo_text(*table, notes), "Long story");
+    EXPECT_EQ(memo_text(*table, 0), "") << "only memo fields hold memos";
+    EXPECT_FALSE(store_memo_text(*table, 2, 0, "x").done);
+    EXPECT_FALSE(store_typed_value(*table, 2, notes, "12").done) << "a block number is no typed value";
+    EXPECT_FALSE(store_typed_value(*table, 2, field_index(*table, "MISSING"), "x").done);
     EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
     {
         // Another process allocating memo blocks holds the memo file's header.
         const auto holder = testing::holding(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
-        const command_result refused = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), std::string(600, 'x'));
+        const command_result refused = store_memo_text(*table, 2, notes, std::string(600, 'x'));
         EXPECT_FALSE(refused.done);
         EXPECT_EQ(refused.message, "Memo write error !");
     }
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
+    EXPECT_EQ(memo_text(*table, notes), "Long story");
 }
 
 TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_it_when_nothing_matches)
