@@ -18,8 +18,6 @@ using testing::run_program;
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 constexpr int name = 0, price = 1, notes = 2;
 
-int probe(const std::vector<std::string>& arguments) { return run_program(TABLE_PROBE, arguments); }
-
 class undo_test : public ::testing::Test {
 protected:
     void SetUp() override
@@ -131,7 +129,7 @@ TEST_F(undo_test, a_later_change_by_another_process_is_never_undone)
         SetUp();
         ASSERT_TRUE(cell(3, name, "Earlier")(history, *table));
         ASSERT_TRUE(c.ours(history, *table));
-        ASSERT_EQ(probe(c.theirs), 0);
+        ASSERT_EQ(run_program(TABLE_PROBE, c.theirs), 0);
         const undo_result result = history.undo(*table);
         EXPECT_EQ(result.done, c.undone);
         EXPECT_EQ(result.message, c.undone ? "" : changed_since_text);
