@@ -163,6 +163,7 @@ TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
 {
     const int notes = field_index(*table, "notes");
     go_to(*table, 2);
+    EXPECT_EQ(memo_text(*table, notes), "");
     ASSERT_TRUE(store_memo_text(*table, 2, notes, "Long story").done);
     EXPECT_EQ(memo_text(*table, notes), "Long story");
     EXPECT_EQ(memo_text(*table, 0), "") << "only memo fields hold memos";
