@@ -165,9 +165,7 @@ protected:
                              {{testing::record_of(people_fields, {"Kovacs Janos Istvan", "Budapest", "", "   12.50"})},
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
-        const auto table = testing::open_table(at);
-        ASSERT_TRUE(table && store_memo_text(*table, 1, 2, "short note").done &&
-                    store_memo_text(*table, 2, 2, long_memo).done);
+        testing::put_memos(*testing::open_table(at), 2, {"short note", long_memo});
     }
 
     void open_people()

@@ -39,8 +39,7 @@ protected:
         std::vector<testing::fixture_record> records;
         for (const char* name : names) records.push_back({record_of(fields, {name, "    1.50", "20240229", "F"})});
         records[3].fields = record_of(fields, {names[3], "", "19991231"});
-        testing::write_table(path, fields, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, fields, records);
     }
     void TearDown() override { settings_restore_defaults(); }
 
@@ -62,9 +61,7 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
 {
     const std::vector<field_list_entry> small = {{"NAME", 'C', 20, 0}, {"AGE", 'N', 3, 0}};
     const std::string small_path = dir.file("SMALL.DBF");
-    testing::write_table(small_path, small, {});
-    const auto small_table = testing::open_table(small_path);
-    ASSERT_TRUE(small_table);
+    const auto small_table = testing::open_new_table(small_path, small, {});
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
                                              "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"

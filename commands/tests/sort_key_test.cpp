@@ -4,6 +4,7 @@
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
 #include "text/folding.h"
+#include "text/tests/default_settings.h"
 
 #include <random>
 
@@ -84,11 +85,8 @@ TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
 const std::vector<field_list_entry> people = {{"NAME", 'C', 10, 0}, {"AGE", 'N', 4, 0}, {"BORN", 'D', 8, 0}};
 constexpr int name_field = 0, age_field = 1, born_field = 2;
 
-class sort_command_test : public ::testing::Test {
+class sort_command_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // People named by `names`, ages and birth dates in the same order, open.
     void write_people(const std::vector<std::string>& names, const std::vector<std::string>& ages = {},
                       const std::vector<std::string>& born = {})
@@ -99,33 +97,12 @@ protected:
                                                   i < born.size() ? born[i] : "20240101"})});
         }
         table.reset();
-        testing::write_table(path, people, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, people, records);
     }
 
     sort_status sort(const std::vector<int>& key, sort_collation collation = sort_collation::english)
     {
         return sort_command(*table, key, collation).status;
-    }
-
-    // The records as stored, each with its delete flag.
-    std::vector<std::string> stored_records() const
-    {
-        const std::string bytes = testing::read_file(path);
-        const std::size_t header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
-        const std::size_t length = static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8;
-        std::vector<std::string> records;
-        for (std::size_t at = header; at + length <= bytes.size(); at += length) records.push_back(bytes.substr(at, length));
-        return records;
-    }
-
-    std::vector<std::string> names_in_order() const
-    {
-        std::vector<std::string> names;
-        for (const std::string& record : stored_records()) {
-            names.push_back(record.substr(1, record.find_first_of(std::string(" \0", 2), 1) - 1));
-        }
-        return names;
     }
 
     testing::scratch_dir dir;
@@ -177,15 +154,15 @@ TEST_F(sort_command_test, orders_by_stored_texts_folding_accents_only_under_the_
         const sort_outcome outcome = sort_command(*table, c.key, c.collation);
         EXPECT_EQ(outcome.status, sort_status::sorted);
         EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(names_in_order(), c.order);
+        EXPECT_EQ(testing::leading_words(path), c.order);
         EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
     write_people(five, ages, born);
     ASSERT_EQ(sort({name_field, age_field}), sort_status::sorted);
-    EXPECT_EQ(stored_records()[0].substr(11, 4), "   9");
+    EXPECT_EQ(testing::stored_records(path)[0].substr(11, 4), "   9");
     ASSERT_EQ(sort({born_field}), sort_status::sorted);
     ASSERT_EQ(sort({name_field}), sort_status::sorted);
-    EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
+    EXPECT_EQ(testing::stored_records(path)[0].substr(11, 4), "  10") << "equal keys keep their order";
 }
 
 // Keys are folded once per record; the order must be the one the folded key
@@ -203,11 +180,10 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
     }
     for (int conversion : {0, 1}) {
         table.reset();
-        testing::write_table(path, fields, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, fields, records);
         choose_code_page(*table, conversion ? code_page::cp852 : code_page::cp1250);
         ASSERT_EQ(sort({1, 0}, sort_collation::magyar), sort_status::sorted);
-        const std::vector<std::string> sorted = stored_records();
+        const std::vector<std::string> sorted = testing::stored_records(path);
         auto key = [](const std::string& record) {
             std::string b = record.substr(4, 2), a = record.substr(1, 3);
             return b.substr(0, b.find('\0')) + a.substr(0, a.find('\0'));
@@ -248,8 +224,7 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
     }
     // Key texts of the names: 23 ten-character names fill 253, a 24th passes 254.
     const std::vector<field_list_entry> tens(24, {"ABCDEFGHIJ", 'C', 1, 0});
-    testing::write_table(path, tens, {});
-    ASSERT_TRUE(table = testing::open_table(path));
+    table = testing::open_new_table(path, tens, {});
     std::vector<int> all(24);
     for (int i = 0; i < 24; ++i) all[static_cast<std::size_t>(i)] = i;
     EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::key_too_long);
