@@ -17,14 +17,13 @@ namespace {
 
 using testing::cli_result;
 
-class cli_test : public ::testing::Test {
+class cli_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         testing::copy_sample_table(table);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     static cli_result run(const std::vector<std::string>& arguments, const std::string& input = "")
     {

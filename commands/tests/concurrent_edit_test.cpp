@@ -12,7 +12,6 @@
 #include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
-#include "text/tests/default_settings.h"
 
 #include <functional>
 

@@ -136,16 +136,15 @@ op_result run_op(rebuild_op op, std::unique_ptr<table_object>& table)
 }
 
 // A memo table open as a table window has it, standing on record 3.
-class rebuild_command_test : public ::testing::Test {
+class rebuild_command_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         write_people(path);
         open_people();
         original = testing::table_rows(path);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     // The folder emptied and the table written again, closed, for a case to
     // shape before it opens the table.

@@ -25,11 +25,11 @@ const std::vector<field_list_entry> fields = {
 // "\x99D\x99N" is ÖDÖN in code page 852, as tables store it.
 const char* const names[] = {"Kiss Anna", "Nagy Bela", "\x99" "D" "\x99" "N", "Kovacs", "Kiss Peter"};
 
-class record_commands_test : public ::testing::Test {
+class record_commands_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         rewrite();
     }
 
@@ -41,7 +41,6 @@ protected:
         records[3].fields = record_of(fields, {names[3], "", "19991231"});
         table = testing::open_new_table(path, fields, records);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::string on_disk(std::int32_t number, int field) { return testing::stored_field(path, number, field); }
 

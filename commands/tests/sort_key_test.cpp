@@ -4,7 +4,6 @@
 #include "engine/tests/table_fixture.h"
 #include "shell/settings.h"
 #include "text/folding.h"
-#include "text/tests/default_settings.h"
 
 #include <random>
 
@@ -50,9 +49,7 @@ TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
     // As in a real GPS export: two fields of one name.
     const std::vector<field_list_entry> fields = {
         {"POINT_ID", 'C', 8, 0}, {"CITY", 'C', 8, 0}, {"POINT_ID", 'N', 9, 0}, {"AGE", 'N', 3, 0}};
-    testing::write_table(dir.file("T.DBF"), fields, {});
-    const auto table = testing::open_table(dir.file("T.DBF"));
-    ASSERT_TRUE(table);
+    const auto table = testing::open_new_table(dir.file("T.DBF"), fields, {});
     EXPECT_EQ(sort_dialog_fields(*table, {column("Town", "city"), column("Id", "POINT_ID"), column("Num", "POINT_ID")}),
               (std::vector<std::string>{"Id", "Town", "Num", ""}))
         << "the second column of a name shows the second field of it; a field without a column is empty";

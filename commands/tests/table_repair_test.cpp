@@ -9,7 +9,6 @@ namespace vortel {
 namespace {
 
 using testing::read_file;
-using testing::record_of;
 using testing::write_file;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 6, 0}};
@@ -17,8 +16,7 @@ const std::vector<field_list_entry> fields = {{"NAME", 'C', 6, 0}};
 // Three records under the header count `count`, followed by `tail`.
 std::string damaged(const std::string& path, std::int32_t count, const std::string& tail = "")
 {
-    testing::write_table(path, fields,
-                         {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bela"})}, {record_of(fields, {"Cili"})}});
+    testing::write_table(path, fields, testing::records_of(fields, {{"Anna"}, {"Bela"}, {"Cili"}}));
     std::string bytes = read_file(path) + tail;
     for (int i = 0; i < 4; ++i) bytes[4 + static_cast<std::size_t>(i)] = static_cast<char>(count >> (8 * i));
     write_file(path, bytes);

@@ -18,11 +18,11 @@ using testing::run_program;
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 constexpr int name = 0, price = 1, notes = 2;
 
-class undo_test : public ::testing::Test {
+class undo_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         table.reset();
         std::vector<testing::fixture_record> records;
         for (const char* who : {"Anna", "Bela", "Cecil"}) records.push_back({testing::record_of(fields, {who, "    1.50"})});
@@ -30,12 +30,11 @@ protected:
         testing::write_table(path, fields, records);
         // Tables from other programs end with an end-of-file mark.
         testing::write_file(path, read_file(path) + "\x1A");
-        ASSERT_TRUE(table = testing::open_table(path));
-        ASSERT_TRUE(history.store_memo_text(*table, 1, notes, "first memo").done);
+        table = testing::open_table(path);
+        testing::put_memos(*table, notes, {"first memo"});
         history = {};
         dbf_before = read_file(path);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::string stored(std::int32_t record, int field) { return testing::stored_field(path, record, field); }
     std::size_t count() const { return testing::table_rows(path).size(); }
