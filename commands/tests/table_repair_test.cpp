@@ -49,7 +49,6 @@ TEST(table_repair_test, the_count_becomes_the_whole_records_after_a_copy_of_the_
         std::string expected = before;
         expected.replace(4, 4, std::string("\x03\0\0\0", 4));
         EXPECT_EQ(read_file(path), expected) << "only the count changes";
-        EXPECT_EQ(testing::table_rows(path), (std::vector<std::string>{"Anna  ", "Bela  ", "Cili  "}));
 
         const repair_result again = repair_record_count(path);
         EXPECT_EQ(again.status, repair_status::nothing_to_repair);

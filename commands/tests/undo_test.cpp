@@ -37,7 +37,6 @@ protected:
     }
 
     std::string stored(std::int32_t record, int field) { return testing::stored_field(path, record, field); }
-    std::size_t count() const { return testing::table_rows(path).size(); }
 
     testing::scratch_dir dir;
     std::string path = dir.file("PEOPLE.DBF");
@@ -132,7 +131,7 @@ TEST_F(undo_test, a_later_change_by_another_process_is_never_undone)
         const undo_result result = history.undo(*table);
         EXPECT_EQ(result.done, c.undone);
         EXPECT_EQ(result.message, c.undone ? "" : changed_since_text);
-        EXPECT_EQ(count(), c.records);
+        EXPECT_EQ(testing::table_rows(path).size(), c.records);
         for (const field_after& a : c.after) EXPECT_EQ(stored(a.record, a.field), a.text) << a.record << ":" << a.field;
         EXPECT_EQ(history.size(), 1u) << "the step is dropped either way";
         EXPECT_TRUE(history.undo(*table).done) << "the earlier step is next";
