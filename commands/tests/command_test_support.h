@@ -1,6 +1,7 @@
 // What the tests of the commands and of vortel-cli share beside the table
-// fixture: a field as another reader finds it in the file, and a
-// second process that holds a lock until the test lets it go.
+// fixture: a field as another reader finds it in the file, a second process
+// that holds a lock until the test lets it go, and fixtures that start and
+// end with the default settings.
 #pragma once
 
 #include "commands/cell_store.h"
@@ -9,6 +10,7 @@
 #include "engine/tests/table_fixture.h"
 #include "testing/child_process.h"
 #include "testing/scratch_dir.h"
+#include "text/tests/default_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -108,10 +108,8 @@ const std::vector<record_command>& record_commands()
     return commands;
 }
 
-class concurrent_edit_test : public ::testing::Test {
+class concurrent_edit_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
 
     // Five records, P1 to P5 in City5 to City1, each with a memo; record 3
     // deleted on request.
@@ -119,19 +117,14 @@ protected:
     {
         rows start;
         std::vector<testing::fixture_record> records;
+        std::vector<std::string> memos;
         for (int i = 1; i <= 5; ++i) {
-            start.push_back({i == 3 && third_deleted, "P" + std::to_string(i), "City" + std::to_string(6 - i), ""});
+            const std::string n = std::to_string(i);
+            start.push_back({i == 3 && third_deleted, "P" + n, "City" + std::to_string(6 - i), "memo " + n});
             records.push_back({record_of(fields, {start.back().name, start.back().city}), start.back().deleted});
+            memos.push_back(start.back().memo);
         }
-        testing::write_table(path, fields, records);
-        const auto writer = testing::open_table(path);
-        if (!writer) return start;
-        for (std::int32_t i = 1; i <= 5; ++i) {
-            row& stored = start[static_cast<std::size_t>(i - 1)];
-            stored.memo = "memo " + std::to_string(i);
-            EXPECT_EQ(go_to_exactly(*writer, i), 1);
-            EXPECT_TRUE(store_memo_text(*writer, i, notes_field, stored.memo).done);
-        }
+        testing::put_memos(*testing::open_new_table(path, fields, records), notes_field, memos);
         return start;
     }
 

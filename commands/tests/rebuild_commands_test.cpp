@@ -19,6 +19,7 @@
 #include <map>
 #include <set>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace vortel {
@@ -135,16 +136,15 @@ op_result run_op(rebuild_op op, std::unique_ptr<table_object>& table)
 }
 
 // A memo table open as a table window has it, standing on record 3.
-class rebuild_command_test : public ::testing::Test {
+class rebuild_command_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         write_people(path);
         open_people();
         original = testing::table_rows(path);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     // The folder emptied and the table written again, closed, for a case to
     // shape before it opens the table.
@@ -164,9 +164,7 @@ protected:
                              {{testing::record_of(people_fields, {"Kovacs Janos Istvan", "Budapest", "", "   12.50"})},
                               {testing::record_of(people_fields, {"Nagy Eva", "Szeged", "", "    3.00"}), true},
                               {testing::record_of(people_fields, {"Kiss Bela", "Pecs", "", "    0.00"})}});
-        const auto table = testing::open_table(at);
-        ASSERT_TRUE(table && store_memo_text(*table, 1, 2, "short note").done &&
-                    store_memo_text(*table, 2, 2, long_memo).done);
+        testing::put_memos(*testing::open_table(at), 2, {"short note", long_memo});
     }
 
     void open_people()
@@ -219,6 +217,14 @@ protected:
     const std::map<std::string, std::string> look_alikes = {
         {"PEOPLE.NEW1.DBF", "a user's"}, {"PEOPLE.NEW2.DBT", "file"}, {"PEOPLE.OLD1.DBF", "with"},
         {"PEOPLE.OLD2.DBT", "our"},      {"PEOPLE.DBFT", "names"},    {"PEOPLE.DBF0", "!"}};
+    void expect_look_alikes_kept(const std::set<std::string>& files) const
+    {
+        for (const auto& [name, text] : look_alikes) {
+            if (files.contains(name)) {
+                EXPECT_EQ(read_file(dir.file(name)), text) << name;
+            }
+        }
+    }
     std::set<std::string> with_look_alikes() const
     {
         std::set<std::string> files = table_files;
@@ -264,11 +270,7 @@ TEST_F(rebuild_command_test, every_rebuild_puts_its_table_in_place_with_its_head
             EXPECT_EQ(testing::table_rows(path), rows_after(op));
             EXPECT_EQ(files_in(s.folder), s.files);
             EXPECT_EQ(std::filesystem::is_symlink(path), s.folder != dir.path()) << "the link stays";
-            for (const auto& [name, text] : look_alikes) {
-                if (s.files.contains(name)) {
-                    EXPECT_EQ(read_file(dir.file(name)), text) << name;
-                }
-            }
+            expect_look_alikes_kept(s.files);
             const std::string after = read_file(path);
             EXPECT_EQ(after[29], '\x4D');
             if (op != rebuild_op::modify) {
@@ -511,11 +513,7 @@ TEST_F(rebuild_command_test, a_rebuild_stopped_at_any_call_is_finished_by_the_ne
                 old_ones += rows == original ? 1 : 0;
                 EXPECT_TRUE(rows == original || rows == rows_after(op)) << told;
                 EXPECT_EQ(files_in(dir.path()), s.files) << told;
-                for (const auto& [name, text] : look_alikes) {
-                    if (s.files.contains(name)) {
-                        EXPECT_EQ(read_file(dir.file(name)), text);
-                    }
-                }
+                expect_look_alikes_kept(s.files);
             }
             EXPECT_GT(old_ones, 0);
             EXPECT_LT(old_ones, calls) << "some stops come after the new table is in place";
@@ -580,15 +578,14 @@ TEST(field_validation, names_types_and_lengths_follow_the_dialog_rules)
         {"A", 'C', "1000", "0", "Bad field length!", {}},
         {"A", 'N', "8", "10", "Bad decimals!", {}},
     };
+    const auto shape = [](const field_list_entry& f) { return std::tuple(f.name, f.type, f.length, f.decimals); };
     for (const field_case& c : cases) {
         SCOPED_TRACE(c.name);
         const field_check check = check_field(c.name, c.type, c.length, c.decimals);
         EXPECT_EQ(check.message, c.message);
-        if (!c.message.empty()) continue;
-        EXPECT_EQ(check.field.name, c.expected.name);
-        EXPECT_EQ(check.field.type, c.expected.type);
-        EXPECT_EQ(check.field.length, c.expected.length);
-        EXPECT_EQ(check.field.decimals, c.expected.decimals);
+        if (c.message.empty()) {
+            EXPECT_EQ(shape(check.field), shape(c.expected));
+        }
     }
 }
 

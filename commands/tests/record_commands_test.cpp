@@ -25,11 +25,11 @@ const std::vector<field_list_entry> fields = {
 // "\x99D\x99N" is ÖDÖN in code page 852, as tables store it.
 const char* const names[] = {"Kiss Anna", "Nagy Bela", "\x99" "D" "\x99" "N", "Kovacs", "Kiss Peter"};
 
-class record_commands_test : public ::testing::Test {
+class record_commands_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         rewrite();
     }
 
@@ -39,10 +39,8 @@ protected:
         std::vector<testing::fixture_record> records;
         for (const char* name : names) records.push_back({record_of(fields, {name, "    1.50", "20240229", "F"})});
         records[3].fields = record_of(fields, {names[3], "", "19991231"});
-        testing::write_table(path, fields, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, fields, records);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::string on_disk(std::int32_t number, int field) { return testing::stored_field(path, number, field); }
 
@@ -62,9 +60,7 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
 {
     const std::vector<field_list_entry> small = {{"NAME", 'C', 20, 0}, {"AGE", 'N', 3, 0}};
     const std::string small_path = dir.file("SMALL.DBF");
-    testing::write_table(small_path, small, {});
-    const auto small_table = testing::open_table(small_path);
-    ASSERT_TRUE(small_table);
+    const auto small_table = testing::open_new_table(small_path, small, {});
     EXPECT_EQ(table_info_text(*small_table), "Table name : " + small_path + "\r\n"
                                              "Code page  : 852 (setting SET_OEMTOANSI)\r\n"
                                              "--- ---------- ---- --- -------\r\n"
@@ -76,15 +72,6 @@ TEST_F(record_commands_test, table_info_lists_every_field_and_the_record_length)
                                              "  2 AGE        N      3       0\r\n"
                                              "\r\n"
                                              "The record length    24 bytes.\r\n");
-}
-
-// The delete toggle in both directions is the concurrent edit table's.
-TEST_F(record_commands_test, new_record_appends_a_blank_one_and_stands_on_it)
-{
-    EXPECT_TRUE(append_new_record(*table).done);
-    EXPECT_EQ(record_count(*table), 6);
-    EXPECT_EQ(current_record(*table), 6);
-    EXPECT_EQ(field_text(*table, 0), "          ");
 }
 
 // A change under a lock another process holds is refused and leaves the
@@ -125,6 +112,7 @@ TEST_F(record_commands_test, a_record_or_table_held_elsewhere_refuses_each_chang
         }
         EXPECT_TRUE(c.change(*table).done) << "the lock is free again";
     }
+    EXPECT_EQ(current_record(*table), 6) << "a new record is stood on";
 }
 
 TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
@@ -169,23 +157,24 @@ TEST_F(record_commands_test, typed_values_are_stored_in_the_fields_stored_form)
 
 TEST_F(record_commands_test, memo_texts_are_stored_under_the_record_lock)
 {
+    const int notes = field_index(*table, "notes");
     go_to(*table, 2);
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "");
-    ASSERT_TRUE(store_memo_text(*table, current_record(*table), field_index(*table, "notes"), "Long story").done);
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NAME")), "") << "only memo fields hold memos";
-    EXPECT_FALSE(store_memo_text(*table, current_record(*table), field_index(*table, "NAME"), "x").done);
-    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "NOTES"), "12").done) << "a block number is no typed value";
-    EXPECT_FALSE(store_typed_value(*table, current_record(*table), field_index(*table, "MISSING"), "x").done);
+    EXPECT_EQ(memo_text(*table, notes), "");
+    ASSERT_TRUE(store_memo_text(*table, 2, notes, "Long story").done);
+    EXPECT_EQ(memo_text(*table, notes), "Long story");
+    EXPECT_EQ(memo_text(*table, 0), "") << "only memo fields hold memos";
+    EXPECT_FALSE(store_memo_text(*table, 2, 0, "x").done);
+    EXPECT_FALSE(store_typed_value(*table, 2, notes, "12").done) << "a block number is no typed value";
+    EXPECT_FALSE(store_typed_value(*table, 2, field_index(*table, "MISSING"), "x").done);
     EXPECT_EQ(on_disk(2, 0), "Nagy Bela ");
     {
         // Another process allocating memo blocks holds the memo file's header.
         const auto holder = testing::holding(FILE_PROBE, {"hold", dbt_file_name(path), "0", "512"});
-        const command_result refused = store_memo_text(*table, current_record(*table), field_index(*table, "NOTES"), std::string(600, 'x'));
+        const command_result refused = store_memo_text(*table, 2, notes, std::string(600, 'x'));
         EXPECT_FALSE(refused.done);
         EXPECT_EQ(refused.message, "Memo write error !");
     }
-    EXPECT_EQ(memo_text(*table, field_index(*table, "NOTES")), "Long story");
+    EXPECT_EQ(memo_text(*table, notes), "Long story");
 }
 
 TEST_F(record_commands_test, search_steps_off_the_current_record_and_returns_to_it_when_nothing_matches)

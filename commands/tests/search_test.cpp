@@ -17,7 +17,7 @@ const std::vector<field_list_entry> fields = {{"NAME", 'C', 12, 0}, {"N", 'N', 7
 // Records of 20 bytes: a read block holds 52,428 of them.
 constexpr std::int32_t record_total = 120000;
 
-class search_test : public ::testing::Test {
+class search_test : public testing_support::with_default_settings {
 protected:
     static void SetUpTestSuite()
     {
@@ -41,12 +41,11 @@ protected:
 
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         ASSERT_TRUE(table = testing::open_table(path()));
         browse = table_browse(*table);
         browse.current_column = 1;
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     static testing::scratch_dir* dir_;
     std::unique_ptr<table_object> table;
@@ -124,9 +123,7 @@ TEST(search_in_code_pages, finds_a_name_in_every_code_page_the_table_is_read_in)
             records.push_back({testing::record_of(fields, {stored, "1"})});
         }
         const std::string path = dir.file(std::string(code_page_name(page)) + ".DBF");
-        testing::write_table(path, fields, records);
-        const auto table = testing::open_table(path);
-        ASSERT_TRUE(table);
+        const auto table = testing::open_new_table(path, fields, records);
         choose_code_page(*table, page);
         browse_object browse = table_browse(*table);
         for (const search_scope scope : {search_scope::current_column, search_scope::all_columns}) {

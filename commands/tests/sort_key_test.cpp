@@ -21,12 +21,6 @@ TEST(sort_key, joins_names_within_the_entry_and_length_limits)
     };
     std::vector<std::string> letters;
     for (int i = 0; i < 70; ++i) letters.push_back(std::string(1, static_cast<char>('A' + i % 26)));
-    // Ten-character names take 11 characters each with their "+": 23 of them
-    // fill 253, and a 24th passes 254.
-    const std::vector<std::string> tens(23, "ABCDEFGHIJ");
-    std::vector<std::string> tens_and_one = tens;
-    tens_and_one.push_back("X");
-
     const struct {
         const char* what;
         std::vector<std::string> names;
@@ -35,8 +29,6 @@ TEST(sort_key, joins_names_within_the_entry_and_length_limits)
         {"two names", {"NAME", "CITY"}, "NAME+CITY"},
         {"none", {}, ""},
         {"only the first 63 count", letters, joined({letters.begin(), letters.begin() + 63})},
-        {"23 long names", tens, joined(tens)},
-        {"a 24th name", tens_and_one, std::nullopt},
         {"254 with the last +", {std::string(253, 'A')}, std::string(253, 'A')},
         {"255 with the last +", {std::string(254, 'A')}, std::nullopt},
     };
@@ -57,9 +49,7 @@ TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
     // As in a real GPS export: two fields of one name.
     const std::vector<field_list_entry> fields = {
         {"POINT_ID", 'C', 8, 0}, {"CITY", 'C', 8, 0}, {"POINT_ID", 'N', 9, 0}, {"AGE", 'N', 3, 0}};
-    testing::write_table(dir.file("T.DBF"), fields, {});
-    const auto table = testing::open_table(dir.file("T.DBF"));
-    ASSERT_TRUE(table);
+    const auto table = testing::open_new_table(dir.file("T.DBF"), fields, {});
     EXPECT_EQ(sort_dialog_fields(*table, {column("Town", "city"), column("Id", "POINT_ID"), column("Num", "POINT_ID")}),
               (std::vector<std::string>{"Id", "Town", "Num", ""}))
         << "the second column of a name shows the second field of it; a field without a column is empty";
@@ -92,11 +82,8 @@ TEST(sort_key, dialog_entries_and_key_texts_name_fields_by_index)
 const std::vector<field_list_entry> people = {{"NAME", 'C', 10, 0}, {"AGE", 'N', 4, 0}, {"BORN", 'D', 8, 0}};
 constexpr int name_field = 0, age_field = 1, born_field = 2;
 
-class sort_command_test : public ::testing::Test {
+class sort_command_test : public testing_support::with_default_settings {
 protected:
-    void SetUp() override { settings_restore_defaults(); }
-    void TearDown() override { settings_restore_defaults(); }
-
     // People named by `names`, ages and birth dates in the same order, open.
     void write_people(const std::vector<std::string>& names, const std::vector<std::string>& ages = {},
                       const std::vector<std::string>& born = {})
@@ -107,33 +94,12 @@ protected:
                                                   i < born.size() ? born[i] : "20240101"})});
         }
         table.reset();
-        testing::write_table(path, people, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, people, records);
     }
 
     sort_status sort(const std::vector<int>& key, sort_collation collation = sort_collation::english)
     {
         return sort_command(*table, key, collation).status;
-    }
-
-    // The records as stored, each with its delete flag.
-    std::vector<std::string> stored_records() const
-    {
-        const std::string bytes = testing::read_file(path);
-        const std::size_t header = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
-        const std::size_t length = static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8;
-        std::vector<std::string> records;
-        for (std::size_t at = header; at + length <= bytes.size(); at += length) records.push_back(bytes.substr(at, length));
-        return records;
-    }
-
-    std::vector<std::string> names_in_order() const
-    {
-        std::vector<std::string> names;
-        for (const std::string& record : stored_records()) {
-            names.push_back(record.substr(1, record.find_first_of(std::string(" \0", 2), 1) - 1));
-        }
-        return names;
     }
 
     testing::scratch_dir dir;
@@ -185,15 +151,15 @@ TEST_F(sort_command_test, orders_by_stored_texts_folding_accents_only_under_the_
         const sort_outcome outcome = sort_command(*table, c.key, c.collation);
         EXPECT_EQ(outcome.status, sort_status::sorted);
         EXPECT_EQ(outcome.message, "The sort is ready.");
-        EXPECT_EQ(names_in_order(), c.order);
+        EXPECT_EQ(testing::leading_words(path), c.order);
         EXPECT_EQ(setting_by_index(SET_HUN_CMP), before) << "the collation holds for one sort";
     }
     write_people(five, ages, born);
     ASSERT_EQ(sort({name_field, age_field}), sort_status::sorted);
-    EXPECT_EQ(stored_records()[0].substr(11, 4), "   9");
+    EXPECT_EQ(testing::stored_records(path)[0].substr(11, 4), "   9");
     ASSERT_EQ(sort({born_field}), sort_status::sorted);
     ASSERT_EQ(sort({name_field}), sort_status::sorted);
-    EXPECT_EQ(stored_records()[0].substr(11, 4), "  10") << "equal keys keep their order";
+    EXPECT_EQ(testing::stored_records(path)[0].substr(11, 4), "  10") << "equal keys keep their order";
 }
 
 // Keys are folded once per record; the order must be the one the folded key
@@ -211,11 +177,10 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
     }
     for (int conversion : {0, 1}) {
         table.reset();
-        testing::write_table(path, fields, records);
-        ASSERT_TRUE(table = testing::open_table(path));
+        table = testing::open_new_table(path, fields, records);
         choose_code_page(*table, conversion ? code_page::cp852 : code_page::cp1250);
         ASSERT_EQ(sort({1, 0}, sort_collation::magyar), sort_status::sorted);
-        const std::vector<std::string> sorted = stored_records();
+        const std::vector<std::string> sorted = testing::stored_records(path);
         auto key = [](const std::string& record) {
             std::string b = record.substr(4, 2), a = record.substr(1, 3);
             return b.substr(0, b.find('\0')) + a.substr(0, a.find('\0'));
@@ -231,7 +196,7 @@ TEST_F(sort_command_test, order_agrees_with_the_folded_key_comparison)
     }
 }
 
-TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_file)
+TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_file_and_an_empty_table_sorts_at_once)
 {
     const std::vector<field_list_entry> fields = {{"LONG", 'C', 200, 0}, {"MID", 'C', 54, 0}, {"ONE", 'C', 1, 0}};
     const struct {
@@ -256,21 +221,17 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
     }
     // Key texts of the names: 23 ten-character names fill 253, a 24th passes 254.
     const std::vector<field_list_entry> tens(24, {"ABCDEFGHIJ", 'C', 1, 0});
-    testing::write_table(path, tens, {});
-    ASSERT_TRUE(table = testing::open_table(path));
+    table = testing::open_new_table(path, tens, {});
     std::vector<int> all(24);
     for (int i = 0; i < 24; ++i) all[static_cast<std::size_t>(i)] = i;
     EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::key_too_long);
     all.pop_back();
-    EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::sorted) << "an empty table";
-}
-
-TEST_F(sort_command_test, an_empty_table_sorts_at_once_and_a_short_file_is_refused)
-{
-    write_people({});
-    const auto holder = testing::holding(FILE_PROBE, {"hold", path});
-    EXPECT_EQ(sort({name_field}), sort_status::sorted) << "nothing to move, nothing taken";
-    EXPECT_EQ(holder->finish(), 0);
+    {
+        // An empty table sorts at once: nothing to move, nothing taken.
+        const auto holder = testing::holding(FILE_PROBE, {"hold", path});
+        EXPECT_EQ(sort_command(*table, all, sort_collation::english).status, sort_status::sorted);
+        EXPECT_EQ(holder->finish(), 0);
+    }
 
     write_people({"B", "A"});
     table.reset();

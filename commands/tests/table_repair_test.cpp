@@ -9,7 +9,6 @@ namespace vortel {
 namespace {
 
 using testing::read_file;
-using testing::record_of;
 using testing::write_file;
 
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 6, 0}};
@@ -17,8 +16,7 @@ const std::vector<field_list_entry> fields = {{"NAME", 'C', 6, 0}};
 // Three records under the header count `count`, followed by `tail`.
 std::string damaged(const std::string& path, std::int32_t count, const std::string& tail = "")
 {
-    testing::write_table(path, fields,
-                         {{record_of(fields, {"Anna"})}, {record_of(fields, {"Bela"})}, {record_of(fields, {"Cili"})}});
+    testing::write_table(path, fields, testing::records_of(fields, {{"Anna"}, {"Bela"}, {"Cili"}}));
     std::string bytes = read_file(path) + tail;
     for (int i = 0; i < 4; ++i) bytes[4 + static_cast<std::size_t>(i)] = static_cast<char>(count >> (8 * i));
     write_file(path, bytes);
@@ -51,7 +49,6 @@ TEST(table_repair_test, the_count_becomes_the_whole_records_after_a_copy_of_the_
         std::string expected = before;
         expected.replace(4, 4, std::string("\x03\0\0\0", 4));
         EXPECT_EQ(read_file(path), expected) << "only the count changes";
-        EXPECT_EQ(testing::table_rows(path), (std::vector<std::string>{"Anna  ", "Bela  ", "Cili  "}));
 
         const repair_result again = repair_record_count(path);
         EXPECT_EQ(again.status, repair_status::nothing_to_repair);

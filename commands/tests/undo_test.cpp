@@ -18,13 +18,11 @@ using testing::run_program;
 const std::vector<field_list_entry> fields = {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 constexpr int name = 0, price = 1, notes = 2;
 
-int probe(const std::vector<std::string>& arguments) { return run_program(TABLE_PROBE, arguments); }
-
-class undo_test : public ::testing::Test {
+class undo_test : public testing_support::with_default_settings {
 protected:
     void SetUp() override
     {
-        settings_restore_defaults();
+        with_default_settings::SetUp();
         table.reset();
         std::vector<testing::fixture_record> records;
         for (const char* who : {"Anna", "Bela", "Cecil"}) records.push_back({testing::record_of(fields, {who, "    1.50"})});
@@ -32,15 +30,13 @@ protected:
         testing::write_table(path, fields, records);
         // Tables from other programs end with an end-of-file mark.
         testing::write_file(path, read_file(path) + "\x1A");
-        ASSERT_TRUE(table = testing::open_table(path));
-        ASSERT_TRUE(history.store_memo_text(*table, 1, notes, "first memo").done);
+        table = testing::open_table(path);
+        testing::put_memos(*table, notes, {"first memo"});
         history = {};
         dbf_before = read_file(path);
     }
-    void TearDown() override { settings_restore_defaults(); }
 
     std::string stored(std::int32_t record, int field) { return testing::stored_field(path, record, field); }
-    std::size_t count() const { return testing::table_rows(path).size(); }
 
     testing::scratch_dir dir;
     std::string path = dir.file("PEOPLE.DBF");
@@ -131,11 +127,11 @@ TEST_F(undo_test, a_later_change_by_another_process_is_never_undone)
         SetUp();
         ASSERT_TRUE(cell(3, name, "Earlier")(history, *table));
         ASSERT_TRUE(c.ours(history, *table));
-        ASSERT_EQ(probe(c.theirs), 0);
+        ASSERT_EQ(run_program(TABLE_PROBE, c.theirs), 0);
         const undo_result result = history.undo(*table);
         EXPECT_EQ(result.done, c.undone);
         EXPECT_EQ(result.message, c.undone ? "" : changed_since_text);
-        EXPECT_EQ(count(), c.records);
+        EXPECT_EQ(testing::table_rows(path).size(), c.records);
         for (const field_after& a : c.after) EXPECT_EQ(stored(a.record, a.field), a.text) << a.record << ":" << a.field;
         EXPECT_EQ(history.size(), 1u) << "the step is dropped either way";
         EXPECT_TRUE(history.undo(*table).done) << "the earlier step is next";

@@ -46,18 +46,6 @@ std::string long_text(const std::string& seed, std::size_t length)
     return text;
 }
 
-// Stores memos through the engine, outside any injection.
-void put_memos(const std::string& path, int memo_field, const std::map<int, std::string>& memos)
-{
-    auto table = table_new(path);
-    if (!table_open(*table) || !lock_table(*table)) throw std::runtime_error("fixture table");
-    for (const auto& [number, text] : memos) {
-        go_to(*table, number);
-        if (memo_write(*table, memo_field, text) != 1) throw std::runtime_error("fixture memo");
-    }
-    unlock(*table);
-}
-
 // The table T.DBF (records 2 and 4 deleted, memos of one and of several
 // blocks) and the sources the append operations read.
 void write_fixture(const testing::scratch_dir& dir)
@@ -67,12 +55,11 @@ void write_fixture(const testing::scratch_dir& dir)
                          {{record_of(fields, {"Eve", "  31"})}, {record_of(fields, {"Adam", "  40"}), true},
                           {record_of(fields, {"Cecil", "   7"})}, {record_of(fields, {"Bob", "  12"}), true},
                           {record_of(fields, {"Dora", "  58"})}});
-    put_memos(path, 2, {{1, "short memo"}, {3, long_text("three", 1400)}, {4, long_text("four", 700)}});
+    testing::put_memos(*testing::open_table(path), 2, {"short memo", "", long_text("three", 1400), long_text("four", 700)});
 
     const std::string source = dir.file("S.DBF");
-    testing::write_table(source, source_fields,
-                         {{record_of(source_fields, {"", "Zed"})}, {record_of(source_fields, {"", "Yvonne"})}});
-    put_memos(source, 0, {{1, long_text("zed", 900)}, {2, "tiny"}});
+    testing::write_table(source, source_fields, testing::records_of(source_fields, {{"", "Zed"}, {"", "Yvonne"}}));
+    testing::put_memos(*testing::open_table(source), 0, {long_text("zed", 900), "tiny"});
     testing::write_file(dir.file("S.TXT"), "Xena        3\r\nWalt      101\r\n");
     testing::write_file(dir.file("S.CSV"), "name,Note\r\nXena,\"" + long_text("xena", 900) + "\"\r\nWalt,\r\n");
 }
