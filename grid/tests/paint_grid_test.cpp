@@ -69,14 +69,17 @@ TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
     EXPECT_EQ(std::pair(caption.foreground, caption.font), std::pair(nr.header_text, canvas_font{7}));
 }
 
-TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
+// The deleted mark is a bitmap inset in its cell, one pixel deeper in a
+// table window than in a dialog.
+TEST_F(paint_test, data_cells_use_the_grid_pen_the_current_cell_colours_and_the_deleted_mark)
 {
     open_numbered(3, {2});
     browse.current_column = 2;
     browse.current_row = 1;
     for (const bool focus : {true, false}) {
-        SCOPED_TRACE(focus ? "with focus" : "without focus");
+        SCOPED_TRACE(focus ? "with focus, in a table window" : "without focus, in a dialog");
         browse.has_focus = focus;
+        browse.table_window = focus;
         recording_canvas surface;
         paint_grid(browse, surface);
 
@@ -96,21 +99,12 @@ TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
         EXPECT_EQ(std::tuple(cell.area.left, cell.area.top, cell.area.right, cell.area.bottom),
                   std::tuple(90, 20, 90 + browse.columns[2].width + 1, 41));
         EXPECT_EQ(current.area.left, 92) << "text starts one pixel in from the inner edge";
-    }
-}
 
-TEST_F(paint_test, the_deleted_mark_is_a_bitmap_inset_in_its_cell)
-{
-    open_numbered(2, {2});
-    for (const bool table_window : {true, false}) {
-        browse.table_window = table_window;
-        recording_canvas surface;
-        paint_grid(browse, surface);
         const auto bitmaps = surface.of(drawn::bitmap);
-        ASSERT_EQ(bitmaps.size(), 2u);
+        ASSERT_EQ(bitmaps.size(), 3u);
         EXPECT_EQ(bitmaps[0].image, bitmap_info);
         EXPECT_EQ(bitmaps[1].image, bitmap_kuka);
-        const int inset = table_window ? 2 : 1;
+        const int inset = focus ? 2 : 1;
         EXPECT_EQ(std::tuple(bitmaps[1].area.left, bitmaps[1].area.top, bitmaps[1].mode),
                   std::tuple(1 + inset, 41 + inset, 0));
     }
