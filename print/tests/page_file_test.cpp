@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "print/page_device.h"
 #include "print/page_player.h"
 #include "print/page_recorder.h"
@@ -172,7 +171,9 @@ TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
     }
 }
 
-TEST_F(damaged_page, bad_record_sizes_end_the_playback)
+// A record size that cannot be, or a text longer than its record, ends the
+// playback; selecting an object that was never made is only ignored.
+TEST_F(damaged_page, bad_records_end_the_playback_and_a_missing_object_is_ignored)
 {
     const std::size_t first = wmf::header_bytes;
     for (std::uint32_t words : {0u, 2u, 0xFFFFFFFFu, static_cast<std::uint32_t>(page_.size())}) {
@@ -183,29 +184,23 @@ TEST_F(damaged_page, bad_record_sizes_end_the_playback)
         EXPECT_EQ(play_page(bad, played), play_result::damaged);
         EXPECT_TRUE(played.draws.empty());
     }
-}
 
-TEST_F(damaged_page, text_longer_than_its_record_ends_the_playback)
-{
-    std::string bad = page_;
+    std::string long_text = page_;
     const std::size_t last_text = page_.size() - 6 - 14;
-    ASSERT_EQ(u16(bad, last_text + 4), wmf::record_text_out);
-    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + last_text + 6, 200);
-    recording_surface played;
-    EXPECT_EQ(play_page(bad, played), play_result::damaged);
-    EXPECT_EQ(played.draws.size(), full_.draws.size() - 1);
-}
+    ASSERT_EQ(u16(long_text, last_text + 4), wmf::record_text_out);
+    wmf::put16(reinterpret_cast<unsigned char*>(long_text.data()) + last_text + 6, 200);
+    recording_surface cut_short;
+    EXPECT_EQ(play_page(long_text, cut_short), play_result::damaged);
+    EXPECT_EQ(cut_short.draws.size(), full_.draws.size() - 1);
 
-TEST_F(damaged_page, selecting_a_missing_object_is_ignored)
-{
-    std::string bad = page_;
+    std::string no_object = page_;
     const std::size_t select = wmf::header_bytes + 28 * 2;
-    ASSERT_EQ(u16(bad, select + 4), wmf::record_select_object);
-    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + select + 6, 7);
-    recording_surface played;
-    EXPECT_EQ(play_page(bad, played), play_result::complete);
-    EXPECT_EQ(played.draws.size(), full_.draws.size());
-    EXPECT_EQ(played.draws[0].find("Arial"), std::string::npos);
+    ASSERT_EQ(u16(no_object, select + 4), wmf::record_select_object);
+    wmf::put16(reinterpret_cast<unsigned char*>(no_object.data()) + select + 6, 7);
+    recording_surface unselected;
+    EXPECT_EQ(play_page(no_object, unselected), play_result::complete);
+    EXPECT_EQ(unselected.draws.size(), full_.draws.size());
+    EXPECT_EQ(unselected.draws[0].find("Arial"), std::string::npos);
 }
 
 // One record: its size in words, its function, its parameters (even length).
@@ -243,7 +238,7 @@ std::string select_record(std::uint16_t slot) { return page_record(wmf::record_s
 
 const std::string pen_record = page_record(0x02FA, std::string(10, '\0'));
 
-TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
+TEST(foreign_page, header_is_checked_extended_text_and_other_objects_are_understood_and_freed_slots_reused)
 {
     recording_surface played;
     EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
@@ -257,19 +252,17 @@ TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_und
     EXPECT_EQ(play_page(page, played), play_result::complete);
     ASSERT_EQ(played.draws.size(), 1u);
     EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
-}
 
-TEST(foreign_page, a_new_object_takes_the_lowest_freed_slot)
-{
+    // A new object takes the lowest freed slot.
     const auto remove = [](std::uint16_t slot) { return page_record(wmf::record_delete_object, page_word(slot)); };
     std::string records = pen_record + font_record("F1") + pen_record + font_record("F3");  // slots 0 to 3
     records += remove(2) + remove(0) + remove(1) + remove(1);
     records += font_record("N0") + font_record("N1") + font_record("N2") + font_record("N4");
     for (std::uint16_t slot = 0; slot < 5; ++slot) records += select_record(slot);
 
-    recording_surface played;
-    ASSERT_EQ(play_page(foreign_page(records), played), play_result::complete);
-    EXPECT_EQ(played.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
+    recording_surface slots;
+    ASSERT_EQ(play_page(foreign_page(records), slots), play_result::complete);
+    EXPECT_EQ(slots.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
                                                       "font F3 50/0/0", "font N4 50/0/0"}))
         << "freed slots are filled lowest first, each once";
 }

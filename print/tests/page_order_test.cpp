@@ -5,9 +5,15 @@
 namespace vortel {
 namespace {
 
-TEST(print_page_order, follows_range_copies_collation_and_order)
+TEST(print_page_order, follows_range_copies_collation_and_order_or_refuses_a_missing_page)
 {
-    const struct { const char* name; int pages; print_range range; std::vector<int> order; } cases[] = {
+    const struct {
+        const char* name;
+        int pages;
+        print_range range;
+        std::vector<int> order;
+        const char* refusal = "";
+    } cases[] = {
         {"all", 3, {}, {1, 2, 3}}, {"range", 5, {2, 4}, {2, 3, 4}},
         {"range past the end is cut", 3, {2, 10}, {2, 3}},
         {"collated copies", 3, {1, 999, 2, true, false}, {1, 2, 3, 1, 2, 3}},
@@ -16,20 +22,15 @@ TEST(print_page_order, follows_range_copies_collation_and_order)
         {"reverse uncollated range", 4, {2, 3, 3, false, true}, {3, 3, 3, 2, 2, 2}},
         {"reverse collated", 2, {1, 999, 2, true, true}, {2, 1, 2, 1}},
         {"no copies is one", 2, {1, 999, 0}, {1, 2}},
+        {"range past the last page", 3, {5, 7}, {}, "The listing has 3 pages: there is no page 5 to print."},
+        {"past the only page", 1, {2, 2}, {}, "The listing has 1 page: there is no page 2 to print."},
+        {"no pages", 0, {}, {}, "There is no page to print."},
     };
     for (const auto& c : cases) {
         const page_order order = print_page_order(c.pages, c.range);
         EXPECT_EQ(order.pages, c.order) << c.name;
-        EXPECT_EQ(order.refusal, "") << c.name;
+        EXPECT_EQ(order.refusal, c.refusal) << c.name;
     }
-}
-
-TEST(print_page_order, range_past_the_last_page_is_refused)
-{
-    EXPECT_EQ(print_page_order(3, {5, 7}).refusal, "The listing has 3 pages: there is no page 5 to print.");
-    EXPECT_EQ(print_page_order(1, {2, 2}).refusal, "The listing has 1 page: there is no page 2 to print.");
-    EXPECT_EQ(print_page_order(0, {}).refusal, "There is no page to print.");
-    EXPECT_TRUE(print_page_order(3, {5, 7}).pages.empty());
 }
 
 // Pages drawn over 4488 x 6552 units at 600 dpi (A4 less 10 mm margins,
