@@ -87,7 +87,7 @@ TEST(date_value, parses_typed_and_stored_texts)
     EXPECT_EQ(text, "2024.12.31") << "parsing in place cuts the caller's text";
 }
 
-TEST(date_value, calendar_queries)
+TEST(date_value, calendar_queries_answer_zero_for_invalid_dates_and_arithmetic_stays_inside_the_calendar)
 {
     const date_value leap_march = date_from_ymd(2024, 3, 1);
     const date_value common_march = date_from_ymd(2023, 3, 1);
@@ -109,10 +109,8 @@ TEST(date_value, calendar_queries)
     EXPECT_EQ(date_month_start(leap_march, 13), 0);
 
     for (int k = 0; k < 7; ++k) EXPECT_EQ(date_day_of_week(date_from_ymd(2024, 1, 1 + k)), k + 1);  // a Monday
-}
 
-TEST(date_value, invalid_dates_answer_zero_and_arithmetic_stays_inside_the_calendar)
-{
+    // Invalid dates answer zero; arithmetic stays inside the calendar.
     for (const date_value date : {date_value{}, date_value{first_day - 1}, date_value{last_day + 1}}) {
         EXPECT_FALSE(date_is_valid(date));
         EXPECT_EQ(date_year(date) + date_month(date) + date_day(date) + date_day_of_week(date) +

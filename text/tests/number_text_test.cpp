@@ -30,7 +30,7 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
 }
 
 // The stored form keeps the point whatever the decimal sign; widths are bounded.
-TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
+TEST_F(number_text, long_to_text_right_aligns_widths_are_bounded_and_zero_is_recognised)
 {
     setting_by_index(SET_TIZEDESJEL, ",");
     EXPECT_EQ(number_to_text(1.5L, 6, 2), "  1.50");
@@ -42,10 +42,7 @@ TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
     EXPECT_EQ(long_to_text(1, 100000).size(), 255u);
     EXPECT_EQ(number_to_text(1.0L, 3, 1000), "0." + std::string(255, '0'));
     EXPECT_GE(number_to_text(1e4000L, 5, 0).size(), 4000u);  // every digit of a huge value
-}
 
-TEST_F(number_text, zero_numbers)
-{
     for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) {
         EXPECT_TRUE(is_zero_number(zero)) << '"' << zero << '"';
     }

@@ -9,7 +9,7 @@
 namespace vortel {
 namespace {
 
-TEST(text_ops, trimming_removes_blanks_only)
+TEST(text_ops, trimming_removes_blanks_only_and_positions_are_found_from_both_ends)
 {
     struct row { const char* text; const char* left; const char* right; const char* both; };
     const row rows[] = {
@@ -23,17 +23,14 @@ TEST(text_ops, trimming_removes_blanks_only)
         EXPECT_EQ(&trim_both(in_place), &in_place);
         EXPECT_EQ(in_place, r.both) << '"' << r.text << '"';
     }
-}
 
-TEST(text_ops, positions_of_a_text)
-{
-    struct row { const char* needle; const char* haystack; long first, last; };
-    const row rows[] = {
+    struct place { const char* needle; const char* haystack; long first, last; };
+    const place places[] = {
         {"b", "abcb", 1, 3}, {"bc", "abcbc", 1, 3}, {"aa", "aaa", 0, 1},
         {"abcd", "abc", -1, -1},  // a needle running past the end never matches
         {"x", "", -1, -1}, {"", "abc", 0, 2}, {"", "", -1, -1}, {"\xE1", "\xE1rv\xE1", 0, 3},
     };
-    for (const row& r : rows) {
+    for (const place& r : places) {
         EXPECT_EQ(text_position(r.needle, r.haystack), r.first) << r.needle << " in " << r.haystack;
         EXPECT_EQ(text_last_position(r.needle, r.haystack), r.last) << r.needle << " in " << r.haystack;
     }
