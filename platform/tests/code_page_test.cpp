@@ -101,24 +101,21 @@ TEST(code_page, a_character_the_code_page_lacks_is_refused_and_named)
 
 TEST(code_page, names_and_language_bytes_say_which_code_page)
 {
+    // Each page's own name and byte read back through the loop at the end;
+    // the rows are the other spellings and the bytes other drivers write.
     const std::pair<std::string_view, std::optional<code_page>> names[] = {
-        {"1250", code_page::cp1250},      {"ANSI 1250", code_page::cp1250},  {"windows-1250", code_page::cp1250},
-        {"CP1250\r\n", code_page::cp1250}, {"852", code_page::cp852},        {"OEM 852", code_page::cp852},
-        {"IBM852", code_page::cp852},      {"UTF-8", code_page::utf8},       {"utf8", code_page::utf8},
-        {"ISO-8859-2", code_page::iso8859_2}, {"88592", code_page::iso8859_2}, {"CP1252", code_page::cp1252},
-        {"GBK", code_page::cp936},         {"866", code_page::cp866},        {"EBCDIC", std::nullopt},
-        {"", std::nullopt},                {"12500", std::nullopt},
+        {"ANSI 1250", code_page::cp1250}, {"windows-1250", code_page::cp1250}, {"CP1250\r\n", code_page::cp1250},
+        {"OEM 852", code_page::cp852},    {"IBM852", code_page::cp852},       {"utf8", code_page::utf8},
+        {"88592", code_page::iso8859_2},  {"CP1252", code_page::cp1252},      {"GBK", code_page::cp936},
+        {"EBCDIC", std::nullopt},         {"", std::nullopt},                 {"12500", std::nullopt},
     };
     for (const auto& [name, page] : names) EXPECT_EQ(code_page_from_name(name), page) << name;
 
     const std::pair<std::uint8_t, std::optional<code_page>> bytes[] = {
-        {0x64, code_page::cp852}, {0x22, code_page::cp852}, {0x1F, code_page::cp852}, {0x23, code_page::cp852},
-        {0x40, code_page::cp852}, {0xC8, code_page::cp1250}, {0x01, code_page::cp437}, {0x02, code_page::cp850},
-        {0x03, code_page::cp1252}, {0x57, code_page::cp1252}, {0x26, code_page::cp866}, {0xC9, code_page::cp1251},
-        {0x4D, code_page::cp936}, {0x00, std::nullopt},        {0x13, std::nullopt},
+        {0x22, code_page::cp852}, {0x1F, code_page::cp852}, {0x23, code_page::cp852}, {0x40, code_page::cp852},
+        {0x57, code_page::cp1252}, {0x00, std::nullopt},    {0x13, std::nullopt},
     };
     for (const auto& [byte, page] : bytes) EXPECT_EQ(code_page_from_language_byte(byte), page) << int{byte};
-    // Every page's own byte reads back as that page, or it has none.
     for (const code_page page : all_code_pages()) {
         if (language_byte(page) != 0) {
             EXPECT_EQ(code_page_from_language_byte(language_byte(page)), page);

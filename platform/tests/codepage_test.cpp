@@ -7,7 +7,6 @@
 #include <wctype.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -54,13 +53,6 @@ std::string byte_text(unsigned byte)
     return std::string(1, static_cast<char>(byte));
 }
 
-std::string hex(unsigned byte)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
-    return text;
-}
-
 // Every byte that glibc converts must convert the same way here and come
 // back unchanged; every byte it refuses has no counterpart and must get an
 // ASCII stand-in, never some unrelated accented letter.
@@ -91,13 +83,13 @@ TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
         for (unsigned byte = 0; byte < 0x100; ++byte) {
             const std::string in = byte_text(byte), out = d.forward(in);
             if (const std::optional<std::string> reference = converter.convert(in)) {
-                EXPECT_EQ(out, *reference) << d.from << " " << hex(byte);
-                EXPECT_EQ(d.back(out), in) << d.from << " " << hex(byte);
+                EXPECT_EQ(out, *reference) << d.from << " " << std::hex << byte;
+                EXPECT_EQ(d.back(out), in) << d.from << " " << std::hex << byte;
                 ++shared;
             } else if (d.stand_in) {
-                EXPECT_EQ(out, d.stand_in) << d.from << " " << hex(byte);
+                EXPECT_EQ(out, d.stand_in) << d.from << " " << std::hex << byte;
             } else {
-                EXPECT_LT(static_cast<unsigned char>(out.at(0)), 0x80) << d.from << " " << hex(byte);
+                EXPECT_LT(static_cast<unsigned char>(out.at(0)), 0x80) << d.from << " " << std::hex << byte;
             }
         }
         EXPECT_EQ(shared, d.shared) << d.from << " -> " << d.to;
@@ -188,7 +180,7 @@ TEST(Codepage, upper_case_matches_glibc_case_mapping)
             std::memcpy(capital_bytes.data(), &capital, sizeof capital);
             if (const auto back = to_ansi.convert(capital_bytes)) expected = static_cast<unsigned char>((*back)[0]);
         }
-        EXPECT_EQ(ansi_upper_byte(static_cast<unsigned char>(byte)), expected) << hex(byte);
+        EXPECT_EQ(ansi_upper_byte(static_cast<unsigned char>(byte)), expected) << std::hex << byte;
     }
     freelocale(utf8);
 }

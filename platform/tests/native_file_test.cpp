@@ -41,7 +41,7 @@ protected:
 // Two handles of this process, one step after another: a lock of one handle
 // refuses the other, a handle never stacks locks nor unlocks what it did
 // not lock, and a lock of length zero locks nothing.
-TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_and_never_stack)
+TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_never_stack_and_go_with_their_handle)
 {
     native_file handles[2] = {open_shared(), open_shared()};
     const struct {
@@ -80,21 +80,14 @@ TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_and_never
         EXPECT_EQ(done, s.done) << (s.lock ? "lock " : "unlock ") << s.offset << "+" << s.length << " by handle "
                                 << s.handle << ": " << s.name;
     }
-}
 
-TEST_F(native_file_test, locks_go_with_their_own_handle_only)
-{
-    native_file holder = open_shared();
-    ASSERT_TRUE(holder.lock(0, 10));
-    {
-        // Classic process-owned locks would all vanish here.
-        native_file bystander = open_shared();
-        bystander.close();
-    }
-    native_file other = open_shared();
-    EXPECT_FALSE(other.lock(0, 10));
-    holder.close();
-    EXPECT_TRUE(other.lock(0, 10)) << "closing the owner releases its locks";
+    // Locks go with their own handle only: closing a bystander keeps them,
+    // as classic process-owned locks would not, and closing the owner frees them.
+    ASSERT_TRUE(handles[0].lock(0, 10));
+    open_shared().close();
+    EXPECT_FALSE(handles[1].lock(0, 10));
+    handles[0].close();
+    EXPECT_TRUE(handles[1].lock(0, 10));
 }
 
 TEST_F(native_file_test, locks_exclude_another_process_and_are_released_when_it_ends)
