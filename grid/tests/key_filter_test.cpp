@@ -50,17 +50,16 @@ TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_backs
     EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
 }
 
-struct filter_case {
-    const char* name;
-    edit_state state;
-    char c;
-    const char* picture;
-    char type;
-    key_verdict verdict;
-};
-
 TEST_F(key_filter_test, characters_pass_by_the_columns_picture_and_type)
 {
+    struct filter_case {
+        const char* name;
+        edit_state state;
+        char c;
+        const char* picture;
+        char type;
+        key_verdict verdict;
+    };
     const filter_case cases[] = {
         {"date_letter", caret_at("2001", 4), 'a', "@D", 'D', key_verdict::refuse},
         {"date_minus", caret_at("2001", 4), '-', "@D", 'D', key_verdict::refuse},

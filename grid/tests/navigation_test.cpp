@@ -52,7 +52,7 @@ TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
     }
 }
 
-TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_up)
+TEST_F(navigation_test, ctrl_end_keeps_the_row_keys_between_two_paints_add_up_and_scrolling_waits_for_the_paint)
 {
     open(1000, 19);
     browse.current_row = 5;
@@ -64,6 +64,15 @@ TEST_F(navigation_test, ctrl_end_keeps_the_row_and_keys_between_two_paints_add_u
     key_down(browse, vk_up, false);
     key_down(browse, vk_up, false);
     EXPECT_EQ(painted(), (screen{8, 3, 6}));
+
+    // Scroll messages wait for the paint of the previous move.
+    key_down(browse, vk_down, false);
+    EXPECT_EQ(scroll_bar(browse, sb_linedown, false, 0).paint, repaint::none);
+    EXPECT_EQ(browse.current_record, 9);
+    paint();
+    browse.painting = true;
+    EXPECT_EQ(key_down(browse, vk_down, false).paint, repaint::none);
+    EXPECT_EQ(browse.current_record, 9);
 }
 
 TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
@@ -82,18 +91,6 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
         EXPECT_EQ(painted(), (screen{c.record, c.row, c.record - c.row + 1}))
             << "the current record is drawn on the current row";
     }
-}
-
-TEST_F(navigation_test, scroll_messages_wait_for_the_paint_of_the_previous_move)
-{
-    open(30, 5);
-    key_down(browse, vk_down, false);
-    EXPECT_EQ(scroll_bar(browse, sb_linedown, false, 0).paint, repaint::none);
-    EXPECT_EQ(browse.current_record, 2);
-    paint();
-    browse.painting = true;
-    EXPECT_EQ(key_down(browse, vk_down, false).paint, repaint::none);
-    EXPECT_EQ(browse.current_record, 2);
 }
 
 TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
