@@ -46,16 +46,16 @@ const record_list two_texts{{28, wmf::record_create_font_indirect}, {4, wmf::rec
                             {7, wmf::record_text_out},              {7, wmf::record_text_out},
                             {3, wmf::record_eof}};
 
-TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
+TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes_and_records_state_once)
 {
-    page_recorder page(default_font);
-    page.select_font(bold_font);
-    page.set_background_mode(background_transparent);
-    page.set_text_colour(page_rgb(0, 0, 255));
-    page.draw_text(120, 100, "A");
-    page.draw_text(180, 100, "\xE1");  // a-acute in Windows-1250
-    page.select_font(default_font);
-    const std::string bytes = page.finish();
+    page_recorder small(default_font);
+    small.select_font(bold_font);
+    small.set_background_mode(background_transparent);
+    small.set_text_colour(page_rgb(0, 0, 255));
+    small.draw_text(120, 100, "A");
+    small.draw_text(180, 100, "\xE1");  // a-acute in Windows-1250
+    small.select_font(default_font);
+    const std::string bytes = small.finish();
 
     // Kind, header words, version; the size; one object (the font) and the
     // largest record (the font's); no parameters.
@@ -74,10 +74,8 @@ TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
     const std::size_t text = bytes.size() - 6 - 14 + 6;
     EXPECT_EQ(bytes.substr(text + 2, 2), std::string("\xE1\0", 2));
     EXPECT_EQ(std::tuple(u16(bytes, text), u16(bytes, text + 4), u16(bytes, text + 6)), std::tuple(1, 100, 180));
-}
 
-TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_dropped)
-{
+    // State is recorded once and positions that do not fit a word are dropped.
     page_recorder page(default_font);
     page.set_background_mode(background_transparent);
     page.draw_text(0, 0, "ab");  // even length: no pad
@@ -110,7 +108,7 @@ protected:
     printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
-TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
+TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn_shifted_and_scaled_by_a_view)
 {
     recording_surface direct;
     page_device printing;
@@ -128,17 +126,15 @@ TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
 
     EXPECT_EQ(played.draws, direct.draws);
     EXPECT_GT(played.draws.size(), 20u);
-}
 
-TEST_F(page_round_trip, preview_view_shifts_and_scales_positions_and_fonts)
-{
+    // The preview's view shifts and scales positions and fonts.
     page_recorder page(default_font);
     page.select_font(bold_font);
     page.draw_text(1000, 600, "Z");
-    recording_surface played;
-    ASSERT_EQ(play_page(page.finish(), played, page_view{-20, -20, 0.5, 0.25}), play_result::complete);
-    ASSERT_EQ(played.draws.size(), 1u);
-    EXPECT_EQ(played.draws[0], "510,155 Z [Arial -20/0/700 colour 0 mode 2]");
+    recording_surface viewed;
+    ASSERT_EQ(play_page(page.finish(), viewed, page_view{-20, -20, 0.5, 0.25}), play_result::complete);
+    ASSERT_EQ(viewed.draws.size(), 1u);
+    EXPECT_EQ(viewed.draws[0], "510,155 Z [Arial -20/0/700 colour 0 mode 2]");
 }
 
 // Page damaged in the ways a torn write or a foreign file would damage it.

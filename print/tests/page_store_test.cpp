@@ -63,16 +63,7 @@ protected:
     printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
-TEST_F(page_store, temporary_directory_ends_in_a_separator_and_ignores_unusable_settings)
-{
-    EXPECT_EQ(temp_directory(), scratch_.path() + "/");
-    ::setenv("TMPDIR", "relative/dir", 1);
-    EXPECT_EQ(temp_directory(), "/tmp/");
-    ::setenv("TMPDIR", (scratch_.path() + "/missing").c_str(), 1);
-    EXPECT_EQ(temp_directory(), "/tmp/");
-}
-
-TEST_F(page_store, pages_live_in_a_private_job_directory_until_the_device_closes)
+TEST_F(page_store, pages_live_in_a_job_directory_of_the_temporary_directory_until_the_device_closes)
 {
     page_device device;
     print_pages(device, 12, "x");
@@ -88,6 +79,13 @@ TEST_F(page_store, pages_live_in_a_private_job_directory_until_the_device_closes
     close_page_device(device);
     EXPECT_EQ(list_count(device.pages), 0);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
+
+    // The temporary directory ends in a separator and ignores unusable settings.
+    EXPECT_EQ(temp_directory(), scratch_.path() + "/");
+    ::setenv("TMPDIR", "relative/dir", 1);
+    EXPECT_EQ(temp_directory(), "/tmp/");
+    ::setenv("TMPDIR", (scratch_.path() + "/missing").c_str(), 1);
+    EXPECT_EQ(temp_directory(), "/tmp/");
 }
 
 TEST_F(page_store, job_without_pages_leaves_no_files_and_a_page_left_open_is_still_finished)

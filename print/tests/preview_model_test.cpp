@@ -22,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(preview_model, extents_follow_view_and_orientation)
+TEST_F(preview_model, extents_follow_view_orientation_and_factors_that_fall_back_one_by_one)
 {
     preview_surface landscape = make_preview_surface(0, 0, 100, 100, 6600, 4800, "");
     EXPECT_TRUE(landscape.landscape);
@@ -42,10 +42,8 @@ TEST_F(preview_model, extents_follow_view_and_orientation)
     EXPECT_DOUBLE_EQ(view->scale_y, 475.0 / preview_extent(page).y);
 
     EXPECT_FALSE(preview_view(make_preview_surface(0, 0, 100, 100, 0, 0, "")));
-}
 
-TEST_F(preview_model, factors_that_are_no_positive_number_fall_back_per_case)
-{
+    // View factors that are no positive number fall back one by one.
     setting_by_index(SET_PORT_WIDTH_ZOOM, "zero");
     setting_by_index(SET_PORT_HEIGHT_UNZOOM, "-2");
     setting_by_index(SET_LAND_WIDTH_ZOOM, "3");
