@@ -26,7 +26,7 @@ long gone_pid()
 
 std::string job_name(long pid, const char* unique) { return job_directory_prefix + std::to_string(pid) + "-" + unique; }
 
-TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
+TEST(job_directory, is_private_carries_its_owner_in_its_name_and_goes_with_its_files)
 {
     testing::scratch_dir parent;
     std::string made;
@@ -60,10 +60,8 @@ TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
 
     EXPECT_EQ(make_job_directory(parent.file("missing") + "/", made), ENOENT);
     EXPECT_EQ(made, "");
-}
 
-TEST(job_directory, owner_is_read_only_from_names_of_our_pattern)
-{
+    // The owner is read only from names of exactly our pattern.
     const std::pair<const char*, long> cases[] = {
         {"vortel-job-4242-aB3xYz", 4242},
         {"vortel-job-4242-aB3xY", 0},     // one character short

@@ -146,7 +146,7 @@ TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
     EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_ok);
 }
 
-TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
+TEST_F(native_file_test, creation_dispositions_moves_and_unnamed_files_never_replace_a_file)
 {
     native_file file;
     std::string fresh = dir.file("NEW.TXT");
@@ -164,6 +164,24 @@ TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
     EXPECT_EQ(testing::read_file(fresh), "keep");
     EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
     EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
+
+    // An unnamed file is claimed and takes only a free name.
+    ASSERT_TRUE(file.create_unnamed(dir.path())) << file.last_error();
+    EXPECT_TRUE(file.claimed());
+    std::size_t put = 0;
+    ASSERT_TRUE(file.write("new", 3, put));
+    EXPECT_EQ(file.link_name(fresh), EEXIST);
+    EXPECT_EQ(testing::read_file(fresh), "keep");
+    const std::string named = dir.file("NEW.DBF");
+    ASSERT_EQ(file.link_name(named), 0);
+    file_identity by_handle, by_name;
+    ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
+    EXPECT_TRUE(by_handle.same_file(by_name));
+    EXPECT_EQ(by_handle.links, 1u);
+    EXPECT_EQ(testing::read_file(named), "new");
+    native_file exclusive;
+    EXPECT_FALSE(exclusive.open(named, read_write, share_all, file_creation::create_new));
+    EXPECT_EQ(exclusive.last_error(), EEXIST);
 }
 
 TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_file)
@@ -233,27 +251,6 @@ TEST_F(native_file_test, sole_use_needs_every_other_handle_closed_and_keeps_ever
     ASSERT_TRUE(claimer.release_sole_use());
     EXPECT_EQ(probe({"open", moved, "r", "rw"}), probe_ok);
     EXPECT_EQ(claimer.unlink_claimed(moved), EBUSY) << "only while claimed";
-}
-
-TEST_F(native_file_test, an_unnamed_file_is_claimed_and_takes_only_a_free_name)
-{
-    native_file file;
-    ASSERT_TRUE(file.create_unnamed(dir.path())) << file.last_error();
-    EXPECT_TRUE(file.claimed());
-    std::size_t put = 0;
-    ASSERT_TRUE(file.write("new", 3, put));
-    EXPECT_EQ(file.link_name(path), EEXIST);
-    EXPECT_EQ(testing::read_file(path), std::string(4096, 'x'));
-    const std::string named = dir.file("NEW.DBF");
-    ASSERT_EQ(file.link_name(named), 0);
-    file_identity by_handle, by_name;
-    ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
-    EXPECT_TRUE(by_handle.same_file(by_name));
-    EXPECT_EQ(by_handle.links, 1u);
-    EXPECT_EQ(testing::read_file(named), "new");
-    native_file exclusive;
-    EXPECT_FALSE(exclusive.open(named, read_write, share_all, file_creation::create_new));
-    EXPECT_EQ(exclusive.last_error(), EEXIST);
 }
 
 }  // namespace
