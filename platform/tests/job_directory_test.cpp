@@ -26,7 +26,7 @@ long gone_pid()
 
 std::string job_name(long pid, const char* unique) { return job_directory_prefix + std::to_string(pid) + "-" + unique; }
 
-TEST(job_directory, is_private_carries_its_owner_in_its_name_and_goes_with_its_files)
+TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
 {
     testing::scratch_dir parent;
     std::string made;

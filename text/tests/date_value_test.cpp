@@ -68,7 +68,7 @@ TEST(date_value, construction_checks_the_calendar_and_numbers_the_days)
     EXPECT_EQ(date_to_dbf(date_value{first_day}), "00010101");
 }
 
-TEST(date_value, parses_typed_and_stored_texts)
+TEST(date_value, parses_typed_and_stored_texts_and_knows_today)
 {
     const std::pair<std::string, const char*> rows[] = {  // dash form, "" when invalid
         {"19991231", "1999-12-31"}, {"1999123", "1999-12-03"}, {"2024", ""}, {"", ""},
@@ -85,6 +85,14 @@ TEST(date_value, parses_typed_and_stored_texts)
     std::string text = "2024.12.31extra";
     EXPECT_EQ(dash(date_parse_in_place(text)), "2024-12-31");
     EXPECT_EQ(text, "2024.12.31") << "parsing in place cuts the caller's text";
+
+    // Today is parsed from the local clock's date.
+    const local_time before = local_time_now();
+    const date_value today = date_today();
+    const local_time after = local_time_now();
+    ASSERT_TRUE(date_is_valid(today));
+    EXPECT_TRUE(today == date_from_ymd(before.year, before.month, before.day) ||
+                today == date_from_ymd(after.year, after.month, after.day));
 }
 
 TEST(date_value, calendar_queries_answer_zero_for_invalid_dates_and_arithmetic_stays_inside_the_calendar)
@@ -138,16 +146,6 @@ TEST(date_value, calendar_queries_answer_zero_for_invalid_dates_and_arithmetic_s
     EXPECT_FALSE(date_is_valid(date_subtract_days(last, LONG_MIN)));
     EXPECT_FALSE(date_is_valid(date_add_days(date_value{}, 2451545)));
     EXPECT_FALSE(date_is_valid(date_next_day(date_value{})));
-}
-
-TEST(date_value, today_is_the_local_date)
-{
-    const local_time before = local_time_now();
-    const date_value today = date_today();
-    const local_time after = local_time_now();
-    ASSERT_TRUE(date_is_valid(today));
-    EXPECT_TRUE(today == date_from_ymd(before.year, before.month, before.day) ||
-                today == date_from_ymd(after.year, after.month, after.day));
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST_F(picture, values_show_through_their_picture_and_the_settings)
 
 // Rounding by a number template and the "!" function rewrite the caller's
 // value; a template "!" changes only the shown text.
-TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value)
+TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value_and_strip_undoes_the_picture)
 {
     struct row { std::string raw, picture, shown, raw_after; const char* decimal_sign = "."; };
     const row rows[] = {
@@ -92,17 +92,15 @@ TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value)
         EXPECT_EQ(picture_format(raw, r.picture), r.shown) << '"' << r.raw << "\" with \"" << r.picture << '"';
         EXPECT_EQ(raw, r.raw_after) << '"' << r.raw << "\" with \"" << r.picture << '"';
     }
-}
 
-TEST_F(picture, strip_turns_shown_text_into_stored_text)
-{
-    struct row { std::string edited, picture, stored; const char* decimal_sign = "."; };
-    const row rows[] = {
+    // Stripping turns shown text back into stored text.
+    struct strip_row { std::string edited, picture, stored; const char* decimal_sign = "."; };
+    const strip_row strip_rows[] = {
         {"-1,234.50", "@N", "-1234.50"}, {"12-3", "@N", "123"}, {"--5", "@N", "-5"},
         {"1999.12.31.", "@D", "19991231"}, {"1999.12.31.5", "@D", "19991231"}, {"31/12/99", "@D", "311299"},
         {" a b ", "@S5", " a b "}, {"-1.234,50", "@N", "-1234,50", ","},
     };
-    for (const row& r : rows) {
+    for (const strip_row& r : strip_rows) {
         setting_by_index(SET_TIZEDESJEL, r.decimal_sign);
         EXPECT_EQ(picture_strip(r.edited, r.picture), r.stored) << '"' << r.edited << "\" with " << r.picture;
     }
