@@ -80,37 +80,35 @@ TEST_F(page_store, pages_live_in_a_job_directory_of_the_temporary_directory_unti
     EXPECT_EQ(list_count(device.pages), 0);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
 
+    // A job without pages leaves no files.
+    page_device next;
+    std::int32_t seen = -1;
+    print_pages(next, 0, "");
+    next.preview = [](page_device& shown, void* context) { *static_cast<std::int32_t*>(context) = list_count(shown.pages); };
+    next.preview_context = &seen;
+    end_document(next);
+    EXPECT_EQ(seen, 0);
+    EXPECT_TRUE(fs::is_empty(next.temp_directory));
+    close_page_device(next);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+
+    // A page left open is finished by the next and by the document's end.
+    open_page_device(next, &printer_, nullptr, "Listing", true, 80, true);
+    start_page(next);
+    put_text(next, 0, 0, "one", nullptr, nullptr, 0, false);
+    start_page(next);
+    put_text(next, 0, 0, "two", nullptr, nullptr, 0, false);
+    end_document(next);
+    EXPECT_NE(testing::read_file(page(next, 1)).find('o'), std::string::npos);
+    EXPECT_NE(testing::read_file(page(next, 2)).find('w'), std::string::npos);
+    close_page_device(next);
+
     // The temporary directory ends in a separator and ignores unusable settings.
     EXPECT_EQ(temp_directory(), scratch_.path() + "/");
     ::setenv("TMPDIR", "relative/dir", 1);
     EXPECT_EQ(temp_directory(), "/tmp/");
     ::setenv("TMPDIR", (scratch_.path() + "/missing").c_str(), 1);
     EXPECT_EQ(temp_directory(), "/tmp/");
-}
-
-TEST_F(page_store, job_without_pages_leaves_no_files_and_a_page_left_open_is_still_finished)
-{
-    page_device device;
-    std::int32_t seen = -1;
-    print_pages(device, 0, "");
-    device.preview = [](page_device& shown, void* context) { *static_cast<std::int32_t*>(context) = list_count(shown.pages); };
-    device.preview_context = &seen;
-    end_document(device);
-    EXPECT_EQ(seen, 0);
-    EXPECT_TRUE(fs::is_empty(device.temp_directory));
-    close_page_device(device);
-    EXPECT_TRUE(fs::is_empty(scratch_.path()));
-
-    // A page left open is finished by the next and by the document's end.
-    open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
-    start_page(device);
-    put_text(device, 0, 0, "one", nullptr, nullptr, 0, false);
-    start_page(device);
-    put_text(device, 0, 0, "two", nullptr, nullptr, 0, false);
-    end_document(device);
-    EXPECT_NE(testing::read_file(page(device, 1)).find('o'), std::string::npos);
-    EXPECT_NE(testing::read_file(page(device, 2)).find('w'), std::string::npos);
-    close_page_device(device);
 }
 
 // Another program's job runs while this one's pages exist: each keeps its
