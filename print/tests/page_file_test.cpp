@@ -153,7 +153,7 @@ protected:
     recording_surface full_;
 };
 
-TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
+TEST_F(damaged_page, every_truncation_and_bad_record_plays_a_prefix_and_reports_the_damage)
 {
     for (std::size_t length = 0; length < page_.size(); ++length) {
         SCOPED_TRACE(length);
@@ -165,12 +165,9 @@ TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
         ASSERT_LE(played.draws.size(), full_.draws.size());
         EXPECT_TRUE(std::equal(played.draws.begin(), played.draws.end(), full_.draws.begin()));
     }
-}
 
-// A record size that cannot be, or a text longer than its record, ends the
-// playback; selecting an object that was never made is only ignored.
-TEST_F(damaged_page, bad_records_end_the_playback_and_a_missing_object_is_ignored)
-{
+    // A record size that cannot be, or a text longer than its record, ends
+    // the playback; selecting an object that was never made is only ignored.
     const std::size_t first = wmf::header_bytes;
     for (std::uint32_t words : {0u, 2u, 0xFFFFFFFFu, static_cast<std::uint32_t>(page_.size())}) {
         SCOPED_TRACE(words);
