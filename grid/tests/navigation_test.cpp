@@ -93,33 +93,7 @@ TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
     }
 }
 
-TEST_F(navigation_test, column_keys_scroll_the_current_column_into_view)
-{
-    open(3, 5);
-    key_down(browse, vk_end, false);
-    paint();
-    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.horizontal_thumb),
-              std::tuple(2, 2, 3));
-    EXPECT_EQ(std::pair(browse.columns[2].x, browse.columns[2].width), std::pair(0, 750 - browse.scroll_bar_allowance))
-        << "End shows the last column alone, stretched";
-    key_down(browse, vk_home, false);
-    paint();
-    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x),
-              std::tuple(0, 0, 90));
-
-    // Right scrolls a column past the right limit into view, Left back.
-    browse.width = 100;
-    paint();
-    const int steps[][3] = {{vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2},
-                            {vk_left, 1, 1},  {vk_left, 0, 0},  {vk_left, 0, 0}};
-    for (const auto& [key, current, first_visible] : steps) {
-        key_down(browse, key, false);
-        paint();
-        EXPECT_EQ(std::pair(browse.current_column, browse.first_visible_column), std::pair(current, first_visible));
-    }
-}
-
-TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
+TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column_and_column_keys_scroll_it_into_view)
 {
     open(3, 5);
     struct key_case {
@@ -172,6 +146,29 @@ TEST_F(navigation_test, enter_and_command_keys_act_on_the_current_column)
     EXPECT_EQ(cell_editor_text(browse), "name2");
     const editor_geometry box = cell_editor_geometry(browse);
     EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height), std::tuple(90, 40, browse.columns[2].width + 1, 21));
+
+    // Column keys scroll the current column into view.
+    key_down(browse, vk_end, false);
+    paint();
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.horizontal_thumb),
+              std::tuple(2, 2, 3));
+    EXPECT_EQ(std::pair(browse.columns[2].x, browse.columns[2].width), std::pair(0, 750 - browse.scroll_bar_allowance))
+        << "End shows the last column alone, stretched";
+    key_down(browse, vk_home, false);
+    paint();
+    EXPECT_EQ(std::tuple(browse.current_column, browse.first_visible_column, browse.columns[2].x),
+              std::tuple(0, 0, 90));
+
+    // Right scrolls a column past the right limit into view, Left back.
+    browse.width = 100;
+    paint();
+    const int steps[][3] = {{vk_right, 1, 0}, {vk_right, 2, 2}, {vk_right, 2, 2},
+                            {vk_left, 1, 1},  {vk_left, 0, 0},  {vk_left, 0, 0}};
+    for (const auto& [key, current, first_visible] : steps) {
+        key_down(browse, key, false);
+        paint();
+        EXPECT_EQ(std::pair(browse.current_column, browse.first_visible_column), std::pair(current, first_visible));
+    }
 }
 
 TEST_F(navigation_test, a_character_typed_on_a_cell_opens_the_editor_with_it_through_the_key_filter)

@@ -54,7 +54,7 @@ TEST_F(preview_model, extents_follow_view_orientation_and_factors_that_fall_back
     EXPECT_FLOAT_EQ(factors[7], 1.1f);
 }
 
-TEST_F(preview_model, scroll_codes_move_the_origin)
+TEST_F(preview_model, scroll_codes_move_the_origin_and_the_toolbar_pages_and_switches_views)
 {
     struct scroll_case {
         const char* name;
@@ -88,17 +88,15 @@ TEST_F(preview_model, scroll_codes_move_the_origin)
     EXPECT_FALSE(preview_scroll(surface, 'A', false, 0));
     preview_drag(surface, 30, -10);
     EXPECT_EQ(std::pair(surface.origin_x, surface.origin_y), std::pair(-50, -10));
-}
 
-TEST_F(preview_model, toolbar_pages_and_views)
-{
+    // The toolbar pages through the files and switches the view.
     print_testing::scoped_tmpdir tmp;
     preview_pages pages;
     for (const char* name : {"/BT0001.WMF", "/BT0002.WMF", "/BT0003.WMF"}) {
         pages.names.push_back(tmp.path() + name);
         testing::write_file(pages.names.back(), "page");
     }
-    preview_surface surface = make_preview_surface(0, 44, 780, 476, 4660, 6716, pages.names[0]);
+    surface = make_preview_surface(0, 44, 780, 476, 4660, 6716, pages.names[0]);
     EXPECT_EQ(surface.page_name, pages.names[0]);
 
     EXPECT_EQ(run_preview_command(pages, surface, preview_previous), preview_outcome::handled);
