@@ -34,7 +34,7 @@ void count_reads(browse_object& browse)
 }
 
 // Columns of the numbered table: deleted (20), NR (70), NAME (110).
-TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit)
+TEST_F(paint_test, columns_are_laid_out_to_the_right_limit_under_bordered_highlighted_captions)
 {
     struct layout_case {
         const char* name;
@@ -57,10 +57,8 @@ TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit
         EXPECT_EQ(browse.columns[2].width, c.expected_last_width);
         EXPECT_EQ(browse.fully_visible_columns, c.expected_fully_visible);
     }
-}
 
-TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
-{
+    // Header cells have a border, highlight lines and the caption.
     browse_object no_table;
     recording_canvas surface;
     paint_grid(no_table, surface);
@@ -130,7 +128,7 @@ TEST_F(paint_test, data_cells_use_the_grid_pen_the_current_cell_colours_and_the_
     }
 }
 
-TEST_F(paint_test, a_paint_reads_only_the_visible_records)
+TEST_F(paint_test, a_paint_reads_only_the_visible_records_and_sets_the_thumb_by_the_current_one)
 {
     open_numbered(5000);
     browse.current_row = 10;
@@ -144,10 +142,8 @@ TEST_F(paint_test, a_paint_reads_only_the_visible_records)
               std::tuple(1, browse.visible_rows, 1, browse.visible_rows * 3));
     EXPECT_EQ(surface.texts()[3], "  2491") << "the top row";
     EXPECT_EQ(table_nr(), 2500) << "the source is back on the current record";
-}
 
-TEST_F(paint_test, thumb_and_title_follow_the_current_record)
-{
+    // The thumb follows the current record.
     struct thumb_case { std::int32_t count, current; int expected_thumb, expected_range_max; };
     const thumb_case cases[] = {{70000, 35000, 50, 100}, {100, 1, 0, 99}, {1, 1, 0, 1}, {120, 7, 6, 119}};
     for (const thumb_case& c : cases) {
@@ -155,7 +151,6 @@ TEST_F(paint_test, thumb_and_title_follow_the_current_record)
         open_numbered(c.count);
         go_to(*table, c.current);
         browse.current_record = c.current;
-        recording_canvas surface;
         paint_grid(browse, surface);
         EXPECT_EQ(browse.vertical_thumb, c.expected_thumb);
         EXPECT_EQ(vertical_range(c.count).maximum, c.expected_range_max);

@@ -13,7 +13,7 @@ namespace {
 
 using text_case = testing_support::with_default_settings;
 
-TEST_F(text_case, upper_cases_hungarian_letters_leaves_everything_else_alone_and_knows_letters_and_digits)
+TEST_F(text_case, upper_cases_by_the_letter_lists_and_knows_letters_and_digits)
 {
     // "árvíztűrő tükörfúrógép" holds every accented lower-case letter.
     EXPECT_EQ(text_upper("\xE1rv\xEDzt\xFBr\xF5 t\xFCk\xF6rf\xFAr\xF3g\xE9p"),
@@ -26,11 +26,8 @@ TEST_F(text_case, upper_cases_hungarian_letters_leaves_everything_else_alone_and
     for (char c : std::string("azAZ09\xF6\xD6\xDB\xFB")) EXPECT_TRUE(is_letter_or_digit(c)) << int(c);
     for (char c : std::string(" -_.\xE4\xDF\x80", 7)) EXPECT_FALSE(is_letter_or_digit(c)) << int(c);
     EXPECT_FALSE(is_letter_or_digit('\0'));
-}
 
-// The lists are read at every call; only their first nine pairs map.
-TEST_F(text_case, follows_the_letter_lists)
-{
+    // The letter lists are read at every call; only their first nine pairs map.
     struct row { std::string lower, upper, text, expected; };
     const row rows[] = {
         // ä added as a tenth pair stays lower case.
