@@ -52,7 +52,7 @@ TEST_F(navigation_test, keys_move_the_current_record_and_stop_at_both_ends)
     }
 }
 
-TEST_F(navigation_test, ctrl_end_keeps_the_row_keys_between_two_paints_add_up_and_scrolling_waits_for_the_paint)
+TEST_F(navigation_test, ctrl_end_keeps_the_row_keys_add_up_scrolling_waits_for_the_paint_and_the_thumb_picks_a_record)
 {
     open(1000, 19);
     browse.current_row = 5;
@@ -73,10 +73,8 @@ TEST_F(navigation_test, ctrl_end_keeps_the_row_keys_between_two_paints_add_up_an
     browse.painting = true;
     EXPECT_EQ(key_down(browse, vk_down, false).paint, repaint::none);
     EXPECT_EQ(browse.current_record, 9);
-}
 
-TEST_F(navigation_test, the_thumb_picks_a_record_by_index_or_by_percentage)
-{
+    // The thumb picks a record by index or, in large tables, by percentage.
     struct thumb_case { int count, thumb, row_before, record, row; };
     const thumb_case cases[] = {
         {40000, 39999, 1, 40000, 1}, {40000, 2, 5, 3, 3}, {70000, 50, 5, 35000, 1}, {70000, 0, 1, 1, 1},

@@ -99,7 +99,7 @@ TEST(code_page, a_character_the_code_page_lacks_is_refused_and_named)
     EXPECT_EQ(character_text(stored_byte_mark + 0x81), "byte 0x81");
 }
 
-TEST(code_page, names_and_language_bytes_say_which_code_page)
+TEST(code_page, names_and_language_bytes_say_which_code_page_and_where_its_characters_end)
 {
     // Each page's own name and byte read back through the loop at the end;
     // the rows are the other spellings and the bytes other drivers write.
@@ -122,10 +122,8 @@ TEST(code_page, names_and_language_bytes_say_which_code_page)
         }
         EXPECT_EQ(code_page_from_name(code_page_name(page)), page);
     }
-}
 
-TEST(code_page, a_field_is_cut_between_whole_characters)
-{
+    // A field is cut between whole characters.
     EXPECT_EQ(whole_characters_within(code_page::utf8, "Győr", 3), 2u);  // not inside "ő"
     EXPECT_EQ(whole_characters_within(code_page::utf8, "Győr", 4), 4u);
     EXPECT_EQ(whole_characters_within(code_page::cp936, "a\xD6\xD0\xCE\xC4", 4), 3u);

@@ -56,7 +56,7 @@ std::string byte_text(unsigned byte)
 // Every byte that glibc converts must convert the same way here and come
 // back unchanged; every byte it refuses has no counterpart and must get an
 // ASCII stand-in, never some unrelated accented letter.
-TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
+TEST(Codepage, tables_match_iconv_shared_characters_round_trip_and_buffers_convert_whole)
 {
     using text_conversion = std::function<std::string(const std::string&)>;
     const auto bytewise = [](unsigned char (*convert)(unsigned char)) -> text_conversion {
@@ -94,10 +94,8 @@ TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
         }
         EXPECT_EQ(shared, d.shared) << d.from << " -> " << d.to;
     }
-}
 
-TEST(Codepage, buffer_conversion_covers_the_whole_length_including_nul)
-{
+    // Buffer conversion covers the whole given length, NULs included.
     char field[] = {'\xA0', '\0', '\x8B', 'x', '\x8B'};
     oem_to_ansi(field, 4);  // the last byte lies outside the given length
     EXPECT_EQ(std::string(field, 5), std::string("\xE1\0\xF5x\x8B", 5));

@@ -5,7 +5,7 @@
 namespace vortel {
 namespace {
 
-TEST(print_page_order, follows_range_copies_collation_and_order_or_refuses_a_missing_page)
+TEST(print_page_order, follows_range_copies_collation_and_order_or_refuses_missing_pages_and_small_paper)
 {
     const struct {
         const char* name;
@@ -31,18 +31,15 @@ TEST(print_page_order, follows_range_copies_collation_and_order_or_refuses_a_mis
         EXPECT_EQ(order.pages, c.order) << c.name;
         EXPECT_EQ(order.refusal, c.refusal) << c.name;
     }
-}
 
-// Pages drawn over 4488 x 6552 units at 600 dpi (A4 less 10 mm margins,
-// 190 x 277 mm): what is at least as large takes them.
-TEST(paper_fit_refusal, refuses_a_printable_area_smaller_than_the_pages)
-{
-    const struct { const char* name; std::int32_t width, height; bool fits; } cases[] = {
+    // Pages drawn over 4488 x 6552 units at 600 dpi (A4 less 10 mm margins,
+    // 190 x 277 mm) fit what is at least as large.
+    const struct { const char* name; std::int32_t width, height; bool fits; } papers[] = {
         {"the same", 4488, 6552, true}, {"larger paper", 6500, 9500, true},
         {"one unit narrower", 4487, 6552, false}, {"one unit shorter", 4488, 6551, false},
         {"landscape", 6552, 4488, false},
     };
-    for (const auto& c : cases)
+    for (const auto& c : papers)
         EXPECT_EQ(paper_fit_refusal(4488, 6552, c.width, c.height, 600).empty(), c.fits) << c.name;
     EXPECT_EQ(paper_fit_refusal(4488, 6552, 4725, 5651, 600),
               "The pages need a printable area of 190 x 277 mm; the paper, orientation and margins chosen leave "

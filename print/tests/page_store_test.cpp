@@ -113,7 +113,7 @@ TEST_F(page_store, pages_live_in_a_job_directory_of_the_temporary_directory_unti
 
 // Another program's job runs while this one's pages exist: each keeps its
 // own pages, and neither removes the other's.
-TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
+TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages_and_a_killed_jobs_pages_go_with_the_next_job)
 {
     page_device mine;
     print_pages(mine, 2, "mine");
@@ -133,12 +133,9 @@ TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
     EXPECT_TRUE(fs::exists(page(mine, 1)));
     close_page_device(mine);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
-}
 
-// A job killed with its pages on disk leaves its directory behind; the
-// next job removes it once the process is gone.
-TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
-{
+    // A job killed with its pages on disk leaves its directory behind; the
+    // next job removes it once the process is gone.
     ASSERT_TRUE(in_other_process([&]() -> bool {
         page_device device;
         print_pages(device, 2, "left");

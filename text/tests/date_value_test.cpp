@@ -38,7 +38,7 @@ TEST(date_value, every_day_round_trips)
     }
 }
 
-TEST(date_value, construction_checks_the_calendar_and_numbers_the_days)
+TEST(date_value, construction_and_parsing_check_the_calendar_and_today_is_the_local_date)
 {
     struct row {
         long y, m, d;
@@ -66,11 +66,9 @@ TEST(date_value, construction_checks_the_calendar_and_numbers_the_days)
     EXPECT_EQ(dash(date_from_ymd(2024, 2, 29)), "2024-02-29");
     EXPECT_EQ(date_to_dot(date_from_ymd(2000, 1, 1)), "2000.01.01");
     EXPECT_EQ(date_to_dbf(date_value{first_day}), "00010101");
-}
 
-TEST(date_value, parses_typed_and_stored_texts_and_knows_today)
-{
-    const std::pair<std::string, const char*> rows[] = {  // dash form, "" when invalid
+    // Typed and stored texts parse into dates; today is the local date.
+    const std::pair<std::string, const char*> texts[] = {  // dash form, "" when invalid
         {"19991231", "1999-12-31"}, {"1999123", "1999-12-03"}, {"2024", ""}, {"", ""},
         {"990315", ""},  // the year takes four digits: 9903, month 15
         {"2024.12.31", "2024-12-31"}, {"2024-12-31", "2024-12-31"}, {"2024/12/31", "2024-12-31"},
@@ -80,7 +78,7 @@ TEST(date_value, parses_typed_and_stored_texts_and_knows_today)
         {"+999.01.01", "0999-01-01"}, {"-001.01.01", ""}, {"2024.1a.01", ""},
         {std::string("19991231\0\0", 10), "1999-12-31"},  // zero-padded field
     };
-    for (const auto& [text, expected] : rows) EXPECT_EQ(dash(date_parse(text)), expected) << '"' << text << '"';
+    for (const auto& [text, expected] : texts) EXPECT_EQ(dash(date_parse(text)), expected) << '"' << text << '"';
 
     std::string text = "2024.12.31extra";
     EXPECT_EQ(dash(date_parse_in_place(text)), "2024-12-31");

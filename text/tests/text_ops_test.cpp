@@ -9,7 +9,7 @@
 namespace vortel {
 namespace {
 
-TEST(text_ops, trimming_removes_blanks_only_and_positions_are_found_from_both_ends)
+TEST(text_ops, trims_blanks_only_finds_positions_from_both_ends_tests_characters_and_files)
 {
     struct row { const char* text; const char* left; const char* right; const char* both; };
     const row rows[] = {
@@ -34,10 +34,8 @@ TEST(text_ops, trimming_removes_blanks_only_and_positions_are_found_from_both_en
         EXPECT_EQ(text_position(r.needle, r.haystack), r.first) << r.needle << " in " << r.haystack;
         EXPECT_EQ(text_last_position(r.needle, r.haystack), r.last) << r.needle << " in " << r.haystack;
     }
-}
 
-TEST(text_ops, character_tests_insertion_and_files)
-{
+    // Character tests, insertion, and files that exist.
     EXPECT_TRUE(is_blank("") && is_blank("   "));
     EXPECT_FALSE(is_blank(" \t "));
     EXPECT_TRUE(char_in_set('b', "abc"));
