@@ -29,7 +29,7 @@ std::pair<std::string, bool> shown(code_page page, std::string_view stored)
     return {ansi_to_utf8(text), whole};
 }
 
-TEST(code_page, every_code_page_shows_its_text_and_says_what_it_could_not)
+TEST(code_page, every_code_page_shows_its_text_says_what_it_could_not_and_stores_it_back)
 {
     struct row {
         code_page page;
@@ -57,10 +57,8 @@ TEST(code_page, every_code_page_shows_its_text_and_says_what_it_could_not)
     EXPECT_EQ(shown(code_page::utf8, "a\xC3"), std::make_pair(std::string("a?"), false));
     EXPECT_EQ(shown(code_page::cp1252, "\x81"), std::make_pair(std::string("?"), false));
     EXPECT_EQ(shown(code_page::cp936, "x\xD6"), std::make_pair(std::string("x?"), false));
-}
 
-TEST(code_page, every_byte_that_shows_whole_is_stored_back_as_itself)
-{
+    // Every byte that shows whole is stored back as itself.
     for (const code_page page : all_code_pages()) {
         if (page == code_page::utf8 || page == code_page::cp936) continue;
         for (unsigned byte = 0; byte < 256; ++byte) {

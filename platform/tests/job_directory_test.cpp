@@ -26,7 +26,7 @@ long gone_pid()
 
 std::string job_name(long pid, const char* unique) { return job_directory_prefix + std::to_string(pid) + "-" + unique; }
 
-TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
+TEST(job_directory, is_private_carries_its_owner_goes_with_its_files_and_outlives_only_a_live_owner)
 {
     testing::scratch_dir parent;
     std::string made;
@@ -70,14 +70,10 @@ TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
         {"vortel-jobs-4242-aB3xYz", 0}, {"BT0001.WMF", 0},
     };
     for (const auto& [name, owner] : cases) EXPECT_EQ(job_directory_owner(name), owner) << name;
-}
 
-// What a killed job leaves, and what only looks like it: only real
-// directories of our naming whose owner is gone are removed, and nothing
-// is followed out of them.
-TEST(job_directory, leftovers_of_gone_owners_are_removed_and_nothing_else)
-{
-    testing::scratch_dir parent;
+    // What a killed job leaves, and what only looks like it: only real
+    // directories of our naming whose owner is gone are removed, and nothing
+    // is followed out of them.
     testing::scratch_dir outside;
     testing::write_file(outside.file("salaries"), "secret");
     fs::create_directory(outside.file("folder"));
@@ -114,7 +110,6 @@ TEST(job_directory, leftovers_of_gone_owners_are_removed_and_nothing_else)
 
     // Making a new job directory cleans up the same way.
     fs::create_directory(abandoned);
-    std::string made;
     ASSERT_EQ(make_job_directory(parent.path() + "/", made), 0);
     EXPECT_FALSE(fs::exists(abandoned));
     EXPECT_TRUE(fs::exists(live));
