@@ -18,7 +18,7 @@ struct position_case {
     std::int32_t pending_move, expected_result, expected_top, expected_grid_record;
 };
 
-TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_record)
+TEST_F(position_test, leaves_the_source_on_the_top_row_returns_the_current_record_and_skips_hidden_rows)
 {
     const position_case cases[] = {
         {"settled_mid_table", 10, 10, 5, false, 0, 10, 6, 10},
@@ -40,10 +40,8 @@ TEST_F(position_test, leaves_the_source_on_the_top_row_and_returns_the_current_r
         EXPECT_EQ(std::tuple(table_nr(), browse.current_record, browse.record_count),
                   std::tuple(c.expected_top, c.expected_grid_record, 30));
     }
-}
 
-TEST_F(position_test, an_empty_table_has_no_current_record_and_hidden_deleted_records_are_no_rows)
-{
+    // An empty table has no current record; hidden deleted records are no rows.
     open_numbered(0);
     EXPECT_EQ(table_position(browse), 0);
     EXPECT_EQ(browse.record_count, 0);

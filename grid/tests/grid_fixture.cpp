@@ -1,7 +1,6 @@
 #include "grid/tests/grid_fixture.h"
 
 #include "engine/tests/table_fixture.h"
-#include "grid/cell_text.h"
 #include "grid/input_codes.h"
 #include "grid/navigation.h"
 #include "grid/paint_grid.h"
@@ -60,26 +59,6 @@ void grid_test::walk_down(int times)
     for (int i = 0; i < times; ++i) {
         key_down(browse, vk_down, false);
         paint();
-    }
-}
-
-read_counts& counted_reads()
-{
-    static read_counts counts;
-    return counts;
-}
-
-void count_reads(browse_object& browse)
-{
-    counted_reads() = {};
-    browse.source.position = [](browse_object& b) { ++counted_reads().position; return table_position(b); };
-    browse.source.step = [](browse_object& b) { ++counted_reads().step; return table_step(b); };
-    browse.source.go_to = [](browse_object& b, std::int32_t to) { ++counted_reads().go_to; table_go_to(b, to); };
-    for (column_descriptor& column : browse.columns) {
-        column.cell = [](const browse_object& b) {
-            ++counted_reads().cells;
-            return b.asked_column == 0 ? deleted_mark_cell(b) : field_cell(b);
-        };
     }
 }
 

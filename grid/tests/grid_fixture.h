@@ -36,12 +36,4 @@ protected:
     browse_object browse;
 };
 
-// Counts what a paint reads: data-source calls and cell callbacks. Installed
-// over a browse object's table source; one counter set at a time.
-struct read_counts {
-    int position = 0, step = 0, go_to = 0, cells = 0;
-};
-read_counts& counted_reads();
-void count_reads(browse_object& browse);
-
 }  // namespace vortel::testing

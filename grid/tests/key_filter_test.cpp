@@ -13,7 +13,7 @@ using key_filter_test = testing_support::with_default_settings;
 edit_state all_selected(const std::string& text) { return {text, 0, static_cast<int>(text.size())}; }
 edit_state caret_at(const std::string& text, int caret) { return {text, caret, caret}; }
 
-TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_backspace_deletes_one_character)
+TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_characters_pass_by_picture_and_type)
 {
     struct typed { char c; const char* text; int caret; };
     const typed steps[] = {{'2', "2", 1},          {'0', "20", 2},        {'0', "200", 3},
@@ -48,19 +48,16 @@ TEST_F(key_filter_test, typing_lays_out_dates_stops_at_the_edit_length_and_backs
 
     setting_by_index(SET_TIZEDESJEL, ",");  // the decimal sign setting is typed in numbers
     EXPECT_EQ(filter_key(caret_at("12", 2), ',', "", 'N').verdict, key_verdict::accept);
-}
 
-struct filter_case {
-    const char* name;
-    edit_state state;
-    char c;
-    const char* picture;
-    char type;
-    key_verdict verdict;
-};
-
-TEST_F(key_filter_test, characters_pass_by_the_columns_picture_and_type)
-{
+    setting_by_index(SET_TIZEDESJEL, ".");  // the table below is read with the default sign
+    struct filter_case {
+        const char* name;
+        edit_state state;
+        char c;
+        const char* picture;
+        char type;
+        key_verdict verdict;
+    };
     const filter_case cases[] = {
         {"date_letter", caret_at("2001", 4), 'a', "@D", 'D', key_verdict::refuse},
         {"date_minus", caret_at("2001", 4), '-', "@D", 'D', key_verdict::refuse},

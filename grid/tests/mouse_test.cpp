@@ -14,7 +14,7 @@ protected:
 };
 
 // Columns: deleted 0-20, NR 20-90, NAME from 90.
-TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
+TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current_and_a_double_click_fits_or_edits)
 {
     struct click_case {
         const char* name;
@@ -48,6 +48,26 @@ TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current)
         EXPECT_EQ(std::tuple(browse.current_record, browse.current_row, browse.current_column, table_nr()),
                   std::tuple(c.record, c.current_row, c.column, c.record));
     }
+
+    // A double click fits a column or edits a cell.
+    open(12, 5);
+    walk_down(9);
+    // Ten pixels a character; the rows shown hold records 8 to 12.
+    const auto text_width = [](std::string_view text) { return static_cast<int>(text.size()) * 10; };
+    const navigation_result on_border = left_double_click(browse, 91, 5);
+    ASSERT_EQ(on_border.action, grid_action::fit_column);
+    EXPECT_EQ(on_border.column, 1);
+    EXPECT_EQ(fit_column_width(browse, 1, text_width), 2 * 10 + 8) << "the caption NR is wider than 10 to 12";
+    EXPECT_EQ(fit_column_width(browse, 2, text_width), 6 * 10 + 6) << "name10 and after, their padding not counted";
+    EXPECT_EQ(fit_column_width(browse, 0, text_width), deleted_column_width);
+    EXPECT_EQ(browse.current_record, 10) << "measuring moves nothing";
+    EXPECT_EQ(table_nr(), 10);
+
+    EXPECT_EQ(left_double_click(browse, 50, 5).action, grid_action::none) << "no border there";
+    left_button_down(browse, 100, row_y(browse.current_row));
+    paint();
+    EXPECT_EQ(left_double_click(browse, 100, row_y(browse.current_row)).action, grid_action::open_cell_editor);
+    EXPECT_EQ(left_double_click(browse, 100, row_y(1)).action, grid_action::none) << "not the current cell";
 }
 
 // A column dragged to nothing (NR at width 0: its border and NAME's both at
@@ -95,28 +115,6 @@ TEST_F(mouse_test, dragging_a_header_border_resizes_the_column_left_of_it)
     paint();
     EXPECT_EQ(header_border_at(browse, 21), 1) << "of two borders in reach, the nearer";
     EXPECT_EQ(header_border_at(browse, 23), 2);
-}
-
-TEST_F(mouse_test, a_double_click_fits_a_column_or_edits_a_cell)
-{
-    open(12, 5);
-    walk_down(9);
-    // Ten pixels a character; the rows shown hold records 8 to 12.
-    const auto text_width = [](std::string_view text) { return static_cast<int>(text.size()) * 10; };
-    const navigation_result on_border = left_double_click(browse, 91, 5);
-    ASSERT_EQ(on_border.action, grid_action::fit_column);
-    EXPECT_EQ(on_border.column, 1);
-    EXPECT_EQ(fit_column_width(browse, 1, text_width), 2 * 10 + 8) << "the caption NR is wider than 10 to 12";
-    EXPECT_EQ(fit_column_width(browse, 2, text_width), 6 * 10 + 6) << "name10 and after, their padding not counted";
-    EXPECT_EQ(fit_column_width(browse, 0, text_width), deleted_column_width);
-    EXPECT_EQ(browse.current_record, 10) << "measuring moves nothing";
-    EXPECT_EQ(table_nr(), 10);
-
-    EXPECT_EQ(left_double_click(browse, 50, 5).action, grid_action::none) << "no border there";
-    left_button_down(browse, 100, row_y(browse.current_row));
-    paint();
-    EXPECT_EQ(left_double_click(browse, 100, row_y(browse.current_row)).action, grid_action::open_cell_editor);
-    EXPECT_EQ(left_double_click(browse, 100, row_y(1)).action, grid_action::none) << "not the current cell";
 }
 
 }  // namespace

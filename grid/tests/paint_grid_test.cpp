@@ -13,8 +13,28 @@ using testing::drawn;
 using testing::recording_canvas;
 using paint_test = testing::grid_test;
 
+// What a paint reads: data-source calls and cell callbacks, counted by
+// callbacks installed over the table source.
+struct read_counts {
+    int position = 0, step = 0, go_to = 0, cells = 0;
+} reads;
+
+void count_reads(browse_object& browse)
+{
+    reads = {};
+    browse.source.position = [](browse_object& b) { ++reads.position; return table_position(b); };
+    browse.source.step = [](browse_object& b) { ++reads.step; return table_step(b); };
+    browse.source.go_to = [](browse_object& b, std::int32_t to) { ++reads.go_to; table_go_to(b, to); };
+    for (column_descriptor& column : browse.columns) {
+        column.cell = [](const browse_object& b) {
+            ++reads.cells;
+            return b.asked_column == 0 ? deleted_mark_cell(b) : field_cell(b);
+        };
+    }
+}
+
 // Columns of the numbered table: deleted (20), NR (70), NAME (110).
-TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit)
+TEST_F(paint_test, columns_are_laid_out_to_the_right_limit_under_bordered_highlighted_captions)
 {
     struct layout_case {
         const char* name;
@@ -37,10 +57,8 @@ TEST_F(paint_test, columns_are_laid_out_and_the_last_one_ends_at_the_right_limit
         EXPECT_EQ(browse.columns[2].width, c.expected_last_width);
         EXPECT_EQ(browse.fully_visible_columns, c.expected_fully_visible);
     }
-}
 
-TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
-{
+    // Header cells have a border, highlight lines and the caption.
     browse_object no_table;
     recording_canvas surface;
     paint_grid(no_table, surface);
@@ -69,14 +87,17 @@ TEST_F(paint_test, header_cells_have_a_border_highlight_lines_and_the_caption)
     EXPECT_EQ(std::pair(caption.foreground, caption.font), std::pair(nr.header_text, canvas_font{7}));
 }
 
-TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
+// The deleted mark is a bitmap inset in its cell, one pixel deeper in a
+// table window than in a dialog.
+TEST_F(paint_test, data_cells_use_the_grid_pen_the_current_cell_colours_and_the_deleted_mark)
 {
     open_numbered(3, {2});
     browse.current_column = 2;
     browse.current_row = 1;
     for (const bool focus : {true, false}) {
-        SCOPED_TRACE(focus ? "with focus" : "without focus");
+        SCOPED_TRACE(focus ? "with focus, in a table window" : "without focus, in a dialog");
         browse.has_focus = focus;
+        browse.table_window = focus;
         recording_canvas surface;
         paint_grid(browse, surface);
 
@@ -96,45 +117,33 @@ TEST_F(paint_test, data_cells_use_the_grid_pen_and_the_current_cell_colours)
         EXPECT_EQ(std::tuple(cell.area.left, cell.area.top, cell.area.right, cell.area.bottom),
                   std::tuple(90, 20, 90 + browse.columns[2].width + 1, 41));
         EXPECT_EQ(current.area.left, 92) << "text starts one pixel in from the inner edge";
-    }
-}
 
-TEST_F(paint_test, the_deleted_mark_is_a_bitmap_inset_in_its_cell)
-{
-    open_numbered(2, {2});
-    for (const bool table_window : {true, false}) {
-        browse.table_window = table_window;
-        recording_canvas surface;
-        paint_grid(browse, surface);
         const auto bitmaps = surface.of(drawn::bitmap);
-        ASSERT_EQ(bitmaps.size(), 2u);
+        ASSERT_EQ(bitmaps.size(), 3u);
         EXPECT_EQ(bitmaps[0].image, bitmap_info);
         EXPECT_EQ(bitmaps[1].image, bitmap_kuka);
-        const int inset = table_window ? 2 : 1;
+        const int inset = focus ? 2 : 1;
         EXPECT_EQ(std::tuple(bitmaps[1].area.left, bitmaps[1].area.top, bitmaps[1].mode),
                   std::tuple(1 + inset, 41 + inset, 0));
     }
 }
 
-TEST_F(paint_test, a_paint_reads_only_the_visible_records)
+TEST_F(paint_test, a_paint_reads_only_the_visible_records_and_sets_the_thumb_by_the_current_one)
 {
     open_numbered(5000);
     browse.current_row = 10;
     go_to(*table, 2500);
     browse.current_record = 2500;
-    testing::count_reads(browse);
+    count_reads(browse);
     recording_canvas surface;
     paint_grid(browse, surface);
 
-    const testing::read_counts& reads = testing::counted_reads();
     EXPECT_EQ(std::tuple(reads.position, reads.step, reads.go_to, reads.cells),
               std::tuple(1, browse.visible_rows, 1, browse.visible_rows * 3));
     EXPECT_EQ(surface.texts()[3], "  2491") << "the top row";
     EXPECT_EQ(table_nr(), 2500) << "the source is back on the current record";
-}
 
-TEST_F(paint_test, thumb_and_title_follow_the_current_record)
-{
+    // The thumb follows the current record.
     struct thumb_case { std::int32_t count, current; int expected_thumb, expected_range_max; };
     const thumb_case cases[] = {{70000, 35000, 50, 100}, {100, 1, 0, 99}, {1, 1, 0, 1}, {120, 7, 6, 119}};
     for (const thumb_case& c : cases) {
@@ -142,7 +151,6 @@ TEST_F(paint_test, thumb_and_title_follow_the_current_record)
         open_numbered(c.count);
         go_to(*table, c.current);
         browse.current_record = c.current;
-        recording_canvas surface;
         paint_grid(browse, surface);
         EXPECT_EQ(browse.vertical_thumb, c.expected_thumb);
         EXPECT_EQ(vertical_range(c.count).maximum, c.expected_range_max);

@@ -29,7 +29,7 @@ std::pair<std::string, bool> shown(code_page page, std::string_view stored)
     return {ansi_to_utf8(text), whole};
 }
 
-TEST(code_page, every_code_page_shows_its_text_and_says_what_it_could_not)
+TEST(code_page, every_code_page_shows_its_text_says_what_it_could_not_and_stores_it_back)
 {
     struct row {
         code_page page;
@@ -57,10 +57,8 @@ TEST(code_page, every_code_page_shows_its_text_and_says_what_it_could_not)
     EXPECT_EQ(shown(code_page::utf8, "a\xC3"), std::make_pair(std::string("a?"), false));
     EXPECT_EQ(shown(code_page::cp1252, "\x81"), std::make_pair(std::string("?"), false));
     EXPECT_EQ(shown(code_page::cp936, "x\xD6"), std::make_pair(std::string("x?"), false));
-}
 
-TEST(code_page, every_byte_that_shows_whole_is_stored_back_as_itself)
-{
+    // Every byte that shows whole is stored back as itself.
     for (const code_page page : all_code_pages()) {
         if (page == code_page::utf8 || page == code_page::cp936) continue;
         for (unsigned byte = 0; byte < 256; ++byte) {
@@ -99,36 +97,31 @@ TEST(code_page, a_character_the_code_page_lacks_is_refused_and_named)
     EXPECT_EQ(character_text(stored_byte_mark + 0x81), "byte 0x81");
 }
 
-TEST(code_page, names_and_language_bytes_say_which_code_page)
+TEST(code_page, names_and_language_bytes_say_which_code_page_and_where_its_characters_end)
 {
+    // Each page's own name and byte read back through the loop at the end;
+    // the rows are the other spellings and the bytes other drivers write.
     const std::pair<std::string_view, std::optional<code_page>> names[] = {
-        {"1250", code_page::cp1250},      {"ANSI 1250", code_page::cp1250},  {"windows-1250", code_page::cp1250},
-        {"CP1250\r\n", code_page::cp1250}, {"852", code_page::cp852},        {"OEM 852", code_page::cp852},
-        {"IBM852", code_page::cp852},      {"UTF-8", code_page::utf8},       {"utf8", code_page::utf8},
-        {"ISO-8859-2", code_page::iso8859_2}, {"88592", code_page::iso8859_2}, {"CP1252", code_page::cp1252},
-        {"GBK", code_page::cp936},         {"866", code_page::cp866},        {"EBCDIC", std::nullopt},
-        {"", std::nullopt},                {"12500", std::nullopt},
+        {"ANSI 1250", code_page::cp1250}, {"windows-1250", code_page::cp1250}, {"CP1250\r\n", code_page::cp1250},
+        {"OEM 852", code_page::cp852},    {"IBM852", code_page::cp852},       {"utf8", code_page::utf8},
+        {"88592", code_page::iso8859_2},  {"CP1252", code_page::cp1252},      {"GBK", code_page::cp936},
+        {"EBCDIC", std::nullopt},         {"", std::nullopt},                 {"12500", std::nullopt},
     };
     for (const auto& [name, page] : names) EXPECT_EQ(code_page_from_name(name), page) << name;
 
     const std::pair<std::uint8_t, std::optional<code_page>> bytes[] = {
-        {0x64, code_page::cp852}, {0x22, code_page::cp852}, {0x1F, code_page::cp852}, {0x23, code_page::cp852},
-        {0x40, code_page::cp852}, {0xC8, code_page::cp1250}, {0x01, code_page::cp437}, {0x02, code_page::cp850},
-        {0x03, code_page::cp1252}, {0x57, code_page::cp1252}, {0x26, code_page::cp866}, {0xC9, code_page::cp1251},
-        {0x4D, code_page::cp936}, {0x00, std::nullopt},        {0x13, std::nullopt},
+        {0x22, code_page::cp852}, {0x1F, code_page::cp852}, {0x23, code_page::cp852}, {0x40, code_page::cp852},
+        {0x57, code_page::cp1252}, {0x00, std::nullopt},    {0x13, std::nullopt},
     };
     for (const auto& [byte, page] : bytes) EXPECT_EQ(code_page_from_language_byte(byte), page) << int{byte};
-    // Every page's own byte reads back as that page, or it has none.
     for (const code_page page : all_code_pages()) {
         if (language_byte(page) != 0) {
             EXPECT_EQ(code_page_from_language_byte(language_byte(page)), page);
         }
         EXPECT_EQ(code_page_from_name(code_page_name(page)), page);
     }
-}
 
-TEST(code_page, a_field_is_cut_between_whole_characters)
-{
+    // A field is cut between whole characters.
     EXPECT_EQ(whole_characters_within(code_page::utf8, "Győr", 3), 2u);  // not inside "ő"
     EXPECT_EQ(whole_characters_within(code_page::utf8, "Győr", 4), 4u);
     EXPECT_EQ(whole_characters_within(code_page::cp936, "a\xD6\xD0\xCE\xC4", 4), 3u);

@@ -7,7 +7,6 @@
 #include <wctype.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -54,17 +53,10 @@ std::string byte_text(unsigned byte)
     return std::string(1, static_cast<char>(byte));
 }
 
-std::string hex(unsigned byte)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
-    return text;
-}
-
 // Every byte that glibc converts must convert the same way here and come
 // back unchanged; every byte it refuses has no counterpart and must get an
 // ASCII stand-in, never some unrelated accented letter.
-TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
+TEST(Codepage, tables_match_iconv_shared_characters_round_trip_and_buffers_convert_whole)
 {
     using text_conversion = std::function<std::string(const std::string&)>;
     const auto bytewise = [](unsigned char (*convert)(unsigned char)) -> text_conversion {
@@ -91,21 +83,19 @@ TEST(Codepage, tables_match_iconv_and_shared_characters_round_trip)
         for (unsigned byte = 0; byte < 0x100; ++byte) {
             const std::string in = byte_text(byte), out = d.forward(in);
             if (const std::optional<std::string> reference = converter.convert(in)) {
-                EXPECT_EQ(out, *reference) << d.from << " " << hex(byte);
-                EXPECT_EQ(d.back(out), in) << d.from << " " << hex(byte);
+                EXPECT_EQ(out, *reference) << d.from << " " << std::hex << byte;
+                EXPECT_EQ(d.back(out), in) << d.from << " " << std::hex << byte;
                 ++shared;
             } else if (d.stand_in) {
-                EXPECT_EQ(out, d.stand_in) << d.from << " " << hex(byte);
+                EXPECT_EQ(out, d.stand_in) << d.from << " " << std::hex << byte;
             } else {
-                EXPECT_LT(static_cast<unsigned char>(out.at(0)), 0x80) << d.from << " " << hex(byte);
+                EXPECT_LT(static_cast<unsigned char>(out.at(0)), 0x80) << d.from << " " << std::hex << byte;
             }
         }
         EXPECT_EQ(shared, d.shared) << d.from << " -> " << d.to;
     }
-}
 
-TEST(Codepage, buffer_conversion_covers_the_whole_length_including_nul)
-{
+    // Buffer conversion covers the whole given length, NULs included.
     char field[] = {'\xA0', '\0', '\x8B', 'x', '\x8B'};
     oem_to_ansi(field, 4);  // the last byte lies outside the given length
     EXPECT_EQ(std::string(field, 5), std::string("\xE1\0\xF5x\x8B", 5));
@@ -133,7 +123,7 @@ std::string decode_exact(std::string_view utf8)
     return utf8_to_ansi(std::string_view(block.get(), utf8.size()));
 }
 
-TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart)
+TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart_and_any_two_bytes_decode_safely)
 {
     struct row { const char* name; std::string_view input, expected; };
     using namespace std::string_view_literals;
@@ -153,11 +143,9 @@ TEST(Codepage, ill_formed_utf8_becomes_one_question_mark_per_maximal_subpart)
         {"later byte-order mark kept as unmappable", "a\xEF\xBB\xBF"sv, "a?"sv},
     };
     for (const row& r : rows) EXPECT_EQ(decode_exact(r.input), r.expected) << r.name;
-}
 
-// Each output byte stands for at least one input byte, whatever the input.
-TEST(Codepage, any_two_byte_input_decodes_safely)
-{
+    // Any two bytes decode safely: each output byte stands for at least one
+    // input byte.
     for (unsigned first = 0; first < 0x100; ++first) {
         for (unsigned second = 0; second < 0x100; ++second) {
             const char input[] = {static_cast<char>(first), static_cast<char>(second)};
@@ -188,7 +176,7 @@ TEST(Codepage, upper_case_matches_glibc_case_mapping)
             std::memcpy(capital_bytes.data(), &capital, sizeof capital);
             if (const auto back = to_ansi.convert(capital_bytes)) expected = static_cast<unsigned char>((*back)[0]);
         }
-        EXPECT_EQ(ansi_upper_byte(static_cast<unsigned char>(byte)), expected) << hex(byte);
+        EXPECT_EQ(ansi_upper_byte(static_cast<unsigned char>(byte)), expected) << std::hex << byte;
     }
     freelocale(utf8);
 }

@@ -26,7 +26,7 @@ long gone_pid()
 
 std::string job_name(long pid, const char* unique) { return job_directory_prefix + std::to_string(pid) + "-" + unique; }
 
-TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
+TEST(job_directory, is_private_carries_its_owner_goes_with_its_files_and_outlives_only_a_live_owner)
 {
     testing::scratch_dir parent;
     std::string made;
@@ -60,10 +60,8 @@ TEST(job_directory, is_private_carries_its_owner_and_goes_with_its_files)
 
     EXPECT_EQ(make_job_directory(parent.file("missing") + "/", made), ENOENT);
     EXPECT_EQ(made, "");
-}
 
-TEST(job_directory, owner_is_read_only_from_names_of_our_pattern)
-{
+    // The owner is read only from names of exactly our pattern.
     const std::pair<const char*, long> cases[] = {
         {"vortel-job-4242-aB3xYz", 4242},
         {"vortel-job-4242-aB3xY", 0},     // one character short
@@ -72,14 +70,10 @@ TEST(job_directory, owner_is_read_only_from_names_of_our_pattern)
         {"vortel-jobs-4242-aB3xYz", 0}, {"BT0001.WMF", 0},
     };
     for (const auto& [name, owner] : cases) EXPECT_EQ(job_directory_owner(name), owner) << name;
-}
 
-// What a killed job leaves, and what only looks like it: only real
-// directories of our naming whose owner is gone are removed, and nothing
-// is followed out of them.
-TEST(job_directory, leftovers_of_gone_owners_are_removed_and_nothing_else)
-{
-    testing::scratch_dir parent;
+    // What a killed job leaves, and what only looks like it: only real
+    // directories of our naming whose owner is gone are removed, and nothing
+    // is followed out of them.
     testing::scratch_dir outside;
     testing::write_file(outside.file("salaries"), "secret");
     fs::create_directory(outside.file("folder"));
@@ -116,7 +110,6 @@ TEST(job_directory, leftovers_of_gone_owners_are_removed_and_nothing_else)
 
     // Making a new job directory cleans up the same way.
     fs::create_directory(abandoned);
-    std::string made;
     ASSERT_EQ(make_job_directory(parent.path() + "/", made), 0);
     EXPECT_FALSE(fs::exists(abandoned));
     EXPECT_TRUE(fs::exists(live));

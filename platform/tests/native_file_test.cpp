@@ -41,7 +41,7 @@ protected:
 // Two handles of this process, one step after another: a lock of one handle
 // refuses the other, a handle never stacks locks nor unlocks what it did
 // not lock, and a lock of length zero locks nothing.
-TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_and_never_stack)
+TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_never_stack_and_go_with_their_handle)
 {
     native_file handles[2] = {open_shared(), open_shared()};
     const struct {
@@ -80,21 +80,14 @@ TEST_F(native_file_test, locks_of_one_handle_refuse_every_other_handle_and_never
         EXPECT_EQ(done, s.done) << (s.lock ? "lock " : "unlock ") << s.offset << "+" << s.length << " by handle "
                                 << s.handle << ": " << s.name;
     }
-}
 
-TEST_F(native_file_test, locks_go_with_their_own_handle_only)
-{
-    native_file holder = open_shared();
-    ASSERT_TRUE(holder.lock(0, 10));
-    {
-        // Classic process-owned locks would all vanish here.
-        native_file bystander = open_shared();
-        bystander.close();
-    }
-    native_file other = open_shared();
-    EXPECT_FALSE(other.lock(0, 10));
-    holder.close();
-    EXPECT_TRUE(other.lock(0, 10)) << "closing the owner releases its locks";
+    // Locks go with their own handle only: closing a bystander keeps them,
+    // as classic process-owned locks would not, and closing the owner frees them.
+    ASSERT_TRUE(handles[0].lock(0, 10));
+    open_shared().close();
+    EXPECT_FALSE(handles[1].lock(0, 10));
+    handles[0].close();
+    EXPECT_TRUE(handles[1].lock(0, 10));
 }
 
 TEST_F(native_file_test, locks_exclude_another_process_and_are_released_when_it_ends)
@@ -153,7 +146,7 @@ TEST_F(native_file_test, share_modes_keep_writers_and_deniers_apart)
     EXPECT_EQ(probe({"open", path, "rw", "rw"}), probe_ok);
 }
 
-TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
+TEST_F(native_file_test, creation_dispositions_moves_and_unnamed_files_never_replace_a_file)
 {
     native_file file;
     std::string fresh = dir.file("NEW.TXT");
@@ -171,6 +164,24 @@ TEST_F(native_file_test, creation_dispositions_and_moves_never_replace_a_file)
     EXPECT_EQ(testing::read_file(fresh), "keep");
     EXPECT_EQ(delete_file(dir.file("NONE.DBF")), ENOENT);
     EXPECT_EQ(move_file(dir.file("NONE.DBF"), dir.file("X")), ENOENT);
+
+    // An unnamed file is claimed and takes only a free name.
+    ASSERT_TRUE(file.create_unnamed(dir.path())) << file.last_error();
+    EXPECT_TRUE(file.claimed());
+    std::size_t put = 0;
+    ASSERT_TRUE(file.write("new", 3, put));
+    EXPECT_EQ(file.link_name(fresh), EEXIST);
+    EXPECT_EQ(testing::read_file(fresh), "keep");
+    const std::string named = dir.file("NEW.DBF");
+    ASSERT_EQ(file.link_name(named), 0);
+    file_identity by_handle, by_name;
+    ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
+    EXPECT_TRUE(by_handle.same_file(by_name));
+    EXPECT_EQ(by_handle.links, 1u);
+    EXPECT_EQ(testing::read_file(named), "new");
+    native_file exclusive;
+    EXPECT_FALSE(exclusive.open(named, read_write, share_all, file_creation::create_new));
+    EXPECT_EQ(exclusive.last_error(), EEXIST);
 }
 
 TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_file)
@@ -240,27 +251,6 @@ TEST_F(native_file_test, sole_use_needs_every_other_handle_closed_and_keeps_ever
     ASSERT_TRUE(claimer.release_sole_use());
     EXPECT_EQ(probe({"open", moved, "r", "rw"}), probe_ok);
     EXPECT_EQ(claimer.unlink_claimed(moved), EBUSY) << "only while claimed";
-}
-
-TEST_F(native_file_test, an_unnamed_file_is_claimed_and_takes_only_a_free_name)
-{
-    native_file file;
-    ASSERT_TRUE(file.create_unnamed(dir.path())) << file.last_error();
-    EXPECT_TRUE(file.claimed());
-    std::size_t put = 0;
-    ASSERT_TRUE(file.write("new", 3, put));
-    EXPECT_EQ(file.link_name(path), EEXIST);
-    EXPECT_EQ(testing::read_file(path), std::string(4096, 'x'));
-    const std::string named = dir.file("NEW.DBF");
-    ASSERT_EQ(file.link_name(named), 0);
-    file_identity by_handle, by_name;
-    ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
-    EXPECT_TRUE(by_handle.same_file(by_name));
-    EXPECT_EQ(by_handle.links, 1u);
-    EXPECT_EQ(testing::read_file(named), "new");
-    native_file exclusive;
-    EXPECT_FALSE(exclusive.open(named, read_write, share_all, file_creation::create_new));
-    EXPECT_EQ(exclusive.last_error(), EEXIST);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ protected:
     testing::scratch_dir dir;
 };
 
-TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
+TEST_F(output_files_test, names_are_compared_as_the_files_they_reach_and_a_staged_output_replaces_only_its_own)
 {
     const struct { const char* a; const char* b; bool same; } cases[] = {
         {"T.DBF", "./T.DBF", true}, {"T.DBF", "SUB/../T.DBF", true}, {"T.DBF", "LINK.DBF", true},
@@ -67,10 +67,9 @@ TEST_F(output_files_test, names_are_compared_as_the_files_they_reach)
         EXPECT_EQ(names_one_file(dir.file(c.b), dir.file(c.a)), c.same) << c.b << " and " << c.a;
     }
     EXPECT_FALSE(names_one_file("", dir.file("T.DBF")));
-}
 
-TEST_F(output_files_test, a_staged_output_takes_its_name_only_when_committed_and_never_touches_other_files)
-{
+    // A staged output takes its name only when committed and never touches
+    // other files.
     ASSERT_EQ(::chmod(dir.file("OTHER.DBF").c_str(), 0640), 0);
     std::set<std::string> before = files();
 

@@ -15,7 +15,7 @@ struct layout_case {
     std::int32_t columns, cell_width, line_height, lines_per_page;
 };
 
-TEST(cell_layout, follows_printable_area_font_and_column_count)
+TEST(cell_layout, follows_printable_area_font_and_column_count_and_drives_the_printer_in_order)
 {
     const layout_case cases[] = {
         {"eighty_columns", 4800, 6600, 100, 0, 80, 80, 60, 100, 64},
@@ -39,6 +39,36 @@ TEST(cell_layout, follows_printable_area_font_and_column_count)
                   std::tuple(c.columns, c.cell_width, c.line_height, c.lines_per_page));
         close_page_device(device);
     }
+
+    // Without a printer a device makes no document and no pages; a printer
+    // that refuses the document is reported; otherwise it is driven in order.
+    page_device none;
+    open_page_device(none, nullptr, nullptr, "Listing", true, 80, true);
+    EXPECT_EQ(start_document(none, "Listing"), 0);
+    start_page(none);
+    put_text(none, 0, 0, "lost", nullptr, nullptr, 0, false);
+    end_page(none);
+    end_document(none);
+    EXPECT_EQ(list_count(none.pages), 0);
+    close_page_device(none);
+
+    printer_facts printer = a4_600_dpi();
+    recording_surface refusing;
+    refusing.start_result = 0;
+    page_device refused;
+    open_page_device(refused, &printer, &refusing, "Listing", false, 80, true);
+    EXPECT_EQ(start_document(refused, "Listing"), 0);
+    close_page_device(refused);
+
+    recording_surface output;
+    page_device device;
+    open_page_device(device, &printer, &output, "Listing", false, 80, true);
+    start_page(device);
+    end_page(device);
+    end_document(device);
+    close_page_device(device);
+    EXPECT_EQ(output.calls,
+              (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
 }
 
 // What reaches the printer for texts put through a printer-mode device on a
@@ -91,39 +121,6 @@ TEST(placed_text, texts_reach_the_printer_cut_at_the_last_column_through_their_p
         }
         close_page_device(device);
     }
-}
-
-// Without a printer a device makes no document and no pages; a printer that
-// refuses the document is reported; otherwise the printer is driven in order.
-TEST(page_device_printer_mode, makes_nothing_without_a_printer_reports_a_refusal_and_drives_the_printer_in_order)
-{
-    page_device none;
-    open_page_device(none, nullptr, nullptr, "Listing", true, 80, true);
-    EXPECT_EQ(start_document(none, "Listing"), 0);
-    start_page(none);
-    put_text(none, 0, 0, "lost", nullptr, nullptr, 0, false);
-    end_page(none);
-    end_document(none);
-    EXPECT_EQ(list_count(none.pages), 0);
-    close_page_device(none);
-
-    printer_facts printer = a4_600_dpi();
-    recording_surface refusing;
-    refusing.start_result = 0;
-    page_device refused;
-    open_page_device(refused, &printer, &refusing, "Listing", false, 80, true);
-    EXPECT_EQ(start_document(refused, "Listing"), 0);
-    close_page_device(refused);
-
-    recording_surface output;
-    page_device device;
-    open_page_device(device, &printer, &output, "Listing", false, 80, true);
-    start_page(device);
-    end_page(device);
-    end_document(device);
-    close_page_device(device);
-    EXPECT_EQ(output.calls,
-              (std::vector<std::string>{"start document Listing", "start page", "end page", "end document"}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "print/page_device.h"
 #include "print/page_player.h"
 #include "print/page_recorder.h"
@@ -47,16 +46,16 @@ const record_list two_texts{{28, wmf::record_create_font_indirect}, {4, wmf::rec
                             {7, wmf::record_text_out},              {7, wmf::record_text_out},
                             {3, wmf::record_eof}};
 
-TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
+TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes_and_records_state_once)
 {
-    page_recorder page(default_font);
-    page.select_font(bold_font);
-    page.set_background_mode(background_transparent);
-    page.set_text_colour(page_rgb(0, 0, 255));
-    page.draw_text(120, 100, "A");
-    page.draw_text(180, 100, "\xE1");  // a-acute in Windows-1250
-    page.select_font(default_font);
-    const std::string bytes = page.finish();
+    page_recorder small(default_font);
+    small.select_font(bold_font);
+    small.set_background_mode(background_transparent);
+    small.set_text_colour(page_rgb(0, 0, 255));
+    small.draw_text(120, 100, "A");
+    small.draw_text(180, 100, "\xE1");  // a-acute in Windows-1250
+    small.select_font(default_font);
+    const std::string bytes = small.finish();
 
     // Kind, header words, version; the size; one object (the font) and the
     // largest record (the font's); no parameters.
@@ -75,10 +74,8 @@ TEST(page_file_bytes, small_page_has_a_correct_header_and_record_sizes)
     const std::size_t text = bytes.size() - 6 - 14 + 6;
     EXPECT_EQ(bytes.substr(text + 2, 2), std::string("\xE1\0", 2));
     EXPECT_EQ(std::tuple(u16(bytes, text), u16(bytes, text + 4), u16(bytes, text + 6)), std::tuple(1, 100, 180));
-}
 
-TEST(page_file_bytes, state_is_recorded_once_and_unrepresentable_positions_are_dropped)
-{
+    // State is recorded once and positions that do not fit a word are dropped.
     page_recorder page(default_font);
     page.set_background_mode(background_transparent);
     page.draw_text(0, 0, "ab");  // even length: no pad
@@ -111,7 +108,7 @@ protected:
     printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
-TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
+TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn_shifted_and_scaled_by_a_view)
 {
     recording_surface direct;
     page_device printing;
@@ -129,17 +126,15 @@ TEST_F(page_round_trip, played_page_draws_what_the_printer_would_have_drawn)
 
     EXPECT_EQ(played.draws, direct.draws);
     EXPECT_GT(played.draws.size(), 20u);
-}
 
-TEST_F(page_round_trip, preview_view_shifts_and_scales_positions_and_fonts)
-{
+    // The preview's view shifts and scales positions and fonts.
     page_recorder page(default_font);
     page.select_font(bold_font);
     page.draw_text(1000, 600, "Z");
-    recording_surface played;
-    ASSERT_EQ(play_page(page.finish(), played, page_view{-20, -20, 0.5, 0.25}), play_result::complete);
-    ASSERT_EQ(played.draws.size(), 1u);
-    EXPECT_EQ(played.draws[0], "510,155 Z [Arial -20/0/700 colour 0 mode 2]");
+    recording_surface viewed;
+    ASSERT_EQ(play_page(page.finish(), viewed, page_view{-20, -20, 0.5, 0.25}), play_result::complete);
+    ASSERT_EQ(viewed.draws.size(), 1u);
+    EXPECT_EQ(viewed.draws[0], "510,155 Z [Arial -20/0/700 colour 0 mode 2]");
 }
 
 // Page damaged in the ways a torn write or a foreign file would damage it.
@@ -158,7 +153,7 @@ protected:
     recording_surface full_;
 };
 
-TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
+TEST_F(damaged_page, every_truncation_and_bad_record_plays_a_prefix_and_reports_the_damage)
 {
     for (std::size_t length = 0; length < page_.size(); ++length) {
         SCOPED_TRACE(length);
@@ -170,10 +165,9 @@ TEST_F(damaged_page, every_truncation_plays_a_prefix_and_reports_the_damage)
         ASSERT_LE(played.draws.size(), full_.draws.size());
         EXPECT_TRUE(std::equal(played.draws.begin(), played.draws.end(), full_.draws.begin()));
     }
-}
 
-TEST_F(damaged_page, bad_record_sizes_end_the_playback)
-{
+    // A record size that cannot be, or a text longer than its record, ends
+    // the playback; selecting an object that was never made is only ignored.
     const std::size_t first = wmf::header_bytes;
     for (std::uint32_t words : {0u, 2u, 0xFFFFFFFFu, static_cast<std::uint32_t>(page_.size())}) {
         SCOPED_TRACE(words);
@@ -183,29 +177,23 @@ TEST_F(damaged_page, bad_record_sizes_end_the_playback)
         EXPECT_EQ(play_page(bad, played), play_result::damaged);
         EXPECT_TRUE(played.draws.empty());
     }
-}
 
-TEST_F(damaged_page, text_longer_than_its_record_ends_the_playback)
-{
-    std::string bad = page_;
+    std::string long_text = page_;
     const std::size_t last_text = page_.size() - 6 - 14;
-    ASSERT_EQ(u16(bad, last_text + 4), wmf::record_text_out);
-    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + last_text + 6, 200);
-    recording_surface played;
-    EXPECT_EQ(play_page(bad, played), play_result::damaged);
-    EXPECT_EQ(played.draws.size(), full_.draws.size() - 1);
-}
+    ASSERT_EQ(u16(long_text, last_text + 4), wmf::record_text_out);
+    wmf::put16(reinterpret_cast<unsigned char*>(long_text.data()) + last_text + 6, 200);
+    recording_surface cut_short;
+    EXPECT_EQ(play_page(long_text, cut_short), play_result::damaged);
+    EXPECT_EQ(cut_short.draws.size(), full_.draws.size() - 1);
 
-TEST_F(damaged_page, selecting_a_missing_object_is_ignored)
-{
-    std::string bad = page_;
+    std::string no_object = page_;
     const std::size_t select = wmf::header_bytes + 28 * 2;
-    ASSERT_EQ(u16(bad, select + 4), wmf::record_select_object);
-    wmf::put16(reinterpret_cast<unsigned char*>(bad.data()) + select + 6, 7);
-    recording_surface played;
-    EXPECT_EQ(play_page(bad, played), play_result::complete);
-    EXPECT_EQ(played.draws.size(), full_.draws.size());
-    EXPECT_EQ(played.draws[0].find("Arial"), std::string::npos);
+    ASSERT_EQ(u16(no_object, select + 4), wmf::record_select_object);
+    wmf::put16(reinterpret_cast<unsigned char*>(no_object.data()) + select + 6, 7);
+    recording_surface unselected;
+    EXPECT_EQ(play_page(no_object, unselected), play_result::complete);
+    EXPECT_EQ(unselected.draws.size(), full_.draws.size());
+    EXPECT_EQ(unselected.draws[0].find("Arial"), std::string::npos);
 }
 
 // One record: its size in words, its function, its parameters (even length).
@@ -243,7 +231,7 @@ std::string select_record(std::uint16_t slot) { return page_record(wmf::record_s
 
 const std::string pen_record = page_record(0x02FA, std::string(10, '\0'));
 
-TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_understood)
+TEST(foreign_page, header_is_checked_extended_text_and_other_objects_are_understood_and_freed_slots_reused)
 {
     recording_surface played;
     EXPECT_EQ(play_page("not a metafile at all", played), play_result::not_a_page);
@@ -257,19 +245,17 @@ TEST(foreign_page, header_is_checked_and_extended_text_and_other_objects_are_und
     EXPECT_EQ(play_page(page, played), play_result::complete);
     ASSERT_EQ(played.draws.size(), 1u);
     EXPECT_EQ(played.draws[0], "9,7 OK [Ab 50/0/400 colour 0 mode 2]");
-}
 
-TEST(foreign_page, a_new_object_takes_the_lowest_freed_slot)
-{
+    // A new object takes the lowest freed slot.
     const auto remove = [](std::uint16_t slot) { return page_record(wmf::record_delete_object, page_word(slot)); };
     std::string records = pen_record + font_record("F1") + pen_record + font_record("F3");  // slots 0 to 3
     records += remove(2) + remove(0) + remove(1) + remove(1);
     records += font_record("N0") + font_record("N1") + font_record("N2") + font_record("N4");
     for (std::uint16_t slot = 0; slot < 5; ++slot) records += select_record(slot);
 
-    recording_surface played;
-    ASSERT_EQ(play_page(foreign_page(records), played), play_result::complete);
-    EXPECT_EQ(played.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
+    recording_surface slots;
+    ASSERT_EQ(play_page(foreign_page(records), slots), play_result::complete);
+    EXPECT_EQ(slots.calls, (std::vector<std::string>{"font N0 50/0/0", "font N1 50/0/0", "font N2 50/0/0",
                                                       "font F3 50/0/0", "font N4 50/0/0"}))
         << "freed slots are filled lowest first, each once";
 }

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,11 +48,6 @@ protected:
     {
         return page_file_name(device.temp_directory, number);
     }
-    static mode_t mode_of(const std::string& path)
-    {
-        struct stat info {};
-        return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-    }
 
     // Runs `job` in a child process, as another program would; true when it
     // succeeded there.
@@ -69,8 +63,47 @@ protected:
     printer_facts printer_ = print_testing::a4_600_dpi();
 };
 
-TEST_F(page_store, temporary_directory_ends_in_a_separator_and_ignores_unusable_settings)
+TEST_F(page_store, pages_live_in_a_job_directory_of_the_temporary_directory_until_the_device_closes)
 {
+    page_device device;
+    print_pages(device, 12, "x");
+    EXPECT_EQ(device.failure, "");
+    const fs::path job = fs::path(device.temp_directory).parent_path();
+    EXPECT_EQ(job.parent_path(), scratch_.path());
+    ASSERT_EQ(list_count(device.pages), 12);
+    int number = 1;
+    for (void* name = list_first(device.pages); name != nullptr; name = list_next(device.pages), ++number) {
+        EXPECT_EQ(static_cast<const char*>(name), job.string() + page_file_name("/", number));
+    }
+    EXPECT_FALSE(fs::exists(page(device, 13)));
+    close_page_device(device);
+    EXPECT_EQ(list_count(device.pages), 0);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+
+    // A job without pages leaves no files.
+    page_device next;
+    std::int32_t seen = -1;
+    print_pages(next, 0, "");
+    next.preview = [](page_device& shown, void* context) { *static_cast<std::int32_t*>(context) = list_count(shown.pages); };
+    next.preview_context = &seen;
+    end_document(next);
+    EXPECT_EQ(seen, 0);
+    EXPECT_TRUE(fs::is_empty(next.temp_directory));
+    close_page_device(next);
+    EXPECT_TRUE(fs::is_empty(scratch_.path()));
+
+    // A page left open is finished by the next and by the document's end.
+    open_page_device(next, &printer_, nullptr, "Listing", true, 80, true);
+    start_page(next);
+    put_text(next, 0, 0, "one", nullptr, nullptr, 0, false);
+    start_page(next);
+    put_text(next, 0, 0, "two", nullptr, nullptr, 0, false);
+    end_document(next);
+    EXPECT_NE(testing::read_file(page(next, 1)).find('o'), std::string::npos);
+    EXPECT_NE(testing::read_file(page(next, 2)).find('w'), std::string::npos);
+    close_page_device(next);
+
+    // The temporary directory ends in a separator and ignores unusable settings.
     EXPECT_EQ(temp_directory(), scratch_.path() + "/");
     ::setenv("TMPDIR", "relative/dir", 1);
     EXPECT_EQ(temp_directory(), "/tmp/");
@@ -78,54 +111,9 @@ TEST_F(page_store, temporary_directory_ends_in_a_separator_and_ignores_unusable_
     EXPECT_EQ(temp_directory(), "/tmp/");
 }
 
-TEST_F(page_store, pages_live_in_a_private_job_directory_until_the_device_closes)
-{
-    page_device device;
-    print_pages(device, 12, "x");
-    EXPECT_EQ(device.failure, "");
-    const fs::path job = fs::path(device.temp_directory).parent_path();
-    EXPECT_EQ(job.parent_path(), scratch_.path());
-    EXPECT_EQ(mode_of(job), 0700u);
-    ASSERT_EQ(list_count(device.pages), 12);
-    int number = 1;
-    for (void* name = list_first(device.pages); name != nullptr; name = list_next(device.pages), ++number) {
-        EXPECT_EQ(static_cast<const char*>(name), job.string() + page_file_name("/", number));
-        EXPECT_EQ(mode_of(page(device, number)), 0600u);
-    }
-    EXPECT_FALSE(fs::exists(page(device, 13)));
-    close_page_device(device);
-    EXPECT_EQ(list_count(device.pages), 0);
-    EXPECT_TRUE(fs::is_empty(scratch_.path()));
-}
-
-TEST_F(page_store, job_without_pages_leaves_no_files_and_a_page_left_open_is_still_finished)
-{
-    page_device device;
-    std::int32_t seen = -1;
-    print_pages(device, 0, "");
-    device.preview = [](page_device& shown, void* context) { *static_cast<std::int32_t*>(context) = list_count(shown.pages); };
-    device.preview_context = &seen;
-    end_document(device);
-    EXPECT_EQ(seen, 0);
-    EXPECT_TRUE(fs::is_empty(device.temp_directory));
-    close_page_device(device);
-    EXPECT_TRUE(fs::is_empty(scratch_.path()));
-
-    // A page left open is finished by the next and by the document's end.
-    open_page_device(device, &printer_, nullptr, "Listing", true, 80, true);
-    start_page(device);
-    put_text(device, 0, 0, "one", nullptr, nullptr, 0, false);
-    start_page(device);
-    put_text(device, 0, 0, "two", nullptr, nullptr, 0, false);
-    end_document(device);
-    EXPECT_NE(testing::read_file(page(device, 1)).find('o'), std::string::npos);
-    EXPECT_NE(testing::read_file(page(device, 2)).find('w'), std::string::npos);
-    close_page_device(device);
-}
-
 // Another program's job runs while this one's pages exist: each keeps its
 // own pages, and neither removes the other's.
-TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
+TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages_and_a_killed_jobs_pages_go_with_the_next_job)
 {
     page_device mine;
     print_pages(mine, 2, "mine");
@@ -145,12 +133,9 @@ TEST_F(page_store, jobs_of_two_processes_keep_their_own_pages)
     EXPECT_TRUE(fs::exists(page(mine, 1)));
     close_page_device(mine);
     EXPECT_TRUE(fs::is_empty(scratch_.path()));
-}
 
-// A job killed with its pages on disk leaves its directory behind; the
-// next job removes it once the process is gone.
-TEST_F(page_store, pages_of_a_killed_job_go_with_the_next_job)
-{
+    // A job killed with its pages on disk leaves its directory behind; the
+    // next job removes it once the process is gone.
     ASSERT_TRUE(in_other_process([&]() -> bool {
         page_device device;
         print_pages(device, 2, "left");

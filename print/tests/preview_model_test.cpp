@@ -22,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(preview_model, extents_follow_view_and_orientation)
+TEST_F(preview_model, extents_follow_view_orientation_and_factors_that_fall_back_one_by_one)
 {
     preview_surface landscape = make_preview_surface(0, 0, 100, 100, 6600, 4800, "");
     EXPECT_TRUE(landscape.landscape);
@@ -42,10 +42,8 @@ TEST_F(preview_model, extents_follow_view_and_orientation)
     EXPECT_DOUBLE_EQ(view->scale_y, 475.0 / preview_extent(page).y);
 
     EXPECT_FALSE(preview_view(make_preview_surface(0, 0, 100, 100, 0, 0, "")));
-}
 
-TEST_F(preview_model, factors_that_are_no_positive_number_fall_back_per_case)
-{
+    // View factors that are no positive number fall back one by one.
     setting_by_index(SET_PORT_WIDTH_ZOOM, "zero");
     setting_by_index(SET_PORT_HEIGHT_UNZOOM, "-2");
     setting_by_index(SET_LAND_WIDTH_ZOOM, "3");
@@ -56,7 +54,7 @@ TEST_F(preview_model, factors_that_are_no_positive_number_fall_back_per_case)
     EXPECT_FLOAT_EQ(factors[7], 1.1f);
 }
 
-TEST_F(preview_model, scroll_codes_move_the_origin)
+TEST_F(preview_model, scroll_codes_move_the_origin_and_the_toolbar_pages_and_switches_views)
 {
     struct scroll_case {
         const char* name;
@@ -90,17 +88,15 @@ TEST_F(preview_model, scroll_codes_move_the_origin)
     EXPECT_FALSE(preview_scroll(surface, 'A', false, 0));
     preview_drag(surface, 30, -10);
     EXPECT_EQ(std::pair(surface.origin_x, surface.origin_y), std::pair(-50, -10));
-}
 
-TEST_F(preview_model, toolbar_pages_and_views)
-{
+    // The toolbar pages through the files and switches the view.
     print_testing::scoped_tmpdir tmp;
     preview_pages pages;
     for (const char* name : {"/BT0001.WMF", "/BT0002.WMF", "/BT0003.WMF"}) {
         pages.names.push_back(tmp.path() + name);
         testing::write_file(pages.names.back(), "page");
     }
-    preview_surface surface = make_preview_surface(0, 44, 780, 476, 4660, 6716, pages.names[0]);
+    surface = make_preview_surface(0, 44, 780, 476, 4660, 6716, pages.names[0]);
     EXPECT_EQ(surface.page_name, pages.names[0]);
 
     EXPECT_EQ(run_preview_command(pages, surface, preview_previous), preview_outcome::handled);

@@ -106,7 +106,7 @@ protected:
     browse_object browse;
 };
 
-TEST_F(table_listing, column_widths_and_listing_width)
+TEST_F(table_listing, column_widths_listing_width_listings_without_pages_and_no_second_listing)
 {
     auto& table = open_table({});
     std::vector<column_descriptor> columns = build_columns(*table);
@@ -137,6 +137,37 @@ TEST_F(table_listing, column_widths_and_listing_width)
     EXPECT_EQ(listing_width(80), 80);
     EXPECT_EQ(listing_width(81), 132);
     EXPECT_EQ(listing_font("Courier New", 80, 600).height, -100);
+
+    // With nothing chosen or no printer the listing ends without pages.
+    for (column_descriptor& column : browse.columns) column.print_selected = false;
+    seen_job seen;
+    EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::nothing_chosen);
+
+    browse.columns[1].print_selected = true;
+    listing_environment no_printer = environment(seen);
+    no_printer.printer = nullptr;
+    EXPECT_EQ(print_listing(browse, no_printer), listing_result::no_printer);
+    EXPECT_TRUE(seen.pages.empty());
+
+    // An empty table still opens the preview, which then has no page; while
+    // it is shown a second listing is refused.
+    struct nested {
+        browse_object* browse;
+        listing_environment env;
+        int previews = 0;
+        listing_result inner = listing_result::shown;
+    } job{&browse, environment(seen)};
+    job.env.preview_context = &job;
+    job.env.preview = [](page_device& device, void* context) {
+        auto& outer = *static_cast<nested*>(context);
+        ++outer.previews;
+        EXPECT_EQ(list_count(device.pages), 0);
+        EXPECT_TRUE(listing_running());
+        outer.inner = print_listing(*outer.browse, outer.env);
+    };
+    EXPECT_EQ(print_listing(browse, job.env), listing_result::shown);
+    EXPECT_EQ(job.previews, 1);
+    EXPECT_EQ(job.inner, listing_result::already_running);
 }
 
 TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
@@ -237,40 +268,6 @@ TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_p
     EXPECT_EQ(current_record(*table), 7);
     EXPECT_FALSE(listing_running());
     for (const auto& entry : fs::directory_iterator(tmp_.path())) EXPECT_EQ(entry.path().filename(), "STAFF.DBF");
-}
-
-TEST_F(table_listing, ends_without_pages_when_nothing_can_be_printed_and_refuses_a_second_listing)
-{
-    open_table({});
-    for (column_descriptor& column : browse.columns) column.print_selected = false;
-    seen_job seen;
-    EXPECT_EQ(print_listing(browse, environment(seen)), listing_result::nothing_chosen);
-
-    browse.columns[1].print_selected = true;
-    listing_environment no_printer = environment(seen);
-    no_printer.printer = nullptr;
-    EXPECT_EQ(print_listing(browse, no_printer), listing_result::no_printer);
-    EXPECT_TRUE(seen.pages.empty());
-
-    // An empty table still opens the preview, which then has no page; while
-    // it is shown a second listing is refused.
-    struct nested {
-        browse_object* browse;
-        listing_environment env;
-        int previews = 0;
-        listing_result inner = listing_result::shown;
-    } job{&browse, environment(seen)};
-    job.env.preview_context = &job;
-    job.env.preview = [](page_device& device, void* context) {
-        auto& outer = *static_cast<nested*>(context);
-        ++outer.previews;
-        EXPECT_EQ(list_count(device.pages), 0);
-        EXPECT_TRUE(listing_running());
-        outer.inner = print_listing(*outer.browse, outer.env);
-    };
-    EXPECT_EQ(print_listing(browse, job.env), listing_result::shown);
-    EXPECT_EQ(job.previews, 1);
-    EXPECT_EQ(job.inner, listing_result::already_running);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(date_value, every_day_round_trips)
     }
 }
 
-TEST(date_value, construction_checks_the_calendar_and_numbers_the_days)
+TEST(date_value, construction_and_parsing_check_the_calendar_and_today_is_the_local_date)
 {
     struct row {
         long y, m, d;
@@ -66,11 +66,9 @@ TEST(date_value, construction_checks_the_calendar_and_numbers_the_days)
     EXPECT_EQ(dash(date_from_ymd(2024, 2, 29)), "2024-02-29");
     EXPECT_EQ(date_to_dot(date_from_ymd(2000, 1, 1)), "2000.01.01");
     EXPECT_EQ(date_to_dbf(date_value{first_day}), "00010101");
-}
 
-TEST(date_value, parses_typed_and_stored_texts)
-{
-    const std::pair<std::string, const char*> rows[] = {  // dash form, "" when invalid
+    // Typed and stored texts parse into dates; today is the local date.
+    const std::pair<std::string, const char*> texts[] = {  // dash form, "" when invalid
         {"19991231", "1999-12-31"}, {"1999123", "1999-12-03"}, {"2024", ""}, {"", ""},
         {"990315", ""},  // the year takes four digits: 9903, month 15
         {"2024.12.31", "2024-12-31"}, {"2024-12-31", "2024-12-31"}, {"2024/12/31", "2024-12-31"},
@@ -80,14 +78,22 @@ TEST(date_value, parses_typed_and_stored_texts)
         {"+999.01.01", "0999-01-01"}, {"-001.01.01", ""}, {"2024.1a.01", ""},
         {std::string("19991231\0\0", 10), "1999-12-31"},  // zero-padded field
     };
-    for (const auto& [text, expected] : rows) EXPECT_EQ(dash(date_parse(text)), expected) << '"' << text << '"';
+    for (const auto& [text, expected] : texts) EXPECT_EQ(dash(date_parse(text)), expected) << '"' << text << '"';
 
     std::string text = "2024.12.31extra";
     EXPECT_EQ(dash(date_parse_in_place(text)), "2024-12-31");
     EXPECT_EQ(text, "2024.12.31") << "parsing in place cuts the caller's text";
+
+    // Today is parsed from the local clock's date.
+    const local_time before = local_time_now();
+    const date_value today = date_today();
+    const local_time after = local_time_now();
+    ASSERT_TRUE(date_is_valid(today));
+    EXPECT_TRUE(today == date_from_ymd(before.year, before.month, before.day) ||
+                today == date_from_ymd(after.year, after.month, after.day));
 }
 
-TEST(date_value, calendar_queries)
+TEST(date_value, calendar_queries_answer_zero_for_invalid_dates_and_arithmetic_stays_inside_the_calendar)
 {
     const date_value leap_march = date_from_ymd(2024, 3, 1);
     const date_value common_march = date_from_ymd(2023, 3, 1);
@@ -109,10 +115,8 @@ TEST(date_value, calendar_queries)
     EXPECT_EQ(date_month_start(leap_march, 13), 0);
 
     for (int k = 0; k < 7; ++k) EXPECT_EQ(date_day_of_week(date_from_ymd(2024, 1, 1 + k)), k + 1);  // a Monday
-}
 
-TEST(date_value, invalid_dates_answer_zero_and_arithmetic_stays_inside_the_calendar)
-{
+    // Invalid dates answer zero; arithmetic stays inside the calendar.
     for (const date_value date : {date_value{}, date_value{first_day - 1}, date_value{last_day + 1}}) {
         EXPECT_FALSE(date_is_valid(date));
         EXPECT_EQ(date_year(date) + date_month(date) + date_day(date) + date_day_of_week(date) +
@@ -140,16 +144,6 @@ TEST(date_value, invalid_dates_answer_zero_and_arithmetic_stays_inside_the_calen
     EXPECT_FALSE(date_is_valid(date_subtract_days(last, LONG_MIN)));
     EXPECT_FALSE(date_is_valid(date_add_days(date_value{}, 2451545)));
     EXPECT_FALSE(date_is_valid(date_next_day(date_value{})));
-}
-
-TEST(date_value, today_is_the_local_date)
-{
-    const local_time before = local_time_now();
-    const date_value today = date_today();
-    const local_time after = local_time_now();
-    ASSERT_TRUE(date_is_valid(today));
-    EXPECT_TRUE(today == date_from_ymd(before.year, before.month, before.day) ||
-                today == date_from_ymd(after.year, after.month, after.day));
 }
 
 }  // namespace

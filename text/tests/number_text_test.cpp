@@ -12,7 +12,7 @@ namespace {
 
 using number_text = testing_support::with_default_settings;
 
-TEST_F(number_text, fixed_notation_in_a_field_width)
+TEST_F(number_text, numbers_become_right_aligned_text_in_bounded_widths_and_zero_is_recognised)
 {
     struct row { long double x; int width, decimals; const char* expected; };
     const row rows[] = {
@@ -27,11 +27,9 @@ TEST_F(number_text, fixed_notation_in_a_field_width)
         EXPECT_EQ(number_to_text(r.x, r.width, r.decimals), r.expected)
             << static_cast<double>(r.x) << " width " << r.width << " decimals " << r.decimals;
     }
-}
 
-// The stored form keeps the point whatever the decimal sign; widths are bounded.
-TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
-{
+    // The stored form keeps the point whatever the decimal sign; widths are
+    // bounded; integers right-align.
     setting_by_index(SET_TIZEDESJEL, ",");
     EXPECT_EQ(number_to_text(1.5L, 6, 2), "  1.50");
     EXPECT_EQ(long_to_text(42, 10), "        42");
@@ -42,10 +40,7 @@ TEST_F(number_text, long_to_text_right_aligns_and_widths_are_bounded)
     EXPECT_EQ(long_to_text(1, 100000).size(), 255u);
     EXPECT_EQ(number_to_text(1.0L, 3, 1000), "0." + std::string(255, '0'));
     EXPECT_GE(number_to_text(1e4000L, 5, 0).size(), 4000u);  // every digit of a huge value
-}
 
-TEST_F(number_text, zero_numbers)
-{
     for (const char* zero : {"", "0", "  0.000", "-0", "abc", "0e5", "   ", "."}) {
         EXPECT_TRUE(is_zero_number(zero)) << '"' << zero << '"';
     }

@@ -12,7 +12,7 @@ namespace {
 
 using picture = testing_support::with_default_settings;
 
-TEST_F(picture, values_show_through_their_picture_and_the_settings)
+TEST_F(picture, values_show_through_their_picture_and_the_settings_and_strip_back)
 {
     struct row {
         std::string raw, picture, shown;
@@ -72,37 +72,32 @@ TEST_F(picture, values_show_through_their_picture_and_the_settings)
     }
     std::string raw = "ab";
     EXPECT_EQ(picture_format(raw, "@S99999999999999999999999").size(), 255u) << "the width is bounded";
-}
 
-// Rounding by a number template and the "!" function rewrite the caller's
-// value; a template "!" changes only the shown text.
-TEST_F(picture, rounding_and_upper_case_functions_rewrite_the_callers_value)
-{
-    struct row { std::string raw, picture, shown, raw_after; const char* decimal_sign = "."; };
-    const row rows[] = {
+    // Rounding by a number template and the "!" function rewrite the caller's
+    // value; a template "!" changes only the shown text.
+    struct rewrite { std::string raw, picture, shown, raw_after; const char* decimal_sign = "."; };
+    const rewrite rewrites[] = {
         {"12.567", "@N 999.99", " 12.57", "12.57"},
         {"12", "@N 999.99", " 12.00", "12"},  // nothing to round without a decimal point
         {"12.567", "@N 999", " 12", "12.567"}, {"12,567", "@N 999,99", " 12,57", "12,57", ","},
         {"\xE1rv\xEDz", "@S10! XXXX", "\xC1RV\xCDZ     ", "\xC1RV\xCDZ"}, {"abcd", "@S3!", "ABC", "ABCD"},
         {"abcd", "@S3 !!!", "ABC", "abcd"},
     };
-    for (const row& r : rows) {
+    for (const rewrite& r : rewrites) {
         setting_by_index(SET_TIZEDESJEL, r.decimal_sign);
-        std::string raw = r.raw;
-        EXPECT_EQ(picture_format(raw, r.picture), r.shown) << '"' << r.raw << "\" with \"" << r.picture << '"';
-        EXPECT_EQ(raw, r.raw_after) << '"' << r.raw << "\" with \"" << r.picture << '"';
+        std::string rewritten = r.raw;
+        EXPECT_EQ(picture_format(rewritten, r.picture), r.shown) << '"' << r.raw << "\" with \"" << r.picture << '"';
+        EXPECT_EQ(rewritten, r.raw_after) << '"' << r.raw << "\" with \"" << r.picture << '"';
     }
-}
 
-TEST_F(picture, strip_turns_shown_text_into_stored_text)
-{
-    struct row { std::string edited, picture, stored; const char* decimal_sign = "."; };
-    const row rows[] = {
+    // Stripping turns shown text back into stored text.
+    struct strip_row { std::string edited, picture, stored; const char* decimal_sign = "."; };
+    const strip_row strip_rows[] = {
         {"-1,234.50", "@N", "-1234.50"}, {"12-3", "@N", "123"}, {"--5", "@N", "-5"},
         {"1999.12.31.", "@D", "19991231"}, {"1999.12.31.5", "@D", "19991231"}, {"31/12/99", "@D", "311299"},
         {" a b ", "@S5", " a b "}, {"-1.234,50", "@N", "-1234,50", ","},
     };
-    for (const row& r : rows) {
+    for (const strip_row& r : strip_rows) {
         setting_by_index(SET_TIZEDESJEL, r.decimal_sign);
         EXPECT_EQ(picture_strip(r.edited, r.picture), r.stored) << '"' << r.edited << "\" with " << r.picture;
     }

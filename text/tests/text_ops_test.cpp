@@ -9,7 +9,7 @@
 namespace vortel {
 namespace {
 
-TEST(text_ops, trimming_removes_blanks_only)
+TEST(text_ops, trims_blanks_only_finds_positions_from_both_ends_tests_characters_and_files)
 {
     struct row { const char* text; const char* left; const char* right; const char* both; };
     const row rows[] = {
@@ -23,24 +23,19 @@ TEST(text_ops, trimming_removes_blanks_only)
         EXPECT_EQ(&trim_both(in_place), &in_place);
         EXPECT_EQ(in_place, r.both) << '"' << r.text << '"';
     }
-}
 
-TEST(text_ops, positions_of_a_text)
-{
-    struct row { const char* needle; const char* haystack; long first, last; };
-    const row rows[] = {
+    struct place { const char* needle; const char* haystack; long first, last; };
+    const place places[] = {
         {"b", "abcb", 1, 3}, {"bc", "abcbc", 1, 3}, {"aa", "aaa", 0, 1},
         {"abcd", "abc", -1, -1},  // a needle running past the end never matches
         {"x", "", -1, -1}, {"", "abc", 0, 2}, {"", "", -1, -1}, {"\xE1", "\xE1rv\xE1", 0, 3},
     };
-    for (const row& r : rows) {
+    for (const place& r : places) {
         EXPECT_EQ(text_position(r.needle, r.haystack), r.first) << r.needle << " in " << r.haystack;
         EXPECT_EQ(text_last_position(r.needle, r.haystack), r.last) << r.needle << " in " << r.haystack;
     }
-}
 
-TEST(text_ops, character_tests_insertion_and_files)
-{
+    // Character tests, insertion, and files that exist.
     EXPECT_TRUE(is_blank("") && is_blank("   "));
     EXPECT_FALSE(is_blank(" \t "));
     EXPECT_TRUE(char_in_set('b', "abc"));
