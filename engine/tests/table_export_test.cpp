@@ -4,7 +4,6 @@
 
 #include "engine/export_cells.h"
 #include "engine/tests/table_test_base.h"
-#include "platform/fault_injection.h"
 #include "testing/child_process.h"
 
 #include <unistd.h>
@@ -140,34 +139,6 @@ TEST_F(table_export_test, a_table_larger_than_a_sheet_is_refused_before_anything
     write_table(path, one, std::vector<testing::fixture_record>(sheet_record_max + 1, {"x"}));
     EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
-}
-
-// Refusals and failures leave the old output for every format, and say why.
-TEST_F(table_export_test, refused_failed_and_cancelled_exports_leave_the_old_output)
-{
-    ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.CSV").c_str()), 0);
-    const std::string output = dir.file("OUT.CSV");
-    for (const export_format format : {export_format::csv, export_format::jsonl, export_format::xlsx}) {
-        const export_options options{.format = format};
-        EXPECT_EQ(refusal(options, dir.path() + "/./T.DBF"), dir.path() + "/./T.DBF is the table itself: choose another file");
-        EXPECT_EQ(refusal(options, dir.file("MEMO.CSV")),
-                  dir.file("MEMO.CSV") + " is the memo file of the table: choose another file");
-
-        write_file(output, "old contents");
-        const std::set<std::string> files = testing::files_in(dir.path());
-        auto table = open();
-        {
-            fault_injector injector(format == export_format::xlsx ? fault_call::open : fault_call::write, 1, ENOSPC);
-            EXPECT_EQ(export_table(*table, output, options), export_failed);
-        }
-        EXPECT_EQ(table->failure, "Disk full: " + output);
-        int reports = 0;
-        EXPECT_EQ(export_table(*table, output, options, [&reports](int) { return ++reports < 2; }), export_cancelled);
-        EXPECT_EQ(table->failure, "");
-        EXPECT_EQ(read_file(output), "old contents");
-        EXPECT_EQ(testing::files_in(dir.path()), files) << "no temporary file stays";
-        EXPECT_EQ(lock_table(*table), 1) << "the lock was released";
-    }
 }
 
 // Another process appends while exports run: each export holds the table

@@ -25,6 +25,28 @@ protected:
     }
 
     static std::string name_of(const table_object& table) { return field_text(table, 0).substr(0, 2); }
+
+    struct move {
+        const char* what;
+        void (*run)(table_object&);
+        std::int32_t on;
+        int bof = -1, eof = -1;  // -1 when not looked at
+    };
+
+    // Makes each move in turn: the table stands on record `on`, its buffer
+    // holds that record, and the file stands after it.
+    static void walk(table_object& table, const std::vector<move>& moves)
+    {
+        for (const move& m : moves) {
+            SCOPED_TRACE(m.what);
+            m.run(table);
+            EXPECT_EQ(current_record(table), m.on);
+            EXPECT_EQ(name_of(table), "R" + std::to_string(m.on));
+            EXPECT_EQ(fh_tell(table.dbf), table.header.header_length + m.on * table.header.record_length);
+            EXPECT_TRUE(m.bof < 0 || at_bof(table) == m.bof);
+            EXPECT_TRUE(m.eof < 0 || at_eof(table) == m.eof);
+        }
+    }
 };
 
 // Each case damages one byte range of a sound five-field table.
@@ -73,66 +95,59 @@ TEST_F(table_test, both_usual_header_lengths_long_date_fields_and_an_overlong_la
     EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
 }
 
-TEST_F(table_test, an_empty_table_stands_nowhere)
+TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 {
-    auto table = numbered(0);
+    auto table = numbered(5);
+    walk(*table, {
+                     {"opened", [](table_object&) {}, 1},
+                     {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1},
+                     {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0},
+                     {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
+                     {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+                     {"go to 99", [](table_object& t) { go_to(t, 99); }, 5},
+                     {"go to 0", [](table_object& t) { go_to(t, 0); }, 1},
+                     {"go to 3", [](table_object& t) { go_to(t, 3); }, 3},
+                     {"go top", [](table_object& t) { go_top(t); }, 1},
+                     {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1},
+                 });
+
+    // An empty table stands nowhere.
+    table = numbered(0);
     EXPECT_EQ(std::tuple(current_record(*table), at_eof(*table), at_bof(*table), field_text(*table, 0)),
               std::tuple(0, 1, 1, ""));
     skip(*table, 1);
     go_bottom(*table);
     EXPECT_EQ(at_eof(*table), 1);
-}
 
-TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
-{
-    auto table = numbered(5);
-    // `bof`, `eof`: -1 when not looked at.
-    const struct { const char* move; void (*run)(table_object&); std::int32_t on; int bof, eof; } moves[] = {
-        {"opened", [](table_object&) {}, 1, -1, -1},
-        {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1, -1},
-        {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0, -1},
-        {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
-        {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
-        {"go to 99", [](table_object& t) { go_to(t, 99); }, 5, -1, -1},
-        {"go to 0", [](table_object& t) { go_to(t, 0); }, 1, -1, -1},
-        {"go to 3", [](table_object& t) { go_to(t, 3); }, 3, -1, -1},
-        {"go top", [](table_object& t) { go_top(t); }, 1, -1, -1},
-        {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1, -1, -1},
-    };
-    for (const auto& m : moves) {
-        SCOPED_TRACE(m.move);
-        m.run(*table);
-        EXPECT_EQ(current_record(*table), m.on);
-        EXPECT_EQ(name_of(*table), "R" + std::to_string(m.on));
-        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + m.on * table->header.record_length);
-        EXPECT_TRUE(m.bof < 0 || at_bof(*table) == m.bof);
-        EXPECT_TRUE(m.eof < 0 || at_eof(*table) == m.eof);
-    }
+    // A header damaged after the open to claim the largest record count:
+    // moving on from the claimed last record ends the table instead of
+    // wrapping round to record 1.
+    table = numbered(2);
+    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
+    go_bottom(*table);
+    ASSERT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(step(*table, 3), 0);
+    EXPECT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(at_eof(*table), 1);
 }
 
 TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
 {
     setting_by_index(SET_DELETED, "1");
     auto table = numbered(6, {1, 3, 4, 6});
-    EXPECT_EQ(name_of(*table), "R2") << "go_top passes deleted records";
-    skip(*table, 1);
-    EXPECT_EQ(name_of(*table), "R5");
-    skip(*table, 1);
-    EXPECT_EQ(name_of(*table), "R5") << "only deleted records follow: stay";
-    EXPECT_EQ(at_eof(*table), 1);
-    skip(*table, -1);
-    EXPECT_EQ(name_of(*table), "R2");
-    skip(*table, -1);
-    EXPECT_EQ(name_of(*table), "R2");
-    EXPECT_EQ(at_bof(*table), 1);
-    go_bottom(*table);
-    EXPECT_EQ(name_of(*table), "R5");
-
-    setting_by_index(SET_DELETED, "0");
-    go_top(*table);
-    EXPECT_EQ(name_of(*table), "R1") << "shown when not hidden";
-    skip(*table, 2);
-    EXPECT_EQ(name_of(*table), "R3");
+    walk(*table, {
+                     {"go_top passes deleted records", [](table_object&) {}, 2},
+                     {"skip 1", [](table_object& t) { skip(t, 1); }, 5},
+                     {"only deleted records follow: stay", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+                     {"skip -1", [](table_object& t) { skip(t, -1); }, 2},
+                     {"skip -1 at the first shown", [](table_object& t) { skip(t, -1); }, 2, 1},
+                     {"go bottom", [](table_object& t) { go_bottom(t); }, 5},
+                     {"shown when not hidden", [](table_object& t) {
+                          setting_by_index(SET_DELETED, "0");
+                          go_top(t);
+                      }, 1},
+                     {"skip 2", [](table_object& t) { skip(t, 2); }, 3},
+                 });
 }
 
 // A record named by its number is that record or none: hidden deleted ones
@@ -222,20 +237,6 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     choose_code_page(*table, code_page::cp852);
     ASSERT_EQ(set_field_text(*table, 0, "\xE1"), 1);
     EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
-}
-
-// A header damaged after the open to claim the largest record count:
-// moving on from the claimed last record ends the table instead of
-// wrapping round to record 1.
-TEST_F(table_test, moves_past_the_largest_claimed_count_end_the_table)
-{
-    auto table = open_new_table(path, people_fields, records_of(people_fields, {{"R1"}, {"R2"}}));
-    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
-    go_bottom(*table);
-    ASSERT_EQ(current_record(*table), 2147483647);
-    EXPECT_EQ(step(*table, 3), 0);
-    EXPECT_EQ(current_record(*table), 2147483647);
-    EXPECT_EQ(at_eof(*table), 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "engine/append_from.h"
+#include "engine/csv_import.h"
 #include "engine/export.h"
 
 #include "engine/tests/table_test_base.h"
@@ -42,18 +43,14 @@ TEST_F(transfer_test, html_export_escapes_every_text_fills_blank_cells_and_leave
                   "<TR><TD>a&lt;b   </TD><TD>  2.5</TD><TD>20240229</TD><TD>T</TD><TD>&quot;&amp;&quot; </TD></TR>\r\n"
                   "<TR><TD>&nbsp;</TD><TD>&nbsp;</TD><TD>&nbsp;</TD><TD>F</TD><TD>\xE1   </TD></TR>\r\n"
                   "</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
-}
 
-TEST_F(transfer_test, an_empty_table_gives_an_empty_text_and_a_page_without_rows)
-{
+    // An empty table gives an empty text and a page without rows.
     write_table(path, people, {});
-    auto table = open_table(path);
-    write_file(output, "old contents");
-    ASSERT_EQ(export_text(*table, output), 1);
-    EXPECT_EQ(read_file(output), "");
-    ASSERT_EQ(export_html(*table, output, "", {"N", "A", "B"}), 1);
-    const std::string page = read_file(output);
-    EXPECT_NE(page.find("<TR><TH>N</TH><TH>A</TH><TH>B</TH></TR>\r\n</TABLE>"), std::string::npos);
+    table = open_table(path);
+    ASSERT_EQ(export_text(*table, page_path), 1);
+    EXPECT_EQ(read_file(page_path), "");
+    ASSERT_EQ(export_html(*table, page_path, "", {"N", "A", "B"}), 1);
+    EXPECT_NE(read_file(page_path).find("<TR><TH>N</TH><TH>A</TH><TH>B</TH></TR>\r\n</TABLE>"), std::string::npos);
 }
 
 // Exports read many records at once; they must write exactly what a walk
@@ -102,8 +99,12 @@ TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)
     EXPECT_EQ(export_html(*table, output, "", {}), 0);
     EXPECT_FALSE(file_exists(output)) << "nothing is created while the table is busy";
     EXPECT_EQ(append_from(*table, dir.file("SOURCE.DBF")), 0);
+    write_file(dir.file("IN.CSV"), "NAME\nNEW\n");
+    csv_import_report report;
+    EXPECT_EQ(append_csv(*table, dir.file("IN.CSV"), {}, report), 0);
     EXPECT_EQ(read_file(path), before);
     EXPECT_EQ(holder.finish(), 0);
+    EXPECT_EQ(append_csv(*table, dir.file("IN.CSV"), {}, report), 1) << "free again";
 }
 
 // --- append from a table ------------------------------------------------
