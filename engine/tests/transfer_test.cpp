@@ -197,19 +197,6 @@ TEST_F(transfer_test, append_from_text_keeps_stored_forms_and_refuses_what_a_fie
     }
 }
 
-TEST_F(transfer_test, lines_longer_than_any_buffer_stay_one_record_each)
-{
-    const std::string text = dir.file("IN.TXT");
-    // The CR LF straddles the reader's block boundary; blanks leave the
-    // number and date fields blank.
-    write_file(text, std::string(10, 'x') + std::string((std::size_t{1} << 20) - 11, ' ') + "\r\nAnna\r\n" +
-                         std::string(10, 'y') + std::string(4085, ' ') + "\r\nBea");
-    write_table(path, people, {});
-    auto table = open_table(path);
-    ASSERT_EQ(append_from(*table, text), 1);
-    EXPECT_EQ(testing::leading_words(path), (std::vector<std::string>{"xxxxxxxxxx", "Anna", "yyyyyyyyyy", "Bea"}));
-}
-
 TEST_F(transfer_test, text_export_and_append_reproduce_the_records)
 {
     // Wider than a line buffer of 4095 characters, with a memo in the middle
