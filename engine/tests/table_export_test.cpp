@@ -112,7 +112,7 @@ TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_dig
     }
 }
 
-TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_name)
+TEST_F(table_export_test, memo_bytes_reach_every_format_whole_and_what_a_workbook_cannot_hold_is_refused)
 {
     // A memo ends at its first zero byte; every other byte is kept.
     put_memo(3, "\x01\xFF\"x\r\n\x7F");
@@ -131,14 +131,13 @@ TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_
     EXPECT_FALSE(testing::files_in(dir.path()).contains("OUT.XLSX"));
     put_memo(4, std::string(32767, 'm'));
     EXPECT_EQ(exported(xlsx, "OUT.XLSX").substr(0, 2), "PK");
-}
 
-TEST_F(table_export_test, a_table_larger_than_a_sheet_is_refused_before_anything_is_written)
-{
+    // A table larger than a sheet is refused before anything is written.
     const std::vector<field_list_entry> one = {{"C", 'C', 1, 0}};
     write_table(path, one, std::vector<testing::fixture_record>(sheet_record_max + 1, {"x"}));
     EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
+    EXPECT_FALSE(testing::files_in(dir.path()).contains("BIG.XLSX"));
 }
 
 // Another process appends while exports run: each export holds the table
