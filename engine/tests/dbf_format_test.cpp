@@ -25,7 +25,7 @@ field_descriptor descriptor_at(const std::vector<std::uint8_t>& bytes, int index
     return field;
 }
 
-TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
+TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte_and_headers_round_trip)
 {
     std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
     ASSERT_EQ(bytes.size(), 194u);
@@ -51,9 +51,19 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[0], 0x03);
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[1], 99);
     EXPECT_EQ(encode_new_table_header(plain, 2155, 1, 2)[1], 255);
+
+    // Headers round-trip and read their lengths unsigned: other tools write
+    // record lengths above 32767.
+    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
+    header.reserved[19] = 0x55;
+    dbf_header back = decode_dbf_header(encode_dbf_header(header));
+    EXPECT_EQ(std::tuple(back.record_count, back.header_length, back.record_length, back.reserved[19]),
+              std::tuple(70000, 8193, 40000, 0x55));
+    EXPECT_EQ(record_offset(back, 1), 8193);
+    EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
 }
 
-TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
+TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers_and_names_stop_at_ten)
 {
     field_descriptor wide = make_field_descriptor({"TEXT", 'C', 300, 0}, 1);
     EXPECT_EQ(wide.bytes[16], 300 & 0xFF);
@@ -83,29 +93,14 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
     field_descriptor text = make_field_descriptor({"C", 'C', 10, 0}, 1);
     normalise_date_length(text);
     EXPECT_EQ(descriptor_length(text), 10);
-}
 
-TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
-{
+    // Names stop at the first zero byte and never run past ten.
     field_descriptor field;
     std::fill(field.bytes.begin(), field.bytes.end(), 'X');
     EXPECT_EQ(descriptor_name(field), "XXXXXXXXXX");
     field.bytes[3] = 0;
     EXPECT_EQ(descriptor_name(field), "XXX");
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
-}
-
-TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
-{
-    // A record length above 32767: other tools write such tables.
-    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
-    header.reserved[19] = 0x55;
-    auto bytes = encode_dbf_header(header);
-    dbf_header back = decode_dbf_header(bytes);
-    EXPECT_EQ(std::tuple(back.record_count, back.header_length, back.record_length, back.reserved[19]),
-              std::tuple(70000, 8193, 40000, 0x55));
-    EXPECT_EQ(record_offset(back, 1), 8193);
-    EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
 }
 
 TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)

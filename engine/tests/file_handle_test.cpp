@@ -42,7 +42,7 @@ protected:
     std::string path = dir.file("DATA.TXT");
 };
 
-TEST_F(file_handle_test, failed_and_empty_opens_set_both_flags)
+TEST_F(file_handle_test, failed_and_empty_opens_and_reads_at_the_end_set_the_flags)
 {
     file_handle missing(dir.file("NONE.DBF"), 512);
     EXPECT_EQ(fh_open(missing, read_write, share_all, file_creation::open_existing), 0);
@@ -54,10 +54,8 @@ TEST_F(file_handle_test, failed_and_empty_opens_set_both_flags)
     EXPECT_EQ(std::tuple(empty.end_of_file, empty.beginning_of_file), std::tuple(1, 1));
     file_handle full = open_with("x");
     EXPECT_EQ(full.end_of_file, 0);
-}
 
-TEST_F(file_handle_test, a_read_at_the_end_reports_nothing_and_sets_the_end_flag)
-{
+    // A read at the end reports nothing and sets the end flag.
     file_handle handle = open_with("abc");
     handle.beginning_of_file = 1;
     char buffer[4] = {'q', 'q', 'q', 'q'};

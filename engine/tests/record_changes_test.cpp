@@ -80,7 +80,7 @@ TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_unde
 
 // Other programs end their tables with an end-of-file mark; the new record
 // goes where the mark was, after the last record or as record one.
-TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last_record)
+TEST_F(record_changes_test, append_needs_the_table_lock_and_a_sound_count_and_lands_after_the_last_record)
 {
     for (const std::int32_t existing : {3, 0}) {
         SCOPED_TRACE(existing);
@@ -101,12 +101,9 @@ TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last
         const std::string after = read_file(path);
         EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
     }
-}
 
-// A damaged count, past the records the file holds or at its largest, takes
-// no new record, and the file stays as it was.
-TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
-{
+    // A damaged count, past the records the file holds or at its largest,
+    // takes no new record, and the file stays as it was.
     for (const char* count : {"\xE8\x03\x00\x00", "\xFF\xFF\xFF\x7F"}) {  // 1000, 2^31 - 1
         const std::string bytes = testing::patch_file(path, 4, std::string(count, 4));
         auto table = open_table();

@@ -74,7 +74,7 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
     EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
 }
 
-TEST_F(table_test, both_usual_header_lengths_long_date_fields_and_an_overlong_last_field_read_as_stored)
+TEST_F(table_test, both_usual_header_lengths_long_date_fields_an_overlong_last_field_and_texts_read_as_stored)
 {
     const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
     write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
@@ -93,6 +93,21 @@ TEST_F(table_test, both_usual_header_lengths_long_date_fields_and_an_overlong_la
     const std::vector<field_list_entry> huge = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
     table = open_new_table(dir.file("HUGE.DBF"), huge, {{record_of(huge, {"ab", std::string(69, ' ') + "7"})}});
     EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
+
+    // Fields are found by name in any letter case; texts are raw or
+    // converted from code page 852.
+    const std::vector<field_list_entry> named = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
+    table = open_new_table(dir.file("TEXT.DBF"), named, {{record_of(named, {"\xA0\x8B", "  2.5"})}});
+    EXPECT_EQ(field_index(*table, "name"), 0);
+    EXPECT_EQ(field_index(*table, "NAMES"), -1);
+    EXPECT_EQ(field_info(*table, 1).decimals, 1);
+    EXPECT_EQ(field_info(*table, 2).type, 0);
+    EXPECT_EQ(field_text(*table, -1), "");
+    EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
+    EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
+    choose_code_page(*table, code_page::cp1250);
+    EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
+    EXPECT_EQ(field_text(*table, 1), "  2.5");
 }
 
 TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
@@ -174,22 +189,6 @@ TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
     ASSERT_EQ(lock_record(*table), 1) << "the position invariant holds for the record lock";
     EXPECT_EQ(table->lock_offset, table->header.header_length + table->header.record_length);
     unlock(*table);
-}
-
-TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
-{
-    const std::vector<field_list_entry> fields = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
-    auto table = open_new_table(path, fields, {{record_of(fields, {"\xA0\x8B", "  2.5"})}});
-    EXPECT_EQ(field_index(*table, "name"), 0);
-    EXPECT_EQ(field_index(*table, "NAMES"), -1);
-    EXPECT_EQ(field_info(*table, 1).decimals, 1);
-    EXPECT_EQ(field_info(*table, 2).type, 0);
-    EXPECT_EQ(field_text(*table, -1), "");
-    EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
-    EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
-    choose_code_page(*table, code_page::cp1250);
-    EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
-    EXPECT_EQ(field_text(*table, 1), "  2.5");
 }
 
 TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_record_alone)
