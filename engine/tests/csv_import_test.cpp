@@ -179,10 +179,8 @@ TEST_F(csv_import_test, values_that_would_change_and_hostile_files_are_refused_n
         EXPECT_EQ(failure.substr(0, e.failure.size()), e.failure);
         EXPECT_EQ(files(), before);
     }
-}
 
-TEST_F(csv_import_test, a_utf8_table_takes_only_utf8_text)
-{
+    // A UTF-8 table takes only UTF-8 text.
     write_file(csv_path, "NAME\n" + arviz_1250 + "\n");
     const std::string before = files();
     auto table = open_table(path);

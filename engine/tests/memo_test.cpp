@@ -106,28 +106,6 @@ TEST_F(memo_test, short_texts_overwrite_their_block_long_ones_take_new_blocks_an
     EXPECT_EQ(memo_of(1), std::string(600, 'x'));
 }
 
-TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
-{
-    // Damaged tables may give a memo field fewer than the ten places of a
-    // block number: the number takes the field's width, or the store fails.
-    for (const int width : {6, 1}) {
-        const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
-        const std::string narrow_path = dir.file("NARROW.DBF");
-        write_table(narrow_path, narrow, records_of(narrow, {{"A"}}));
-        testing::patch_file(dbt_file_name(narrow_path), 12 * 512 - 1, std::string(1, '\0'));  // eleven blocks in use
-        testing::patch_file(dbt_file_name(narrow_path), 0, "\x0C");                          // the next free block
-        auto narrow_table = open_table(narrow_path);
-        go_to(*narrow_table, 1);
-        ASSERT_EQ(lock_record(*narrow_table), 1);
-        const std::string before = read_file(narrow_path);
-        EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), width == 6 ? 1 : 0);
-        EXPECT_EQ(field_text(*narrow_table, 1), width == 6 ? "    12" : " ");
-        EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), width == 6 ? "kept whole" : "");
-        EXPECT_TRUE(width == 6 || read_file(narrow_path) == before) << "a refused store writes nothing";
-        unlock(*narrow_table);
-    }
-}
-
 // A next free block inside another memo is stale; one past the end of the
 // memo file, in its header or in a field, is damage: a memo written there
 // would grow the file to a terabyte. The new memo goes to the real end, and
@@ -155,6 +133,25 @@ TEST_F(memo_test, stale_or_damaged_block_numbers_never_let_a_memo_overwrite_anot
         EXPECT_EQ(memo_file().size(), std::size_t(end) * 512 + 8);  // "second" and two end marks
         EXPECT_EQ(memo_of(1), c.first);
         EXPECT_EQ(memo_of(2), "second");
+    }
+
+    // Damaged tables may give a memo field fewer than the ten places of a
+    // block number: the number takes the field's width, or the store fails.
+    for (const int width : {6, 1}) {
+        const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
+        const std::string narrow_path = dir.file("NARROW.DBF");
+        write_table(narrow_path, narrow, records_of(narrow, {{"A"}}));
+        testing::patch_file(dbt_file_name(narrow_path), 12 * 512 - 1, std::string(1, '\0'));  // eleven blocks in use
+        testing::patch_file(dbt_file_name(narrow_path), 0, "\x0C");                          // the next free block
+        auto narrow_table = open_table(narrow_path);
+        go_to(*narrow_table, 1);
+        ASSERT_EQ(lock_record(*narrow_table), 1);
+        const std::string before = read_file(narrow_path);
+        EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), width == 6 ? 1 : 0);
+        EXPECT_EQ(field_text(*narrow_table, 1), width == 6 ? "    12" : " ");
+        EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), width == 6 ? "kept whole" : "");
+        EXPECT_TRUE(width == 6 || read_file(narrow_path) == before) << "a refused store writes nothing";
+        unlock(*narrow_table);
     }
 }
 

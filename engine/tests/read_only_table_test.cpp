@@ -73,10 +73,8 @@ TEST_F(read_only_table_test, every_change_is_refused_with_the_reason_and_reading
         EXPECT_EQ(export_text(*table, dir.file("OUT.TXT")), 1) << table->failure;
         EXPECT_EQ(files(), before);
     }
-}
 
-TEST_F(read_only_table_test, a_table_only_viewed_stands_in_no_writer_s_way)
-{
+    // A table only viewed stands in no writer's way.
     auto viewer = table_new(path);
     ASSERT_EQ(table_open(*viewer, 0), 1);
     // Another process opens the table to change it, and does.

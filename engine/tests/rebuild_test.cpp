@@ -135,10 +135,8 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
         EXPECT_EQ(dbt.substr(0, 4), std::string("\x8D\0\0\0", 4));
         EXPECT_EQ(dbt.size(), 140u * 512 + 6);
     }
-}
 
-TEST_F(rebuild_test, pack_passes_stored_bytes_through_unconverted)
-{
+    // Stored bytes pass through unconverted.
     std::string oem;
     for (int c = 0x80; c <= 0xFF; ++c) oem += char(c);
     const std::vector<field_list_entry> fields = {{"RAW", 'C', 128, 0}, {"NOTES", 'M', 10, 0}};

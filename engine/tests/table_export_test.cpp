@@ -65,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_needed)
+TEST_F(table_export_test, csv_and_json_lines_write_every_field_type_quoting_only_where_needed)
 {
     const struct { const char* what; export_options options; std::string expected; } cases[] = {
         {"defaults", {},
@@ -93,10 +93,8 @@ TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_need
     EXPECT_EQ(exported({.byte_order_mark = true}).substr(0, 8), "\xEF\xBB\xBFNAME,");
     EXPECT_EQ(exported({.table_code_page = true, .byte_order_mark = true}).substr(0, 5), "NAME,")
         << "a byte order mark belongs to UTF-8 only";
-}
 
-TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_digit)
-{
+    // JSON Lines give typed values, numbers digit for digit.
     EXPECT_EQ(exported({.format = export_format::jsonl, .deleted = deleted_records::mark}),
               "{\"NAME\":\"Anna\",\"ID\":1234567890123456789,\"PRICE\":12.50,\"BORN\":\"2024-01-31\",\"OK\":true,"
               "\"NOTE\":\"say \\\"hi\\\"\\r\\nbye\",\"_deleted\":false}\n"

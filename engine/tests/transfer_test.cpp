@@ -108,29 +108,7 @@ TEST_F(transfer_test, a_table_locked_by_another_process_is_left_alone)
 
 // --- append from a table ------------------------------------------------
 
-TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refits_values)
-{
-    const std::vector<field_list_entry> source_fields = {{"NAME", 'C', 20, 0}, {"age", 'N', 3, 0}};
-    const std::vector<field_list_entry> target_fields = {{"AGE", 'N', 5, 0}, {"CITY", 'C', 10, 0}};
-    const std::string source = dir.file("SOURCE.DBF");
-    write_table(source, source_fields,
-                {{record_of(source_fields, {"Anna", " 42"})}, {record_of(source_fields, {"Bea", "  7"}), true}});
-
-    for (const char* hidden : {"0", "1"}) {
-        setting_by_index(SET_DELETED, hidden);
-        write_table(path, target_fields, {{record_of(target_fields, {"    1", "Pecs"})}});
-        auto table = open_table(path);
-        ASSERT_EQ(append_from(*table, source), 1);
-        std::vector<std::string> expected = {" " + record_of(target_fields, {"    1", "Pecs"}),
-                                             " " + record_of(target_fields, {"   42"})};
-        if (hidden == std::string("0")) expected.push_back(" " + record_of(target_fields, {"    7"}));
-        EXPECT_EQ(stored_records(path), expected) << "deleted source records come live, SET_DELETED " << hidden;
-        EXPECT_EQ(current_record(*table), 1) << "back on its record";
-        EXPECT_EQ(lock_table(*table), 1);
-    }
-}
-
-TEST_F(transfer_test, append_from_refuses_its_own_file_tables_it_cannot_read_and_a_damaged_count)
+TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refuses_its_own_file_unreadable_tables_and_a_damaged_count)
 {
     write_table(path, people, records_of(people, {{"ONLY"}}));
     const std::string before = read_file(path);
@@ -161,6 +139,26 @@ TEST_F(transfer_test, append_from_refuses_its_own_file_tables_it_cannot_read_and
     write_file(dir.file("IN.TXT"), "CILI\r\n");
     EXPECT_EQ(append_from(*open_table(path), dir.file("IN.TXT")), 0);
     EXPECT_EQ(read_file(path), damaged);
+
+    // Fields are matched by name and values refitted.
+    const std::vector<field_list_entry> source_fields = {{"NAME", 'C', 20, 0}, {"age", 'N', 3, 0}};
+    const std::vector<field_list_entry> target_fields = {{"AGE", 'N', 5, 0}, {"CITY", 'C', 10, 0}};
+    const std::string source = dir.file("SOURCE.DBF");
+    write_table(source, source_fields,
+                {{record_of(source_fields, {"Anna", " 42"})}, {record_of(source_fields, {"Bea", "  7"}), true}});
+
+    for (const char* hidden : {"0", "1"}) {
+        setting_by_index(SET_DELETED, hidden);
+        write_table(path, target_fields, {{record_of(target_fields, {"    1", "Pecs"})}});
+        table = open_table(path);
+        ASSERT_EQ(append_from(*table, source), 1);
+        std::vector<std::string> expected = {" " + record_of(target_fields, {"    1", "Pecs"}),
+                                             " " + record_of(target_fields, {"   42"})};
+        if (hidden == std::string("0")) expected.push_back(" " + record_of(target_fields, {"    7"}));
+        EXPECT_EQ(stored_records(path), expected) << "deleted source records come live, SET_DELETED " << hidden;
+        EXPECT_EQ(current_record(*table), 1) << "back on its record";
+        EXPECT_EQ(lock_table(*table), 1);
+    }
 }
 
 // --- append from text ---------------------------------------------------
