@@ -58,7 +58,7 @@ protected:
 // The header encoder's own layout is checked byte by byte elsewhere; here
 // the file must hold exactly that header, a memo file only for a memo field,
 // and nothing at all for a list the header cannot hold.
-TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_leaving_no_file)
+TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_leaving_no_file_and_a_copy_starts_from_the_table_s_header)
 {
     const std::vector<std::vector<field_list_entry>> cases = {
         {{"NAME", 'C', 10, 0}, {"NOTES", 'M', 10, 0}},
@@ -88,10 +88,8 @@ TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_l
         EXPECT_EQ(record_count(*table), 0);
         EXPECT_EQ(field_info(*table, 1).length, fields[1].length);
     }
-}
 
-TEST_F(rebuild_test, a_copy_starts_from_the_table_s_own_header_area)
-{
+    // A copy starts from the table's own header area.
     // Bytes other programs keep in the header (the code page in byte 29, a
     // flag in byte 28, descriptor bytes we never write) stay; the count is
     // zero and the date today's.

@@ -45,11 +45,11 @@ TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_the
     EXPECT_EQ(lock_record(*second), 0) << "another handle in this process is refused too";
     ASSERT_EQ(holder.finish(), 0);
     EXPECT_EQ(lock_record(*table), 1);
-}
 
-TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_under_a_lock_that_covers_it)
-{
-    auto table = open_table();
+    // One lock at a time, and a record is written only under a lock that
+    // covers it.
+    unlock(*table);
+    go_top(*table);
     ASSERT_EQ(lock_record(*table), 1);
     EXPECT_EQ(lock_record(*table), 0) << "one lock at a time per table object";
     EXPECT_EQ(lock_table(*table), 0);
