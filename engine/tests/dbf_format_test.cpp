@@ -25,7 +25,7 @@ field_descriptor descriptor_at(const std::vector<std::uint8_t>& bytes, int index
     return field;
 }
 
-TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte_and_headers_round_trip)
+TEST(dbf_format, headers_are_laid_out_byte_for_byte_round_trip_and_name_what_cannot_describe_a_table)
 {
     std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
     ASSERT_EQ(bytes.size(), 194u);
@@ -61,6 +61,27 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte_and_headers_round_
               std::tuple(70000, 8193, 40000, 0x55));
     EXPECT_EQ(record_offset(back, 1), 8193);
     EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
+
+    // Layouts that cannot describe a table are named.
+    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
+                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
+    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
+        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
+    };
+    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
+    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
+    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
+    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
+    EXPECT_NE(dbf_layout_problem(header_of(0, 1), {}, 64), "") << "no fields, and records starting inside the header";
+    EXPECT_NE(dbf_layout_problem(header_of(32, 1), {}, 64), "") << "no fields, and no room for the end mark";
+    // Records of nothing but their delete flags.
+    const dbf_header bare = header_of(33, 1);
+    EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
+    // Their end-of-file mark is one byte, as a record is: one byte after
+    // the counted records is the mark, two are a record more.
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 2, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 3, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 4, 2), 4);
 }
 
 TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers_and_names_stop_at_ten)
@@ -101,29 +122,6 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers_and_n
     field.bytes[3] = 0;
     EXPECT_EQ(descriptor_name(field), "XXX");
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
-}
-
-TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
-{
-    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
-                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
-    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
-        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
-    };
-    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
-    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
-    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
-    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
-    EXPECT_NE(dbf_layout_problem(header_of(0, 1), {}, 64), "") << "no fields, and records starting inside the header";
-    EXPECT_NE(dbf_layout_problem(header_of(32, 1), {}, 64), "") << "no fields, and no room for the end mark";
-    // Records of nothing but their delete flags.
-    const dbf_header bare = header_of(33, 1);
-    EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
-    // Their end-of-file mark is one byte, as a record is: one byte after
-    // the counted records is the mark, two are a record more.
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 2, 2), 2);
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 3, 2), 2);
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 4, 2), 4);
 }
 
 TEST(dbf_format, memo_files_are_named_and_sized_by_block)

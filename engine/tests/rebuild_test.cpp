@@ -178,7 +178,7 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
 
 // Values between typed fields follow field_copy_test's rules; here they
 // find their target fields by name, and memos go whole.
-TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
+TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field_and_walks_as_navigation_does)
 {
     const std::vector<field_list_entry> source_fields = {
         {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0}};
@@ -208,13 +208,12 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
         EXPECT_EQ(field_type(*target, i) == 'M' ? memo_read(*target, text) : text, rules[i].expected)
             << rules[i].target.name;
     }
-}
 
-TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
-{
+    // Records are copied as navigation walks, with progress told.
     std::vector<std::string> memos(250);
-    auto source = memo_table(memos, {10, 250});
-    const std::string target_path = dir.file("NEW.DBF");
+    source.reset();
+    target.reset();
+    source = memo_table(memos, {10, 250});
     // Record 10 is deleted: hidden, the 103rd record is the 102nd copied.
     const struct { const char* hide_deleted; std::size_t copied; std::vector<int> reported; } cases[] = {
         {"0", 250, {41, 82}}, {"1", 248, {42, 83}}};
@@ -222,7 +221,7 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
         SCOPED_TRACE(hide_deleted);
         setting_by_index(SET_DELETED, hide_deleted);
         ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
-        auto target = open_table(target_path);
+        target = open_table(target_path);
         std::vector<int> reported;
         const auto progress = [&](int percent) { reported.push_back(percent); };
         const std::vector<int> mapping = {0, 1, 2};
