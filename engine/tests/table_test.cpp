@@ -49,32 +49,7 @@ protected:
     }
 };
 
-// Each case damages one byte range of a sound five-field table.
-TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
-{
-    const struct { const char* what; std::size_t offset; std::string bytes; } cases[] = {
-        {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
-        {"version 0x02", 0, "\x02"},
-        {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
-        {"character field longer than the record", 32 + 16, std::string("\x00\x01", 2)},
-        {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},
-        {"header length past the end of the file", 8, std::string("\xFF\x7F", 2)},
-    };
-    for (const auto& c : cases) {
-        write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
-        testing::patch_file(path, c.offset, c.bytes);
-        EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
-    }
-
-    testing::write_file(path, std::string(31, '\x03'));
-    EXPECT_EQ(table_open(*table_new(path)), 0) << "shorter than a header";
-
-    std::string missing = dir.file("NONE.DBF");
-    EXPECT_EQ(table_open(*table_new(missing)), 0);
-    EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
-}
-
-TEST_F(table_test, both_usual_header_lengths_long_date_fields_an_overlong_last_field_and_texts_read_as_stored)
+TEST_F(table_test, sound_tables_in_every_usual_form_read_as_stored_and_others_are_refused_creating_nothing)
 {
     const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
     write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
@@ -108,6 +83,29 @@ TEST_F(table_test, both_usual_header_lengths_long_date_fields_an_overlong_last_f
     choose_code_page(*table, code_page::cp1250);
     EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
     EXPECT_EQ(field_text(*table, 1), "  2.5");
+
+    // Files that are not sound tables are refused, and none is created.
+    // Each case damages one byte range of a sound five-field table.
+    const struct { const char* what; std::size_t offset; std::string bytes; } cases[] = {
+        {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
+        {"version 0x02", 0, "\x02"},
+        {"numeric field longer than 63", 32 + 32 + 16, "\x40"},
+        {"character field longer than the record", 32 + 16, std::string("\x00\x01", 2)},
+        {"record length shorter than the fields", 10, std::string("\x10\x00", 2)},
+        {"header length past the end of the file", 8, std::string("\xFF\x7F", 2)},
+    };
+    for (const auto& c : cases) {
+        write_table(path, people_fields, {{record_of(people_fields, {"x"})}});
+        testing::patch_file(path, c.offset, c.bytes);
+        EXPECT_EQ(table_open(*table_new(path)), 0) << c.what;
+    }
+
+    testing::write_file(path, std::string(31, '\x03'));
+    EXPECT_EQ(table_open(*table_new(path)), 0) << "shorter than a header";
+
+    std::string missing = dir.file("NONE.DBF");
+    EXPECT_EQ(table_open(*table_new(missing)), 0);
+    EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
 }
 
 TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
@@ -144,12 +142,10 @@ TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
     EXPECT_EQ(step(*table, 3), 0);
     EXPECT_EQ(current_record(*table), 2147483647);
     EXPECT_EQ(at_eof(*table), 1);
-}
 
-TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
-{
+    // Hidden deleted records are passed over in both directions.
     setting_by_index(SET_DELETED, "1");
-    auto table = numbered(6, {1, 3, 4, 6});
+    table = numbered(6, {1, 3, 4, 6});
     walk(*table, {
                      {"go_top passes deleted records", [](table_object&) {}, 2},
                      {"skip 1", [](table_object& t) { skip(t, 1); }, 5},
