@@ -124,29 +124,6 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers_and_n
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
 }
 
-TEST(dbf_format, memo_files_are_named_and_sized_by_block)
-{
-    EXPECT_EQ(dbt_file_name("PEOPLE.DBF"), "PEOPLE.DBT");
-    EXPECT_EQ(dbt_file_name("/data/x.dbf"), "/data/x.dbt") << "the letter case follows the table's";
-    EXPECT_EQ(dbt_file_name("/data/x.db_"), "/data/x.dbT");
-    EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
-    EXPECT_EQ(dbt_file_name(""), "");
-
-    // A memo's text and its two end marks.
-    for (const auto& [length, blocks] : {std::pair{0, 1}, {510, 1}, {511, 2}, {600, 2}, {1023, 3}}) {
-        EXPECT_EQ(memo_block_count(length), blocks) << length;
-    }
-
-    auto block = new_dbt_header_block();
-    EXPECT_EQ(block[0], 1);
-    EXPECT_EQ(block[16], 3);
-    EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
-    dbt_header header = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
-    EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(1, 3));
-    auto again = encode_dbt_header(header);
-    EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
-}
-
 class dbf_files_test : public ::testing::Test {
 protected:
     file_handle open(const std::string& name)
@@ -191,7 +168,7 @@ TEST_F(dbf_files_test, records_are_found_by_header_length_and_number_only)
     EXPECT_EQ(testing::read_file(dir.file("OTHER.DBF")).substr(65), " ABCDE*VWXYZ*VWXYZ") << "the mark is overwritten";
 }
 
-TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
+TEST_F(dbf_files_test, memo_files_are_named_sized_by_block_and_their_texts_end_at_the_mark_a_zero_byte_or_the_file)
 {
     file_handle memo = open("MEMO.DBT");
     auto block0 = new_dbt_header_block();
@@ -223,6 +200,27 @@ TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
     ASSERT_TRUE(write_dbt_header(memo, header));
     ASSERT_TRUE(read_dbt_header(memo, header));
     EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(5, 3));
+
+    // Memo files are named after their table and sized by block.
+    EXPECT_EQ(dbt_file_name("PEOPLE.DBF"), "PEOPLE.DBT");
+    EXPECT_EQ(dbt_file_name("/data/x.dbf"), "/data/x.dbt") << "the letter case follows the table's";
+    EXPECT_EQ(dbt_file_name("/data/x.db_"), "/data/x.dbT");
+    EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
+    EXPECT_EQ(dbt_file_name(""), "");
+
+    // A memo's text and its two end marks.
+    for (const auto& [length, blocks] : {std::pair{0, 1}, {510, 1}, {511, 2}, {600, 2}, {1023, 3}}) {
+        EXPECT_EQ(memo_block_count(length), blocks) << length;
+    }
+
+    auto block = new_dbt_header_block();
+    EXPECT_EQ(block[0], 1);
+    EXPECT_EQ(block[16], 3);
+    EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
+    const dbt_header fresh = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
+    EXPECT_EQ(std::tuple(fresh.next_free_block, fresh.rest[12]), std::tuple(1, 3));
+    auto again = encode_dbt_header(fresh);
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST_F(file_handle_test, failed_and_empty_opens_and_reads_at_the_end_set_the_fla
     EXPECT_EQ(buffer[3], 'q');
 }
 
-TEST_F(file_handle_test, lines_are_cut_at_cr_lf_and_come_in_pieces_of_the_capacity)
+TEST_F(file_handle_test, lines_are_cut_at_cr_lf_in_pieces_of_the_capacity_and_failures_come_back_as_results)
 {
     using lines = std::vector<std::string>;
     EXPECT_EQ(lines_of("AB\r\nCD", 512), (lines{"AB", "CD"}));
@@ -91,23 +91,20 @@ TEST_F(file_handle_test, lines_are_cut_at_cr_lf_and_come_in_pieces_of_the_capaci
     ASSERT_EQ(fh_read_line(narrow, line, 512), 1);
     EXPECT_EQ(line, "ABCDEFGH");
     EXPECT_EQ(narrow.line_copy, "ABC");
-}
 
-TEST_F(file_handle_test, system_failures_come_back_as_results)
-{
-    file_handle handle = open_with("abc");
+    // System failures come back as results.
+    file_handle failing_handle = open_with("abc");
     file_ops failing = system_file_ops();
     failing.write = [](int, const void*, std::size_t) -> ssize_t { errno = ENOSPC; return -1; };
     failing.read = [](int, void*, std::size_t) -> ssize_t { errno = EIO; return -1; };
     scoped_file_ops inject(failing);
     std::size_t count = 7;
-    EXPECT_EQ(fh_write(handle, "xyz", 3, count), 0);
+    EXPECT_EQ(fh_write(failing_handle, "xyz", 3, count), 0);
     EXPECT_EQ(count, 0u);
     char buffer[3];
-    EXPECT_EQ(fh_read(handle, buffer, 3, count), 0);
-    std::string line;
-    EXPECT_EQ(fh_read_line(handle, line, 512), 0);
-    EXPECT_EQ(fh_tell(handle), 0) << "a failed line read keeps the position";
+    EXPECT_EQ(fh_read(failing_handle, buffer, 3, count), 0);
+    EXPECT_EQ(fh_read_line(failing_handle, line, 512), 0);
+    EXPECT_EQ(fh_tell(failing_handle), 0) << "a failed line read keeps the position";
 }
 
 }  // namespace
