@@ -65,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(table_export_test, csv_and_json_lines_write_every_field_type_quoting_only_where_needed)
+TEST_F(table_export_test, every_format_writes_every_field_type_and_memo_byte_and_a_workbook_refuses_what_it_cannot_hold)
 {
     const struct { const char* what; export_options options; std::string expected; } cases[] = {
         {"defaults", {},
@@ -108,10 +108,7 @@ TEST_F(table_export_test, csv_and_json_lines_write_every_field_type_quoting_only
                                        {"9007199254740993", "9007199254740993"}}) {
         EXPECT_EQ(json_number_text(stored), json) << stored;
     }
-}
 
-TEST_F(table_export_test, memo_bytes_reach_every_format_whole_and_what_a_workbook_cannot_hold_is_refused)
-{
     // A memo ends at its first zero byte; every other byte is kept.
     put_memo(3, "\x01\xFF\"x\r\n\x7F");
     put_memo(4, std::string(10 * 1024 * 1024, 'm'));

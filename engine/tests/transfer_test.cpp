@@ -192,25 +192,23 @@ TEST_F(transfer_test, append_from_text_keeps_stored_forms_and_refuses_what_a_fie
             r.stored.empty() ? std::vector<std::string>{} : std::vector<std::string>{" " + r.stored};
         EXPECT_EQ(stored_records(path), expected);
     }
-}
 
-TEST_F(transfer_test, text_export_and_append_reproduce_the_records)
-{
+    // Records exported as text and appended again come back the same.
     // Wider than a line buffer of 4095 characters, with a memo in the middle
     // whose zero bytes must not end the line.
-    std::vector<field_list_entry> fields = {{"STORY", 'M', 10, 0}};
-    for (int i = 0; i < 20; ++i) fields.push_back({"F" + std::to_string(i), 'C', 255, 0});
-    fields.push_back({"AGE", 'N', 4, 1});
+    std::vector<field_list_entry> wide = {{"STORY", 'M', 10, 0}};
+    for (int i = 0; i < 20; ++i) wide.push_back({"F" + std::to_string(i), 'C', 255, 0});
+    wide.push_back({"AGE", 'N', 4, 1});
     std::vector<fixture_record> records;
     for (int r = 0; r < 3; ++r) {
         std::vector<std::string> values = {std::string(10, '\0')};
         for (int i = 0; i < 20; ++i) values.push_back(std::string(255, static_cast<char>('a' + r + i)));
         values.push_back(" 1.5");
-        records.push_back({record_of(fields, values), r == 1});
+        records.push_back({record_of(wide, values), r == 1});
     }
-    write_table(path, fields, records);
+    write_table(path, wide, records);
     const std::string copy = dir.file("COPY.DBF");
-    write_table(copy, fields, {});
+    write_table(copy, wide, {});
 
     auto table = open_table(path);
     ASSERT_EQ(export_text(*table, output), 1);
