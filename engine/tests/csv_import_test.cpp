@@ -97,6 +97,27 @@ TEST_F(csv_import_test, values_reach_the_fields_their_columns_name_whatever_the_
     // once, not column by column.
     EXPECT_EQ(append("\x7F" "ELF\x01,\x02\n"), 0);
     EXPECT_EQ(report.notes, std::vector<std::string>{});
+
+    // Exported records come back equal, deleted marks and memos too.
+    const std::string source = dir.file("S.DBF");
+    write_table(source, fields,
+                {{record_of(fields, {"a \"q\", b", "  -12.50", "20240131", "T", ""})},
+                 {record_of(fields, {arviz_852, "", "", "F", ""}), true}});
+    put_memos(*open_table(source), 4, {"line\r\nbreak, \"quoted\""});
+    for (const bool table_page : {false, true}) {
+        SCOPED_TRACE(table_page);
+        auto table = open_table(source);
+        export_options options;
+        options.delimiter = table_page ? ';' : ',';
+        options.table_code_page = table_page;
+        options.deleted = deleted_records::mark;
+        ASSERT_EQ(export_table(*table, csv_path, options), 1) << table->failure;
+        write_table(path, fields, {});
+        auto copy = open_table(path);
+        ASSERT_EQ(append_csv(*copy, csv_path, {}, report), 1) << copy->failure;
+        EXPECT_EQ(table_rows(path), table_rows(source));
+        EXPECT_TRUE(table_rows(source)[0].ends_with("break, \"quoted\"")) << "the memo went along";
+    }
 }
 
 TEST_F(csv_import_test, a_refused_value_stops_skips_its_row_or_blanks_its_field)
@@ -190,29 +211,6 @@ TEST_F(csv_import_test, values_that_would_change_and_hostile_files_are_refused_n
         clear_failure(*table);
     }
     EXPECT_EQ(files(), before);
-}
-
-TEST_F(csv_import_test, exported_records_come_back_equal)
-{
-    const std::string source = dir.file("S.DBF");
-    write_table(source, fields,
-                {{record_of(fields, {"a \"q\", b", "  -12.50", "20240131", "T", ""})},
-                 {record_of(fields, {arviz_852, "", "", "F", ""}), true}});
-    put_memos(*open_table(source), 4, {"line\r\nbreak, \"quoted\""});
-    for (const bool table_page : {false, true}) {
-        SCOPED_TRACE(table_page);
-        auto table = open_table(source);
-        export_options options;
-        options.delimiter = table_page ? ';' : ',';
-        options.table_code_page = table_page;
-        options.deleted = deleted_records::mark;
-        ASSERT_EQ(export_table(*table, csv_path, options), 1) << table->failure;
-        write_table(path, fields, {});
-        auto copy = open_table(path);
-        ASSERT_EQ(append_csv(*copy, csv_path, {}, report), 1) << copy->failure;
-        EXPECT_EQ(table_rows(path), table_rows(source));
-        EXPECT_TRUE(table_rows(source)[0].ends_with("break, \"quoted\"")) << "the memo went along";
-    }
 }
 
 }  // namespace
