@@ -25,7 +25,7 @@ protected:
 };
 
 
-TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_them_across_processes)
+TEST_F(record_changes_test, locks_coexist_or_exclude_across_processes_and_changes_are_written_only_under_them)
 {
     auto table = open_table();
     go_to(*table, 2);
@@ -76,6 +76,24 @@ TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_the
     auto other = open_table();
     go_to(*other, 3);
     EXPECT_EQ(field_text(*other, 0), "three       ");
+
+    // Delete and recall change only what needs changing.
+    go_to(*table, 2);
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 0) << "not deleted";
+    EXPECT_EQ(delete_record(*table), 1);
+    EXPECT_EQ(delete_record(*table), 0) << "already deleted";
+    unlock(*table);
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 1);
+
+    EXPECT_EQ(recall_record(*table), 0) << "no lock: nothing written";
+    EXPECT_EQ(is_deleted(*table), 1) << "and the record is read again";
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 1);
+    unlock(*table);
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 0);
 }
 
 // Other programs end their tables with an end-of-file mark; the new record
@@ -112,28 +130,6 @@ TEST_F(record_changes_test, append_needs_the_table_lock_and_a_sound_count_and_la
         unlock(*table);
         EXPECT_EQ(testing::read_file(path), bytes);
     }
-}
-
-TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
-{
-    auto table = open_table();
-    go_to(*table, 2);
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(recall_record(*table), 0) << "not deleted";
-    EXPECT_EQ(delete_record(*table), 1);
-    EXPECT_EQ(delete_record(*table), 0) << "already deleted";
-    unlock(*table);
-    auto other = open_table();
-    go_to(*other, 2);
-    EXPECT_EQ(is_deleted(*other), 1);
-
-    EXPECT_EQ(recall_record(*table), 0) << "no lock: nothing written";
-    EXPECT_EQ(is_deleted(*table), 1) << "and the record is read again";
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(recall_record(*table), 1);
-    unlock(*table);
-    go_to(*other, 2);
-    EXPECT_EQ(is_deleted(*other), 0);
 }
 
 }  // namespace
