@@ -25,7 +25,7 @@ field_descriptor descriptor_at(const std::vector<std::uint8_t>& bytes, int index
     return field;
 }
 
-TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
+TEST(dbf_format, headers_are_laid_out_byte_for_byte_round_trip_and_name_what_cannot_describe_a_table)
 {
     std::vector<std::uint8_t> bytes = encode_new_table_header(five_kinds(), 2026, 12, 6);
     ASSERT_EQ(bytes.size(), 194u);
@@ -51,9 +51,40 @@ TEST(dbf_format, a_new_table_header_is_laid_out_byte_for_byte)
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[0], 0x03);
     EXPECT_EQ(encode_new_table_header(plain, 1999, 1, 2)[1], 99);
     EXPECT_EQ(encode_new_table_header(plain, 2155, 1, 2)[1], 255);
+
+    // Headers round-trip and read their lengths unsigned: other tools write
+    // record lengths above 32767.
+    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
+    header.reserved[19] = 0x55;
+    dbf_header back = decode_dbf_header(encode_dbf_header(header));
+    EXPECT_EQ(std::tuple(back.record_count, back.header_length, back.record_length, back.reserved[19]),
+              std::tuple(70000, 8193, 40000, 0x55));
+    EXPECT_EQ(record_offset(back, 1), 8193);
+    EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
+
+    // Layouts that cannot describe a table are named.
+    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
+                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
+    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
+        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
+    };
+    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
+    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
+    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
+    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
+    EXPECT_NE(dbf_layout_problem(header_of(0, 1), {}, 64), "") << "no fields, and records starting inside the header";
+    EXPECT_NE(dbf_layout_problem(header_of(32, 1), {}, 64), "") << "no fields, and no room for the end mark";
+    // Records of nothing but their delete flags.
+    const dbf_header bare = header_of(33, 1);
+    EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
+    // Their end-of-file mark is one byte, as a record is: one byte after
+    // the counted records is the mark, two are a record more.
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 2, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 3, 2), 2);
+    EXPECT_EQ(whole_records_in_file(bare, 33 + 4, 2), 4);
 }
 
-TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
+TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers_and_names_stop_at_ten)
 {
     field_descriptor wide = make_field_descriptor({"TEXT", 'C', 300, 0}, 1);
     EXPECT_EQ(wide.bytes[16], 300 & 0xFF);
@@ -83,75 +114,14 @@ TEST(dbf_format, field_lengths_above_255_use_both_bytes_except_for_numbers)
     field_descriptor text = make_field_descriptor({"C", 'C', 10, 0}, 1);
     normalise_date_length(text);
     EXPECT_EQ(descriptor_length(text), 10);
-}
 
-TEST(dbf_format, names_stop_at_the_first_zero_byte_and_never_run_past_ten)
-{
+    // Names stop at the first zero byte and never run past ten.
     field_descriptor field;
     std::fill(field.bytes.begin(), field.bytes.end(), 'X');
     EXPECT_EQ(descriptor_name(field), "XXXXXXXXXX");
     field.bytes[3] = 0;
     EXPECT_EQ(descriptor_name(field), "XXX");
     EXPECT_EQ(descriptor_name(make_field_descriptor({"ELEVENCHARS", 'C', 1, 0}, 1)), "ELEVENCHAR");
-}
-
-TEST(dbf_format, headers_round_trip_and_read_the_unsigned_lengths)
-{
-    // A record length above 32767: other tools write such tables.
-    dbf_header header{.version = 0x83, .record_count = 70000, .header_length = 8193, .record_length = 40000};
-    header.reserved[19] = 0x55;
-    auto bytes = encode_dbf_header(header);
-    dbf_header back = decode_dbf_header(bytes);
-    EXPECT_EQ(std::tuple(back.record_count, back.header_length, back.record_length, back.reserved[19]),
-              std::tuple(70000, 8193, 40000, 0x55));
-    EXPECT_EQ(record_offset(back, 1), 8193);
-    EXPECT_EQ(record_offset(back, 70000), 8193 + std::int64_t{69999} * 40000);
-}
-
-TEST(dbf_format, layouts_that_cannot_describe_a_table_are_named)
-{
-    const std::vector<field_descriptor> fields = {make_field_descriptor({"A", 'C', 10, 0}, 1),
-                                                  make_field_descriptor({"B", 'N', 5, 0}, 11)};
-    const auto header_of = [](std::uint16_t header_length, std::uint16_t record_length) {
-        return dbf_header{.record_count = 2, .header_length = header_length, .record_length = record_length};
-    };
-    EXPECT_EQ(dbf_layout_problem(header_of(98, 16), fields, 98 + 32), "");
-    EXPECT_NE(dbf_layout_problem(header_of(98, 15), fields, 200), "") << "record shorter than its fields";
-    EXPECT_NE(dbf_layout_problem(header_of(98, 16), fields, 97), "") << "header past the end of the file";
-    EXPECT_NE(dbf_layout_problem(header_of(33, 1), {}, 32), "") << "no fields, and a header past the end";
-    EXPECT_NE(dbf_layout_problem(header_of(0, 1), {}, 64), "") << "no fields, and records starting inside the header";
-    EXPECT_NE(dbf_layout_problem(header_of(32, 1), {}, 64), "") << "no fields, and no room for the end mark";
-    // Records of nothing but their delete flags.
-    const dbf_header bare = header_of(33, 1);
-    EXPECT_EQ(dbf_layout_problem(bare, {}, 33 + 2), "");
-    // Their end-of-file mark is one byte, as a record is: one byte after
-    // the counted records is the mark, two are a record more.
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 2, 2), 2);
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 3, 2), 2);
-    EXPECT_EQ(whole_records_in_file(bare, 33 + 4, 2), 4);
-}
-
-TEST(dbf_format, memo_files_are_named_and_sized_by_block)
-{
-    EXPECT_EQ(dbt_file_name("PEOPLE.DBF"), "PEOPLE.DBT");
-    EXPECT_EQ(dbt_file_name("/data/x.dbf"), "/data/x.dbt") << "the letter case follows the table's";
-    EXPECT_EQ(dbt_file_name("/data/x.db_"), "/data/x.dbT");
-    EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
-    EXPECT_EQ(dbt_file_name(""), "");
-
-    // A memo's text and its two end marks.
-    for (const auto& [length, blocks] : {std::pair{0, 1}, {510, 1}, {511, 2}, {600, 2}, {1023, 3}}) {
-        EXPECT_EQ(memo_block_count(length), blocks) << length;
-    }
-
-    auto block = new_dbt_header_block();
-    EXPECT_EQ(block[0], 1);
-    EXPECT_EQ(block[16], 3);
-    EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
-    dbt_header header = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
-    EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(1, 3));
-    auto again = encode_dbt_header(header);
-    EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
 }
 
 class dbf_files_test : public ::testing::Test {
@@ -198,7 +168,7 @@ TEST_F(dbf_files_test, records_are_found_by_header_length_and_number_only)
     EXPECT_EQ(testing::read_file(dir.file("OTHER.DBF")).substr(65), " ABCDE*VWXYZ*VWXYZ") << "the mark is overwritten";
 }
 
-TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
+TEST_F(dbf_files_test, memo_files_are_named_sized_by_block_and_their_texts_end_at_the_mark_a_zero_byte_or_the_file)
 {
     file_handle memo = open("MEMO.DBT");
     auto block0 = new_dbt_header_block();
@@ -230,6 +200,27 @@ TEST_F(dbf_files_test, memo_texts_end_at_the_mark_a_zero_byte_or_the_file)
     ASSERT_TRUE(write_dbt_header(memo, header));
     ASSERT_TRUE(read_dbt_header(memo, header));
     EXPECT_EQ(std::tuple(header.next_free_block, header.rest[12]), std::tuple(5, 3));
+
+    // Memo files are named after their table and sized by block.
+    EXPECT_EQ(dbt_file_name("PEOPLE.DBF"), "PEOPLE.DBT");
+    EXPECT_EQ(dbt_file_name("/data/x.dbf"), "/data/x.dbt") << "the letter case follows the table's";
+    EXPECT_EQ(dbt_file_name("/data/x.db_"), "/data/x.dbT");
+    EXPECT_EQ(dbt_file_name("NOEXT"), "NOEXT");
+    EXPECT_EQ(dbt_file_name(""), "");
+
+    // A memo's text and its two end marks.
+    for (const auto& [length, blocks] : {std::pair{0, 1}, {510, 1}, {511, 2}, {600, 2}, {1023, 3}}) {
+        EXPECT_EQ(memo_block_count(length), blocks) << length;
+    }
+
+    auto block = new_dbt_header_block();
+    EXPECT_EQ(block[0], 1);
+    EXPECT_EQ(block[16], 3);
+    EXPECT_EQ(std::count(block.begin(), block.end(), 0), 510);
+    const dbt_header fresh = decode_dbt_header(std::span<const std::uint8_t, 20>(block.data(), 20));
+    EXPECT_EQ(std::tuple(fresh.next_free_block, fresh.rest[12]), std::tuple(1, 3));
+    auto again = encode_dbt_header(fresh);
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), block.begin()));
 }
 
 }  // namespace

@@ -36,9 +36,7 @@ std::string copied(const field_list_entry& from, const std::string& bytes, const
         return refused;
     }
     failure.clear();
-    const std::string file = testing::read_file(target_path);
-    const std::size_t header_length = static_cast<std::uint8_t>(file[8]) + 256u * static_cast<std::uint8_t>(file[9]);
-    return file.substr(header_length + 1, static_cast<std::size_t>(to.length));
+    return testing::stored_records(target_path).at(0).substr(1, static_cast<std::size_t>(to.length));
 }
 
 TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value_rules_in_another)

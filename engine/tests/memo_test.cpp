@@ -56,7 +56,7 @@ protected:
     std::unique_ptr<table_object> table;
 };
 
-TEST_F(memo_test, the_first_memo_goes_to_block_two_in_code_page_852)
+TEST_F(memo_test, the_first_memo_goes_to_block_two_in_code_page_852_and_memos_of_any_length_follow)
 {
     ASSERT_EQ(store(1, "\xE1rv\xEDzt\xFBr\xF5"), 1);  // árvíztűrő in Windows-1250
     go_to(*table, 1);
@@ -67,6 +67,20 @@ TEST_F(memo_test, the_first_memo_goes_to_block_two_in_code_page_852)
     EXPECT_EQ(bytes.substr(1024), "\xA0rv\xA1zt\xFBr\x8B\x1A\x1A");
     EXPECT_EQ(bytes.substr(512, 512), std::string(512, '\0')) << "block 1 never holds a memo";
     EXPECT_EQ(memo_of(1), "\xE1rv\xEDzt\xFBr\xF5");
+
+    // An empty memo is its two end marks.
+    ASSERT_EQ(store(2, ""), 1);
+    EXPECT_EQ(memo_of(2), "");
+    EXPECT_EQ(memo_file().substr(3 * 512), "\x1A\x1A");
+
+    std::string long_text;
+    for (int i = 0; long_text.size() < 70000; ++i) long_text += std::to_string(i) + " ";
+    ASSERT_EQ(store(2, long_text), 1);
+    EXPECT_EQ(memo_of(2), long_text) << "memos are read whole, whatever their length";
+
+    EXPECT_EQ(memo_read(*table, "         0"), "") << "no memo";
+    EXPECT_EQ(memo_read(*table, "    999999"), "") << "past the end of the file";
+    EXPECT_EQ(memo_write(*table, 7, "x"), 0) << "no such field";
 }
 
 TEST_F(memo_test, short_texts_overwrite_their_block_long_ones_take_new_blocks_and_none_is_stored_without_a_lock)
@@ -90,45 +104,6 @@ TEST_F(memo_test, short_texts_overwrite_their_block_long_ones_take_new_blocks_an
     EXPECT_EQ(memo_write(*table, 1, std::string(800, 'n')), 0) << "no lock";
     EXPECT_EQ(memo_file(), before);
     EXPECT_EQ(memo_of(1), std::string(600, 'x'));
-}
-
-TEST_F(memo_test, empty_long_and_missing_memos)
-{
-    ASSERT_EQ(store(1, ""), 1);
-    EXPECT_EQ(memo_of(1), "");
-    EXPECT_EQ(memo_file().substr(1024), "\x1A\x1A");
-
-    std::string long_text;
-    for (int i = 0; long_text.size() < 70000; ++i) long_text += std::to_string(i) + " ";
-    ASSERT_EQ(store(2, long_text), 1);
-    EXPECT_EQ(memo_of(2), long_text) << "memos are read whole, whatever their length";
-
-    EXPECT_EQ(memo_read(*table, "         0"), "") << "no memo";
-    EXPECT_EQ(memo_read(*table, "    999999"), "") << "past the end of the file";
-    EXPECT_EQ(memo_write(*table, 7, "x"), 0) << "no such field";
-}
-
-
-TEST_F(memo_test, a_narrow_memo_field_points_at_its_memo_or_stores_nothing)
-{
-    // Damaged tables may give a memo field fewer than the ten places of a
-    // block number: the number takes the field's width, or the store fails.
-    for (const int width : {6, 1}) {
-        const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
-        const std::string narrow_path = dir.file("NARROW.DBF");
-        write_table(narrow_path, narrow, records_of(narrow, {{"A"}}));
-        testing::patch_file(dbt_file_name(narrow_path), 12 * 512 - 1, std::string(1, '\0'));  // eleven blocks in use
-        testing::patch_file(dbt_file_name(narrow_path), 0, "\x0C");                          // the next free block
-        auto narrow_table = open_table(narrow_path);
-        go_to(*narrow_table, 1);
-        ASSERT_EQ(lock_record(*narrow_table), 1);
-        const std::string before = read_file(narrow_path);
-        EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), width == 6 ? 1 : 0);
-        EXPECT_EQ(field_text(*narrow_table, 1), width == 6 ? "    12" : " ");
-        EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), width == 6 ? "kept whole" : "");
-        EXPECT_TRUE(width == 6 || read_file(narrow_path) == before) << "a refused store writes nothing";
-        unlock(*narrow_table);
-    }
 }
 
 // A next free block inside another memo is stale; one past the end of the
@@ -158,6 +133,25 @@ TEST_F(memo_test, stale_or_damaged_block_numbers_never_let_a_memo_overwrite_anot
         EXPECT_EQ(memo_file().size(), std::size_t(end) * 512 + 8);  // "second" and two end marks
         EXPECT_EQ(memo_of(1), c.first);
         EXPECT_EQ(memo_of(2), "second");
+    }
+
+    // Damaged tables may give a memo field fewer than the ten places of a
+    // block number: the number takes the field's width, or the store fails.
+    for (const int width : {6, 1}) {
+        const std::vector<field_list_entry> narrow = {{"KEY", 'C', 4, 0}, {"NOTES", 'M', width, 0}};
+        const std::string narrow_path = dir.file("NARROW.DBF");
+        write_table(narrow_path, narrow, records_of(narrow, {{"A"}}));
+        testing::patch_file(dbt_file_name(narrow_path), 12 * 512 - 1, std::string(1, '\0'));  // eleven blocks in use
+        testing::patch_file(dbt_file_name(narrow_path), 0, "\x0C");                          // the next free block
+        auto narrow_table = open_table(narrow_path);
+        go_to(*narrow_table, 1);
+        ASSERT_EQ(lock_record(*narrow_table), 1);
+        const std::string before = read_file(narrow_path);
+        EXPECT_EQ(memo_write(*narrow_table, 1, "kept whole"), width == 6 ? 1 : 0);
+        EXPECT_EQ(field_text(*narrow_table, 1), width == 6 ? "    12" : " ");
+        EXPECT_EQ(memo_read(*narrow_table, field_text(*narrow_table, 1)), width == 6 ? "kept whole" : "");
+        EXPECT_TRUE(width == 6 || read_file(narrow_path) == before) << "a refused store writes nothing";
+        unlock(*narrow_table);
     }
 }
 

@@ -197,6 +197,13 @@ std::vector<shape_case> shape_cases()
          {"Gizi|<binary 3 bytes>|-1.5|20240229"},
          "NAME,RAW,COUNT,DAY\r\nGizi,<binary 3 bytes>,-1.5,2024-02-29\r\n",
          "{\"NAME\":\"Gizi\",\"RAW\":\"<binary 3 bytes>\",\"COUNT\":-1.5,\"DAY\":\"2024-02-29\"}\n"},
+        // No reason: a plain table stays editable.
+        {{"dBase III (0x03) with every type it knows",
+          0x03,
+          {{"NAME", 'C', 4}, {"AMOUNT", 'N', 5, 1}, {"RATE", 'F', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
+          {"Hedi 12.5  1.2520240229T"}},
+         "",
+         {"Hedi| 12.5|  1.25|20240229|T"}},
     };
 }
 
@@ -230,6 +237,7 @@ TEST_F(other_versions_test, each_shape_opens_read_only_shows_and_exports_its_val
         EXPECT_EQ(testing::table_rows(path), c.rows);
         auto table = testing::open_table(path);
         EXPECT_EQ(table->read_only, c.reason);
+        if (c.reason.empty()) continue;
         EXPECT_EQ(field_index(*table, c.shape.fields[0].name), 0) << "named by its whole name";
         for (const auto& [format, expected] :
              {std::pair{export_format::csv, c.csv}, std::pair{export_format::jsonl, c.jsonl}}) {
@@ -253,16 +261,6 @@ TEST_F(other_versions_test, each_shape_opens_read_only_shows_and_exports_its_val
         table_close(*table);
         EXPECT_EQ(files(c.shape), before);
     }
-}
-
-TEST_F(other_versions_test, a_plain_dbase3_table_stays_editable)
-{
-    const table_shape plain{"dBase III (0x03) with every type it knows", 0x03,
-                            {{"NAME", 'C', 4}, {"AMOUNT", 'N', 5, 1}, {"RATE", 'F', 6, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
-                            {"Hedi 12.5  1.2520240229T"}, "", ""};
-    const std::string path = write_shape(plain);
-    EXPECT_EQ(testing::open_table(path)->read_only, "");
-    EXPECT_EQ(testing::table_rows(path), std::vector<std::string>{"Hedi| 12.5|  1.25|20240229|T"});
 }
 
 TEST(field_decode_test, edge_values_read_as_their_values)

@@ -73,24 +73,19 @@ TEST_F(read_only_table_test, every_change_is_refused_with_the_reason_and_reading
         EXPECT_EQ(export_text(*table, dir.file("OUT.TXT")), 1) << table->failure;
         EXPECT_EQ(files(), before);
     }
-}
 
-TEST_F(read_only_table_test, a_table_only_viewed_stands_in_no_writer_s_way)
-{
+    // A table only viewed stands in no writer's way.
     auto viewer = table_new(path);
     ASSERT_EQ(table_open(*viewer, 0), 1);
     // Another process opens the table to change it, and does.
     EXPECT_EQ(testing::run_program(TABLE_PROBE, {"set", path, "1", "1", "Zoe"}), 0);
     go_top(*viewer);
     EXPECT_EQ(field_text(*viewer, 0), "Zoe       ");
-}
 
-// An append writes its records before the count, under the table lock: a
-// table opened meanwhile must not take the records in flight for damage and
-// turn read-only. Once nobody holds the lock, the same disagreement is
-// damage, and an append refuses to write over the uncounted records.
-TEST_F(read_only_table_test, records_after_the_count_are_damage_only_while_no_change_is_in_flight)
-{
+    // An append writes its records before the count, under the table lock: a
+    // table opened meanwhile must not take the records in flight for damage and
+    // turn read-only. Once nobody holds the lock, the same disagreement is
+    // damage, and an append refuses to write over the uncounted records.
     const std::string bytes = testing::patch_file(path, 4, "\x01");
     {
         testing::background_program holder(FILE_PROBE, {"hold", path, "0", std::to_string(bytes.size())});

@@ -58,7 +58,7 @@ protected:
 // The header encoder's own layout is checked byte by byte elsewhere; here
 // the file must hold exactly that header, a memo file only for a memo field,
 // and nothing at all for a list the header cannot hold.
-TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_leaving_no_file)
+TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_leaving_no_file_and_a_copy_starts_from_the_table_s_header)
 {
     const std::vector<std::vector<field_list_entry>> cases = {
         {{"NAME", 'C', 10, 0}, {"NOTES", 'M', 10, 0}},
@@ -88,10 +88,8 @@ TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_l
         EXPECT_EQ(record_count(*table), 0);
         EXPECT_EQ(field_info(*table, 1).length, fields[1].length);
     }
-}
 
-TEST_F(rebuild_test, a_copy_starts_from_the_table_s_own_header_area)
-{
+    // A copy starts from the table's own header area.
     // Bytes other programs keep in the header (the code page in byte 29, a
     // flag in byte 28, descriptor bytes we never write) stay; the count is
     // zero and the date today's.
@@ -135,10 +133,8 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
         EXPECT_EQ(dbt.substr(0, 4), std::string("\x8D\0\0\0", 4));
         EXPECT_EQ(dbt.size(), 140u * 512 + 6);
     }
-}
 
-TEST_F(rebuild_test, pack_passes_stored_bytes_through_unconverted)
-{
+    // Stored bytes pass through unconverted.
     std::string oem;
     for (int c = 0x80; c <= 0xFF; ++c) oem += char(c);
     const std::vector<field_list_entry> fields = {{"RAW", 'C', 128, 0}, {"NOTES", 'M', 10, 0}};
@@ -182,7 +178,7 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
 
 // Values between typed fields follow field_copy_test's rules; here they
 // find their target fields by name, and memos go whole.
-TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
+TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field_and_walks_as_navigation_does)
 {
     const std::vector<field_list_entry> source_fields = {
         {"NAME", 'C', 30, 0}, {"NOTES", 'M', 10, 0}, {"CODE", 'C', 10, 0}, {"TEXT", 'M', 10, 0}};
@@ -212,13 +208,12 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field)
         EXPECT_EQ(field_type(*target, i) == 'M' ? memo_read(*target, text) : text, rules[i].expected)
             << rules[i].target.name;
     }
-}
 
-TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
-{
+    // Records are copied as navigation walks, with progress told.
     std::vector<std::string> memos(250);
-    auto source = memo_table(memos, {10, 250});
-    const std::string target_path = dir.file("NEW.DBF");
+    source.reset();
+    target.reset();
+    source = memo_table(memos, {10, 250});
     // Record 10 is deleted: hidden, the 103rd record is the 102nd copied.
     const struct { const char* hide_deleted; std::size_t copied; std::vector<int> reported; } cases[] = {
         {"0", 250, {41, 82}}, {"1", 248, {42, 83}}};
@@ -226,7 +221,7 @@ TEST_F(rebuild_test, copy_records_walks_as_navigation_does_and_reports_progress)
         SCOPED_TRACE(hide_deleted);
         setting_by_index(SET_DELETED, hide_deleted);
         ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
-        auto target = open_table(target_path);
+        target = open_table(target_path);
         std::vector<int> reported;
         const auto progress = [&](int percent) { reported.push_back(percent); };
         const std::vector<int> mapping = {0, 1, 2};

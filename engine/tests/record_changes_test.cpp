@@ -25,7 +25,7 @@ protected:
 };
 
 
-TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_them_across_processes)
+TEST_F(record_changes_test, locks_coexist_or_exclude_across_processes_and_changes_are_written_only_under_them)
 {
     auto table = open_table();
     go_to(*table, 2);
@@ -45,11 +45,11 @@ TEST_F(record_changes_test, record_locks_coexist_and_the_table_lock_excludes_the
     EXPECT_EQ(lock_record(*second), 0) << "another handle in this process is refused too";
     ASSERT_EQ(holder.finish(), 0);
     EXPECT_EQ(lock_record(*table), 1);
-}
 
-TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_under_a_lock_that_covers_it)
-{
-    auto table = open_table();
+    // One lock at a time, and a record is written only under a lock that
+    // covers it.
+    unlock(*table);
+    go_top(*table);
     ASSERT_EQ(lock_record(*table), 1);
     EXPECT_EQ(lock_record(*table), 0) << "one lock at a time per table object";
     EXPECT_EQ(lock_table(*table), 0);
@@ -76,11 +76,29 @@ TEST_F(record_changes_test, one_lock_at_a_time_and_a_record_is_written_only_unde
     auto other = open_table();
     go_to(*other, 3);
     EXPECT_EQ(field_text(*other, 0), "three       ");
+
+    // Delete and recall change only what needs changing.
+    go_to(*table, 2);
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 0) << "not deleted";
+    EXPECT_EQ(delete_record(*table), 1);
+    EXPECT_EQ(delete_record(*table), 0) << "already deleted";
+    unlock(*table);
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 1);
+
+    EXPECT_EQ(recall_record(*table), 0) << "no lock: nothing written";
+    EXPECT_EQ(is_deleted(*table), 1) << "and the record is read again";
+    ASSERT_EQ(lock_record(*table), 1);
+    EXPECT_EQ(recall_record(*table), 1);
+    unlock(*table);
+    go_to(*other, 2);
+    EXPECT_EQ(is_deleted(*other), 0);
 }
 
 // Other programs end their tables with an end-of-file mark; the new record
 // goes where the mark was, after the last record or as record one.
-TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last_record)
+TEST_F(record_changes_test, append_needs_the_table_lock_and_a_sound_count_and_lands_after_the_last_record)
 {
     for (const std::int32_t existing : {3, 0}) {
         SCOPED_TRACE(existing);
@@ -101,12 +119,9 @@ TEST_F(record_changes_test, append_needs_the_table_lock_and_lands_after_the_last
         const std::string after = read_file(path);
         EXPECT_EQ(after.substr(before.size()), std::string(static_cast<std::size_t>(record_length(*table)), ' '));
     }
-}
 
-// A damaged count, past the records the file holds or at its largest, takes
-// no new record, and the file stays as it was.
-TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
-{
+    // A damaged count, past the records the file holds or at its largest,
+    // takes no new record, and the file stays as it was.
     for (const char* count : {"\xE8\x03\x00\x00", "\xFF\xFF\xFF\x7F"}) {  // 1000, 2^31 - 1
         const std::string bytes = testing::patch_file(path, 4, std::string(count, 4));
         auto table = open_table();
@@ -115,28 +130,6 @@ TEST_F(record_changes_test, a_damaged_record_count_takes_no_more_records)
         unlock(*table);
         EXPECT_EQ(testing::read_file(path), bytes);
     }
-}
-
-TEST_F(record_changes_test, delete_and_recall_change_only_what_needs_changing)
-{
-    auto table = open_table();
-    go_to(*table, 2);
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(recall_record(*table), 0) << "not deleted";
-    EXPECT_EQ(delete_record(*table), 1);
-    EXPECT_EQ(delete_record(*table), 0) << "already deleted";
-    unlock(*table);
-    auto other = open_table();
-    go_to(*other, 2);
-    EXPECT_EQ(is_deleted(*other), 1);
-
-    EXPECT_EQ(recall_record(*table), 0) << "no lock: nothing written";
-    EXPECT_EQ(is_deleted(*table), 1) << "and the record is read again";
-    ASSERT_EQ(lock_record(*table), 1);
-    EXPECT_EQ(recall_record(*table), 1);
-    unlock(*table);
-    go_to(*other, 2);
-    EXPECT_EQ(is_deleted(*other), 0);
 }
 
 }  // namespace

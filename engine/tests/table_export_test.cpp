@@ -4,7 +4,6 @@
 
 #include "engine/export_cells.h"
 #include "engine/tests/table_test_base.h"
-#include "platform/fault_injection.h"
 #include "testing/child_process.h"
 
 #include <unistd.h>
@@ -66,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_needed)
+TEST_F(table_export_test, every_format_writes_every_field_type_and_memo_byte_and_a_workbook_refuses_what_it_cannot_hold)
 {
     const struct { const char* what; export_options options; std::string expected; } cases[] = {
         {"defaults", {},
@@ -94,10 +93,8 @@ TEST_F(table_export_test, csv_writes_every_field_type_and_quotes_only_where_need
     EXPECT_EQ(exported({.byte_order_mark = true}).substr(0, 8), "\xEF\xBB\xBFNAME,");
     EXPECT_EQ(exported({.table_code_page = true, .byte_order_mark = true}).substr(0, 5), "NAME,")
         << "a byte order mark belongs to UTF-8 only";
-}
 
-TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_digit)
-{
+    // JSON Lines give typed values, numbers digit for digit.
     EXPECT_EQ(exported({.format = export_format::jsonl, .deleted = deleted_records::mark}),
               "{\"NAME\":\"Anna\",\"ID\":1234567890123456789,\"PRICE\":12.50,\"BORN\":\"2024-01-31\",\"OK\":true,"
               "\"NOTE\":\"say \\\"hi\\\"\\r\\nbye\",\"_deleted\":false}\n"
@@ -111,10 +108,7 @@ TEST_F(table_export_test, json_lines_give_typed_values_and_numbers_digit_for_dig
                                        {"9007199254740993", "9007199254740993"}}) {
         EXPECT_EQ(json_number_text(stored), json) << stored;
     }
-}
 
-TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_name)
-{
     // A memo ends at its first zero byte; every other byte is kept.
     put_memo(3, "\x01\xFF\"x\r\n\x7F");
     put_memo(4, std::string(10 * 1024 * 1024, 'm'));
@@ -132,42 +126,13 @@ TEST_F(table_export_test, memo_bytes_reach_every_format_whole_or_are_refused_by_
     EXPECT_FALSE(testing::files_in(dir.path()).contains("OUT.XLSX"));
     put_memo(4, std::string(32767, 'm'));
     EXPECT_EQ(exported(xlsx, "OUT.XLSX").substr(0, 2), "PK");
-}
 
-TEST_F(table_export_test, a_table_larger_than_a_sheet_is_refused_before_anything_is_written)
-{
+    // A table larger than a sheet is refused before anything is written.
     const std::vector<field_list_entry> one = {{"C", 'C', 1, 0}};
     write_table(path, one, std::vector<testing::fixture_record>(sheet_record_max + 1, {"x"}));
     EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
-}
-
-// Refusals and failures leave the old output for every format, and say why.
-TEST_F(table_export_test, refused_failed_and_cancelled_exports_leave_the_old_output)
-{
-    ASSERT_EQ(::symlink("T.DBT", dir.file("MEMO.CSV").c_str()), 0);
-    const std::string output = dir.file("OUT.CSV");
-    for (const export_format format : {export_format::csv, export_format::jsonl, export_format::xlsx}) {
-        const export_options options{.format = format};
-        EXPECT_EQ(refusal(options, dir.path() + "/./T.DBF"), dir.path() + "/./T.DBF is the table itself: choose another file");
-        EXPECT_EQ(refusal(options, dir.file("MEMO.CSV")),
-                  dir.file("MEMO.CSV") + " is the memo file of the table: choose another file");
-
-        write_file(output, "old contents");
-        const std::set<std::string> files = testing::files_in(dir.path());
-        auto table = open();
-        {
-            fault_injector injector(format == export_format::xlsx ? fault_call::open : fault_call::write, 1, ENOSPC);
-            EXPECT_EQ(export_table(*table, output, options), export_failed);
-        }
-        EXPECT_EQ(table->failure, "Disk full: " + output);
-        int reports = 0;
-        EXPECT_EQ(export_table(*table, output, options, [&reports](int) { return ++reports < 2; }), export_cancelled);
-        EXPECT_EQ(table->failure, "");
-        EXPECT_EQ(read_file(output), "old contents");
-        EXPECT_EQ(testing::files_in(dir.path()), files) << "no temporary file stays";
-        EXPECT_EQ(lock_table(*table), 1) << "the lock was released";
-    }
+    EXPECT_FALSE(testing::files_in(dir.path()).contains("BIG.XLSX"));
 }
 
 // Another process appends while exports run: each export holds the table

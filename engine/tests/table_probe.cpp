@@ -13,7 +13,6 @@
 //   table_probe set PATH N F TEXT      store TEXT into field F (1 for the first) of record N
 //   table_probe memo PATH N F TEXT     store TEXT as the memo of field F of record N
 //   table_probe delete PATH N          put the delete mark on record N
-//   table_probe recall PATH N          take the delete mark off record N
 // The record commands act on exactly record N, deleted or not, under its
 // lock, as another copy of the program editing the same table would.
 #include "engine/table.h"
@@ -96,10 +95,10 @@ int main(int argc, char** argv)
         unlock(*table);
         return stored ? 0 : 1;
     }
-    if ((command == "delete" || command == "recall") && argc == 4) {
+    if (command == "delete" && argc == 4) {
         if (!go_to_exactly(*table, std::atoi(argv[3]))) return 2;
         if (!lock_record(*table)) return 3;
-        const bool changed = command == "delete" ? delete_record(*table) : recall_record(*table);
+        const bool changed = delete_record(*table);
         unlock(*table);
         return changed ? 0 : 1;
     }

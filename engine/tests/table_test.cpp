@@ -25,11 +25,67 @@ protected:
     }
 
     static std::string name_of(const table_object& table) { return field_text(table, 0).substr(0, 2); }
+
+    struct move {
+        const char* what;
+        void (*run)(table_object&);
+        std::int32_t on;
+        int bof = -1, eof = -1;  // -1 when not looked at
+    };
+
+    // Makes each move in turn: the table stands on record `on`, its buffer
+    // holds that record, and the file stands after it.
+    static void walk(table_object& table, const std::vector<move>& moves)
+    {
+        for (const move& m : moves) {
+            SCOPED_TRACE(m.what);
+            m.run(table);
+            EXPECT_EQ(current_record(table), m.on);
+            EXPECT_EQ(name_of(table), "R" + std::to_string(m.on));
+            EXPECT_EQ(fh_tell(table.dbf), table.header.header_length + m.on * table.header.record_length);
+            EXPECT_TRUE(m.bof < 0 || at_bof(table) == m.bof);
+            EXPECT_TRUE(m.eof < 0 || at_eof(table) == m.eof);
+        }
+    }
 };
 
-// Each case damages one byte range of a sound five-field table.
-TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
+TEST_F(table_test, sound_tables_in_every_usual_form_read_as_stored_and_others_are_refused_creating_nothing)
 {
+    const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
+    write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
+    std::string bytes = testing::read_file(path);
+    bytes.erase(32 * 3 + 1, 1);  // header length 32n + 33, as other programs write
+    bytes[8] = static_cast<char>(32 * 3 + 1);
+    testing::write_file(path, bytes);
+
+    auto table = table_new(path);
+    ASSERT_EQ(table_open(*table), 1);
+    EXPECT_EQ(field_info(*table, 0).length, 8) << "a date is eight digits whatever the file says";
+    EXPECT_EQ(field_text(*table, 0), "20240101");
+    EXPECT_EQ(field_text(*table, 1), "xy");
+
+    // The last field may break the length limits, and is held whole.
+    const std::vector<field_list_entry> huge = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
+    table = open_new_table(dir.file("HUGE.DBF"), huge, {{record_of(huge, {"ab", std::string(69, ' ') + "7"})}});
+    EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
+
+    // Fields are found by name in any letter case; texts are raw or
+    // converted from code page 852.
+    const std::vector<field_list_entry> named = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
+    table = open_new_table(dir.file("TEXT.DBF"), named, {{record_of(named, {"\xA0\x8B", "  2.5"})}});
+    EXPECT_EQ(field_index(*table, "name"), 0);
+    EXPECT_EQ(field_index(*table, "NAMES"), -1);
+    EXPECT_EQ(field_info(*table, 1).decimals, 1);
+    EXPECT_EQ(field_info(*table, 2).type, 0);
+    EXPECT_EQ(field_text(*table, -1), "");
+    EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
+    EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
+    choose_code_page(*table, code_page::cp1250);
+    EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
+    EXPECT_EQ(field_text(*table, 1), "  2.5");
+
+    // Files that are not sound tables are refused, and none is created.
+    // Each case damages one byte range of a sound five-field table.
     const struct { const char* what; std::size_t offset; std::string bytes; } cases[] = {
         {"version 0x7F, which no dBase-family program writes", 0, "\x7F"},
         {"version 0x02", 0, "\x02"},
@@ -52,87 +108,57 @@ TEST_F(table_test, refuses_files_that_are_not_sound_tables_and_creates_nothing)
     EXPECT_NE(::access(missing.c_str(), F_OK), 0) << "opening must not create the file";
 }
 
-TEST_F(table_test, both_usual_header_lengths_long_date_fields_and_an_overlong_last_field_read_as_stored)
+TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 {
-    const std::vector<field_list_entry> fields = {{"D", 'D', 10, 0}, {"C", 'C', 2, 0}};
-    write_table(path, fields, {{record_of({{"D", 'D', 8, 0}, {"C", 'C', 4, 0}}, {"20240101", "xy"})}});
-    std::string bytes = testing::read_file(path);
-    bytes.erase(32 * 3 + 1, 1);  // header length 32n + 33, as other programs write
-    bytes[8] = static_cast<char>(32 * 3 + 1);
-    testing::write_file(path, bytes);
+    auto table = numbered(5);
+    walk(*table, {
+                     {"opened", [](table_object&) {}, 1},
+                     {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1},
+                     {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0},
+                     {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
+                     {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+                     {"go to 99", [](table_object& t) { go_to(t, 99); }, 5},
+                     {"go to 0", [](table_object& t) { go_to(t, 0); }, 1},
+                     {"go to 3", [](table_object& t) { go_to(t, 3); }, 3},
+                     {"go top", [](table_object& t) { go_top(t); }, 1},
+                     {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1},
+                 });
 
-    auto table = table_new(path);
-    ASSERT_EQ(table_open(*table), 1);
-    EXPECT_EQ(field_info(*table, 0).length, 8) << "a date is eight digits whatever the file says";
-    EXPECT_EQ(field_text(*table, 0), "20240101");
-    EXPECT_EQ(field_text(*table, 1), "xy");
-
-    // The last field may break the length limits, and is held whole.
-    const std::vector<field_list_entry> huge = {{"CODE", 'C', 2, 0}, {"HUGE", 'N', 70, 0}};
-    table = open_new_table(dir.file("HUGE.DBF"), huge, {{record_of(huge, {"ab", std::string(69, ' ') + "7"})}});
-    EXPECT_EQ(field_text(*table, 1), std::string(69, ' ') + "7");
-}
-
-TEST_F(table_test, an_empty_table_stands_nowhere)
-{
-    auto table = numbered(0);
+    // An empty table stands nowhere.
+    table = numbered(0);
     EXPECT_EQ(std::tuple(current_record(*table), at_eof(*table), at_bof(*table), field_text(*table, 0)),
               std::tuple(0, 1, 1, ""));
     skip(*table, 1);
     go_bottom(*table);
     EXPECT_EQ(at_eof(*table), 1);
-}
 
-TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
-{
-    auto table = numbered(5);
-    // `bof`, `eof`: -1 when not looked at.
-    const struct { const char* move; void (*run)(table_object&); std::int32_t on; int bof, eof; } moves[] = {
-        {"opened", [](table_object&) {}, 1, -1, -1},
-        {"skip -1 at the top", [](table_object& t) { skip(t, -1); }, 1, 1, -1},
-        {"skip 3", [](table_object& t) { skip(t, 3); }, 4, 0, -1},
-        {"skip 1 to the last", [](table_object& t) { skip(t, 1); }, 5, -1, 0},
-        {"skip 1 past the last", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
-        {"go to 99", [](table_object& t) { go_to(t, 99); }, 5, -1, -1},
-        {"go to 0", [](table_object& t) { go_to(t, 0); }, 1, -1, -1},
-        {"go to 3", [](table_object& t) { go_to(t, 3); }, 3, -1, -1},
-        {"go top", [](table_object& t) { go_top(t); }, 1, -1, -1},
-        {"skip -2 at the top", [](table_object& t) { skip(t, -2); }, 1, -1, -1},
-    };
-    for (const auto& m : moves) {
-        SCOPED_TRACE(m.move);
-        m.run(*table);
-        EXPECT_EQ(current_record(*table), m.on);
-        EXPECT_EQ(name_of(*table), "R" + std::to_string(m.on));
-        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + m.on * table->header.record_length);
-        EXPECT_TRUE(m.bof < 0 || at_bof(*table) == m.bof);
-        EXPECT_TRUE(m.eof < 0 || at_eof(*table) == m.eof);
-    }
-}
-
-TEST_F(table_test, hidden_deleted_records_are_passed_over_in_both_directions)
-{
-    setting_by_index(SET_DELETED, "1");
-    auto table = numbered(6, {1, 3, 4, 6});
-    EXPECT_EQ(name_of(*table), "R2") << "go_top passes deleted records";
-    skip(*table, 1);
-    EXPECT_EQ(name_of(*table), "R5");
-    skip(*table, 1);
-    EXPECT_EQ(name_of(*table), "R5") << "only deleted records follow: stay";
-    EXPECT_EQ(at_eof(*table), 1);
-    skip(*table, -1);
-    EXPECT_EQ(name_of(*table), "R2");
-    skip(*table, -1);
-    EXPECT_EQ(name_of(*table), "R2");
-    EXPECT_EQ(at_bof(*table), 1);
+    // A header damaged after the open to claim the largest record count:
+    // moving on from the claimed last record ends the table instead of
+    // wrapping round to record 1.
+    table = numbered(2);
+    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
     go_bottom(*table);
-    EXPECT_EQ(name_of(*table), "R5");
+    ASSERT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(step(*table, 3), 0);
+    EXPECT_EQ(current_record(*table), 2147483647);
+    EXPECT_EQ(at_eof(*table), 1);
 
-    setting_by_index(SET_DELETED, "0");
-    go_top(*table);
-    EXPECT_EQ(name_of(*table), "R1") << "shown when not hidden";
-    skip(*table, 2);
-    EXPECT_EQ(name_of(*table), "R3");
+    // Hidden deleted records are passed over in both directions.
+    setting_by_index(SET_DELETED, "1");
+    table = numbered(6, {1, 3, 4, 6});
+    walk(*table, {
+                     {"go_top passes deleted records", [](table_object&) {}, 2},
+                     {"skip 1", [](table_object& t) { skip(t, 1); }, 5},
+                     {"only deleted records follow: stay", [](table_object& t) { skip(t, 1); }, 5, -1, 1},
+                     {"skip -1", [](table_object& t) { skip(t, -1); }, 2},
+                     {"skip -1 at the first shown", [](table_object& t) { skip(t, -1); }, 2, 1},
+                     {"go bottom", [](table_object& t) { go_bottom(t); }, 5},
+                     {"shown when not hidden", [](table_object& t) {
+                          setting_by_index(SET_DELETED, "0");
+                          go_top(t);
+                      }, 1},
+                     {"skip 2", [](table_object& t) { skip(t, 2); }, 3},
+                 });
 }
 
 // A record named by its number is that record or none: hidden deleted ones
@@ -159,22 +185,6 @@ TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
     ASSERT_EQ(lock_record(*table), 1) << "the position invariant holds for the record lock";
     EXPECT_EQ(table->lock_offset, table->header.header_length + table->header.record_length);
     unlock(*table);
-}
-
-TEST_F(table_test, field_texts_are_raw_and_converted_from_code_page_852)
-{
-    const std::vector<field_list_entry> fields = {{"Name", 'C', 4, 0}, {"N", 'N', 5, 1}};
-    auto table = open_new_table(path, fields, {{record_of(fields, {"\xA0\x8B", "  2.5"})}});
-    EXPECT_EQ(field_index(*table, "name"), 0);
-    EXPECT_EQ(field_index(*table, "NAMES"), -1);
-    EXPECT_EQ(field_info(*table, 1).decimals, 1);
-    EXPECT_EQ(field_info(*table, 2).type, 0);
-    EXPECT_EQ(field_text(*table, -1), "");
-    EXPECT_EQ(field_text(*table, 0), "\xE1\xF5  ") << "\xA0 and \x8B are a with acute and o with double acute";
-    EXPECT_EQ(record_text(*table), "\xE1\xF5    2.5");
-    choose_code_page(*table, code_page::cp1250);
-    EXPECT_EQ(field_text(*table, 0), "\xA0\x8B  ");
-    EXPECT_EQ(field_text(*table, 1), "  2.5");
 }
 
 TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_record_alone)
@@ -222,20 +232,6 @@ TEST_F(table_test, a_value_is_stored_by_its_fields_rules_or_refused_leaving_the_
     choose_code_page(*table, code_page::cp852);
     ASSERT_EQ(set_field_text(*table, 0, "\xE1"), 1);
     EXPECT_EQ(table->record[1], 0xA0) << "stored in code page 852";
-}
-
-// A header damaged after the open to claim the largest record count:
-// moving on from the claimed last record ends the table instead of
-// wrapping round to record 1.
-TEST_F(table_test, moves_past_the_largest_claimed_count_end_the_table)
-{
-    auto table = open_new_table(path, people_fields, records_of(people_fields, {{"R1"}, {"R2"}}));
-    testing::patch_file(path, 4, "\xFF\xFF\xFF\x7F");
-    go_bottom(*table);
-    ASSERT_EQ(current_record(*table), 2147483647);
-    EXPECT_EQ(step(*table, 3), 0);
-    EXPECT_EQ(current_record(*table), 2147483647);
-    EXPECT_EQ(at_eof(*table), 1);
 }
 
 }  // namespace
