@@ -90,9 +90,9 @@ void sample_fixture::end_test()
     QVERIFY(!QApplication::overrideCursor());
 }
 
-table_window* sample_fixture::open_sample(QWidget* owner, bool read_only) const
+table_window* sample_fixture::open_sample(QWidget* owner) const
 {
-    table_window* window = open_table_window(owner, table_, read_only);
+    table_window* window = open_table_window(owner, table_);
     if (window) window->grab();
     return window;
 }

@@ -40,7 +40,7 @@ protected:
     void begin_test();
     void end_test();
     // A window on the sample, painted once; null when it did not open.
-    table_window* open_sample(QWidget* owner = nullptr, bool read_only = false) const;
+    table_window* open_sample(QWidget* owner = nullptr) const;
     // A window on the sample with the current cell on `record`, `column`.
     table_window* open_sample_at(std::int32_t record, int column) const;
     // The sample's two files, to tell that a refused command changed nothing.
