@@ -250,7 +250,8 @@ TEST_F(dbf_files_test, failed_and_empty_opens_and_reads_at_the_end_set_the_flags
     file_handle missing(dir.file("NONE.DBF"), 512);
     EXPECT_EQ(fh_open(missing, access_read | access_write, share_read | share_write, file_creation::open_existing), 0);
     EXPECT_EQ(std::tuple(missing.end_of_file, missing.beginning_of_file), std::tuple(1, 1));
-    EXPECT_EQ(fh_open(missing, access_read | access_write, share_read | share_write, file_creation::open_always), 1) << "still usable";
+    EXPECT_EQ(fh_open(missing, access_read | access_write, share_read | share_write, file_creation::open_always), 1)
+        << "still usable";
     EXPECT_EQ(fh_size(missing), 0);
 
     file_handle empty = open_with("");
