@@ -1,11 +1,14 @@
 #include "engine/create_table.h"
+#include "engine/field_copy.h"
 #include "engine/pack_zap.h"
 #include "engine/record_copy.h"
+#include "engine/sort_table.h"
 
 #include "engine/tests/table_test_base.h"
 #include "platform/clock.h"
 
 #include <filesystem>
+#include <random>
 #include <set>
 
 namespace vortel {
@@ -13,11 +16,11 @@ namespace {
 
 using testing::files_in;
 
+const std::vector<field_list_entry> sort_fields = {{"NAME", 'C', 6, 0}, {"CITY", 'C', 3, 0}, {"N", 'N', 5, 0}};
 const std::vector<field_list_entry> memo_fields = {{"KEY", 'C', 8, 0}, {"AMOUNT", 'N', 8, 2}, {"NOTES", 'M', 10, 0}};
 
 class rebuild_test : public testing::table_test_base {
 protected:
-
     // A memo table whose record i carries key "Ki", amount i and memos[i - 1]
     // ("" for none); `deleted` lists record numbers carrying the mark.
     std::unique_ptr<table_object> memo_table(const std::vector<std::string>& memos, std::set<int> deleted = {})
@@ -52,6 +55,21 @@ protected:
         const int packed = pack_records(table, *target);
         unlock(table);
         return packed ? copy : std::string();
+    }
+
+    // The table's records sorted by `key` into a copy of its file under
+    // `budget`; the copy's bytes, or "" when the sort failed.
+    std::string sorted_copy(const std::vector<int>& key, std::size_t budget)
+    {
+        const std::string copy_path = dir.file("SORTED.DBF");
+        std::filesystem::copy_file(path, copy_path, std::filesystem::copy_options::overwrite_existing);
+        const std::unique_ptr<table_object> table = table_new(path);
+        std::unique_ptr<table_object> copy = table_new(copy_path);
+        if (!table_open(*table) || !table_open(*copy) || !lock_table(*table)) return "";
+        const int sorted = write_sorted_records(*table, key, copy->dbf, budget);
+        unlock(*table);
+        copy.reset();
+        return sorted ? read_file(copy_path) : "";
     }
 };
 
@@ -176,7 +194,101 @@ TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
     }
 }
 
-// Values between typed fields follow field_copy_test's rules; here they
+// The rules by which a value travels from a field of one shape into a field
+// of another in the bulk copies, and which stored bytes an import keeps.
+constexpr const char* refused = "";
+
+// Copies one record holding `bytes` (blank-padded) in a field `from` into a table with the
+// field `to`, and gives the target field's bytes, or the failure noted on
+// the target when the copy fails.
+std::string copied(const field_list_entry& from, const std::string& bytes, const field_list_entry& to,
+                   std::string& failure)
+{
+    testing::scratch_dir dir;
+    const std::string source_path = dir.file("SOURCE.DBF");
+    const std::string target_path = dir.file("TARGET.DBF");
+    std::string record = bytes;
+    record.resize(static_cast<std::size_t>(from.length), ' ');
+    testing::write_table(source_path, {from}, {{record}});
+    EXPECT_EQ(create_table(*table_new(target_path), {to}), 1);
+    auto source = table_new(source_path);
+    auto target = table_new(target_path);
+    EXPECT_TRUE(table_open(*source) && table_open(*target) && lock_table(*source) && lock_table(*target));
+    if (!copy_records(*source, *target, {0}, copy_selection::as_navigated)) {
+        failure = target->failure;
+        return refused;
+    }
+    failure.clear();
+    return testing::stored_records(target_path).at(0).substr(1, static_cast<std::size_t>(to.length));
+}
+
+TEST(field_copy, a_value_keeps_its_bytes_in_the_same_shape_and_follows_the_value_rules_in_another)
+{
+    settings_restore_defaults();
+    const field_list_entry n52{"AMOUNT", 'N', 5, 2}, n52_other{"AMOUNT", 'N', 5, 1}, n19{"ID", 'N', 19, 0},
+        n20{"ID", 'N', 20, 0}, n19_2{"ID", 'N', 19, 2}, c5{"AMOUNT", 'C', 5, 0}, c20{"ID", 'C', 20, 0},
+        l1{"PAID", 'L', 1, 0}, c1{"PAID", 'C', 1, 0}, d8{"BORN", 'D', 8, 0}, c10{"BORN", 'C', 10, 0};
+    // `stored`: `refused` when the copy fails; `failure`: the reason noted on the target.
+    const struct {
+        const char* what;
+        field_list_entry from;
+        std::string bytes;
+        field_list_entry to;
+        std::string stored, failure;
+    } rows[] = {
+        // The same shape keeps whatever the field holds.
+        {"odd number form", n52, "+1.5 ", n52, "+1.5 ", ""},
+        {"blank number", n52, "     ", n52, "     ", ""},
+        {"zero bytes", n52, std::string("1\0\0\0\0", 5), n52, std::string("1\0\0\0\0", 5), ""},
+        {"19 digits", n19, "1234567890123456789", n19, "1234567890123456789", ""},
+        {"unknown logical", l1, "?", l1, "?", ""},
+        {"zero date", d8, "00000000", d8, "00000000", ""},
+        // Numbers into another shape: digit for digit. Into other shapes a
+        // value takes the rules of a typed value (the table test's cases); a
+        // refusal names the source record.
+        {"wider", n19, "   9007199254740993", n20, "    9007199254740993", ""},
+        {"rescaled", n19, "   9007199254740993", n19_2, "9007199254740993.00", ""},
+        {"too wide rescaled", n19, "-999999999999999999", n19_2, refused,
+         "Record 1: -999999999999999999 does not fit ID N(19,2)"},
+        {"rounded", n52, " 1.25", n52_other, "  1.3", ""},
+        {"characters to number", c20, "  42  ", n19, "                 42", ""},
+        {"text is no number", c5, "abc", n52, refused, "Record 1: abc is not a number for AMOUNT N(5,2)"},
+        // Into characters: the stored text, cut.
+        {"number to characters", n19, "1234567890123456789", c5, "12345", ""},
+        {"date to characters", d8, "20240229", c10, "20240229  ", ""},
+        // Logicals and dates from characters.
+        {"yes letter", c1, "y", l1, "T", ""},
+        {"no logical", c1, "x", l1, refused, "Record 1: x is not a logical value (T, F, Y, N or ?) for PAID"},
+        {"date with separators", c10, "2024.02.29", d8, "20240229", ""},
+    };
+    for (const auto& r : rows) {
+        std::string failure;
+        EXPECT_EQ(copied(r.from, r.bytes, r.to, failure), r.stored) << r.what;
+        EXPECT_EQ(failure, r.failure) << r.what;
+    }
+}
+
+TEST(field_copy, imports_keep_the_forms_every_reader_takes)
+{
+    const struct { char type; std::string bytes; int decimals; bool kept; } rows[] = {
+        {'N', "   12.50", 2, true},  {'N', "12.5    ", 2, true},  {'N', "+0012.5 ", 2, true},
+        {'N', "    -0.0", 2, true},  {'N', "        ", 2, true},  {'N', "  12.345", 2, false},
+        {'N', "   1.5e3", 2, false}, {'N', "  12. 50", 2, false}, {'N', std::string("12\0\0\0\0\0\0", 8), 2, false},
+        {'N', "       -", 2, false}, {'N', "      12", 0, true},  {'N', "    12.5", 0, false},
+        {'L', "T", 0, true},         {'L', "n", 0, true},         {'L', "?", 0, true},
+        {'L', " ", 0, true},         {'L', "x", 0, false},        {'L', std::string(1, '\0'), 0, false},
+        {'D', "20240229", 0, true},  {'D', "        ", 0, true},  {'D', "00000000", 0, true},
+        {'D', "20240230", 0, false}, {'D', "2024022 ", 0, false}, {'D', std::string("2024\0\0\0\0", 8), 0, false},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(holds_stored_form(r.type, reinterpret_cast<const std::uint8_t*>(r.bytes.data()), r.bytes.size(),
+                                    r.decimals),
+                  r.kept)
+            << r.type << " \"" << r.bytes << "\"";
+    }
+}
+
+// Values between typed fields follow the rules above; here they
 // find their target fields by name, and memos go whole.
 TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field_and_walks_as_navigation_does)
 {
@@ -236,6 +348,40 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field_and_walks_
         ASSERT_EQ(copied.size(), count);
         EXPECT_EQ(copied[9].substr(0, 3), count == 250 ? "K10" : "K11") << "record 10 live, or passed over";
         EXPECT_EQ(reported, expected_reports);
+    }
+}
+
+// The sort gives one order whatever its memory: within the budget it orders
+// the records in memory, beyond it in runs merged from a scratch file, and
+// the copies it writes are the same bytes.
+TEST_F(rebuild_test, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
+{
+    // Few distinct names and cities, so that equal keys are many and their
+    // order (the file's) is tested across runs; accented names fold.
+    const char* names[] = {"Anna", "\xC1" "gi", "agi", "Bea", "Zoe", "", "Anna  "};
+    const char* cities[] = {"Pec", "Gy\xF5", "", "Ab"};
+    std::mt19937 random(11);
+    std::vector<testing::fixture_record> records;
+    for (int i = 0; i < 3000; ++i) {
+        records.push_back({record_of(sort_fields, {names[random() % 7], cities[random() % 4], std::to_string(i)}),
+                           i % 9 == 4});
+    }
+    write_table(path, sort_fields, records);
+
+    for (const char* hungarian : {"0", "1"}) {
+        setting_by_index(SET_HUN_CMP, hungarian);
+        for (const std::vector<int>& key : {std::vector<int>{0}, std::vector<int>{1, 0}}) {
+            const std::string in_memory = sorted_copy(key, sort_memory_budget_default);
+            ASSERT_FALSE(in_memory.empty());
+            ASSERT_NE(in_memory, read_file(path)) << "the records were in no order before";
+            const std::size_t per_record = 1 + 6 + 3 + 5 + 28;  // a record and its key
+            // One record a run, a few a run, and runs of a few hundred.
+            for (const std::size_t budget : {per_record, 3 * per_record + 5, std::size_t{4096}, 300 * per_record}) {
+                SCOPED_TRACE(std::string("SET_HUN_CMP ") + hungarian + ", key of " + std::to_string(key.size()) +
+                             ", budget " + std::to_string(budget));
+                EXPECT_TRUE(sorted_copy(key, budget) == in_memory);
+            }
+        }
     }
 }
 
