@@ -1,3 +1,4 @@
+#include "platform/companion_file.h"
 #include "platform/file_identity.h"
 #include "platform/staged_output.h"
 
@@ -113,6 +114,24 @@ TEST_F(output_files_test, names_are_compared_as_the_files_they_reach_and_a_stage
     // the failure names the output's own length.
     EXPECT_EQ(stage(dir.file(std::string(300, 'L')), "long", true), ENAMETOOLONG);
     EXPECT_EQ(files(), before);
+}
+
+TEST(companion_file, is_found_whatever_its_letter_case_unless_two_would_fit)
+{
+    testing::scratch_dir dir;
+    for (const char* name : {"pd.dbt", "PEOPLE.DBT", "two.cpg", "TWO.CPG"}) testing::write_file(dir.file(name), "x");
+    const std::pair<const char*, const char*> cases[] = {  // the name wanted, the file found ("" for none)
+        {"pd.dbt", "pd.dbt"},      // as it is
+        {"pd.dbT", "pd.dbt"},      // the memo name of pd.dbf by the old rule
+        {"PD.DBT", "pd.dbt"}, {"people.dbt", "PEOPLE.DBT"},
+        {"two.cpg", "two.cpg"},    // an exact name is never ambiguous
+        {"Two.cpg", ""},           // two files would fit
+        {"none.dbt", ""},
+    };
+    for (const auto& [wanted, found] : cases) {
+        EXPECT_EQ(find_ignoring_case(dir.file(wanted)), *found ? dir.file(found) : "") << wanted;
+    }
+    EXPECT_EQ(find_ignoring_case(dir.file("missing_folder/pd.dbt")), "");
 }
 
 }  // namespace
