@@ -40,7 +40,8 @@ using rows = std::vector<row>;
 struct other_action {
     const char* what;
     // How the other process is run: the table probe, or vortel-cli for the
-    // rebuilds, which must be refused while our table is open.
+    // rebuilds, which must be refused while our table is open, and for the
+    // recall (its delete of a deleted record takes the mark off).
     std::function<int(const std::string& path)> run;
     int status;  // its expected exit status
     std::function<void(rows&)> effect;
@@ -61,7 +62,7 @@ const std::vector<other_action>& other_actions()
          [](rows& r) { r[2].memo = std::string(700, 't'); }},
         {"deletes the record", [](auto& p) { return probe({"delete", p, "3"}); }, 0,
          [](rows& r) { r[2].deleted = true; }},
-        {"recalls the record", [](auto& p) { return probe({"recall", p, "3"}); }, 0,
+        {"recalls the record", [](auto& p) { return cli({"delete", p, "3"}); }, 0,
          [](rows& r) { r[2].deleted = false; }, true},
         {"appends records", [](auto& p) { return probe({"append", p, "2", "NEW"}); }, 0,
          [](rows& r) {
