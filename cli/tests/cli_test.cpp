@@ -319,8 +319,7 @@ TEST_F(cli_test, writing_commands_refuse_what_would_destroy_a_table_and_say_why)
     };
     ASSERT_EQ(run({"create", dir.file("PLAIN.DAT"), "A:C:5"}).first, 0) << "without memo fields any name does";
     const auto files = [&] {
-        return testing::read_file(table) + testing::read_file(dbt_file_name(table)) + testing::read_file(dir.file("MIXED.DBT")) +
-               testing::read_file(dir.file("PLAIN.DAT"));
+        return testing::table_bytes(table) + read_file(dir.file("MIXED.DBT")) + read_file(dir.file("PLAIN.DAT"));
     };
     const std::string before = files();
 

@@ -29,10 +29,8 @@ using namespace vortel;
 
 namespace {
 
-// What the stress workers write to their logs and the checker reads back.
-//
-// Each worker logs only changes the engine reported as done, one line each,
-// in the order it made them:
+// The logs the checker reads back: each worker logs only changes the
+// engine reported as done, one line each, in the order it made them:
 //   A N            appended record N (its OWNER field follows as an E line)
 //   E N FIELD TEXT stored TEXT in FIELD of record N
 //   D N 0|1        record N is now live (0) or deleted (1)
