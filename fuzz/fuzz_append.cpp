@@ -62,6 +62,12 @@ std::vector<std::string_view> lines_of(std::string_view text)
     return lines;
 }
 
+bool opens_as_table(const std::string& name)
+{
+    table_object table(name);
+    return table_open(table, 0) == 1;
+}
+
 // The first field's stored text: the line's first bytes, up to a zero byte.
 std::string expected_name(std::string_view line)
 {
@@ -85,13 +91,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::write_file(dbt_file_name(dbf_name), empty.dbt);
     fuzz::write_file(source, text);
 
+    // A text that opens as a table, of any version the program reads, is
+    // appended as a table; one that begins as a dBase III table does but
+    // does not open is refused.
+    const bool looks_like_table = opens_as_table(source) ||
+                                  (!text.empty() && (text[0] == static_cast<char>(dbf_version_plain) ||
+                                                     text[0] == static_cast<char>(dbf_version_with_memo)));
     table_object table(dbf_name);
     if (!table_open(table)) fuzz::fail("the empty table does not open");
     const int appended = append_from(table, source);
-    // A text that begins as a table file does is taken as a table, or refused.
-    const bool looks_like_table =
-        !text.empty() && (text[0] == static_cast<char>(dbf_version_plain) ||
-                          text[0] == static_cast<char>(dbf_version_with_memo));
     const std::vector<std::string_view> lines = lines_of(text);
     // Text lines append whole unless a field refuses a line's value, which
     // is said with the line's number.
