@@ -220,7 +220,11 @@ void run_copy(const input_files& in, const std::vector<std::string>& records, bo
         maker->codepage = table.codepage;
         empty_copy_made = create_table(*maker, fields) != 0;
         if (empty_copy_made) {
+            // Opened in the table's page, as a rebuild opens its copy: an
+            // empty table's own page is only the setting's.
             table_object copy(copy_name);
+            copy.codepage = table.codepage;
+            copy.codepage.origin = code_page_origin::chosen;
             std::vector<int> same_fields;
             for (int i = 0; i < field_count(table); ++i) same_fields.push_back(i);
             made = table_open(copy) && lock_table(table) && lock_table(copy) &&
