@@ -5,8 +5,8 @@
 // date, logical and memo fields) is made once with create_table and put back
 // from its bytes before every input, so each run starts empty.
 #include "engine/append_from.h"
-#include "engine/create_table.h"
 #include "engine/table.h"
+#include "fuzz/empty_target_table.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/settings.h"
 
@@ -21,31 +21,9 @@ namespace {
 
 using namespace vortel;
 
-constexpr std::size_t name_length = 8;
+constexpr std::size_t name_length = fuzz::target_name_length;
 // Records checked one by one; the count covers the rest.
 constexpr std::int32_t records_checked = 64;
-
-struct empty_table {
-    std::string dbf;
-    std::string dbt;
-};
-
-const empty_table& made_once()
-{
-    static const empty_table table = [] {
-        const std::string name = fuzz::scratch_folder() + "EMPTY.DBF";
-        table_object maker(name);
-        if (!create_table(maker, {{"NAME", 'C', static_cast<int>(name_length), 0},
-                                  {"AMOUNT", 'N', 7, 2},
-                                  {"BORN", 'D', 8, 0},
-                                  {"ACTIVE", 'L', 1, 0},
-                                  {"NOTE", 'M', 10, 0}})) {
-            fuzz::fail("cannot make the empty table");
-        }
-        return empty_table{fuzz::read_file(name), fuzz::read_file(dbt_file_name(name))};
-    }();
-    return table;
-}
 
 // Lines as the importer reads them: each ends at a CR LF, or at an LF in a
 // text that holds no CR LF at all, and bytes after the last line end make
@@ -84,11 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Lines pass as stored bytes; so do the texts read back: the table is
     // made, and read, in the program's own code page.
     setting_by_index(SET_OEMTOANSI, "0");
-    const empty_table& empty = made_once();
     const std::string dbf_name = fuzz::scratch_folder() + "A.DBF";
     const std::string source = fuzz::scratch_folder() + "SOURCE.TXT";
-    fuzz::write_file(dbf_name, empty.dbf);
-    fuzz::write_file(dbt_file_name(dbf_name), empty.dbt);
+    fuzz::write_empty_target_table(dbf_name);
     fuzz::write_file(source, text);
 
     // A text that opens as a table, of any version the program reads, is

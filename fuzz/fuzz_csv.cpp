@@ -7,10 +7,10 @@
 // table (character, number with decimals, date, logical and memo fields)
 // is made once with create_table and put back from its bytes before every
 // input, so each run starts empty.
-#include "engine/create_table.h"
 #include "engine/csv_import.h"
 #include "engine/dbf_format.h"
 #include "engine/table.h"
+#include "fuzz/empty_target_table.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/settings.h"
 
@@ -22,28 +22,6 @@
 namespace {
 
 using namespace vortel;
-
-struct empty_table {
-    std::string dbf;
-    std::string dbt;
-};
-
-const empty_table& made_once()
-{
-    static const empty_table table = [] {
-        const std::string name = fuzz::scratch_folder() + "EMPTY.DBF";
-        table_object maker(name);
-        if (!create_table(maker, {{"NAME", 'C', 8, 0},
-                                  {"AMOUNT", 'N', 7, 2},
-                                  {"BORN", 'D', 8, 0},
-                                  {"ACTIVE", 'L', 1, 0},
-                                  {"NOTE", 'M', 10, 0}})) {
-            fuzz::fail("cannot make the empty table");
-        }
-        return empty_table{fuzz::read_file(name), fuzz::read_file(dbt_file_name(name))};
-    }();
-    return table;
-}
 
 csv_import_options options_of(std::uint8_t flags)
 {
@@ -70,11 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
     settings_restore_defaults();
     setting_by_index(SET_OEMTOANSI, (data[0] & 0x40) != 0 ? "1" : "0");
-    const empty_table& empty = made_once();
+    const fuzz::empty_table& empty = fuzz::empty_target_table();
     const std::string dbf_name = fuzz::scratch_folder() + "A.DBF";
     const std::string source = fuzz::scratch_folder() + "SOURCE.CSV";
-    fuzz::write_file(dbf_name, empty.dbf);
-    fuzz::write_file(dbt_file_name(dbf_name), empty.dbt);
+    fuzz::write_empty_target_table(dbf_name);
     fuzz::write_file(source, text);
 
     const csv_import_options options = options_of(data[0]);
