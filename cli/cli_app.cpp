@@ -4,8 +4,8 @@
 #include "commands/rebuild_recovery.h"
 #include "engine/table.h"
 #include "platform/codepage.h"
-#include "shell/settings.h"
-#include "shell/version.h"
+#include "runtime/settings.h"
+#include "runtime/version.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>

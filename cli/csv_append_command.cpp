@@ -2,7 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "commands/transfer_failure.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <ostream>
 

@@ -4,6 +4,8 @@
 // itself stays free of Qt, which would cost every run several times its
 // start-up time and memory: a print command is handed, arguments and all,
 // to its twin vortel-cli-pdf beside it, the same program with printing.
+// A build without the desktop program has no twin, and says so when asked
+// to print.
 #include "cli/cli_app.h"
 #include "cli/print_command.h"
 
@@ -12,10 +14,6 @@
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
-
-#ifdef VORTEL_CLI_PRINTS
-#include "cli/qt_pdf_listing.h"
-#endif
 
 namespace {
 
@@ -36,9 +34,7 @@ namespace {
 
 int main(int argc, char** argv)
 {
-#ifdef VORTEL_CLI_PRINTS
-    vortel::set_pdf_listing_writer(vortel::write_pdf_listing);
-#else
+#ifdef VORTEL_CLI_PRINTING_TWIN
     program_arguments = argv;
     vortel::set_pdf_listing_writer(run_printing_twin);
 #endif

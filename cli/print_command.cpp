@@ -53,7 +53,7 @@ int run_print_command(cli_context& context)
 {
     const std::string& path = context.positional[1];
     if (file_exists(path) && !context.has("--overwrite")) return context.fail("The file already exist, overwite ?");
-    if (installed_writer == nullptr) return context.fail("vortel-cli: printing is not available in this program");
+    if (installed_writer == nullptr) return context.fail("vortel-cli: printing is not available in this program: it was built without the desktop program");
     auto table = context.open_table(0);
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);

@@ -11,7 +11,7 @@
 #include "grid/column_model.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "commands/transfer_failure.h"
 #include "engine/append_from.h"
 #include "engine/export.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_ops.h"
 
 #include <optional>

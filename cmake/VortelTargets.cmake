@@ -131,3 +131,38 @@ endfunction()
 if(VORTEL_SANITIZED_TESTS)
     cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _vortel_make_desktop_twins)
 endif()
+
+# vortel_write_layer_map(FILE)
+# Writes, for every library and program of the build (not the sanitized
+# twins), its type, source folder, direct link list and sources, one target
+# per line: NAME|TYPE|FOLDER|LINKS|SOURCES with ';' inside the lists.
+# tests/layers/layer_check.py holds the includes against it, so that the
+# build, not only convention, keeps the layers.
+function(_vortel_collect_targets folder out)
+    get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(subfolders DIRECTORY ${folder} PROPERTY SUBDIRECTORIES)
+    foreach(subfolder IN LISTS subfolders)
+        _vortel_collect_targets(${subfolder} more)
+        list(APPEND targets ${more})
+    endforeach()
+    set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+function(vortel_write_layer_map file)
+    _vortel_collect_targets(${PROJECT_SOURCE_DIR} targets)
+    set(lines "")
+    foreach(name IN LISTS targets)
+        get_target_property(type ${name} TYPE)
+        if(name MATCHES "_san$" OR NOT type MATCHES "^(STATIC_LIBRARY|EXECUTABLE)$")
+            continue()
+        endif()
+        get_target_property(folder ${name} SOURCE_DIR)
+        get_target_property(links ${name} LINK_LIBRARIES)
+        get_target_property(sources ${name} SOURCES)
+        if(NOT links)
+            set(links "")
+        endif()
+        string(APPEND lines "${name}|${type}|${folder}|${links}|${sources}\n")
+    endforeach()
+    file(WRITE ${file} "${lines}")
+endfunction()

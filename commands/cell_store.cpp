@@ -1,7 +1,7 @@
 #include "commands/cell_store.h"
 
 #include "engine/table.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/date_value.h"
 #include "text/text_ops.h"
 

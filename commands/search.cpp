@@ -5,7 +5,7 @@
 #include "grid/cell_text.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_case.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"

@@ -4,7 +4,7 @@
 #include "engine/pack_zap.h"
 #include "engine/sort_table.h"
 #include "platform/error_text.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <charconv>
 #include <strings.h>

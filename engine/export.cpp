@@ -7,7 +7,7 @@
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "platform/error_text.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_ops.h"
 #include "text/text_to_number.h"
 

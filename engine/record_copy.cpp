@@ -2,7 +2,7 @@
 
 #include "engine/field_copy.h"
 #include "engine/record_blocks.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_to_number.h"
 
 #include <cstring>

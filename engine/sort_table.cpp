@@ -4,7 +4,7 @@
 #include "engine/sort_order.h"
 #include "platform/error_text.h"
 #include "platform/native_file.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include "engine/table_verdict.h"
 #include "platform/code_page.h"
 #include "platform/error_text.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>

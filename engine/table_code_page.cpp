@@ -3,7 +3,7 @@
 #include "engine/table.h"
 #include "platform/code_page_guess.h"
 #include "platform/companion_file.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_to_number.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include "engine/table.h"
 #include "fuzz/empty_target_table.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -11,7 +11,7 @@
 #include "engine/dbf_format.h"
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // Input: the decimal sign (one byte), then up to three parts separated by
 // line feeds: the picture, the text, and the date layout (SET_DATEFORMAT).
 #include "fuzz/fuzz_support.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/date_value.h"
 #include "text/picture.h"
 

@@ -26,7 +26,7 @@
 #include "engine/record_copy.h"
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <algorithm>
 #include <cstddef>

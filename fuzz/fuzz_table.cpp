@@ -12,7 +12,7 @@
 //   bit 3: after the walk, append a record and store a value in every field
 #include "engine/table.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <algorithm>
 #include <cstddef>

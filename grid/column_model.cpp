@@ -3,7 +3,7 @@
 #include "engine/table.h"
 #include "grid/cell_text.h"
 #include "grid/paint_grid.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel {
 namespace {

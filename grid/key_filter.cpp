@@ -1,7 +1,7 @@
 #include "grid/key_filter.h"
 
 #include "engine/dbf_format.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/picture.h"
 
 #include <algorithm>

@@ -17,7 +17,7 @@
 #include "print/page_recorder.h"
 #include "print/printer_facts.h"
 #include "print/text_surface.h"
-#include "shell/pointer_list.h"
+#include "runtime/pointer_list.h"
 
 namespace vortel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/pointer_list.h"
+#include "runtime/pointer_list.h"
 
 namespace vortel {
 

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "grid/input_codes.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/text_to_number.h"
 
 namespace vortel {

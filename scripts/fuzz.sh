@@ -22,7 +22,7 @@ sanitize="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all 
 # warning options.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$sanitize" \
-    -DVORTEL_FUZZ=ON -DVORTEL_SANITIZED_TESTS=OFF -DVORTEL_WERROR=OFF >/dev/null
+    -DVORTEL_FUZZ=ON -DVORTEL_DESKTOP=OFF -DVORTEL_SANITIZED_TESTS=OFF -DVORTEL_WERROR=OFF >/dev/null
 ninja -C "$build" -j "${FUZZ_BUILD_JOBS:-2}" "${targets[@]}"
 
 run_dir=$build/runs

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <initializer_list>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel {
 namespace {

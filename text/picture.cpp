@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/picture_number.h"
 #include "text/text_case.h"
 #include "text/text_ops.h"

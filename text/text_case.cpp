@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel {
 namespace {

@@ -5,7 +5,7 @@
 #include "cli/cli_app.h"
 
 #include "engine/dbf_format.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 
 #include <sstream>

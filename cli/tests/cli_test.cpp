@@ -5,7 +5,7 @@
 #include "engine/tests/table_fixture.h"
 #include "grid/column_model.h"
 #include "platform/read_only_medium.h"
-#include "shell/version.h"
+#include "runtime/version.h"
 
 #include <algorithm>
 #include <cerrno>

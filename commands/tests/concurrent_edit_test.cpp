@@ -12,7 +12,7 @@
 
 #include "commands/tests/command_test_support.h"
 #include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <functional>
 

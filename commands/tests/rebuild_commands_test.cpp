@@ -12,7 +12,7 @@
 #include "engine/pack_zap.h"
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/folding.h"
 
 #include <cerrno>

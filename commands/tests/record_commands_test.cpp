@@ -12,7 +12,7 @@
 #include "engine/table_code_page.h"
 #include "engine/tests/table_fixture.h"
 #include "platform/code_page.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 #include <functional>
 

@@ -8,7 +8,7 @@
 
 #include "engine/tests/table_fixture.h"
 #include "platform/file_ops.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 #include "text/tests/default_settings.h"
 

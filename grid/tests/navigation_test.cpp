@@ -5,7 +5,7 @@
 #include "grid/input_codes.h"
 #include "grid/key_filter.h"
 #include "grid/tests/grid_fixture.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel {
 namespace {

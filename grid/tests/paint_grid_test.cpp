@@ -6,7 +6,7 @@
 #include "grid/navigation.h"
 #include "grid/tests/grid_fixture.h"
 #include "grid/tests/recording_canvas.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel {
 namespace {

@@ -5,7 +5,7 @@
 #include "grid/input_codes.h"
 #include "print/preview_model.h"
 #include "print/tests/scoped_tmpdir.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 #include "text/tests/default_settings.h"
 

@@ -10,7 +10,7 @@
 #include "print/table_listing.h"
 #include "print/tests/recording_surface.h"
 #include "print/tests/scoped_tmpdir.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/tests/default_settings.h"
 
 namespace vortel {

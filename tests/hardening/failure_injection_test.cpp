@@ -21,7 +21,7 @@
 
 #include "engine/tests/table_fixture.h"
 #include "platform/fault_injection.h"
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 #include "text/tests/default_settings.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 
 namespace vortel::testing_support {
 

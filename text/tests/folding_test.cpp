@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/tests/default_settings.h"
 
 namespace vortel {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "text/tests/default_settings.h"
 
 namespace vortel {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "shell/settings.h"
+#include "runtime/settings.h"
 #include "testing/scratch_dir.h"
 #include "text/tests/default_settings.h"
 

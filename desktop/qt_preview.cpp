@@ -1,0 +1,333 @@
+#include "desktop/qt_preview.h"
+
+#include <QtCore/QTimer>
+#include <QtGui/QAction>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QPainter>
+#include <QtPrintSupport/QPrintDialog>
+#include <QtPrintSupport/QPrinter>
+#include <QtWidgets/QScrollBar>
+#include <QtWidgets/QStyle>
+#include <QtWidgets/QToolBar>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "desktop/qt_file_choosers.h"
+#include "desktop/qt_table_commands.h"
+#include "desktop/qt_warning.h"
+#include "grid/input_codes.h"
+#include "desktop/qt_input_codes.h"
+#include "print/page_device.h"
+#include "print/page_order.h"
+#include "print/page_player.h"
+#include "desktop/qt_page_painter.h"
+#include "desktop/qt_print_pages.h"
+#include "runtime/settings.h"
+
+namespace vortel {
+namespace {
+
+// 520 x 320 dialog units of an 8-point dialog font.
+constexpr int preview_width = 780;
+constexpr int preview_height = 520;
+constexpr const char* toolbar_size = "32";
+constexpr int toolbar_gap = 12;  // between the toolbar's buttons and the surface
+constexpr int last_printable_page = 999;
+
+print_dialog_hook dialog_hook;
+bool preview_open = false;
+
+std::string read_page(const std::string& name)
+{
+    if (name.empty()) return {};
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string all = bytes.str();
+    return all.size() > page_file_limit ? std::string() : all;
+}
+
+bool ask_where_to_print(QPrinter& printer, QWidget* owner)
+{
+    if (dialog_hook) return dialog_hook(printer, owner);
+    QPrintDialog dialog(&printer, owner);
+    dialog.setMinMax(1, last_printable_page);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+print_dialog_hook set_print_dialog_hook(print_dialog_hook hook)
+{
+    print_dialog_hook previous = std::move(dialog_hook);
+    dialog_hook = std::move(hook);
+    return previous;
+}
+
+preview_surface_widget::preview_surface_widget(QWidget* parent, preview_surface model)
+    : QWidget(parent), model_(std::move(model)), vertical_(new QScrollBar(Qt::Vertical, this)),
+      horizontal_(new QScrollBar(Qt::Horizontal, this))
+{
+    setObjectName(QStringLiteral("MetaFile"));
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    for (QScrollBar* bar : {vertical_, horizontal_}) {
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setSingleStep(1);
+        bar->setPageStep(100);
+    }
+    connect(vertical_, &QScrollBar::actionTriggered, this, [this](int action) { scroll_action(false, action); });
+    connect(horizontal_, &QScrollBar::actionTriggered, this, [this](int action) { scroll_action(true, action); });
+    setGeometry(model_.left, model_.top, model_.right - model_.left + 1, model_.bottom - model_.top + 1);
+    refresh();
+}
+
+void preview_surface_widget::refresh()
+{
+    const scroll_ranges ranges = preview_scroll_ranges(model_);
+    for (auto [bar, range, thumb] : {std::tuple{vertical_, ranges.vertical, model_.vertical_thumb},
+                                     std::tuple{horizontal_, ranges.horizontal, model_.horizontal_thumb}}) {
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, std::max(range, 0));
+        bar->setSliderPosition(thumb);
+        bar->setValue(thumb);
+    }
+    setWindowTitle(QString::fromStdString(model_.page_name));
+    update();
+}
+
+void preview_surface_widget::resizeEvent(QResizeEvent*)
+{
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    vertical_->setGeometry(width() - bar, 0, bar, height() - bar);
+    horizontal_->setGeometry(0, height() - bar, width() - bar, bar);
+}
+
+void preview_surface_widget::paintEvent(QPaintEvent*)
+{
+    if (painting_) return;
+    painting_ = true;
+    if (loaded_name_ != model_.page_name) {
+        loaded_name_ = model_.page_name;
+        loaded_bytes_ = read_page(loaded_name_);
+    }
+    const std::optional<page_view> view = preview_view(model_);
+    if (!loaded_bytes_.empty() && view) {
+        QPainter painter(this);
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        painter.setClipRect(0, 0, width() - bar, height() - bar);
+        qt_page_painter surface(painter);
+        play_page(loaded_bytes_, surface, *view);
+    }
+    painting_ = false;
+}
+
+void preview_surface_widget::input(int code, std::int32_t thumb)
+{
+    if (painting_) return;
+    if (preview_scroll(model_, code, false, thumb)) refresh();
+}
+
+void preview_surface_widget::keyPressEvent(QKeyEvent* event)
+{
+    if (painting_) return;
+    // Code 0 is "no such key" here, not the bar's line up.
+    const int code = virtual_key(*event);
+    if (code != 0 && preview_scroll(model_, code, (event->modifiers() & Qt::ControlModifier) != 0, 0)) {
+        refresh();
+        return;
+    }
+    // Keys the preview does not scroll by reach the dialog (Escape closes it).
+    QWidget::keyPressEvent(event);
+}
+
+void preview_surface_widget::scroll_action(bool horizontal, int action)
+{
+    QScrollBar* bar = horizontal ? horizontal_ : vertical_;
+    input(scroll_code(action) + (horizontal ? preview_horizontal : 0), bar->sliderPosition());
+    // The bar shows where the model put the origin, not where the action
+    // alone would have left the thumb.
+    bar->setSliderPosition(horizontal ? model_.horizontal_thumb : model_.vertical_thumb);
+}
+
+void preview_surface_widget::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    setCursor(Qt::SizeAllCursor);
+    setFocus();
+    drag_from_ = event->position().toPoint();
+    dragging_ = true;
+}
+
+void preview_surface_widget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_ || painting_) return;
+    setCursor(Qt::SizeAllCursor);
+    const QPoint at = event->position().toPoint();
+    preview_drag(model_, at.x() - drag_from_.x(), at.y() - drag_from_.y());
+    drag_from_ = at;
+    refresh();
+}
+
+void preview_surface_widget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    setCursor(Qt::ArrowCursor);
+    dragging_ = false;
+}
+
+preview_dialog::preview_dialog(QWidget* owner, page_device& device, bool no_printer)
+    : QDialog(owner), device_(device)
+{
+    QString caption = QStringLiteral("PreView");
+    if (no_printer) caption += QStringLiteral(" - no default printer: A4 pages, Print... writes a PDF file");
+    setWindowTitle(caption);
+    setModal(true);
+    setFixedSize(preview_width, preview_height);
+
+    // The toolbar's size settings are the preview's while it is open.
+    saved_toolbar_y_ = setting_by_index(SET_TOOLBARY, toolbar_size);
+    saved_toolbar_x_ = setting_by_index(SET_TOOLBARX, toolbar_size);
+    const int button_x = std::atoi(setting_by_index(SET_TOOLBARX).c_str());
+    const int button_y = std::atoi(setting_by_index(SET_TOOLBARY).c_str());
+
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("preview_toolbar"));
+    toolbar_->setIconSize(QSize(button_x, button_y));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    for (const preview_button& button : preview_buttons) {
+        const QPixmap image = QPixmap(QStringLiteral(":/") + QLatin1String(button.bitmap))
+                                  .scaled(button_x, button_y, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QAction* action = toolbar_->addAction(QIcon(image), QString::fromUtf8(button.tooltip));
+        action->setToolTip(QString::fromUtf8(button.tooltip));
+        action->setObjectName(QStringLiteral("preview_%1").arg(static_cast<int>(button.id)));
+        const int id = button.id;
+        connect(action, &QAction::triggered, this, [this, id] { command(id); });
+    }
+    toolbar_->setGeometry(0, 0, preview_width, button_y + toolbar_gap);
+
+    for (void* name = list_first(device.pages); name != nullptr; name = list_next(device.pages)) {
+        pages_.names.emplace_back(static_cast<const char*>(name));
+    }
+    if (pages_.names.empty()) {
+        // Told once the dialog is up; then it closes by itself.
+        QTimer::singleShot(0, this, [this] {
+            show_warning(this, std::string_view(preview_empty_job_text));
+            reject();
+        });
+        return;
+    }
+    const int top = button_y + toolbar_gap;
+    surface_ = new preview_surface_widget(
+        this, make_preview_surface(0, top, preview_width, preview_height - top, device.printer.printable_width,
+                                   device.printer.printable_height, pages_.names.front()));
+    surface_->setFocus();
+}
+
+preview_dialog::~preview_dialog()
+{
+    // An empty saved text is not stored, so the preview's size then stays.
+    setting_by_index(SET_TOOLBARY, saved_toolbar_y_);
+    setting_by_index(SET_TOOLBARX, saved_toolbar_x_);
+}
+
+void preview_dialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (surface_ != nullptr) surface_->setFocus();
+}
+
+void preview_dialog::command(int id)
+{
+    if (surface_ == nullptr) {
+        if (id == preview_exit) reject();
+        return;
+    }
+    switch (run_preview_command(pages_, surface_->model(), id)) {
+    case preview_outcome::print: print_pages(); break;
+    case preview_outcome::exit: reject(); break;
+    case preview_outcome::handled:
+    case preview_outcome::ignored: break;
+    }
+    surface_->refresh();
+}
+
+void preview_dialog::print_pages()
+{
+    // The dialog starts on the printer the pages were laid out for.
+    const page_printer chosen = default_page_printer();
+    QPrinter& printer = *chosen.printer;
+    // Pages are in the job's device units; at the job's resolution they come
+    // out the size they were laid out for.
+    printer.setResolution(device_.printer.dots_per_inch_x);
+    printer.setFromTo(1, last_printable_page);
+    printer.setDocName(QStringLiteral("Nyomtatás"));
+    if (!ask_where_to_print(printer, this)) return;
+    // Printing to a file must not overwrite an open table: Qt writes the
+    // file it was given without asking.
+    if (!printer.outputFileName().isEmpty()) {
+        const std::string refusal = open_table_file_refusal(path_bytes(printer.outputFileName()));
+        if (!refusal.empty()) {
+            show_warning(this, std::string_view(refusal));
+            return;
+        }
+    }
+    // The paper, orientation and margins are the dialog's: pages that would
+    // not fit them are refused rather than cut.
+    // Measured in the job's units whatever resolution the printer took.
+    const int job_dpi = device_.printer.dots_per_inch_x;
+    const QRect room = printer.pageLayout().paintRectPixels(job_dpi);
+    const drawn_area needed = page_drawn_area(device_);
+    const std::string refusal = paper_fit_refusal(needed.width, needed.height, room.width(), room.height(), job_dpi);
+    if (!refusal.empty()) {
+        show_warning(this, std::string_view(refusal));
+        return;
+    }
+
+    print_range range;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        range.from = printer.fromPage();
+        range.to = std::min(printer.toPage(), last_printable_page);
+    } else {
+        range.to = last_printable_page;
+    }
+    // A printer that makes copies itself gets the pages once, and collates
+    // them itself.
+    range.copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    range.collate = printer.collateCopies();
+    range.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+    const page_order order = print_page_order(static_cast<int>(pages_.names.size()), range);
+    if (!order.refusal.empty()) {
+        show_warning(this, std::string_view(order.refusal));
+        return;
+    }
+    errno = 0;
+    if (!print_page_files(printer, pages_.names, order.pages)) {
+        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                          : QStringLiteral("The printer could not start the document.");
+        show_error(this, QStringLiteral("GetLastError"), reason);
+    }
+}
+
+void show_preview(QWidget* owner, page_device& device, bool no_printer)
+{
+    if (preview_open) return;
+    preview_open = true;
+    {
+        preview_dialog dialog(owner, device, no_printer);
+        dialog.exec();
+    }
+    preview_open = false;
+}
+
+}  // namespace vortel

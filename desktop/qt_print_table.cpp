@@ -1,0 +1,78 @@
+#include "desktop/qt_print_table.h"
+
+#include <algorithm>
+
+#include <QtGui/QGuiApplication>
+#include <QtPrintSupport/QPrinter>
+
+#include "desktop/qt_warning.h"
+#include "desktop/qt_table_window.h"
+#include "desktop/qt_page_painter.h"
+#include "desktop/qt_preview.h"
+#include "desktop/qt_print_columns.h"
+#include "desktop/qt_print_pages.h"
+#include "platform/error_text.h"
+#include "print/table_listing.h"
+#include "runtime/named_registry.h"
+#include "runtime/settings.h"
+
+namespace vortel {
+namespace {
+
+constexpr std::size_t title_max = 127;
+
+struct preview_owner {
+    QWidget* window;
+    bool no_printer;
+};
+
+void show_listing_preview(page_device& device, void* context)
+{
+    const auto& owner = *static_cast<preview_owner*>(context);
+    show_preview(owner.window, device, owner.no_printer);
+}
+
+void wait_cursor(bool on, void*)
+{
+    if (on)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+std::string print_font_face()
+{
+    const auto* face = static_cast<const char*>(named_get("PRINT_FONT"));
+    return face != nullptr && *face != '\0' ? std::string(face) : std::string("Courier New");
+}
+
+}  // namespace
+
+void print_table(table_window& window)
+{
+    browse_object& browse = window.browse();
+    if (browse.table == nullptr || listing_running()) return;
+    for (column_descriptor& column : browse.columns) column.print_selected = false;
+    choose_print_columns(&window, browse);
+    if (std::none_of(browse.columns.begin(), browse.columns.end(),
+                     [](const column_descriptor& column) { return column.print_selected; })) {
+        return;
+    }
+
+    const page_printer printer = default_page_printer();
+    listing_environment environment;
+    environment.font_face = print_font_face();
+    const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
+    preview_owner owner{&window, printer.pdf_fallback};
+    environment.printer = &facts;
+    environment.header = {setting_by_index(SET_CEGNEV), listing_date(), file_name_text(browse.title).substr(0, title_max)};
+    environment.preview = show_listing_preview;
+    environment.preview_context = &owner;
+    environment.busy = wait_cursor;
+    std::string problem;
+    if (print_listing(browse, environment, &problem) == listing_result::pages_not_written)
+        show_warning(&window, std::string_view(problem));
+    window.update();
+}
+
+}  // namespace vortel
