@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "commands/rebuild_recovery.h"
+#include "commands/setting_options.h"
 #include "engine/table.h"
 #include "platform/codepage.h"
 #include "runtime/settings.h"
@@ -33,6 +34,7 @@ std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
         errors << recovered << "\n";
     }
     auto table = table_new(positional.at(index));
+    table->navigation = navigation_by_settings();
     if (chosen_page) choose_code_page(*table, *chosen_page);
     if (!table_open(*table, read_only ? 0 : 1)) {
         // The path goes out as the user typed it; the reason is program text.

@@ -1,6 +1,7 @@
 #include "cli/export_command.h"
 
 #include "cli/cli_command.h"
+#include "commands/setting_options.h"
 #include "commands/transfer_failure.h"
 #include "engine/table_export.h"
 #include "text/text_ops.h"
@@ -28,7 +29,7 @@ int run_export_command(cli_context& context)
     const auto table_page = option_choice<bool>(context, "--encoding", {{"utf-8", false}, {"table", true}}, false);
     const auto deleted = option_choice<deleted_records>(
         context, "--deleted", {{"skip", deleted_records::skip}, {"mark", deleted_records::mark}},
-        deleted_records_by_setting());
+        deleted_records_as_navigated(navigation_by_settings()));
     const auto dates =
         option_choice<date_style>(context, "--dates", {{"iso", date_style::iso}, {"picture", date_style::picture}},
                            date_style::iso);

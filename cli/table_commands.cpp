@@ -12,7 +12,6 @@
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "runtime/settings.h"
-#include "text/text_to_number.h"
 
 #include <algorithm>
 #include <istream>
@@ -20,8 +19,6 @@
 
 namespace vortel {
 namespace {
-
-bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
 
 // Puts the table on record `number` itself; false (after a message) when the
 // table has no such record or it cannot be read. Navigation would pass a
@@ -76,7 +73,7 @@ std::unique_ptr<table_object> open_at_record(cli_context& context, int& status, 
     status = cli_failure;
     auto table = to_change ? context.open_table_to_change(0) : context.open_table(0);
     if (!table || !go_to_existing(context, *table, *number)) return nullptr;
-    if (deleted_records_hidden() && is_deleted(*table)) {
+    if (table->navigation.hide_deleted && is_deleted(*table)) {
         context.errors << "vortel-cli: record " << *number << " is deleted (SET_DELETED=1 hides it)\n";
         return nullptr;
     }
@@ -127,7 +124,7 @@ int run_list_command(cli_context& context)
     if (first > record_count(*table)) return cli_success;
     if (!go_to_existing(context, *table, first)) return cli_failure;
     skip(*table, 0);
-    const bool deleted_hidden = deleted_records_hidden();
+    const bool deleted_hidden = table->navigation.hide_deleted;
     for (long listed = 0; listed != *count; ++listed) {
         // A move that found only hidden records stops on the last one it read.
         if (deleted_hidden && is_deleted(*table)) break;

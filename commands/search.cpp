@@ -5,10 +5,8 @@
 #include "grid/cell_text.h"
 #include "platform/code_page.h"
 #include "platform/codepage.h"
-#include "runtime/settings.h"
 #include "text/text_case.h"
 #include "text/text_ops.h"
-#include "text/text_to_number.h"
 
 #include <array>
 #include <cstring>
@@ -143,8 +141,6 @@ bool contains(std::string_view text, std::string_view needle)
     return needle.empty() ? !text.empty() : text.find(needle) != std::string_view::npos;
 }
 
-bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
-
 }  // namespace
 
 search_result search_table(browse_object& browse, const search_request& request, const search_progress& progress)
@@ -162,7 +158,7 @@ search_result search_table(browse_object& browse, const search_request& request,
     if (count < 1) return {false, start, search_not_found_text};
 
     const bool down = request.direction == search_direction::down;
-    const bool hide_deleted = deleted_records_hidden();
+    const bool hide_deleted = table.navigation.hide_deleted;
     record_range_reader records(table, down ? start + 1 : start - 1, down ? count : 1, down ? 1 : -1);
     // The cell callbacks read the record buffer, which holds each record in
     // turn; the table is put back on a whole record before returning.

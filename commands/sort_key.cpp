@@ -4,7 +4,6 @@
 #include "engine/pack_zap.h"
 #include "engine/sort_table.h"
 #include "platform/error_text.h"
-#include "runtime/settings.h"
 
 #include <charconv>
 #include <strings.h>
@@ -118,16 +117,11 @@ sort_outcome sort_command(table_object& table, const std::vector<int>& fields, s
     if (!sort_key_fits(table, key)) return not_sorted("");
     if (record_count(table) <= 0) return {sort_status::sorted, std::string(sort_ready_message)};
 
-    // The collation holds for this one sort only.
-    struct restore {
-        std::string comparison;
-        ~restore() { setting_by_index(SET_HUN_CMP, comparison); }
-    } restore_on_exit{setting_by_index(SET_HUN_CMP, collation == sort_collation::magyar ? "1" : "0")};
-
     clear_failure(table);
     rebuild_plan plan;
     plan.header = copy_header_area(table);
-    plan.fill = [&](table_object& copy) { return write_sorted_records(table, key, copy.dbf, memory_budget); };
+    const sort_options options{collation == sort_collation::magyar, memory_budget};
+    plan.fill = [&](table_object& copy) { return write_sorted_records(table, key, copy.dbf, options); };
     const std::int32_t remembered = current_record(table);
     const rebuild_outcome outcome = run_rebuild(table, plan);
     if (outcome.status != rebuild_status::done) return not_sorted(rebuild_message(outcome));

@@ -76,9 +76,8 @@ struct sort_key_fields {
 // so a key whose first name is none has no fields.
 sort_key_fields parse_sort_key(const table_object& table, std::string_view key);
 
-// The whole "&Sort": checks the list (field indexes in key order), sorts
-// with SET_HUN_CMP set for the collation, and puts SET_HUN_CMP back
-// whatever happens. After a sort the same table object is open again on the
+// The whole "&Sort": checks the list (field indexes in key order) and sorts
+// in the collation given, which holds for this sort alone. After a sort the same table object is open again on the
 // sorted file, on the same record number; after a failure it is as it was.
 sort_outcome sort_command(table_object& table, const std::vector<int>& fields, sort_collation collation,
                           std::size_t memory_budget = sort_memory_budget_default);

@@ -3,6 +3,7 @@
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_warning.h"
 #include "commands/rebuild_recovery.h"
+#include "commands/setting_options.h"
 #include "engine/table.h"
 #include "desktop/qt_table_window.h"
 #include "platform/file_ops.h"
@@ -86,6 +87,7 @@ table_window* open_table_window(QWidget* owner, const std::string& path, bool re
         return nullptr;
     }
     std::unique_ptr<table_object> table = table_new(path);
+    table->navigation = navigation_by_settings();
     if (const auto chosen = chosen_code_pages.find(file_key(path)); chosen != chosen_code_pages.end()) {
         choose_code_page(*table, chosen->second);
     }

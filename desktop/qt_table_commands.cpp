@@ -118,7 +118,7 @@ void export_command(table_window& window, const char* title, bool html)
             } else if (format) {
                 export_options options;
                 options.format = *format;
-                options.deleted = deleted_records_by_setting();
+                options.deleted = deleted_records_as_navigated(grid.table->navigation);
                 done = export_table(*grid.table, path, options, progress.cancellable_callback()) != export_failed;
             } else if (html) {
                 std::vector<std::string> captions = field_captions(*grid.table, grid.columns);

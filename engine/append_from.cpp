@@ -250,6 +250,7 @@ int append_from(table_object& table, const std::string& source, const std::funct
 {
     return append_with(table, source, [&]() -> int {
         if (auto from = table_new(source); table_open(*from, 1)) {
+            from->navigation = table.navigation;
             // Memos that cannot be read would come over as empty ones.
             if (!from->memo_problem.empty()) {
                 note_failure(table, file_name_text(source) + ": " + from->memo_problem);

@@ -29,7 +29,7 @@ namespace vortel {
 // name (letter case ignored) by the copy rules of record_copy.h, memos
 // whole, texts recoded from the source's code page to the table's; other
 // fields stay blank. Deleted source records come as live
-// records unless SET_DELETED hides them.
+// records unless the table's navigation hides deleted records.
 //
 // From text: each line becomes one record, a blank delete flag and the
 // line's bytes at their places in the record, cut to the record's width and

@@ -7,9 +7,7 @@
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "platform/error_text.h"
-#include "runtime/settings.h"
 #include "text/text_ops.h"
-#include "text/text_to_number.h"
 
 #include <algorithm>
 #include <array>
@@ -116,8 +114,6 @@ char* put_cell(char* out, const std::uint8_t* field, std::size_t width, const by
     return out;
 }
 
-bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
-
 std::string html_escaped(std::string_view text)
 {
     std::string escaped;
@@ -161,7 +157,7 @@ int export_text(table_object& table, const std::string& output, const std::funct
                 export_encoding encoding)
 {
     return run_export(table, output, [&table, &progress, encoding](output_buffer& out) {
-        const bool hide_deleted = deleted_records_hidden();
+        const bool hide_deleted = table.navigation.hide_deleted;
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {

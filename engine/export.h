@@ -33,7 +33,7 @@ enum class export_encoding {
 // flag, as stored (no code-page conversion) or in UTF-8; in a table with
 // binary fields each field as field_text shows it, filled up to the widest
 // text it shows (null flags left out). Deleted records are
-// written like live ones unless SET_DELETED hides them. 1, or 0 when the
+// written like live ones unless the table's navigation hides them. 1, or 0 when the
 // table is busy, cannot be read, or the output cannot be created or written.
 int export_text(table_object& table, const std::string& output,
                 const std::function<void(int percent)>& progress = {},

@@ -2,8 +2,6 @@
 
 #include "engine/field_copy.h"
 #include "engine/record_blocks.h"
-#include "runtime/settings.h"
-#include "text/text_to_number.h"
 
 #include <cstring>
 #include <optional>
@@ -112,7 +110,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     raw_texts raw(source, target);
     const std::int32_t remembered = current_record(source);
     const bool skip_deleted =
-        selection == copy_selection::live_only || text_to_long(setting_by_index(SET_DELETED)) != 0;
+        selection == copy_selection::live_only || source.navigation.hide_deleted;
 
     // Where each field's bytes come from and go to, and by which rule.
     struct field_plan {

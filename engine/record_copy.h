@@ -26,7 +26,7 @@ int copy_field_value(table_object& source, table_object& target, int target_inde
 std::vector<int> map_fields_by_name(const table_object& source, const table_object& target);
 
 enum class copy_selection {
-    as_navigated,  // the records the source's navigation visits (SET_DELETED decides)
+    as_navigated,  // the records the source's navigation visits (its hide_deleted decides)
     live_only,     // deleted records are always left out
 };
 

@@ -4,7 +4,6 @@
 #include "engine/sort_order.h"
 #include "platform/error_text.h"
 #include "platform/native_file.h"
-#include "runtime/settings.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -185,13 +184,14 @@ bool write_count(table_object& table, file_handle& target, std::int32_t count)
     return true;
 }
 
-int sort_into(table_object& table, const std::vector<int>& key, file_handle& target, std::size_t budget)
+int sort_into(table_object& table, const std::vector<int>& key, file_handle& target, const sort_options& options)
 {
+    const std::size_t budget = options.memory_budget;
     const std::int32_t count = std::max(record_count(table), 0);  // again, now that no one else can append
     const std::size_t length = table.header.record_length;
     const auto records_count = static_cast<std::size_t>(count);
     if (!holds_counted_records(table, records_count)) return 0;
-    const record_keys keys(table, key, setting_by_index(SET_HUN_CMP) == "1");
+    const record_keys keys(table, key, options.hungarian_order);
 
     // Within the budget the records are ordered in memory and written once.
     const std::size_t per_record = length + sort_bytes_per_record;
@@ -227,7 +227,7 @@ bool sort_key_fits(const table_object& table, const std::vector<int>& fields)
 }
 
 int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target,
-                         std::size_t memory_budget)
+                         const sort_options& options)
 {
     if (!sort_key_fits(table, key)) {
         note_failure(table, "The sort key is not a list of the table's fields within 254 bytes");
@@ -244,7 +244,7 @@ int write_sorted_records(table_object& table, const std::vector<int>& key, file_
     } restore_on_exit{table, current_record(table)};
 
     try {
-        return sort_into(table, key, target, memory_budget);
+        return sort_into(table, key, target, options);
     } catch (const std::bad_alloc&) {
         note_failure(table, sort_memory_text);
         return 0;

@@ -28,6 +28,18 @@ inline constexpr std::size_t sort_memory_budget_default = std::size_t{256} << 20
 // The reason a failed allocation gives.
 inline constexpr const char* sort_memory_text = "Not enough memory to sort";
 
+// How a sort orders and how much memory it takes. The front-ends fill it
+// from the user's choice; the engine reads no setting for it.
+struct sort_options {
+    // Accented vowels sort with their base vowels, through the folding
+    // table of the table's code page (text/folding.h); otherwise keys
+    // compare as bytes.
+    bool hungarian_order = false;
+    // The sort's memory stays near this many bytes, whatever the table's
+    // size; the order is the same for every budget.
+    std::size_t memory_budget = sort_memory_budget_default;
+};
+
 // Whether `fields` can key a sort: at least one field, every index a field
 // of the table, their lengths together at most sort_key_length_max.
 bool sort_key_fits(const table_object& table, const std::vector<int>& fields);
@@ -35,14 +47,11 @@ bool sort_key_fits(const table_object& table, const std::vector<int>& fields);
 // Under the table lock: the table's records in key order into `target`,
 // whose file holds the copy's header area, from the header length on, then
 // the record count at its place in the header, so the count never promises
-// records the copy lacks. Under SET_HUN_CMP "1" accented vowels sort with
-// their base vowels, through the folding table of the table's code page
-// (text/folding.h); otherwise keys compare as bytes. Equal keys keep their order. 1, or 0 with the reason noted on the
-// table: a refused key, a file the count does not fit, a failed read or
-// write, or memory that ran out (sort_memory_text). The table stays on its
-// record. The sort's memory stays near `memory_budget` bytes, whatever the
-// table's size; the order is the same for every budget.
+// records the copy lacks, in the order `options` choose. Equal keys keep
+// their order. 1, or 0 with the reason noted on the table: a refused key, a
+// file the count does not fit, a failed read or write, or memory that ran
+// out (sort_memory_text). The table stays on its record.
 int write_sorted_records(table_object& table, const std::vector<int>& key, file_handle& target,
-                         std::size_t memory_budget = sort_memory_budget_default);
+                         const sort_options& options = {});
 
 }  // namespace vortel

@@ -5,8 +5,6 @@
 #include "engine/table_verdict.h"
 #include "platform/code_page.h"
 #include "platform/error_text.h"
-#include "runtime/settings.h"
-#include "text/text_to_number.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +16,6 @@ namespace vortel {
 namespace {
 
 constexpr int line_capacity = 512;
-
-bool deleted_records_hidden() { return text_to_long(setting_by_index(SET_DELETED)) != 0; }
 
 void seek_to(table_object& table, std::int64_t offset) { fh_seek(table.dbf, offset, seek_origin::begin); }
 
@@ -386,7 +382,7 @@ int step(table_object& table, int delta)
 
 int skip(table_object& table, std::int32_t count)
 {
-    const bool hide_deleted = deleted_records_hidden();
+    const bool hide_deleted = table.navigation.hide_deleted;
     if (count == 0) {
         step(table, 0);
         while (hide_deleted && is_deleted(table) && !table.end_of_file) step(table, 1);
@@ -449,7 +445,7 @@ int go_to(table_object& table, std::int32_t number)
     // A record that cannot be read makes the move fail, so that no caller
     // takes the buffer for record `number` and acts on it.
     if (!step(table, 0)) return 0;
-    while (deleted_records_hidden() && is_deleted(table) && !table.end_of_file) step(table, 1);
+    while (table.navigation.hide_deleted && is_deleted(table) && !table.end_of_file) step(table, 1);
     return 1;
 }
 

@@ -40,6 +40,14 @@
 
 namespace vortel {
 
+// How moves through a table treat deleted records. The front-ends fill it
+// from the settings (SET_DELETED) when they open a table; the engine reads
+// no setting for it, so that a table's walk depends on the table alone.
+struct navigation_options {
+    // Moves pass deleted records, as if the table lacked them.
+    bool hide_deleted = false;
+};
+
 struct table_object {
     explicit table_object(std::string dbf_file_name);
     ~table_object();
@@ -58,6 +66,7 @@ struct table_object {
     dbf_header header;
     int field_count = 0;
     std::int32_t current_record = 0;
+    navigation_options navigation;
     dbt_header memo_header;
     std::vector<field_descriptor> fields;   // date lengths already forced to 8
     std::vector<std::uint8_t> record;       // the current record, record length bytes
@@ -187,7 +196,7 @@ int go_top(table_object& table);
 int go_bottom(table_object& table);
 int go_to(table_object& table, std::int32_t number);
 // Moves onto record `number` itself and nowhere else: unlike go_to it
-// passes no deleted record, whatever SET_DELETED says, so that a command
+// passes no deleted record, whatever the navigation hides, so that a command
 // naming a record acts on exactly that one. 1 when the buffer holds record
 // `number` read whole; 0 when the table has no such record or it cannot be
 // read whole, and the table then stays on the record it stood on.

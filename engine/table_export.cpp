@@ -2,8 +2,6 @@
 
 #include "engine/export_rows.h"
 #include "engine/record_blocks.h"
-#include "runtime/settings.h"
-#include "text/text_to_number.h"
 
 #include <algorithm>
 #include <cctype>
@@ -91,9 +89,9 @@ std::optional<export_format> export_format_for(std::string_view path)
     return std::nullopt;
 }
 
-deleted_records deleted_records_by_setting()
+deleted_records deleted_records_as_navigated(const navigation_options& navigation)
 {
-    return text_to_long(setting_by_index(SET_DELETED)) != 0 ? deleted_records::skip : deleted_records::mark;
+    return navigation.hide_deleted ? deleted_records::skip : deleted_records::mark;
 }
 
 std::string cell_refusal(std::int32_t record, const field_information& field, std::string_view what)

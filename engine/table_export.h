@@ -49,9 +49,9 @@ struct export_options {
 // letter case); none for other names.
 std::optional<export_format> export_format_for(std::string_view path);
 
-// What the grid shows decides the default: hidden deleted records (SET_DELETED
-// on) are left out; shown ones are written and marked.
-deleted_records deleted_records_by_setting();
+// What the grid shows decides the default: deleted records the navigation
+// hides are left out; shown ones are written and marked.
+deleted_records deleted_records_as_navigated(const navigation_options& navigation);
 
 // The most rows a sheet holds after its header row.
 inline constexpr std::int64_t sheet_record_max = 1048575;

@@ -16,9 +16,11 @@
 // Input: a flags byte, the table file's length (two bytes, little-endian),
 // the table file, then the memo file.
 //   bit 0: the memo file exists (otherwise there is none)
-//   bit 1: SET_DELETED is on, so navigation passes deleted records
+//   bit 1: SET_DELETED is on, so navigation of the tables opened as the
+//          user would hides deleted records
 //   bit 2: SET_OEMTOANSI is on, so a table that names no code page is read in 852
 #include "commands/file_replacement.h"
+#include "commands/setting_options.h"
 #include "commands/sort_key.h"
 #include "engine/append_from.h"
 #include "engine/create_table.h"
@@ -43,6 +45,13 @@
 namespace {
 
 using namespace vortel;
+
+// Opened as a front-end opens a table: its walk follows the settings.
+int open_as_the_user(table_object& table)
+{
+    table.navigation = navigation_by_settings();
+    return table_open(table);
+}
 
 struct input_files {
     std::string_view dbf;
@@ -194,7 +203,7 @@ void run_rebuild_command(const input_files& in, rebuild_kind kind, const std::ve
     bool done = false;
     {
         auto table = table_new(table_name());
-        if (!table_open(*table)) return;
+        if (!open_as_the_user(*table)) return;
         done = rebuild_table(table, kind).status == rebuild_status::done;
     }
     check_replaced(in, done, expected, what);
@@ -208,7 +217,7 @@ void run_copy(const input_files& in, const std::vector<std::string>& records, bo
     int made = 0;
     {
         table_object table(table_name());
-        if (!table_open(table)) return;
+        if (!open_as_the_user(table)) return;
         std::vector<field_list_entry> fields;
         for (int i = 0; i < field_count(table); ++i) {
             const field_information field = field_info(table, i);
@@ -248,7 +257,7 @@ void run_sort(const input_files& in, const dbf_header& header, const std::vector
     bool sorted = false;
     {
         table_object table(table_name());
-        if (!table_open(table)) return;
+        if (!open_as_the_user(table)) return;
         sorted = sort_command(table, key, collation).status == sort_status::sorted;
     }
     expect_no_leftovers("a sort left a file behind");
@@ -283,7 +292,7 @@ void run_exports(const input_files& in, const std::vector<std::string>& records,
     bool decoded = false;
     {
         table_object table(table_name());
-        if (!table_open(table)) return;
+        if (!open_as_the_user(table)) return;
         decoded = table.dialect.decoded;
         exported = export_text(table, text_name);
         (void)export_html(table, folder() + "OUT.HTM", "<T&>", {"A", "\"B\""});
@@ -353,7 +362,7 @@ void run_append(const input_files& in, bool opens, bool skip_deleted, const std:
     std::int32_t new_count = 0;
     {
         table_object table(name);
-        if (!table_open(table)) fuzz::fail("the append target does not open");
+        if (!open_as_the_user(table)) fuzz::fail("the append target does not open");
         old_count = record_count(table);
         records_end = table.header.header_length +
                       std::size_t{table.header.record_length} * static_cast<std::size_t>(std::max(old_count, 0));
@@ -404,7 +413,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int fields = 0;
     {
         table_object table(table_name());
-        opens = table_open(table) != 0;
+        opens = open_as_the_user(table) != 0;
         if (opens) {
             header = table.header;
             fields = field_count(table);

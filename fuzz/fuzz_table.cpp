@@ -7,7 +7,7 @@
 // Input: a flags byte, the table file's length (two bytes, little-endian),
 // the table file, then the memo file.
 //   bit 0: the memo file exists (otherwise there is none)
-//   bit 1: SET_DELETED is on, so navigation passes deleted records
+//   bit 1: navigation hides deleted records
 //   bit 2: SET_OEMTOANSI is on, so a table that names no code page is read in 852
 //   bit 3: after the walk, append a record and store a value in every field
 #include "engine/table.h"
@@ -133,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     settings_restore_defaults();
-    setting_by_index(SET_DELETED, (flags & 2) != 0 ? "1" : "0");
     setting_by_index(SET_OEMTOANSI, (flags & 4) != 0 ? "1" : "0");
     const bool appending = (flags & 8) != 0;
     const std::string_view dbf_before(reinterpret_cast<const char*>(dbf_bytes.data()), dbf_bytes.size());
     dbf_header opened_header;
     {
         table_object table(dbf_name);
+        table.navigation.hide_deleted = (flags & 2) != 0;
         if (table_open(table)) {
             opened_header = table.header;
             walk(table);

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <initializer_list>
 
-#include "runtime/settings.h"
 
 namespace vortel {
 namespace {
@@ -93,11 +92,10 @@ const folding_table& folding_for(code_page page)
     return identity_folding_table;
 }
 
-int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text)
+int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text, bool fold)
 {
     a = a.substr(0, a.find('\0'));
     b = b.substr(0, b.find('\0'));
-    const bool fold = setting_by_index(SET_HUN_CMP) == "1";
     const folding_table& table = oem_text ? hungarian_oem_folding_table : ansi_folding_table;
     auto byte_at = [&](std::string_view key, std::size_t i) -> int {
         if (i >= key.size()) return 0;

@@ -32,9 +32,9 @@ extern const folding_table identity_folding_table;
 const folding_table& folding_for(code_page page);
 
 // Compares two sort keys as NUL-terminated byte strings (a NUL inside a view
-// ends that key), byte by byte as unsigned values. When SET_HUN_CMP is "1"
-// every byte is folded first, through the 852 table when `oem_text` is set.
-// Negative, 0 or positive, as a sorts before, with or after b.
-int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text);
+// ends that key), byte by byte as unsigned values. With `fold` every byte is
+// folded first, through the 852 table when `oem_text` is set. Negative, 0 or
+// positive, as a sorts before, with or after b.
+int folded_key_comparison(std::string_view a, std::string_view b, bool oem_text, bool fold);
 
 }  // namespace vortel

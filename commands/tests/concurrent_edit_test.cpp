@@ -146,18 +146,17 @@ protected:
 
 TEST_F(concurrent_edit_test, a_record_command_lands_on_the_record_the_user_saw_and_a_rebuild_or_sort_elsewhere_is_refused)
 {
-    for (const char* hidden : {"0", "1"}) {
+    for (const bool hidden : {false, true}) {
         for (const record_command& command : record_commands()) {
             for (const other_action& other : other_actions()) {
-                // Under SET_DELETED=1 the user never sees a deleted record.
-                if (other.needs_seen_deleted && *hidden == '1') continue;
-                SCOPED_TRACE(std::string("SET_DELETED=") + hidden + ", " + command.what + ", the other process " +
-                             other.what);
-                setting_by_index(SET_DELETED, hidden);
+                // With deleted records hidden the user never sees one.
+                if (other.needs_seen_deleted && hidden) continue;
+                SCOPED_TRACE(std::string(hidden ? "deleted records hidden, " : "") + command.what +
+                             ", the other process " + other.what);
                 rows expected = write_start(other.needs_seen_deleted);
                 const std::string before = files_now();
                 std::unique_ptr<table_object> table;
-                ASSERT_TRUE(table = testing::open_table(path));
+                ASSERT_TRUE(table = testing::open_table(path, 1, {hidden}));
                 ASSERT_EQ(go_to(*table, seen), 1);
                 ASSERT_EQ(current_record(*table), seen);
                 const bool seen_deleted = is_deleted(*table) != 0;
@@ -173,8 +172,7 @@ TEST_F(concurrent_edit_test, a_record_command_lands_on_the_record_the_user_saw_a
                 const command_result result = command.finish(*table);
                 EXPECT_TRUE(result.done) << result.message;
                 command.effect(expected, seen_deleted);
-                table.reset();
-                setting_by_index(SET_DELETED, "0");  // every record read back, deleted ones too
+                table.reset();  // every record read back, deleted ones too
                 EXPECT_EQ(testing::table_rows(path), texts(expected));
             }
         }

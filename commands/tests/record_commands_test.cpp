@@ -338,7 +338,7 @@ TEST_F(search_test, finds_what_stepping_record_by_record_would_find)
     for (const entry& c : cases) {
         SCOPED_TRACE(std::to_string(c.from) + (c.direction == down ? " down" : " up") +
                      (c.hide_deleted ? " hiding deleted" : ""));
-        setting_by_index(SET_DELETED, c.hide_deleted ? "1" : "0");
+        table->navigation.hide_deleted = c.hide_deleted;
         go_to_exactly(*table, c.from);
         // "MÁRKED" matches "márked" only through the Hungarian upper-casing.
         const search_result result = search_table(browse, {"M\xC1RK", c.direction});

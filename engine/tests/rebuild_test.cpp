@@ -59,14 +59,14 @@ protected:
 
     // The table's records sorted by `key` into a copy of its file under
     // `budget`; the copy's bytes, or "" when the sort failed.
-    std::string sorted_copy(const std::vector<int>& key, std::size_t budget)
+    std::string sorted_copy(const std::vector<int>& key, const sort_options& options)
     {
         const std::string copy_path = dir.file("SORTED.DBF");
         std::filesystem::copy_file(path, copy_path, std::filesystem::copy_options::overwrite_existing);
         const std::unique_ptr<table_object> table = table_new(path);
         std::unique_ptr<table_object> copy = table_new(copy_path);
         if (!table_open(*table) || !table_open(*copy) || !lock_table(*table)) return "";
-        const int sorted = write_sorted_records(*table, key, copy->dbf, budget);
+        const int sorted = write_sorted_records(*table, key, copy->dbf, options);
         unlock(*table);
         copy.reset();
         return sorted ? read_file(copy_path) : "";
@@ -127,7 +127,7 @@ TEST_F(rebuild_test, create_table_writes_the_header_and_memo_header_or_refuses_l
 TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
 {
     const std::string long_memo = std::string(70000, 'L') + "end";
-    for (const char* hide_deleted : {"0", "1"}) {
+    for (const bool hide_deleted : {false, true}) {
         SCOPED_TRACE(hide_deleted);
         auto table = memo_table({"first", "gone", long_memo, "", "v1"}, {2});
         ASSERT_EQ(lock_table(*table), 1);
@@ -135,7 +135,7 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
         ASSERT_EQ(memo_write(*table, 2, std::string(2000, 'x')), 1);
         ASSERT_EQ(memo_write(*table, 2, "last"), 1);  // leaves replaced memos behind
         unlock(*table);
-        setting_by_index(SET_DELETED, hide_deleted);
+        table->navigation.hide_deleted = hide_deleted;
         go_to(*table, 3);
 
         const std::string copy = pack_table(*table);
@@ -327,11 +327,11 @@ TEST_F(rebuild_test, copy_records_fits_each_value_to_its_target_field_and_walks_
     target.reset();
     source = memo_table(memos, {10, 250});
     // Record 10 is deleted: hidden, the 103rd record is the 102nd copied.
-    const struct { const char* hide_deleted; std::size_t copied; std::vector<int> reported; } cases[] = {
-        {"0", 250, {41, 82}}, {"1", 248, {42, 83}}};
+    const struct { bool hide_deleted; std::size_t copied; std::vector<int> reported; } cases[] = {
+        {false, 250, {41, 82}}, {true, 248, {42, 83}}};
     for (const auto& [hide_deleted, count, expected_reports] : cases) {
         SCOPED_TRACE(hide_deleted);
-        setting_by_index(SET_DELETED, hide_deleted);
+        source->navigation.hide_deleted = hide_deleted;
         ASSERT_EQ(create_table(*table_new(target_path), memo_fields), 1);
         target = open_table(target_path);
         std::vector<int> reported;
@@ -368,18 +368,17 @@ TEST_F(rebuild_test, every_memory_budget_gives_the_bytes_of_the_sort_in_memory)
     }
     write_table(path, sort_fields, records);
 
-    for (const char* hungarian : {"0", "1"}) {
-        setting_by_index(SET_HUN_CMP, hungarian);
+    for (const bool hungarian : {false, true}) {
         for (const std::vector<int>& key : {std::vector<int>{0}, std::vector<int>{1, 0}}) {
-            const std::string in_memory = sorted_copy(key, sort_memory_budget_default);
+            const std::string in_memory = sorted_copy(key, {hungarian});
             ASSERT_FALSE(in_memory.empty());
             ASSERT_NE(in_memory, read_file(path)) << "the records were in no order before";
             const std::size_t per_record = 1 + 6 + 3 + 5 + 28;  // a record and its key
             // One record a run, a few a run, and runs of a few hundred.
             for (const std::size_t budget : {per_record, 3 * per_record + 5, std::size_t{4096}, 300 * per_record}) {
-                SCOPED_TRACE(std::string("SET_HUN_CMP ") + hungarian + ", key of " + std::to_string(key.size()) +
-                             ", budget " + std::to_string(budget));
-                EXPECT_TRUE(sorted_copy(key, budget) == in_memory);
+                SCOPED_TRACE(std::string(hungarian ? "Hungarian" : "byte") + " order, key of " +
+                             std::to_string(key.size()) + ", budget " + std::to_string(budget));
+                EXPECT_TRUE(sorted_copy(key, {hungarian, budget}) == in_memory);
             }
         }
     }

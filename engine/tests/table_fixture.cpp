@@ -74,18 +74,19 @@ std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fiel
     return records;
 }
 
-std::unique_ptr<table_object> open_table(const std::string& path, int writable)
+std::unique_ptr<table_object> open_table(const std::string& path, int writable, navigation_options navigation)
 {
     auto table = table_new(path);
+    table->navigation = navigation;
     if (!table_open(*table, writable)) throw std::runtime_error("cannot open " + path + ": " + table->failure);
     return table;
 }
 
 std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,
-                                             const std::vector<fixture_record>& records)
+                                             const std::vector<fixture_record>& records, navigation_options navigation)
 {
     write_table(path, fields, records);
-    return open_table(path);
+    return open_table(path, 1, navigation);
 }
 
 void put_memos(table_object& table, int field, const std::vector<std::string>& memos)

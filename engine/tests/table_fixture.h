@@ -39,13 +39,17 @@ std::string record_of(const std::vector<field_list_entry>& fields, const std::ve
 std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fields,
                                        const std::vector<std::vector<std::string>>& values);
 
-// The table opened (read-only for writable 0); throws, failing the test,
-// when it does not open.
-std::unique_ptr<table_object> open_table(const std::string& path, int writable = 1);
+// The table opened (read-only for writable 0) with the navigation given;
+// throws, failing the test, when it does not open.
+std::unique_ptr<table_object> open_table(const std::string& path, int writable = 1, navigation_options navigation = {});
+
+// Opened with its deleted records hidden from moves.
+inline constexpr navigation_options hiding_deleted{true};
 
 // write_table, then open_table.
 std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,
-                                             const std::vector<fixture_record>& records);
+                                             const std::vector<fixture_record>& records,
+                                             navigation_options navigation = {});
 
 // Stores memos[i] as record i + 1's memo in field `field` under the table
 // lock ("" stores nothing); throws when a store fails.

@@ -13,7 +13,7 @@ const std::vector<field_list_entry> people_fields = {
 class table_test : public testing::table_test_base {
 protected:
     // Records named R1, R2, ...; `deleted` lists the numbers carrying the mark.
-    std::unique_ptr<table_object> numbered(int count, std::vector<int> deleted = {})
+    std::unique_ptr<table_object> numbered(int count, std::vector<int> deleted = {}, navigation_options navigation = {})
     {
         std::vector<fixture_record> records;
         for (int i = 1; i <= count; ++i) {
@@ -21,7 +21,7 @@ protected:
             records.push_back({record_of(people_fields, {"R" + std::to_string(i), "    1.50", "20240229", "T", ""}),
                                is_deleted});
         }
-        return open_new_table(path, people_fields, records);
+        return open_new_table(path, people_fields, records, navigation);
     }
 
     static std::string name_of(const table_object& table) { return field_text(table, 0).substr(0, 2); }
@@ -144,8 +144,7 @@ TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
     EXPECT_EQ(at_eof(*table), 1);
 
     // Hidden deleted records are passed over in both directions.
-    setting_by_index(SET_DELETED, "1");
-    table = numbered(6, {1, 3, 4, 6});
+    table = numbered(6, {1, 3, 4, 6}, testing::hiding_deleted);
     walk(*table, {
                      {"go_top passes deleted records", [](table_object&) {}, 2},
                      {"skip 1", [](table_object& t) { skip(t, 1); }, 5},
@@ -154,7 +153,7 @@ TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
                      {"skip -1 at the first shown", [](table_object& t) { skip(t, -1); }, 2, 1},
                      {"go bottom", [](table_object& t) { go_bottom(t); }, 5},
                      {"shown when not hidden", [](table_object& t) {
-                          setting_by_index(SET_DELETED, "0");
+                          t.navigation.hide_deleted = false;
                           go_top(t);
                       }, 1},
                      {"skip 2", [](table_object& t) { skip(t, 2); }, 3},
@@ -165,8 +164,7 @@ TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
 // are not passed, and a number the file cannot back leaves the table put.
 TEST_F(table_test, the_exact_move_reaches_the_named_record_or_stays_put)
 {
-    setting_by_index(SET_DELETED, "1");
-    auto table = numbered(4, {2});
+    auto table = numbered(4, {2}, testing::hiding_deleted);
     // The fourth record loses its last byte: counted, but not whole.
     const std::string bytes = testing::read_file(path);
     testing::write_file(path, bytes.substr(0, bytes.size() - 1));

@@ -80,10 +80,9 @@ TEST_F(transfer_test, text_export_writes_the_stored_records_a_walk_sees_and_leav
     bytes.resize(bytes.size() - 2 * 23 - 10);  // the count promises two records more and a part
     write_file(path, bytes);
 
-    for (const char* hidden : {"0", "1"}) {
-        SCOPED_TRACE(std::string("SET_DELETED ") + hidden);
-        setting_by_index(SET_DELETED, hidden);
-        auto table = open_table(path);
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "deleted records hidden" : "deleted records shown");
+        auto table = open_table(path, 1, {hidden});
         table->texts_as_stored = 1;
         std::string walked;
         for (go_top(*table); !at_eof(*table); skip(*table, 1)) walked += record_text(*table) + "\r\n";
@@ -162,15 +161,14 @@ TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refuses_its
     write_table(source, source_fields,
                 {{record_of(source_fields, {"Anna", " 42"})}, {record_of(source_fields, {"Bea", "  7"}), true}});
 
-    for (const char* hidden : {"0", "1"}) {
-        setting_by_index(SET_DELETED, hidden);
+    for (const bool hidden : {false, true}) {
         write_table(path, target_fields, {{record_of(target_fields, {"    1", "Pecs"})}});
-        table = open_table(path);
+        table = open_table(path, 1, {hidden});
         ASSERT_EQ(append_from(*table, source), 1);
         std::vector<std::string> expected = {" " + record_of(target_fields, {"    1", "Pecs"}),
                                              " " + record_of(target_fields, {"   42"})};
-        if (hidden == std::string("0")) expected.push_back(" " + record_of(target_fields, {"    7"}));
-        EXPECT_EQ(stored_records(path), expected) << "deleted source records come live, SET_DELETED " << hidden;
+        if (!hidden) expected.push_back(" " + record_of(target_fields, {"    7"}));
+        EXPECT_EQ(stored_records(path), expected) << "deleted source records come live, hidden " << hidden;
         EXPECT_EQ(current_record(*table), 1) << "back on its record";
         EXPECT_EQ(lock_table(*table), 1);
     }
@@ -242,8 +240,7 @@ TEST_F(transfer_test, progress_climbs_to_100_and_changes_nothing_that_is_written
     std::vector<fixture_record> records;
     for (int i = 0; i < 3000; ++i) records.push_back({record_of(people, {"N" + std::to_string(i)}), i % 5 == 2});
     write_table(path, people, records);
-    setting_by_index(SET_DELETED, "1");
-    auto table = open_table(path);
+    auto table = open_table(path, 1, testing::hiding_deleted);
     go_to(*table, 7);
 
     std::vector<int> reported;

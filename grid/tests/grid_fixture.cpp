@@ -16,7 +16,8 @@ const std::vector<field_list_entry> numbered_fields = {{"NR", 'N', 6, 0}, {"NAME
 
 }  // namespace
 
-browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted)
+browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted,
+                                        navigation_options navigation)
 {
     std::vector<fixture_record> records;
     records.reserve(static_cast<std::size_t>(count));
@@ -27,6 +28,7 @@ browse_object& grid_test::open_numbered(std::int32_t count, const std::set<std::
     }
     write_table(path, numbered_fields, records);
     table = table_new(path);
+    table->navigation = navigation;
     EXPECT_EQ(table_open(*table), 1);
     browse = table_browse(*table);
     browse.width = 750;

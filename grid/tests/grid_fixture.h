@@ -20,7 +20,8 @@ class grid_test : public testing_support::with_default_settings {
 protected:
     // Writes and opens a table of `count` numbered records; those in
     // `deleted` carry the delete mark.
-    browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {});
+    browse_object& open_numbered(std::int32_t count, const std::set<std::int32_t>& deleted = {},
+                                 navigation_options navigation = {});
     // The NR field of the table's current record.
     std::int32_t table_nr();
     // Opens `count` numbered records on a grid of `visible_rows` and paints.

@@ -202,8 +202,7 @@ TEST_F(position_test, leaves_the_source_on_the_top_row_returns_the_current_recor
     EXPECT_EQ(browse.record_count, 0);
     EXPECT_TRUE(table_at_end(browse));
 
-    setting_by_index(SET_DELETED, "1");
-    open_numbered(30, {2, 3, 29, 30});
+    open_numbered(30, {2, 3, 29, 30}, {.hide_deleted = true});
 
     go_to(*table, 5);
     browse.current_row = 3;

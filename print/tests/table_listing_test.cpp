@@ -176,7 +176,7 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
     auto& table = open_table(records);
     browse.columns[0].print_selected = true;  // the deleted column, which never prints
-    setting_by_index(SET_DELETED, "1");
+    table->navigation.hide_deleted = true;
     go_to(*table, 7);
 
     seen_job seen;
@@ -203,7 +203,7 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     for (const std::string& file : seen.files) EXPECT_FALSE(fs::exists(file)) << file;
 
     // With deleted records shown, record 4 prints like the others.
-    setting_by_index(SET_DELETED, "0");
+    table->navigation.hide_deleted = false;
     seen = {};
     print_listing(browse, environment(seen));
     EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
