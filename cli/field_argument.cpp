@@ -1,17 +1,12 @@
 #include "cli/field_argument.h"
 
 #include "engine/table.h"
+#include "text/text_ops.h"
 
-#include <strings.h>
 #include <vector>
 
 namespace vortel {
 namespace {
-
-bool same_name(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 bool all_digits(std::string_view text)
 {
@@ -45,7 +40,7 @@ field_choice find_named_field(const table_object& table, std::string_view argume
     }
     std::vector<int> named;
     for (int i = 0; i < field_count(table); ++i) {
-        if (same_name(field_info(table, i).name, argument)) named.push_back(i);
+        if (equal_ignoring_case(field_info(table, i).name, argument)) named.push_back(i);
     }
     if (named.empty()) return {-1, "vortel-cli: no field " + std::string(argument)};
     if (named.size() == 1) return {named.front(), {}};

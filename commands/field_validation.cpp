@@ -1,11 +1,11 @@
 #include "commands/field_validation.h"
 
 #include "engine/output_refusal.h"
+#include "text/text_ops.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
-#include <strings.h>
 
 namespace vortel {
 namespace {
@@ -18,10 +18,6 @@ char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - '
 bool is_digit_char(char c) { return c >= '0' && c <= '9'; }
 bool is_name_start(char c) { return (c >= 'A' && c <= 'Z') || c == '_'; }
 
-bool equal_ignoring_case(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // Digits only, at most `width` of them; the value, or -1.
 int digits_value(std::string_view text, std::size_t width)

@@ -22,6 +22,17 @@ std::string in_case(std::string_view word, bool lower)
 
 }  // namespace
 
+numbered_claim claim_numbered_name(const std::string& table_path, std::string_view kind,
+                                   const std::function<name_try(const std::string& name)>& attempt)
+{
+    for (int number = 1; number <= numbered_names_max; ++number) {
+        std::string name = numbered_table_name(table_path, kind, number);
+        const name_try outcome = attempt(name);
+        if (outcome != name_try::in_use) return {outcome, std::move(name)};
+    }
+    return {};
+}
+
 std::string folder_of(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');

@@ -12,6 +12,7 @@
 // PEOPLE.NEW1T.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,26 @@ inline constexpr std::string_view backup_kind = "OLD";
 // The pair's table name: `table_path` with `kind` and `number` put before
 // its extension, in the extension's letter case.
 std::string numbered_table_name(const std::string& table_path, std::string_view kind, int number);
+
+// The most numbered names tried beside one table.
+inline constexpr int numbered_names_max = 10000;
+
+// What one try at a numbered name came to.
+enum class name_try {
+    claimed,  // the name is ours now
+    in_use,   // someone else has it: the next number is tried
+    failed,   // the try failed; it noted why
+};
+
+struct numbered_claim {
+    name_try outcome = name_try::in_use;  // in_use: every name was taken
+    std::string name;                     // the name claimed
+};
+
+// Tries the `kind` names beside `table_path` in number order until
+// `attempt` claims one or fails.
+numbered_claim claim_numbered_name(const std::string& table_path, std::string_view kind,
+                                   const std::function<name_try(const std::string& name)>& attempt);
 
 // The journal of a rebuild of `table_path`: PEOPLE.DBF.rebuild.
 std::string rebuild_journal_name(const std::string& table_path);

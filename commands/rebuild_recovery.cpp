@@ -247,7 +247,7 @@ std::string recover_interrupted_rebuild(const std::string& table_path)
     }
     text.resize(static_cast<std::size_t>(size));
     journal_story story;
-    if ((size > 0 && !journal.read_at(0, text.data(), text.size())) || !parse_journal(text, story)) {
+    if ((size > 0 && !journal.read_whole_at(0, text.data(), text.size())) || !parse_journal(text, story)) {
         return "A rebuild journal that cannot be read was left as it is: " + journal_path;
     }
 

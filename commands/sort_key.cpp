@@ -4,24 +4,19 @@
 #include "engine/pack_zap.h"
 #include "engine/sort_table.h"
 #include "platform/error_text.h"
+#include "text/text_ops.h"
 
 #include <charconv>
-#include <strings.h>
 
 namespace vortel {
 namespace {
-
-bool same_field_name(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // The field indexes of every field named `name`.
 std::vector<int> fields_named(const table_object& table, std::string_view name)
 {
     std::vector<int> found;
     for (int i = 0; i < field_count(table); ++i) {
-        if (same_field_name(field_info(table, i).name, name)) found.push_back(i);
+        if (equal_ignoring_case(field_info(table, i).name, name)) found.push_back(i);
     }
     return found;
 }
@@ -42,10 +37,10 @@ std::vector<std::string> sort_dialog_fields(const table_object& table, const std
         const std::string name = field_info(table, i).name;
         // Which of the fields of this name the field is.
         int rank = 0;
-        for (int before = 0; before < i; ++before) rank += same_field_name(field_info(table, before).name, name) ? 1 : 0;
+        for (int before = 0; before < i; ++before) rank += equal_ignoring_case(field_info(table, before).name, name) ? 1 : 0;
         std::string caption;
         for (const column_descriptor& column : columns) {
-            if (same_field_name(column.source_name, name) && rank-- == 0) {
+            if (equal_ignoring_case(column.source_name, name) && rank-- == 0) {
                 caption = column.caption;
                 break;
             }

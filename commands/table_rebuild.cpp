@@ -14,7 +14,6 @@ namespace {
 
 // More numbered names than any folder holds by accident: past them the
 // folder is full of our names, and the rebuild stops rather than search on.
-constexpr int numbered_names_max = 10000;
 
 constexpr const char* busy_reason = "The table busy !";
 
@@ -228,39 +227,41 @@ bool write_whole(file_handle& file, const std::uint8_t* bytes, std::size_t count
 
 bool rebuild_run::create_copy()
 {
-    for (int number = 1; number <= numbered_names_max; ++number) {
-        copy_ = table_new(numbered_table_name(real_path_, copy_kind, number));
+    const numbered_claim claim = claim_numbered_name(real_path_, copy_kind, [this](const std::string& name) {
+        copy_ = table_new(name);
         copy_id_ = copy_memo_id_ = {};
         bool taken = false;
-        if (!create_exclusively(copy_->dbf, taken)) {
-            if (taken) continue;
-            return false;
-        }
+        if (!create_exclusively(copy_->dbf, taken)) return taken ? name_try::in_use : name_try::failed;
         if (plan_.own_memo && !create_exclusively(copy_->dbt, taken)) {
-            if (!taken) return false;
+            if (!taken) return name_try::failed;
             // Someone else's memo file has the pair's name: our table file
             // goes, and the next pair is tried.
             if (!copy_->dbf.os.claim_sole_use() || copy_->dbf.os.unlink_claimed(copy_->dbf_name) != 0) {
-                return fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
+                fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
+                return name_try::failed;
             }
             fh_close(copy_->dbf);
-            continue;
+            return name_try::in_use;
         }
-        // Byte 29 tells other programs the code page the texts are in.
-        std::vector<std::uint8_t> header = plan_.header;
-        header[language_byte_offset] = language_byte_for(table_.codepage, header[language_byte_offset]);
-        if (!write_whole(copy_->dbf, header.data(), header.size())) {
-            return fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
-        }
-        if (plan_.own_memo) {
-            const auto block = new_dbt_header_block();
-            if (!write_whole(copy_->dbt, block.data(), block.size())) {
-                return fail_system(copy_->dbt.os.last_error(), copy_->dbt_name);
-            }
-        }
-        return true;
+        return name_try::claimed;
+    });
+    if (claim.outcome == name_try::failed) return false;
+    if (claim.outcome == name_try::in_use) {
+        return fail("No free name for the rebuilt table beside " + file_name_text(real_path_));
     }
-    return fail("No free name for the rebuilt table beside " + file_name_text(real_path_));
+    // Byte 29 tells other programs the code page the texts are in.
+    std::vector<std::uint8_t> header = plan_.header;
+    header[language_byte_offset] = language_byte_for(table_.codepage, header[language_byte_offset]);
+    if (!write_whole(copy_->dbf, header.data(), header.size())) {
+        return fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
+    }
+    if (plan_.own_memo) {
+        const auto block = new_dbt_header_block();
+        if (!write_whole(copy_->dbt, block.data(), block.size())) {
+            return fail_system(copy_->dbt.os.last_error(), copy_->dbt_name);
+        }
+    }
+    return true;
 }
 
 bool rebuild_run::fill_copy()
@@ -304,22 +305,26 @@ bool rebuild_run::move(native_file& file, const std::string& from, const std::st
 bool rebuild_run::replace()
 {
     const bool memo_moves = plan_.own_memo && old_memo_ != nullptr;
-    bool table_aside = false;
-    for (int number = 1; number <= numbered_names_max && !table_aside; ++number) {
-        backup_ = numbered_table_name(real_path_, backup_kind, number);
+    const numbered_claim claim = claim_numbered_name(real_path_, backup_kind, [&](const std::string& name) {
+        backup_ = name;
         backup_memo_ = dbt_file_name(backup_);
         file_identity there;
-        if (path_identity(backup_, there) || (memo_moves && path_identity(backup_memo_, there))) continue;
+        if (path_identity(backup_, there) || (memo_moves && path_identity(backup_memo_, there))) return name_try::in_use;
         if (!journal_.note_name("backup", backup_) || (memo_moves && !journal_.note_name("backup", backup_memo_))) {
-            return fail_system(journal_.last_error(), journal_.path());
+            fail_system(journal_.last_error(), journal_.path());
+            return name_try::failed;
         }
         const int error = table_.dbf.os.rename_claimed(real_path_, backup_);
-        if (error == EEXIST) continue;  // taken since the look
-        if (error != 0) return fail_system(error, real_path_);
+        if (error == EEXIST) return name_try::in_use;  // taken since the look
+        if (error != 0) {
+            fail_system(error, real_path_);
+            return name_try::failed;
+        }
         moves_done_.push_back({&table_.dbf.os, real_path_, backup_});
-        table_aside = true;
-    }
-    if (!table_aside) return fail("No free backup name beside " + file_name_text(real_path_));
+        return name_try::claimed;
+    });
+    if (claim.outcome == name_try::failed) return false;
+    if (claim.outcome == name_try::in_use) return fail("No free backup name beside " + file_name_text(real_path_));
     if (memo_moves && !move(*old_memo_, memo_path_, backup_memo_)) return false;
     if (plan_.own_memo && !move(copy_->dbt.os, copy_->dbt_name, memo_path_)) return false;
     if (!move(copy_->dbf.os, copy_->dbf_name, real_path_)) return false;

@@ -13,7 +13,6 @@ namespace vortel {
 namespace {
 
 // More numbered names than any folder holds by accident, as for rebuilds.
-constexpr int numbered_names_max = 10000;
 constexpr std::size_t copy_block = 1 << 16;
 
 repair_result failed(repair_status status, std::string message)
@@ -75,18 +74,21 @@ repair_result repair_record_count(const std::string& table_path)
     std::string real_path = resolved_path(table_path);
     if (real_path.empty()) real_path = table_path;
     repair_result result;
-    file_handle backup("", 512);
-    for (int number = 1; number <= numbered_names_max && result.backup.empty(); ++number) {
-        backup.name = numbered_table_name(real_path, backup_kind, number);
+    file_handle backup("");
+    const numbered_claim claim = claim_numbered_name(real_path, backup_kind, [&backup](const std::string& name) {
+        backup.name = name;
         if (fh_open(backup, access_read | access_write, share_read | share_write, file_creation::create_new)) {
-            result.backup = backup.name;
-        } else if (backup.os.last_error() != EEXIST) {
-            return failed(repair_status::failed, file_error_text(backup.os.last_error(), backup.name));
+            return name_try::claimed;
         }
+        return backup.os.last_error() == EEXIST ? name_try::in_use : name_try::failed;
+    });
+    if (claim.outcome == name_try::failed) {
+        return failed(repair_status::failed, file_error_text(backup.os.last_error(), backup.name));
     }
-    if (result.backup.empty()) {
+    if (claim.outcome == name_try::in_use) {
         return failed(repair_status::failed, "No free backup name beside " + file_name_text(real_path));
     }
+    result.backup = claim.name;
     if (std::string problem = copy_whole(table, backup); !problem.empty()) {
         // A copy cut short is no backup: it goes, and the table stays as it was.
         fh_close(backup);

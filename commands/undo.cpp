@@ -25,7 +25,7 @@ std::string bytes_of(const table_object& table, int offset, std::size_t length)
 bool read_stored(table_object& table, std::int32_t record, int offset, std::string& bytes)
 {
     if (record < 1 || offset < 0) return false;
-    return table.dbf.os.read_at(record_offset(table.header, record) + offset, bytes.data(), bytes.size());
+    return table.dbf.os.read_whole_at(record_offset(table.header, record) + offset, bytes.data(), bytes.size());
 }
 
 // The refusal of a lock: the reason the table noted (a table that takes no
@@ -114,7 +114,7 @@ command_result edit_history::append_new_record(table_object& table)
         const std::int64_t tail = change.size_before - end;
         if (tail >= 0 && tail <= tail_kept_max) {
             change.before.resize(static_cast<std::size_t>(tail));
-            change.tail_known = change.before.empty() || table.dbf.os.read_at(end, change.before.data(), change.before.size());
+            change.tail_known = change.before.empty() || table.dbf.os.read_whole_at(end, change.before.data(), change.before.size());
         }
     }
     const command_result result = vortel::append_new_record(table);

@@ -8,6 +8,7 @@
 #include "desktop/qt_table_window.h"
 #include "platform/file_ops.h"
 #include "platform/native_file.h"
+#include "text/text_ops.h"
 
 #include <array>
 #include <map>
@@ -23,12 +24,6 @@ std::string file_key(const std::string& path)
 {
     const std::string resolved = resolved_path(path);
     return resolved.empty() ? path : resolved;
-}
-
-bool file_exists(const std::string& path)
-{
-    struct stat status {};
-    return active_file_ops().stat_path(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 }  // namespace

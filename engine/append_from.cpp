@@ -7,13 +7,12 @@
 #include "engine/record_copy.h"
 #include "platform/error_text.h"
 #include "platform/file_identity.h"
+#include "runtime/scope_exit.h"
 
 #include <cstring>
 
 namespace vortel {
 namespace {
-
-constexpr int line_capacity = 512;
 
 // Whether a text file ends its lines with CR LF: the first CR LF found
 // says yes, and only a file without any is read whole to say no. Our own
@@ -154,7 +153,7 @@ bool record_from_line(table_object& table, const std::string& line, std::int64_t
 
 int append_text(table_object& table, const std::string& source, const std::function<void(int percent)>& progress)
 {
-    file_handle file(source, line_capacity);
+    file_handle file(source);
     if (!fh_open(file, import_text_mode)) {
         note_failure(table, file);
         return 0;
@@ -218,17 +217,11 @@ int append_with(table_object& table, const std::string& source, const std::funct
     // Bytes pass as stored (between tables of two code pages the copy
     // recodes them); the guard puts the flag, the lock and the position
     // back also when memory runs out on the way.
-    struct restore {
-        table_object& table;
-        int as_stored;
-        std::int32_t record;
-        ~restore()
-        {
-            table.texts_as_stored = as_stored;
-            unlock(table);
-            go_to(table, record);
-        }
-    } restore_on_exit{table, table.texts_as_stored, current_record(table)};
+    const scope_exit put_back([&table, as_stored = table.texts_as_stored, record = current_record(table)] {
+        table.texts_as_stored = as_stored;
+        unlock(table);
+        go_to(table, record);
+    });
     table.texts_as_stored = 1;
 
     // Declared after the guard, so that the files are put back before the

@@ -26,7 +26,7 @@ bool append_undo::start()
     const std::int64_t tail = dbf_size_ - records_end;
     if (tail > 0 && tail <= tail_kept_max) {
         dbf_tail_.resize(static_cast<std::size_t>(tail));
-        if (!table_.dbf.os.read_at(records_end, dbf_tail_.data(), dbf_tail_.size())) {
+        if (!table_.dbf.os.read_whole_at(records_end, dbf_tail_.data(), dbf_tail_.size())) {
             note_failure(table_, table_.dbf);
             return false;
         }

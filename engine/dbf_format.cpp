@@ -225,7 +225,7 @@ bool write_dbf_header(file_handle& file, const dbf_header& header)
 bool read_record_count(file_handle& file, std::int32_t& count)
 {
     std::uint8_t bytes[4];
-    if (!file.os.read_at(4, bytes, sizeof bytes)) return false;
+    if (!file.os.read_whole_at(4, bytes, sizeof bytes)) return false;
     count = get32(bytes);
     return true;
 }

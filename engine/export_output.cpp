@@ -4,13 +4,12 @@
 #include "engine/record_blocks.h"
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
+#include "runtime/scope_exit.h"
 
 #include <cerrno>
 
 namespace vortel {
 namespace {
-
-constexpr int line_capacity = 512;
 
 // The refusals, the table lock and putting the table back, also when
 // `body` throws.
@@ -21,15 +20,10 @@ int guarded_export(table_object& table, const std::string& output, const std::fu
         return 0;
     }
     if (!lock_table(table)) return 0;
-    struct restore {
-        table_object& table;
-        std::int32_t record;
-        ~restore()
-        {
-            unlock(table);
-            go_to(table, record);
-        }
-    } restore_on_exit{table, current_record(table)};
+    const scope_exit put_back([&table, record = current_record(table)] {
+        unlock(table);
+        go_to(table, record);
+    });
     return body();
 }
 
@@ -71,7 +65,7 @@ int run_export(table_object& table, const std::string& output,
     return guarded_export(table, output, [&] {
         const auto failed = [&table, &output](int error) { return output_failure(table, output, error); };
         staged_output staged(output);
-        file_handle file(output, line_capacity);
+        file_handle file(output);
         if (const int error = staged.open(file.os)) return failed(error);
         output_buffer out(file);
         if (!write_body(out)) {
@@ -94,7 +88,7 @@ int run_export_by_name(table_object& table, const std::string& output,
         // only ever replaces a file of our own.
         staged_output staged(output);
         {
-            file_handle claim(output, line_capacity);
+            file_handle claim(output);
             if (const int error = staged.open(claim.os)) return failed(error);
             if (!fh_close(claim)) return failed(errno);
         }

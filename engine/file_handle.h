@@ -38,8 +38,11 @@ inline constexpr open_mode create_table_mode{access_write, share_read | share_wr
 // Imported text is only read, so a file the user may not write imports too.
 inline constexpr open_mode import_text_mode{access_read, share_read | share_write, file_creation::open_existing};
 
+// The longest line a handle keeps of a text it reads (line_copy).
+inline constexpr int default_line_capacity = 512;
+
 struct file_handle {
-    file_handle(std::string file_name, int line_capacity);
+    explicit file_handle(std::string file_name, int line_capacity = default_line_capacity);
 
     native_file os;
     std::int64_t last_lock_offset = 0;  // start of the latest lock or unlock; information only

@@ -9,7 +9,9 @@
 namespace vortel {
 namespace {
 
-bool read_at(file_handle& file, std::int64_t offset, void* buffer, std::size_t count, std::size_t& got)
+// Moves the handle to `offset` and reads up to `count` bytes there; the
+// handle stands after them.
+bool seek_and_read_some(file_handle& file, std::int64_t offset, void* buffer, std::size_t count, std::size_t& got)
 {
     got = 0;
     return fh_seek(file, offset, seek_origin::begin) == offset && fh_read(file, buffer, count, got);
@@ -33,7 +35,7 @@ bool read_counted(file_handle& memo, std::int64_t offset, std::uint32_t length, 
     const std::int64_t held = std::clamp<std::int64_t>(size - offset, 0, length);
     text.resize(static_cast<std::size_t>(held));
     std::size_t got = 0;
-    if (held > 0 && !read_at(memo, offset, text.data(), text.size(), got)) return false;
+    if (held > 0 && !seek_and_read_some(memo, offset, text.data(), text.size(), got)) return false;
     text.resize(std::min(got, text.size()));
     return true;
 }
@@ -59,7 +61,7 @@ int memo_block_size(file_handle& memo, memo_layout layout)
 {
     std::array<std::uint8_t, 24> head{};
     std::size_t got = 0;
-    if (!read_at(memo, 0, head.data(), head.size(), got) || got < head.size()) return 0;
+    if (!seek_and_read_some(memo, 0, head.data(), head.size(), got) || got < head.size()) return 0;
     int size = dbt_block_size;
     if (layout == memo_layout::fpt) size = head[6] << 8 | head[7];
     if (layout == memo_layout::dbt4) size = head[20] | head[21] << 8;
@@ -75,7 +77,7 @@ bool read_memo_in_layout(file_handle& memo, memo_layout layout, int block_size, 
     const std::int64_t offset = block * block_size;
     std::array<std::uint8_t, 8> head{};
     std::size_t got = 0;
-    if (!read_at(memo, offset, head.data(), head.size(), got)) return memo.end_of_file != 0;
+    if (!seek_and_read_some(memo, offset, head.data(), head.size(), got)) return memo.end_of_file != 0;
     if (got < head.size()) return true;
     if (layout == memo_layout::fpt) return read_counted(memo, offset + 8, big32(&head[4]), text);
     if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {

@@ -13,7 +13,7 @@ std::vector<std::uint8_t> copy_header_area(table_object& table)
 {
     std::vector<std::uint8_t> area(table.header.header_length);
     if (area.size() < static_cast<std::size_t>(dbf_header_size) ||
-        !table.dbf.os.read_at(0, area.data(), area.size())) {
+        !table.dbf.os.read_whole_at(0, area.data(), area.size())) {
         note_failure(table, table.dbf);
         return {};
     }

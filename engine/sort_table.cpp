@@ -4,6 +4,7 @@
 #include "engine/sort_order.h"
 #include "platform/error_text.h"
 #include "platform/native_file.h"
+#include "runtime/scope_exit.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -116,7 +117,7 @@ bool merge_runs(table_object& table, const record_keys& keys, std::size_t count,
     const auto refill = [&](run_reader& reader) {
         const std::size_t take = std::min(window_records, reader.left);
         reader.window.resize(take * length);
-        if (take > 0 && !runs.file.read_at(reader.next_offset, reader.window.data(), take * length)) {
+        if (take > 0 && !runs.file.read_whole_at(reader.next_offset, reader.window.data(), take * length)) {
             note_failure(table, "Cannot read the sort's scratch file: " + error_text(runs.file.last_error()));
             return false;
         }
@@ -237,11 +238,7 @@ int write_sorted_records(table_object& table, const std::vector<int>& key, file_
 
     // The guard puts the position back also when memory for the records
     // runs out.
-    struct restore {
-        table_object& table;
-        std::int32_t record;
-        ~restore() { go_to(table, record); }
-    } restore_on_exit{table, current_record(table)};
+    const scope_exit put_back([&table, record = current_record(table)] { go_to(table, record); });
 
     try {
         return sort_into(table, key, target, options);

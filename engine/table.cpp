@@ -5,17 +5,15 @@
 #include "engine/table_verdict.h"
 #include "platform/code_page.h"
 #include "platform/error_text.h"
+#include "text/text_ops.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <strings.h>
 #include <utility>
 
 namespace vortel {
 namespace {
-
-constexpr int line_capacity = 512;
 
 void seek_to(table_object& table, std::int64_t offset) { fh_seek(table.dbf, offset, seek_origin::begin); }
 
@@ -82,7 +80,7 @@ void find_null_bits(table_object& table)
     table.null_bits.assign(table.fields.size(), -1);
     if (table.dialect.family != table_family::foxpro) return;
     for (std::size_t i = 0; i < table.fields.size(); ++i) {
-        if (descriptor_type(table.fields[i]) == '0' && ::strcasecmp(descriptor_name(table.fields[i]).c_str(), "_NullFlags") == 0) {
+        if (descriptor_type(table.fields[i]) == '0' && equal_ignoring_case(descriptor_name(table.fields[i]), "_NullFlags")) {
             table.null_flags_field = static_cast<int>(i);
         }
     }
@@ -100,8 +98,8 @@ void find_null_bits(table_object& table)
 
 table_object::table_object(std::string dbf_file_name)
     : codepage(setting_code_page()),
-      dbf(dbf_file_name, line_capacity),
-      dbt(dbt_file_name(dbf_file_name), line_capacity),
+      dbf(dbf_file_name),
+      dbt(dbt_file_name(dbf_file_name)),
       dbf_name(dbf_file_name),
       dbt_name(dbt_file_name(dbf_file_name))
 {
@@ -239,8 +237,7 @@ field_information field_info(const table_object& table, int index)
 int field_index(const table_object& table, std::string_view name)
 {
     for (int i = 0; i < table.field_count; ++i) {
-        std::string stored = field_info(table, i).name;
-        if (stored.size() == name.size() && ::strncasecmp(stored.data(), name.data(), name.size()) == 0) return i;
+        if (equal_ignoring_case(field_info(table, i).name, name)) return i;
     }
     return -1;
 }

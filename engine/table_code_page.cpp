@@ -58,7 +58,7 @@ std::string text_sample(table_object& table)
     const std::int64_t count = std::max(table.header.record_count, 0);
     const std::int64_t wanted = std::min(count * length, sample_bytes_max / length * length);
     std::string records(static_cast<std::size_t>(std::max<std::int64_t>(wanted, 0)), '\0');
-    if (records.empty() || !table.dbf.os.read_at(table.header.header_length, records.data(), records.size())) return {};
+    if (records.empty() || !table.dbf.os.read_whole_at(table.header.header_length, records.data(), records.size())) return {};
     // Most tables hold ASCII only, which every code page reads alike.
     if (std::none_of(records.begin(), records.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
         return {};

@@ -2,19 +2,14 @@
 
 #include "engine/export_rows.h"
 #include "engine/record_blocks.h"
+#include "runtime/scope_exit.h"
+#include "text/text_ops.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace vortel {
 namespace {
-
-bool same_letters(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Every record of the table through `writer`, as `options` choose. False
 // when the export gave up or was cancelled (`cancelled` then set).
@@ -34,11 +29,7 @@ bool write_records(table_object& table, row_writer& writer, const export_options
     if (!writer.begin(fields, mark)) return false;
 
     // Memo texts are wanted as stored, like every other text here.
-    struct stored_texts {
-        table_object& table;
-        int before;
-        ~stored_texts() { table.texts_as_stored = before; }
-    } keep{table, table.texts_as_stored};
+    const scope_exit keep([&table, before = table.texts_as_stored] { table.texts_as_stored = before; });
     table.texts_as_stored = 1;
 
     const std::function<void(int)> told = [&](int percent) {
@@ -83,9 +74,9 @@ std::optional<export_format> export_format_for(std::string_view path)
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return std::nullopt;
     const std::string_view extension = path.substr(dot + 1);
-    if (same_letters(extension, "csv")) return export_format::csv;
-    if (same_letters(extension, "jsonl")) return export_format::jsonl;
-    if (same_letters(extension, "xlsx")) return export_format::xlsx;
+    if (equal_ignoring_case(extension, "csv")) return export_format::csv;
+    if (equal_ignoring_case(extension, "jsonl")) return export_format::jsonl;
+    if (equal_ignoring_case(extension, "xlsx")) return export_format::xlsx;
     return std::nullopt;
 }
 

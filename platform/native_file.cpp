@@ -248,7 +248,7 @@ bool native_file::read(void* buffer, std::size_t count, std::size_t& bytes_read)
     return true;
 }
 
-bool native_file::read_at(std::int64_t offset, void* buffer, std::size_t count)
+bool native_file::read_whole_at(std::int64_t offset, void* buffer, std::size_t count)
 {
     if (fd_ < 0 || !readable_) return fail(EBADF);
     // A read may bring fewer bytes than asked before the end of the file

@@ -94,7 +94,7 @@ public:
     bool read(void* buffer, std::size_t count, std::size_t& bytes_read);
     // Reads `count` bytes at `offset`, leaving the position where it was;
     // false unless all of them were read.
-    bool read_at(std::int64_t offset, void* buffer, std::size_t count);
+    bool read_whole_at(std::int64_t offset, void* buffer, std::size_t count);
     // Writes all `count` bytes unless the system refuses.
     bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
     // Cuts the file to `size` bytes (or extends it with zero bytes).

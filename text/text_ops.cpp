@@ -1,8 +1,9 @@
 #include "text/text_ops.h"
 
+#include "platform/file_ops.h"
+
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace vortel {
 
@@ -71,9 +72,15 @@ void insert_char(std::string& text, std::size_t index, char c)
 
 bool file_exists(std::string_view path)
 {
-    std::error_code error;
-    const auto status = std::filesystem::status(std::filesystem::path(path), error);
-    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    struct stat status {};
+    return active_file_ops().stat_path(std::string(path).c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace vortel

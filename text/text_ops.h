@@ -27,7 +27,12 @@ long text_last_position(std::string_view needle, std::string_view haystack);
 // Inserts `c` before index `index`; an index past the end appends.
 void insert_char(std::string& text, std::size_t index, char c);
 
-// True when `path` names an existing file (not a directory).
+// True when `path` names an existing file (not a directory). Asked through
+// the active file operations, so that a failure injected there is seen.
 bool file_exists(std::string_view path);
+
+// True when `a` and `b` hold the same bytes, ASCII letters compared without
+// their case: field names, file name extensions.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
 
 }  // namespace vortel

@@ -197,14 +197,14 @@ TEST_F(native_file_test, reads_writes_and_seeks_respect_access_and_extend_the_fi
     EXPECT_EQ(file.seek(4092, seek_origin::begin), 4092);
     ASSERT_TRUE(file.read(buffer, sizeof buffer, count));
     EXPECT_EQ(count, 4u) << "a short read at the end is a success";
-    // read_at is all or nothing and never moves the position.
+    // read_whole_at is all or nothing and never moves the position.
     const struct {
         std::int64_t offset;
         std::size_t count;
         bool whole;
     } reads_at[] = {{0, 8, true}, {4088, 8, true}, {4092, 8, false}, {4096, 1, false}, {9000, 1, false}};
     for (const auto& r : reads_at) {
-        EXPECT_EQ(file.read_at(r.offset, buffer, r.count), r.whole) << "at " << r.offset;
+        EXPECT_EQ(file.read_whole_at(r.offset, buffer, r.count), r.whole) << "at " << r.offset;
         EXPECT_EQ(file.seek(0, seek_origin::current), 4096) << "at " << r.offset;
     }
     EXPECT_EQ(file.seek(-10, seek_origin::begin), -1);
