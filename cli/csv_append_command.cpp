@@ -4,6 +4,7 @@
 #include "commands/csv_table_creation.h"
 #include "commands/transfer_failure.h"
 #include "engine/csv_structure.h"
+#include "engine/xlsx_import.h"
 #include "runtime/settings.h"
 
 #include "text/text_ops.h"
@@ -72,18 +73,20 @@ int append_csv_rows(cli_context& context, table_object& table, const csv_import_
 
 int run_create_from_command(cli_context& context)
 {
-    if (context.has("--format") && context.options["--format"] != "csv") {
-        context.errors << "vortel-cli: --format takes csv, not " << context.options["--format"] << "\n";
+    const std::string& path = context.positional[0];
+    const std::string& source = context.positional[1];
+    const std::string format =
+        context.has("--format") ? context.options["--format"] : has_xlsx_extension(source) ? "xlsx" : "csv";
+    if (format != "csv" && format != "xlsx") {
+        context.errors << "vortel-cli: --format takes csv or xlsx, not " << format << "\n";
         return cli_usage_error;
     }
-    if (!appends_csv(context)) {
-        context.errors << "vortel-cli: create-from reads a .csv file; --format csv reads another name as one\n";
+    if (!context.has("--format") && format == "csv" && !has_csv_extension(source)) {
+        context.errors << "vortel-cli: create-from reads a .csv or .xlsx file; --format names another file's kind\n";
         return cli_usage_error;
     }
     std::optional<csv_import_options> options = csv_append_options(context);
     if (!options) return cli_usage_error;
-    const std::string& path = context.positional[0];
-    const std::string& source = context.positional[1];
     if (!file_exists(source)) {
         context.errors << "vortel-cli: no such file: " << source << "\n";
         return cli_failure;
@@ -92,16 +95,25 @@ int run_create_from_command(cli_context& context)
     if (file_exists(path) && !context.has("--overwrite") && !context.has("--dry-run")) {
         return context.fail("The file already exist, overwite ?");
     }
+    // A workbook's first sheet is read as the CSV text it makes.
+    std::optional<sheet_as_csv> sheet;
+    if (format == "xlsx") {
+        sheet.emplace(source);
+        if (!sheet->failure().empty()) return context.fail(sheet->failure());
+        options->encoding = csv_encoding::utf8;
+        options->delimiter = ',';
+    }
+    const std::string& rows = sheet ? sheet->path() : source;
     const code_page page = context.chosen_page ? *context.chosen_page : table_new(path)->codepage.page;
     csv_structure structure;
-    if (std::string refusal = propose_csv_structure(source, *options, page, structure); !refusal.empty()) {
+    if (std::string refusal = propose_csv_structure(rows, *options, page, structure); !refusal.empty()) {
         return context.fail(refusal);
     }
     for (const std::string& rename : structure.renames) (void)context.fail(rename);
     for (const field_list_entry& field : structure.fields) context.print(field_definition(field) + "\n");
     if (context.has("--dry-run")) return cli_success;
     options->column_fields = structure.column_fields;
-    const csv_creation_result result = create_table_from_csv(path, page, structure.fields, source, *options,
+    const csv_creation_result result = create_table_from_csv(path, page, structure.fields, rows, *options,
                                                              context.has("--overwrite"));
     if (!result.created) {
         for (const std::string& note : result.report.notes) (void)context.fail(note);

@@ -1,5 +1,5 @@
-"""A table exported to CSV, made again from that CSV by create-from, and
-exported once more gives the same bytes: the sample table and one written
+"""A table exported to CSV (or to a workbook), made again from that file by
+create-from, and exported once more gives the same bytes: the sample table and one written
 by python3-dbf, with every export option that changes how values are
 spelled. The new table is the proposed one, listed as create takes it.
 
@@ -43,6 +43,14 @@ for source in (sample, "PYDBF.DBF"):
         check(f"{name}: export again", (status, errors), (0, ""))
         with open(f"{name}.csv", "rb") as first, open(f"{name}.again.csv", "rb") as again:
             check(f"{name}: the same bytes", again.read(), first.read())
+    # Through a workbook the export writes, typed cells and all.
+    name = source.rsplit('/', 1)[-1]
+    run_cli(cli, "--set", "SET_DELETED=0", "export", source, f"{name}.xlsx")
+    status, _, errors = run_cli(cli, "--codepage", "852", "create-from", f"{name}.x.DBF", f"{name}.xlsx")
+    check(f"{name}: create-from a workbook", (status, errors), (0, ""))
+    run_cli(cli, "--set", "SET_DELETED=0", "export", f"{name}.x.DBF", f"{name}.x.csv")
+    with open(f"{name}-0.csv", "rb") as first, open(f"{name}.x.csv", "rb") as again:
+        check(f"{name}: the same bytes through a workbook", again.read(), first.read())
     check(f"{source}: proposed fields", fields.split(), {
         sample: ["NEV:C:16", "VAROS:C:16", "SZULETETT:D:8", "BELEPETT:D:8", "FIZETES:N:7:0", "PREMIUM:N:4:1",
                  "AKTIV:L:1", "MEGJEGYZES:M:10"],
