@@ -4,6 +4,7 @@
 #include "commands/field_validation.h"
 #include "desktop/qt_refused_value.h"
 #include "engine/csv_structure.h"
+#include "engine/xlsx_import.h"
 #include "platform/error_text.h"
 #include "runtime/settings.h"
 #include "desktop/qt_file_choosers.h"
@@ -139,7 +140,7 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     select_->setObjectName(QStringLiteral("115"));
     exit_ = new QPushButton(QStringLiteral("E&xit"), this);
     exit_->setObjectName(QStringLiteral("2"));
-    from_csv_ = new QPushButton(QStringLiteral("From C&SV..."), this);
+    from_csv_ = new QPushButton(QStringLiteral("From C&SV/XLSX..."), this);
     from_csv_->setObjectName(QStringLiteral("117"));
     csv_note_ = new QLabel(this);
     csv_note_->setObjectName(QStringLiteral("118"));
@@ -214,6 +215,24 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     name_->setFocus();
 }
 
+structure_dialog::~structure_dialog() = default;
+
+namespace {
+
+// How the rows are read: a workbook's sheet made CSV is UTF-8 with ",".
+csv_import_options rows_options(bool sheet)
+{
+    csv_import_options options;
+    options.date_layout = setting_by_index(SET_DATEFORMAT);
+    if (sheet) {
+        options.encoding = csv_encoding::utf8;
+        options.delimiter = ',';
+    }
+    return options;
+}
+
+}  // namespace
+
 void structure_dialog::show_fields()
 {
     list_->clear();
@@ -274,25 +293,31 @@ void structure_dialog::select_file()
 void structure_dialog::start_from_csv()
 {
     run_guarded(this, [this] {
-        const std::string source =
-            choose_file_to_open(this, chooser_directory(), QStringLiteral("From CSV"), true);
+        const std::string source = choose_file_of_rows(this, chooser_directory(), QStringLiteral("From CSV"));
         if (source.empty()) return;
-        csv_import_options options;
-        options.date_layout = setting_by_index(SET_DATEFORMAT);
         // The page the new table is created in, whatever its name.
         const code_page page = table_new("NEW.DBF")->codepage.page;
         csv_structure structure;
         std::string refusal;
+        std::unique_ptr<sheet_as_csv> sheet;
         {
             const wait_cursor busy;
-            refusal = propose_csv_structure(source, options, page, structure);
+            if (has_xlsx_extension(source)) {
+                sheet = std::make_unique<sheet_as_csv>(source);
+                refusal = sheet->failure();
+            }
+            if (refusal.empty()) {
+                refusal = propose_csv_structure(sheet ? sheet->path() : source, rows_options(sheet != nullptr), page,
+                                                structure);
+            }
         }
         if (!refusal.empty()) {
             show_warning(this, std::string_view(refusal));
             return;
         }
         fields_ = structure.fields;
-        csv_source_ = source;
+        sheet_ = std::move(sheet);
+        csv_source_ = sheet_ ? sheet_->path() : source;
         csv_columns_ = structure.column_fields;
         show_fields();
         std::string note = "Rows from " + file_name_text(source);
@@ -353,10 +378,9 @@ void structure_dialog::create_table_file(const std::string& path)
 
 void structure_dialog::create_table_from_rows(const std::string& path)
 {
-    csv_import_options options;
+    csv_import_options options = rows_options(sheet_ != nullptr);
     options.on_error = csv_on_error::ask;
     options.ask = [this](const std::string& refusal) { return ask_about_refused_value(this, refusal); };
-    options.date_layout = setting_by_index(SET_DATEFORMAT);
     options.column_fields = csv_columns_;
     progress_->setValue(0);
     csv_creation_result result;

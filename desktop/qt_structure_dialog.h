@@ -2,8 +2,9 @@
 // hand, then either a new empty table ("&Create", from the main window) or
 // the open table copied into the new structure ("M&odify str.", from a
 // table window). One structure dialog exists at a time. A new table may
-// start from a CSV file: "From C&SV..." puts the structure its rows propose
-// in the list for editing, and Create fills the table with the rows.
+// start from a CSV file or a workbook's first sheet: "From C&SV/XLSX..."
+// puts the structure its rows propose in the list for editing, and Create
+// fills the table with the rows.
 #pragma once
 
 #include "engine/field_list_entry.h"
@@ -11,6 +12,7 @@
 #include <QtCore/QPointer>
 #include <QtWidgets/QDialog>
 
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -22,6 +24,7 @@ class QTreeWidget;
 
 namespace vortel {
 
+class sheet_as_csv;
 class table_window;
 
 inline constexpr const char* modify_structure_title = "Modify stucture : %s";
@@ -33,6 +36,7 @@ public:
     // Create mode when `table` is null; otherwise modify mode for the table
     // of that window.
     structure_dialog(QWidget* owner, table_window* table);
+    ~structure_dialog() override;
 
     QLineEdit* name_box() const { return name_; }
     QComboBox* type_box() const { return type_; }
@@ -69,10 +73,12 @@ private:
     QPointer<table_window> table_;
     bool modify_mode_ = false;
     std::vector<field_list_entry> fields_;
-    // The CSV file the new table is filled from, and the field each of its
-    // columns goes into; empty for an empty table.
+    // The CSV file the new table is filled from (a workbook's sheet made
+    // CSV in `sheet_`), and the field each of its columns goes into; empty
+    // for an empty table.
     std::string csv_source_;
     std::vector<std::string> csv_columns_;
+    std::unique_ptr<sheet_as_csv> sheet_;
     QLineEdit* name_ = nullptr;
     QComboBox* type_ = nullptr;
     QLineEdit* length_ = nullptr;

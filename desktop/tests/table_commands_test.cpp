@@ -9,6 +9,7 @@
 #include "desktop/qt_structure_dialog.h"
 #include "desktop/qt_table_commands.h"
 #include "engine/table.h"
+#include "engine/table_export.h"
 #include "engine/tests/table_fixture.h"
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_main_window.h"
@@ -448,8 +449,9 @@ private slots:
 
     // Create table from a CSV file: the proposed structure fills the list
     // for editing, a value the edited field refuses is asked about, and the
-    // rows fill the table under the name Create was given.
-    void create_table_starts_from_a_csv_file_whose_rows_fill_it()
+    // rows fill the table under the name Create was given; a workbook's
+    // first sheet likewise.
+    void create_table_starts_from_a_csv_file_or_a_workbook_whose_rows_fill_it()
     {
         box_recorder boxes;
         const std::string csv = dir_->file("PEOPLE.csv");
@@ -480,6 +482,25 @@ private slots:
         QCOMPARE(fields_of(created), std::vector<std::string>({"NEV:C:5:0", "BORN:D:8:0", "AMOUNT:N:4:1"}));
         QCOMPARE(testing::table_rows(created), std::vector<std::string>({"Nagy |        |12.0"}));
         QCOMPARE(testing::files_in(dir_->path()).count("PEOPLE.NEW1.DBF"), std::size_t(0));
+
+        // A workbook's first sheet, as Copy to writes the sample's records.
+        const std::string book = dir_->file("SAMPLE.xlsx");
+        export_options as_sheet;
+        as_sheet.format = export_format::xlsx;
+        as_sheet.deleted = deleted_records::mark;
+        QCOMPARE(export_table(*testing::open_table(table_), book, as_sheet), export_written);
+        const chooser_answers sheet_chosen({book});
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
+            dialog->from_csv_button()->click();
+            QCOMPARE(sheet_chosen.requests.at(0).filters.section(QStringLiteral(";;"), 1, 1),
+                     QStringLiteral("Workbooks (*.XLSX *.xlsx)"));
+            dialog->create_button()->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        run_structure_dialog(nullptr);
+        const std::vector<std::string> sample_fields = fields_of(table_);
+        QCOMPARE(fields_of(dir_->file("SAMPLE.DBF")).size(), sample_fields.size());
+        QCOMPARE(testing::table_rows(dir_->file("SAMPLE.DBF")).size(), testing::table_rows(table_).size());
     }
 
     // A new table must not land on an open table's files, nor have a memo
