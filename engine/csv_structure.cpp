@@ -45,9 +45,12 @@ bool is_date(std::string_view value, const std::string& layout)
 
 void csv_column_survey::add(std::string_view value, const std::string& date_layout)
 {
+    // Blanks at the end count nowhere: a C field does not keep them, and
+    // the append reads numbers, dates and logicals without them.
     std::size_t end = value.size();
     while (end > 0 && value[end - 1] == ' ') --end;
     if (end == 0) return;
+    value = value.substr(0, end);
     any_ = true;
     longest_ = std::max(longest_, end);
     logical_ = logical_ && is_logical(value);
