@@ -27,6 +27,7 @@ namespace vortel {
 namespace {
 
 constexpr std::size_t read_block = 64 * 1024;
+constexpr long sheet_rows_max = 1048576;
 // A shared string table past this is taken for damage: it is held whole.
 constexpr std::size_t shared_strings_max = std::size_t{512} << 20;
 
@@ -328,6 +329,8 @@ public:
             const long row = std::atol(attribute(attributes, "r").c_str());
             row_ = row > row_ ? row : row_ + 1;
             cells_.clear();
+            // Each row number up to it becomes a line of the CSV text.
+            if (row_ > sheet_rows_max) refusal = "its row " + std::to_string(row_) + " lies past the last row of a sheet";
         } else if (name == "c") {
             const long column = column_of(attribute(attributes, "r"));
             column_ = column >= 0 ? column : column_ + 1;

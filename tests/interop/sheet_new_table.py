@@ -60,6 +60,10 @@ damaged = {
                  "xl/worksheets/sheet1.xml": sheet_start + '<row r="1"><c r="A1" t="s"><v>3</v></c></row>'
                                              '</sheetData></worksheet>'},
                 ": row 1 names a shared text the workbook lacks"),
+    "far": ({"xl/workbook.xml": "<workbook/>",
+             "xl/worksheets/sheet1.xml": sheet_start + '<row r="999999999"><c r="A1"><v>1</v></c></row>'
+                                         '</sheetData></worksheet>'},
+            ": its row 999999999 lies past the last row of a sheet"),
 }
 for name, (parts, reason) in damaged.items():
     with zipfile.ZipFile(f"{name}.xlsx", "w") as book:
