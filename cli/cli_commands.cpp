@@ -69,8 +69,8 @@ const std::vector<cli_command>& cli_commands()
          "      The CSV header row names the fields, in any letter case; other columns are ignored",
          2, 2, {"--format", "--delimiter", "--encoding", "--on-error"}, {}, run_append_command},
         {"create-from",
-         "T IN.csv|IN.xlsx [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank] "
-         "[--dry-run] [--overwrite] [--codepage PAGE]",
+         "T IN.csv|IN.xlsx [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] "
+         "[--on-error stop|skip|blank] [--dry-run] [--overwrite] [--codepage PAGE]",
          "create a table whose structure the rows of a CSV file or of a workbook's first sheet propose, and\n"
          "      fill it with them; prints the fields as create takes them, and says which columns were renamed\n"
          "      to be field names.\n"

@@ -164,9 +164,9 @@ std::string propose_csv_structure(const std::string& source, const csv_import_op
                                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
             // A character the table's page lacks is refused by the append,
             // which names its line.
-            const bool recoded = !ascii && layout.encoding != table_page &&
-                                 !recode_stored(layout.encoding, table_page, value, text);
-            surveys[column].add(recoded ? text : value, options.date_layout);
+            const bool converted = !ascii && layout.encoding != table_page &&
+                                   !recode_stored(layout.encoding, table_page, value, text);
+            surveys[column].add(converted ? text : value, options.date_layout);
         }
     }
     if (reader.failed() || !reader.error().empty()) return reading_failure({});
@@ -187,10 +187,12 @@ std::string propose_csv_structure(const std::string& source, const csv_import_op
         structure.column_fields.push_back(name);
         std::string upper = columns[column];
         for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (name != upper) {
-            structure.renames.push_back("Column " + (columns[column].empty() ? "#" + std::to_string(column + 1) : columns[column]) +
-                                        " is field " + name);
-        }
+        if (name == upper) continue;
+        // As the append's messages show a column's name.
+        constexpr std::size_t longest_shown = 40;
+        std::string shown = columns[column].empty() ? "#" + std::to_string(column + 1) : columns[column];
+        if (shown.size() > longest_shown) shown = shown.substr(0, longest_shown) + "...";
+        structure.renames.push_back("Column " + shown + " is field " + name);
     }
     if (structure.fields.empty()) return file_name_text(source) + ": the header row names no column for a field";
     return {};

@@ -181,7 +181,8 @@ struct styles_reader final : part_reader {
     {
         if (name == "numFmt") {
             const std::string code = attribute(attributes, "formatCode");
-            custom[std::atoi(attribute(attributes, "numFmtId").c_str())] = {is_date_format(code), format_decimals(code)};
+            const int id = std::atoi(attribute(attributes, "numFmtId").c_str());
+            custom[id] = {is_date_format(code), format_decimals(code)};
         } else if (name == "cellXfs") {
             in_cell_formats = true;
         } else if (name == "xf" && in_cell_formats) {
@@ -205,7 +206,9 @@ struct styles_reader final : part_reader {
 std::string unescaped_text(std::string text)
 {
     const auto hex = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
     };
     std::size_t at = text.find("_x");
     while (at != std::string::npos && at + 7 <= text.size()) {
@@ -330,7 +333,9 @@ public:
             row_ = row > row_ ? row : row_ + 1;
             cells_.clear();
             // Each row number up to it becomes a line of the CSV text.
-            if (row_ > sheet_rows_max) refusal = "its row " + std::to_string(row_) + " lies past the last row of a sheet";
+            if (row_ > sheet_rows_max) {
+                refusal = "its row " + std::to_string(row_) + " lies past the last row of a sheet";
+            }
         } else if (name == "c") {
             const long column = column_of(attribute(attributes, "r"));
             column_ = column >= 0 ? column : column_ + 1;
@@ -380,9 +385,8 @@ private:
         } else if (type_ == "e") {
             value = value_;
         } else if (!value_.empty()) {
-            const number_format format =
-                style_ >= 0 && static_cast<std::size_t>(style_) < formats_.size() ? formats_[static_cast<std::size_t>(style_)]
-                                                                                   : number_format{};
+            const auto style = static_cast<std::size_t>(style_);
+            const number_format format = style_ >= 0 && style < formats_.size() ? formats_[style] : number_format{};
             std::string date = format.date ? serial_date_text(value_, date1904_) : std::string();
             value = !date.empty() ? date : padded(shortest_number(value_), format.decimals);
         }

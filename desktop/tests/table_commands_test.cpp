@@ -477,7 +477,8 @@ private slots:
         });
         run_structure_dialog(nullptr);
         set_refused_value_hook(previous);
-        QCOMPARE(asked, QStringList({QStringLiteral("line 2, column N\u00e9v: a text of 9 characters does not fit NEV C(5)")}));
+        QCOMPARE(asked,
+                 QStringList({QStringLiteral("line 2, column N\u00e9v: a text of 9 characters does not fit NEV C(5)")}));
         QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Information: Rows skipped: 1")}));
         QCOMPARE(fields_of(created), std::vector<std::string>({"NEV:C:5:0", "BORN:D:8:0", "AMOUNT:N:4:1"}));
         QCOMPARE(testing::table_rows(created), std::vector<std::string>({"Nagy |        |12.0"}));

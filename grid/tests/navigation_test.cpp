@@ -248,7 +248,9 @@ TEST_F(navigation_test, rows_chosen_with_shift_copy_as_tab_separated_lines_under
     testing::recording_canvas surface;
     paint_grid(browse, surface);
     int chosen_cells = 0;
-    for (const testing::canvas_call& call : surface.of(testing::drawn::text)) chosen_cells += call.background == selected_row_background;
+    for (const testing::canvas_call& call : surface.of(testing::drawn::text)) {
+        chosen_cells += call.background == selected_row_background;
+    }
     EXPECT_EQ(chosen_cells, 2 * 4) << "records 2, 3, 5 and 6";
 
     navigation_result copied = key_down(browse, vk_c, true);
