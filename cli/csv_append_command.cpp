@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "commands/csv_table_creation.h"
+#include "commands/field_validation.h"
 #include "commands/transfer_failure.h"
 #include "engine/csv_structure.h"
 #include "engine/xlsx_import.h"
@@ -9,6 +10,7 @@
 
 #include "text/text_ops.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace vortel {
@@ -108,6 +110,20 @@ int run_create_from_command(cli_context& context)
     csv_structure structure;
     if (std::string refusal = propose_csv_structure(rows, *options, page, structure); !refusal.empty()) {
         return context.fail(refusal);
+    }
+    if (context.has("--fields")) {
+        std::vector<std::string> definitions;
+        const std::string given = context.options["--fields"];
+        for (std::size_t start = 0; start <= given.size();) {
+            const std::size_t comma = std::min(given.find(',', start), given.size());
+            definitions.push_back(given.substr(start, comma - start));
+            start = comma + 1;
+        }
+        const field_list_check checked = parse_field_list(definitions);
+        if (!checked.message.empty()) return context.fail(checked.message);
+        for (const field_list_entry& field : checked.fields) {
+            if (!modify_field(structure.fields, field)) return context.fail("No column proposes the field " + field.name);
+        }
     }
     for (const std::string& rename : structure.renames) (void)context.fail(rename);
     for (const field_list_entry& field : structure.fields) context.print(field_definition(field) + "\n");

@@ -19,9 +19,10 @@ std::optional<csv_import_options> csv_append_options(cli_context& context);
 // what it passed over, skipped or stored blank.
 int append_csv_rows(cli_context& context, table_object& table, const csv_import_options& options);
 
-// `create-from T IN.csv`: proposes the structure from the rows, prints it
-// as `create` takes fields (NAME:C:30) and the columns renamed for their
-// fields, then (unless --dry-run) creates T and fills it.
+// `create-from T IN.csv`: proposes the structure from the rows, takes the
+// fields --fields restates in its place, prints the structure as `create`
+// takes fields (NAME:C:30) and the columns renamed for their fields, then
+// (unless --dry-run) creates T and fills it.
 int run_create_from_command(cli_context& context);
 
 }  // namespace vortel

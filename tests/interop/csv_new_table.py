@@ -9,7 +9,7 @@ import datetime
 import sys
 
 import dbf
-from interop_checks import check, enter_scratch_folder, finish, run_cli
+from interop_checks import check, enter_scratch_folder, finish, listed_cells, run_cli
 
 cli, sample = sys.argv[1], sys.argv[2]
 enter_scratch_folder(sys.argv[3], "csv-new-")
@@ -56,6 +56,16 @@ for source in (sample, "PYDBF.DBF"):
                  "AKTIV:L:1", "MEGJEGYZES:M:10"],
         "PYDBF.DBF": ["NAME:C:15", "AGE:N:2:0", "PRICE:N:5:2", "BORN:D:8", "OK:L:1", "NOTE:M:10", "CODE:C:3"],
     }[source])
+
+# --fields restates proposed fields; a name no column proposes is refused.
+status, fields, errors = run_cli(cli, "create-from", "WIDE.DBF", "PYDBF.DBF-0.csv", "--fields", "age:N:6:1,Name:C:40")
+check("--fields", (status, fields.split()[:2], errors), (0, ["NAME:C:40", "AGE:N:6:1"], ""))
+status, out, _ = run_cli(cli, "list", "WIDE.DBF")
+check("--fields values", [cells[:2] for cells in listed_cells(out)],
+      [["Kőrösi Ödön", "42.0"], ["Szűcs Éva, Pécs", "-7.0"], ["blank values", ""]])
+check("--fields names no column",
+      run_cli(cli, "create-from", "NONE.DBF", "PYDBF.DBF-0.csv", "--fields", "WHO:C:5")[::2],
+      (1, "No column proposes the field WHO\n"))
 
 # An existing table is kept unless --overwrite asks, and a refused value
 # leaves it as it was even then.
