@@ -371,6 +371,7 @@ private:
     void finish_cell()
     {
         std::string value;
+        if (value_.empty()) return;  // a cell with a format only, or a formula never computed
         if (type_ == "s") {
             const long index = std::atol(value_.c_str());
             if (index < 0 || static_cast<std::size_t>(index) >= strings_.size()) {
@@ -384,7 +385,12 @@ private:
             value = unescaped_text(value_);
         } else if (type_ == "e") {
             value = value_;
-        } else if (!value_.empty()) {
+        } else if (type_ == "d") {
+            // An ISO 8601 date cell: 2024-01-31T13:45:00 as the date cells above.
+            value = value_.substr(0, std::min(value_.find_first_of("Z.+"), value_.size()));
+            if (value.ends_with("T00:00:00")) value.resize(value.size() - 9);
+            std::replace(value.begin(), value.end(), 'T', ' ');
+        } else {
             const auto style = static_cast<std::size_t>(style_);
             const number_format format = style_ >= 0 && style < formats_.size() ? formats_[style] : number_format{};
             std::string date = format.date ? serial_date_text(value_, date1904_) : std::string();

@@ -9,9 +9,9 @@
 //     of the double the sheet stores, without exponent (1e-05 is 0.00001),
 //     padded with zeros to the decimals its number format shows (12.5
 //     under "0.00" is 12.50), never rounded. A number under a date format is its date,
-//     2024-01-31, with a time of day 2024-01-31 13:45:00. Booleans are T
-//     and F, error values (#DIV/0!) their text, formulas their stored
-//     result.
+//     2024-01-31, with a time of day 2024-01-31 13:45:00, as are ISO 8601
+//     date cells. Booleans are T and F, error values (#DIV/0!) their text,
+//     formulas their stored result (none: an empty cell).
 //  3. A file that is no workbook, or lacks the parts a sheet needs, is
 //     refused with the reason; nothing is guessed.
 #pragma once

@@ -47,10 +47,26 @@ for epoch in (openpyxl.utils.datetime.CALENDAR_WINDOWS_1900, openpyxl.utils.date
     ])
     check(f"{name}: memo", run_cli(cli, "memo", f"{name}.DBF", "1", "NEV")[1], "Kőrösi Ödön")
 
+# Cells as other writers leave them: ISO date cells, inline texts with
+# escapes, a shared-text cell without value, a formula never computed.
+sheet_start = '<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>'
+with zipfile.ZipFile("typed.xlsx", "w") as book:
+    book.writestr("xl/workbook.xml", "<workbook/>")
+    book.writestr("xl/worksheets/sheet1.xml", sheet_start +
+                  '<row r="1"><c r="A1" t="inlineStr"><is><t>WHEN</t></is></c>'
+                  '<c r="B1" t="inlineStr"><is><t>TEXT</t></is></c><c r="C1" t="inlineStr"><is><t>F</t></is></c></row>'
+                  '<row r="2"><c r="A2" t="d"><v>2024-01-31T00:00:00Z</v></c>'
+                  '<c r="B2" t="inlineStr"><is><t>a_x000D_b _x005F_x0041_</t></is></c><c r="C2" t="s"/></row>'
+                  '<row r="3"><c r="A3" t="d"><v>2024-02-29T00:00:00</v></c><c r="C3"><f>1+1</f></c></row>'
+                  '</sheetData></worksheet>')
+status, fields, errors = run_cli(cli, "create-from", "TYPED.DBF", "typed.xlsx")
+check("typed cells", (status, fields.split(), errors), (0, ["WHEN:D:8", "TEXT:C:11", "F:C:1"], ""))
+check("typed values", listed_cells(run_cli(cli, "list", "TYPED.DBF")[1]),
+      [["2024.01.31", "a\\rb _x0041_", ""], ["2024.02.29", "", ""]])
+
 # Damaged workbooks: the reason, and no table.
 with open("not.xlsx", "w") as out:
     out.write("NAME\nplain text\n")
-sheet_start = '<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>'
 damaged = {
     "lacking": ({"xl/styles.xml": "<styleSheet/>"}, " is no workbook: it lacks its part xl/workbook.xml"),
     "broken": ({"xl/workbook.xml": "<workbook><sheets><sheet/></sheets></workbook>",
