@@ -2,6 +2,7 @@
 // engine and command functions the desktop program uses.
 #include "cli/cli_command.h"
 
+#include "cli/csv_append_command.h"
 #include "cli/dbf3_copy_command.h"
 #include "cli/export_command.h"
 #include "cli/file_commands.h"
@@ -67,6 +68,23 @@ const std::vector<cli_command>& cli_commands()
          "                   the row, or store the field blank\n"
          "      The CSV header row names the fields, in any letter case; other columns are ignored",
          2, 2, {"--format", "--delimiter", "--encoding", "--on-error"}, {}, run_append_command},
+        {"create-from",
+         "T IN.csv|IN.xlsx [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] "
+         "[--on-error stop|skip|blank] [--fields NAME:TYPE:LEN:DEC,...] [--dry-run] [--overwrite] [--codepage PAGE]",
+         "create a table whose structure the rows of a CSV file or of a workbook's first sheet propose, and\n"
+         "      fill it with them; prints the fields as create takes them, and says which columns were renamed\n"
+         "      to be field names.\n"
+         "      A column is L when it holds only T, F, Y, N, I, true and false; D when only dates (2024-01-31\n"
+         "      or as SET_DATEFORMAT shows them); N when only numbers (as wide as the widest, with the most\n"
+         "      decimals seen); otherwise C as wide as its longest value, or M past 254 bytes.\n"
+         "      A _deleted column marks records deleted instead of making a field.\n"
+         "      --fields     the proposed fields of these names take these types and lengths instead\n"
+         "      --dry-run    print the proposed fields only\n"
+         "      --overwrite  replace T when it exists (only once every row is in)\n"
+         "      A sheet's numbers are written with the decimals their format shows, its dates as 2024-01-31.\n"
+         "      The other options as append takes them (for CSV files)",
+         2, 2, {"--format", "--delimiter", "--encoding", "--on-error", "--fields"}, {"--dry-run", "--overwrite"},
+         run_create_from_command},
         {"sort", "T KEY [--magyar] [--memory MB]",
          "sort the records by KEY: field names or numbers joined by + (NAME+CITY, #3+#1); --magyar folds accents; "
          "beyond MB megabytes (default 256) the sort works in runs merged from a scratch file beside the table",

@@ -1,4 +1,4 @@
-// vortel-cli append from a CSV file.
+// vortel-cli append from a CSV file, and create-from a CSV file.
 #pragma once
 
 #include "engine/csv_import.h"
@@ -18,5 +18,11 @@ std::optional<csv_import_options> csv_append_options(cli_context& context);
 // Appends the CSV file named by the second argument to `table`, and says
 // what it passed over, skipped or stored blank.
 int append_csv_rows(cli_context& context, table_object& table, const csv_import_options& options);
+
+// `create-from T IN.csv`: proposes the structure from the rows, takes the
+// fields --fields restates in its place, prints the structure as `create`
+// takes fields (NAME:C:30) and the columns renamed for their fields, then
+// (unless --dry-run) creates T and fills it.
+int run_create_from_command(cli_context& context);
 
 }  // namespace vortel

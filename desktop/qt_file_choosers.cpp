@@ -56,6 +56,12 @@ std::string choose_file_to_open(QWidget* owner, const std::string& start_directo
                                    QStringLiteral("All files (*)")});
 }
 
+std::string choose_file_of_rows(QWidget* owner, const std::string& start_directory, const QString& title)
+{
+    return run_chooser(owner, {false, title, path_text(start_directory),
+                               QStringLiteral("CSV files (*.CSV *.csv);;Workbooks (*.XLSX *.xlsx);;All files (*)")});
+}
+
 std::string choose_file_to_save(QWidget* owner, const std::string& start_directory, const QString& title,
                                 const QString& filters)
 {

@@ -32,6 +32,10 @@ chooser_hook set_chooser_hook(chooser_hook hook);
 std::string choose_file_to_open(QWidget* owner, const std::string& start_directory, const QString& title = {},
                                 bool csv_files = false);
 
+// Filters "CSV files", "Workbooks", then "All files": a file whose rows make
+// a new table. The file must exist.
+std::string choose_file_of_rows(QWidget* owner, const std::string& start_directory, const QString& title);
+
 // Filter "All files" unless `filters` are given; the title "File save" when
 // none is given. The folder must exist; whether to overwrite is the calling
 // command's question.

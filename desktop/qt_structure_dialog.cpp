@@ -1,6 +1,12 @@
 #include "desktop/qt_structure_dialog.h"
 
+#include "commands/csv_table_creation.h"
 #include "commands/field_validation.h"
+#include "desktop/qt_refused_value.h"
+#include "engine/csv_structure.h"
+#include "engine/xlsx_import.h"
+#include "platform/error_text.h"
+#include "runtime/settings.h"
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_table_commands.h"
 #include "desktop/qt_warning.h"
@@ -134,6 +140,12 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     select_->setObjectName(QStringLiteral("115"));
     exit_ = new QPushButton(QStringLiteral("E&xit"), this);
     exit_->setObjectName(QStringLiteral("2"));
+    from_csv_ = new QPushButton(QStringLiteral("From C&SV/XLSX..."), this);
+    from_csv_->setObjectName(QStringLiteral("117"));
+    csv_note_ = new QLabel(this);
+    csv_note_->setObjectName(QStringLiteral("118"));
+    csv_note_->setWordWrap(true);
+    csv_note_->hide();
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("116"));
     progress_->setRange(0, 100);
@@ -146,6 +158,7 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     connect(select_, &QPushButton::clicked, this, &structure_dialog::select_file);
     connect(create_, &QPushButton::clicked, this, &structure_dialog::create);
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(from_csv_, &QPushButton::clicked, this, &structure_dialog::start_from_csv);
 
     if (table && table->browse().table) {
         const table_object& open = *table->browse().table;
@@ -156,6 +169,7 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
         const QString path = path_text(table_slot_at(table->slot()).title);
         create_->setText(QStringLiteral("M&odify str."));
         select_->setEnabled(false);
+        from_csv_->hide();
         file_->setText(path);
         setWindowTitle(literal_title(with_path(modify_structure_title, path)));
     }
@@ -183,6 +197,7 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {append_, modify_, delete_}) buttons->addWidget(button);
     buttons->addStretch();
+    buttons->addWidget(from_csv_);
     buttons->addWidget(create_);
     buttons->addWidget(exit_);
 
@@ -194,10 +209,29 @@ structure_dialog::structure_dialog(QWidget* owner, table_window* table)
     layout->addLayout(edits);
     layout->addLayout(middle, 1);
     layout->addLayout(file_row);
+    layout->addWidget(csv_note_);
     layout->addWidget(progress_);
     resize(500, 380);
     name_->setFocus();
 }
+
+structure_dialog::~structure_dialog() = default;
+
+namespace {
+
+// How the rows are read: a workbook's sheet made CSV is UTF-8 with ",".
+csv_import_options rows_options(bool sheet)
+{
+    csv_import_options options;
+    options.date_layout = setting_by_index(SET_DATEFORMAT);
+    if (sheet) {
+        options.encoding = csv_encoding::utf8;
+        options.delimiter = ',';
+    }
+    return options;
+}
+
+}  // namespace
 
 void structure_dialog::show_fields()
 {
@@ -256,6 +290,47 @@ void structure_dialog::select_file()
     if (!path.empty()) file_->setText(path_text(path));
 }
 
+void structure_dialog::start_from_csv()
+{
+    run_guarded(this, [this] {
+        const std::string source = choose_file_of_rows(this, chooser_directory(), QStringLiteral("From CSV"));
+        if (source.empty()) return;
+        // The page the new table is created in, whatever its name.
+        const code_page page = table_new("NEW.DBF")->codepage.page;
+        csv_structure structure;
+        std::string refusal;
+        std::unique_ptr<sheet_as_csv> sheet;
+        {
+            const wait_cursor busy;
+            if (has_xlsx_extension(source)) {
+                sheet = std::make_unique<sheet_as_csv>(source);
+                refusal = sheet->failure();
+            }
+            if (refusal.empty()) {
+                refusal = propose_csv_structure(sheet ? sheet->path() : source, rows_options(sheet != nullptr), page,
+                                                structure);
+            }
+        }
+        if (!refusal.empty()) {
+            show_warning(this, std::string_view(refusal));
+            return;
+        }
+        fields_ = structure.fields;
+        sheet_ = std::move(sheet);
+        csv_source_ = sheet_ ? sheet_->path() : source;
+        csv_columns_ = structure.column_fields;
+        show_fields();
+        std::string note = "Rows from " + file_name_text(source);
+        for (const std::string& rename : structure.renames) note += "\n" + rename;
+        csv_note_->setText(from_ansi(note));
+        csv_note_->show();
+        if (file_->text().isEmpty()) {
+            const std::size_t dot = source.find_last_of('.');
+            file_->setText(path_text(source.substr(0, dot) + ".DBF"));
+        }
+    });
+}
+
 void structure_dialog::create()
 {
     run_guarded(this, [this] {
@@ -278,6 +353,8 @@ void structure_dialog::create()
         if (!may_overwrite(this, path)) return;
         if (modify_mode_) {
             change_table_structure();
+        } else if (!csv_source_.empty()) {
+            create_table_from_rows(path);
         } else {
             create_table_file(path);
         }
@@ -296,6 +373,36 @@ void structure_dialog::create_table_file(const std::string& path)
         show_warning(this, with_path(cannot_create_text, path_text(path)));
         return;
     }
+    accept();
+}
+
+void structure_dialog::create_table_from_rows(const std::string& path)
+{
+    csv_import_options options = rows_options(sheet_ != nullptr);
+    options.on_error = csv_on_error::ask;
+    options.ask = [this](const std::string& refusal) { return ask_about_refused_value(this, refusal); };
+    options.column_fields = csv_columns_;
+    progress_->setValue(0);
+    csv_creation_result result;
+    {
+        const wait_cursor busy;
+        // Asked already whether an existing file may go.
+        result = create_table_from_csv(path, std::nullopt, fields_, csv_source_, options, true, [this](int percent) {
+            progress_->setValue(std::clamp(percent, 0, 100));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    }
+    if (!result.created) {
+        progress_->setValue(0);
+        // Left open, so that the structure or the name can be changed.
+        show_warning(this, std::string_view(result.message));
+        return;
+    }
+    std::string told;
+    for (const std::string& note : result.report.notes) told += note + "\n";
+    if (result.report.skipped) told += "Rows skipped: " + std::to_string(result.report.skipped) + "\n";
+    if (result.report.blanked) told += "Values stored blank: " + std::to_string(result.report.blanked) + "\n";
+    if (!told.empty()) show_information(this, from_ansi(told.substr(0, told.size() - 1)));
     accept();
 }
 

@@ -11,6 +11,7 @@
 #include "engine/table.h"
 #include "grid/input_codes.h"
 #include "grid/paint_grid.h"
+#include "grid/row_selection.h"
 #include "desktop/qt_canvas.h"
 #include "desktop/qt_cell_editor.h"
 #include "desktop/qt_input_codes.h"
@@ -615,7 +616,24 @@ void table_window::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    apply(key_down(browse(), key, event->modifiers() & Qt::ControlModifier));
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    // Shift with a move up or down extends the range of chosen rows; the
+    // move alone ends it.
+    if (key == vk_up || key == vk_down || key == vk_prior || key == vk_next ||
+        (ctrl && (key == vk_home || key == vk_end))) {
+        choose_rows(event->modifiers() & Qt::ShiftModifier);
+    }
+    apply(key_down(browse(), key, ctrl));
+}
+
+void table_window::choose_rows(bool extend)
+{
+    if (extend) {
+        extend_row_selection(browse());
+    } else if (has_row_selection(browse())) {
+        clear_row_selection(browse());
+        update();
+    }
 }
 
 bool table_window::focusNextPrevChild(bool)
@@ -637,6 +655,7 @@ void table_window::mousePressEvent(QMouseEvent* event)
     if (input_blocked()) return;
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
+        choose_rows(event->modifiers() & Qt::ShiftModifier);
         apply(left_button_down(browse(), at.x(), at.y()));
     } else if (event->button() == Qt::RightButton) {
         QMenu* popup = command_popup();

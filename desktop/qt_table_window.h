@@ -96,6 +96,9 @@ protected:
 
 private:
     void apply(const navigation_result& result);
+    // Before a move: with Shift the move extends the chosen rows, without
+    // it the rows chosen are let go.
+    void choose_rows(bool extend);
     void drop_editor();
     void run_command(const command_entry& entry);
     void open_editor(const std::optional<std::string>& typed = {});

@@ -33,28 +33,6 @@ bool all_digits(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The stored digits of a date in one of the forms a CSV file brings:
-// ISO 8601, the grid's layout, or the stored form; "" for anything else.
-// Every character has to match, so that "2024-1-31" is no date rather
-// than a wrong one.
-std::string date_digits(const std::string& text, const std::string& layout)
-{
-    if (text.size() == 10 && text[4] == '-' && text[7] == '-' && all_digits(text.substr(0, 4)) &&
-        all_digits(text.substr(5, 2)) && all_digits(text.substr(8, 2))) {
-        return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
-    }
-    if (text.size() == 8 && all_digits(text)) return text;
-    if (layout.empty() || text.size() != layout.size()) return {};
-    std::string year, month, day;
-    for (std::size_t i = 0; i < layout.size(); ++i) {
-        std::string* part = layout[i] == 'Y' ? &year : layout[i] == 'M' ? &month : layout[i] == 'D' ? &day : nullptr;
-        if (part ? !all_digits(text.substr(i, 1)) : text[i] != layout[i]) return {};
-        if (part) *part += text[i];
-    }
-    if (year.size() != 4 || month.size() != 2 || day.size() != 2) return {};
-    return year + month + day;
-}
-
 std::string field_shape(const field_information& field)
 {
     std::string shape = field.name + " " + field.type + "(" + std::to_string(field.length);
@@ -99,37 +77,9 @@ private:
     // The encoding and the delimiter, as given or as the file shows them.
     bool detect()
     {
-        std::string head(header_sample_bytes, '\0');
-        std::size_t got = 0;
-        if (!fh_read(file_, head.data(), head.size(), got) && !file_.end_of_file) return fail_on_file();
-        head.resize(got);
-        bool failed = false;
-        switch (options_.encoding) {
-        case csv_encoding::utf8: from_ = code_page::utf8; break;
-        case csv_encoding::cp1250: from_ = code_page::cp1250; break;
-        case csv_encoding::cp852: from_ = code_page::cp852; break;
-        case csv_encoding::detect:
-            from_ = head.starts_with(byte_order_mark) || table_.codepage.page == code_page::utf8 ||
-                            (fh_seek(file_, 0, seek_origin::begin) == 0 && file_is_utf8(file_, failed))
-                        ? code_page::utf8
-                        : table_.codepage.page;
-            if (failed) return fail_on_file();
-            break;
-        }
-        // Values pass from a file to a UTF-8 table unconverted, so nothing
-        // else would catch bytes that are no UTF-8.
-        if (from_ == code_page::utf8 && table_.codepage.page == code_page::utf8) {
-            const bool valid = fh_seek(file_, 0, seek_origin::begin) == 0 && file_is_utf8(file_, failed);
-            if (failed) return fail_on_file();
-            if (!valid) {
-                return fail(file_name_text(source_) +
-                            " is no UTF-8 text, which this table's code page needs: give the file's encoding");
-            }
-        }
-        bom_ = from_ == code_page::utf8 && head.starts_with(byte_order_mark);
-        if (bom_) head.erase(0, byte_order_mark.size());
-        delimiter_ = options_.delimiter;
-        if (delimiter_ == 0) delimiter_ = detect_csv_delimiter(head.substr(0, head.find_first_of("\r\n")));
+        std::string refusal = detect_csv_layout(file_, options_, table_.codepage.page, layout_);
+        if (!refusal.empty()) return fail(std::move(refusal));
+        from_ = layout_.encoding;
         return true;
     }
 
@@ -138,8 +88,8 @@ private:
     bool pass(bool writing, progress_meter& meter)
     {
         if (fh_seek(file_, 0, seek_origin::begin) != 0) return fail_on_file();
-        csv_reader reader(file_, delimiter_, options_.longest_value);
-        if (bom_) reader.skip_prefix(byte_order_mark.size());
+        csv_reader reader(file_, layout_.delimiter, options_.longest_value);
+        if (layout_.byte_order_mark) reader.skip_prefix(byte_order_mark.size());
         std::vector<std::string> values;
         if (!reader.next(values)) return fail_reading(reader, "holds no header row naming the fields");
         if (!writing && !map_columns(values)) return false;
@@ -187,7 +137,9 @@ private:
         std::vector<bool> named(static_cast<std::size_t>(field_count(table_)), false);
         for (const std::string& name_bytes : header) {
             const std::string name = program_text(name_bytes);
-            const int field = field_index(table_, name);
+            const std::size_t column = names_.size();
+            const int field = field_index(
+                table_, column < options_.column_fields.size() ? options_.column_fields[column] : name);
             names_.push_back(name);
             if (field < 0 && lower_ascii(name) == deleted_column && deleted_at_ < 0) {
                 deleted_at_ = static_cast<int>(fields_.size());
@@ -344,7 +296,7 @@ private:
         case 'D': {
             trim_both(text);
             if (text.empty()) return store_field_value(table_, field, text);
-            const std::string digits = date_digits(text, options_.date_layout);
+            const std::string digits = csv_date_digits(text, options_.date_layout);
             if (digits.empty()) {
                 return text + " is no date for " + field_shape(info) + ": dates are read as 2024-01-31" +
                        (options_.date_layout.empty() ? std::string() : " or as " + options_.date_layout);
@@ -370,9 +322,8 @@ private:
     const std::function<void(int percent)>& progress_;
     file_handle file_;
     std::int64_t size_ = 0;
+    csv_layout layout_;
     code_page from_ = code_page::utf8;
-    bool bom_ = false;
-    char delimiter_ = ',';
     std::vector<std::string> names_;  // per column, as program text
     std::vector<int> fields_;         // per column, -1 when it goes nowhere
     int deleted_at_ = -1;             // the column of the delete flag, when one names it
@@ -393,6 +344,65 @@ int append_csv(table_object& table, const std::string& source, const csv_import_
         if (!done) report.appended = 0;
         return done;
     });
+}
+
+// Every character has to match, so that "2024-1-31" is no date rather
+// than a wrong one.
+std::string csv_date_digits(const std::string& text, const std::string& layout)
+{
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-' && all_digits(text.substr(0, 4)) &&
+        all_digits(text.substr(5, 2)) && all_digits(text.substr(8, 2))) {
+        return text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+    }
+    if (text.size() == 8 && all_digits(text)) return text;
+    if (layout.empty() || text.size() != layout.size()) return {};
+    std::string year, month, day;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        std::string* part = layout[i] == 'Y' ? &year : layout[i] == 'M' ? &month : layout[i] == 'D' ? &day : nullptr;
+        if (part ? !all_digits(text.substr(i, 1)) : text[i] != layout[i]) return {};
+        if (part) *part += text[i];
+    }
+    if (year.size() != 4 || month.size() != 2 || day.size() != 2) return {};
+    return year + month + day;
+}
+
+std::string detect_csv_layout(file_handle& file, const csv_import_options& options, code_page table_page,
+                              csv_layout& layout)
+{
+    const auto file_failure = [&file] { return file_error_text(file.os.last_error(), file.name); };
+    std::string head(header_sample_bytes, '\0');
+    std::size_t got = 0;
+    if (fh_seek(file, 0, seek_origin::begin) != 0) return file_failure();
+    if (!fh_read(file, head.data(), head.size(), got) && !file.end_of_file) return file_failure();
+    head.resize(got);
+    bool failed = false;
+    switch (options.encoding) {
+    case csv_encoding::utf8: layout.encoding = code_page::utf8; break;
+    case csv_encoding::cp1250: layout.encoding = code_page::cp1250; break;
+    case csv_encoding::cp852: layout.encoding = code_page::cp852; break;
+    case csv_encoding::detect:
+        layout.encoding = head.starts_with(byte_order_mark) || table_page == code_page::utf8 ||
+                                  (fh_seek(file, 0, seek_origin::begin) == 0 && file_is_utf8(file, failed))
+                              ? code_page::utf8
+                              : table_page;
+        if (failed) return file_failure();
+        break;
+    }
+    // Values pass from a file to a UTF-8 table unconverted, so nothing
+    // else would catch bytes that are no UTF-8.
+    if (layout.encoding == code_page::utf8 && table_page == code_page::utf8) {
+        const bool valid = fh_seek(file, 0, seek_origin::begin) == 0 && file_is_utf8(file, failed);
+        if (failed) return file_failure();
+        if (!valid) {
+            return file_name_text(file.name) +
+                   " is no UTF-8 text, which this table's code page needs: give the file's encoding";
+        }
+    }
+    layout.byte_order_mark = layout.encoding == code_page::utf8 && head.starts_with(byte_order_mark);
+    if (layout.byte_order_mark) head.erase(0, byte_order_mark.size());
+    layout.delimiter = options.delimiter;
+    if (layout.delimiter == 0) layout.delimiter = detect_csv_delimiter(head.substr(0, head.find_first_of("\r\n")));
+    return {};
 }
 
 bool has_csv_extension(const std::string& file_name)

@@ -54,6 +54,10 @@ struct csv_import_options {
     std::string date_layout;
     // A longer value is taken for damage, not data.
     std::size_t longest_value = std::size_t{16} << 20;
+    // When given, the field each column goes into, by position, instead of
+    // the field the header row names: a new table's fields are named from
+    // the header row but not always as it writes them ("Név" is NEV).
+    std::vector<std::string> column_fields;
 };
 
 struct csv_import_report {
@@ -71,6 +75,23 @@ struct csv_import_report {
 // append_from, over both passes.
 int append_csv(table_object& table, const std::string& source, const csv_import_options& options,
                csv_import_report& report, const std::function<void(int percent)>& progress = {});
+
+// How a CSV file is written.
+struct csv_layout {
+    code_page encoding = code_page::utf8;
+    bool byte_order_mark = false;  // a UTF-8 mark at the start, passed over
+    char delimiter = ',';
+};
+
+// The encoding and delimiter of the CSV file open in `file`, as `options`
+// give them or as the file shows them, for a table whose texts are in
+// `table_page`. "" when found; otherwise why not, in plain words.
+std::string detect_csv_layout(file_handle& file, const csv_import_options& options, code_page table_page,
+                              csv_layout& layout);
+
+// The stored digits (20240131) of a date written 2024-01-31, in the grid's
+// `layout` ("YYYY.MM.DD") or as stored; "" for any other text.
+std::string csv_date_digits(const std::string& text, const std::string& layout);
 
 // Whether a file is to be read as CSV by its name: a .csv extension in any
 // letter case.

@@ -38,14 +38,6 @@ bool spells_number(std::string_view text)
     return digits > 0;
 }
 
-bool is_calendar_date(const date_parts& date)
-{
-    static constexpr int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1) return false;
-    const long days = month_days[date.month - 1] + (date.month == 2 && is_leap_year(date.year) ? 1 : 0);
-    return date.day <= days;
-}
-
 cell_value text_cell(std::string_view text)
 {
     return {text.empty() ? cell_kind::empty : cell_kind::text, text, {}, false};

@@ -90,6 +90,8 @@ struct browse_object {
     int current_column = 0;
     int asked_column = 0;              // the column whose cell callback is being called
     std::int32_t current_record = 1;   // the grid's number of the current row's record
+    std::int32_t shown_record = 0;     // the current row's record as the last paint found it
+    std::int32_t selection_anchor = 0; // where a range of rows began (grid/row_selection.h); 0: none
     int current_row = 1;               // 1 is the first row under the header
     int visible_rows = 19;             // as a new table window has
     std::int32_t record_count = 0;

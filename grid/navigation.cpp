@@ -3,6 +3,7 @@
 #include "grid/cell_text.h"
 #include "grid/input_codes.h"
 #include "grid/key_filter.h"
+#include "grid/row_selection.h"
 #include "text/text_ops.h"
 
 #include <algorithm>
@@ -248,8 +249,12 @@ navigation_result navigate(browse_object& browse, bool ctrl)
     case vk_c:
     case vk_numpad3:
         if (ctrl) {
-            result.clipboard_text = cell_of(browse, browse.current_column).text;
-            trim_both(result.clipboard_text);
+            if (has_row_selection(browse)) {
+                result.clipboard_text = selected_rows_text(browse);
+            } else {
+                result.clipboard_text = cell_of(browse, browse.current_column).text;
+                trim_both(result.clipboard_text);
+            }
             result.action = grid_action::copy_to_clipboard;
         }
         break;
@@ -323,6 +328,8 @@ navigation_result after_command(browse_object& browse)
     navigation_result result;
     result.paint = repaint::erase;
     if (!browse.table) return result;
+    // A command may have removed or reordered the records of a range.
+    clear_row_selection(browse);
     browse.current_record = browse.source.record_number(browse);
     browse.record_count = browse.source.record_count(browse);
     return result;

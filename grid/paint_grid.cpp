@@ -1,6 +1,7 @@
 #include "grid/paint_grid.h"
 
 #include "grid/cell_text.h"
+#include "grid/row_selection.h"
 
 #include <cstdio>
 
@@ -35,6 +36,7 @@ void paint_data_cell(browse_object& browse, int row, int c, canvas& surface)
 
     colour text_colour = cell.text_colour;
     colour background = cell.background;
+    if (row_selected(browse, browse.source.record_number(browse))) background = selected_row_background;
     if (current) {
         text_colour = browse.has_focus ? browse.current_text : unfocused_cell_text;
         background = browse.has_focus ? browse.current_background : unfocused_cell_background;
@@ -109,6 +111,7 @@ void walk_shown_rows(browse_object& browse, const std::function<void(int row)>& 
 
     lay_out_columns(browse);
     const std::int32_t current = browse.source.position(browse);
+    browse.shown_record = current;
 
     for (int r = 0; r <= browse.visible_rows; ++r) {
         if (r >= 1 && browse.source.at_end(browse)) break;

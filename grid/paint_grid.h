@@ -20,6 +20,8 @@ namespace vortel {
 
 inline constexpr canvas_colour grid_pen_colour = 0xDCDCDC;
 inline constexpr canvas_colour header_border_colour = 0x000000;
+// Rows of a range chosen with Shift (grid/row_selection.h): light blue.
+inline constexpr canvas_colour selected_row_background = 0xFFE0C8;
 
 // Text flags of a column: its alignment, with "&" drawn as itself.
 unsigned column_text_flags(const column_descriptor& column);

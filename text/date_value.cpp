@@ -243,4 +243,12 @@ std::string date_to_dbf(date_value date) { return format_date(date, ""); }
 std::string date_to_dash(date_value date) { return format_date(date, "-"); }
 std::string date_to_dot(date_value date) { return format_date(date, "."); }
 
+bool is_calendar_date(const date_parts& date)
+{
+    static constexpr int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1) return false;
+    const long days = month_days[date.month - 1] + (date.month == 2 && is_leap_year(date.year) ? 1 : 0);
+    return date.day <= days;
+}
+
 }  // namespace vortel

@@ -40,6 +40,9 @@ date_value date_parse(std::string_view text);
 date_value date_parse_in_place(std::string& text);
 
 bool date_is_valid(date_value date);
+// Whether the parts name a day of the calendar, the year as it stands
+// (year 24 is no 1924).
+bool is_calendar_date(const date_parts& date);
 bool is_leap_year(long year);
 
 // All zero for an invalid date.

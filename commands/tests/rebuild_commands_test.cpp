@@ -1,3 +1,4 @@
+#include "commands/csv_table_creation.h"
 #include "commands/field_validation.h"
 #include "commands/file_replacement.h"
 #include "commands/rebuild_journal.h"
@@ -931,6 +932,44 @@ TEST_F(sort_command_test, refusals_come_back_with_their_messages_and_leave_the_f
         << outcome.message;
     EXPECT_EQ(testing::read_file(path), bytes);
     EXPECT_EQ(testing::files_in(dir.path()), (std::set<std::string>{"NAMES.DBF"}));
+}
+
+// A new table is filled under a copy's name and takes its own name only
+// whole: a refusal leaves no table made, nor changes one it was to replace.
+TEST_F(rebuild_command_test, a_table_made_from_csv_takes_its_name_only_when_every_row_is_in)
+{
+    table.reset();
+    const std::string target = dir.file("NEW.DBF");
+    const std::string csv = dir.file("IN.CSV");
+    const std::vector<field_list_entry> fields = {{"NAME", 'C', 5, 0}, {"NOTE", 'M', 10, 0}};
+    csv_import_options options;
+    options.column_fields = {"NAME", "NOTE", ""};
+    const auto create = [&](const std::string& at, bool overwrite) {
+        return create_table_from_csv(at, code_page::cp852, fields, csv, options, overwrite);
+    };
+
+    write_file(csv, "Name,Note,Other\nab,memo text,x\n");
+    csv_creation_result made = create(target, false);
+    EXPECT_TRUE(made.created) << made.message;
+    EXPECT_EQ(testing::table_rows(target), std::vector<std::string>{"ab   |memo text"});
+    EXPECT_EQ(made.report.notes, std::vector<std::string>{"Column Other names no field of the table: ignored"});
+
+    const std::set<std::string> before = files_in(dir.path());
+    const std::string bytes = testing::table_bytes(path);
+    made = create(path, false);
+    EXPECT_EQ(made.message, "The file already exist, overwite ?");
+    write_file(csv, "NAME,NOTE\nab,x\ntoo long,y\n");
+    made = create(path, true);
+    EXPECT_FALSE(made.created);
+    EXPECT_EQ(made.message, "Append error !\nline 3, column NAME: a text of 8 characters does not fit NAME C(5)");
+    EXPECT_EQ(testing::table_bytes(path), bytes);
+    EXPECT_EQ(files_in(dir.path()), before) << "no copy is left behind";
+
+    write_file(csv, "NAME,NOTE\nab,x\n");
+    made = create(path, true);
+    EXPECT_TRUE(made.created) << made.message;
+    EXPECT_EQ(testing::table_rows(path), std::vector<std::string>{"ab   |x"});
+    EXPECT_EQ(files_in(dir.path()), before);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "desktop/qt_cell_editor.h"
 #include "desktop/qt_search_progress.h"
 #include "desktop/qt_table_window.h"
+#include "desktop/qt_warning.h"
 #include "desktop/qt_open_tables.h"
 #include "desktop/tests/qt_test_support.h"
 #include "testing/child_process.h"
@@ -107,6 +108,32 @@ private slots:
             QCOMPARE(window->editor()->text(), c.text.isNull() ? before : c.text);
             QCOMPARE(boxes.boxes.size(), c.text.isNull() ? 1 : 0);
             }
+    }
+
+    // Shift with Down or with a click chooses rows from where the range
+    // began; Ctrl+C puts them on the clipboard as tab-separated lines under
+    // the captions; a move without Shift lets them go.
+    void rows_chosen_with_shift_copy_to_the_clipboard_for_spreadsheets()
+    {
+        table_window* window = open_on(name_column);
+        QVERIFY(window);
+        QTest::keyClick(window, Qt::Key_Down, Qt::ShiftModifier);
+        const browse_object& grid = window->browse();
+        const column_descriptor& column = grid.columns[name_column];
+        QTest::mouseClick(window, Qt::LeftButton, Qt::ShiftModifier,
+                          QPoint(column.x + column.width / 2, 5 * grid.row_height + grid.row_height / 2));
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 1 + 4 + 1);  // the captions, records 2 to 5, the last line's end
+        QVERIFY(lines[0].startsWith(QStringLiteral("NEV\tVAROS\tSZULETETT\t")));
+        for (std::int32_t record = 2; record <= 5; ++record) {
+            QCOMPARE(lines[record - 1].section(QLatin1Char('\t'), 0, 0),
+                     from_ansi(name_of(record)).trimmed());
+        }
+
+        QTest::keyClick(window, Qt::Key_Down);
+        QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), from_ansi(name_of(6)).trimmed());
     }
 
     void ctrl_z_undoes_the_windows_edits_but_never_another_process_later_change()

@@ -9,6 +9,7 @@
 #include "desktop/qt_structure_dialog.h"
 #include "desktop/qt_table_commands.h"
 #include "engine/table.h"
+#include "engine/table_export.h"
 #include "engine/tests/table_fixture.h"
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_main_window.h"
@@ -20,6 +21,7 @@
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QComboBox>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMenu>
@@ -443,6 +445,63 @@ private slots:
         QCOMPARE(records_in(created), 0);
         QCOMPARE(fields_of(created), std::vector<std::string>({"_A1:N:19:3", "DATUM:D:8:0", "MEGJ:M:10:0"}));
         QVERIFY(std::filesystem::exists(dir_->file("NEW.DBT")));
+    }
+
+    // Create table from a CSV file: the proposed structure fills the list
+    // for editing, a value the edited field refuses is asked about, and the
+    // rows fill the table under the name Create was given; a workbook's
+    // first sheet likewise.
+    void create_table_starts_from_a_csv_file_or_a_workbook_whose_rows_fill_it()
+    {
+        box_recorder boxes;
+        const std::string csv = dir_->file("PEOPLE.csv");
+        const std::string created = dir_->file("PEOPLE.DBF");
+        testing::write_file(csv, "N\xC3\xA9v,Born,Amount\nKiss Anna,2024-01-31,1.5\nNagy,,12\n");
+        chooser_answers chosen({csv});
+        QStringList asked;
+        const refused_value_hook previous = set_refused_value_hook([&](const QString& text) {
+            asked << text;
+            return csv_on_error::skip;
+        });
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
+            dialog->from_csv_button()->click();
+            QCOMPARE(chosen.requests.at(0).title, QStringLiteral("From CSV"));
+            QCOMPARE(dialog->field_list()->topLevelItemCount(), 3);
+            QCOMPARE(dialog->file_box()->text(), QString::fromStdString(created));
+            QVERIFY(dialog->csv_note()->text().contains(QStringLiteral("Column N\u00e9v is field NEV")));
+            type_into(dialog->name_box(), QStringLiteral("NEV"));
+            type_into(dialog->length_box(), QStringLiteral("5"));
+            dialog->modify_button()->click();
+            dialog->create_button()->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        run_structure_dialog(nullptr);
+        set_refused_value_hook(previous);
+        QCOMPARE(asked,
+                 QStringList({QStringLiteral("line 2, column N\u00e9v: a text of 9 characters does not fit NEV C(5)")}));
+        QCOMPARE(boxes.boxes, QStringList({QStringLiteral("Information: Rows skipped: 1")}));
+        QCOMPARE(fields_of(created), std::vector<std::string>({"NEV:C:5:0", "BORN:D:8:0", "AMOUNT:N:4:1"}));
+        QCOMPARE(testing::table_rows(created), std::vector<std::string>({"Nagy |        |12.0"}));
+        QCOMPARE(testing::files_in(dir_->path()).count("PEOPLE.NEW1.DBF"), std::size_t(0));
+
+        // A workbook's first sheet, as Copy to writes the sample's records.
+        const std::string book = dir_->file("SAMPLE.xlsx");
+        export_options as_sheet;
+        as_sheet.format = export_format::xlsx;
+        as_sheet.deleted = deleted_records::mark;
+        QCOMPARE(export_table(*testing::open_table(table_), book, as_sheet), export_written);
+        const chooser_answers sheet_chosen({book});
+        when_dialog<structure_dialog>([&](structure_dialog* dialog) {
+            dialog->from_csv_button()->click();
+            QCOMPARE(sheet_chosen.requests.at(0).filters.section(QStringLiteral(";;"), 1, 1),
+                     QStringLiteral("Workbooks (*.XLSX *.xlsx)"));
+            dialog->create_button()->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        run_structure_dialog(nullptr);
+        const std::vector<std::string> sample_fields = fields_of(table_);
+        QCOMPARE(fields_of(dir_->file("SAMPLE.DBF")).size(), sample_fields.size());
+        QCOMPARE(testing::table_rows(dir_->file("SAMPLE.DBF")).size(), testing::table_rows(table_).size());
     }
 
     // A new table must not land on an open table's files, nor have a memo

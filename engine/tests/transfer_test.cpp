@@ -1,5 +1,6 @@
 #include "engine/append_from.h"
 #include "engine/csv_import.h"
+#include "engine/csv_structure.h"
 #include "engine/export.h"
 #include "engine/table_export.h"
 
@@ -489,6 +490,84 @@ TEST_F(csv_import_test, values_that_would_change_and_hostile_files_are_refused_n
         clear_failure(*table);
     }
     EXPECT_EQ(files(), before);
+}
+
+// --- a new table's structure from CSV -------------------------------------
+
+std::string shape(const field_list_entry& field)
+{
+    return field.name + " " + field.type + "(" + std::to_string(field.length) + "," + std::to_string(field.decimals) +
+           ")";
+}
+
+// A field is proposed only for values it stores and shows back as written.
+TEST(csv_structure, a_column_proposes_the_field_its_values_keep)
+{
+    struct example {
+        std::vector<std::string> values;
+        std::string field;
+    };
+    const std::vector<example> examples = {
+        {{"", "  "}, "X C(1,0)"},
+        {{"T", "f", "true", "FALSE", "I", "n", "y", ""}, "X L(1,0)"},
+        {{"T", "yes"}, "X C(3,0)"},
+        {{"2024-01-31", "2024.02.29", ""}, "X D(8,0)"},
+        {{"2024-02-30"}, "X C(10,0)"},
+        {{"20240131"}, "X N(8,0)"},
+        {{"-12", "0.25", "3.5", ""}, "X N(6,2)"},
+        {{"0", "-7"}, "X N(2,0)"},
+        {{"007", "1"}, "X C(3,0)"},
+        {{"1e3"}, "X C(3,0)"},
+        {{"-0"}, "X C(2,0)"},
+        {{"-0.00", "1"}, "X C(5,0)"},
+        {{"+5"}, "X C(2,0)"},
+        {{"1."}, "X C(2,0)"},
+        {{".5"}, "X C(2,0)"},
+        {{"1.1234567890"}, "X C(12,0)"},
+        {{"12345678901234567890"}, "X C(20,0)"},
+        {{"1234567890123456789"}, "X N(19,0)"},
+        {{"abc   ", "  x"}, "X C(3,0)"},
+        {{"12 ", "T "}, "X C(2,0)"},
+        {{"2024-01-31 "}, "X D(8,0)"},
+        {{std::string(254, 'x')}, "X C(254,0)"},
+        {{std::string(255, 'x')}, "X M(10,0)"},
+    };
+    for (const example& e : examples) {
+        csv_column_survey survey;
+        for (const std::string& value : e.values) survey.add(value, "YYYY.MM.DD");
+        EXPECT_EQ(shape(survey.field("X")), e.field) << ::testing::PrintToString(e.values);
+    }
+}
+
+TEST(csv_structure, column_names_become_valid_unique_field_names)
+{
+    const std::vector<std::string> columns = {
+        "N\xE9v", "first name", "2024", "", "N\xC9V", "_id", "\xC1rv\xEDzt\xFBr\xF5 t\xFCk\xF6r", " a-b--c ",
+        "LONGCOLUMNNAME1", "LONGCOLUMNNAME2", "LONGCOLUMNNAME3"};
+    const std::vector<std::string> names = {"NEV",        "FIRST_NAME", "F2024",      "FIELD4",
+                                            "NEV_2",      "_ID",        "ARVIZTURO_", "A_B_C",
+                                            "LONGCOLUMN", "LONGCOLU_2", "LONGCOLU_3"};
+    EXPECT_EQ(field_names_for_columns(columns), names);
+}
+
+// The file is read as the append reads it: encoding, delimiter and the
+// delete flag column alike, widths counted in the table's code page.
+TEST_F(csv_import_test, the_proposed_structure_reads_the_file_as_the_append_does)
+{
+    write_file(csv_path, "\xEF\xBB\xBFn\xC3\xA9v;Amount;_deleted\n" + arviz_utf8 + ";1,5;T\n;12;F\n");
+    csv_structure structure;
+    ASSERT_EQ(propose_csv_structure(csv_path, {}, code_page::cp852, structure), "");
+    ASSERT_EQ(structure.fields.size(), 2u);
+    EXPECT_EQ(shape(structure.fields[0]) + " " + shape(structure.fields[1]), "NEV C(5,0) AMOUNT C(3,0)");
+    EXPECT_EQ(structure.column_fields, (std::vector<std::string>{"NEV", "AMOUNT", "_deleted"}));
+    EXPECT_EQ(structure.renames, std::vector<std::string>{"Column n\xE9v is field NEV"});
+
+    write_file(csv_path, "A\n1\n\"2\n");
+    EXPECT_EQ(propose_csv_structure(csv_path, {}, code_page::cp852, structure),
+              csv_path + ", line 3: the quote opened here is never closed");
+    write_file(csv_path, "_deleted\nT\n");
+    EXPECT_EQ(propose_csv_structure(csv_path, {}, code_page::cp852, structure),
+              csv_path + ": the header row names no column for a field");
 }
 
 // --- code pages ---------------------------------------------------------

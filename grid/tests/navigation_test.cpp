@@ -4,6 +4,9 @@
 #include "grid/cell_text.h"
 #include "grid/input_codes.h"
 #include "grid/key_filter.h"
+#include "grid/paint_grid.h"
+#include "grid/row_selection.h"
+#include "grid/tests/recording_canvas.h"
 #include "grid/tests/grid_fixture.h"
 #include "runtime/settings.h"
 
@@ -225,6 +228,41 @@ protected:
     // y in the middle of a data row.
     int row_y(int row) const { return row * browse.row_height + 10; }
 };
+
+// Rows chosen from an anchor copy as tab-separated lines under the
+// captions, hidden deleted records left out; the table stays on the
+// current record, and without a range Ctrl+C copies the current cell.
+TEST_F(navigation_test, rows_chosen_with_shift_copy_as_tab_separated_lines_under_the_captions)
+{
+    setting_by_index(SET_DELETED, "1");
+    open_numbered(10, {4});
+    browse.visible_rows = 8;
+    paint();
+    key_down(browse, vk_down, false);
+    paint();
+    extend_row_selection(browse);
+    for (int i = 0; i < 3; ++i) {
+        extend_row_selection(browse);  // the anchor stays where the range began
+        key_down(browse, vk_down, false);
+    }
+    testing::recording_canvas surface;
+    paint_grid(browse, surface);
+    int chosen_cells = 0;
+    for (const testing::canvas_call& call : surface.of(testing::drawn::text)) {
+        chosen_cells += call.background == selected_row_background;
+    }
+    EXPECT_EQ(chosen_cells, 2 * 4) << "records 2, 3, 5 and 6";
+
+    navigation_result copied = key_down(browse, vk_c, true);
+    EXPECT_EQ(copied.action, grid_action::copy_to_clipboard);
+    EXPECT_EQ(copied.clipboard_text, "NR\tNAME\n2\tname2\n3\tname3\n5\tname5\n6\tname6\n");
+    paint();
+    EXPECT_EQ(table_nr(), 6);
+
+    clear_row_selection(browse);
+    key_down(browse, vk_right, false);
+    EXPECT_EQ(key_down(browse, vk_c, true).clipboard_text, "6");
+}
 
 // Columns: deleted 0-20, NR 20-90, NAME from 90.
 TEST_F(mouse_test, a_click_on_a_data_row_makes_the_hit_cell_current_and_a_double_click_fits_or_edits)

@@ -41,6 +41,7 @@ QT_QPA_PLATFORM=offscreen "$root/usr/bin/vortel-cli" print "$sample" "$scratch/l
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets runtime: $depends"
 [[ $depends == *libxlsxwriter* ]] || fail "Depends lacks the workbook writer's runtime: $depends"
+[[ $depends == *libzip* && $depends == *libexpat* ]] || fail "Depends lacks the workbook reader's runtime: $depends"
 [[ $depends != *-dev* ]] || fail "Depends names a -dev package: $depends"
 
 desktop-file-validate "$root/usr/share/applications/vortel.desktop" || fail "desktop-file-validate refuses the entry"
