@@ -1,6 +1,6 @@
-// The preview: a modal dialog ("PreView") that shows a print job's pages one
-// at a time, scaled into its surface, and prints them on a printer chosen in
-// the print dialog. The portable preview model decides what every button,
+// The preview: a modal, resizable dialog ("PreView") that shows a print
+// job's pages one at a time, scaled into its surface, and prints them on a
+// printer chosen in the print dialog. The portable preview model decides what every button,
 // key and scroll-bar action does; this file paints and translates events.
 #pragma once
 
@@ -12,8 +12,10 @@
 
 #include "print/preview_model.h"
 
+class QLabel;
 class QPrinter;
 class QScrollBar;
+class QSpinBox;
 class QToolBar;
 
 namespace vortel {
@@ -39,6 +41,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void scroll_action(bool horizontal, int action);
@@ -72,17 +75,22 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     // A toolbar button pressed, by its command id.
     void command(int id);
+    // The go-to-page box given `number`.
+    void go_to_page(int number);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void print_pages();
+    void show_page_number();
 
     page_device& device_;
     preview_pages pages_;
     QToolBar* toolbar_ = nullptr;
     preview_surface_widget* surface_ = nullptr;
+    QLabel* page_of_ = nullptr;
+    QSpinBox* go_to_ = nullptr;
     std::string saved_toolbar_x_;
     std::string saved_toolbar_y_;
     bool empty_told_ = false;

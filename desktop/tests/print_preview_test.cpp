@@ -13,17 +13,21 @@
 #include "desktop/tests/qt_test_support.h"
 
 #include <QtCore/QProcess>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QStandardPaths>
 #include <QtCore/QTimer>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QScrollBar>
+#include <QtWidgets/QSpinBox>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QTreeWidget>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -151,44 +155,88 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("32"));
             QCOMPARE(setting_by_index(SET_TOOLBARY), std::string("32"));
-            QCOMPARE(dialog.toolbar()->actions().size(), 8);
+            QCOMPARE(dialog.toolbar()->findChildren<QAction*>(QRegularExpression(QStringLiteral("^preview_1"))).size(),
+                     10);
 
             preview_surface_widget* surface = dialog.surface();
             preview_surface& view = surface->model();
+            auto* page_of = dialog.findChild<QLabel*>(QStringLiteral("preview_page_of"));
+            auto* go_to = dialog.findChild<QSpinBox*>(QStringLiteral("preview_go_to"));
+            QCOMPARE(page_of->text(), QStringLiteral("Page 1 of 3"));
             QVERIFY(has_ink(surface));
 
-            // Paging: the missing last page shows blank.
+            // Paging: the missing last page shows blank; the go-to box and
+            // the page number follow the buttons, and the buttons the box.
             dialog.findChild<QAction*>(QStringLiteral("preview_104"))->trigger();
             QCOMPARE(dialog.pages().index, std::size_t{2});
+            QCOMPARE(go_to->value(), 3);
             QVERIFY(!has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_102"))->trigger();
             QCOMPARE(view.page_name, device.temp_directory + "BT0002.WMF");
             QVERIFY(has_ink(surface));
+            go_to->setValue(1);
+            QCOMPARE(page_of->text(), QStringLiteral("Page 1 of 3"));
+            QVERIFY(surface->hasFocus());
 
-            // Keys and bars reach the view's scrolling (scroll_codes_move_the_origin
-            // has how far each moves), and the thumbs follow the origin.
+            // Keys and bars reach the view's scrolling, a screen less a line
+            // per Page Down (keys_and_bars_step_by_lines_and_screens has
+            // the steps), and the thumbs follow the origin.
             QTest::keyClick(surface, Qt::Key_PageDown);
-            QCOMPARE(surface->vertical_bar()->value(), 100);
-            surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-            QCOMPARE(view.origin_x, 80);
+            QCOMPARE(surface->vertical_bar()->value(), preview_step_sizes(view).page_y);
+            QVERIFY(preview_step_sizes(view).page_y * preview_scales(view).y > surface->height() * 3 / 4);
+            QTest::keyClick(surface, Qt::Key_End, Qt::ControlModifier);
+            QCOMPARE(view.origin_y + preview_extent(view).y, view.page_height + 20);
             QTest::keyClick(surface, Qt::Key_Home, Qt::ControlModifier);
 
-            // Dragging pulls the page along with the pointer.
+            // Ctrl+plus zooms in; then a page across goes as far as the bar says.
+            const double down = preview_scales(view).y;
+            QTest::keyClick(surface, Qt::Key_Plus, Qt::ControlModifier);
+            QCOMPARE(preview_scales(view).y, down * 1.25);
+            QTest::keyClick(surface, Qt::Key_Home);
+            surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            QCOMPARE(view.origin_x, std::min(-20 + preview_step_sizes(view).page_x,
+                                             surface->horizontal_bar()->maximum() - 20));
+            QCOMPARE(surface->horizontal_bar()->value(), view.origin_x + 20);
+
+            // The wheel scrolls three lines a notch, with Ctrl it zooms.
+            const auto wheel = [&](int delta, Qt::KeyboardModifiers keys) {
+                QWheelEvent turn(QPointF(50, 50), surface->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta),
+                                 Qt::NoButton, keys, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(surface, &turn);
+            };
+            const std::int32_t top = view.origin_y;
+            wheel(-120, Qt::NoModifier);
+            QCOMPARE(view.origin_y, top + 3 * preview_step_sizes(view).line_y);
+            QCOMPARE(preview_step_sizes(view).line_y, device.line_height);
+            wheel(-120, Qt::ControlModifier);
+            QCOMPARE(preview_scales(view).y, down);
+
+            // Dragging pulls the page along with the pointer, as far as it went.
+            QTest::keyClick(surface, Qt::Key_Home);
+            const QPoint from(view.origin_x, view.origin_y);
             QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(200, 200));
             QCOMPARE(surface->cursor().shape(), Qt::SizeAllCursor);
             QMouseEvent move(QEvent::MouseMove, QPointF(190, 170), surface->mapToGlobal(QPointF(190, 170)),
                              Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(surface, &move);
-            QCOMPARE(QPoint(view.origin_x, view.origin_y), QPoint(90, 10));
+            QVERIFY(std::abs(view.origin_x - (from.x() + 10 / preview_scales(view).x)) < 1);
+            QVERIFY(std::abs(view.origin_y - (from.y() + 30 / preview_scales(view).y)) < 1);
             QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(190, 170));
             QCOMPARE(surface->cursor().shape(), Qt::ArrowCursor);
 
-            // The view toggle starts over at the corner, with longer bars.
-            const int zoomed_range = surface->vertical_bar()->maximum();
+            // Fit width keeps to a resized dialog; the views start over at the corner.
+            dialog.findChild<QAction*>(QStringLiteral("preview_110"))->trigger();
+            QCOMPARE(QPoint(view.origin_x, view.origin_y), QPoint(-20, -20));
+            const double across = preview_scales(view).x;
+            dialog.resize(dialog.width() * 2, dialog.height());
+            QTRY_VERIFY(preview_scales(view).x > across * 1.9);
+            QCOMPARE(preview_extent(view).x, view.page_width + 40);
+            dialog.findChild<QAction*>(QStringLiteral("preview_109"))->trigger();
+            QVERIFY(preview_extent(view).y >= view.page_height + 40);
+            QVERIFY(has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_106"))->trigger();
             QVERIFY(view.unzoomed);
-            QCOMPARE(view.origin_x, -20);
-            QCOMPARE(surface->vertical_bar()->maximum(), 2 * zoomed_range);
+            QCOMPARE(view.fit, preview_fit::factors);
             QTest::keyClick(surface, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         }
