@@ -9,10 +9,13 @@ namespace vortel {
 
 struct browse_object;
 struct cli_context;
+struct page_setup;
 
-// Lays out the listing of `browse` (its chosen columns) and writes it to
-// the PDF file `path`; gives the message to report, empty on success.
-using pdf_listing_writer = std::string (*)(browse_object& browse, const std::string& title, const std::string& path);
+// Lays out the listing of `browse` (its chosen columns) for the page of
+// `setup` and writes it to the PDF file `path`; gives the message to
+// report, empty on success.
+using pdf_listing_writer = std::string (*)(browse_object& browse, const std::string& title, const std::string& path,
+                                           const page_setup& setup);
 
 // Installed by the program at start; without it printing reports that it
 // is not available.
@@ -24,6 +27,10 @@ void set_pdf_listing_writer(pdf_listing_writer writer);
 // Gives the problem with the first argument that names no single field,
 // empty when all do.
 std::string choose_print_columns(browse_object& browse, const std::string& names);
+
+// The page of --paper, --landscape and --margins; the problem with them,
+// empty when there is none.
+std::string read_page_setup(cli_context& context, page_setup& setup);
 
 int run_print_command(cli_context& context);
 

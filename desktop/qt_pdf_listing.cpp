@@ -59,7 +59,8 @@ void print_all_pages(page_device& device, void* context)
 
 }  // namespace
 
-std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path)
+std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path,
+                              const page_setup& setup)
 {
     ensure_gui_application();
     // The PDF takes the output's name only when it was written whole.
@@ -67,7 +68,7 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     native_file created;
     if (const int error = staged.open(created)) return file_error_text(error, path);
     created.close();
-    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name());
+    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name(), setup);
     listing_environment environment;
     const printer_facts facts = qt_printer_facts(*printer, environment.font_face);
     pdf_job job{printer.get()};

@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "desktop/qt_file_choosers.h"
+#include "desktop/qt_page_setup.h"
 #include "desktop/qt_table_commands.h"
 #include "desktop/qt_warning.h"
 #include "grid/input_codes.h"
@@ -337,8 +338,8 @@ void preview_dialog::show_page_number()
 
 void preview_dialog::print_pages()
 {
-    // The dialog starts on the printer the pages were laid out for.
-    const page_printer chosen = default_page_printer();
+    // The dialog starts on the printer and paper the pages were laid out for.
+    const page_printer chosen = set_up_page_printer(remembered_page_setup());
     QPrinter& printer = *chosen.printer;
     // Pages are in the job's device units; at the job's resolution they come
     // out the size they were laid out for.

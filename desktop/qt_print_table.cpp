@@ -8,10 +8,12 @@
 #include "desktop/qt_warning.h"
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_page_painter.h"
+#include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
 #include "desktop/qt_print_columns.h"
 #include "desktop/qt_print_pages.h"
 #include "platform/error_text.h"
+#include "print/page_setup.h"
 #include "print/table_listing.h"
 #include "runtime/named_registry.h"
 #include "runtime/settings.h"
@@ -58,8 +60,12 @@ void print_table(table_window& window)
                      [](const column_descriptor& column) { return column.print_selected; })) {
         return;
     }
+    // The pages are laid out for the paper they will be printed on.
+    page_setup setup = remembered_page_setup();
+    if (!ask_page_setup(&window, setup)) return;
+    remembered_page_setup() = setup;
 
-    const page_printer printer = default_page_printer();
+    const page_printer printer = set_up_page_printer(setup);
     listing_environment environment;
     environment.font_face = print_font_face();
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);

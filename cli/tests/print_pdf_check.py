@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
-header on every page and every record's name, Hungarian letters included;
+header on every page and every record's name, Hungarian letters included,
+on A4, landscape, Letter paper and with 20 mm margins alike;
 with deleted records hidden, those names are missing. Every column the
 listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
@@ -37,30 +38,35 @@ deleted = [r["NEV"] for r in dbfread.DBF(table, encoding="cp852", load=True).del
 failures = []
 
 
-def listing(*options, columns="NEV,varos,FIZETES,SZULETETT"):
+def listing(*options, columns="NEV,varos,FIZETES,SZULETETT", page=()):
     out = os.path.join(work, "LISTING.PDF")
-    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite"],
+    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite", *page],
                           capture_output=True, text=True)
     if done.returncode != 0:
         sys.exit("vortel-cli print failed: " + done.stderr)
     return subprocess.run(["pdftotext", "-layout", out, "-"], capture_output=True, text=True, check=True).stdout
 
 
-text = listing()
-pages = text.split("\f")
-pages = [p for p in pages if p.strip()]
 today = datetime.date.today().strftime("%Y.%m.%d")
-for number, page in enumerate(pages, 1):
-    for expected in ("T100", today, "DOLGOZO.DBF", "%04d.PAGE" % number, "-" * 80, "NEV", "FIZETES"):
-        if expected not in page:
-            failures.append("page %d lacks %r" % (number, expected))
-for record in records:
-    if record["NEV"] not in text:
-        failures.append("record %r is missing" % record["NEV"])
-    if record["SZULETETT"] and record["SZULETETT"].strftime("%Y.%m.%d") not in text:
-        failures.append("birth date of %r is missing" % record["NEV"])
-if len(pages) < 2:
-    failures.append("expected several pages, got %d" % len(pages))
+for page_setup in ((), ("--landscape",), ("--paper", "Letter"), ("--margins", "20")):
+    text = listing(page=page_setup)
+    pages = [p for p in text.split("\f") if p.strip()]
+    setup = " ".join(page_setup) or "A4"
+    for number, page in enumerate(pages, 1):
+        for expected in ("T100", today, "DOLGOZO.DBF", "%04d.PAGE" % number, "-" * 80, "NEV", "FIZETES"):
+            if expected not in page:
+                failures.append("%s: page %d lacks %r" % (setup, number, expected))
+    for record in records:
+        if record["NEV"] not in text:
+            failures.append("%s: record %r is missing" % (setup, record["NEV"]))
+        if record["SZULETETT"] and record["SZULETETT"].strftime("%Y.%m.%d") not in text:
+            failures.append("%s: birth date of %r is missing" % (setup, record["NEV"]))
+    if len(pages) < 2:
+        failures.append("%s: expected several pages, got %d" % (setup, len(pages)))
+    size = subprocess.run(["pdfinfo", os.path.join(work, "LISTING.PDF")], capture_output=True, text=True).stdout
+    paper = {"--landscape": "842 x 595", "Letter": "612 x 792"}.get(page_setup[-1] if page_setup else "", "595 x 842")
+    if shutil.which("pdfinfo") and paper not in size:
+        failures.append("%s: pages are not %s points: %r" % (setup, paper, size))
 
 hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:

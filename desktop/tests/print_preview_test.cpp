@@ -7,7 +7,9 @@
 #include "desktop/qt_table_window.h"
 #include "platform/fault_injection.h"
 #include "print/page_device.h"
+#include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
+#include "print/page_setup.h"
 #include "print/tests/recording_surface.h"
 #include "runtime/settings.h"
 #include "desktop/tests/qt_test_support.h"
@@ -19,8 +21,10 @@
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QSpinBox>
 #include <QtWidgets/QStyle>
@@ -108,6 +112,17 @@ void watch_for_a_preview(bool& previewed)
             previewed = true;
             preview->reject();
         }
+    });
+}
+
+// Answers the page setup with OK, after `choose` when given; the dialog
+// after it goes to `next`.
+void accept_page_setup(std::function<void(QWidget*)> next, std::function<void(QWidget*)> choose = {})
+{
+    when_modal([next, choose](QWidget* setup) {
+        if (choose) choose(setup);
+        when_modal(next);
+        setup->findChild<QPushButton*>(QStringLiteral("page_setup_ok"))->click();
     });
 }
 
@@ -336,7 +351,7 @@ private slots:
                 rows << row->text(0) + (row->checkState(0) == Qt::Checked ? "+" : "-");
                 if (i > 2) row->setCheckState(0, Qt::Unchecked);
             }
-            when_modal([&](QWidget* shown) {
+            accept_page_setup([&](QWidget* shown) {
                 auto* preview = qobject_cast<preview_dialog*>(shown);
                 if (!preview) return;
                 pages = preview->pages().names.size();
@@ -379,6 +394,59 @@ private slots:
         QCOMPARE(a3_pages, int(pages));
     }
 
+    // The page setup asked after the columns lays the pages out for its
+    // paper, orientation and margins, and starts from the last choice the
+    // next time; Cancel there prints nothing.
+    void page_setup_lays_the_pages_out_for_the_paper_chosen_and_is_remembered()
+    {
+        table_window* window = open_sample();
+        QVERIFY(window);
+        QStringList offered;  // what each page setup started from
+        QSize laid_out;       // the printable area the preview's pages have
+        bool previewed = false;
+        const auto offer = [&](QWidget* setup) {
+            offered << setup->findChild<QComboBox*>(QStringLiteral("page_setup_paper"))->currentText() + " " +
+                           (setup->findChild<QRadioButton*>(QStringLiteral("page_setup_landscape"))->isChecked()
+                                ? "landscape"
+                                : "portrait") +
+                           " " + setup->findChild<QSpinBox*>(QStringLiteral("page_setup_margins"))->text();
+        };
+        when_modal([&](QWidget* chooser) {
+            accept_page_setup(
+                [&](QWidget* shown) {
+                    if (auto* preview = qobject_cast<preview_dialog*>(shown)) {
+                        const preview_surface& view = preview->surface()->model();
+                        laid_out = QSize(view.page_width, view.page_height);
+                    }
+                },
+                [&](QWidget* setup) {
+                    offer(setup);
+                    setup->findChild<QComboBox*>(QStringLiteral("page_setup_paper"))->setCurrentText("Letter");
+                    setup->findChild<QRadioButton*>(QStringLiteral("page_setup_landscape"))->setChecked(true);
+                    setup->findChild<QSpinBox*>(QStringLiteral("page_setup_margins"))->setValue(20);
+                });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        // Letter across, less 20 mm each side (Qt keeps margins in whole points), at 600 dpi.
+        QVERIFY2(std::abs(laid_out.width() - 5655) <= 6 && std::abs(laid_out.height() - 4155) <= 6,
+                 qPrintable(QStringLiteral("%1 x %2").arg(laid_out.width()).arg(laid_out.height())));
+
+        when_modal([&](QWidget* chooser) {
+            when_modal([&](QWidget* setup) {
+                offer(setup);
+                watch_for_a_preview(previewed);
+                setup->findChild<QPushButton*>(QStringLiteral("page_setup_cancel"))->click();
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QCOMPARE(offered, (QStringList{"A4 portrait Printer's own", "Letter landscape 20 mm"}));
+        remembered_page_setup() = {};
+    }
+
     // No preview opens when OK with no field checked is refused (the chooser
     // stays) and Cancel follows, nor when the pages could not be written,
     // which is told instead.
@@ -406,7 +474,7 @@ private slots:
         QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
 
         when_modal([&](QWidget* chooser) {
-            watch_for_a_preview(previewed);
+            accept_page_setup({}, [&](QWidget*) { watch_for_a_preview(previewed); });
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
         });
         {
