@@ -26,6 +26,8 @@
 #include "desktop/qt_warning.h"
 #include "grid/input_codes.h"
 #include "desktop/qt_input_codes.h"
+#include "platform/error_text.h"
+#include "platform/staged_output.h"
 #include "print/page_device.h"
 #include "print/page_order.h"
 #include "print/page_player.h"
@@ -313,6 +315,7 @@ void preview_dialog::command(int id)
     }
     switch (run_preview_command(pages_, surface_->model(), id)) {
     case preview_outcome::print: print_pages(); break;
+    case preview_outcome::save_pdf: save_pdf(); break;
     case preview_outcome::exit: reject(); break;
     case preview_outcome::handled:
     case preview_outcome::ignored: break;
@@ -393,12 +396,45 @@ void preview_dialog::print_pages()
     }
 }
 
-void show_preview(QWidget* owner, page_device& device, bool no_printer)
+void preview_dialog::save_pdf()
+{
+    const std::string offered = table_path_.empty() ? chooser_directory() : preview_pdf_name(table_path_);
+    const std::string path = choose_file_to_save(this, offered, QStringLiteral("Save as PDF"),
+                                                 QStringLiteral("PDF files (*.PDF *.pdf);;All files (*)"));
+    if (path.empty()) return;
+    if (const std::string refusal = open_table_file_refusal(path); !refusal.empty()) {
+        show_warning(this, std::string_view(refusal));
+        return;
+    }
+    if (!may_overwrite(this, path)) return;
+    // The PDF takes the file's name only once it is whole.
+    staged_output staged(path);
+    native_file created;
+    if (const int error = staged.open(created)) {
+        show_warning(this, std::string_view(file_error_text(error, path)));
+        return;
+    }
+    created.close();
+    // The page the listing was laid out for, on a PDF page of that layout.
+    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name(), remembered_page_setup());
+    printer->setPageLayout(set_up_page_printer(remembered_page_setup()).printer->pageLayout());
+    printer->setResolution(device_.printer.dots_per_inch_x);
+    const std::string title = table_path_.empty() ? device_.document_name : preview_pdf_title(table_path_);
+    printer->setDocName(table_path_.empty() ? from_ansi(title) : path_text(title));
+    const int count = static_cast<int>(pages_.names.size());
+    const int error = print_page_files(*printer, pages_.names, print_page_order(count, {1, count}).pages)
+                          ? staged.commit()
+                          : EIO;
+    if (error != 0) show_warning(this, std::string_view(file_error_text(error, path)));
+}
+
+void show_preview(QWidget* owner, page_device& device, bool no_printer, const std::string& table_path)
 {
     if (preview_open) return;
     preview_open = true;
     {
         preview_dialog dialog(owner, device, no_printer);
+        dialog.set_table_path(table_path);
         dialog.exec();
     }
     preview_open = false;

@@ -77,12 +77,16 @@ public:
     void command(int id);
     // The go-to-page box given `number`.
     void go_to_page(int number);
+    // The table the pages list, by its file-system path: "Save as PDF..."
+    // offers a file beside it and names the PDF after it.
+    void set_table_path(const std::string& path) { table_path_ = path; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void print_pages();
+    void save_pdf();
     void show_page_number();
 
     page_device& device_;
@@ -91,13 +95,15 @@ private:
     preview_surface_widget* surface_ = nullptr;
     QLabel* page_of_ = nullptr;
     QSpinBox* go_to_ = nullptr;
+    std::string table_path_;
     std::string saved_toolbar_x_;
     std::string saved_toolbar_y_;
     bool empty_told_ = false;
 };
 
-// Shows the preview of `device`'s pages modally over `owner`; returns when
-// it is closed. A second preview is never opened while one is.
-void show_preview(QWidget* owner, page_device& device, bool no_printer);
+// Shows the preview of `device`'s pages of the table at `table_path`
+// modally over `owner`; returns when it is closed. A second preview is
+// never opened while one is.
+void show_preview(QWidget* owner, page_device& device, bool no_printer, const std::string& table_path = {});
 
 }  // namespace vortel

@@ -26,12 +26,13 @@ constexpr std::size_t title_max = 127;
 struct preview_owner {
     QWidget* window;
     bool no_printer;
+    std::string table_path;
 };
 
 void show_listing_preview(page_device& device, void* context)
 {
     const auto& owner = *static_cast<preview_owner*>(context);
-    show_preview(owner.window, device, owner.no_printer);
+    show_preview(owner.window, device, owner.no_printer, owner.table_path);
 }
 
 void wait_cursor(bool on, void*)
@@ -69,7 +70,7 @@ void print_table(table_window& window)
     listing_environment environment;
     environment.font_face = print_font_face();
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
-    preview_owner owner{&window, printer.pdf_fallback};
+    preview_owner owner{&window, printer.pdf_fallback, browse.title};
     environment.printer = &facts;
     environment.header = {setting_by_index(SET_CEGNEV), listing_date(), file_name_text(browse.title).substr(0, title_max)};
     environment.preview = show_listing_preview;

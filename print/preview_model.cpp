@@ -259,6 +259,35 @@ void select_page(preview_surface& surface, const std::string& name)
     surface.page_name = file_exists(name) ? name : std::string();
 }
 
+namespace {
+
+// The file name part of `path` and where its extension starts in it.
+std::pair<std::string, std::size_t> file_name_and_extension(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    return {name, dot == std::string::npos || dot == 0 ? name.size() : dot};
+}
+
+}  // namespace
+
+std::string preview_pdf_name(const std::string& table_path)
+{
+    if (table_path.empty()) return {};
+    const auto [name, dot] = file_name_and_extension(table_path);
+    const std::string directory = table_path.substr(0, table_path.size() - name.size());
+    const bool small = std::any_of(name.begin() + static_cast<std::ptrdiff_t>(dot), name.end(),
+                                   [](char c) { return c >= 'a' && c <= 'z'; });
+    return directory + name.substr(0, dot) + (small ? ".pdf" : ".PDF");
+}
+
+std::string preview_pdf_title(const std::string& table_path)
+{
+    const auto [name, dot] = file_name_and_extension(table_path);
+    return name.substr(0, dot);
+}
+
 std::string preview_page_text(const preview_pages& pages)
 {
     return "Page " + std::to_string(pages.index + 1) + " of " + std::to_string(pages.names.size());
@@ -298,6 +327,7 @@ preview_outcome run_preview_command(preview_pages& pages, preview_surface& surfa
     case preview_fit_page: set_preview_fit(surface, preview_fit::page); break;
     case preview_fit_width: set_preview_fit(surface, preview_fit::width); break;
     case preview_print: return preview_outcome::print;
+    case preview_save_pdf: return preview_outcome::save_pdf;
     case preview_exit: return preview_outcome::exit;
     default: return preview_outcome::ignored;
     }

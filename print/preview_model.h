@@ -32,6 +32,7 @@ enum preview_command : int {
     // Buttons without a bitmap, after those above.
     preview_fit_page = 109,
     preview_fit_width = 110,
+    preview_save_pdf = 111,
 };
 
 struct preview_button {
@@ -56,10 +57,20 @@ struct preview_text_button {
     const char* text;
 };
 
-inline constexpr std::array<preview_text_button, 2> preview_text_buttons = {{
+inline constexpr std::array<preview_text_button, 3> preview_text_buttons = {{
     {preview_fit_page, "Fit page"},
     {preview_fit_width, "Fit width"},
+    {preview_save_pdf, "Save as PDF..."},
 }};
+
+// Where "Save as PDF..." offers to write the listing of the table at
+// `table_path`: beside it, named as it is with the extension PDF in the
+// letter case of the table's own; empty without a table.
+std::string preview_pdf_name(const std::string& table_path);
+
+// The table's name for the PDF's title: its file name without directory
+// or extension.
+std::string preview_pdf_title(const std::string& table_path);
 
 // Windows-1250, as every text of the program.
 inline constexpr const char* preview_empty_job_text = "A lek\xE9rdez\xE9snek egy t\xE9tel sem felelt meg.";
@@ -190,9 +201,9 @@ std::string preview_page_text(const preview_pages& pages);
 // has no such page.
 bool go_to_preview_page(preview_pages& pages, preview_surface& surface, std::int64_t number);
 
-// Runs toolbar command `id` on the pages and the surface. Print and Exit are
-// the front-end's; they only report themselves here.
-enum class preview_outcome { handled, print, exit, ignored };
+// Runs toolbar command `id` on the pages and the surface. Print, Save as PDF
+// and Exit are the front-end's; they only report themselves here.
+enum class preview_outcome { handled, print, save_pdf, exit, ignored };
 preview_outcome run_preview_command(preview_pages& pages, preview_surface& surface, int id);
 
 }  // namespace vortel

@@ -7,6 +7,7 @@
 #include "desktop/qt_table_window.h"
 #include "platform/fault_injection.h"
 #include "print/page_device.h"
+#include "desktop/qt_file_choosers.h"
 #include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
 #include "print/page_setup.h"
@@ -171,7 +172,7 @@ private slots:
             QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("32"));
             QCOMPARE(setting_by_index(SET_TOOLBARY), std::string("32"));
             QCOMPARE(dialog.toolbar()->findChildren<QAction*>(QRegularExpression(QStringLiteral("^preview_1"))).size(),
-                     10);
+                     11);
 
             preview_surface_widget* surface = dialog.surface();
             preview_surface& view = surface->model();
@@ -324,6 +325,37 @@ private slots:
         set_print_dialog_hook([](QPrinter&, QWidget*) { return false; });
         dialog.command(preview_print);
         QVERIFY(!std::filesystem::exists(out));
+
+        // Save as PDF offers a file beside the table, titles the PDF with
+        // the table's name, asks before replacing a file and never writes
+        // over the table's own files.
+        dialog.set_table_path(table_);
+        QStringList offered;
+        std::string answer = memo_by_another_name;
+        const chooser_hook before = set_chooser_hook([&](const chooser_request& request) {
+            offered << request.start_directory;
+            return answer;
+        });
+        box_recorder boxes;
+        dialog.findChild<QAction*>(QStringLiteral("preview_111"))->trigger();
+        const std::string saved = dir_->file("DOLGOZO.PDF");
+        answer = saved;
+        dialog.command(preview_save_pdf);
+        dialog.command(preview_save_pdf);
+        set_chooser_hook(before);
+        QCOMPARE(offered, QStringList(3, QString::fromStdString(saved)));
+        QCOMPARE(boxes.boxes, (QStringList{QStringLiteral("Warning: ") + QString::fromStdString(memo_by_another_name) +
+                                               QStringLiteral(" is the memo file of the table: choose another file"),
+                                           QStringLiteral("Warning: The file already exist, overwite ?")}));
+        QCOMPARE(pdf_pages(saved), 4);
+        QCOMPARE(testing::read_file(memo_), memo_before);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QString::fromStdString(saved)});
+            info.waitForFinished();
+            QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Title: +DOLGOZO\\n")));
+        }
+        std::filesystem::remove(saved);
         dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
         QVERIFY(!dialog.isVisible());
         close_page_device(device);

@@ -221,6 +221,7 @@ TEST_F(preview_model, toolbar_pages_switches_views_and_goes_to_a_page_by_number)
     EXPECT_FALSE(surface.unzoomed);
 
     EXPECT_EQ(run_preview_command(pages, surface, preview_print), preview_outcome::print);
+    EXPECT_EQ(run_preview_command(pages, surface, preview_save_pdf), preview_outcome::save_pdf);
     EXPECT_EQ(run_preview_command(pages, surface, preview_exit), preview_outcome::exit);
     EXPECT_EQ(run_preview_command(pages, surface, 99), preview_outcome::ignored);
 
@@ -228,6 +229,21 @@ TEST_F(preview_model, toolbar_pages_switches_views_and_goes_to_a_page_by_number)
     std::remove(pages.names[2].c_str());
     run_preview_command(pages, surface, preview_last);
     EXPECT_EQ(surface.page_name, "");
+}
+
+TEST(preview_pdf, is_offered_beside_the_table_in_its_extension_case_and_titled_with_its_name)
+{
+    const std::array<std::array<const char*, 3>, 5> cases = {{
+        {"/data/DOLGOZO.DBF", "/data/DOLGOZO.PDF", "DOLGOZO"},
+        {"/data/people.dbf", "/data/people.pdf", "people"},
+        {"rel/v1.2/NOEXT", "rel/v1.2/NOEXT.PDF", "NOEXT"},
+        {"Munka.Dbf", "Munka.pdf", "Munka"},
+        {"", "", ""},
+    }};
+    for (const auto& [table, pdf, title] : cases) {
+        EXPECT_EQ(preview_pdf_name(table), pdf);
+        EXPECT_EQ(preview_pdf_title(table), title);
+    }
 }
 
 }  // namespace
