@@ -82,8 +82,9 @@ int run_print_command(cli_context& context)
         return cli_usage_error;
     }
     if (const std::string refusal = output_refusal(*table, path); !refusal.empty()) return context.fail(refusal);
-    // The listing's title is the table's path, as a table window shows it.
-    const std::string message = installed_writer(browse, context.text(0).substr(0, 127), path, setup);
+    // The listing's title is the table's path, as a table window shows it;
+    // the header shows the file name when the whole path does not fit.
+    const std::string message = installed_writer(browse, context.text(0), path, setup);
     return message.empty() ? cli_success : context.fail(message);
 }
 

@@ -21,8 +21,6 @@
 namespace vortel {
 namespace {
 
-constexpr std::size_t title_max = 127;
-
 struct preview_owner {
     QWidget* window;
     bool no_printer;
@@ -72,7 +70,8 @@ void print_table(table_window& window)
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
     preview_owner owner{&window, printer.pdf_fallback, browse.title};
     environment.printer = &facts;
-    environment.header = {setting_by_index(SET_CEGNEV), listing_date(), file_name_text(browse.title).substr(0, title_max)};
+    // The path whole: the header shows the file name when the path does not fit.
+    environment.header = {setting_by_index(SET_CEGNEV), listing_date(), file_name_text(browse.title)};
     environment.preview = show_listing_preview;
     environment.preview_context = &owner;
     environment.busy = wait_cursor;

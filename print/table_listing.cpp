@@ -36,6 +36,26 @@ std::int32_t column_print_width(const column_descriptor& column, std::int32_t fi
     return date ? date_column_width : field + 1;
 }
 
+// "0001.PAGE" at the end of the title's line.
+constexpr std::int32_t page_number_width = 9;
+
+// Whether `length` characters centred on a line of `width` end a space
+// before the page number.
+bool title_fits(std::int32_t length, std::int32_t width)
+{
+    return length + (width - length) / 2 <= width - page_number_width - 1;
+}
+
+// The table's path when it fits, else its file name, cut at the room there is.
+std::string header_title(const std::string& path, std::int32_t width)
+{
+    if (title_fits(text_length(path), width)) return path;
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    while (!name.empty() && !title_fits(text_length(name), width)) name.pop_back();
+    return name;
+}
+
 std::string page_number_text(std::int32_t page_number)
 {
     char text[32];
@@ -137,13 +157,9 @@ void print_page_header(page_device& device, const page_font& font, const listing
     put_text(device, 0, 0, "", nullptr, nullptr, black, false);
     put_text(device, 1, 0, header.company + " T100", "", &font, black, false);
     put_text(device, 1, width - 10, header.date, "", &font, black, false);
-    // Unsigned on purpose: a title wider than the listing lands far beyond
-    // the last column and is left out rather than cut.
-    const auto title_column = static_cast<std::uint32_t>(width - text_length(header.title)) / 2u;
-    if (title_column <= INT32_MAX) {
-        put_text(device, 2, static_cast<std::int32_t>(title_column), header.title, "", &font, black, false);
-    }
-    put_text(device, 2, width - 9, page_number_text(page_number), "", &font, black, false);
+    const std::string title = header_title(header.title, width);
+    put_text(device, 2, (width - text_length(title)) / 2, title, "", &font, black, false);
+    put_text(device, 2, width - page_number_width, page_number_text(page_number), "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].print_selected && layout.prints(i)) {
             put_text(device, 3, layout.x[i], columns[i].caption, "", &font, black, false);

@@ -65,6 +65,8 @@ std::string listing_date();
 
 // Draws lines 0 to 4 of page `page_number`: company and date, title and
 // page number, the captions of the printed columns, and a rule of hyphens.
+// The title is centred and ends before the page number: a path that does
+// not fit gives way to its file name, cut at the room there is.
 void print_page_header(page_device& device, const page_font& font, const listing_header& header,
                        std::int32_t page_number, const listing_layout& layout,
                        const std::vector<column_descriptor>& columns);

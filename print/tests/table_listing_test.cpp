@@ -208,12 +208,22 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     print_listing(browse, environment(seen));
     EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
 
-    // A title wider than the listing is left out of the header.
-    seen = {};
-    listing_environment env = environment(seen);
-    env.header.title = std::string(81, 'T');
-    print_listing(browse, env);
-    EXPECT_EQ(seen.pages[0][2], std::string(71, ' ') + "0001.PAGE");
+    // A path that would reach the page number gives way to its file name,
+    // and a file name that would is cut.
+    const std::string path_61 = "/" + std::string(50, 'd') + "/STAFF.DBF";
+    const std::pair<std::string, std::string> titles[] = {
+        {path_61, std::string(9, ' ') + path_61 + " "},
+        {"/" + path_61, std::string(35, ' ') + "STAFF.DBF" + std::string(27, ' ')},
+        {std::string(81, 'T'), std::string(9, ' ') + std::string(61, 'T') + " "},
+        {"C:\\" + std::string(70, 'x') + "\\S.DBF", std::string(37, ' ') + "S.DBF" + std::string(29, ' ')},
+    };
+    for (const auto& [title, line] : titles) {
+        seen = {};
+        listing_environment env = environment(seen);
+        env.header.title = title;
+        print_listing(browse, env);
+        EXPECT_EQ(seen.pages[0][2], line + "0001.PAGE") << title;
+    }
 }
 
 // Listings wider than 80 columns print 132 in a smaller font, cut at their
