@@ -11,6 +11,7 @@
 #include "grid/column_model.h"
 #include "platform/codepage.h"
 #include "print/page_setup.h"
+#include "print/table_listing.h"
 #include "text/text_ops.h"
 
 namespace vortel {
@@ -85,7 +86,10 @@ int run_print_command(cli_context& context)
     // The listing's title is the table's path, as a table window shows it;
     // the header shows the file name when the whole path does not fit.
     const std::string message = installed_writer(browse, context.text(0), path, setup);
-    return message.empty() ? cli_success : context.fail(message);
+    if (!message.empty()) return context.fail(message);
+    // Told once the listing is written: columns cut or left out.
+    if (const std::string cut = listing_cut_warning(*table, browse.columns); !cut.empty()) context.fail(cut);
+    return cli_success;
 }
 
 }  // namespace vortel

@@ -59,6 +59,11 @@ void print_table(table_window& window)
                      [](const column_descriptor& column) { return column.print_selected; })) {
         return;
     }
+    // Columns past the listing's end are not cut without a word.
+    if (const std::string cut = listing_cut_warning(*browse.table, browse.columns);
+        !cut.empty() && !ask_ok_cancel(&window, QStringLiteral("Warning"), from_ansi(cut + " Print it anyway?"))) {
+        return;
+    }
     // The pages are laid out for the paper they will be printed on.
     page_setup setup = remembered_page_setup();
     if (!ask_page_setup(&window, setup)) return;

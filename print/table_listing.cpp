@@ -128,6 +128,30 @@ listing_layout lay_out_listing(const table_object& table, const std::vector<colu
     return layout;
 }
 
+std::vector<std::string> listing_columns_cut(const table_object& table, const std::vector<column_descriptor>& columns)
+{
+    const listing_layout layout = lay_out_listing(table, columns, listing_width_sum(table, columns));
+    std::vector<std::string> cut;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (layout.x[i] < 0) continue;
+        // The space after a column is no part of it.
+        const std::int64_t end = std::int64_t{layout.x[i]} +
+                                 column_print_width(columns[i], field_info(table, layout.field[i]).length) - 1;
+        if (end > layout.width) cut.push_back(columns[i].caption);
+    }
+    return cut;
+}
+
+std::string listing_cut_warning(const table_object& table, const std::vector<column_descriptor>& columns)
+{
+    const std::vector<std::string> cut = listing_columns_cut(table, columns);
+    if (cut.empty()) return {};
+    std::string names;
+    for (const std::string& caption : cut) names += (names.empty() ? "" : ", ") + caption;
+    return "The listing is " + std::to_string(wide_listing) + " columns wide: " + names +
+           (cut.size() == 1 ? " does" : " do") + " not fit and will be cut or left out.";
+}
+
 page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x)
 {
     const int points = listing_width(width) == narrow_listing ? 12 : 7;

@@ -49,6 +49,14 @@ struct listing_layout {
 listing_layout lay_out_listing(const table_object& table, const std::vector<column_descriptor>& columns,
                                std::int32_t width);
 
+// The captions of the chosen columns the listing cannot hold whole, in
+// column order: the one it cuts at its end and those past it.
+std::vector<std::string> listing_columns_cut(const table_object& table, const std::vector<column_descriptor>& columns);
+
+// What the user is told of those columns before the listing is laid out;
+// empty when there are none.
+std::string listing_cut_warning(const table_object& table, const std::vector<column_descriptor>& columns);
+
 // The listing font: `face` at 12 points on an 80-column listing and at 7 on
 // a 132-column one, in the printer's device units.
 page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x);

@@ -92,6 +92,16 @@ for date in dates:
     if date.strftime("%Y.%m.%d") not in dated_text:
         failures.append("date %s is cut from the listing of five dates" % date)
 
+# Columns past the wide listing's end are told, the listing written all the same.
+wide = os.path.join(work, "WIDE.DBF")
+created = dbf.Table(wide, "FIRST C(70); SECOND C(70)", dbf_type="db3")
+created.open(dbf.READ_WRITE)
+created.append(("a" * 70, "b" * 70))
+created.close()
+done = subprocess.run([cli, "print", wide, os.path.join(work, "WIDE.PDF")], capture_output=True, text=True)
+if done.returncode != 0 or done.stderr != "The listing is 132 columns wide: SECOND does not fit and will be cut or left out.\n":
+    failures.append("cut columns: exit %d, %r" % (done.returncode, done.stderr))
+
 # A file that cannot be written is told in the program's words alone.
 bad = os.path.join(work, "missing", "LISTING.PDF")
 done = subprocess.run([cli, "print", table, bad], capture_output=True, text=True)

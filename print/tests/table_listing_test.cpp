@@ -241,6 +241,8 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_l
     EXPECT_EQ(seen.columns, 132);
     EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
     EXPECT_EQ(seen.calls.at(0), "font Courier New -58/0/400");  // 7 points at 600 dpi
+    EXPECT_EQ(listing_cut_warning(*browse.table, browse.columns),
+              "The listing is 132 columns wide: A does not fit and will be cut or left out.");
 
     const std::vector<field_list_entry> dated = {{"NAME", 'C', 30, 0}, {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0},
                                                  {"D3", 'D', 8, 0},    {"D4", 'D', 8, 0}, {"D5", 'D', 8, 0}};
@@ -252,6 +254,7 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_l
     ASSERT_EQ(seen.pages.size(), 1u);
     EXPECT_EQ(seen.columns, 132);
     EXPECT_EQ(seen.pages[0][5].substr(31 + 4 * 11), "2024.12.31");
+    EXPECT_EQ(listing_columns_cut(*table, browse.columns), std::vector<std::string>{});
 }
 
 // A page that cannot be written whole ends the listing: no preview of a
