@@ -31,6 +31,7 @@
 #include "print/page_device.h"
 #include "print/page_order.h"
 #include "print/page_player.h"
+#include "print/page_setup.h"
 #include "desktop/qt_page_painter.h"
 #include "desktop/qt_print_pages.h"
 #include "runtime/settings.h"
@@ -222,7 +223,10 @@ preview_dialog::preview_dialog(QWidget* owner, page_device& device, bool no_prin
     : QDialog(owner), device_(device)
 {
     QString caption = QStringLiteral("PreView");
-    if (no_printer) caption += QStringLiteral(" - no default printer: A4 pages, Print... writes a PDF file");
+    if (no_printer) {
+        caption += QStringLiteral(" - no default printer: %1 pages, Print... writes a PDF file")
+                       .arg(QString::fromStdString(remembered_page_setup().paper));
+    }
     setWindowTitle(caption);
     setModal(true);
     setSizeGripEnabled(true);

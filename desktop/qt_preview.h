@@ -65,8 +65,8 @@ print_dialog_hook set_print_dialog_hook(print_dialog_hook hook);
 class preview_dialog final : public QDialog {
     Q_OBJECT
 public:
-    // `no_printer` says the pages were laid out for A4 because the system
-    // has no default printer; the caption tells the user.
+    // `no_printer` says the pages were laid out for a PDF file because the
+    // system has no printer; the caption tells the user, with the paper.
     preview_dialog(QWidget* owner, page_device& device, bool no_printer);
     ~preview_dialog() override;
 

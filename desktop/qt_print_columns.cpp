@@ -9,6 +9,8 @@
 
 #include "desktop/qt_warning.h"
 #include "grid/column_model.h"
+#include "runtime/settings.h"
+#include "text/text_to_number.h"
 
 namespace vortel {
 namespace {
@@ -34,10 +36,14 @@ void choose_print_columns(QWidget* owner, browse_object& browse)
     rows->setRootIsDecorated(false);
     rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows->header()->resizeSection(0, name_column_width);
+    const bool deleted_shown = text_to_long(setting_by_index(SET_DELETED)) == 0;
     for (const column_descriptor& column : browse.columns) {
         auto* row = new QTreeWidgetItem(rows, {from_ansi(column.caption)});
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-        row->setCheckState(0, column.source_name == "deleted()" ? Qt::Unchecked : Qt::Checked);
+        // The deleted column marks deleted records; with them passed over
+        // there would be nothing to mark.
+        const bool checked = column.source_name != "deleted()" || deleted_shown;
+        row->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     }
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), &dialog);

@@ -1,5 +1,6 @@
 // The "Columns" dialog of the table listing: one checkable row per grid
-// column, every field checked to start with.
+// column, every field checked to start with, and the deleted column (a
+// "*" beside deleted records) too while deleted records are shown.
 #pragma once
 
 class QWidget;

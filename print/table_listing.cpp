@@ -36,6 +36,14 @@ std::int32_t column_print_width(const column_descriptor& column, std::int32_t fi
     return date ? date_column_width : field + 1;
 }
 
+// The deleted column prints as a mark: "*" and a space.
+constexpr std::int32_t mark_width = 2;
+
+bool is_mark_column(const column_descriptor& column)
+{
+    return column.source_name == "deleted()";
+}
+
 // "0001.PAGE" at the end of the title's line.
 constexpr std::int32_t page_number_width = 9;
 
@@ -79,6 +87,8 @@ void tell_busy(const listing_environment& environment, bool on)
 void print_record(page_device& device, const table_object& table, std::int32_t line, const page_font& font,
                   const listing_layout& layout, const std::vector<column_descriptor>& columns)
 {
+    if (layout.mark_x >= 0 && layout.mark_x < layout.width && is_deleted(table) != 0)
+        put_text(device, line, layout.mark_x, "*", "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (!columns[i].print_selected || !layout.prints(i)) continue;
         const int field = layout.field[i];
@@ -98,8 +108,9 @@ std::int32_t listing_width_sum(const table_object& table, const std::vector<colu
         // Counted as lay_out_listing places it, so that the width chosen
         // holds every column it lays out.
         const int index = printed_field(table, column);
-        sum += index < 0 ? text_length(column.caption) + 1
-                         : column_print_width(column, field_info(table, index).length);
+        if (is_mark_column(column)) sum += mark_width;
+        else sum += index < 0 ? text_length(column.caption) + 1
+                              : column_print_width(column, field_info(table, index).length);
     }
     if (sum != 0) sum -= 1;
     return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX));
@@ -113,6 +124,10 @@ listing_layout lay_out_listing(const table_object& table, const std::vector<colu
     std::int64_t next = 0;
     for (const column_descriptor& column : columns) {
         const int index = printed_field(table, column);
+        if (column.print_selected && is_mark_column(column) && layout.mark_x < 0) {
+            layout.mark_x = static_cast<std::int32_t>(std::min<std::int64_t>(next, INT32_MAX));
+            next += mark_width;
+        }
         if (!column.print_selected || index < 0) {
             layout.x.push_back(-1);
             layout.field.push_back(-1);
@@ -184,6 +199,7 @@ void print_page_header(page_device& device, const page_font& font, const listing
     const std::string title = header_title(header.title, width);
     put_text(device, 2, (width - text_length(title)) / 2, title, "", &font, black, false);
     put_text(device, 2, width - page_number_width, page_number_text(page_number), "", &font, black, false);
+    if (layout.mark_x >= 0 && layout.mark_x < width) put_text(device, 3, layout.mark_x, "*", "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].print_selected && layout.prints(i)) {
             put_text(device, 3, layout.x[i], columns[i].caption, "", &font, black, false);

@@ -31,7 +31,7 @@ constexpr std::int32_t listing_width(std::int32_t width_sum)
 // The sum that picks the width: each chosen column's width as the listing
 // lays it out (the larger of its caption and its field plus one between
 // columns; a date takes 11), less the gap after the last. The deleted
-// column counts its caption only.
+// column counts two, its mark and a space.
 std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns);
 
 // Where each column prints. Per column: its first print column, its field
@@ -42,6 +42,9 @@ struct listing_layout {
     std::vector<std::int32_t> x;
     std::vector<int> field;
     std::vector<std::string> pictures;
+    // Where deleted records get their "*" (headed "*" too): the place of the
+    // deleted column when it is chosen, two columns wide; -1 when it is not.
+    std::int32_t mark_x = -1;
 
     bool prints(std::size_t column) const { return x[column] != -1 && x[column] < width; }
 };

@@ -411,7 +411,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
 
         QVERIFY(rows.size() > 3);
-        QCOMPARE(rows.first().right(1), QStringLiteral("-"));  // the deleted column starts unchecked
+        QCOMPARE(rows.first().right(1), QStringLiteral("+"));  // deleted records are shown: marked
         QCOMPARE(rows.at(1).right(1), QStringLiteral("+"));
         QVERIFY(pages >= 2);  // 114 live records
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
@@ -489,8 +489,12 @@ private slots:
         box_recorder boxes;
         bool previewed = false;
         bool stayed = false;
+        Qt::CheckState marks = Qt::Checked;  // the deleted column with deleted records passed over
+        setting_by_index(SET_DELETED, "1");
         when_modal([&](QWidget* chooser) {
             auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
+            marks = list->topLevelItem(0)->checkState(0);
+            setting_by_index(SET_DELETED, "0");
             for (int i = 0; list && i < list->topLevelItemCount(); ++i)
                 list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
             list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
@@ -503,6 +507,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
         QTest::qWait(50);
         QVERIFY(stayed);
+        QCOMPARE(marks, Qt::Unchecked);
         QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
 
         when_modal([&](QWidget* chooser) {

@@ -122,10 +122,13 @@ TEST_F(table_listing, column_widths_listing_width_listings_without_pages_and_no_
     EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 0, 7, 18, -1}));
     EXPECT_EQ(layout.field, (std::vector<int>{-1, 0, 1, 2, -1}));
 
-    // The deleted column widens the sum by its caption but never prints.
+    // The deleted column is a mark two wide in its place.
     columns[0].print_selected = true;
-    EXPECT_EQ(listing_width_sum(*table, columns), 48 + 5);
-    EXPECT_EQ(lay_out_listing(*table, columns, 53).x[0], -1);
+    EXPECT_EQ(listing_width_sum(*table, columns), 48 + 2);
+    layout = lay_out_listing(*table, columns, 50);
+    EXPECT_EQ(layout.mark_x, 0);
+    EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 2, 9, 20, -1}));
+    columns[0].print_selected = false;
 
     // A long caption over a short field, and a date under a long caption.
     columns[1].caption = "Twelve chars";
@@ -175,7 +178,6 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     std::vector<fixture_record> records;
     for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
     auto& table = open_table(records);
-    browse.columns[0].print_selected = true;  // the deleted column, which never prints
     setting_by_index(SET_DELETED, "1");
     go_to(*table, 7);
 
@@ -202,11 +204,19 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     // The pages were gone once the preview closed.
     for (const std::string& file : seen.files) EXPECT_FALSE(fs::exists(file)) << file;
 
-    // With deleted records shown, record 4 prints like the others.
+    // With deleted records shown, record 4 prints like the others, marked
+    // when the deleted column is chosen.
     setting_by_index(SET_DELETED, "0");
     seen = {};
     print_listing(browse, environment(seen));
     EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
+    browse.columns[0].print_selected = true;
+    seen = {};
+    print_listing(browse, environment(seen));
+    EXPECT_EQ(seen.pages[0][3].substr(0, 7), "* CODE ");
+    EXPECT_EQ(seen.pages[0][7].substr(0, 4), "  C3");
+    EXPECT_EQ(seen.pages[0][8].substr(0, 4), "* C4");
+    browse.columns[0].print_selected = false;
 
     // A path that would reach the page number gives way to its file name,
     // and a file name that would is cut.
