@@ -85,7 +85,7 @@ int run_print_command(cli_context& context)
     if (const std::string refusal = output_refusal(*table, path); !refusal.empty()) return context.fail(refusal);
     // The listing's title is the table's path, as a table window shows it;
     // the header shows the file name when the whole path does not fit.
-    const std::string message = installed_writer(browse, context.text(0), path, setup);
+    const std::string message = installed_writer(browse, context.text(0), path, setup, context.has("--memos"));
     if (!message.empty()) return context.fail(message);
     // Told once the listing is written: columns cut or left out.
     if (const std::string cut = listing_cut_warning(*table, browse.columns); !cut.empty()) context.fail(cut);

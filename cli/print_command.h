@@ -11,11 +11,11 @@ struct browse_object;
 struct cli_context;
 struct page_setup;
 
-// Lays out the listing of `browse` (its chosen columns) for the page of
-// `setup` and writes it to the PDF file `path`; gives the message to
-// report, empty on success.
+// Lays out the listing of `browse` (its chosen columns, with `memo_texts`
+// memo texts under their record) for the page of `setup` and writes it to
+// the PDF file `path`; gives the message to report, empty on success.
 using pdf_listing_writer = std::string (*)(browse_object& browse, const std::string& title, const std::string& path,
-                                           const page_setup& setup);
+                                           const page_setup& setup, bool memo_texts);
 
 // Installed by the program at start; without it printing reports that it
 // is not available.

@@ -60,7 +60,7 @@ void print_all_pages(page_device& device, void* context)
 }  // namespace
 
 std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path,
-                              const page_setup& setup)
+                              const page_setup& setup, bool memo_texts)
 {
     ensure_gui_application();
     // The PDF takes the output's name only when it was written whole.
@@ -73,6 +73,7 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     const printer_facts facts = qt_printer_facts(*printer, environment.font_face);
     pdf_job job{printer.get()};
     environment.printer = &facts;
+    environment.memo_texts = memo_texts;
     environment.header = {setting_by_index(SET_CEGNEV), listing_date(), title};
     environment.preview = print_all_pages;
     environment.preview_context = &job;

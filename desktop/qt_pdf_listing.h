@@ -11,6 +11,6 @@ struct browse_object;
 struct page_setup;
 
 std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path,
-                              const page_setup& setup);
+                              const page_setup& setup, bool memo_texts);
 
 }  // namespace vortel

@@ -1,5 +1,6 @@
 #include "desktop/qt_print_columns.h"
 
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QDialog>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QHeaderView>
@@ -23,7 +24,7 @@ constexpr const char* no_print_column_text = "Choose at least one field to print
 
 }  // namespace
 
-void choose_print_columns(QWidget* owner, browse_object& browse)
+void choose_print_columns(QWidget* owner, browse_object& browse, bool& memo_texts)
 {
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Columns"));
@@ -45,6 +46,10 @@ void choose_print_columns(QWidget* owner, browse_object& browse)
         const bool checked = column.source_name != "deleted()" || deleted_shown;
         row->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     }
+
+    auto* memos = new QCheckBox(QStringLiteral("&Memo texts under their record"), &dialog);
+    memos->setObjectName(QStringLiteral("print_columns_memos"));
+    memos->setChecked(memo_texts);
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), &dialog);
     ok->setObjectName(QStringLiteral("print_columns_ok"));
@@ -70,9 +75,11 @@ void choose_print_columns(QWidget* owner, browse_object& browse)
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(rows);
+    layout->addWidget(memos);
     layout->addLayout(buttons);
 
     if (dialog.exec() != QDialog::Accepted) return;
+    memo_texts = memos->isChecked();
     for (int i = 0; i < rows->topLevelItemCount() && i < static_cast<int>(browse.columns.size()); ++i) {
         browse.columns[static_cast<std::size_t>(i)].print_selected =
             rows->topLevelItem(i)->checkState(0) == Qt::Checked;

@@ -12,6 +12,8 @@ struct browse_object;
 // Shows the dialog modally. On OK every column's print_selected flag takes
 // its row's check; OK with no field checked is refused with a message.
 // Cancel, or closing the dialog, leaves the flags as they were.
-void choose_print_columns(QWidget* owner, browse_object& browse);
+// `memo_texts` is the check box asking for memo texts under their record:
+// shown as given, set on OK.
+void choose_print_columns(QWidget* owner, browse_object& browse, bool& memo_texts);
 
 }  // namespace vortel

@@ -54,7 +54,9 @@ void print_table(table_window& window)
     browse_object& browse = window.browse();
     if (browse.table == nullptr || listing_running()) return;
     for (column_descriptor& column : browse.columns) column.print_selected = false;
-    choose_print_columns(&window, browse);
+    // Memo texts or not, as last asked in this run.
+    static bool memo_texts = false;
+    choose_print_columns(&window, browse, memo_texts);
     if (std::none_of(browse.columns.begin(), browse.columns.end(),
                      [](const column_descriptor& column) { return column.print_selected; })) {
         return;
@@ -72,6 +74,7 @@ void print_table(table_window& window)
     const page_printer printer = set_up_page_printer(setup);
     listing_environment environment;
     environment.font_face = print_font_face();
+    environment.memo_texts = memo_texts;
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
     preview_owner owner{&window, printer.pdf_fallback, browse.title};
     environment.printer = &facts;

@@ -36,6 +36,9 @@ std::int32_t column_print_width(const column_descriptor& column, std::int32_t fi
     return date ? date_column_width : field + 1;
 }
 
+// Memo texts under a record start here.
+constexpr std::int32_t memo_indent = 4;
+
 // The deleted column prints as a mark: "*" and a space.
 constexpr std::int32_t mark_width = 2;
 
@@ -85,20 +88,76 @@ void tell_busy(const listing_environment& environment, bool on)
 }
 
 void print_record(page_device& device, const table_object& table, std::int32_t line, const page_font& font,
-                  const listing_layout& layout, const std::vector<column_descriptor>& columns)
+                  const listing_layout& layout, const std::vector<column_descriptor>& columns, bool memo_texts)
 {
     if (layout.mark_x >= 0 && layout.mark_x < layout.width && is_deleted(table) != 0)
         put_text(device, line, layout.mark_x, "*", "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (!columns[i].print_selected || !layout.prints(i)) continue;
         const int field = layout.field[i];
+        // Memo texts printed under the record stand for their block numbers.
+        if (memo_texts && field_type(table, field) == 'M') continue;
         // Numbers print as stored, right-aligned in their width.
         const char* picture = field_type(table, field) == 'N' ? "" : layout.pictures[i].c_str();
         put_text(device, line, layout.x[i], field_text(table, field), picture, &font, black, false);
     }
 }
 
+// The lines under the current record: each chosen memo's text after its
+// caption, wrapped at the listing's end.
+std::vector<std::string> record_memo_lines(table_object& table, const listing_layout& layout,
+                                           const std::vector<column_descriptor>& columns)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int field = layout.field[i];
+        if (!columns[i].print_selected || field < 0 || field_type(table, field) != 'M') continue;
+        const std::string text = memo_read(table, field_text(table, field));
+        if (text.find_first_not_of(" \t\r\n\x8D") == std::string::npos) continue;
+        for (std::string& wrapped : wrap_listing_text(columns[i].caption + ": " + text, layout.width - memo_indent))
+            lines.push_back(std::move(wrapped));
+    }
+    return lines;
+}
+
 }  // namespace
+
+std::vector<std::string> wrap_listing_text(std::string_view text, std::int32_t width)
+{
+    std::vector<std::string> lines;
+    const auto room = static_cast<std::size_t>(std::max(width, 1));
+    std::string paragraph;
+    const auto flush = [&] {
+        std::string_view rest = paragraph;
+        while (rest.size() > room) {
+            // At the last space that leaves a word whole; mid-word when none does.
+            std::size_t cut = rest.substr(0, room + 1).find_last_of(' ');
+            if (cut == std::string_view::npos || cut == 0) cut = room;
+            lines.emplace_back(rest.substr(0, cut));
+            rest.remove_prefix(cut);
+            if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+        }
+        lines.emplace_back(rest);
+        paragraph.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            // CR LF, LF and CR alone each end one line.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            flush();
+        } else if (static_cast<unsigned char>(c) < ' ' || c == '\x8D') {
+            // A tab, or the soft line break of a word-wrapped memo (0x8D before its LF).
+            if (c == '\x8D' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            paragraph += ' ';
+        } else {
+            paragraph += c;
+        }
+    }
+    flush();
+    while (!lines.empty() && lines.back().find_first_not_of(' ') == std::string::npos) lines.pop_back();
+    return lines;
+}
 
 std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns)
 {
@@ -236,17 +295,25 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
         const listing_layout layout = lay_out_listing(table, columns, width);
         std::int32_t line = 999;
         std::int32_t page_number = 0;
+        const auto room_for_a_line = [&] {
+            if (line <= device.lines_per_page) return;
+            if (page_number != 0) end_page(device);
+            start_page(device);
+            print_page_header(device, font, environment.header, ++page_number, layout, columns);
+            line = first_record_line;
+        };
         go_top(table);
         // Past a page that could not be written the rest is not worth laying out.
         while (!at_eof(table) && device.failure.empty()) {
-            if (line > device.lines_per_page) {
-                if (page_number != 0) end_page(device);
-                start_page(device);
-                print_page_header(device, font, environment.header, ++page_number, layout, columns);
-                line = first_record_line;
-            }
-            print_record(device, table, line, font, layout, columns);
+            room_for_a_line();
+            print_record(device, table, line, font, layout, columns, environment.memo_texts);
             ++line;
+            if (environment.memo_texts) {
+                for (const std::string& text : record_memo_lines(table, layout, columns)) {
+                    room_for_a_line();
+                    put_text(device, line++, memo_indent, text, "", &font, black, false);
+                }
+            }
             skip(table, 1);
         }
         end_page(device);

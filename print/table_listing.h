@@ -60,6 +60,12 @@ std::vector<std::string> listing_columns_cut(const table_object& table, const st
 // empty when there are none.
 std::string listing_cut_warning(const table_object& table, const std::vector<column_descriptor>& columns);
 
+// `text` in lines of at most `width` characters: broken at its line ends
+// and at the last space that fits, mid-word only for a longer word; tabs
+// and the soft line breaks of word-wrapped memos become spaces. Blank lines
+// at its end are left out.
+std::vector<std::string> wrap_listing_text(std::string_view text, std::int32_t width);
+
 // The listing font: `face` at 12 points on an 80-column listing and at 7 on
 // a 132-column one, in the printer's device units.
 page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x);
@@ -87,6 +93,8 @@ struct listing_environment {
     const printer_facts* printer = nullptr;  // null: there is no printer, nothing is made
     std::string font_face = "Courier New";
     listing_header header;                   // its title is the document name too
+    // Memo texts under their record, wrapped, instead of memo block numbers.
+    bool memo_texts = false;
     page_preview_hook preview = nullptr;     // shows the pages; returns when the user is done
     void* preview_context = nullptr;
     // Called with true once the pages are being laid out and with false

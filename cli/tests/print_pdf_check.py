@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included,
-on A4, landscape, Letter paper and with 20 mm margins alike;
+on A4, landscape, Letter paper and with 20 mm margins alike, and memo
+texts under their record when asked for;
 with deleted records hidden, those names are missing. Every column the
 listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
@@ -72,6 +73,15 @@ hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+# Asked for, memo texts print under their record.
+flowing = " ".join(listing(columns="NEV,MEGJEGYZES", page=("--memos",)).split())
+memos = [" ".join(r["MEGJEGYZES"].split())[:30] for r in records if r["MEGJEGYZES"] and r["MEGJEGYZES"].strip()]
+for memo in memos:
+    if "MEGJEGYZES: " + memo not in flowing:
+        failures.append("memo text %r is missing" % memo)
+if not memos:
+    failures.append("the sample table has no memo texts to print")
 
 # Columns print in the order named.
 captions = [line for line in listing(columns="FIZETES,NEV").splitlines() if "FIZETES" in line]

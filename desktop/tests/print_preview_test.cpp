@@ -22,6 +22,7 @@
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
@@ -428,13 +429,14 @@ private slots:
 
     // The page setup asked after the columns lays the pages out for its
     // paper, orientation and margins, and starts from the last choice the
-    // next time; Cancel there prints nothing.
+    // next time, as the columns' memo texts box does; Cancel prints nothing.
     void page_setup_lays_the_pages_out_for_the_paper_chosen_and_is_remembered()
     {
         table_window* window = open_sample();
         QVERIFY(window);
         QStringList offered;  // what each page setup started from
         QSize laid_out;       // the printable area the preview's pages have
+        QList<bool> memos_asked;
         bool previewed = false;
         const auto offer = [&](QWidget* setup) {
             offered << setup->findChild<QComboBox*>(QStringLiteral("page_setup_paper"))->currentText() + " " +
@@ -457,6 +459,9 @@ private slots:
                     setup->findChild<QRadioButton*>(QStringLiteral("page_setup_landscape"))->setChecked(true);
                     setup->findChild<QSpinBox*>(QStringLiteral("page_setup_margins"))->setValue(20);
                 });
+            auto* memos = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"));
+            memos_asked << memos->isChecked();
+            memos->setChecked(true);
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
         });
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
@@ -470,12 +475,14 @@ private slots:
                 watch_for_a_preview(previewed);
                 setup->findChild<QPushButton*>(QStringLiteral("page_setup_cancel"))->click();
             });
+            memos_asked << chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"))->isChecked();
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
         });
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
         QTest::qWait(50);
         QVERIFY(!previewed);
         QCOMPARE(offered, (QStringList{"A4 portrait Printer's own", "Letter landscape 20 mm"}));
+        QCOMPARE(memos_asked, (QList<bool>{false, true}));  // memo texts under their record, as last asked
         remembered_page_setup() = {};
     }
 

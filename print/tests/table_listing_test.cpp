@@ -267,6 +267,53 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_l
     EXPECT_EQ(listing_columns_cut(*table, browse.columns), std::vector<std::string>{});
 }
 
+// Asked for, memo texts print under their record instead of their block
+// numbers, wrapped at the listing's end and continued past a page break
+// under the next page's header.
+TEST_F(table_listing, memo_texts_print_wrapped_under_their_record)
+{
+    const std::vector<field_list_entry> noted = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
+    auto& table = open_table(testing::records_of(noted, {{"Anna", ""}, {"Bela", ""}, {"Cili", ""}}), noted);
+    const std::string words = "word " + std::string(72, 'w') + " end";
+    testing::put_memos(*table, 1, {"One line\r\n\r\n", "", words + "\r\n" + words + "\r\n" + words + "\nlast"});
+    seen_job seen;
+    listing_environment env = environment(seen);
+    env.memo_texts = true;
+    print_listing(browse, env);
+    ASSERT_EQ(seen.pages.size(), 2u);
+    const std::vector<std::string>& first = seen.pages[0];
+    const auto rest = [&](std::size_t page, std::size_t line) { return seen.pages[page].at(line); };
+    const std::string wrapped = "    " + std::string(72, 'w') + " end";
+    EXPECT_EQ(first.at(5), "Anna      ");
+    EXPECT_EQ(first.at(6), "    NOTE: One line");
+    EXPECT_EQ(first.at(7), "Bela      ");
+    EXPECT_EQ(first.at(8), "Cili      ");
+    EXPECT_EQ(first.at(9), "    NOTE: word");
+    EXPECT_EQ(first.at(10), wrapped);
+    EXPECT_EQ(first.at(11), "    word");
+    EXPECT_EQ(first.at(14), wrapped);
+    EXPECT_EQ(rest(1, 4), std::string(80, '-'));
+    EXPECT_EQ(rest(1, 5), "    last");
+    EXPECT_EQ(seen.pages[1].size(), 6u);
+
+    // Without them the block number stands in the memo's column.
+    seen = {};
+    print_listing(browse, environment(seen));
+    EXPECT_EQ(seen.pages[0].at(5).substr(0, 11), "Anna       ");
+    EXPECT_EQ(seen.pages[0].size(), 8u);
+    EXPECT_NE(seen.pages[0].at(7).substr(11).find_first_not_of(' '), std::string::npos);
+
+    for (const auto& [text, width, lines] : std::initializer_list<
+             std::tuple<std::string, std::int32_t, std::vector<std::string>>>{
+             {"ab cd ef", 5, {"ab cd", "ef"}},
+             {"abcdefgh", 3, {"abc", "def", "gh"}},
+             {"a\tb\x8D\nc\rd", 10, {"a b c", "d"}},
+             {"x\n\n \n", 10, {"x"}},
+         }) {
+        EXPECT_EQ(wrap_listing_text(text, width), lines) << text;
+    }
+}
+
 // A page that cannot be written whole ends the listing: no preview of a
 // listing with holes, a message naming the page, nothing left behind.
 TEST_F(table_listing, page_that_cannot_be_written_fails_the_listing_before_the_preview)
