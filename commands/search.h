@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vortel {
 
@@ -51,6 +52,12 @@ inline constexpr const char* search_error_caption = "Error";
 // found or cancelled: it is back on the record where the search began.
 search_result search_table(browse_object& browse, const search_request& request,
                            const search_progress& progress = {});
+
+// Every record the search holds a match for, from the first record on in
+// record order, deleted ones left out while SET_DELETED hides them: the
+// records a listing of the found records prints. The table stays on its
+// record.
+std::vector<std::int32_t> records_found(browse_object& browse, const search_request& request);
 
 // The search on a table window's grid. A record found downwards keeps the
 // screen row of the record that was current; one found upwards goes to the

@@ -24,7 +24,7 @@ constexpr const char* no_print_column_text = "Choose at least one field to print
 
 }  // namespace
 
-void choose_print_columns(QWidget* owner, browse_object& browse, bool& memo_texts)
+void choose_print_columns(QWidget* owner, browse_object& browse, print_choices& choices)
 {
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Columns"));
@@ -49,7 +49,12 @@ void choose_print_columns(QWidget* owner, browse_object& browse, bool& memo_text
 
     auto* memos = new QCheckBox(QStringLiteral("&Memo texts under their record"), &dialog);
     memos->setObjectName(QStringLiteral("print_columns_memos"));
-    memos->setChecked(memo_texts);
+    memos->setChecked(choices.memo_texts);
+    auto* found = new QCheckBox(&dialog);
+    found->setObjectName(QStringLiteral("print_columns_found"));
+    found->setText(QStringLiteral("Only the records &found by the last search: ") + from_ansi(choices.search_text));
+    found->setVisible(!choices.search_text.empty());
+    found->setChecked(choices.found_only && !choices.search_text.empty());
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), &dialog);
     ok->setObjectName(QStringLiteral("print_columns_ok"));
@@ -76,10 +81,12 @@ void choose_print_columns(QWidget* owner, browse_object& browse, bool& memo_text
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(rows);
     layout->addWidget(memos);
+    layout->addWidget(found);
     layout->addLayout(buttons);
 
     if (dialog.exec() != QDialog::Accepted) return;
-    memo_texts = memos->isChecked();
+    choices.memo_texts = memos->isChecked();
+    choices.found_only = found->isChecked();
     for (int i = 0; i < rows->topLevelItemCount() && i < static_cast<int>(browse.columns.size()); ++i) {
         browse.columns[static_cast<std::size_t>(i)].print_selected =
             rows->topLevelItem(i)->checkState(0) == Qt::Checked;

@@ -5,6 +5,7 @@
 #include <QtGui/QGuiApplication>
 #include <QtPrintSupport/QPrinter>
 
+#include "commands/search.h"
 #include "desktop/qt_warning.h"
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_page_painter.h"
@@ -54,9 +55,11 @@ void print_table(table_window& window)
     browse_object& browse = window.browse();
     if (browse.table == nullptr || listing_running()) return;
     for (column_descriptor& column : browse.columns) column.print_selected = false;
-    // Memo texts or not, as last asked in this run.
-    static bool memo_texts = false;
-    choose_print_columns(&window, browse, memo_texts);
+    // Memo texts or not, and only the found records or all, as last asked in this run.
+    static print_choices choices;
+    const search_request* search = window.last_search();
+    choices.search_text = search != nullptr ? search->text : std::string();
+    choose_print_columns(&window, browse, choices);
     if (std::none_of(browse.columns.begin(), browse.columns.end(),
                      [](const column_descriptor& column) { return column.print_selected; })) {
         return;
@@ -74,7 +77,16 @@ void print_table(table_window& window)
     const page_printer printer = set_up_page_printer(setup);
     listing_environment environment;
     environment.font_face = print_font_face();
-    environment.memo_texts = memo_texts;
+    environment.memo_texts = choices.memo_texts;
+    std::vector<std::int32_t> found;
+    if (choices.found_only && search != nullptr) {
+        // The records the search finds in the column it was made in.
+        const int current_column = browse.current_column;
+        browse.current_column = window.last_search_column();
+        found = records_found(browse, *search);
+        browse.current_column = current_column;
+        environment.only_records = &found;
+    }
     const printer_facts facts = qt_printer_facts(*printer.printer, environment.font_face);
     preview_owner owner{&window, printer.pdf_fallback, browse.title};
     environment.printer = &facts;

@@ -302,9 +302,18 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
             print_page_header(device, font, environment.header, ++page_number, layout, columns);
             line = first_record_line;
         };
-        go_top(table);
+        // The records named are visited by number, the whole table by skipping.
+        std::size_t named = 0;
+        const auto next_record = [&] {
+            if (environment.only_records == nullptr) return !at_eof(table);
+            while (named < environment.only_records->size()) {
+                if (go_to_exactly(table, (*environment.only_records)[named++]) != 0) return true;
+            }
+            return false;
+        };
+        if (environment.only_records == nullptr) go_top(table);
         // Past a page that could not be written the rest is not worth laying out.
-        while (!at_eof(table) && device.failure.empty()) {
+        while (next_record() && device.failure.empty()) {
             room_for_a_line();
             print_record(device, table, line, font, layout, columns, environment.memo_texts);
             ++line;
@@ -314,7 +323,7 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
                     put_text(device, line++, memo_indent, text, "", &font, black, false);
                 }
             }
-            skip(table, 1);
+            if (environment.only_records == nullptr) skip(table, 1);
         }
         end_page(device);
         // The preview is for looking, not waiting: the wait cursor goes first.

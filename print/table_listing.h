@@ -95,6 +95,8 @@ struct listing_environment {
     listing_header header;                   // its title is the document name too
     // Memo texts under their record, wrapped, instead of memo block numbers.
     bool memo_texts = false;
+    // Only these records, in this order (a search's finds); null: the whole table.
+    const std::vector<std::int32_t>* only_records = nullptr;
     page_preview_hook preview = nullptr;     // shows the pages; returns when the user is done
     void* preview_context = nullptr;
     // Called with true once the pages are being laid out and with false
@@ -111,7 +113,8 @@ enum class listing_result {
     pages_not_written, // a page file could not be made or written whole: no preview
 };
 
-// Lays out the whole table from its first record, one page file per page,
+// Lays out the whole table from its first record (or the records the
+// environment names), one page file per page,
 // runs the preview, deletes the page files and puts the table back on the
 // record that was current. With the deleted-records setting on, deleted
 // records are passed over like everywhere else. The first page that cannot

@@ -7,6 +7,7 @@
 #include "desktop/qt_table_window.h"
 #include "platform/fault_injection.h"
 #include "print/page_device.h"
+#include "desktop/qt_dialogs.h"
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
@@ -484,6 +485,53 @@ private slots:
         QCOMPARE(offered, (QStringList{"A4 portrait Printer's own", "Letter landscape 20 mm"}));
         QCOMPARE(memos_asked, (QList<bool>{false, true}));  // memo texts under their record, as last asked
         remembered_page_setup() = {};
+    }
+
+    // After a search the chooser offers to print only the records it finds
+    // (in the column it searched), and the listing then holds those alone.
+    void listing_of_the_records_the_last_search_finds()
+    {
+        table_window* window = open_sample();
+        QVERIFY(window);
+        bool offered_before = true;
+        when_modal([&](QWidget* chooser) {
+            offered_before = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_found"))->isVisibleTo(chooser);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_cancel"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!offered_before);
+
+        window->browse().current_column = 2;  // VAROS
+        find_dialog find(window, window->browse());
+        find.text_box()->setText(QStringLiteral("Szeged"));
+        find.search();
+        window->browse().current_column = 1;
+        QString offered;
+        std::size_t pages = 0;
+        const std::string out = dir_->file("FOUND.PDF");
+        const chooser_hook before = set_chooser_hook([&](const chooser_request&) { return out; });
+        when_modal([&](QWidget* chooser) {
+            auto* found = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_found"));
+            offered = found->text();
+            found->setChecked(true);
+            chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"))->setChecked(false);
+            accept_page_setup([&](QWidget* shown) {
+                if (auto* preview = qobject_cast<preview_dialog*>(shown)) {
+                    pages = preview->pages().names.size();
+                    preview->command(preview_save_pdf);
+                }
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        set_chooser_hook(before);
+        QCOMPARE(offered, QStringLiteral("Only the records &found by the last search: Szeged"));
+        QCOMPARE(pages, std::size_t{1});
+        if (const auto text = pdf_text(out)) {
+            QVERIFY(text->count(QStringLiteral("Szeged")) >= 2);
+            for (const QString& elsewhere : {QStringLiteral("Kecskemét"), QStringLiteral("Ózd"), QStringLiteral("Pécs")})
+                QVERIFY2(!text->contains(elsewhere), qPrintable(elsewhere));
+        }
     }
 
     // No preview opens when OK with no field checked is refused (the chooser

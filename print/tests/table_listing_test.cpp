@@ -204,6 +204,18 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     // The pages were gone once the preview closed.
     for (const std::string& file : seen.files) EXPECT_FALSE(fs::exists(file)) << file;
 
+    // Named records print alone, in the order named; one gone is passed over.
+    const std::vector<std::int32_t> found = {9, 2, 40};
+    seen = {};
+    listing_environment named = environment(seen);
+    named.only_records = &found;
+    print_listing(browse, named);
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(seen.pages[0].size(), 7u);
+    EXPECT_EQ(seen.pages[0][5].substr(0, 3), "C9 ");
+    EXPECT_EQ(seen.pages[0][6].substr(0, 3), "C2 ");
+    EXPECT_EQ(current_record(*table), 7);
+
     // With deleted records shown, record 4 prints like the others, marked
     // when the deleted column is chosen.
     setting_by_index(SET_DELETED, "0");
