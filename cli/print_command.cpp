@@ -6,6 +6,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/field_argument.h"
+#include "commands/search.h"
 #include "engine/output_refusal.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
@@ -66,7 +67,8 @@ std::string read_page_setup(cli_context& context, page_setup& setup)
 
 int run_print_command(cli_context& context)
 {
-    page_setup setup;
+    pdf_listing_options options;
+    page_setup& setup = options.setup;
     if (const std::string problem = read_page_setup(context, setup); !problem.empty()) {
         context.fail(problem);
         return cli_usage_error;
@@ -85,7 +87,14 @@ int run_print_command(cli_context& context)
     if (const std::string refusal = output_refusal(*table, path); !refusal.empty()) return context.fail(refusal);
     // The listing's title is the table's path, as a table window shows it;
     // the header shows the file name when the whole path does not fit.
-    const std::string message = installed_writer(browse, context.text(0), path, setup, context.has("--memos"));
+    options.memo_texts = context.has("--memos");
+    if (context.has("--search")) {
+        // The records the Search dialog finds with the text in all columns.
+        options.found_only = true;
+        options.found = records_found(
+            browse, {utf8_to_ansi(context.options["--search"]), search_direction::down, search_scope::all_columns});
+    }
+    const std::string message = installed_writer(browse, context.text(0), path, options);
     if (!message.empty()) return context.fail(message);
     // Told once the listing is written: columns cut or left out.
     if (const std::string cut = listing_cut_warning(*table, browse.columns); !cut.empty()) context.fail(cut);

@@ -3,19 +3,30 @@
 // and writing the PDF need the printing layer, which the program installs.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "print/page_setup.h"
 
 namespace vortel {
 
 struct browse_object;
 struct cli_context;
-struct page_setup;
 
-// Lays out the listing of `browse` (its chosen columns, with `memo_texts`
-// memo texts under their record) for the page of `setup` and writes it to
-// the PDF file `path`; gives the message to report, empty on success.
+// How the listing is made besides its columns.
+struct pdf_listing_options {
+    page_setup setup;
+    bool memo_texts = false;  // memo texts under their record
+    bool found_only = false;  // only the records of `found`, in its order
+    std::vector<std::int32_t> found;
+};
+
+// Lays out the listing of `browse` (its chosen columns) as `options` say
+// and writes it to the PDF file `path`; gives the message to report, empty
+// on success.
 using pdf_listing_writer = std::string (*)(browse_object& browse, const std::string& title, const std::string& path,
-                                           const page_setup& setup, bool memo_texts);
+                                           const pdf_listing_options& options);
 
 // Installed by the program at start; without it printing reports that it
 // is not available.

@@ -8,9 +8,9 @@
 namespace vortel {
 
 struct browse_object;
-struct page_setup;
+struct pdf_listing_options;
 
 std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path,
-                              const page_setup& setup, bool memo_texts);
+                              const pdf_listing_options& options);
 
 }  // namespace vortel

@@ -2,7 +2,7 @@
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
 header on every page and every record's name, Hungarian letters included,
 on A4, landscape, Letter paper and with 20 mm margins alike, and memo
-texts under their record when asked for;
+texts under their record when asked for, only the records --search finds;
 with deleted records hidden, those names are missing. Every column the
 listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
@@ -82,6 +82,14 @@ for memo in memos:
         failures.append("memo text %r is missing" % memo)
 if not memos:
     failures.append("the sample table has no memo texts to print")
+
+# With --search only the records holding the text print, each once.
+found = listing(columns="NEV,VAROS", page=("--search", "szeged"))
+lines = [line for line in found.splitlines() if line.strip() and not line.startswith(("Vortel", " ", "NEV", "-"))]
+every = records + list(dbfread.DBF(table, encoding="cp852", load=True).deleted)  # deleted ones are shown
+expected = sorted(r["NEV"] for r in every if "szeged" in " ".join(str(v) for v in r.values()).lower())
+if sorted(line.split("  ")[0] for line in lines) != expected or not expected:
+    failures.append("records found by --search szeged: %r, not %r" % (lines, expected))
 
 # Columns print in the order named.
 captions = [line for line in listing(columns="FIZETES,NEV").splitlines() if "FIZETES" in line]
