@@ -36,6 +36,11 @@ std::int32_t column_print_width(const column_descriptor& column, std::int32_t fi
     return date ? date_column_width : field + 1;
 }
 
+// The listing's font sizes, in points, and the width of a fixed-pitch
+// letter for its size.
+constexpr int largest_points = 12;
+constexpr double fixed_pitch_advance = 0.6;
+
 // Memo texts under a record start here.
 constexpr std::int32_t memo_indent = 4;
 
@@ -226,9 +231,15 @@ std::string listing_cut_warning(const table_object& table, const std::vector<col
            (cut.size() == 1 ? " does" : " do") + " not fit and will be cut or left out.";
 }
 
-page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x)
+page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x,
+                       std::int32_t cell_width)
 {
-    const int points = listing_width(width) == narrow_listing ? 12 : 7;
+    int points = listing_width(width) == narrow_listing ? largest_points : 7;
+    if (cell_width > 0 && dots_per_inch_x > 0) {
+        // A fixed-pitch letter is about 0.6 of its size wide.
+        const double fits = cell_width * 72.0 / dots_per_inch_x / fixed_pitch_advance;
+        points = std::clamp(static_cast<int>(fits), points, largest_points);
+    }
     page_font font;
     // Rounded as the platform's multiply-and-divide rounds.
     const long height = std::lround(static_cast<double>(points) * dots_per_inch_x / 72.0);
@@ -291,7 +302,8 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
         result = listing_result::pages_not_written;
     } else if (start_document(device, document) != 0) {
         tell_busy(environment, true);
-        const page_font font = listing_font(environment.font_face, width, device.printer.dots_per_inch_x);
+        const page_font font =
+            listing_font(environment.font_face, width, device.printer.dots_per_inch_x, device.cell_width);
         const listing_layout layout = lay_out_listing(table, columns, width);
         std::int32_t line = 999;
         std::int32_t page_number = 0;

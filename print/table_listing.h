@@ -67,8 +67,12 @@ std::string listing_cut_warning(const table_object& table, const std::vector<col
 std::vector<std::string> wrap_listing_text(std::string_view text, std::int32_t width);
 
 // The listing font: `face` at 12 points on an 80-column listing and at 7 on
-// a 132-column one, in the printer's device units.
-page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x);
+// a 132-column one, in the printer's device units. Cells of `cell_width`
+// device units wide enough for a larger fixed-pitch letter (a wide listing
+// on landscape paper) take it, up to 12 points, rather than spacing small
+// letters apart.
+page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x,
+                       std::int32_t cell_width = 0);
 
 // What the page header shows besides the columns' captions.
 struct listing_header {

@@ -140,6 +140,10 @@ TEST_F(table_listing, column_widths_listing_width_listings_without_pages_and_no_
     EXPECT_EQ(listing_width(80), 80);
     EXPECT_EQ(listing_width(81), 132);
     EXPECT_EQ(listing_font("Courier New", 80, 600).height, -100);
+    // Wide cells take a larger letter, up to 12 points: 50 units at 600 dpi
+    // hold a 10-point one (a wide listing across A4).
+    for (const auto& [cell, height] : {std::pair{35, -58}, std::pair{50, -83}, std::pair{90, -100}})
+        EXPECT_EQ(listing_font("Courier New", 132, 600, cell).height, height) << cell;
 
     // With nothing chosen or no printer the listing ends without pages.
     for (column_descriptor& column : browse.columns) column.print_selected = false;
