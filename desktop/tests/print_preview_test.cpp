@@ -119,12 +119,12 @@ void watch_for_a_preview(bool& previewed)
 }
 
 // Answers the page setup with OK, after `choose` when given; the dialog
-// after it goes to `next`.
+// after it goes to `next` when given.
 void accept_page_setup(std::function<void(QWidget*)> next, std::function<void(QWidget*)> choose = {})
 {
     when_modal([next, choose](QWidget* setup) {
         if (choose) choose(setup);
-        when_modal(next);
+        if (next) when_modal(next);
         setup->findChild<QPushButton*>(QStringLiteral("page_setup_ok"))->click();
     });
 }
@@ -536,7 +536,8 @@ private slots:
 
     // No preview opens when OK with no field checked is refused (the chooser
     // stays) and Cancel follows, nor when the pages could not be written,
-    // which is told instead.
+    // which is told instead, nor when printing columns that do not fit is
+    // cancelled.
     void no_preview_without_a_field_after_cancel_or_when_pages_cannot_be_written()
     {
         table_window* window = open_sample();
@@ -580,6 +581,20 @@ private slots:
         QVERIFY2(boxes.boxes.last().startsWith(QStringLiteral("Warning: The pages of the listing could not be written")),
                  qPrintable(boxes.boxes.last()));
         QCOMPARE(testing::files_in(dir_->path()), sample_files_);
+
+        // Columns past the listing's end are asked about before the layout;
+        // Cancel there lays nothing out.
+        window->browse().columns[1].caption = std::string(125, 'N');
+        boxes.answers << false;
+        when_modal([&](QWidget* chooser) {
+            watch_for_a_preview(previewed);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QVERIFY2(boxes.boxes.last().startsWith(QStringLiteral("Warning: The listing is 132 columns wide: VAROS, ")),
+                 qPrintable(boxes.boxes.last()));
     }
 };
 
