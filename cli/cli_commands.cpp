@@ -97,9 +97,13 @@ const std::vector<cli_command>& cli_commands()
          run_modify_command},
         {"pack", "T", "remove the deleted records", 1, 1, {}, {}, run_pack_command},
         {"zap", "T", "remove all records", 1, 1, {}, {}, run_zap_command},
-        {"print", "T OUT.pdf [--columns NAME,...] [--overwrite]",
-         "print the table listing to a PDF file: the named columns, or every field", 2, 2, {"--columns"},
-         {"--overwrite"}, run_print_command},
+        {"print", "T OUT.pdf [--columns NAME,...] [--search TEXT] [--memos] [--paper A4|A3|A5|Letter|Legal] "
+                  "[--landscape] [--margins MM] [--overwrite]",
+         "print the table listing to a PDF file: the named columns, or every field, of the records holding TEXT "
+         "in any field, or of all; with --memos memo texts under their record; laid out for the paper (default "
+         "A4), turned sideways with --landscape, with margins of MM millimetres on every side",
+         2, 2, {"--columns", "--search", "--paper", "--margins"}, {"--overwrite", "--landscape", "--memos"},
+         run_print_command},
         {"structure", "T", "the stored layout of table T: header numbers and fields", 1, 1, {}, {},
          [](cli_context& c) { return print_structure(c.positional[0], c.out, c.errors); }},
         {"repair", "T",

@@ -19,7 +19,8 @@ namespace {
 
 [[maybe_unused]] char** program_arguments = nullptr;
 
-[[maybe_unused]] std::string run_printing_twin(vortel::browse_object&, const std::string&, const std::string&)
+[[maybe_unused]] std::string run_printing_twin(vortel::browse_object&, const std::string&, const std::string&,
+                                               const vortel::pdf_listing_options&)
 {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);

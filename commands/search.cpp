@@ -189,6 +189,29 @@ search_result search_table(browse_object& browse, const search_request& request,
     return {false, start, search_not_found_text};
 }
 
+std::vector<std::int32_t> records_found(browse_object& browse, const search_request& request)
+{
+    std::vector<std::int32_t> found;
+    if (!browse.table || record_count(*browse.table) < 1) return found;
+    table_object& table = *browse.table;
+    const byte_map fold = case_fold_for(table, request.case_sensitive);
+    std::string needle = request.text.substr(0, search_text_max);
+    trim_both(needle);
+    map_text(needle, fold);
+    const bool hide_deleted = table.navigation.hide_deleted;
+    record_range_reader records(table, 1, record_count(table), 1);
+    const std::vector<std::uint8_t> kept = table.record;
+    compared_text compared(browse, request.scope, fold);
+    for (;;) {
+        const std::span<const std::uint8_t> record = records.next();
+        if (record.empty()) break;
+        if (hide_deleted && record[0] == dbf_deleted_mark) continue;
+        if (contains(compared.of(record), needle)) found.push_back(records.number());
+    }
+    table.record = kept;
+    return found;
+}
+
 search_result search_grid(browse_object& browse, const search_request& request, const search_progress& progress)
 {
     if (!browse.table) return {false, 0, search_not_found_text};

@@ -4,9 +4,9 @@
 // The records are read in large blocks rather than moved to one by one, so
 // a search through a million records takes a fraction of a second. Which
 // records it compares is what the grid's moves would visit: every record
-// after (or before) the current one, deleted ones left out while
-// SET_DELETED hides them. The record that is current when the search starts
-// is never compared.
+// after (or before) the current one, deleted ones left out while the
+// table's navigation hides them. The record that is current when the search
+// starts is never compared.
 #pragma once
 
 #include "grid/column_model.h"
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vortel {
 
@@ -51,6 +52,12 @@ inline constexpr const char* search_error_caption = "Error";
 // found or cancelled: it is back on the record where the search began.
 search_result search_table(browse_object& browse, const search_request& request,
                            const search_progress& progress = {});
+
+// Every record the search holds a match for, from the first record on in
+// record order, deleted ones left out while the table's navigation hides
+// them: the records a listing of the found records prints. The table stays
+// on its record.
+std::vector<std::int32_t> records_found(browse_object& browse, const search_request& request);
 
 // The search on a table window's grid. A record found downwards keeps the
 // screen row of the record that was current; one found upwards goes to the

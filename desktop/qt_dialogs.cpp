@@ -9,6 +9,7 @@
 #include "commands/undo.h"
 #include "engine/table.h"
 #include "desktop/qt_search_progress.h"
+#include "desktop/qt_table_window.h"
 #include "platform/code_page.h"
 
 #include <QtCore/QPointer>
@@ -179,6 +180,7 @@ void find_dialog::search()
     request.direction = up_->isChecked() ? search_direction::up : search_direction::down;
     request.scope = all_columns_->isChecked() ? search_scope::all_columns : search_scope::current_column;
     request.case_sensitive = case_sensitive_->isChecked();
+    if (auto* window = qobject_cast<table_window*>(grid_)) window->remember_search(request, browse_.current_column);
     const search_result result = search_with_progress(this, grid_, browse_, request);
     QApplication::restoreOverrideCursor();
     if (grid_) grid_->update();

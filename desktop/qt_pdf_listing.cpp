@@ -10,6 +10,7 @@
 #include "platform/staged_output.h"
 #include "print/page_order.h"
 #include "print/preview_model.h"
+#include "cli/print_command.h"
 #include "desktop/qt_page_painter.h"
 #include "desktop/qt_print_pages.h"
 #include "print/table_listing.h"
@@ -59,7 +60,8 @@ void print_all_pages(page_device& device, void* context)
 
 }  // namespace
 
-std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path)
+std::string write_pdf_listing(browse_object& browse, const std::string& title, const std::string& path,
+                              const pdf_listing_options& options)
 {
     ensure_gui_application();
     // The PDF takes the output's name only when it was written whole.
@@ -67,11 +69,13 @@ std::string write_pdf_listing(browse_object& browse, const std::string& title, c
     native_file created;
     if (const int error = staged.open(created)) return file_error_text(error, path);
     created.close();
-    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name());
+    const std::unique_ptr<QPrinter> printer = pdf_page_printer(staged.temporary_name(), options.setup);
     listing_environment environment;
     const printer_facts facts = qt_printer_facts(*printer, environment.font_face);
     pdf_job job{printer.get()};
     environment.printer = &facts;
+    environment.memo_texts = options.memo_texts;
+    if (options.found_only) environment.only_records = &options.found;
     environment.header = {setting_by_index(SET_CEGNEV), listing_date(), title};
     environment.preview = print_all_pages;
     environment.preview_context = &job;

@@ -1,6 +1,6 @@
-// The preview: a modal dialog ("PreView") that shows a print job's pages one
-// at a time, scaled into its surface, and prints them on a printer chosen in
-// the print dialog. The portable preview model decides what every button,
+// The preview: a modal, resizable dialog ("PreView") that shows a print
+// job's pages one at a time, scaled into its surface, and prints them on a
+// printer chosen in the print dialog. The portable preview model decides what every button,
 // key and scroll-bar action does; this file paints and translates events.
 #pragma once
 
@@ -12,8 +12,10 @@
 
 #include "print/preview_model.h"
 
+class QLabel;
 class QPrinter;
 class QScrollBar;
+class QSpinBox;
 class QToolBar;
 
 namespace vortel {
@@ -39,6 +41,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void scroll_action(bool horizontal, int action);
@@ -62,8 +65,8 @@ print_dialog_hook set_print_dialog_hook(print_dialog_hook hook);
 class preview_dialog final : public QDialog {
     Q_OBJECT
 public:
-    // `no_printer` says the pages were laid out for A4 because the system
-    // has no default printer; the caption tells the user.
+    // `no_printer` says the pages were laid out for a PDF file because the
+    // system has no printer; the caption tells the user, with the paper.
     preview_dialog(QWidget* owner, page_device& device, bool no_printer);
     ~preview_dialog() override;
 
@@ -72,24 +75,35 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     // A toolbar button pressed, by its command id.
     void command(int id);
+    // The go-to-page box given `number`.
+    void go_to_page(int number);
+    // The table the pages list, by its file-system path: "Save as PDF..."
+    // offers a file beside it and names the PDF after it.
+    void set_table_path(const std::string& path) { table_path_ = path; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void print_pages();
+    void save_pdf();
+    void show_page_number();
 
     page_device& device_;
     preview_pages pages_;
     QToolBar* toolbar_ = nullptr;
     preview_surface_widget* surface_ = nullptr;
+    QLabel* page_of_ = nullptr;
+    QSpinBox* go_to_ = nullptr;
+    std::string table_path_;
     std::string saved_toolbar_x_;
     std::string saved_toolbar_y_;
     bool empty_told_ = false;
 };
 
-// Shows the preview of `device`'s pages modally over `owner`; returns when
-// it is closed. A second preview is never opened while one is.
-void show_preview(QWidget* owner, page_device& device, bool no_printer);
+// Shows the preview of `device`'s pages of the table at `table_path`
+// modally over `owner`; returns when it is closed. A second preview is
+// never opened while one is.
+void show_preview(QWidget* owner, page_device& device, bool no_printer, const std::string& table_path = {});
 
 }  // namespace vortel

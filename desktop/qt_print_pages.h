@@ -11,6 +11,8 @@ class QPrinter;
 
 namespace vortel {
 
+struct page_setup;
+
 inline constexpr int pdf_page_resolution = 600;
 
 struct page_printer {
@@ -22,8 +24,14 @@ struct page_printer {
 // pdf_page_resolution when the system has none.
 page_printer default_page_printer();
 
-// A PDF printer writing `path`, laid out like the fallback.
-std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path);
+// The printer `setup` names (the default one when it names none or one
+// that is gone) with its paper, orientation and margins; a PDF printer at
+// pdf_page_resolution when the system has no printer.
+page_printer set_up_page_printer(const page_setup& setup);
+
+// A PDF printer writing `path`, laid out like the fallback on the paper,
+// orientation and margins of `setup`.
+std::unique_ptr<QPrinter> pdf_page_printer(const std::string& path, const page_setup& setup);
 
 // Plays the pages numbered in `order` (from 1; see print_page_order) onto
 // `printer`, one printer page each. Pages whose file is missing come out

@@ -4,6 +4,7 @@
 // next paint. Destroying the window closes the table and frees its slot.
 #pragma once
 
+#include "commands/search.h"
 #include "commands/undo.h"
 #include "grid/column_model.h"
 #include "grid/navigation.h"
@@ -78,6 +79,16 @@ public:
     // and keeps the editor, with the focus.
     bool finish_edit();
 
+    // The last search made in the window and the column it searched, for a
+    // listing of what it finds; null before one.
+    const search_request* last_search() const { return last_search_ ? &*last_search_ : nullptr; }
+    int last_search_column() const { return last_search_column_; }
+    void remember_search(const search_request& request, int column)
+    {
+        last_search_ = request;
+        last_search_column_ = column;
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -127,6 +138,8 @@ private:
     bool updating_bars_ = false;
     bool busy_ = false;
     QImage last_frame_;
+    std::optional<search_request> last_search_;
+    int last_search_column_ = 0;
 };
 
 // Keeps a table window busy for the life of a command; the window may be

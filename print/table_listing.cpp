@@ -36,6 +36,42 @@ std::int32_t column_print_width(const column_descriptor& column, std::int32_t fi
     return date ? date_column_width : field + 1;
 }
 
+// The listing's font sizes, in points, and the width of a fixed-pitch
+// letter for its size.
+constexpr int largest_points = 12;
+constexpr double fixed_pitch_advance = 0.6;
+
+// Memo texts under a record start here.
+constexpr std::int32_t memo_indent = 4;
+
+// The deleted column prints as a mark: "*" and a space.
+constexpr std::int32_t mark_width = 2;
+
+bool is_mark_column(const column_descriptor& column)
+{
+    return column.source_name == "deleted()";
+}
+
+// "0001.PAGE" at the end of the title's line.
+constexpr std::int32_t page_number_width = 9;
+
+// Whether `length` characters centred on a line of `width` end a space
+// before the page number.
+bool title_fits(std::int32_t length, std::int32_t width)
+{
+    return length + (width - length) / 2 <= width - page_number_width - 1;
+}
+
+// The table's path when it fits, else its file name, cut at the room there is.
+std::string header_title(const std::string& path, std::int32_t width)
+{
+    if (title_fits(text_length(path), width)) return path;
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    while (!name.empty() && !title_fits(text_length(name), width)) name.pop_back();
+    return name;
+}
+
 std::string page_number_text(std::int32_t page_number)
 {
     char text[32];
@@ -57,18 +93,76 @@ void tell_busy(const listing_environment& environment, bool on)
 }
 
 void print_record(page_device& device, const table_object& table, std::int32_t line, const page_font& font,
-                  const listing_layout& layout, const std::vector<column_descriptor>& columns)
+                  const listing_layout& layout, const std::vector<column_descriptor>& columns, bool memo_texts)
 {
+    if (layout.mark_x >= 0 && layout.mark_x < layout.width && is_deleted(table) != 0)
+        put_text(device, line, layout.mark_x, "*", "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (!columns[i].print_selected || !layout.prints(i)) continue;
         const int field = layout.field[i];
+        // Memo texts printed under the record stand for their block numbers.
+        if (memo_texts && field_type(table, field) == 'M') continue;
         // Numbers print as stored, right-aligned in their width.
         const char* picture = field_type(table, field) == 'N' ? "" : layout.pictures[i].c_str();
         put_text(device, line, layout.x[i], field_text(table, field), picture, &font, black, false);
     }
 }
 
+// The lines under the current record: each chosen memo's text after its
+// caption, wrapped at the listing's end.
+std::vector<std::string> record_memo_lines(table_object& table, const listing_layout& layout,
+                                           const std::vector<column_descriptor>& columns)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int field = layout.field[i];
+        if (!columns[i].print_selected || field < 0 || field_type(table, field) != 'M') continue;
+        const std::string text = memo_read(table, field_text(table, field));
+        if (text.find_first_not_of(" \t\r\n\x8D") == std::string::npos) continue;
+        for (std::string& wrapped : wrap_listing_text(columns[i].caption + ": " + text, layout.width - memo_indent))
+            lines.push_back(std::move(wrapped));
+    }
+    return lines;
+}
+
 }  // namespace
+
+std::vector<std::string> wrap_listing_text(std::string_view text, std::int32_t width)
+{
+    std::vector<std::string> lines;
+    const auto room = static_cast<std::size_t>(std::max(width, 1));
+    std::string paragraph;
+    const auto flush = [&] {
+        std::string_view rest = paragraph;
+        while (rest.size() > room) {
+            // At the last space that leaves a word whole; mid-word when none does.
+            std::size_t cut = rest.substr(0, room + 1).find_last_of(' ');
+            if (cut == std::string_view::npos || cut == 0) cut = room;
+            lines.emplace_back(rest.substr(0, cut));
+            rest.remove_prefix(cut);
+            if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+        }
+        lines.emplace_back(rest);
+        paragraph.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            // CR LF, LF and CR alone each end one line.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            flush();
+        } else if (static_cast<unsigned char>(c) < ' ' || c == '\x8D') {
+            // A tab, or the soft line break of a word-wrapped memo (0x8D before its LF).
+            if (c == '\x8D' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            paragraph += ' ';
+        } else {
+            paragraph += c;
+        }
+    }
+    flush();
+    while (!lines.empty() && lines.back().find_first_not_of(' ') == std::string::npos) lines.pop_back();
+    return lines;
+}
 
 std::int32_t listing_width_sum(const table_object& table, const std::vector<column_descriptor>& columns)
 {
@@ -78,8 +172,9 @@ std::int32_t listing_width_sum(const table_object& table, const std::vector<colu
         // Counted as lay_out_listing places it, so that the width chosen
         // holds every column it lays out.
         const int index = printed_field(table, column);
-        sum += index < 0 ? text_length(column.caption) + 1
-                         : column_print_width(column, field_info(table, index).length);
+        if (is_mark_column(column)) sum += mark_width;
+        else sum += index < 0 ? text_length(column.caption) + 1
+                              : column_print_width(column, field_info(table, index).length);
     }
     if (sum != 0) sum -= 1;
     return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX));
@@ -93,6 +188,10 @@ listing_layout lay_out_listing(const table_object& table, const std::vector<colu
     std::int64_t next = 0;
     for (const column_descriptor& column : columns) {
         const int index = printed_field(table, column);
+        if (column.print_selected && is_mark_column(column) && layout.mark_x < 0) {
+            layout.mark_x = static_cast<std::int32_t>(std::min<std::int64_t>(next, INT32_MAX));
+            next += mark_width;
+        }
         if (!column.print_selected || index < 0) {
             layout.x.push_back(-1);
             layout.field.push_back(-1);
@@ -108,9 +207,39 @@ listing_layout lay_out_listing(const table_object& table, const std::vector<colu
     return layout;
 }
 
-page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x)
+std::vector<std::string> listing_columns_cut(const table_object& table, const std::vector<column_descriptor>& columns)
 {
-    const int points = listing_width(width) == narrow_listing ? 12 : 7;
+    const listing_layout layout = lay_out_listing(table, columns, listing_width_sum(table, columns));
+    std::vector<std::string> cut;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (layout.x[i] < 0) continue;
+        // The space after a column is no part of it.
+        const std::int64_t end = std::int64_t{layout.x[i]} +
+                                 column_print_width(columns[i], field_info(table, layout.field[i]).length) - 1;
+        if (end > layout.width) cut.push_back(columns[i].caption);
+    }
+    return cut;
+}
+
+std::string listing_cut_warning(const table_object& table, const std::vector<column_descriptor>& columns)
+{
+    const std::vector<std::string> cut = listing_columns_cut(table, columns);
+    if (cut.empty()) return {};
+    std::string names;
+    for (const std::string& caption : cut) names += (names.empty() ? "" : ", ") + caption;
+    return "The listing is " + std::to_string(wide_listing) + " columns wide: " + names +
+           (cut.size() == 1 ? " does" : " do") + " not fit and will be cut or left out.";
+}
+
+page_font listing_font(std::string_view face, std::int32_t width, std::int32_t dots_per_inch_x,
+                       std::int32_t cell_width)
+{
+    int points = listing_width(width) == narrow_listing ? largest_points : 7;
+    if (cell_width > 0 && dots_per_inch_x > 0) {
+        // A fixed-pitch letter is about 0.6 of its size wide.
+        const double fits = cell_width * 72.0 / dots_per_inch_x / fixed_pitch_advance;
+        points = std::clamp(static_cast<int>(fits), points, largest_points);
+    }
     page_font font;
     // Rounded as the platform's multiply-and-divide rounds.
     const long height = std::lround(static_cast<double>(points) * dots_per_inch_x / 72.0);
@@ -137,13 +266,10 @@ void print_page_header(page_device& device, const page_font& font, const listing
     put_text(device, 0, 0, "", nullptr, nullptr, black, false);
     put_text(device, 1, 0, header.company + " T100", "", &font, black, false);
     put_text(device, 1, width - 10, header.date, "", &font, black, false);
-    // Unsigned on purpose: a title wider than the listing lands far beyond
-    // the last column and is left out rather than cut.
-    const auto title_column = static_cast<std::uint32_t>(width - text_length(header.title)) / 2u;
-    if (title_column <= INT32_MAX) {
-        put_text(device, 2, static_cast<std::int32_t>(title_column), header.title, "", &font, black, false);
-    }
-    put_text(device, 2, width - 9, page_number_text(page_number), "", &font, black, false);
+    const std::string title = header_title(header.title, width);
+    put_text(device, 2, (width - text_length(title)) / 2, title, "", &font, black, false);
+    put_text(device, 2, width - page_number_width, page_number_text(page_number), "", &font, black, false);
+    if (layout.mark_x >= 0 && layout.mark_x < width) put_text(device, 3, layout.mark_x, "*", "", &font, black, false);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].print_selected && layout.prints(i)) {
             put_text(device, 3, layout.x[i], columns[i].caption, "", &font, black, false);
@@ -176,22 +302,40 @@ listing_result print_listing(browse_object& browse, const listing_environment& e
         result = listing_result::pages_not_written;
     } else if (start_document(device, document) != 0) {
         tell_busy(environment, true);
-        const page_font font = listing_font(environment.font_face, width, device.printer.dots_per_inch_x);
+        const page_font font =
+            listing_font(environment.font_face, width, device.printer.dots_per_inch_x, device.cell_width);
         const listing_layout layout = lay_out_listing(table, columns, width);
         std::int32_t line = 999;
         std::int32_t page_number = 0;
-        go_top(table);
-        // Past a page that could not be written the rest is not worth laying out.
-        while (!at_eof(table) && device.failure.empty()) {
-            if (line > device.lines_per_page) {
-                if (page_number != 0) end_page(device);
-                start_page(device);
-                print_page_header(device, font, environment.header, ++page_number, layout, columns);
-                line = first_record_line;
+        const auto room_for_a_line = [&] {
+            if (line <= device.lines_per_page) return;
+            if (page_number != 0) end_page(device);
+            start_page(device);
+            print_page_header(device, font, environment.header, ++page_number, layout, columns);
+            line = first_record_line;
+        };
+        // The records named are visited by number, the whole table by skipping.
+        std::size_t named = 0;
+        const auto next_record = [&] {
+            if (environment.only_records == nullptr) return !at_eof(table);
+            while (named < environment.only_records->size()) {
+                if (go_to_exactly(table, (*environment.only_records)[named++]) != 0) return true;
             }
-            print_record(device, table, line, font, layout, columns);
+            return false;
+        };
+        if (environment.only_records == nullptr) go_top(table);
+        // Past a page that could not be written the rest is not worth laying out.
+        while (next_record() && device.failure.empty()) {
+            room_for_a_line();
+            print_record(device, table, line, font, layout, columns, environment.memo_texts);
             ++line;
-            skip(table, 1);
+            if (environment.memo_texts) {
+                for (const std::string& text : record_memo_lines(table, layout, columns)) {
+                    room_for_a_line();
+                    put_text(device, line++, memo_indent, text, "", &font, black, false);
+                }
+            }
+            if (environment.only_records == nullptr) skip(table, 1);
         }
         end_page(device);
         // The preview is for looking, not waiting: the wait cursor goes first.

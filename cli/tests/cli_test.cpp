@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -241,6 +242,25 @@ TEST_F(cli_test, a_name_two_fields_share_is_refused_and_numbers_name_every_field
     }
     EXPECT_EQ(choose_print_columns(browse, "NOTE,Point_ID"), twice.substr(0, twice.size() - 1));
     EXPECT_EQ(choose_print_columns(browse, "NOTE,"), "vortel-cli: no field (empty)");
+
+    // Paper and margins that cannot be laid out are usage errors, told
+    // before anything is written; papers are named in any letter case.
+    const std::string pdf = dir.file("LIST.PDF");
+    const std::pair<std::vector<std::string>, std::string> page_options[] = {
+        {{"--paper", "b5"}, "vortel-cli: no such paper: b5 (A4|A3|A5|Letter|Legal)\n"},
+        {{"--margins", "x"}, "The margins must be a number of millimetres from 0: x\n"},
+        {{"--margins", "-1"}, "The margins must be a number of millimetres from 0: -1\n"},
+        {{"--paper", "A5", "--margins", "38"}, "Margins of 38 mm leave too little of A5 paper: at most 37 mm\n"},
+    };
+    for (const auto& [options, told] : page_options) {
+        std::vector<std::string> arguments = {"print", gps, pdf};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const cli_result refused = run(arguments);
+        EXPECT_EQ(std::pair(refused.status, refused.errors), std::pair(int{cli_usage_error}, told));
+    }
+    const cli_result fits = run({"print", gps, pdf, "--paper", "letter", "--landscape", "--margins", "53.9"});
+    EXPECT_EQ(fits.status, cli_failure) << "past the page options, to the missing printing twin";
+    EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
 TEST_F(cli_test, a_record_locked_elsewhere_is_busy)

@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """vortel-cli print writes a PDF whose text a PDF reader finds: the page
-header on every page and every record's name, Hungarian letters included;
+header on every page and every record's name, Hungarian letters included,
+on A4, landscape, Letter paper and with 20 mm margins alike, and memo
+texts under their record when asked for, only the records --search finds;
 with deleted records hidden, those names are missing. Every column the
 listing lays out is whole (a name and five dates take the wide listing). An output that cannot
 be written fails with the program's message and nothing else, and leaves no
@@ -37,35 +39,57 @@ deleted = [r["NEV"] for r in dbfread.DBF(table, encoding="cp852", load=True).del
 failures = []
 
 
-def listing(*options, columns="NEV,varos,FIZETES,SZULETETT"):
+def listing(*options, columns="NEV,varos,FIZETES,SZULETETT", page=()):
     out = os.path.join(work, "LISTING.PDF")
-    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite"],
+    done = subprocess.run([cli, *options, "print", table, out, "--columns", columns, "--overwrite", *page],
                           capture_output=True, text=True)
     if done.returncode != 0:
         sys.exit("vortel-cli print failed: " + done.stderr)
     return subprocess.run(["pdftotext", "-layout", out, "-"], capture_output=True, text=True, check=True).stdout
 
 
-text = listing()
-pages = text.split("\f")
-pages = [p for p in pages if p.strip()]
 today = datetime.date.today().strftime("%Y.%m.%d")
-for number, page in enumerate(pages, 1):
-    for expected in ("T100", today, "DOLGOZO.DBF", "%04d.PAGE" % number, "-" * 80, "NEV", "FIZETES"):
-        if expected not in page:
-            failures.append("page %d lacks %r" % (number, expected))
-for record in records:
-    if record["NEV"] not in text:
-        failures.append("record %r is missing" % record["NEV"])
-    if record["SZULETETT"] and record["SZULETETT"].strftime("%Y.%m.%d") not in text:
-        failures.append("birth date of %r is missing" % record["NEV"])
-if len(pages) < 2:
-    failures.append("expected several pages, got %d" % len(pages))
+for page_setup in ((), ("--landscape",), ("--paper", "Letter"), ("--margins", "20")):
+    text = listing(page=page_setup)
+    pages = [p for p in text.split("\f") if p.strip()]
+    setup = " ".join(page_setup) or "A4"
+    for number, page in enumerate(pages, 1):
+        for expected in ("T100", today, "DOLGOZO.DBF", "%04d.PAGE" % number, "-" * 80, "NEV", "FIZETES"):
+            if expected not in page:
+                failures.append("%s: page %d lacks %r" % (setup, number, expected))
+    for record in records:
+        if record["NEV"] not in text:
+            failures.append("%s: record %r is missing" % (setup, record["NEV"]))
+        if record["SZULETETT"] and record["SZULETETT"].strftime("%Y.%m.%d") not in text:
+            failures.append("%s: birth date of %r is missing" % (setup, record["NEV"]))
+    if len(pages) < 2:
+        failures.append("%s: expected several pages, got %d" % (setup, len(pages)))
+    size = subprocess.run(["pdfinfo", os.path.join(work, "LISTING.PDF")], capture_output=True, text=True).stdout
+    paper = {"--landscape": "842 x 595", "Letter": "612 x 792"}.get(page_setup[-1] if page_setup else "", "595 x 842")
+    if shutil.which("pdfinfo") and paper not in size:
+        failures.append("%s: pages are not %s points: %r" % (setup, paper, size))
 
 hidden = listing("--set", "SET_DELETED=1")
 for name in deleted:
     if re.search(r"^\s*" + re.escape(name) + r"\s", hidden, re.M):
         failures.append("deleted record %r printed with SET_DELETED on" % name)
+
+# Asked for, memo texts print under their record.
+flowing = " ".join(listing(columns="NEV,MEGJEGYZES", page=("--memos",)).split())
+memos = [" ".join(r["MEGJEGYZES"].split())[:30] for r in records if r["MEGJEGYZES"] and r["MEGJEGYZES"].strip()]
+for memo in memos:
+    if "MEGJEGYZES: " + memo not in flowing:
+        failures.append("memo text %r is missing" % memo)
+if not memos:
+    failures.append("the sample table has no memo texts to print")
+
+# With --search only the records holding the text print, each once.
+found = listing(columns="NEV,VAROS", page=("--search", "szeged"))
+lines = [line for line in found.splitlines() if line.strip() and not line.startswith(("Vortel", " ", "NEV", "-"))]
+every = records + list(dbfread.DBF(table, encoding="cp852", load=True).deleted)  # deleted ones are shown
+expected = sorted(r["NEV"] for r in every if "szeged" in " ".join(str(v) for v in r.values()).lower())
+if sorted(line.split("  ")[0] for line in lines) != expected or not expected:
+    failures.append("records found by --search szeged: %r, not %r" % (lines, expected))
 
 # Columns print in the order named.
 captions = [line for line in listing(columns="FIZETES,NEV").splitlines() if "FIZETES" in line]
@@ -85,6 +109,16 @@ dated_text = subprocess.run(["pdftotext", "-layout", os.path.join(work, "DATES.P
 for date in dates:
     if date.strftime("%Y.%m.%d") not in dated_text:
         failures.append("date %s is cut from the listing of five dates" % date)
+
+# Columns past the wide listing's end are told, the listing written all the same.
+wide = os.path.join(work, "WIDE.DBF")
+created = dbf.Table(wide, "FIRST C(70); SECOND C(70)", dbf_type="db3")
+created.open(dbf.READ_WRITE)
+created.append(("a" * 70, "b" * 70))
+created.close()
+done = subprocess.run([cli, "print", wide, os.path.join(work, "WIDE.PDF")], capture_output=True, text=True)
+if done.returncode != 0 or done.stderr != "The listing is 132 columns wide: SECOND does not fit and will be cut or left out.\n":
+    failures.append("cut columns: exit %d, %r" % (done.returncode, done.stderr))
 
 # A file that cannot be written is told in the program's words alone.
 bad = os.path.join(work, "missing", "LISTING.PDF")

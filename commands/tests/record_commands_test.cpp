@@ -319,6 +319,17 @@ protected:
 
 testing::scratch_dir* search_test::dir_ = nullptr;
 
+TEST_F(search_test, records_found_are_every_match_in_record_order_and_the_table_stays)
+{
+    go_to_exactly(*table, 7);
+    EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 52428, 52429, 104857, 119999}));
+    table->navigation.hide_deleted = true;
+    EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 52428, 104857, 119999}));
+    table->navigation.hide_deleted = false;
+    EXPECT_EQ(current_record(*table), 7);
+    EXPECT_TRUE(records_found(browse, {"nowhere", search_direction::up, search_scope::all_columns}).empty());
+}
+
 TEST_F(search_test, finds_what_stepping_record_by_record_would_find)
 {
     struct entry {

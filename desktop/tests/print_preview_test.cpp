@@ -7,23 +7,34 @@
 #include "desktop/qt_table_window.h"
 #include "platform/fault_injection.h"
 #include "print/page_device.h"
+#include "desktop/qt_dialogs.h"
+#include "desktop/qt_file_choosers.h"
+#include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
+#include "print/page_setup.h"
 #include "print/tests/recording_surface.h"
 #include "runtime/settings.h"
 #include "desktop/tests/qt_test_support.h"
 
 #include <QtCore/QProcess>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QStandardPaths>
 #include <QtCore/QTimer>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
 #include <QtWidgets/QScrollBar>
+#include <QtWidgets/QSpinBox>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QTreeWidget>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -107,6 +118,17 @@ void watch_for_a_preview(bool& previewed)
     });
 }
 
+// Answers the page setup with OK, after `choose` when given; the dialog
+// after it goes to `next` when given.
+void accept_page_setup(std::function<void(QWidget*)> next, std::function<void(QWidget*)> choose = {})
+{
+    when_modal([next, choose](QWidget* setup) {
+        if (choose) choose(setup);
+        if (next) when_modal(next);
+        setup->findChild<QPushButton*>(QStringLiteral("page_setup_ok"))->click();
+    });
+}
+
 }  // namespace
 
 class print_preview_test : public QObject, testing::sample_fixture {
@@ -151,44 +173,88 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QCOMPARE(setting_by_index(SET_TOOLBARX), std::string("32"));
             QCOMPARE(setting_by_index(SET_TOOLBARY), std::string("32"));
-            QCOMPARE(dialog.toolbar()->actions().size(), 8);
+            QCOMPARE(dialog.toolbar()->findChildren<QAction*>(QRegularExpression(QStringLiteral("^preview_1"))).size(),
+                     11);
 
             preview_surface_widget* surface = dialog.surface();
             preview_surface& view = surface->model();
+            auto* page_of = dialog.findChild<QLabel*>(QStringLiteral("preview_page_of"));
+            auto* go_to = dialog.findChild<QSpinBox*>(QStringLiteral("preview_go_to"));
+            QCOMPARE(page_of->text(), QStringLiteral("Page 1 of 3"));
             QVERIFY(has_ink(surface));
 
-            // Paging: the missing last page shows blank.
+            // Paging: the missing last page shows blank; the go-to box and
+            // the page number follow the buttons, and the buttons the box.
             dialog.findChild<QAction*>(QStringLiteral("preview_104"))->trigger();
             QCOMPARE(dialog.pages().index, std::size_t{2});
+            QCOMPARE(go_to->value(), 3);
             QVERIFY(!has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_102"))->trigger();
             QCOMPARE(view.page_name, device.temp_directory + "BT0002.WMF");
             QVERIFY(has_ink(surface));
+            go_to->setValue(1);
+            QCOMPARE(page_of->text(), QStringLiteral("Page 1 of 3"));
+            QVERIFY(surface->hasFocus());
 
-            // Keys and bars reach the view's scrolling (scroll_codes_move_the_origin
-            // has how far each moves), and the thumbs follow the origin.
+            // Keys and bars reach the view's scrolling, a screen less a line
+            // per Page Down (keys_and_bars_step_by_lines_and_screens has
+            // the steps), and the thumbs follow the origin.
             QTest::keyClick(surface, Qt::Key_PageDown);
-            QCOMPARE(surface->vertical_bar()->value(), 100);
-            surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-            QCOMPARE(view.origin_x, 80);
+            QCOMPARE(surface->vertical_bar()->value(), preview_step_sizes(view).page_y);
+            QVERIFY(preview_step_sizes(view).page_y * preview_scales(view).y > surface->height() * 3 / 4);
+            QTest::keyClick(surface, Qt::Key_End, Qt::ControlModifier);
+            QCOMPARE(view.origin_y + preview_extent(view).y, view.page_height + 20);
             QTest::keyClick(surface, Qt::Key_Home, Qt::ControlModifier);
 
-            // Dragging pulls the page along with the pointer.
+            // Ctrl+plus zooms in; then a page across goes as far as the bar says.
+            const double down = preview_scales(view).y;
+            QTest::keyClick(surface, Qt::Key_Plus, Qt::ControlModifier);
+            QCOMPARE(preview_scales(view).y, down * 1.25);
+            QTest::keyClick(surface, Qt::Key_Home);
+            surface->horizontal_bar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            QCOMPARE(view.origin_x, std::min(-20 + preview_step_sizes(view).page_x,
+                                             surface->horizontal_bar()->maximum() - 20));
+            QCOMPARE(surface->horizontal_bar()->value(), view.origin_x + 20);
+
+            // The wheel scrolls three lines a notch, with Ctrl it zooms.
+            const auto wheel = [&](int delta, Qt::KeyboardModifiers keys) {
+                QWheelEvent turn(QPointF(50, 50), surface->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta),
+                                 Qt::NoButton, keys, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(surface, &turn);
+            };
+            const std::int32_t top = view.origin_y;
+            wheel(-120, Qt::NoModifier);
+            QCOMPARE(view.origin_y, top + 3 * preview_step_sizes(view).line_y);
+            QCOMPARE(preview_step_sizes(view).line_y, device.line_height);
+            wheel(-120, Qt::ControlModifier);
+            QCOMPARE(preview_scales(view).y, down);
+
+            // Dragging pulls the page along with the pointer, as far as it went.
+            QTest::keyClick(surface, Qt::Key_Home);
+            const QPoint from(view.origin_x, view.origin_y);
             QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(200, 200));
             QCOMPARE(surface->cursor().shape(), Qt::SizeAllCursor);
             QMouseEvent move(QEvent::MouseMove, QPointF(190, 170), surface->mapToGlobal(QPointF(190, 170)),
                              Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(surface, &move);
-            QCOMPARE(QPoint(view.origin_x, view.origin_y), QPoint(90, 10));
+            QVERIFY(std::abs(view.origin_x - (from.x() + 10 / preview_scales(view).x)) < 1);
+            QVERIFY(std::abs(view.origin_y - (from.y() + 30 / preview_scales(view).y)) < 1);
             QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(190, 170));
             QCOMPARE(surface->cursor().shape(), Qt::ArrowCursor);
 
-            // The view toggle starts over at the corner, with longer bars.
-            const int zoomed_range = surface->vertical_bar()->maximum();
+            // Fit width keeps to a resized dialog; the views start over at the corner.
+            dialog.findChild<QAction*>(QStringLiteral("preview_110"))->trigger();
+            QCOMPARE(QPoint(view.origin_x, view.origin_y), QPoint(-20, -20));
+            const double across = preview_scales(view).x;
+            dialog.resize(dialog.width() * 2, dialog.height());
+            QTRY_VERIFY(preview_scales(view).x > across * 1.9);
+            QCOMPARE(preview_extent(view).x, view.page_width + 40);
+            dialog.findChild<QAction*>(QStringLiteral("preview_109"))->trigger();
+            QVERIFY(preview_extent(view).y >= view.page_height + 40);
+            QVERIFY(has_ink(surface));
             dialog.findChild<QAction*>(QStringLiteral("preview_106"))->trigger();
             QVERIFY(view.unzoomed);
-            QCOMPARE(view.origin_x, -20);
-            QCOMPARE(surface->vertical_bar()->maximum(), 2 * zoomed_range);
+            QCOMPARE(view.fit, preview_fit::factors);
             QTest::keyClick(surface, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         }
@@ -261,6 +327,37 @@ private slots:
         set_print_dialog_hook([](QPrinter&, QWidget*) { return false; });
         dialog.command(preview_print);
         QVERIFY(!std::filesystem::exists(out));
+
+        // Save as PDF offers a file beside the table, titles the PDF with
+        // the table's name, asks before replacing a file and never writes
+        // over the table's own files.
+        dialog.set_table_path(table_);
+        QStringList offered;
+        std::string answer = memo_by_another_name;
+        const chooser_hook before = set_chooser_hook([&](const chooser_request& request) {
+            offered << request.start_directory;
+            return answer;
+        });
+        box_recorder boxes;
+        dialog.findChild<QAction*>(QStringLiteral("preview_111"))->trigger();
+        const std::string saved = dir_->file("DOLGOZO.PDF");
+        answer = saved;
+        dialog.command(preview_save_pdf);
+        dialog.command(preview_save_pdf);
+        set_chooser_hook(before);
+        QCOMPARE(offered, QStringList(3, QString::fromStdString(saved)));
+        QCOMPARE(boxes.boxes, (QStringList{QStringLiteral("Warning: ") + QString::fromStdString(memo_by_another_name) +
+                                               QStringLiteral(" is the memo file of the table: choose another file"),
+                                           QStringLiteral("Warning: The file already exist, overwite ?")}));
+        QCOMPARE(pdf_pages(saved), 4);
+        QCOMPARE(testing::read_file(memo_), memo_before);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {QString::fromStdString(saved)});
+            info.waitForFinished();
+            QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Title: +DOLGOZO\\n")));
+        }
+        std::filesystem::remove(saved);
         dialog.findChild<QAction*>(QStringLiteral("preview_108"))->trigger();
         QVERIFY(!dialog.isVisible());
         close_page_device(device);
@@ -288,7 +385,7 @@ private slots:
                 rows << row->text(0) + (row->checkState(0) == Qt::Checked ? "+" : "-");
                 if (i > 2) row->setCheckState(0, Qt::Unchecked);
             }
-            when_modal([&](QWidget* shown) {
+            accept_page_setup([&](QWidget* shown) {
                 auto* preview = qobject_cast<preview_dialog*>(shown);
                 if (!preview) return;
                 pages = preview->pages().names.size();
@@ -316,7 +413,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
 
         QVERIFY(rows.size() > 3);
-        QCOMPARE(rows.first().right(1), QStringLiteral("-"));  // the deleted column starts unchecked
+        QCOMPARE(rows.first().right(1), QStringLiteral("+"));  // deleted records are shown: marked
         QCOMPARE(rows.at(1).right(1), QStringLiteral("+"));
         QVERIFY(pages >= 2);  // 114 live records
         QVERIFY(caption.startsWith(QStringLiteral("PreView")));
@@ -331,9 +428,116 @@ private slots:
         QCOMPARE(a3_pages, int(pages));
     }
 
+    // The page setup asked after the columns lays the pages out for its
+    // paper, orientation and margins, and starts from the last choice the
+    // next time, as the columns' memo texts box does; Cancel prints nothing.
+    void page_setup_lays_the_pages_out_for_the_paper_chosen_and_is_remembered()
+    {
+        table_window* window = open_sample();
+        QVERIFY(window);
+        QStringList offered;  // what each page setup started from
+        QSize laid_out;       // the printable area the preview's pages have
+        QList<bool> memos_asked;
+        bool previewed = false;
+        const auto offer = [&](QWidget* setup) {
+            offered << setup->findChild<QComboBox*>(QStringLiteral("page_setup_paper"))->currentText() + " " +
+                           (setup->findChild<QRadioButton*>(QStringLiteral("page_setup_landscape"))->isChecked()
+                                ? "landscape"
+                                : "portrait") +
+                           " " + setup->findChild<QSpinBox*>(QStringLiteral("page_setup_margins"))->text();
+        };
+        when_modal([&](QWidget* chooser) {
+            accept_page_setup(
+                [&](QWidget* shown) {
+                    if (auto* preview = qobject_cast<preview_dialog*>(shown)) {
+                        const preview_surface& view = preview->surface()->model();
+                        laid_out = QSize(view.page_width, view.page_height);
+                    }
+                },
+                [&](QWidget* setup) {
+                    offer(setup);
+                    setup->findChild<QComboBox*>(QStringLiteral("page_setup_paper"))->setCurrentText("Letter");
+                    setup->findChild<QRadioButton*>(QStringLiteral("page_setup_landscape"))->setChecked(true);
+                    setup->findChild<QSpinBox*>(QStringLiteral("page_setup_margins"))->setValue(20);
+                });
+            auto* memos = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"));
+            memos_asked << memos->isChecked();
+            memos->setChecked(true);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        // Letter across, less 20 mm each side (Qt keeps margins in whole points), at 600 dpi.
+        QVERIFY2(std::abs(laid_out.width() - 5655) <= 6 && std::abs(laid_out.height() - 4155) <= 6,
+                 qPrintable(QStringLiteral("%1 x %2").arg(laid_out.width()).arg(laid_out.height())));
+
+        when_modal([&](QWidget* chooser) {
+            when_modal([&](QWidget* setup) {
+                offer(setup);
+                watch_for_a_preview(previewed);
+                setup->findChild<QPushButton*>(QStringLiteral("page_setup_cancel"))->click();
+            });
+            memos_asked << chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"))->isChecked();
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QCOMPARE(offered, (QStringList{"A4 portrait Printer's own", "Letter landscape 20 mm"}));
+        QCOMPARE(memos_asked, (QList<bool>{false, true}));  // memo texts under their record, as last asked
+        remembered_page_setup() = {};
+    }
+
+    // After a search the chooser offers to print only the records it finds
+    // (in the column it searched), and the listing then holds those alone.
+    void listing_of_the_records_the_last_search_finds()
+    {
+        table_window* window = open_sample();
+        QVERIFY(window);
+        bool offered_before = true;
+        when_modal([&](QWidget* chooser) {
+            offered_before = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_found"))->isVisibleTo(chooser);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_cancel"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!offered_before);
+
+        window->browse().current_column = 2;  // VAROS
+        find_dialog find(window, window->browse());
+        find.text_box()->setText(QStringLiteral("Szeged"));
+        find.search();
+        window->browse().current_column = 1;
+        QString offered;
+        std::size_t pages = 0;
+        const std::string out = dir_->file("FOUND.PDF");
+        const chooser_hook before = set_chooser_hook([&](const chooser_request&) { return out; });
+        when_modal([&](QWidget* chooser) {
+            auto* found = chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_found"));
+            offered = found->text();
+            found->setChecked(true);
+            chooser->findChild<QCheckBox*>(QStringLiteral("print_columns_memos"))->setChecked(false);
+            accept_page_setup([&](QWidget* shown) {
+                if (auto* preview = qobject_cast<preview_dialog*>(shown)) {
+                    pages = preview->pages().names.size();
+                    preview->command(preview_save_pdf);
+                }
+            });
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        set_chooser_hook(before);
+        QCOMPARE(offered, QStringLiteral("Only the records &found by the last search: Szeged"));
+        QCOMPARE(pages, std::size_t{1});
+        if (const auto text = pdf_text(out)) {
+            QVERIFY(text->count(QStringLiteral("Szeged")) >= 2);
+            for (const QString& elsewhere : {QStringLiteral("Kecskemét"), QStringLiteral("Ózd"), QStringLiteral("Pécs")})
+                QVERIFY2(!text->contains(elsewhere), qPrintable(elsewhere));
+        }
+    }
+
     // No preview opens when OK with no field checked is refused (the chooser
     // stays) and Cancel follows, nor when the pages could not be written,
-    // which is told instead.
+    // which is told instead, nor when printing columns that do not fit is
+    // cancelled.
     void no_preview_without_a_field_after_cancel_or_when_pages_cannot_be_written()
     {
         table_window* window = open_sample();
@@ -341,8 +545,12 @@ private slots:
         box_recorder boxes;
         bool previewed = false;
         bool stayed = false;
+        Qt::CheckState marks = Qt::Checked;  // the deleted column with deleted records passed over
+        window->browse().table->navigation.hide_deleted = true;
         when_modal([&](QWidget* chooser) {
             auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("print_columns"));
+            marks = list->topLevelItem(0)->checkState(0);
+            window->browse().table->navigation.hide_deleted = false;
             for (int i = 0; list && i < list->topLevelItemCount(); ++i)
                 list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
             list->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the deleted column is no field
@@ -355,10 +563,11 @@ private slots:
         QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
         QTest::qWait(50);
         QVERIFY(stayed);
+        QCOMPARE(marks, Qt::Unchecked);
         QCOMPARE(boxes.boxes, QStringList{QStringLiteral("Warning: Choose at least one field to print.")});
 
         when_modal([&](QWidget* chooser) {
-            watch_for_a_preview(previewed);
+            accept_page_setup({}, [&](QWidget*) { watch_for_a_preview(previewed); });
             chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
         });
         {
@@ -372,6 +581,20 @@ private slots:
         QVERIFY2(boxes.boxes.last().startsWith(QStringLiteral("Warning: The pages of the listing could not be written")),
                  qPrintable(boxes.boxes.last()));
         QCOMPARE(testing::files_in(dir_->path()), sample_files_);
+
+        // Columns past the listing's end are asked about before the layout;
+        // Cancel there lays nothing out.
+        window->browse().columns[1].caption = std::string(125, 'N');
+        boxes.answers << false;
+        when_modal([&](QWidget* chooser) {
+            watch_for_a_preview(previewed);
+            chooser->findChild<QPushButton*>(QStringLiteral("print_columns_ok"))->click();
+        });
+        QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+        QTest::qWait(50);
+        QVERIFY(!previewed);
+        QVERIFY2(boxes.boxes.last().startsWith(QStringLiteral("Warning: The listing is 132 columns wide: VAROS, ")),
+                 qPrintable(boxes.boxes.last()));
     }
 };
 

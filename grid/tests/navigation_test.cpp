@@ -234,8 +234,7 @@ protected:
 // current record, and without a range Ctrl+C copies the current cell.
 TEST_F(navigation_test, rows_chosen_with_shift_copy_as_tab_separated_lines_under_the_captions)
 {
-    setting_by_index(SET_DELETED, "1");
-    open_numbered(10, {4});
+    open_numbered(10, {4}, {.hide_deleted = true});
     browse.visible_rows = 8;
     paint();
     key_down(browse, vk_down, false);

@@ -122,10 +122,13 @@ TEST_F(table_listing, column_widths_listing_width_listings_without_pages_and_no_
     EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 0, 7, 18, -1}));
     EXPECT_EQ(layout.field, (std::vector<int>{-1, 0, 1, 2, -1}));
 
-    // The deleted column widens the sum by its caption but never prints.
+    // The deleted column is a mark two wide in its place.
     columns[0].print_selected = true;
-    EXPECT_EQ(listing_width_sum(*table, columns), 48 + 5);
-    EXPECT_EQ(lay_out_listing(*table, columns, 53).x[0], -1);
+    EXPECT_EQ(listing_width_sum(*table, columns), 48 + 2);
+    layout = lay_out_listing(*table, columns, 50);
+    EXPECT_EQ(layout.mark_x, 0);
+    EXPECT_EQ(layout.x, (std::vector<std::int32_t>{-1, 2, 9, 20, -1}));
+    columns[0].print_selected = false;
 
     // A long caption over a short field, and a date under a long caption.
     columns[1].caption = "Twelve chars";
@@ -137,6 +140,10 @@ TEST_F(table_listing, column_widths_listing_width_listings_without_pages_and_no_
     EXPECT_EQ(listing_width(80), 80);
     EXPECT_EQ(listing_width(81), 132);
     EXPECT_EQ(listing_font("Courier New", 80, 600).height, -100);
+    // Wide cells take a larger letter, up to 12 points: 50 units at 600 dpi
+    // hold a 10-point one (a wide listing across A4).
+    for (const auto& [cell, height] : {std::pair{35, -58}, std::pair{50, -83}, std::pair{90, -100}})
+        EXPECT_EQ(listing_font("Courier New", 132, 600, cell).height, height) << cell;
 
     // With nothing chosen or no printer the listing ends without pages.
     for (column_descriptor& column : browse.columns) column.print_selected = false;
@@ -175,7 +182,6 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     std::vector<fixture_record> records;
     for (int n = 1; n <= 23; ++n) records.push_back(staff(n, n == 4));
     auto& table = open_table(records);
-    browse.columns[0].print_selected = true;  // the deleted column, which never prints
     table->navigation.hide_deleted = true;
     go_to(*table, 7);
 
@@ -202,18 +208,48 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     // The pages were gone once the preview closed.
     for (const std::string& file : seen.files) EXPECT_FALSE(fs::exists(file)) << file;
 
-    // With deleted records shown, record 4 prints like the others.
+    // Named records print alone, in the order named; one gone is passed over.
+    const std::vector<std::int32_t> found = {9, 2, 40};
+    seen = {};
+    listing_environment named = environment(seen);
+    named.only_records = &found;
+    print_listing(browse, named);
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(seen.pages[0].size(), 7u);
+    EXPECT_EQ(seen.pages[0][5].substr(0, 3), "C9 ");
+    EXPECT_EQ(seen.pages[0][6].substr(0, 3), "C2 ");
+    EXPECT_EQ(current_record(*table), 7);
+
+    // With deleted records shown, record 4 prints like the others, marked
+    // when the deleted column is chosen.
     table->navigation.hide_deleted = false;
     seen = {};
     print_listing(browse, environment(seen));
     EXPECT_EQ(seen.pages[0][8].substr(0, 2), "C4");
-
-    // A title wider than the listing is left out of the header.
+    browse.columns[0].print_selected = true;
     seen = {};
-    listing_environment env = environment(seen);
-    env.header.title = std::string(81, 'T');
-    print_listing(browse, env);
-    EXPECT_EQ(seen.pages[0][2], std::string(71, ' ') + "0001.PAGE");
+    print_listing(browse, environment(seen));
+    EXPECT_EQ(seen.pages[0][3].substr(0, 7), "* CODE ");
+    EXPECT_EQ(seen.pages[0][7].substr(0, 4), "  C3");
+    EXPECT_EQ(seen.pages[0][8].substr(0, 4), "* C4");
+    browse.columns[0].print_selected = false;
+
+    // A path that would reach the page number gives way to its file name,
+    // and a file name that would is cut.
+    const std::string path_61 = "/" + std::string(50, 'd') + "/STAFF.DBF";
+    const std::pair<std::string, std::string> titles[] = {
+        {path_61, std::string(9, ' ') + path_61 + " "},
+        {"/" + path_61, std::string(35, ' ') + "STAFF.DBF" + std::string(27, ' ')},
+        {std::string(81, 'T'), std::string(9, ' ') + std::string(61, 'T') + " "},
+        {"C:\\" + std::string(70, 'x') + "\\S.DBF", std::string(37, ' ') + "S.DBF" + std::string(29, ' ')},
+    };
+    for (const auto& [title, line] : titles) {
+        seen = {};
+        listing_environment env = environment(seen);
+        env.header.title = title;
+        print_listing(browse, env);
+        EXPECT_EQ(seen.pages[0][2], line + "0001.PAGE") << title;
+    }
 }
 
 // Listings wider than 80 columns print 132 in a smaller font, cut at their
@@ -231,6 +267,8 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_l
     EXPECT_EQ(seen.columns, 132);
     EXPECT_EQ(seen.pages[0][5], std::string(70, 'a') + ' ' + std::string(61, 'b'));
     EXPECT_EQ(seen.calls.at(0), "font Courier New -58/0/400");  // 7 points at 600 dpi
+    EXPECT_EQ(listing_cut_warning(*browse.table, browse.columns),
+              "The listing is 132 columns wide: A does not fit and will be cut or left out.");
 
     const std::vector<field_list_entry> dated = {{"NAME", 'C', 30, 0}, {"D1", 'D', 8, 0}, {"D2", 'D', 8, 0},
                                                  {"D3", 'D', 8, 0},    {"D4", 'D', 8, 0}, {"D5", 'D', 8, 0}};
@@ -242,6 +280,54 @@ TEST_F(table_listing, wide_listing_cuts_columns_at_its_end_and_counts_dates_as_l
     ASSERT_EQ(seen.pages.size(), 1u);
     EXPECT_EQ(seen.columns, 132);
     EXPECT_EQ(seen.pages[0][5].substr(31 + 4 * 11), "2024.12.31");
+    EXPECT_EQ(listing_columns_cut(*table, browse.columns), std::vector<std::string>{});
+}
+
+// Asked for, memo texts print under their record instead of their block
+// numbers, wrapped at the listing's end and continued past a page break
+// under the next page's header.
+TEST_F(table_listing, memo_texts_print_wrapped_under_their_record)
+{
+    const std::vector<field_list_entry> noted = {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}};
+    auto& table = open_table(testing::records_of(noted, {{"Anna", ""}, {"Bela", ""}, {"Cili", ""}}), noted);
+    const std::string words = "word " + std::string(72, 'w') + " end";
+    testing::put_memos(*table, 1, {"One line\r\n\r\n", "", words + "\r\n" + words + "\r\n" + words + "\nlast"});
+    seen_job seen;
+    listing_environment env = environment(seen);
+    env.memo_texts = true;
+    print_listing(browse, env);
+    ASSERT_EQ(seen.pages.size(), 2u);
+    const std::vector<std::string>& first = seen.pages[0];
+    const auto rest = [&](std::size_t page, std::size_t line) { return seen.pages[page].at(line); };
+    const std::string wrapped = "    " + std::string(72, 'w') + " end";
+    EXPECT_EQ(first.at(5), "Anna      ");
+    EXPECT_EQ(first.at(6), "    NOTE: One line");
+    EXPECT_EQ(first.at(7), "Bela      ");
+    EXPECT_EQ(first.at(8), "Cili      ");
+    EXPECT_EQ(first.at(9), "    NOTE: word");
+    EXPECT_EQ(first.at(10), wrapped);
+    EXPECT_EQ(first.at(11), "    word");
+    EXPECT_EQ(first.at(14), wrapped);
+    EXPECT_EQ(rest(1, 4), std::string(80, '-'));
+    EXPECT_EQ(rest(1, 5), "    last");
+    EXPECT_EQ(seen.pages[1].size(), 6u);
+
+    // Without them the block number stands in the memo's column.
+    seen = {};
+    print_listing(browse, environment(seen));
+    EXPECT_EQ(seen.pages[0].at(5).substr(0, 11), "Anna       ");
+    EXPECT_EQ(seen.pages[0].size(), 8u);
+    EXPECT_NE(seen.pages[0].at(7).substr(11).find_first_not_of(' '), std::string::npos);
+
+    for (const auto& [text, width, lines] : std::initializer_list<
+             std::tuple<std::string, std::int32_t, std::vector<std::string>>>{
+             {"ab cd ef", 5, {"ab cd", "ef"}},
+             {"abcdefgh", 3, {"abc", "def", "gh"}},
+             {"a\tb\x8D\nc\rd", 10, {"a b c", "d"}},
+             {"x\n\n \n", 10, {"x"}},
+         }) {
+        EXPECT_EQ(wrap_listing_text(text, width), lines) << text;
+    }
 }
 
 // A page that cannot be written whole ends the listing: no preview of a
