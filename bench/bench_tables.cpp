@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <stdexcept>
 
 namespace vortel {
 
@@ -56,6 +57,13 @@ const std::string& bench_people_table(std::int64_t records)
         std::fclose(out);
     }
     return at->second;
+}
+
+std::unique_ptr<table_object> open_bench_table(const std::string& path)
+{
+    auto table = table_new(path);
+    if (!table_open(*table)) throw std::runtime_error("cannot open " + path + ": " + table->failure);
+    return table;
 }
 
 }  // namespace vortel

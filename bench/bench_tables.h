@@ -2,7 +2,10 @@
 // a scratch folder and kept for every benchmark that asks for that size.
 #pragma once
 
+#include "engine/table.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vortel {
@@ -13,5 +16,9 @@ const std::string& bench_table(std::int64_t records);
 // SALARY N(10,2), BORN D, ACTIVE L), every tenth deleted, as the peer
 // comparison has them.
 const std::string& bench_people_table(std::int64_t records);
+
+// The table at `path`, open for writing; a table that does not open stops
+// the run, as no timing of it would mean anything.
+std::unique_ptr<table_object> open_bench_table(const std::string& path);
 
 }  // namespace vortel

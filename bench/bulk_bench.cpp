@@ -1,5 +1,6 @@
 // Timings of the bulk operations, which hold the table lock and may read and
 // write in large blocks: each should run near the speed of copying the file.
+#include "bench/bench_tables.h"
 #include "commands/file_replacement.h"
 #include "commands/sort_key.h"
 #include "engine/append_from.h"
@@ -51,8 +52,7 @@ void run_on_fresh_tables(benchmark::State& state, Operation operation)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto table = table_new(fresh_table());
-        table_open(*table);
+        auto table = open_bench_table(fresh_table());
         state.ResumeTiming();
         benchmark::DoNotOptimize(operation(*table));
     }
@@ -83,8 +83,7 @@ void pack(benchmark::State& state)
     // Pack replaces the table's files and closes the table object.
     for (auto _ : state) {
         state.PauseTiming();
-        auto table = table_new(fresh_table());
-        table_open(*table);
+        auto table = open_bench_table(fresh_table());
         state.ResumeTiming();
         benchmark::DoNotOptimize(rebuild_table(table, rebuild_kind::pack).status);
     }

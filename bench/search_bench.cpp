@@ -12,8 +12,7 @@ namespace {
 
 void search_not_found(benchmark::State& state, search_scope scope, int column)
 {
-    auto table = table_new(bench_people_table(1000000));
-    table_open(*table);
+    auto table = open_bench_table(bench_people_table(1000000));
     browse_object browse = table_browse(*table);
     browse.current_column = column;
     for (auto _ : state) {

@@ -30,8 +30,7 @@ BENCHMARK(open_table)->Arg(10)->Arg(10000000);
 
 void skip_through_table(benchmark::State& state)
 {
-    auto table = table_new(bench_table(state.range(0)));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(state.range(0)));
     for (auto _ : state) {
         for (go_top(*table); !at_eof(*table);) skip(*table, 1);
     }
@@ -42,8 +41,7 @@ BENCHMARK(skip_through_table)->Arg(100000);
 void go_to_random_records(benchmark::State& state)
 {
     const std::int64_t records = state.range(0);
-    auto table = table_new(bench_table(records));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(records));
     std::uint32_t seed = 1;
     for (auto _ : state) {
         seed = seed * 1103515245u + 12345u;
@@ -73,8 +71,7 @@ void open_and_first_paint(benchmark::State& state)
     const std::string& path = bench_table(state.range(0));
     null_canvas surface;
     for (auto _ : state) {
-        auto table = table_new(path);
-        table_open(*table);
+        auto table = open_bench_table(path);
         browse_object browse = table_browse(*table);
         resize_grid(browse, 0, 0, 750, 441);
         paint_grid(browse, surface);
@@ -85,8 +82,7 @@ BENCHMARK(open_and_first_paint)->Arg(10)->Arg(10000000);
 // Ctrl+End and the paint that shows the last page.
 void ctrl_end_and_paint(benchmark::State& state)
 {
-    auto table = table_new(bench_table(state.range(0)));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(state.range(0)));
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, 750, 441);
     null_canvas surface;

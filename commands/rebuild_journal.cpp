@@ -87,8 +87,9 @@ int rebuild_journal::create(const std::string& path)
             file_.close();
             return error;
         }
-        const int error = file_.link_name(path);
-        if (error != 0) file_.close();
+        if (file_.link_name(path)) return 0;
+        const int error = file_.last_error();
+        file_.close();
         return error;
     }
     if (file_.last_error() != EOPNOTSUPP) return file_.last_error();
@@ -132,9 +133,9 @@ bool rebuild_journal::note_name(const char* word, const std::string& name)
 int rebuild_journal::remove()
 {
     if (!file_.is_open()) return 0;
-    const int error = file_.unlink_claimed(path_);
-    if (error == 0) file_.close();
-    return error;
+    if (!file_.unlink_claimed(path_)) return file_.last_error();
+    file_.close();
+    return 0;
 }
 
 }  // namespace vortel

@@ -87,7 +87,7 @@ void recovery::remove(const std::string& name, const file_identity& id)
     const std::string path = at(name);
     if (!holds(path, id)) return;
     native_file file;
-    if (open_proven(file, path, id) && file.unlink_claimed(path) == 0) {
+    if (open_proven(file, path, id) && file.unlink_claimed(path)) {
         removed_.push_back(path);
     } else {
         left_.push_back(path);
@@ -98,7 +98,7 @@ void recovery::remove(const std::string& name, const file_identity& id)
 bool recovery::move(const std::string& from, const std::string& to, const file_identity& id)
 {
     native_file file;
-    if (open_proven(file, at(from), id) && file.rename_claimed(at(from), at(to)) == 0) return true;
+    if (open_proven(file, at(from), id) && file.rename_claimed(at(from), at(to))) return true;
     left_.push_back(at(from));
     over_ = false;
     return false;
@@ -261,7 +261,7 @@ std::string recover_interrupted_rebuild(const std::string& table_path)
         message = finish.run();
         over = finish.over();
     }
-    if (over && journal.unlink_claimed(journal_path) != 0) {
+    if (over && !journal.unlink_claimed(journal_path)) {
         message += " The journal could not be removed (" + error_text(journal.last_error()) + "): " + journal_path;
     } else if (!over) {
         message += " The journal stays for another try: " + journal_path;

@@ -200,7 +200,8 @@ bool rebuild_run::create_exclusively(file_handle& file, bool& taken)
     if (file.os.create_unnamed(folder_of(real_path_))) {
         if (!file.os.identity(id)) return fail_system(file.os.last_error(), file.name);
         if (!journal_.note_table("created", id, file.name)) return fail_system(journal_.last_error(), journal_.path());
-        if (const int error = file.os.link_name(file.name); error != 0) {
+        if (!file.os.link_name(file.name)) {
+            const int error = file.os.last_error();
             file.os.close();
             taken = error == EEXIST;
             return taken ? false : fail_system(error, file.name);
@@ -236,7 +237,7 @@ bool rebuild_run::create_copy()
             if (!taken) return name_try::failed;
             // Someone else's memo file has the pair's name: our table file
             // goes, and the next pair is tried.
-            if (!copy_->dbf.os.claim_sole_use() || copy_->dbf.os.unlink_claimed(copy_->dbf_name) != 0) {
+            if (!copy_->dbf.os.claim_sole_use() || !copy_->dbf.os.unlink_claimed(copy_->dbf_name)) {
                 fail_system(copy_->dbf.os.last_error(), copy_->dbf_name);
                 return name_try::failed;
             }
@@ -297,7 +298,7 @@ bool rebuild_run::fill_copy()
 
 bool rebuild_run::move(native_file& file, const std::string& from, const std::string& to)
 {
-    if (const int error = file.rename_claimed(from, to); error != 0) return fail_system(error, from);
+    if (!file.rename_claimed(from, to)) return fail_system(file.last_error(), from);
     moves_done_.push_back({&file, from, to});
     return true;
 }
@@ -314,10 +315,9 @@ bool rebuild_run::replace()
             fail_system(journal_.last_error(), journal_.path());
             return name_try::failed;
         }
-        const int error = table_.dbf.os.rename_claimed(real_path_, backup_);
-        if (error == EEXIST) return name_try::in_use;  // taken since the look
-        if (error != 0) {
-            fail_system(error, real_path_);
+        if (!table_.dbf.os.rename_claimed(real_path_, backup_)) {
+            if (table_.dbf.os.last_error() == EEXIST) return name_try::in_use;  // taken since the look
+            fail_system(table_.dbf.os.last_error(), real_path_);
             return name_try::failed;
         }
         moves_done_.push_back({&table_.dbf.os, real_path_, backup_});
@@ -339,7 +339,7 @@ bool rebuild_run::undo_moves()
 {
     while (!moves_done_.empty()) {
         const planned_move& done = moves_done_.back();
-        if (done.file->rename_claimed(done.to, done.from) != 0) return false;
+        if (!done.file->rename_claimed(done.to, done.from)) return false;
         moves_done_.pop_back();
     }
     return true;
@@ -367,7 +367,7 @@ bool rebuild_run::remove_copy()
                 continue;
             }
         }
-        if (!handle.claim_sole_use() || handle.unlink_claimed(file->name) != 0) {
+        if (!handle.claim_sole_use() || !handle.unlink_claimed(file->name)) {
             removed = false;
             outcome_.kept_files.push_back(file->name);
         }
@@ -380,11 +380,11 @@ void rebuild_run::finish_done()
 {
     outcome_.status = rebuild_status::done;
     bool all_gone = true;
-    if (table_.dbf.os.unlink_claimed(backup_) != 0) {
+    if (!table_.dbf.os.unlink_claimed(backup_)) {
         all_gone = false;
         outcome_.kept_files.push_back(backup_);
     }
-    if (plan_.own_memo && old_memo_ != nullptr && old_memo_->unlink_claimed(backup_memo_) != 0) {
+    if (plan_.own_memo && old_memo_ != nullptr && !old_memo_->unlink_claimed(backup_memo_)) {
         all_gone = false;
         outcome_.kept_files.push_back(backup_memo_);
     }

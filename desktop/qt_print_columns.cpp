@@ -9,6 +9,7 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "desktop/qt_warning.h"
+#include "engine/table.h"
 #include "grid/column_model.h"
 
 namespace vortel {

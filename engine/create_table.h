@@ -17,7 +17,7 @@ namespace vortel {
 // cannot describe a table (no fields, or lengths past what the header holds)
 // or its memo file would be the table itself (noted on `t`); on failure
 // nothing half-written is left under the names.
-int create_table(table_object& t, const std::vector<field_list_entry>& fields);
+[[nodiscard]] int create_table(table_object& t, const std::vector<field_list_entry>& fields);
 
 // The header area create_table writes for `fields`, dated today; empty when
 // the list cannot describe a table.

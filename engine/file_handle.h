@@ -56,7 +56,7 @@ struct file_handle {
 // Opens the stored name. On failure both flags are set and the result is 0;
 // on success an empty file sets both flags too. An already open handle is
 // closed first.
-int fh_open(file_handle& handle, unsigned access, unsigned share, file_creation creation,
+[[nodiscard]] int fh_open(file_handle& handle, unsigned access, unsigned share, file_creation creation,
             unsigned flags = file_attribute_normal | file_flag_random_access);
 inline int fh_open(file_handle& handle, const open_mode& mode)
 {
@@ -72,14 +72,14 @@ std::int64_t fh_size(file_handle& handle);
 // Reads up to `count` bytes. At the end of the file it sets the end flag,
 // reports 0 bytes and gives 0 without touching the buffer; a short read
 // elsewhere is a success.
-int fh_read(file_handle& handle, void* buffer, std::size_t count, std::size_t& bytes_read);
-int fh_write(file_handle& handle, const void* buffer, std::size_t count, std::size_t& bytes_written);
+[[nodiscard]] int fh_read(file_handle& handle, void* buffer, std::size_t count, std::size_t& bytes_read);
+[[nodiscard]] int fh_write(file_handle& handle, const void* buffer, std::size_t count, std::size_t& bytes_written);
 // All `count` bytes at `offset`, leaving the position after them; false
 // when the seek fails or fewer bytes come or go.
-bool fh_seek_and_read(file_handle& handle, std::int64_t offset, void* buffer, std::size_t count);
-bool fh_seek_and_write(file_handle& handle, std::int64_t offset, const void* buffer, std::size_t count);
+[[nodiscard]] bool fh_seek_and_read(file_handle& handle, std::int64_t offset, void* buffer, std::size_t count);
+[[nodiscard]] bool fh_seek_and_write(file_handle& handle, std::int64_t offset, const void* buffer, std::size_t count);
 
-int fh_lock(file_handle& handle, std::int64_t offset, std::int64_t length);
+[[nodiscard]] int fh_lock(file_handle& handle, std::int64_t offset, std::int64_t length);
 int fh_unlock(file_handle& handle, std::int64_t offset, std::int64_t length);
 
 // Reads the next line into `line`, without its CR LF: 1 when a line was
@@ -87,6 +87,6 @@ int fh_unlock(file_handle& handle, std::int64_t offset, std::int64_t length);
 // `capacity` comes in pieces of `capacity` characters, and a CR LF that
 // falls across two pieces is not seen as a terminator. No code-page
 // conversion.
-int fh_read_line(file_handle& handle, std::string& line, int capacity);
+[[nodiscard]] int fh_read_line(file_handle& handle, std::string& line, int capacity);
 
 }  // namespace vortel

@@ -88,10 +88,10 @@ int store_memo(table_object& table, int index, const std::string& bytes)
     }
 
     const std::string kept = field_text(table, index);
-    set_field_text(table, index, pointer);
-    if (!write_record(table)) {
+    if (!set_field_text(table, index, pointer) || !write_record(table)) {
         note_failure(table, table.dbf);
-        set_field_text(table, index, kept);
+        // The field held `kept` a moment ago, so it takes it back.
+        (void)set_field_text(table, index, kept);
         return 0;
     }
 
@@ -130,8 +130,9 @@ bool memo_read_whole(table_object& table, std::string_view block_text, std::stri
 
 std::string memo_read(table_object& table, std::string_view block_text)
 {
+    // Shown as far as it could be read; copies ask memo_read_whole.
     std::string text;
-    memo_read_whole(table, block_text, text);
+    (void)memo_read_whole(table, block_text, text);
     return text;
 }
 

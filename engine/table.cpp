@@ -321,8 +321,9 @@ bool field_shown_whole(table_object& table, int index)
     if (field_type(table, index) != 'M') return stored_shows_whole(table.codepage.page, stored_field(table, index));
     const int kept = table.texts_as_stored;
     table.texts_as_stored = 1;
+    // What could not be read shows nothing that could be lost.
     std::string memo;
-    memo_read_whole(table, field_text(table, index), memo);
+    (void)memo_read_whole(table, field_text(table, index), memo);
     table.texts_as_stored = kept;
     return stored_shows_whole(table.codepage.page, memo);
 }

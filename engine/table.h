@@ -124,7 +124,7 @@ std::unique_ptr<table_object> table_new(const std::string& dbf_file_name);
 // memo texts are then unavailable, `memo_problem` saying why), or when the
 // header counts other than the records the file holds. A read-only open
 // never asks the system for write access.
-int table_open(table_object& table, int writable = 1);
+[[nodiscard]] int table_open(table_object& table, int writable = 1);
 void table_close(table_object& table);
 
 // The header's count, read afresh; never more than the records the file
@@ -185,7 +185,7 @@ bool field_shown_whole(table_object& table, int index);
                                             number_spelling spelling = number_spelling::with_exponent);
 // store_field_value for callers that need no reason: 1 when stored, 0 when
 // refused or for a bad index, the record buffer then unchanged.
-int set_field_text(table_object& table, int index, std::string_view text);
+[[nodiscard]] int set_field_text(table_object& table, int index, std::string_view text);
 // The current record after its delete flag, in the program's code page.
 std::string record_text(const table_object& table);
 int is_deleted(const table_object& table);
@@ -200,19 +200,19 @@ int go_to(table_object& table, std::int32_t number);
 // naming a record acts on exactly that one. 1 when the buffer holds record
 // `number` read whole; 0 when the table has no such record or it cannot be
 // read whole, and the table then stays on the record it stood on.
-int go_to_exactly(table_object& table, std::int32_t number);
+[[nodiscard]] int go_to_exactly(table_object& table, std::int32_t number);
 
 // Record changes under locks.
-int lock_record(table_object& table);
-int lock_table(table_object& table);
+[[nodiscard]] int lock_record(table_object& table);
+[[nodiscard]] int lock_table(table_object& table);
 int unlock(table_object& table);
 // Whether the held lock lets write_record store the current record: the
 // table lock, or a record lock on exactly the current record.
 bool record_writable(table_object& table);
-int write_record(table_object& table);
-int append_blank(table_object& table);
-int delete_record(table_object& table);
-int recall_record(table_object& table);
+[[nodiscard]] int write_record(table_object& table);
+[[nodiscard]] int append_blank(table_object& table);
+[[nodiscard]] int delete_record(table_object& table);
+[[nodiscard]] int recall_record(table_object& table);
 
 // The memo whose first block the field text names; "" when there is none.
 // Read whole, whatever its length.
@@ -220,18 +220,18 @@ std::string memo_read(table_object& table, std::string_view block_text);
 // The same into `text`; false when reading the memo file failed, or the
 // memo file is unavailable (memo_problem), so that copies do not store a
 // memo cut short or lost as if it were whole.
-bool memo_read_whole(table_object& table, std::string_view block_text, std::string& text);
+[[nodiscard]] bool memo_read_whole(table_object& table, std::string_view block_text, std::string& text);
 // Stores `text` as the memo of field `index` of the current record; the
 // caller holds the record or the table lock. 1 on success, 0 on failure
 // (also on a read-only table), -1 when the memo file cannot even be
 // positioned.
-int memo_write(table_object& table, int index, std::string_view text);
+[[nodiscard]] int memo_write(table_object& table, int index, std::string_view text);
 // Holds the memo file's header lock until unlock_memo_header, so that no
 // other process places a memo meanwhile: a bulk operation can then take
 // back every block it added. memo_write meanwhile places memos without a
 // lock of its own. 1, or 0 when the table has no memo file open or another
 // handle holds the lock.
-int lock_memo_header(table_object& table);
+[[nodiscard]] int lock_memo_header(table_object& table);
 void unlock_memo_header(table_object& table);
 
 // Read-only tables.

@@ -336,11 +336,11 @@ bool native_file::create_unnamed(const std::string& folder)
     return true;
 }
 
-int native_file::link_name(const std::string& path)
+bool native_file::link_name(const std::string& path)
 {
-    if (fd_ < 0) return fail(EBADF), EBADF;
-    if (active_file_ops().link_unnamed(fd_, path.c_str()) != 0) return fail(errno), error_;
-    return 0;
+    if (fd_ < 0) return fail(EBADF);
+    if (active_file_ops().link_unnamed(fd_, path.c_str()) != 0) return fail(errno);
+    return true;
 }
 
 bool native_file::claim_sole_use()
@@ -364,18 +364,18 @@ bool native_file::release_sole_use()
     return true;
 }
 
-int native_file::rename_claimed(const std::string& from, const std::string& to)
+bool native_file::rename_claimed(const std::string& from, const std::string& to)
 {
-    if (fd_ < 0 || !claimed_ || !path_names_fd(from, fd_)) return fail(EBUSY), EBUSY;
-    if (active_file_ops().rename_no_replace(from.c_str(), to.c_str()) != 0) return fail(errno), error_;
-    return 0;
+    if (fd_ < 0 || !claimed_ || !path_names_fd(from, fd_)) return fail(EBUSY);
+    if (active_file_ops().rename_no_replace(from.c_str(), to.c_str()) != 0) return fail(errno);
+    return true;
 }
 
-int native_file::unlink_claimed(const std::string& path)
+bool native_file::unlink_claimed(const std::string& path)
 {
-    if (fd_ < 0 || !claimed_ || !path_names_fd(path, fd_)) return fail(EBUSY), EBUSY;
-    if (active_file_ops().unlink(path.c_str()) != 0) return fail(errno), error_;
-    return 0;
+    if (fd_ < 0 || !claimed_ || !path_names_fd(path, fd_)) return fail(EBUSY);
+    if (active_file_ops().unlink(path.c_str()) != 0) return fail(errno);
+    return true;
 }
 
 bool native_file::identity(file_identity& out)

@@ -80,7 +80,7 @@ public:
     // Closes any file this object had open first. On failure the object
     // stays closed and last_error() says why (an errno value; EBUSY when a
     // share mode or a pending delete refuses the open).
-    bool open(const std::string& path, unsigned access, unsigned share, file_creation creation);
+    [[nodiscard]] bool open(const std::string& path, unsigned access, unsigned share, file_creation creation);
     bool close();
     bool is_open() const { return fd_ >= 0; }
     // Opened with write access.
@@ -91,18 +91,18 @@ public:
     std::int64_t size();
 
     // Reads up to `count` bytes; stops early only at the end of the file.
-    bool read(void* buffer, std::size_t count, std::size_t& bytes_read);
+    [[nodiscard]] bool read(void* buffer, std::size_t count, std::size_t& bytes_read);
     // Reads `count` bytes at `offset`, leaving the position where it was;
     // false unless all of them were read.
-    bool read_whole_at(std::int64_t offset, void* buffer, std::size_t count);
+    [[nodiscard]] bool read_whole_at(std::int64_t offset, void* buffer, std::size_t count);
     // Writes all `count` bytes unless the system refuses.
-    bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
+    [[nodiscard]] bool write(const void* buffer, std::size_t count, std::size_t& bytes_written);
     // Cuts the file to `size` bytes (or extends it with zero bytes).
-    bool resize(std::int64_t size);
+    [[nodiscard]] bool resize(std::int64_t size);
 
     // Exclusive lock of [offset, offset + length) without waiting. A length
     // of 0 locks nothing and succeeds.
-    bool lock(std::int64_t offset, std::int64_t length);
+    [[nodiscard]] bool lock(std::int64_t offset, std::int64_t length);
     // Releases a range exactly as it was locked through this handle.
     bool unlock(std::int64_t offset, std::int64_t length);
 
@@ -110,26 +110,25 @@ public:
     // writing, shared, and claimed (5): nobody else can reach it, and a crash
     // before it is named leaves nothing behind. EOPNOTSUPP where the file
     // system cannot make one.
-    bool create_unnamed(const std::string& folder);
+    [[nodiscard]] bool create_unnamed(const std::string& folder);
     // Gives the unnamed file the name `path`, never replacing a file there
-    // (EEXIST). 0 or errno.
-    int link_name(const std::string& path);
+    // (EEXIST).
+    [[nodiscard]] bool link_name(const std::string& path);
 
     // Sole use of the file (5); EBUSY while another handle has it open.
     // Needs a handle opened for writing.
-    bool claim_sole_use();
+    [[nodiscard]] bool claim_sole_use();
     // Back to shared use, as every open handle has it.
     bool release_sole_use();
     bool claimed() const { return claimed_; }
 
     // The claimed file's name `from` becomes `to`, never replacing a file
-    // there (EEXIST). 0 or errno; EBUSY unless the file is claimed and
-    // `from` names it.
-    int rename_claimed(const std::string& from, const std::string& to);
+    // there (EEXIST); EBUSY unless the file is claimed and `from` names it.
+    [[nodiscard]] bool rename_claimed(const std::string& from, const std::string& to);
     // Removes the name `path` of the claimed file, under the same proof.
-    int unlink_claimed(const std::string& path);
+    [[nodiscard]] bool unlink_claimed(const std::string& path);
 
-    bool identity(file_identity& out);
+    [[nodiscard]] bool identity(file_identity& out);
     // The written data on the disk before the call returns.
     bool sync();
 
@@ -153,7 +152,7 @@ int delete_file(const std::string& path);
 
 // Renames a file as a move within its file system: refused (EBUSY) while any
 // handle has `from` open, and (EEXIST) when `to` already exists. 0 or errno.
-int move_file(const std::string& from, const std::string& to);
+[[nodiscard]] int move_file(const std::string& from, const std::string& to);
 
 // The file a name reaches (through links); false when none.
 bool path_identity(const std::string& path, file_identity& out);

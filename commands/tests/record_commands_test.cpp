@@ -321,7 +321,7 @@ testing::scratch_dir* search_test::dir_ = nullptr;
 
 TEST_F(search_test, records_found_are_every_match_in_record_order_and_the_table_stays)
 {
-    go_to_exactly(*table, 7);
+    ASSERT_TRUE(go_to_exactly(*table, 7));
     EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 52428, 52429, 104857, 119999}));
     table->navigation.hide_deleted = true;
     EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 52428, 104857, 119999}));
@@ -350,7 +350,7 @@ TEST_F(search_test, finds_what_stepping_record_by_record_would_find)
         SCOPED_TRACE(std::to_string(c.from) + (c.direction == down ? " down" : " up") +
                      (c.hide_deleted ? " hiding deleted" : ""));
         table->navigation.hide_deleted = c.hide_deleted;
-        go_to_exactly(*table, c.from);
+        ASSERT_TRUE(go_to_exactly(*table, c.from));
         // "MÁRKED" matches "márked" only through the Hungarian upper-casing.
         const search_result result = search_table(browse, {"M\xC1RK", c.direction});
         EXPECT_EQ(result.found, c.found != 0);
@@ -362,7 +362,7 @@ TEST_F(search_test, finds_what_stepping_record_by_record_would_find)
 
 TEST_F(search_test, tells_its_progress_and_stops_when_asked)
 {
-    go_to_exactly(*table, 1);
+    ASSERT_TRUE(go_to_exactly(*table, 1));
     std::vector<int> told;
     const search_result whole = search_table(browse, {"nowhere"}, [&](int percent) {
         told.push_back(percent);
@@ -374,7 +374,7 @@ TEST_F(search_test, tells_its_progress_and_stops_when_asked)
     EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
     EXPECT_LE(told.back(), 100);
 
-    go_to_exactly(*table, 10);
+    ASSERT_TRUE(go_to_exactly(*table, 10));
     int calls = 0;
     const search_result stopped = search_table(browse, {"119999", search_direction::down, search_scope::all_columns},
                                                [&](int) { return ++calls < 1; });
@@ -404,7 +404,7 @@ TEST(search_in_code_pages, finds_a_name_in_every_code_page_the_table_is_read_in)
         browse_object browse = table_browse(*table);
         for (const search_scope scope : {search_scope::current_column, search_scope::all_columns}) {
             browse.current_column = 1;
-            go_to_exactly(*table, 1);
+            ASSERT_TRUE(go_to_exactly(*table, 1));
             // Upper case on the user's side, lower case in the table.
             const search_result found = search_table(browse, {"\xD6" "D\xD6N", search_direction::down, scope});
             EXPECT_TRUE(found.found);

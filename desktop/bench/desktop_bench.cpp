@@ -34,8 +34,7 @@ void open_and_first_paint_qt(benchmark::State& state)
     const std::string& path = bench_table(state.range(0));
     QImage image(window_width, window_height, QImage::Format_RGB32);
     for (auto _ : state) {
-        auto table = table_new(path);
-        table_open(*table);
+        auto table = open_bench_table(path);
         browse_object browse = table_browse(*table);
         resize_grid(browse, 0, 0, window_width, window_height);
         paint_into(browse, image);
@@ -45,8 +44,7 @@ BENCHMARK(open_and_first_paint_qt)->Arg(10)->Arg(10000000)->Unit(benchmark::kMic
 
 void paint_qt(benchmark::State& state)
 {
-    auto table = table_new(bench_table(state.range(0)));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(state.range(0)));
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, window_width, window_height);
     QImage image(window_width, window_height, QImage::Format_RGB32);
@@ -56,8 +54,7 @@ BENCHMARK(paint_qt)->Arg(10)->Arg(10000000)->Unit(benchmark::kMicrosecond);
 
 void ctrl_end_and_paint_qt(benchmark::State& state)
 {
-    auto table = table_new(bench_table(state.range(0)));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(state.range(0)));
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, window_width, window_height);
     QImage image(window_width, window_height, QImage::Format_RGB32);
@@ -88,8 +85,7 @@ constexpr move_key move_keys[] = {
 void move_key_and_paint_qt(benchmark::State& state)
 {
     const move_key& move = move_keys[state.range(1)];
-    auto table = table_new(bench_table(10000000));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(10000000));
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, window_width, window_height);
     QImage image(window_width, window_height, QImage::Format_RGB32);
@@ -114,8 +110,7 @@ BENCHMARK(move_key_and_paint_qt)
 // The vertical scroll bar's thumb dragged to a place, and the paint.
 void thumb_and_paint_qt(benchmark::State& state)
 {
-    auto table = table_new(bench_table(10000000));
-    table_open(*table);
+    auto table = open_bench_table(bench_table(10000000));
     browse_object browse = table_browse(*table);
     resize_grid(browse, 0, 0, window_width, window_height);
     QImage image(window_width, window_height, QImage::Format_RGB32);
@@ -133,8 +128,7 @@ BENCHMARK(thumb_and_paint_qt)->Unit(benchmark::kMicrosecond);
 // every block.
 void search_with_progress_qt(benchmark::State& state)
 {
-    auto table = table_new(bench_people_table(1000000));
-    table_open(*table);
+    auto table = open_bench_table(bench_people_table(1000000));
     browse_object browse = table_browse(*table);
     browse.current_column = 1;
     for (auto _ : state) {

@@ -250,11 +250,11 @@ TEST_F(record_changes_test, locks_coexist_or_exclude_across_processes_and_change
     EXPECT_EQ(lock_record(*table), 0);
     unlock(*table);
 
-    set_field_text(*table, 0, "changed");
+    ASSERT_TRUE(set_field_text(*table, 0, "changed"));
     EXPECT_EQ(write_record(*table), 0) << "no lock";
     ASSERT_EQ(lock_record(*table), 1);
     skip(*table, 1);
-    set_field_text(*table, 0, "changed");
+    ASSERT_TRUE(set_field_text(*table, 0, "changed"));
     EXPECT_EQ(write_record(*table), 0) << "the lock covers record 1, not 2";
     unlock(*table);
     go_top(*table);
@@ -262,7 +262,7 @@ TEST_F(record_changes_test, locks_coexist_or_exclude_across_processes_and_change
 
     ASSERT_EQ(lock_table(*table), 1);
     go_to(*table, 3);
-    set_field_text(*table, 0, "three");
+    ASSERT_TRUE(set_field_text(*table, 0, "three"));
     EXPECT_EQ(write_record(*table), 1);
     unlock(*table);
     auto other = open_table();

@@ -170,10 +170,11 @@ TEST_F(native_file_test, creation_dispositions_moves_and_unnamed_files_never_rep
     EXPECT_TRUE(file.claimed());
     std::size_t put = 0;
     ASSERT_TRUE(file.write("new", 3, put));
-    EXPECT_EQ(file.link_name(fresh), EEXIST);
+    EXPECT_FALSE(file.link_name(fresh));
+    EXPECT_EQ(file.last_error(), EEXIST);
     EXPECT_EQ(testing::read_file(fresh), "keep");
     const std::string named = dir.file("NEW.DBF");
-    ASSERT_EQ(file.link_name(named), 0);
+    ASSERT_TRUE(file.link_name(named));
     file_identity by_handle, by_name;
     ASSERT_TRUE(file.identity(by_handle) && path_identity(named, by_name));
     EXPECT_TRUE(by_handle.same_file(by_name));
@@ -240,17 +241,21 @@ TEST_F(native_file_test, sole_use_needs_every_other_handle_closed_and_keeps_ever
     // Moves and removals prove that the name still names the claimed file.
     const std::string moved = dir.file("MOVED.DBF");
     testing::write_file(moved, "in the way");
-    EXPECT_EQ(claimer.rename_claimed(path, moved), EEXIST) << "never replaces";
+    EXPECT_FALSE(claimer.rename_claimed(path, moved));
+    EXPECT_EQ(claimer.last_error(), EEXIST) << "never replaces";
     ASSERT_EQ(::unlink(moved.c_str()), 0);
-    ASSERT_EQ(claimer.rename_claimed(path, moved), 0);
+    ASSERT_TRUE(claimer.rename_claimed(path, moved));
     testing::write_file(path, "someone else's");
-    EXPECT_EQ(claimer.unlink_claimed(path), EBUSY);
-    EXPECT_EQ(claimer.rename_claimed(path, dir.file("X")), EBUSY);
+    EXPECT_FALSE(claimer.unlink_claimed(path));
+    EXPECT_EQ(claimer.last_error(), EBUSY);
+    EXPECT_FALSE(claimer.rename_claimed(path, dir.file("X")));
+    EXPECT_EQ(claimer.last_error(), EBUSY);
     EXPECT_EQ(testing::read_file(path), "someone else's");
 
     ASSERT_TRUE(claimer.release_sole_use());
     EXPECT_EQ(probe({"open", moved, "r", "rw"}), probe_ok);
-    EXPECT_EQ(claimer.unlink_claimed(moved), EBUSY) << "only while claimed";
+    EXPECT_FALSE(claimer.unlink_claimed(moved));
+    EXPECT_EQ(claimer.last_error(), EBUSY) << "only while claimed";
 }
 
 }  // namespace
