@@ -10,6 +10,7 @@
 #include <QtWidgets/QSpinBox>
 #include <QtWidgets/QVBoxLayout>
 
+#include "desktop/qt_button_row.h"
 #include "desktop/qt_warning.h"
 #include "print/page_setup.h"
 
@@ -85,13 +86,7 @@ bool ask_page_setup(QWidget* owner, page_setup& setup)
         }
         dialog.accept();
     });
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
-    cancel->setObjectName(QStringLiteral("page_setup_cancel"));
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row(dialog, ok, QStringLiteral("page_setup_cancel"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addLayout(form);
     layout->addLayout(buttons);

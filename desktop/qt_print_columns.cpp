@@ -8,6 +8,7 @@
 #include <QtWidgets/QTreeWidget>
 #include <QtWidgets/QVBoxLayout>
 
+#include "desktop/qt_button_row.h"
 #include "desktop/qt_warning.h"
 #include "engine/table.h"
 #include "grid/column_model.h"
@@ -70,13 +71,7 @@ void choose_print_columns(QWidget* owner, browse_object& browse, print_choices& 
         }
         show_warning(&dialog, std::string_view(no_print_column_text));
     });
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
-    cancel->setObjectName(QStringLiteral("print_columns_cancel"));
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = ok_cancel_row(dialog, ok, QStringLiteral("print_columns_cancel"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(rows);
     layout->addWidget(memos);
