@@ -1,8 +1,8 @@
 #include "desktop/qt_cell_editor.h"
 
 #include "commands/cell_store.h"
-#include "desktop/qt_warning.h"
 #include "commands/undo.h"
+#include "desktop/qt_warning.h"
 #include "engine/table.h"
 #include "grid/key_filter.h"
 #include "grid/navigation.h"

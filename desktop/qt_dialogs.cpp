@@ -2,14 +2,14 @@
 
 #include "commands/cell_store.h"
 #include "commands/go_to_record.h"
-#include "desktop/qt_table_commands.h"
-#include "desktop/qt_warning.h"
 #include "commands/search.h"
 #include "commands/table_info.h"
 #include "commands/undo.h"
-#include "engine/table.h"
 #include "desktop/qt_search_progress.h"
+#include "desktop/qt_table_commands.h"
 #include "desktop/qt_table_window.h"
+#include "desktop/qt_warning.h"
+#include "engine/table.h"
 #include "platform/code_page.h"
 
 #include <QtCore/QPointer>

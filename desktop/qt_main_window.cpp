@@ -1,11 +1,11 @@
 #include "desktop/qt_main_window.h"
 
 #include "desktop/qt_file_choosers.h"
+#include "desktop/qt_open_tables.h"
+#include "desktop/qt_startup.h"
 #include "desktop/qt_structure_dialog.h"
 #include "desktop/qt_table_window.h"
 #include "runtime/named_registry.h"
-#include "desktop/qt_open_tables.h"
-#include "desktop/qt_startup.h"
 #include "runtime/version.h"
 
 #include <QtCore/QPointer>

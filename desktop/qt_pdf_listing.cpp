@@ -6,13 +6,13 @@
 #include <QtGui/QGuiApplication>
 #include <QtPrintSupport/QPrinter>
 
+#include "cli/print_command.h"
+#include "desktop/qt_page_painter.h"
+#include "desktop/qt_print_pages.h"
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
 #include "print/page_order.h"
 #include "print/preview_model.h"
-#include "cli/print_command.h"
-#include "desktop/qt_page_painter.h"
-#include "desktop/qt_print_pages.h"
 #include "print/table_listing.h"
 #include "runtime/settings.h"
 

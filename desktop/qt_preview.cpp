@@ -21,19 +21,19 @@
 #include <sstream>
 
 #include "desktop/qt_file_choosers.h"
+#include "desktop/qt_input_codes.h"
+#include "desktop/qt_page_painter.h"
 #include "desktop/qt_page_setup.h"
+#include "desktop/qt_print_pages.h"
 #include "desktop/qt_table_commands.h"
 #include "desktop/qt_warning.h"
 #include "grid/input_codes.h"
-#include "desktop/qt_input_codes.h"
 #include "platform/error_text.h"
 #include "platform/staged_output.h"
 #include "print/page_device.h"
 #include "print/page_order.h"
 #include "print/page_player.h"
 #include "print/page_setup.h"
-#include "desktop/qt_page_painter.h"
-#include "desktop/qt_print_pages.h"
 #include "runtime/settings.h"
 
 namespace vortel {

@@ -6,9 +6,9 @@
 #include <QtPrintSupport/QPrinter>
 #include <QtPrintSupport/QPrinterInfo>
 
+#include "desktop/qt_page_painter.h"
 #include "print/page_player.h"
 #include "print/page_setup.h"
-#include "desktop/qt_page_painter.h"
 
 namespace vortel {
 namespace {

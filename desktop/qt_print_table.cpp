@@ -6,13 +6,13 @@
 #include <QtPrintSupport/QPrinter>
 
 #include "commands/search.h"
-#include "desktop/qt_warning.h"
-#include "desktop/qt_table_window.h"
 #include "desktop/qt_page_painter.h"
 #include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
 #include "desktop/qt_print_columns.h"
 #include "desktop/qt_print_pages.h"
+#include "desktop/qt_table_window.h"
+#include "desktop/qt_warning.h"
 #include "platform/error_text.h"
 #include "print/page_setup.h"
 #include "print/table_listing.h"

@@ -1,8 +1,8 @@
 #include "desktop/qt_sort_dialog.h"
 
+#include "commands/sort_key.h"
 #include "desktop/qt_table_commands.h"
 #include "desktop/qt_warning.h"
-#include "commands/sort_key.h"
 
 #include <QtCore/QPointer>
 #include <QtGui/QFont>

@@ -1,7 +1,7 @@
 #include "desktop/qt_startup.h"
 
-#include "runtime/named_registry.h"
 #include "desktop/qt_open_tables.h"
+#include "runtime/named_registry.h"
 #include "runtime/settings.h"
 
 #include <sys/utsname.h>

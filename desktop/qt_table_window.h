@@ -6,9 +6,9 @@
 
 #include "commands/search.h"
 #include "commands/undo.h"
+#include "desktop/qt_cell_editor.h"
 #include "grid/column_model.h"
 #include "grid/navigation.h"
-#include "desktop/qt_cell_editor.h"
 
 #include <QtCore/QPointer>
 #include <QtGui/QFont>

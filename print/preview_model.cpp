@@ -1,12 +1,11 @@
 #include "print/preview_model.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "grid/input_codes.h"
 #include "runtime/settings.h"
+#include "text/text_ops.h"
 #include "text/text_to_number.h"
 
 namespace vortel {
@@ -19,12 +18,6 @@ constexpr view_factors factor_fallbacks = {1.0f, 2.0f, 1.45f, 1.45f, 1.3f, 2.0f,
 constexpr std::int32_t margin = -preview_minimum_origin;
 // Without a known line height a line step is about this many screen pixels.
 constexpr double line_pixels = 20;
-
-bool file_exists(const std::string& name)
-{
-    struct stat facts {};
-    return !name.empty() && ::stat(name.c_str(), &facts) == 0 && S_ISREG(facts.st_mode);
-}
 
 std::int32_t cut(double value)
 {

@@ -3,12 +3,12 @@
 // it, and the Search dialog's search.
 // The surface is an image of the table window's size.
 #include "bench/bench_tables.h"
+#include "desktop/qt_canvas.h"
+#include "desktop/qt_search_progress.h"
 #include "engine/table.h"
 #include "grid/input_codes.h"
 #include "grid/navigation.h"
 #include "grid/paint_grid.h"
-#include "desktop/qt_canvas.h"
-#include "desktop/qt_search_progress.h"
 
 #include <QApplication>
 #include <QImage>

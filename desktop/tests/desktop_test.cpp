@@ -2,24 +2,24 @@
 // keys and clicks in a table window, the cell editor, the memo editor, the
 // dialogs and the warnings. Modal boxes are answered through the box hook;
 // modal dialogs by a timer that acts on the dialog once it runs.
-#include "desktop/qt_dialogs.h"
 #include "commands/cell_store.h"
 #include "commands/rebuild_journal.h"
-#include "engine/table.h"
-#include "engine/tests/table_fixture.h"
 #include "desktop/qt_canvas.h"
 #include "desktop/qt_cell_editor.h"
+#include "desktop/qt_dialogs.h"
+#include "desktop/qt_main_window.h"
+#include "desktop/qt_open_tables.h"
+#include "desktop/qt_startup.h"
 #include "desktop/qt_table_window.h"
+#include "desktop/tests/qt_test_support.h"
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
 #include "platform/native_file.h"
 #include "platform/read_only_medium.h"
 #include "runtime/named_registry.h"
-#include "desktop/qt_main_window.h"
-#include "desktop/qt_open_tables.h"
-#include "desktop/qt_startup.h"
 #include "runtime/settings.h"
 #include "testing/child_process.h"
-#include "desktop/tests/qt_test_support.h"
 
 #include <QtGui/QClipboard>
 #include <QtGui/QPainter>

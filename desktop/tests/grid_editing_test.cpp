@@ -2,15 +2,15 @@
 // a double click, Tab, a filtered paste and Ctrl+Z; the grid
 // following another process's changes; a search that shows progress and
 // stops on Escape.
-#include "engine/table.h"
-#include "engine/tests/table_fixture.h"
-#include "grid/cell_text.h"
 #include "desktop/qt_cell_editor.h"
+#include "desktop/qt_open_tables.h"
 #include "desktop/qt_search_progress.h"
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_warning.h"
-#include "desktop/qt_open_tables.h"
 #include "desktop/tests/qt_test_support.h"
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "grid/cell_text.h"
 #include "testing/child_process.h"
 
 #include <QtGui/QClipboard>

@@ -2,19 +2,19 @@
 // bars and dragging, printing a page range to a PDF file, the empty job,
 // and the table window's print command from the column chooser to the
 // preview.
-#include "engine/table.h"
-#include "engine/tests/table_fixture.h"
-#include "desktop/qt_table_window.h"
-#include "platform/fault_injection.h"
-#include "print/page_device.h"
 #include "desktop/qt_dialogs.h"
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_page_setup.h"
 #include "desktop/qt_preview.h"
+#include "desktop/qt_table_window.h"
+#include "desktop/tests/qt_test_support.h"
+#include "engine/table.h"
+#include "engine/tests/table_fixture.h"
+#include "platform/fault_injection.h"
+#include "print/page_device.h"
 #include "print/page_setup.h"
 #include "print/tests/recording_surface.h"
 #include "runtime/settings.h"
-#include "desktop/tests/qt_test_support.h"
 
 #include <QtCore/QProcess>
 #include <QtCore/QRegularExpression>

@@ -1,10 +1,10 @@
 #include "desktop/tests/qt_test_support.h"
 
 #include "commands/cell_store.h"
-#include "engine/table.h"
-#include "desktop/qt_table_window.h"
 #include "desktop/qt_open_tables.h"
 #include "desktop/qt_startup.h"
+#include "desktop/qt_table_window.h"
+#include "engine/table.h"
 
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>

@@ -3,15 +3,15 @@
 // left open while another process works on the table and the window
 // repaints (deleted records hidden, so a repaint passes over one that is
 // deleted meanwhile).
+#include "desktop/qt_cell_editor.h"
 #include "desktop/qt_dialogs.h"
+#include "desktop/qt_open_tables.h"
+#include "desktop/qt_table_window.h"
+#include "desktop/tests/qt_test_support.h"
 #include "engine/table.h"
 #include "engine/tests/table_fixture.h"
 #include "grid/cell_text.h"
-#include "desktop/qt_cell_editor.h"
-#include "desktop/qt_table_window.h"
-#include "desktop/qt_open_tables.h"
 #include "runtime/settings.h"
-#include "desktop/tests/qt_test_support.h"
 #include "testing/child_process.h"
 
 #include <QtTest/QtTest>

@@ -4,18 +4,18 @@
 // zap. Choosers and questions are answered through hooks; a second process
 // holds locks.
 #include "commands/cell_store.h"
+#include "desktop/qt_main_window.h"
+#include "desktop/qt_open_tables.h"
 #include "desktop/qt_refused_value.h"
 #include "desktop/qt_sort_dialog.h"
 #include "desktop/qt_structure_dialog.h"
 #include "desktop/qt_table_commands.h"
+#include "desktop/qt_table_window.h"
+#include "desktop/tests/qt_test_support.h"
 #include "engine/table.h"
 #include "engine/table_export.h"
 #include "engine/tests/table_fixture.h"
-#include "desktop/qt_table_window.h"
-#include "desktop/qt_main_window.h"
-#include "desktop/qt_open_tables.h"
 #include "runtime/settings.h"
-#include "desktop/tests/qt_test_support.h"
 #include "testing/child_process.h"
 
 #include <QtTest/QtTest>

@@ -4,19 +4,19 @@
 // characters they are, windows keep above their owner and within the
 // screen, and a memo of any length opens at once.
 #include "commands/cell_store.h"
-#include "desktop/qt_dialogs.h"
-#include "desktop/qt_structure_dialog.h"
 #include "commands/table_info.h"
-#include "engine/table.h"
-#include "platform/error_text.h"
 #include "desktop/qt_cell_editor.h"
-#include "desktop/qt_table_window.h"
-#include "platform/fault_injection.h"
+#include "desktop/qt_dialogs.h"
 #include "desktop/qt_main_window.h"
 #include "desktop/qt_open_tables.h"
 #include "desktop/qt_startup.h"
+#include "desktop/qt_structure_dialog.h"
+#include "desktop/qt_table_window.h"
 #include "desktop/tests/qt_test_support.h"
+#include "engine/table.h"
 #include "engine/tests/table_fixture.h"
+#include "platform/error_text.h"
+#include "platform/fault_injection.h"
 #include "testing/child_process.h"
 
 #include <QtCore/QElapsedTimer>

@@ -6,8 +6,8 @@
 #include "grid/key_filter.h"
 #include "grid/paint_grid.h"
 #include "grid/row_selection.h"
-#include "grid/tests/recording_canvas.h"
 #include "grid/tests/grid_fixture.h"
+#include "grid/tests/recording_canvas.h"
 #include "runtime/settings.h"
 
 namespace vortel {
