@@ -4,6 +4,7 @@
 // processes that store memos at once out of each other's blocks.
 #include "engine/table.h"
 
+#include "engine/memo_batch.h"
 #include "engine/memo_layouts.h"
 
 #include "platform/code_page.h"
@@ -19,6 +20,8 @@ namespace {
 
 constexpr std::int64_t header_block_length = dbt_block_size;
 
+}  // namespace
+
 // Where a new memo goes: the first block past everything the file holds.
 // The header's next-free number is trusted only as far as the file agrees
 // with it. A stale number would place the memo over existing ones. A number
@@ -32,6 +35,8 @@ std::int64_t first_unused_block(std::int64_t size, std::int64_t next_free)
     const std::int64_t block = next_free >= past_data && next_free <= past_data + 1 ? next_free : past_data;
     return std::max(block, std::int64_t{2});
 }
+
+namespace {
 
 int store_memo(table_object& table, int index, const std::string& bytes)
 {

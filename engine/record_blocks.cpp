@@ -155,6 +155,7 @@ bool record_appender::begin_record()
 bool record_appender::flush()
 {
     if (pending_count_ == 0) return true;
+    if (before_flush_ && !before_flush_()) return false;
     const std::int32_t count = stored_ + pending_count_;
     if (!write_record_bytes(table_.dbf, table_.header, std::int64_t{stored_} + 1, pending_) ||
         !write_record_count(table_.dbf, count)) {

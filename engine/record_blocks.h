@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vortel {
@@ -122,6 +123,11 @@ public:
     bool begin_record();
     bool end_record() { return add(table_.record); }
 
+    // `step` runs before every block of records is written, so that what
+    // they point at (memo_batch.h) reaches the file first; false from it
+    // fails the block.
+    void before_flush(std::function<bool()> step) { before_flush_ = std::move(step); }
+
     bool flush();
     // Also leaves the table on its last record when anything was added.
     bool finish();
@@ -133,6 +139,7 @@ private:
     std::int32_t pending_count_ = 0;
     std::vector<std::uint8_t> pending_;
     bool appended_ = false;
+    std::function<bool()> before_flush_;
 };
 
 // Tells a long run's progress as percentages from 0 to 100, each at most

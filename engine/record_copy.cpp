@@ -1,6 +1,8 @@
 #include "engine/record_copy.h"
 
 #include "engine/field_copy.h"
+#include "engine/memo_batch.h"
+#include "engine/memo_read_ahead.h"
 #include "engine/record_blocks.h"
 
 #include <cstring>
@@ -73,25 +75,26 @@ bool store_copied_value(const table_object& source, table_object& target, int ta
     return false;
 }
 
-}  // namespace
-
-int copy_field_value(table_object& source, table_object& target, int target_index, int source_index)
+// The value field `source_index` of the source's current record gives a
+// copy into field `target_index`: a memo's text read whole, recoded for the
+// target's code page where texts pass as stored. false when the memo cannot
+// be read or a character cannot be recoded (noted).
+bool value_to_copy(table_object& source, memo_read_ahead& source_memos, table_object& target, int target_index,
+                   int source_index, std::string& value)
 {
-    if (source_index < 0) return 1;
-    if (source_index >= field_count(source)) return 0;
-    std::string value = field_text(source, source_index);
-    if (field_type(source, source_index) == 'M' && !memo_read_whole(source, std::string(value), value)) return 0;
+    value = field_text(source, source_index);
+    if (field_type(source, source_index) == 'M' && !source_memos.read(std::string(value), value)) return false;
     // Converted texts are the program's own on both sides; stored ones need
     // recoding between two code pages.
     if (source.texts_as_stored && !same_code_page(source, target)) {
         std::string recoded;
-        if (!recode_for_target(source, target, target_index, value, recoded)) return 0;
+        if (!recode_for_target(source, target, target_index, value, recoded)) return false;
         value = std::move(recoded);
     }
-    if (field_type(target, target_index) != 'M') return store_copied_value(source, target, target_index, value) ? 1 : 0;
-    // A memo block holding nothing but its end mark would only grow the file.
-    return value.empty() || memo_write(target, target_index, value) == 1 ? 1 : 0;
+    return true;
 }
+
+}  // namespace
 
 std::vector<int> map_fields_by_name(const table_object& source, const table_object& target)
 {
@@ -141,14 +144,29 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     const bool recode = !same_code_page(source, target);
     std::string recoded;
 
+    // Memos are placed in memory and written in large blocks, each block
+    // before the records that point at it (memo_batch.h).
+    memo_batch memos(target);
+    memo_read_ahead source_memos(source);
+    std::string memo_text;
+    const auto copy_memo = [&](int i, int from) {
+        if (from >= field_count(source) || !value_to_copy(source, source_memos, target, i, from, memo_text)) return false;
+        if (field_type(target, i) != 'M') return store_copied_value(source, target, i, memo_text);
+        // A memo block holding nothing but its end mark would only grow the file.
+        return memo_text.empty() || memos.store(i, memo_text) == 1;
+    };
+
     record_block_reader reader(source);
     const std::int32_t count = reader.counted();
     record_appender appender(target);
+    appender.before_flush([&memos] { return memos.flush(); });
     bool ok = appender.start();
     std::int64_t copied = 0;
     while (ok && reader.load_next()) {
         if (skip_deleted && is_deleted(source)) continue;
-        ok = appender.begin_record();
+        // Memos are placed by the batch, not written through the record, so
+        // the record needs no position of its own: it starts blank.
+        target.record = target.blank_record;
         for (int i = 0; ok && i < field_count(target); ++i) {
             const field_plan& plan = plans[static_cast<std::size_t>(i)];
             if (!plan.mapped) continue;
@@ -172,7 +190,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
             case field_route::value_rules:
                 ok = store_copied_value(source, target, i, stored_text(from, plan.from_width));
                 break;
-            case field_route::memo: ok = copy_field_value(source, target, i, mapping[static_cast<std::size_t>(i)]) == 1; break;
+            case field_route::memo: ok = copy_memo(i, mapping[static_cast<std::size_t>(i)]); break;
             }
         }
         ok = ok && appender.end_record();
@@ -181,7 +199,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
         }
     }
     // A record that could not be read must not pass for the end of the table.
-    ok = ok && !reader.failed() && appender.finish();
+    ok = ok && !reader.failed() && appender.finish() && memos.finish();
     if (count > 0) go_to(source, remembered);
     return ok ? 1 : 0;
 }

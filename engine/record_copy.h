@@ -10,17 +10,6 @@
 
 namespace vortel {
 
-// Copies field `source_index` of the source's current record into field
-// `target_index` of the target's record buffer, by the target's type:
-// memo texts are read whole and stored as memos, other values go through
-// store_field_value, whose rules decide or refuse. An empty memo text is
-// not stored: the field stays without a memo. A source index of -1 leaves
-// the field as it is. 1, or 0 when a memo cannot be read or stored or the
-// target refuses the value; a refusal is noted on the target with the
-// source's record number ("Record 17: 123456 does not fit AMOUNT
-// N(5,1)"). The caller holds the lock that memo_write needs.
-int copy_field_value(table_object& source, table_object& target, int target_index, int source_index);
-
 // For every field of `target`, the source field of the same name (letter
 // case ignored), or -1.
 std::vector<int> map_fields_by_name(const table_object& source, const table_object& target);
@@ -50,7 +39,11 @@ enum class copy_selection {
 //  3. Into another shape: store_field_value, so blank stays blank, "?" stays
 //     "?", numbers are rescaled digit by digit, and a value that does not
 //     fit fails the whole copy with its reason rather than being mangled.
-//  4. From or into a memo: the memo text whole, as copy_field_value says.
+//  4. From or into a memo: the memo text read whole; into a memo field it is
+//     stored as a memo (memo_batch.h), except an empty text, which leaves the
+//     field without a memo; into another field store_field_value decides. A
+//     refusal is noted with the source's record number ("Record 17: 123456
+//     does not fit AMOUNT N(5,1)").
 int copy_records(table_object& source, table_object& target, const std::vector<int>& mapping,
                  copy_selection selection, const std::function<void(int percent)>& progress = {});
 

@@ -1,3 +1,4 @@
+#include "engine/append_from.h"
 #include "engine/create_table.h"
 #include "engine/field_copy.h"
 #include "engine/pack_zap.h"
@@ -8,6 +9,7 @@
 #include "platform/clock.h"
 
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -25,14 +27,24 @@ protected:
     // ("" for none); `deleted` lists record numbers carrying the mark.
     std::unique_ptr<table_object> memo_table(const std::vector<std::string>& memos, std::set<int> deleted = {})
     {
+        std::vector<int> numbers(memos.size());
+        std::iota(numbers.begin(), numbers.end(), 1);
+        return numbered_memo_table(path, numbers, memos, deleted);
+    }
+
+    // The same at `file`, record i carrying key and amount numbers[i - 1];
+    // the memos are stored one by one through memo_write, in record order.
+    std::unique_ptr<table_object> numbered_memo_table(const std::string& file, const std::vector<int>& numbers,
+                                                      const std::vector<std::string>& memos, std::set<int> deleted = {})
+    {
         std::vector<testing::fixture_record> records;
         for (std::size_t i = 1; i <= memos.size(); ++i) {
-            std::string amount = std::to_string(i) + ".00";
+            const std::string number = std::to_string(numbers[i - 1]);
+            std::string amount = number + ".00";
             amount.insert(0, 8 - amount.size(), ' ');
-            records.push_back({record_of(memo_fields, {"K" + std::to_string(i), amount}),
-                               deleted.count(static_cast<int>(i)) != 0});
+            records.push_back({record_of(memo_fields, {"K" + number, amount}), deleted.count(static_cast<int>(i)) != 0});
         }
-        auto table = open_new_table(path, memo_fields, records);
+        auto table = open_new_table(file, memo_fields, records);
         put_memos(*table, 2, memos);
         return table;
     }
@@ -167,6 +179,62 @@ TEST_F(rebuild_test, pack_keeps_live_records_in_order_with_their_memos_whole)
     const std::string dbf = testing::read_file(copy);
     EXPECT_EQ(dbf.substr(dbf.size() - 138, 128), oem);
     EXPECT_EQ(testing::read_file(dbt_file_name(copy)).substr(1024), oem + "\x1A\x1A");
+}
+
+// A copy places its memos in memory and writes them in large blocks; the
+// files must hold the bytes that storing the memos one by one through
+// memo_write gives: the same blocks, the same gaps, the same header.
+TEST_F(rebuild_test, pack_and_append_write_the_memo_bytes_of_storing_each_memo_alone)
+{
+    std::vector<std::string> many(3000);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i] = std::string(i * 7 % 1500, char('a' + i % 26));
+    const struct {
+        const char* name;
+        std::vector<std::string> memos;
+        std::set<int> deleted;
+    } cases[] = {
+        {"short and none", {"a", "", "bc", ""}, {}},
+        {"around a block", {std::string(509, 'x'), std::string(510, 'y'), std::string(511, 'z'), std::string(512, 'w'),
+                            std::string(513, 'v')}, {2}},
+        {"long", {std::string(70000, 'L'), "tail", std::string(1025, 'm')}, {1}},
+        {"only deleted memos", {"gone", "", "gone too"}, {1, 3}},
+        {"many", many, {7, 100, 2999}},
+    };
+    const std::vector<std::string> earlier = {std::string(600, 'e'), "", "old"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto source = memo_table(c.memos, c.deleted);
+        std::vector<int> live;
+        std::vector<std::string> live_memos;
+        for (std::size_t i = 1; i <= c.memos.size(); ++i) {
+            if (c.deleted.count(static_cast<int>(i))) continue;
+            live.push_back(static_cast<int>(i));
+            live_memos.push_back(c.memos[i - 1]);
+        }
+        const auto same_files = [](const std::string& got, const std::string& expected) {
+            EXPECT_EQ(testing::stored_records(got), testing::stored_records(expected));
+            EXPECT_TRUE(testing::read_file(dbt_file_name(got)) == testing::read_file(dbt_file_name(expected)));
+        };
+
+        const std::string packed = pack_table(*source);
+        ASSERT_NE(packed, "");
+        const std::string one_by_one = dir.file("ONEBYONE.DBF");
+        numbered_memo_table(one_by_one, live, live_memos).reset();
+        same_files(packed, one_by_one);
+
+        // Appended after records with memos of their own; every record comes
+        // over, each copy live.
+        const std::string target = dir.file("TARGET.DBF");
+        std::vector<int> numbers = {901, 902, 903};
+        std::vector<std::string> memos = earlier;
+        auto appended = numbered_memo_table(target, numbers, earlier);
+        ASSERT_EQ(append_from(*appended, path), 1) << appended->failure;
+        appended.reset();
+        for (std::size_t i = 1; i <= c.memos.size(); ++i) numbers.push_back(static_cast<int>(i));
+        memos.insert(memos.end(), c.memos.begin(), c.memos.end());
+        numbered_memo_table(one_by_one, numbers, memos).reset();
+        same_files(target, one_by_one);
+    }
 }
 
 TEST_F(rebuild_test, pack_copies_tables_of_many_blocks)
