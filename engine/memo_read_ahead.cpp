@@ -3,6 +3,7 @@
 #include "engine/record_blocks.h"
 #include "text/text_to_number.h"
 
+#include <cstring>
 #include <limits>
 
 namespace vortel {
@@ -45,9 +46,13 @@ bool memo_read_ahead::read(std::string_view block_text, std::string& text)
             if (window_.empty()) return true;
         }
         const std::string_view rest = std::string_view(window_).substr(static_cast<std::size_t>(at - window_at_));
-        const std::size_t end = rest.find_first_of(std::string_view("\x1A\0", 2));
+        // Two scans for one byte each: far faster than one for either byte.
+        const void* mark = std::memchr(rest.data(), memo_end_mark, rest.size());
+        const std::size_t marked = mark ? static_cast<std::size_t>(static_cast<const char*>(mark) - rest.data()) : rest.size();
+        const void* zero = std::memchr(rest.data(), 0, marked);
+        const std::size_t end = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - rest.data()) : marked;
         text.append(rest.substr(0, end));
-        if (end != std::string_view::npos) return true;
+        if (end < rest.size()) return true;
         at += std::ssize(rest);
     }
 }
