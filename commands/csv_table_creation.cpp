@@ -12,13 +12,14 @@
 namespace vortel {
 namespace {
 
-// The first copy name whose table and memo names are both free.
+// The first copy name whose table and memo names are both free; none when
+// every numbered name is taken.
 std::unique_ptr<table_object> free_copy(const std::string& path)
 {
-    for (int number = 1;; ++number) {
-        auto copy = table_new(numbered_table_name(path, copy_kind, number));
-        if (!file_exists(copy->dbf_name) && !file_exists(copy->dbt_name)) return copy;
-    }
+    const numbered_claim claim = claim_numbered_name(path, copy_kind, [](const std::string& name) {
+        return file_exists(name) || file_exists(dbt_file_name(name)) ? name_try::in_use : name_try::claimed;
+    });
+    return claim.outcome == name_try::claimed ? table_new(claim.name) : nullptr;
 }
 
 void remove_copy(const table_object& copy, bool memo)
@@ -42,6 +43,10 @@ csv_creation_result create_table_from_csv(const std::string& path, std::optional
         return result;
     }
     auto copy = free_copy(path);
+    if (!copy) {
+        result.message = "No free name for the new table beside " + file_name_text(path);
+        return result;
+    }
     if (page) choose_code_page(*copy, *page);
     if (!create_table(*copy, fields)) {
         result.message = copy->failure.empty() ? file_name_text(copy->dbf_name) + ": cannot be created" : copy->failure;

@@ -17,16 +17,8 @@ namespace {
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 constexpr std::size_t header_sample_bytes = 64 * 1024;
-// The column exports write the delete flag in, when they keep deleted records.
-constexpr std::string_view deleted_column = "_deleted";
 // The delete flag's place in the blanked set, beside the fields.
 constexpr int delete_flag = -2;
-
-std::string lower_ascii(std::string text)
-{
-    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return text;
-}
 
 bool all_digits(std::string_view text)
 {
@@ -141,7 +133,7 @@ private:
             const int field = field_index(
                 table_, column < options_.column_fields.size() ? options_.column_fields[column] : name);
             names_.push_back(name);
-            if (field < 0 && lower_ascii(name) == deleted_column && deleted_at_ < 0) {
+            if (field < 0 && is_deleted_flag_column(name) && deleted_at_ < 0) {
                 deleted_at_ = static_cast<int>(fields_.size());
                 fields_.push_back(-1);
                 continue;
@@ -192,10 +184,11 @@ private:
         }
         if (deleted_at_ >= 0 && static_cast<std::size_t>(deleted_at_) < values.size() &&
             !blanked_.contains({line, delete_flag})) {
-            const std::string flag = lower_ascii(values[static_cast<std::size_t>(deleted_at_)]);
-            if (flag == "t" || flag == "true") {
+            const std::string& flag = values[static_cast<std::size_t>(deleted_at_)];
+            const auto is = [&flag](std::string_view word) { return equal_ignoring_case(flag, word); };
+            if (is("t") || is("true")) {
                 table_.record[0] = dbf_deleted_mark;
-            } else if (!flag.empty() && flag != "f" && flag != "false") {
+            } else if (!flag.empty() && !is("f") && !is("false")) {
                 const std::string refusal = "line " + std::to_string(line) + ", column " +
                                             names_[static_cast<std::size_t>(deleted_at_)] +
                                             ": a record is deleted (T, true) or not (F, false)";
@@ -305,9 +298,8 @@ private:
         }
         case 'L': {
             trim_both(text);
-            const std::string word = lower_ascii(text);
-            if (word == "true" || word == "i") text = "T";
-            if (word == "false") text = "F";
+            if (equal_ignoring_case(text, "true") || equal_ignoring_case(text, "i")) text = "T";
+            if (equal_ignoring_case(text, "false")) text = "F";
             return store_field_value(table_, field, text);
         }
         default:
@@ -407,7 +399,9 @@ std::string detect_csv_layout(file_handle& file, const csv_import_options& optio
 
 bool has_csv_extension(const std::string& file_name)
 {
-    return file_name.size() > 4 && lower_ascii(file_name.substr(file_name.size() - 4)) == ".csv";
+    return file_name.size() > 4 && equal_ignoring_case(std::string_view(file_name).substr(file_name.size() - 4), ".csv");
 }
+
+bool is_deleted_flag_column(std::string_view column) { return equal_ignoring_case(column, "_deleted"); }
 
 }  // namespace vortel

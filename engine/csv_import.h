@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortel {
@@ -96,5 +97,9 @@ std::string csv_date_digits(const std::string& text, const std::string& layout);
 // Whether a file is to be read as CSV by its name: a .csv extension in any
 // letter case.
 bool has_csv_extension(const std::string& file_name);
+
+// Whether a column holds the delete flag that exports write ("_deleted", any
+// letter case), not a field.
+bool is_deleted_flag_column(std::string_view column);
 
 }  // namespace vortel

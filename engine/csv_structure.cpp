@@ -4,6 +4,7 @@
 #include "platform/error_text.h"
 #include "text/date_value.h"
 #include "text/folding.h"
+#include "text/text_ops.h"
 
 #include <algorithm>
 #include <set>
@@ -16,19 +17,11 @@ constexpr std::size_t number_width_max = 19;
 constexpr std::size_t decimals_max = 9;  // what the structure dialog's decimals edit holds
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-std::string lower_ascii(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return lower;
-}
-
 bool is_logical(std::string_view value)
 {
-    static const std::set<std::string> words = {"t", "f", "y", "n", "i", "true", "false"};
-    return words.contains(lower_ascii(value));
+    constexpr std::string_view words[] = {"t", "f", "y", "n", "i", "true", "false"};
+    return std::any_of(std::begin(words), std::end(words),
+                       [value](std::string_view word) { return equal_ignoring_case(value, word); });
 }
 
 bool is_date(std::string_view value, const std::string& layout)
@@ -121,7 +114,6 @@ std::vector<std::string> field_names_for_columns(const std::vector<std::string>&
     return names;
 }
 
-bool is_deleted_flag_column(std::string_view column) { return lower_ascii(column) == "_deleted"; }
 
 std::string propose_csv_structure(const std::string& source, const csv_import_options& options,
                                   code_page table_page, csv_structure& structure)

@@ -57,9 +57,6 @@ private:
 // unique (a "_2" suffix); FIELD3 for the third column with no name.
 std::vector<std::string> field_names_for_columns(const std::vector<std::string>& columns);
 
-// Whether a column holds the delete flag that exports write, not a field.
-bool is_deleted_flag_column(std::string_view column);
-
 struct csv_structure {
     std::vector<field_list_entry> fields;
     // Per column of the file: the field it fills ("" for none), for

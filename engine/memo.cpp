@@ -36,6 +36,17 @@ std::int64_t first_unused_block(std::int64_t size, std::int64_t next_free)
     return std::max(block, std::int64_t{2});
 }
 
+std::string memo_pointer(table_object& table, int index, std::int64_t block)
+{
+    const int width = field_info(table, index).length;
+    std::string pointer = long_to_text(static_cast<long>(block), std::min(width, 10));
+    if (block > std::numeric_limits<std::int32_t>::max() - 1 || std::ssize(pointer) > width) {
+        note_failure(table, file_name_text(table.dbt_name) + " has no block number left for another memo");
+        return {};
+    }
+    return pointer;
+}
+
 namespace {
 
 int store_memo(table_object& table, int index, const std::string& bytes)
@@ -63,16 +74,8 @@ int store_memo(table_object& table, int index, const std::string& bytes)
     // Without a fitting lock the record cannot point at a new memo: write nothing.
     if (!record_writable(table)) return 0;
     const std::int64_t block = first_unused_block(size, next_free);
-    // The record points at the memo by its block number, right-aligned in
-    // ten places. A damaged narrower field takes it at its own width, and a
-    // number the field cannot hold whole fails the store: cut short, it
-    // would point at another memo or at none.
-    const int width = field_info(table, index).length;
-    const std::string pointer = long_to_text(static_cast<long>(block), std::min(width, 10));
-    if (block > std::numeric_limits<std::int32_t>::max() - 1 || std::ssize(pointer) > width) {
-        note_failure(table, file_name_text(table.dbt_name) + " has no block number left for another memo");
-        return 0;
-    }
+    const std::string pointer = memo_pointer(table, index, block);
+    if (pointer.empty()) return 0;
     const std::int64_t blocks = memo_block_count(static_cast<std::int64_t>(bytes.size()) - 1);
 
     // Block 1 never holds a memo; a new memo file is extended past it.

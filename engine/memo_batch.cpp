@@ -1,11 +1,7 @@
 #include "engine/memo_batch.h"
 
 #include "engine/record_blocks.h"
-#include "platform/error_text.h"
-#include "text/number_text.h"
 
-#include <algorithm>
-#include <limits>
 
 namespace vortel {
 
@@ -40,14 +36,8 @@ int memo_batch::store(int index, std::string_view text)
     if (index < 0 || index >= table_.field_count || !table_.table_locked) return 0;
     if (!started_ && !start()) return 0;
     const std::int64_t block = next_block_;
-    // As memo_write: the pointer right-aligned in ten places, or in a
-    // damaged narrower field's own width; one it cannot hold whole fails.
-    const int width = field_info(table_, index).length;
-    const std::string pointer = long_to_text(static_cast<long>(block), std::min(width, 10));
-    if (block > std::numeric_limits<std::int32_t>::max() - 1 || std::ssize(pointer) > width) {
-        note_failure(table_, file_name_text(table_.dbt_name) + " has no block number left for another memo");
-        return 0;
-    }
+    const std::string pointer = memo_pointer(table_, index, block);
+    if (pointer.empty()) return 0;
     const std::string_view bytes = text.substr(0, text.find('\0'));
     if (!set_field_text(table_, index, pointer)) {
         note_failure(table_, table_.dbf);

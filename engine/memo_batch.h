@@ -29,6 +29,12 @@ namespace vortel {
 // names `next_free` (memo.cpp says why it is trusted only so far).
 std::int64_t first_unused_block(std::int64_t size, std::int64_t next_free);
 
+// The field text by which field `index` points at the memo in `block`: the
+// number right-aligned in ten places, or in a damaged narrower field's own
+// width. "" with the reason noted when the field cannot hold the number
+// whole: cut short, it would point at another memo or at none.
+std::string memo_pointer(table_object& table, int index, std::int64_t block);
+
 class memo_batch {
 public:
     // The caller holds the table's table lock while the batch lives, and

@@ -5,6 +5,7 @@
 #include "platform/temp_dir.h"
 #include "text/csv_field.h"
 #include "text/date_value.h"
+#include "text/text_ops.h"
 
 #include <expat.h>
 #include <zip.h>
@@ -516,10 +517,7 @@ sheet_as_csv::~sheet_as_csv()
 
 bool has_xlsx_extension(const std::string& file_name)
 {
-    if (file_name.size() <= 5) return false;
-    std::string extension = file_name.substr(file_name.size() - 5);
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return extension == ".xlsx";
+    return file_name.size() > 5 && equal_ignoring_case(std::string_view(file_name).substr(file_name.size() - 5), ".xlsx");
 }
 
 }  // namespace vortel

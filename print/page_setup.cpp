@@ -1,20 +1,15 @@
 #include "print/page_setup.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
+
+#include "text/text_ops.h"
 
 namespace vortel {
 
 const paper_size* find_paper(std::string_view name)
 {
-    const auto same = [name](const paper_size& paper) {
-        const std::string_view known = paper.name;
-        return known.size() == name.size() &&
-               std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               });
-    };
+    const auto same = [name](const paper_size& paper) { return equal_ignoring_case(paper.name, name); };
     const auto found = std::find_if(paper_sizes.begin(), paper_sizes.end(), same);
     return found == paper_sizes.end() ? nullptr : &*found;
 }
