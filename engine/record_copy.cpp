@@ -5,6 +5,7 @@
 #include "engine/memo_read_ahead.h"
 #include "engine/record_blocks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -142,6 +143,15 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     // Between code pages every text is recoded; numbers, dates and
     // logicals are ASCII, the same bytes in every code page.
     const bool recode = !same_code_page(source, target);
+    // A copy into the same fields at the same places (a pack, an append
+    // between tables of one structure) moves each record's field bytes in
+    // one piece; the deletion mark stays the target's own.
+    const bool whole_records =
+        !recode && source.record.size() == target.record.size() &&
+        std::all_of(plans.begin(), plans.end(), [](const field_plan& plan) {
+            return plan.mapped && plan.route == field_route::same_bytes && plan.from == plan.to &&
+                   plan.from_width == plan.width;
+        });
     std::string recoded;
 
     // Memos are placed in memory and written in large blocks, each block
@@ -166,8 +176,13 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
         if (skip_deleted && is_deleted(source)) continue;
         // Memos are placed by the batch, not written through the record, so
         // the record needs no position of its own: it starts blank.
-        target.record = target.blank_record;
-        for (int i = 0; ok && i < field_count(target); ++i) {
+        if (whole_records) {
+            std::memcpy(target.record.data() + 1, source.record.data() + 1, target.record.size() - 1);
+            target.record[0] = target.blank_record[0];
+        } else {
+            target.record = target.blank_record;
+        }
+        for (int i = 0; ok && !whole_records && i < field_count(target); ++i) {
             const field_plan& plan = plans[static_cast<std::size_t>(i)];
             if (!plan.mapped) continue;
             const std::uint8_t* from = source.record.data() + plan.from;

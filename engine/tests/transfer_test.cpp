@@ -173,6 +173,14 @@ TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refuses_its
         EXPECT_EQ(current_record(*table), 1) << "back on its record";
         EXPECT_EQ(lock_table(*table), 1);
     }
+    // A source of the same structure is copied a whole record at a time;
+    // its deleted records come live all the same.
+    const std::string twin = dir.file("TWIN.DBF");
+    write_table(twin, target_fields, {{record_of(target_fields, {"    3", "Ozd"}), true}});
+    table.reset();
+    write_table(path, target_fields, {});
+    ASSERT_EQ(append_from(*open_table(path), twin), 1);
+    EXPECT_EQ(stored_records(path), std::vector<std::string>{" " + record_of(target_fields, {"    3", "Ozd"})});
 }
 
 // --- append from text ---------------------------------------------------
