@@ -9,17 +9,37 @@
 #include "platform/native_file.h"
 #include "text/text_ops.h"
 
+#include <cerrno>
+
 namespace vortel {
 namespace {
 
-// The first copy name whose table and memo names are both free; none when
-// every numbered name is taken.
-std::unique_ptr<table_object> free_copy(const std::string& path)
+// Makes `name` as a new empty file; a name that exists in any form is in
+// use. Made, not looked at: two programs making tables beside one another
+// would otherwise both take the first free name and write into one file.
+name_try create_new_file(const std::string& name)
 {
-    const numbered_claim claim = claim_numbered_name(path, copy_kind, [](const std::string& name) {
-        return file_exists(name) || file_exists(dbt_file_name(name)) ? name_try::in_use : name_try::claimed;
+    native_file file;
+    if (file.open(name, access_write, share_none, file_creation::create_new)) return name_try::claimed;
+    return file.last_error() == EEXIST ? name_try::in_use : name_try::failed;
+}
+
+// The first copy name whose table and memo names were both free, made as
+// empty files that the copy then fills; none when every numbered name is
+// taken or a name could not be made.
+std::unique_ptr<table_object> free_copy(const std::string& path, bool memo, std::string& refusal)
+{
+    const numbered_claim claim = claim_numbered_name(path, copy_kind, [memo](const std::string& name) {
+        const name_try table = create_new_file(name);
+        if (table != name_try::claimed || !memo) return table;
+        const name_try memo_file = create_new_file(dbt_file_name(name));
+        if (memo_file != name_try::claimed) (void)delete_file(name);
+        return memo_file;
     });
-    return claim.outcome == name_try::claimed ? table_new(claim.name) : nullptr;
+    if (claim.outcome == name_try::claimed) return table_new(claim.name);
+    refusal = claim.outcome == name_try::in_use ? "No free name for the new table beside " + file_name_text(path)
+                                                : file_name_text(claim.name) + ": cannot be created";
+    return nullptr;
 }
 
 void remove_copy(const table_object& copy, bool memo)
@@ -42,17 +62,15 @@ csv_creation_result create_table_from_csv(const std::string& path, std::optional
         result.message = "The file already exist, overwite ?";
         return result;
     }
-    auto copy = free_copy(path);
-    if (!copy) {
-        result.message = "No free name for the new table beside " + file_name_text(path);
-        return result;
-    }
+    const bool memo = has_memo_field(fields);
+    auto copy = free_copy(path, memo, result.message);
+    if (!copy) return result;
     if (page) choose_code_page(*copy, *page);
     if (!create_table(*copy, fields)) {
         result.message = copy->failure.empty() ? file_name_text(copy->dbf_name) + ": cannot be created" : copy->failure;
+        remove_copy(*copy, memo);
         return result;
     }
-    const bool memo = has_memo_field(fields);
     if (!table_open(*copy) || !append_csv(*copy, source, options, result.report, progress)) {
         result.message = append_failure_text(*copy);
         table_close(*copy);

@@ -954,7 +954,7 @@ TEST_F(rebuild_command_test, a_table_made_from_csv_takes_its_name_only_when_ever
     EXPECT_EQ(testing::table_rows(target), std::vector<std::string>{"ab   |memo text"});
     EXPECT_EQ(made.report.notes, std::vector<std::string>{"Column Other names no field of the table: ignored"});
 
-    const std::set<std::string> before = files_in(dir.path());
+    std::set<std::string> before = files_in(dir.path());
     const std::string bytes = testing::table_bytes(path);
     made = create(path, false);
     EXPECT_EQ(made.message, "The file already exist, overwite ?");
@@ -969,6 +969,16 @@ TEST_F(rebuild_command_test, a_table_made_from_csv_takes_its_name_only_when_ever
     made = create(path, true);
     EXPECT_TRUE(made.created) << made.message;
     EXPECT_EQ(testing::table_rows(path), std::vector<std::string>{"ab   |x"});
+    EXPECT_EQ(files_in(dir.path()), before);
+
+    // The copy's name is made, not looked at: a link there that leads
+    // nowhere yet is someone else's name, and nothing is written through it.
+    const std::string planted = numbered_table_name(path, copy_kind, 1);
+    ASSERT_EQ(::symlink(dir.file("ELSEWHERE.DBF").c_str(), planted.c_str()), 0);
+    made = create(path, true);
+    EXPECT_TRUE(made.created) << made.message;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("ELSEWHERE.DBF")));
+    before.insert(name_in_folder(planted));
     EXPECT_EQ(files_in(dir.path()), before);
 }
 
