@@ -2,6 +2,7 @@
 
 #include "engine/append_from.h"
 #include "engine/csv_reader.h"
+#include "engine/memo_batch.h"
 #include "engine/record_blocks.h"
 #include "platform/error_text.h"
 #include "text/text_ops.h"
@@ -86,6 +87,11 @@ private:
         if (!reader.next(values)) return fail_reading(reader, "holds no header row naming the fields");
         if (!writing && !map_columns(values)) return false;
         record_appender appender(table_);
+        // Memos are placed in memory and written in large blocks, each block
+        // before the records that point at it (memo_batch.h).
+        memo_batch memos(table_);
+        memos_ = writing ? &memos : nullptr;
+        appender.before_flush([&memos] { return memos.flush(); });
         if (writing && !appender.start()) return false;
         while (reader.next(values)) {
             const std::int64_t line = reader.line();
@@ -102,7 +108,7 @@ private:
             meter.step((writing ? size_ : 0) + reader.consumed());
         }
         if (reader.failed() || !reader.error().empty()) return fail_reading(reader, {});
-        return !writing || appender.finish();
+        return !writing || (appender.finish() && memos.finish());
     }
 
     bool fail_reading(const csv_reader& reader, std::string_view at_start)
@@ -268,7 +274,7 @@ private:
         }
         switch (info.type) {
         case 'M':
-            if (writing && !text.empty() && memo_write(table_, field, text) != 1) write_failed_ = true;
+            if (writing && !text.empty() && memos_->store(field, text) != 1) write_failed_ = true;
             return {};
         case 'C': {
             const auto width = static_cast<std::size_t>(info.length);
@@ -322,6 +328,7 @@ private:
     std::set<std::int64_t> skipped_lines_;
     std::set<std::pair<std::int64_t, int>> blanked_;  // field -1: the values past the last column
     bool write_failed_ = false;
+    memo_batch* memos_ = nullptr;  // the writing pass's
 };
 
 }  // namespace
