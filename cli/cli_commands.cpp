@@ -59,9 +59,11 @@ const std::vector<cli_command>& cli_commands()
          "      --overwrite  replace OUT when it exists",
          2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
          {"--bom", "--lf", "--overwrite"}, run_export_command},
-        {"append", "T SOURCE [--format csv] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
+        {"append",
+         "T SOURCE [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
          "append the records of another table, the lines of a fixed-width text file, or the rows of a CSV file\n"
-         "      --format     csv: read SOURCE as CSV whatever its name (a .csv name says so too)\n"
+         "      or of a workbook's first sheet\n"
+         "      --format     csv or xlsx: read SOURCE so whatever its name (a .csv or .xlsx name says so too)\n"
          "      --delimiter  CSV field separator (default: the one the header row uses)\n"
          "      --encoding   CSV text encoding (default: UTF-8 when the file is valid UTF-8, else the table's)\n"
          "      --on-error   a value its field refuses: stop before anything is written (default), skip\n"

@@ -15,8 +15,19 @@
 
 namespace vortel {
 
+namespace {
+
+bool appends_workbook(const cli_context& context)
+{
+    return context.has("--format") ? context.options.at("--format") == "xlsx"
+                                   : has_xlsx_extension(context.positional.at(1));
+}
+
+}  // namespace
+
 bool appends_csv(const cli_context& context)
 {
+    if (appends_workbook(context)) return true;
     return context.has("--format") ? context.options.at("--format") == "csv"
                                    : has_csv_extension(context.positional.at(1));
 }
@@ -64,7 +75,9 @@ std::string field_definition(const field_list_entry& field)
 int append_csv_rows(cli_context& context, table_object& table, const csv_import_options& options)
 {
     csv_import_report report;
-    const int appended = append_csv(table, context.positional[1], options, report);
+    const std::string& source = context.positional[1];
+    const int appended = appends_workbook(context) ? append_workbook(table, source, options, report)
+                                                   : append_csv(table, source, options, report);
     if (!appended) {
         for (const std::string& note : report.notes) (void)context.fail(note);
         return context.fail(append_failure_text(table));

@@ -10,12 +10,13 @@ namespace vortel {
 struct cli_context;
 struct table_object;
 
-// Whether `append` reads its source as CSV: --format csv, or a .csv name.
+// Whether `append` reads its source as CSV rows: --format csv or xlsx, or a
+// .csv or .xlsx name (a workbook's first sheet is read as the CSV it makes).
 bool appends_csv(const cli_context& context);
 // The CSV options given; nothing, after a usage message, for a value
 // an option does not take.
 std::optional<csv_import_options> csv_append_options(cli_context& context);
-// Appends the CSV file named by the second argument to `table`, and says
+// Appends the CSV file or workbook named by the second argument to `table`, and says
 // what it passed over, skipped or stored blank.
 int append_csv_rows(cli_context& context, table_object& table, const csv_import_options& options);
 

@@ -68,7 +68,7 @@ int run_append_command(cli_context& context)
         csv = csv_append_options(context);
         if (!csv) return cli_usage_error;
     } else if (context.has("--format")) {
-        context.errors << "vortel-cli: --format takes csv, not " << context.options["--format"] << "\n";
+        context.errors << "vortel-cli: --format takes csv or xlsx, not " << context.options["--format"] << "\n";
         return cli_usage_error;
     }
     const std::string& source = context.positional[1];

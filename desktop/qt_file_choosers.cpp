@@ -52,7 +52,7 @@ std::string choose_file_to_open(QWidget* owner, const std::string& start_directo
     return run_chooser(owner, {false, title.isEmpty() ? QStringLiteral("File select") : title,
                                path_text(start_directory),
                                QStringLiteral("dBase III files (*.DBF *.dbf);;Text files (*.TXT *.txt);;") +
-                                   (csv_files ? QStringLiteral("CSV files (*.CSV *.csv);;") : QString()) +
+                                   (csv_files ? QStringLiteral("CSV files (*.CSV *.csv);;Workbooks (*.XLSX *.xlsx);;") : QString()) +
                                    QStringLiteral("All files (*)")});
 }
 

@@ -9,11 +9,13 @@
 #include "desktop/qt_table_window.h"
 #include "desktop/qt_warning.h"
 #include "engine/append_from.h"
+#include "engine/csv_import.h"
 #include "engine/dbf3_copy.h"
 #include "engine/export.h"
 #include "engine/output_refusal.h"
 #include "engine/table.h"
 #include "engine/table_export.h"
+#include "engine/xlsx_import.h"
 #include "grid/column_model.h"
 #include "platform/codepage.h"
 #include "runtime/named_registry.h"
@@ -251,12 +253,13 @@ void append_from_command(table_window& window)
         {
             const wait_cursor busy;
             copy_progress progress(window, append_from_title);
-            if (has_csv_extension(path)) {
+            if (has_csv_extension(path) || has_xlsx_extension(path)) {
                 csv_import_options options;
                 options.on_error = csv_on_error::ask;
                 options.ask = [&window](const std::string& refusal) { return ask_about_refused_value(&window, refusal); };
                 options.date_layout = setting_by_index(SET_DATEFORMAT);
-                done = append_csv(*grid.table, path, options, report, progress.callback());
+                done = has_xlsx_extension(path) ? append_workbook(*grid.table, path, options, report, progress.callback())
+                                                : append_csv(*grid.table, path, options, report, progress.callback());
             } else {
                 done = append_from(*grid.table, path, progress.callback());
             }

@@ -3,6 +3,7 @@
 #include "engine/append_from.h"
 #include "engine/csv_reader.h"
 #include "engine/memo_batch.h"
+#include "engine/xlsx_import.h"
 #include "engine/record_blocks.h"
 #include "platform/error_text.h"
 #include "text/text_ops.h"
@@ -343,6 +344,20 @@ int append_csv(table_object& table, const std::string& source, const csv_import_
         if (!done) report.appended = 0;
         return done;
     });
+}
+
+int append_workbook(table_object& table, const std::string& workbook, csv_import_options options,
+                    csv_import_report& report, const std::function<void(int percent)>& progress)
+{
+    report = {};
+    const sheet_as_csv sheet(workbook);
+    if (!sheet.failure().empty()) {
+        note_failure(table, sheet.failure());
+        return 0;
+    }
+    options.encoding = csv_encoding::utf8;
+    options.delimiter = ',';
+    return append_csv(table, sheet.path(), options, report, progress);
 }
 
 // Every character has to match, so that "2024-1-31" is no date rather

@@ -77,6 +77,12 @@ struct csv_import_report {
 int append_csv(table_object& table, const std::string& source, const csv_import_options& options,
                csv_import_report& report, const std::function<void(int percent)>& progress = {});
 
+// The same for the first sheet of a workbook, read as the UTF-8 CSV text it
+// makes (engine/xlsx_import.h); a file that is no readable workbook is
+// refused with the reason noted, and the table left alone.
+int append_workbook(table_object& table, const std::string& workbook, csv_import_options options,
+                    csv_import_report& report, const std::function<void(int percent)>& progress = {});
+
 // How a CSV file is written.
 struct csv_layout {
     code_page encoding = code_page::utf8;

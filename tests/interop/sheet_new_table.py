@@ -1,4 +1,5 @@
-"""Workbooks python3-openpyxl writes make new tables through create-from:
+"""Workbooks python3-openpyxl writes make new tables through create-from,
+and append their rows to tables:
 the first sheet's typed cells become the values a spreadsheet shows them
 as (numbers to their format's decimals, dates as dates, booleans as
 logicals), rows land on their lines, and a file that is no workbook is
@@ -47,6 +48,13 @@ for epoch in (openpyxl.utils.datetime.CALENDAR_WINDOWS_1900, openpyxl.utils.date
     ])
     check(f"{name}: memo", run_cli(cli, "memo", f"{name}.DBF", "1", "NEV")[1], "Kőrösi Ödön")
 
+# A sheet appends its rows to a table as a CSV file does.
+table = f"{name}.DBF"
+status, _, errors = run_cli(cli, "append", table, f"{name}.xlsx")
+check("append: status", (status, errors), (0, "Column Név names no field of the table: ignored\n"))
+check("append: rows", len(listed_cells(run_cli(cli, "list", table)[1])), 6)
+appended = open(table, "rb").read()
+
 # Cells as other writers leave them: ISO date cells, inline texts with
 # escapes, a shared-text cell without value, a formula never computed.
 sheet_start = '<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>'
@@ -90,5 +98,8 @@ for name, reason in [("not", " is no workbook: it is not a zip archive")] + \
     status, _, errors = run_cli(cli, "create-from", f"{name}.DBF", f"{name}.xlsx")
     check(f"{name}: refused", (status, errors), (1, f"{name}.xlsx{reason}\n"))
     check(f"{name}: no table made", os.path.exists(f"{name}.DBF"), False)
+    status, _, errors = run_cli(cli, "append", table, f"{name}.xlsx")
+    check(f"{name}: append refused", (status, errors), (1, f"Append error !\n{name}.xlsx{reason}\n"))
+    check(f"{name}: table unchanged", open(table, "rb").read(), appended)
 
 finish()
