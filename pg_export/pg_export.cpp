@@ -38,7 +38,7 @@ std::string error_text(PGconn* connection, const PGresult* result)
         if (primary != nullptr) {
             std::string text = primary;
             if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
-                text += " (" + first_line(detail) + ")";
+                text += ". " + first_line(detail);
             }
             return text;
         }
