@@ -36,6 +36,17 @@ bool escape_text_from(std::string& line, std::size_t start)
     return true;
 }
 
+std::size_t replacement_characters(std::string_view text)
+{
+    static constexpr std::string_view replacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+    std::size_t count = 0;
+    for (std::size_t at = text.find(replacement); at != std::string_view::npos;
+         at = text.find(replacement, at + replacement.size())) {
+        ++count;
+    }
+    return count;
+}
+
 void append_four_digits(std::string& line, long value)
 {
     char digits[4];
@@ -103,6 +114,12 @@ std::string append_copy_value(std::string& line, const pg_column& column, const 
         // ASCII byte inside another character.
         const std::size_t start = line.size();
         recoder.append(line, cell.text);
+        // The conversion writes U+FFFD for a byte the code page has no
+        // character for; more of them than the stored bytes spell means
+        // the text would arrive changed.
+        if (replacement_characters(std::string_view(line).substr(start)) > replacement_characters(cell.text)) {
+            return "the text holds a byte its code page has no character for";
+        }
         if (!escape_text_from(line, start)) return "the text holds a zero byte, which PostgreSQL cannot store";
         return {};
     }

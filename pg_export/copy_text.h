@@ -11,7 +11,7 @@
 //  4. A value its column would not keep exactly is refused, never sent to
 //     be rounded or cut by the server: a number with more digits than its
 //     numeric holds, text where a number, date or logical belongs, a text
-//     holding a zero byte.
+//     holding a zero byte or a byte its code page has no character for.
 #pragma once
 
 #include "engine/export_cells.h"

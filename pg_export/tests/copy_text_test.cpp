@@ -63,5 +63,27 @@ TEST(copy_text, each_value_is_written_whole_or_refused_with_the_reason)
     }
 }
 
+// A byte its code page has no character for would arrive as U+FFFD, a
+// changed text; a U+FFFD the table itself holds is a character like any.
+TEST(copy_text, a_byte_the_code_page_cannot_read_is_refused_not_replaced)
+{
+    const pg_column column{"m", column_kind::text, 0, 0};
+    const struct {
+        code_page page;
+        std::string_view stored;
+        bool taken;
+    } cases[] = {
+        {code_page::utf8, "ok \xEF\xBF\xBD kept", true},
+        {code_page::utf8, "broken \xC3 here", false},
+        {code_page::cp1250, "undefined \x81 byte", false},
+        {code_page::cp1250, "\xEF\xBF\xBD is three letters", true},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        const std::string refusal = append_copy_value(line, column, text(c.stored), text_recoder(c.page, true));
+        EXPECT_EQ(refusal.empty(), c.taken) << c.stored << ": " << refusal;
+    }
+}
+
 }  // namespace
 }  // namespace vortel

@@ -1,6 +1,9 @@
-// The columns a table's fields become, the names PostgreSQL is given, and
-// which existing columns take a field's values unchanged.
+// The columns a table's fields become, the names PostgreSQL is given,
+// which existing columns take a field's values unchanged, and which export
+// outputs name a database.
 #include "pg_export/pg_columns.h"
+
+#include "pg_export/pg_export.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +66,17 @@ TEST(pg_columns, an_existing_column_takes_the_values_only_when_it_is_as_wide_or_
     for (const auto& c : cases) {
         EXPECT_EQ(column_mismatch(c.wanted, c.existing).empty(), c.takes)
             << column_type_text(c.wanted) << " into " << c.existing;
+    }
+}
+
+TEST(pg_columns, an_output_names_a_database_by_its_address_or_libpq_words_and_a_file_never_does)
+{
+    for (const char* database : {"postgresql://clerk@dbhost/sales", "postgres://dbhost", "dbname=sales",
+                                 "host=/run/postgresql dbname=sales", "  service = nightly"}) {
+        EXPECT_TRUE(names_postgresql_database(database)) << database;
+    }
+    for (const char* file : {"OUT.csv", "/tmp/host=x.csv", "price=1.csv", "postgresql.csv", "sales.xlsx"}) {
+        EXPECT_FALSE(names_postgresql_database(file)) << file;
     }
 }
 

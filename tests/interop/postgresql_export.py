@@ -106,6 +106,12 @@ def table_exists(server, name):
     return server.psql(f"SELECT to_regclass('\"{name}\"') IS NOT NULL").strip() == "t"
 
 
+status, _, errors = vortel("export", sample, "postgresql://postgres@/vortel?host=/nonexistent")
+check(f"an unreachable database says so ({errors!r})", (status, errors.startswith("Can't connect to the database: ")),
+      (1, True))
+status, _, errors = vortel("export", sample, "dbname=vortel", "--replace", "--append")
+check("--replace with --append is a usage error", status, 2)
+
 with pg_server.started() as server:
     # --- The sample table ------------------------------------------------------
     sample_fields = [("NEV", "C", 30, 0), ("VAROS", "C", 20, 0), ("SZULETETT", "D", 8, 0), ("BELEPETT", "D", 8, 0),
