@@ -1,6 +1,7 @@
 #include "pg_export/copy_text.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vortel {
 namespace {
@@ -62,21 +63,56 @@ void append_two_digits(std::string& line, long value)
 
 }  // namespace
 
+std::optional<decimal_extent> decimal_extent_of(std::string_view spelling)
+{
+    std::size_t at = 0;
+    if (at < spelling.size() && (spelling[at] == '+' || spelling[at] == '-')) ++at;
+    std::string digits;
+    long point = -1;
+    for (; at < spelling.size(); ++at) {
+        if (spelling[at] >= '0' && spelling[at] <= '9') {
+            digits += spelling[at];
+        } else if (spelling[at] == '.' && point < 0) {
+            point = static_cast<long>(digits.size());
+        } else {
+            break;
+        }
+    }
+    if (digits.empty()) return std::nullopt;
+    if (point < 0) point = static_cast<long>(digits.size());
+    if (at < spelling.size() && (spelling[at] == 'e' || spelling[at] == 'E')) {
+        ++at;
+        const bool negative = at < spelling.size() && spelling[at] == '-';
+        if (at < spelling.size() && (spelling[at] == '+' || spelling[at] == '-')) ++at;
+        long exponent = 0;
+        const std::size_t first = at;
+        // Past a million the number is beyond any numeric anyway.
+        for (; at < spelling.size() && spelling[at] >= '0' && spelling[at] <= '9'; ++at) {
+            exponent = std::min(exponent * 10 + (spelling[at] - '0'), 1000000L);
+        }
+        if (at == first) return std::nullopt;
+        point += negative ? -exponent : exponent;
+    }
+    if (at != spelling.size()) return std::nullopt;
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) return decimal_extent{};  // zero
+    const long last = static_cast<long>(digits.find_last_not_of('0'));
+    return decimal_extent{std::max(0L, point - static_cast<long>(first)), std::max(0L, last + 1 - point)};
+}
+
 std::string numeric_refusal(std::string_view spelling, const pg_column& column)
 {
-    const std::string_view stored = spelling;
-    if (!spelling.empty() && (spelling.front() == '+' || spelling.front() == '-')) spelling.remove_prefix(1);
-    const std::size_t point = spelling.find('.');
-    std::string_view whole = spelling.substr(0, point);
-    std::string_view fraction = point == std::string_view::npos ? std::string_view{} : spelling.substr(point + 1);
-    // Zeros in front of the number and behind its fraction change nothing.
-    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-    if (static_cast<int>(fraction.size()) > column.scale) {
-        return shown_value(stored) + " has more decimals than the column's " + column_type_text(column) + " keeps";
+    const std::optional<decimal_extent> extent = decimal_extent_of(spelling);
+    if (!extent) return shown_value(spelling) + " is not a number";
+    if (column.precision == 0) {
+        if (extent->whole <= numeric_whole_digits_max && extent->fraction <= numeric_fraction_digits_max) return {};
+        return shown_value(spelling) + " has more digits than a PostgreSQL numeric holds";
     }
-    if (static_cast<int>(whole.size()) > column.precision - column.scale) {
-        return shown_value(stored) + " has more digits before the point than the column's " +
+    if (extent->fraction > column.scale) {
+        return shown_value(spelling) + " has more decimals than the column's " + column_type_text(column) + " keeps";
+    }
+    if (extent->whole > column.precision - column.scale) {
+        return shown_value(spelling) + " has more digits before the point than the column's " +
                column_type_text(column) + " holds";
     }
     return {};
@@ -92,7 +128,14 @@ std::string append_copy_value(std::string& line, const pg_column& column, const 
     }
     switch (column.kind) {
     case column_kind::numeric:
-        if (cell.kind != cell_kind::number) return shown_value(cell.text) + " is not a number";
+        // Writers fill a number field with asterisks when it has no value
+        // (or one too wide to show): there is no number to keep.
+        if (cell.text.find_first_not_of('*') == std::string_view::npos) {
+            line += "\\N";
+            return {};
+        }
+        // A text may still spell a number with an exponent, which
+        // PostgreSQL reads exactly as written.
         if (std::string refusal = numeric_refusal(cell.text, column); !refusal.empty()) return refusal;
         line += cell.text;
         return {};

@@ -35,6 +35,7 @@ bool takes_numeric(const pg_column& wanted, std::string_view existing)
     std::vector<int> numbers;
     if (!type_arguments(existing, "numeric", numbers)) return false;
     if (numbers.empty()) return true;  // any number, as written
+    if (wanted.precision == 0) return false;
     const int precision = numbers[0];
     const int scale = numbers.size() > 1 ? numbers[1] : 0;
     return scale >= wanted.scale && precision - scale >= wanted.precision - wanted.scale;
@@ -56,11 +57,11 @@ pg_column column_for(const field_information& field, std::string utf8_name)
     column.name = std::move(utf8_name);
     switch (field.type) {
     case 'N':
-    case 'F':
         column.kind = column_kind::numeric;
         column.precision = std::max(field.length, 1);
         column.scale = std::clamp(field.decimals, 0, column.precision);
         break;
+    case 'F': column.kind = column_kind::numeric; break;
     case 'D': column.kind = column_kind::date; break;
     case 'L': column.kind = column_kind::boolean; break;
     case 'M': column.kind = column_kind::text; break;
@@ -76,6 +77,7 @@ std::string column_type_text(const pg_column& column)
 {
     switch (column.kind) {
     case column_kind::numeric:
+        if (column.precision == 0) return "numeric";
         return "numeric(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
     case column_kind::varchar: return "varchar(" + std::to_string(column.precision) + ")";
     case column_kind::date: return "date";

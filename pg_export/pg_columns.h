@@ -2,11 +2,18 @@
 // PostgreSQL is given.
 //
 // Each column takes every value its field can hold without changing it:
-//  1. N and F: numeric(p,s), p the field's length (at least 1), s its
-//     decimals (at most p). The length counts the sign and the point too,
-//     so p - s digits before the point are always room enough; a numeric,
-//     never a double, because the field stores decimal digits and 19 of
-//     them must stay 19, as 0.1 must stay 0.1.
+//  1. N: numeric(p,s), p the field's length (at least 1), s its decimals
+//     (at most p). The length counts the sign and the point too, so p - s
+//     digits before the point are always room enough; a numeric, never a
+//     double, because the field stores decimal digits and 19 of them must
+//     stay 19, as 0.1 must stay 0.1.
+//  1a. F, and a double another dBase version stores in binary: numeric
+//     without bounds. Such fields hold floating values: the programs that
+//     write them (shapefile writers among them) put exponents and more
+//     decimals in them than the field says ("1.3945052E+02" in an F of
+//     3 decimals), which numeric(p,s) would round or refuse and a double
+//     precision would round past 15 digits; an unbounded numeric keeps
+//     every digit as written.
 //  2. C: varchar(n), n the field's length in bytes; no code page holds
 //     more characters than bytes.
 //  3. D: date. L: boolean. M: text.
@@ -29,7 +36,7 @@ enum class column_kind { numeric, varchar, date, boolean, text };
 struct pg_column {
     std::string name;  // UTF-8, unquoted
     column_kind kind = column_kind::text;
-    int precision = 0;  // numeric: all digits; varchar: characters
+    int precision = 0;  // numeric: all digits, 0 for no bounds; varchar: characters
     int scale = 0;      // numeric: digits after the point
 };
 
@@ -43,7 +50,7 @@ inline constexpr std::string_view deleted_column_name = "_deleted";
 // The column for a field whose name is already UTF-8.
 pg_column column_for(const field_information& field, std::string utf8_name);
 
-// "numeric(9,2)", "varchar(30)", "date", "boolean", "text".
+// "numeric(9,2)", "numeric", "varchar(30)", "date", "boolean", "text".
 std::string column_type_text(const pg_column& column);
 
 // `"name"`, with every '"' doubled.

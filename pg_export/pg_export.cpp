@@ -112,8 +112,14 @@ public:
     bool begin(std::span<const field_information> fields, bool mark_deleted) override
     {
         fields_.assign(fields.begin(), fields.end());
-        for (const field_information& field : fields) {
-            columns_.push_back(column_for(field, lower_case_name(recoder_(field.name))));
+        const std::vector<export_field> read = export_fields(table_);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            pg_column column = column_for(fields[i], lower_case_name(recoder_(fields[i].name)));
+            // A binary double shows as many digits as it has, whatever
+            // its field says: it takes any number, as an F does.
+            const char stored = descriptor_type(table_.fields[static_cast<std::size_t>(read[i].index)]);
+            if (read[i].shown && (stored == 'B' || stored == 'O')) column.precision = column.scale = 0;
+            columns_.push_back(std::move(column));
         }
         mark_ = mark_deleted;
         if (mark_) columns_.push_back({std::string(deleted_column_name), column_kind::boolean, 0, 0});

@@ -22,6 +22,7 @@ TEST(copy_text, each_value_is_written_whole_or_refused_with_the_reason)
 {
     const pg_column numeric{"n", column_kind::numeric, 10, 2};
     const pg_column whole{"i", column_kind::numeric, 3, 0};
+    const pg_column unbounded{"f", column_kind::numeric, 0, 0};
     const pg_column varchar{"c", column_kind::varchar, 20, 0};
     const pg_column text_column{"m", column_kind::text, 0, 0};
     const pg_column date{"d", column_kind::date, 0, 0};
@@ -38,6 +39,17 @@ TEST(copy_text, each_value_is_written_whole_or_refused_with_the_reason)
         {"a decimal too many", numeric, number("1.255"), "", "1.255 has more decimals than the column's numeric(10,2)"},
         {"a digit too many", whole, number("-1000"), "", "-1000 has more digits before the point"},
         {"letters in a number", numeric, text("12a"), "", "12a is not a number"},
+        {"thousands separator", numeric, text("1,200.00"), "", "1,200.00 is not a number"},
+        {"exponent that fits", numeric, text("1.2345E+02"), "1.2345E+02", ""},
+        {"exponent past the decimals", numeric, text("1.3945052E+02"), "", "1.3945052E+02 has more decimals"},
+        {"exponent past the digits", numeric, text("1e+008"), "", "1e+008 has more digits before the point"},
+        {"zero with an exponent", numeric, text("0.00000000000e+000"), "0.00000000000e+000", ""},
+        {"unbounded takes any decimals", unbounded, text("1.3945052E+02"), "1.3945052E+02", ""},
+        {"unbounded takes small ones", unbounded, text("-5.5e-300"), "-5.5e-300", ""},
+        {"unbounded has its limits", unbounded, text("1e+999999"), "", "1e+999999 has more digits than"},
+        {"asterisks are no value", numeric, text("*****"), "\\N", ""},
+        {"asterisks among digits are no number", numeric, text("12**"), "", "12** is not a number"},
+        {"a lone exponent is no number", unbounded, text("1e"), "", "1e is not a number"},
         {"date", date, {cell_kind::date, "20240131", {2024, 1, 31}, false}, "2024-01-31", ""},
         {"early year", date, {cell_kind::date, "00990309", {99, 3, 9}, false}, "0099-03-09", ""},
         {"not a date", date, text("20241399"), "", "20241399 is not a date"},

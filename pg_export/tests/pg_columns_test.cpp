@@ -19,7 +19,7 @@ TEST(pg_columns, each_field_type_becomes_a_column_that_holds_all_its_values)
         {{"FIZETES", 'N', 9, 0}, "numeric(9,0)"},
         {{"PREMIUM", 'N', 5, 1}, "numeric(5,1)"},
         {{"ID", 'N', 19, 0}, "numeric(19,0)"},
-        {{"RATE", 'F', 20, 10}, "numeric(20,10)"},
+        {{"RATE", 'F', 20, 10}, "numeric"},
         {{"ODD", 'N', 3, 7}, "numeric(3,3)"},  // decimals past the length: the scale stays inside
         {{"NEV", 'C', 30, 0}, "varchar(30)"},
         {{"SZULETETT", 'D', 8, 0}, "date"},
@@ -51,6 +51,7 @@ TEST(pg_columns, an_existing_column_takes_the_values_only_when_it_is_as_wide_or_
     const pg_column name = column_for({"NEV", 'C', 30, 0}, "nev");
     const pg_column memo = column_for({"NOTE", 'M', 10, 0}, "note");
     const pg_column day = column_for({"D", 'D', 8, 0}, "d");
+    const pg_column rate = column_for({"RATE", 'F', 13, 3}, "rate");
     const struct {
         const pg_column& wanted;
         const char* existing;
@@ -62,6 +63,7 @@ TEST(pg_columns, an_existing_column_takes_the_values_only_when_it_is_as_wide_or_
         {name, "character varying(40)", true}, {name, "character varying", true}, {name, "text", true},
         {name, "character varying(29)", false}, {name, "character(30)", false}, {memo, "text", true},
         {memo, "character varying(9999)", false}, {day, "date", true}, {day, "timestamp without time zone", false},
+        {rate, "numeric", true},              {rate, "numeric(30,10)", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(column_mismatch(c.wanted, c.existing).empty(), c.takes)

@@ -6,6 +6,7 @@ server's or by the server's death, leaves the database as it was.
 
 Usage: postgresql_export.py VORTEL_CLI SAMPLE_TABLE SCRATCH_BASE_DIR
 """
+import decimal
 import hashlib
 import os
 import struct
@@ -50,6 +51,7 @@ def write_table(path, fields, records, code_page_mark=0x00, encoding="cp852"):
                 else:
                     value = ""
             stored = value.encode(encoding)
+            assert len(stored) <= length, f"{value!r} is wider than its field"
             body += stored.rjust(length) if kind in "NF" else stored.ljust(length)
     memo[0:4] = struct.pack("<I", len(memo) // 512)
     with open(path, "wb") as table:
@@ -97,6 +99,10 @@ def check_values(server, table, name, fields):
                 cell = cell.rstrip() if kind == "C" else cell.strip()
                 if kind == "L" and cell:
                     cell = {"T": "T", "Y": "T", "F": "F", "N": "F"}.get(cell.upper(), cell)
+                if kind in "NF" and set(cell) == {"*"}:
+                    cell = ""
+                if kind == "F" and cell:
+                    cell = str(decimal.Decimal(cell))  # the same value, as numeric spells it
                 expected, got = ("" if cell in (".  .", "?") else cell), as_listed(value, kind)
             if not check(f"{name}: record {number} field {field}", got, expected):
                 return
@@ -144,6 +150,9 @@ with pg_server.started() as server:
         (True, ["gone", "1", "1.00", "1.0000", "20000101", "F", "deleted memo"]),
         (False, ["  leading blanks", "-999999999999999999", "99999.99", "-0.0001", "00010101", "n",
                  "ŐŰőű " * 300]),
+        # Floating values as shapefile writers store them; asterisks for a
+        # number with no value.
+        (False, ["exponent", "*" * 19, "0.01", "1.234567E-02", "20240229", "Y", "x"]),
     ]
     write_table("TYPES.DBF", fields, records, code_page_mark=0xC8, encoding="cp1250")
     status, _, errors = vortel("export", "TYPES.DBF", server.words, "--table", "Every Type")
