@@ -124,7 +124,9 @@ public:
         mark_ = mark_deleted;
         if (mark_) columns_.push_back({std::string(deleted_column_name), column_kind::boolean, 0, 0});
         for (const pg_column& column : columns_) {
-            if (std::string why = bad_name_reason(column.name); !why.empty()) return failed(why);
+            if (std::string why = bad_name_reason(column.name); !why.empty()) {
+                return failed("A column cannot be named so: " + why);
+            }
         }
         if (!prepare_table()) return false;
         std::string names;
@@ -186,7 +188,7 @@ private:
     {
         const std::string quoted = quoted_name(name_);
         const result_handle found =
-            db_.run("SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnum "
+            db_.run("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
                     "FROM (SELECT to_regclass($1) AS id) t LEFT JOIN pg_attribute a "
                     "ON a.attrelid = t.id AND a.attnum > 0 AND NOT a.attisdropped WHERE t.id IS NOT NULL",
                     {quoted}, PGRES_TUPLES_OK);
@@ -252,9 +254,10 @@ private:
             return failed("Record " + std::to_string(records_[static_cast<std::size_t>(line - 1)]) + ": " + why);
         }
         if (PQstatus(db_.get()) != CONNECTION_OK) {
-            const std::string last = records_.empty() ? "the first" : std::to_string(records_.back());
-            return failed("The connection to the database was lost while records up to " + last + " were sent: " +
-                          why);
+            const std::string when = records_.empty() ? "before any record was sent"
+                                                      : "while records up to " + std::to_string(records_.back()) +
+                                                            " were sent";
+            return failed("The connection to the database was lost " + when + ": " + why);
         }
         return failed(why);
     }
