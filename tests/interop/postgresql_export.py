@@ -174,6 +174,17 @@ with pg_server.started() as server:
           (1, True, True))
     check("the refused load left no table", table_exists(server, "bad"), False)
 
+    # The server refuses a value while it fills a new table: a character its
+    # database's encoding lacks.
+    server.psql("CREATE DATABASE latin2 ENCODING 'LATIN2' TEMPLATE template0", database="postgres")
+    write_table("EURO.DBF", [("NAME", "C", 10, 0)], [(False, ["Győr"]), (False, ["5 €"])], 0xC8, "cp1250")
+    status, _, errors = vortel("export", "EURO.DBF", server.address.replace("/vortel?", "/latin2?"))
+    print(errors, end="")
+    check("the server's refusal of a new table's value names the record",
+          (status, errors.startswith("Record 2: "), "as it was" in errors), (1, True, True))
+    check("the refused new table is not there", server.psql(
+        "SELECT count(*) FROM pg_class WHERE relname = 'euro'", database="latin2").strip(), "0")
+
     # The server refuses a value (a constraint of the table appended to).
     server.psql("CREATE TABLE capped (LIKE dolgozo, CHECK (fizetes < 1000000)); "
                 "INSERT INTO capped (nev, fizetes) VALUES ('kept', 1)")
