@@ -44,8 +44,9 @@ const std::vector<cli_command>& cli_commands()
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},
         {"export",
-         "T OUT [--format csv|xlsx|jsonl] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
-         "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite]",
+         "T OUT [--format csv|xlsx|jsonl|postgresql] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
+         "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite] "
+         "[--table NAME] [--replace|--append]",
          "write the records for other programs: CSV with a header row, JSON Lines (one object per record) or an\n"
          "      Excel workbook with typed cells; the format follows OUT's extension unless --format names it.\n"
          "      --delimiter  CSV field separator (default ,)\n"
@@ -56,9 +57,16 @@ const std::vector<cli_command>& cli_commands()
          "      --dates      CSV dates as 2024-01-31 (default) or as the grid shows them (@D)\n"
          "      --logicals   CSV logicals as T/F (default) or true/false\n"
          "      --lf         end CSV lines with LF instead of CR LF\n"
-         "      --overwrite  replace OUT when it exists",
-         2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
-         {"--bom", "--lf", "--overwrite"}, run_export_command},
+         "      --overwrite  replace OUT when it exists\n"
+         "      OUT may name a PostgreSQL database instead (postgresql://user@host/db, postgres://..., or\n"
+         "      libpq's key=value words); the records are loaded in one transaction, all or none, into a\n"
+         "      typed table (deleted records only with --deleted mark). A password comes from PGPASSWORD\n"
+         "      or ~/.pgpass.\n"
+         "      --table      the table's name (default: T's file name in lower case)\n"
+         "      --replace    drop a table of that name first\n"
+         "      --append     add the records to a table of that name whose columns take them",
+         2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals", "--table"},
+         {"--bom", "--lf", "--overwrite", "--replace", "--append"}, run_export_command},
         {"append",
          "T SOURCE [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
          "append the records of another table, the lines of a fixed-width text file, or the rows of a CSV file\n"

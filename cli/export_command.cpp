@@ -1,9 +1,11 @@
 #include "cli/export_command.h"
 
 #include "cli/cli_command.h"
+#include "cli/pg_export_command.h"
 #include "commands/setting_options.h"
 #include "commands/transfer_failure.h"
 #include "engine/table_export.h"
+#include "pg_export/pg_export.h"
 #include "text/text_ops.h"
 
 #include <ostream>
@@ -13,6 +15,9 @@ namespace vortel {
 int run_export_command(cli_context& context)
 {
     const std::string& output = context.positional[1];
+    const bool to_database = context.has("--format") ? context.options["--format"] == "postgresql"
+                                                     : names_postgresql_database(output);
+    if (to_database) return run_pg_export_command(context);
     const std::optional<export_format> by_name = export_format_for(output);
     const auto format = option_choice<std::optional<export_format>>(
         context, "--format",
@@ -20,7 +25,7 @@ int run_export_command(cli_context& context)
     if (!format) return cli_usage_error;
     if (!*format) {
         context.errors << "vortel-cli: the name " << output
-                       << " says no format: give --format csv, jsonl or xlsx\n";
+                       << " says no format: give --format csv, jsonl, xlsx or postgresql\n";
         return cli_usage_error;
     }
     export_options options;

@@ -7,6 +7,7 @@
 #include "engine/table_export.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -43,6 +44,12 @@ std::unique_ptr<row_writer> jsonl_row_writer(table_object& table, output_buffer&
 // Writes the workbook to the file `path` names.
 std::unique_ptr<row_writer> xlsx_row_writer(table_object& table, const std::string& path,
                                             const export_options& options);
+
+// Every record of the table through `writer`, deleted ones as
+// `options.deleted` chooses: the record loop of every table export. False
+// when the export gave up or was cancelled (`cancelled` then set).
+bool export_records(table_object& table, row_writer& writer, const export_options& options,
+                    const std::function<bool(int percent)>& progress, bool& cancelled);
 
 // Why a value stops an export, naming where it stands: "Record 7, field
 // NOTE: " before what is wrong.

@@ -9,12 +9,9 @@
 #include <cctype>
 
 namespace vortel {
-namespace {
 
-// Every record of the table through `writer`, as `options` choose. False
-// when the export gave up or was cancelled (`cancelled` then set).
-bool write_records(table_object& table, row_writer& writer, const export_options& options,
-                   const std::function<bool(int percent)>& progress, bool& cancelled)
+bool export_records(table_object& table, row_writer& writer, const export_options& options,
+                    const std::function<bool(int percent)>& progress, bool& cancelled)
 {
     const std::vector<export_field> written = export_fields(table);
     std::vector<field_information> fields;
@@ -67,8 +64,6 @@ bool write_records(table_object& table, row_writer& writer, const export_options
     return !cancelled;
 }
 
-}  // namespace
-
 std::optional<export_format> export_format_for(std::string_view path)
 {
     const std::size_t dot = path.rfind('.');
@@ -98,14 +93,14 @@ int export_table(table_object& table, const std::string& output, const export_op
     if (options.format == export_format::xlsx) {
         done = run_export_by_name(table, output, [&](const std::string& temporary) {
             const std::unique_ptr<row_writer> writer = xlsx_row_writer(table, temporary, options);
-            return write_records(table, *writer, options, progress, cancelled);
+            return export_records(table, *writer, options, progress, cancelled);
         });
     } else {
         done = run_export(table, output, [&](output_buffer& out) {
             const std::unique_ptr<row_writer> writer = options.format == export_format::csv
                                                            ? csv_row_writer(table, out, options)
                                                            : jsonl_row_writer(table, out);
-            return write_records(table, *writer, options, progress, cancelled);
+            return export_records(table, *writer, options, progress, cancelled);
         });
     }
     if (cancelled) {

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-dbfread python3-dbf gdal-bin shapelib
     libenca-dev libuchardet-dev libxlsxwriter-dev libzip-dev libexpat1-dev python3-openpyxl
+    libpq-dev postgresql postgresql-client
     qt6-base-dev libgl-dev fonts-liberation2
     libwmf-bin fonts-urw-base35 poppler-utils
     clang libclang-rt-14-dev
