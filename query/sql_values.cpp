@@ -43,7 +43,7 @@ std::vector<sql_field_column> sql_field_columns(const table_object& table)
     return columns;
 }
 
-sql_value sql_number(std::string_view spelling, bool integer_field)
+sql_value sql_number(std::string_view spelling, bool integer_field, bool reals)
 {
     sql_value value;
     const std::string normal = json_number_text(spelling);
@@ -63,7 +63,7 @@ sql_value sql_number(std::string_view spelling, bool integer_field)
     const double real = std::strtod(normal.c_str(), nullptr);
     char written[400];
     const int length = std::snprintf(written, sizeof written, "%.*f", decimals, real);
-    if (length > 0 && static_cast<std::size_t>(length) < sizeof written &&
+    if (reals && length > 0 && static_cast<std::size_t>(length) < sizeof written &&
         std::string_view(written, static_cast<std::size_t>(length)) == normal) {
         value.type = sql_value::kind::real;
         value.real = real;
@@ -74,8 +74,24 @@ sql_value sql_number(std::string_view spelling, bool integer_field)
     return value;
 }
 
+std::string sql_value_text(const sql_value& value)
+{
+    switch (value.type) {
+    case sql_value::kind::null: return {};
+    case sql_value::kind::integer: return std::to_string(value.integer);
+    case sql_value::kind::text: return value.text;
+    case sql_value::kind::real: break;
+    }
+    char written[64];
+    std::snprintf(written, sizeof written, "%.15g", value.real);
+    std::string text = written;
+    // A real stays recognisable as one: 3.0, not 3.
+    if (text.find_first_of(".eni") == std::string::npos) text += ".0";
+    return text;
+}
+
 bool read_sql_value(table_object& table, const sql_field_column& column, std::span<const std::uint8_t> record,
-                    const text_recoder& recoder, std::string& scratch, sql_value& value)
+                    const text_recoder& recoder, std::string& scratch, sql_value& value, bool reals)
 {
     cell_value cell;
     std::string shown;
@@ -94,7 +110,7 @@ bool read_sql_value(table_object& table, const sql_field_column& column, std::sp
         break;
     case cell_kind::number: {
         const char type = column.field.info.type;
-        value = sql_number(cell.text, type == 'N' && column.field.info.decimals == 0);
+        value = sql_number(cell.text, type == 'N' && column.field.info.decimals == 0, reals);
         break;
     }
     case cell_kind::date:

@@ -51,11 +51,16 @@ std::vector<sql_field_column> sql_field_columns(const table_object& table);
 // whole, the reason then noted on the table. `scratch` holds texts between
 // calls; `shown` fields read the table's record buffer, which the caller
 // filled with `record`.
+// Without `reals` a number rule 2 would make REAL stays its digits.
 bool read_sql_value(table_object& table, const sql_field_column& column, std::span<const std::uint8_t> record,
-                    const text_recoder& recoder, std::string& scratch, sql_value& value);
+                    const text_recoder& recoder, std::string& scratch, sql_value& value, bool reals = true);
+
+// A value as text: "" for NULL, integers in digits, reals with at most 15
+// significant digits (12.5, 3.0), texts as they are.
+std::string sql_value_text(const sql_value& value);
 
 // The number a stored spelling (trimmed, a sign, digits, one point) holds,
-// by rules 1 and 2.
-sql_value sql_number(std::string_view spelling, bool integer_field);
+// by rules 1 and 2; without `reals`, what would be REAL is its digits.
+sql_value sql_number(std::string_view spelling, bool integer_field, bool reals = true);
 
 }  // namespace vortel
