@@ -2,6 +2,7 @@
 // record numbers narrow what is read, hostile statements end in plain
 // words, and no statement changes a byte of a table.
 #include "query/record_filter.h"
+#include "query/result_table.h"
 #include "query/sql_session.h"
 
 #include "engine/export_cells.h"
@@ -370,6 +371,50 @@ TEST_F(query_table_test, a_filter_keeps_the_matching_records_deleted_ones_too)
         *table, "1 IN (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i FROM n WHERE i < 0)",
         [](std::int32_t, std::int32_t) { return false; }, refusal));
     EXPECT_EQ(refusal, query_cancelled_text);
+}
+
+}  // namespace
+}  // namespace vortel
+
+namespace vortel {
+namespace {
+
+TEST_F(query_table_test, a_result_becomes_a_table_of_fitting_fields_that_keeps_every_character)
+{
+    auto table = open_table(path, 0);
+    sql_session session;
+    std::string refusal;
+    ASSERT_TRUE(session.add_table(*table, "T", record_scope::all, refusal));
+    result_rows result;
+    const sql_row_sink sink{[&](std::span<const std::string> names) {
+                                result.names.assign(names.begin(), names.end());
+                                return true;
+                            },
+                            [&](std::span<const sql_value> values) {
+                                result.rows.emplace_back(values.begin(), values.end());
+                                return true;
+                            }};
+    ASSERT_TRUE(session.run("SELECT VAROS, COUNT(*), AVG(FIZETES) / 1000, MAX(_recno) = 10, '2024-01-31' AS NAP, "
+                            "NULL AS \"Név\", 'Ж' || VAROS AS VAROS, printf('%300d', 1) AS LONG "
+                            "FROM T GROUP BY VAROS ORDER BY VAROS",
+                            sink, refusal))
+        << refusal;
+    const std::string out = dir.file("QUERY1.DBF");
+    ASSERT_EQ(write_result_table(out, result), "");
+
+    auto written = open_table(out, 0);
+    EXPECT_EQ(written->codepage.page, code_page::utf8);
+    std::string shape;
+    for (int i = 0; i < field_count(*written); ++i) {
+        const field_information field = field_info(*written, i);
+        shape += field.name + ":" + field.type + std::to_string(field.length) + "." + std::to_string(field.decimals) + " ";
+    }
+    EXPECT_EQ(shape, "VAROS:C4.0 COUNT:N1.0 AVG_FIZETE:N5.1 MAX__RECNO:N1.0 NAP:D8.0 NEV:C1.0 VAROS_2:C6.0 LONG:M10.0 ");
+    EXPECT_EQ(testing::table_rows(out),
+              (std::vector<std::string>{"Eger|5|600.0|1|20240131| |?Eger|" + std::string(299, ' ') + "1",
+                                        "\xD3zd|5|500.0|0|20240131| |?\xD3zd|" + std::string(299, ' ') + "1"}));
+    // The program's text has no Ж; the table keeps it.
+    EXPECT_NE(testing::stored_records(out).at(1).find("\xD0\x96\xC3\x93zd"), std::string::npos);
 }
 
 }  // namespace
