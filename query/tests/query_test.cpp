@@ -419,3 +419,27 @@ TEST_F(query_table_test, a_result_becomes_a_table_of_fitting_fields_that_keeps_e
 
 }  // namespace
 }  // namespace vortel
+
+namespace vortel {
+namespace {
+
+TEST_F(query_test, memos_are_read_only_when_their_column_is_asked_for)
+{
+    const std::vector<field_list_entry> fields = {{"NEV", 'C', 8, 0}, {"NOTE", 'M', 10, 0}};
+    write_table(path, fields, records_of(fields, {{"Anna", "1"}}));
+    std::remove(dbt_file_name(path).c_str());
+    auto table = open_table(path, 0);
+    ASSERT_FALSE(table->memo_problem.empty());
+    sql_session session;
+    std::string refusal;
+    ASSERT_TRUE(session.add_table(*table, "T", record_scope::all, refusal));
+    const query_result names = run(session, "SELECT NEV FROM T");
+    ASSERT_TRUE(names.done) << names.refusal;
+    EXPECT_EQ(names.rows.at(0).at(0).text, "Anna");
+    const query_result memos = run(session, "SELECT NOTE FROM T");
+    EXPECT_FALSE(memos.done);
+    EXPECT_EQ(memos.refusal, "Record 1, field NOTE: " + table->memo_problem);
+}
+
+}  // namespace
+}  // namespace vortel
