@@ -67,7 +67,7 @@ const std::vector<cli_command>& cli_commands()
          "run an SQL query (SQLite's language) over the tables, each named after its file without the\n"
          "      extension, in capitals (dolgozo.dbf is DOLGOZO); fields are columns, with _recno and _deleted\n"
          "      besides. N reads as INTEGER or REAL (the exact digits as TEXT where a REAL would round), D as\n"
-         "      2024-01-31, L as 1/0, C and M as text; blank values as NULL. Prints a header row and the rows\n"
+         "      2024-01-31, L as 1/0, C and M as text; blank N, D and L as NULL. Prints a header row and the rows\n"
          "      tab-separated, as CSV with --csv, or as JSON Lines with --json. Nothing is written",
          2, SIZE_MAX, {}, {"--csv", "--json"}, run_sql_command},
         {"append", "T SOURCE [--format csv] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",

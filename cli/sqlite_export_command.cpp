@@ -20,7 +20,8 @@ bool export_asks_for_sqlite(const cli_context& context)
 
 int run_sqlite_export_command(cli_context& context)
 {
-    for (const char* option : {"--delimiter", "--encoding", "--dates", "--logicals", "--bom", "--lf"}) {
+    // A database is added to, never overwritten: --replace names what it replaces.
+    for (const char* option : {"--delimiter", "--encoding", "--dates", "--logicals", "--bom", "--lf", "--overwrite"}) {
         if (context.has(option)) {
             context.errors << "vortel-cli: " << option << " does not apply to an SQLite database\n";
             return cli_usage_error;
