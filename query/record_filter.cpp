@@ -3,6 +3,8 @@
 #include "platform/codepage.h"
 #include "query/sql_session.h"
 
+#include <algorithm>
+
 namespace vortel {
 
 std::optional<record_set> records_matching(table_object& table, std::string_view condition,
@@ -13,7 +15,9 @@ std::optional<record_set> records_matching(table_object& table, std::string_view
     sql_session session;
     if (!session.add_table(table, "t", record_scope::all, refusal)) return std::nullopt;
     session.keep_going_while([&] {
-        return !keep_going || keep_going(static_cast<std::int32_t>(session.records_read()), total);
+        // A condition that reads the table again (a subquery) reads more than it holds.
+        const auto done = static_cast<std::int32_t>(std::min<std::int64_t>(session.records_read(), total));
+        return !keep_going || keep_going(done, total);
     });
     // The condition stands alone in its parentheses: a stray ")" or a second
     // statement in it is a syntax error, not a way around the WHERE.

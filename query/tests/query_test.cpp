@@ -169,9 +169,10 @@ TEST_F(query_test, every_value_reads_as_the_engine_shows_it_in_both_code_pages)
                 for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
                     const field_list_entry& field = fields[static_cast<std::size_t>(i)];
                     const auto odd = odd_bytes.find(field.type);
-                    if (odd != odd_bytes.end() && random() % 8 == 0) {
-                        const std::string& bytes = odd->second[random() % odd->second.size()];
-                        std::copy(bytes.begin(), bytes.end(), table->record.begin() + field_offset(*table, i));
+                    const std::string* bytes =
+                        odd == odd_bytes.end() ? nullptr : &odd->second[random() % odd->second.size()];
+                    if (bytes && random() % 8 == 0 && bytes->size() <= static_cast<std::size_t>(field.length)) {
+                        std::copy(bytes->begin(), bytes->end(), table->record.begin() + field_offset(*table, i));
                     } else if (field.type == 'M') {
                         ASSERT_EQ(memo_write(*table, i, random_value(random, field)), 1);
                     } else {
