@@ -8,6 +8,7 @@
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
 #include "cli/repair_command.h"
+#include "cli/sql_command.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
 #include "cli/transfer_commands.h"
@@ -44,11 +45,13 @@ const std::vector<cli_command>& cli_commands()
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},
         {"export",
-         "T OUT [--format csv|xlsx|jsonl|postgresql] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
+         "T... OUT [--format csv|xlsx|jsonl|sqlite|postgresql] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
          "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite] "
          "[--table NAME] [--replace|--append]",
-         "write the records for other programs: CSV with a header row, JSON Lines (one object per record) or an\n"
-         "      Excel workbook with typed cells; the format follows OUT's extension unless --format names it.\n"
+         "write the records for other programs: CSV with a header row, JSON Lines (one object per record), an\n"
+         "      Excel workbook with typed cells, or an SQLite database (.sqlite, .db) with a typed table per T\n"
+         "      named as sql names it, added to what the database holds; the format follows OUT's extension\n"
+         "      unless --format names it. Only a database takes several tables.\n"
          "      --delimiter  CSV field separator (default ,)\n"
          "      --encoding   CSV text in UTF-8 (default) or in the table's own code page\n"
          "      --bom        start UTF-8 CSV with a byte order mark\n"
@@ -62,11 +65,18 @@ const std::vector<cli_command>& cli_commands()
          "      libpq's key=value words); the records are loaded in one transaction, all or none, into a\n"
          "      typed table (deleted records only with --deleted mark). A password comes from PGPASSWORD\n"
          "      or ~/.pgpass.\n"
-         "      --table      the table's name (default: T's file name in lower case)\n"
-         "      --replace    drop a table of that name first\n"
-         "      --append     add the records to a table of that name whose columns take them",
-         2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals", "--table"},
+         "      --table      the PostgreSQL table's name (default: T's file name in lower case)\n"
+         "      --replace    replace a table of the same name in the database\n"
+         "      --append     add the records to a PostgreSQL table of that name whose columns take them",
+         2, SIZE_MAX, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals", "--table"},
          {"--bom", "--lf", "--overwrite", "--replace", "--append"}, run_export_command},
+        {"sql", "\"SELECT ...\" T... [--csv|--json]",
+         "run an SQL query (SQLite's language) over the tables, each named after its file without the\n"
+         "      extension, in capitals (dolgozo.dbf is DOLGOZO); fields are columns, with _recno and _deleted\n"
+         "      besides. N reads as INTEGER or REAL (the exact digits as TEXT where a REAL would round), D as\n"
+         "      2024-01-31, L as 1/0, C and M as text; blank N, D and L as NULL. Prints a header row and the rows\n"
+         "      tab-separated, as CSV with --csv, or as JSON Lines with --json. Nothing is written",
+         2, SIZE_MAX, {}, {"--csv", "--json"}, run_sql_command},
         {"append",
          "T SOURCE [--format csv|xlsx] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
          "append the records of another table, the lines of a fixed-width text file, or the rows of a CSV file\n"

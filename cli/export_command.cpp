@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/pg_export_command.h"
+#include "cli/sqlite_export_command.h"
 #include "commands/setting_options.h"
 #include "commands/transfer_failure.h"
 #include "engine/table_export.h"
@@ -14,10 +15,23 @@ namespace vortel {
 
 int run_export_command(cli_context& context)
 {
-    const std::string& output = context.positional[1];
-    const bool to_database = context.has("--format") ? context.options["--format"] == "postgresql"
-                                                     : names_postgresql_database(output);
-    if (to_database) return run_pg_export_command(context);
+    const std::string& output = context.positional.back();
+    const bool to_postgresql = context.has("--format") ? context.options["--format"] == "postgresql"
+                                                       : names_postgresql_database(output);
+    if (!to_postgresql && (context.has("--table") || context.has("--append"))) {
+        context.errors << "vortel-cli: --table and --append are for a PostgreSQL database\n";
+        return cli_usage_error;
+    }
+    if (export_asks_for_sqlite(context)) return run_sqlite_export_command(context);
+    if (context.positional.size() != 2) {
+        context.errors << "vortel-cli: only an SQLite database takes several tables\n";
+        return cli_usage_error;
+    }
+    if (to_postgresql) return run_pg_export_command(context);
+    if (context.has("--replace")) {
+        context.errors << "vortel-cli: --replace is for a table in a database; give --overwrite\n";
+        return cli_usage_error;
+    }
     const std::optional<export_format> by_name = export_format_for(output);
     const auto format = option_choice<std::optional<export_format>>(
         context, "--format",
@@ -25,7 +39,7 @@ int run_export_command(cli_context& context)
     if (!format) return cli_usage_error;
     if (!*format) {
         context.errors << "vortel-cli: the name " << output
-                       << " says no format: give --format csv, jsonl, xlsx or postgresql\n";
+                       << " says no format: give --format csv, jsonl, xlsx, sqlite or postgresql\n";
         return cli_usage_error;
     }
     export_options options;

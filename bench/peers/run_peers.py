@@ -174,6 +174,8 @@ def main():
     empty = "rm -f out/*; cp EMPTY.DBF out/WORK.DBF"
     empty_memos = "rm -f out/*; cp EMPTYM.DBF out/WORK.DBF; cp EMPTYM.DBT out/WORK.DBT"
     clear = "rm -f out/*"
+    # A query every peer runs alike: a condition on a text and on a number.
+    count_where = "SELECT COUNT(*) FROM PEOPLE WHERE CITY = 'Budapest' AND AGE > 40"
     # (label, command, prepare, role): role "floor" is cp/cat, "reader" a peer
     # that reads every record, "writer" a peer that writes a format we write,
     # ("vortel", n) ours with its target as a multiple of cp, ("peer", label,
@@ -196,6 +198,14 @@ def main():
         ("vortel-cli sort by NAME", f"{cli} sort out/WORK.DBF NAME", fresh, "sort"),
         ("GNU sort, same records as text, key columns 1-30",
          "LC_ALL=C sort -s -t'|' -k1.1,1.30 PEOPLE.TXT -o out/SORTED.TXT", clear, "gnusort"),
+        ("vortel-cli sql COUNT WHERE", f"{cli} sql \"{count_where}\" PEOPLE.DBF", None,
+         ("peer", "ogr2ogr -sql COUNT WHERE", 3)),
+        ("vortel-cli sql COUNT WHERE (beside SQLite)", f"{cli} sql \"{count_where}\" PEOPLE.DBF", None,
+         ("peer", "sqlite3 COUNT WHERE, table imported", 3)),
+        ("ogr2ogr -sql COUNT WHERE", f"ogr2ogr -f CSV /vsistdout/ PEOPLE.DBF -sql \"{count_where}\"", None,
+         "writer"),
+        ("sqlite3 COUNT WHERE, table imported", f"sqlite3 out/PEOPLE.sqlite \"{count_where}\"",
+         f"rm -f out/*; {cli} export PEOPLE.DBF out/PEOPLE.sqlite", "writer"),
         ("dbview > /dev/null", "dbview PEOPLE.DBF", None, "reader"),
         ("dbfdump > /dev/null", "dbfdump PEOPLE.DBF", None, "reader"),
         ("ogr2ogr to CSV", "ogr2ogr -f CSV out/OUT.CSV PEOPLE.DBF", clear, "reader"),
