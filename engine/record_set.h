@@ -42,6 +42,20 @@ public:
     std::int32_t members() const { return members_; }
     std::int32_t table_records() const { return table_records_; }
 
+    // The nearest member after `number` and before it; 0 when there is none.
+    // They read a word of 64 records at a time, so that a walk over a sparse
+    // set never visits the records between two members.
+    std::int32_t next_after(std::int32_t number) const;
+    std::int32_t last_before(std::int32_t number) const;
+    // How many members are `number` or lower (the position of a member among
+    // them, counted from 1), and the member at that position (0 for none).
+    std::int32_t rank(std::int32_t number) const;
+    std::int32_t select(std::int32_t position) const;
+    // A copy that also counts records up to `number` and holds `number`:
+    // how a window keeps showing a record it appended after the filter ran.
+    // The records between the old end and `number` stay outside.
+    record_set with_appended(std::int32_t number) const;
+
 private:
     std::int32_t table_records_ = 0;
     std::int32_t members_ = 0;
