@@ -68,14 +68,14 @@ std::int32_t record_set::select(std::int32_t position) const
     return 0;
 }
 
-record_set record_set::with_appended(std::int32_t number) const
+record_set record_set::with_appended(std::int32_t first, std::int32_t last) const
 {
     record_set grown = *this;
-    if (number > grown.table_records_) {
-        grown.table_records_ = number;
-        grown.words_.resize((static_cast<std::size_t>(number) + word_bits - 1) / word_bits, 0);
+    if (last > grown.table_records_) {
+        grown.table_records_ = last;
+        grown.words_.resize((static_cast<std::size_t>(last) + word_bits - 1) / word_bits, 0);
     }
-    grown.add(number);
+    for (std::int32_t number = first; number <= last; ++number) grown.add(number);
     return grown;
 }
 

@@ -51,10 +51,10 @@ public:
     // them, counted from 1), and the member at that position (0 for none).
     std::int32_t rank(std::int32_t number) const;
     std::int32_t select(std::int32_t position) const;
-    // A copy that also counts records up to `number` and holds `number`:
-    // how a window keeps showing a record it appended after the filter ran.
-    // The records between the old end and `number` stay outside.
-    record_set with_appended(std::int32_t number) const;
+    // A copy that also counts records up to `last` and holds `first` to
+    // `last`: how a window keeps showing records it appended after the
+    // filter ran. Records between the old end and `first` stay outside.
+    record_set with_appended(std::int32_t first, std::int32_t last) const;
 
 private:
     std::int32_t table_records_ = 0;

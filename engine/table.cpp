@@ -379,9 +379,14 @@ int step(table_object& table, int delta)
     return 0;
 }
 
+bool filter_hides(const navigation_options& navigation, std::int32_t number)
+{
+    return navigation.filter && !navigation.filter->contains(number);
+}
+
 bool navigation_hides(const navigation_options& navigation, std::int32_t number, bool deleted)
 {
-    return (deleted && navigation.hide_deleted) || (navigation.filter && !navigation.filter->contains(number));
+    return (deleted && navigation.hide_deleted) || filter_hides(navigation, number);
 }
 
 bool record_hidden(const table_object& table)

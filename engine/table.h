@@ -51,13 +51,16 @@ struct navigation_options {
     // When set, moves pass every record the set does not hold, records
     // appended after the filter ran included. Shared and never changed in
     // place: a window that changes its filter installs a new set.
-    std::shared_ptr<const record_set> filter;
+    std::shared_ptr<const record_set> filter = nullptr;
 };
 
 // Whether moves pass record `number`, deleted or not: the one test every
 // walk over a table's records applies, whether it moves the table object or
 // reads the records in blocks of its own.
 bool navigation_hides(const navigation_options& navigation, std::int32_t number, bool deleted);
+// The filter's part of it alone, for walks that decide on deleted records
+// by options of their own.
+bool filter_hides(const navigation_options& navigation, std::int32_t number);
 
 struct table_object {
     explicit table_object(std::string dbf_file_name);

@@ -41,11 +41,11 @@ TEST(record_set_test, an_appended_record_joins_a_copy_and_the_records_between_st
 {
     record_set set(3);
     set.add(2);
-    const record_set grown = set.with_appended(70);
+    const record_set grown = set.with_appended(70, 70);
     EXPECT_EQ(std::tuple(grown.table_records(), grown.members(), grown.next_after(2)), std::tuple(70, 2, 70));
     EXPECT_FALSE(grown.contains(4));
     EXPECT_EQ(std::tuple(set.table_records(), set.members()), std::tuple(3, 1)) << "the original stays as it was";
-    EXPECT_EQ(set.with_appended(3).members(), 2);
+    EXPECT_EQ(set.with_appended(3, 5).members(), 4);
 }
 
 }  // namespace
