@@ -8,6 +8,7 @@
 #include "cli/file_commands.h"
 #include "cli/print_command.h"
 #include "cli/repair_command.h"
+#include "cli/sql_command.h"
 #include "cli/structure_command.h"
 #include "cli/table_commands.h"
 #include "cli/transfer_commands.h"
@@ -44,10 +45,12 @@ const std::vector<cli_command>& cli_commands()
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
          {"--encoding"}, {"--overwrite"}, run_html_command},
         {"export",
-         "T OUT [--format csv|xlsx|jsonl] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
-         "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite]",
-         "write the records for other programs: CSV with a header row, JSON Lines (one object per record) or an\n"
-         "      Excel workbook with typed cells; the format follows OUT's extension unless --format names it.\n"
+         "T... OUT [--format csv|xlsx|jsonl|sqlite] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
+         "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite] [--replace]",
+         "write the records for other programs: CSV with a header row, JSON Lines (one object per record), an\n"
+         "      Excel workbook with typed cells, or an SQLite database (.sqlite, .db) with a typed table per T\n"
+         "      named as sql names it, added to what the database holds; the format follows OUT's extension\n"
+         "      unless --format names it. Only a database takes several tables.\n"
          "      --delimiter  CSV field separator (default ,)\n"
          "      --encoding   CSV text in UTF-8 (default) or in the table's own code page\n"
          "      --bom        start UTF-8 CSV with a byte order mark\n"
@@ -56,9 +59,17 @@ const std::vector<cli_command>& cli_commands()
          "      --dates      CSV dates as 2024-01-31 (default) or as the grid shows them (@D)\n"
          "      --logicals   CSV logicals as T/F (default) or true/false\n"
          "      --lf         end CSV lines with LF instead of CR LF\n"
-         "      --overwrite  replace OUT when it exists",
-         2, 2, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
-         {"--bom", "--lf", "--overwrite"}, run_export_command},
+         "      --overwrite  replace OUT when it exists\n"
+         "      --replace    replace a table of the same name in the database",
+         2, SIZE_MAX, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals"},
+         {"--bom", "--lf", "--overwrite", "--replace"}, run_export_command},
+        {"sql", "\"SELECT ...\" T... [--csv|--json]",
+         "run an SQL query (SQLite's language) over the tables, each named after its file without the\n"
+         "      extension, in capitals (dolgozo.dbf is DOLGOZO); fields are columns, with _recno and _deleted\n"
+         "      besides. N reads as INTEGER or REAL (the exact digits as TEXT where a REAL would round), D as\n"
+         "      2024-01-31, L as 1/0, C and M as text; blank values as NULL. Prints a header row and the rows\n"
+         "      tab-separated, as CSV with --csv, or as JSON Lines with --json. Nothing is written",
+         2, SIZE_MAX, {}, {"--csv", "--json"}, run_sql_command},
         {"append", "T SOURCE [--format csv] [--delimiter ,|;|tab] [--encoding utf-8|1250|852] [--on-error stop|skip|blank]",
          "append the records of another table, the lines of a fixed-width text file, or the rows of a CSV file\n"
          "      --format     csv: read SOURCE as CSV whatever its name (a .csv name says so too)\n"

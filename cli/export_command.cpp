@@ -1,6 +1,7 @@
 #include "cli/export_command.h"
 
 #include "cli/cli_command.h"
+#include "cli/sqlite_export_command.h"
 #include "commands/setting_options.h"
 #include "commands/transfer_failure.h"
 #include "engine/table_export.h"
@@ -12,6 +13,15 @@ namespace vortel {
 
 int run_export_command(cli_context& context)
 {
+    if (export_asks_for_sqlite(context)) return run_sqlite_export_command(context);
+    if (context.positional.size() != 2) {
+        context.errors << "vortel-cli: only an SQLite database takes several tables\n";
+        return cli_usage_error;
+    }
+    if (context.has("--replace")) {
+        context.errors << "vortel-cli: --replace is for a table in an SQLite database; give --overwrite\n";
+        return cli_usage_error;
+    }
     const std::string& output = context.positional[1];
     const std::optional<export_format> by_name = export_format_for(output);
     const auto format = option_choice<std::optional<export_format>>(
@@ -20,7 +30,7 @@ int run_export_command(cli_context& context)
     if (!format) return cli_usage_error;
     if (!*format) {
         context.errors << "vortel-cli: the name " << output
-                       << " says no format: give --format csv, jsonl or xlsx\n";
+                       << " says no format: give --format csv, jsonl, xlsx or sqlite\n";
         return cli_usage_error;
     }
     export_options options;

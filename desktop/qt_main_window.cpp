@@ -2,6 +2,7 @@
 
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_open_tables.h"
+#include "desktop/qt_query_dialog.h"
 #include "desktop/qt_startup.h"
 #include "desktop/qt_structure_dialog.h"
 #include "desktop/qt_table_window.h"
@@ -54,6 +55,7 @@ main_window::main_window(std::string command_line) : command_line_(std::move(com
     run_from_menu(tables->addAction(QStringLiteral("&Open")), open_command_id);
     run_from_menu(tables->addAction(QStringLiteral("Open &read-only...")), open_read_only_command_id);
     run_from_menu(tables->addAction(QStringLiteral("&Create table")), create_table_command_id);
+    run_from_menu(tables->addAction(QStringLiteral("&Query...")), query_command_id);
     run_from_menu(menuBar()->addAction(QStringLiteral("&About")), about_command_id);
 
     named_put("HINSTANCE", QApplication::instance());
@@ -112,6 +114,7 @@ void main_window::menu_command(int id)
     case create_table_command_id:
     case create_table_synonym_id: create_table_command(); break;
     case about_command_id: about_command(); break;
+    case query_command_id: run_query_dialog(this); break;
     default:
         if (id >= window_list_first_id && id < window_list_first_id + table_slot_count) show_listed_window(id);
         break;

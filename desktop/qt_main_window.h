@@ -1,5 +1,5 @@
 // The main window: an empty, maximised frame with the menu (Open, Open
-// read-only, Create table, About),
+// read-only, Create table, Query, About),
 // the right-click list of open tables, and Escape to end the program. Every
 // table opens in a window of its own that this window owns.
 #pragma once
@@ -20,6 +20,7 @@ inline constexpr int open_read_only_command_id = 11844;
 inline constexpr int create_table_command_id = 11842;
 inline constexpr int create_table_synonym_id = 40003;
 inline constexpr int about_command_id = 11846;
+inline constexpr int query_command_id = 11848;
 
 class main_window final : public QMainWindow {
     Q_OBJECT

@@ -16,6 +16,8 @@
 #include "engine/table_export.h"
 #include "grid/column_model.h"
 #include "platform/codepage.h"
+#include "query/sql_session.h"
+#include "query/sqlite_export.h"
 #include "runtime/named_registry.h"
 #include "runtime/settings.h"
 #include "text/text_ops.h"
@@ -91,10 +93,24 @@ private:
 };
 
 // Copy to writes what the chosen name's extension says: CSV, JSON Lines or
-// a workbook with the usual choices, a dBase III copy for a table name,
-// fixed-width text for any other name.
+// a workbook with the usual choices, a table in an SQLite database, a
+// dBase III copy for a table name, fixed-width text for any other name.
 const QString copy_to_filters = QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines "
-                                               "(*.jsonl);;dBase III table (*.dbf);;All files (*)");
+                                               "(*.jsonl);;SQLite database (*.sqlite *.db);;dBase III table "
+                                               "(*.dbf);;All files (*)");
+
+// The table into an SQLite database, beside the tables it holds. The user
+// agreed to overwrite an existing file: a table of the same name there is
+// replaced, the others stay. False after noting the reason on the table.
+int export_into_database(table_object& table, const std::string& path, const std::function<bool(int)>& progress)
+{
+    const sqlite_table_source source{&table, sql_table_name(table_file_name(table))};
+    const sqlite_export_options options{deleted_records_as_navigated(table.navigation), true};
+    std::string refusal;
+    const int done = export_to_sqlite({&source, 1}, path, options, refusal, progress);
+    if (done == export_failed && !refusal.empty()) note_failure(table, refusal);
+    return done;
+}
 
 void export_command(table_window& window, const char* title, bool html)
 {
@@ -112,9 +128,11 @@ void export_command(table_window& window, const char* title, bool html)
         std::vector<std::string> converted;
         {
             const wait_cursor busy;
-            copy_progress progress(window, title, format.has_value());
+            copy_progress progress(window, title, format.has_value() || (!html && sqlite_file_name(path)));
             if (as_table) {
                 done = copy_to_dbf3(*grid.table, path, converted);
+            } else if (!html && sqlite_file_name(path)) {
+                done = export_into_database(*grid.table, path, progress.cancellable_callback()) != export_failed;
             } else if (format) {
                 export_options options;
                 options.format = *format;

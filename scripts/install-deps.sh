@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-dbfread python3-dbf gdal-bin shapelib
-    libenca-dev libuchardet-dev libxlsxwriter-dev libzip-dev libexpat1-dev python3-openpyxl
+    libenca-dev libuchardet-dev libxlsxwriter-dev libzip-dev libexpat1-dev libsqlite3-dev python3-openpyxl
     qt6-base-dev libgl-dev fonts-liberation2
     libwmf-bin fonts-urw-base35 poppler-utils
     clang libclang-rt-14-dev

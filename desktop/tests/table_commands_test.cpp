@@ -87,16 +87,18 @@ private slots:
         table_window* window = open_sample();
         const std::string out = dir_->file("OUT.TXT");
         const std::pair<const char*, std::string> by_name[] = {
-            {"OUT.CSV", "NEV,VAROS,"}, {"out.jsonl", "{\"NEV\":"}, {"OUT.XLSX", "PK\x03\x04"}};
+            {"OUT.CSV", "NEV,VAROS,"}, {"out.jsonl", "{\"NEV\":"}, {"OUT.XLSX", "PK\x03\x04"},
+            {"OUT.sqlite", "SQLite format 3"}};
         chooser_answers chosen({out, out, out, "", dir_->file(by_name[0].first), dir_->file(by_name[1].first),
-                                dir_->file(by_name[2].first)});  // "": Cancel
+                                dir_->file(by_name[2].first), dir_->file(by_name[3].first)});  // "": Cancel
         QTest::keyClick(window, Qt::Key_F11);
         QCOMPARE(chosen.requests.size(), std::size_t(1));
         QCOMPARE(chosen.requests[0].title, QStringLiteral("DBF -> ASCII"));
         QVERIFY(chosen.requests[0].save);
         QCOMPARE(chosen.requests[0].start_directory, QDir::currentPath());
         QVERIFY(chosen.requests[0].filters.startsWith(
-            QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl)")));
+            QStringLiteral("Text (*.txt);;CSV (*.csv);;Excel workbook (*.xlsx);;JSON Lines (*.jsonl);;SQLite database "
+                           "(*.sqlite *.db)")));
         QVERIFY(boxes.boxes.isEmpty());
         // Its bytes are export_text's (transfer_test); here the command writes them.
         const std::string written = testing::read_file(out);

@@ -18,7 +18,7 @@ import os
 import re
 import sys
 
-LAYERS = {"platform": 0, "runtime": 1, "text": 2, "engine": 3, "grid": 4, "print": 5, "commands": 5,
+LAYERS = {"platform": 0, "runtime": 1, "text": 2, "engine": 3, "grid": 4, "query": 4, "print": 5, "commands": 5,
           "cli": 6, "desktop": 7}
 INCLUDE = re.compile(r'\s*#\s*include\s*([<"])([^>"]+)[>"]')
 QT_HEADER = re.compile(r"Q[A-Za-z]|Qt[A-Za-z]*/")

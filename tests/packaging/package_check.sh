@@ -42,6 +42,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets runtime: $depends"
 [[ $depends == *libxlsxwriter* ]] || fail "Depends lacks the workbook writer's runtime: $depends"
 [[ $depends == *libzip* && $depends == *libexpat* ]] || fail "Depends lacks the workbook reader's runtime: $depends"
+[[ $depends == *libsqlite3-0* ]] || fail "Depends lacks the query engine's runtime: $depends"
 [[ $depends != *-dev* ]] || fail "Depends names a -dev package: $depends"
 
 desktop-file-validate "$root/usr/share/applications/vortel.desktop" || fail "desktop-file-validate refuses the entry"
