@@ -13,7 +13,13 @@ namespace vortel {
 
 int run_export_command(cli_context& context)
 {
-    if (export_asks_for_sqlite(context)) return run_sqlite_export_command(context);
+    if (export_asks_for_sqlite(context)) {
+        if (context.has("--where")) {
+            context.errors << "vortel-cli: --where is not for a database: select the rows with sql instead\n";
+            return cli_usage_error;
+        }
+        return run_sqlite_export_command(context);
+    }
     if (context.positional.size() != 2) {
         context.errors << "vortel-cli: only an SQLite database takes several tables\n";
         return cli_usage_error;
