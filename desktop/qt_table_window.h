@@ -53,6 +53,8 @@ public:
     QMenu* command_popup();
     // A popup item chosen, by its id.
     void popup_command(int id);
+    // "&Filter..." (the dialog) and "Clear filter".
+    void filter_command(bool clear);
 
     // After its table was closed by a rebuild or a structure change: the
     // slot is freed now, so that a table opened again may take it, and the
