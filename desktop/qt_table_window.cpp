@@ -566,6 +566,14 @@ QMenu* table_window::command_popup()
         connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
     }
     if (browse().table_window && browse().table) {
+        popup->addSeparator();
+        QAction* filter = popup->addAction(QString::fromLatin1(filter_menu_text));
+        filter->setObjectName(QStringLiteral("filter"));
+        connect(filter, &QAction::triggered, this, [this] { filter_command(false); }, Qt::QueuedConnection);
+        QAction* clear = popup->addAction(QString::fromLatin1(clear_filter_menu_text));
+        clear->setObjectName(QStringLiteral("clear_filter"));
+        clear->setEnabled(grid_filtered(browse()));
+        connect(clear, &QAction::triggered, this, [this] { filter_command(true); }, Qt::QueuedConnection);
         QMenu* pages = popup->addMenu(QString::fromLatin1(code_page_menu_text.data(),
                                                           static_cast<qsizetype>(code_page_menu_text.size())));
         pages->setObjectName(QStringLiteral("code_pages"));
@@ -579,14 +587,6 @@ QMenu* table_window::command_popup()
             item->setChecked(browse().table->codepage.page == all[i]);
             connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
         }
-        popup->addSeparator();
-        QAction* filter = popup->addAction(QString::fromLatin1(filter_menu_text));
-        filter->setObjectName(QStringLiteral("filter"));
-        connect(filter, &QAction::triggered, this, [this] { filter_command(false); }, Qt::QueuedConnection);
-        QAction* clear = popup->addAction(QString::fromLatin1(clear_filter_menu_text));
-        clear->setObjectName(QStringLiteral("clear_filter"));
-        clear->setEnabled(grid_filtered(browse()));
-        connect(clear, &QAction::triggered, this, [this] { filter_command(true); }, Qt::QueuedConnection);
     }
     return popup;
 }
