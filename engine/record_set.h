@@ -32,6 +32,13 @@ public:
         word |= bit;
     }
 
+    void remove(std::int32_t number)
+    {
+        if (!contains(number)) return;
+        words_[static_cast<std::size_t>(number - 1) / 64] &= ~(std::uint64_t{1} << ((number - 1) % 64));
+        --members_;
+    }
+
     bool contains(std::int32_t number) const
     {
         if (number < 1 || number > table_records_) return false;

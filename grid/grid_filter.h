@@ -20,7 +20,8 @@ struct browse_object;
 inline constexpr const char* no_record_matches_text = "No record matches the filter";
 
 // Installs `filter` (null: the whole table again) and shows its first
-// record on the top row; a range of chosen rows is let go.
+// record on the top row; a range of chosen rows is let go. While deleted
+// records are hidden, the deleted members leave the set first.
 void set_grid_filter(browse_object& browse, std::shared_ptr<const record_set> filter);
 bool grid_filtered(const browse_object& browse);
 

@@ -46,6 +46,9 @@ TEST(record_set_test, an_appended_record_joins_a_copy_and_the_records_between_st
     EXPECT_FALSE(grown.contains(4));
     EXPECT_EQ(std::tuple(set.table_records(), set.members()), std::tuple(3, 1)) << "the original stays as it was";
     EXPECT_EQ(set.with_appended(3, 5).members(), 4);
+    set.remove(2);
+    set.remove(2);
+    EXPECT_EQ(std::tuple(set.members(), set.contains(2)), std::tuple(0, false));
 }
 
 }  // namespace
