@@ -4,6 +4,7 @@
 #include "grid/input_codes.h"
 #include "grid/navigation.h"
 #include "grid/paint_grid.h"
+#include "grid/row_selection.h"
 #include "grid/tests/grid_fixture.h"
 #include "grid/tests/recording_canvas.h"
 #include "testing/child_process.h"
@@ -83,6 +84,15 @@ TEST_F(filter_grid_test, keys_pages_and_the_thumb_land_on_shown_members_only)
         }
         EXPECT_EQ(scrolled_records(browse), static_cast<std::int32_t>(shown.size()));
     }
+}
+
+TEST_F(filter_grid_test, rows_chosen_under_a_filter_copy_its_records_only)
+{
+    open_filtered(10, {2, 5, 6, 9});
+    extend_row_selection(browse);
+    after_key(vk_down);
+    after_key(vk_down);
+    EXPECT_EQ(key_down(browse, vk_c, true).clipboard_text, "NR\tNAME\n2\tname2\n5\tname5\n6\tname6\n");
 }
 
 TEST_F(filter_grid_test, an_empty_result_says_so_and_offers_no_record_to_edit)
