@@ -5,6 +5,7 @@
 #include "commands/setting_options.h"
 #include "engine/table.h"
 #include "platform/codepage.h"
+#include "query/record_filter.h"
 #include "runtime/settings.h"
 #include "runtime/version.h"
 #include "text/text_to_number.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <istream>
+#include <memory>
 #include <ostream>
 
 namespace vortel {
@@ -40,6 +42,16 @@ std::unique_ptr<table_object> cli_context::open_table(std::size_t index) const
         // The path goes out as the user typed it; the reason is program text.
         errors << "Can't open : " << positional.at(index) << "\n" << ansi_to_utf8(table->failure) << "\n";
         return nullptr;
+    }
+    if (has("--where")) {
+        std::string refusal;
+        std::optional<record_set> kept = records_matching(*table, utf8_to_ansi(options.at("--where")), {}, refusal);
+        if (!kept) {
+            errors << "vortel-cli: --where: " << ansi_to_utf8(refusal) << "\n";
+            return nullptr;
+        }
+        table->navigation.filter = std::make_shared<const record_set>(std::move(*kept));
+        go_top(*table);
     }
     return table;
 }

@@ -40,7 +40,9 @@ struct cli_context {
     int fail(std::string_view program_text) const;
     // Opens the table named by positional argument `index` (in the chosen
     // code page, if any); on failure says "Can't open : %s" and the reason
-    // on a second line, and gives null.
+    // on a second line, and gives null. With --where its moves pass the
+    // records the condition does not keep; a condition SQL refuses is
+    // said, and null given.
     std::unique_ptr<table_object> open_table(std::size_t index) const;
     // The same for a command that changes the table: a table that opened
     // read-only (asked, or a file we may not write, or damage) is refused

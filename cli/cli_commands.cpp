@@ -22,9 +22,11 @@ const std::vector<cli_command>& cli_commands()
     static const std::vector<cli_command> commands = {
         {"info", "T", "the table information: fields with their numbers, types, lengths", 1, 1, {}, {},
          run_info_command},
-        {"list", "T [--from N] [--count M] [--raw]",
-         "the records as the table window shows them, tab-separated, after a line of captions", 1, 1,
-         {"--from", "--count"}, {"--raw"}, run_list_command},
+        {"list", "T [--from N] [--count M] [--raw] [--where CONDITION]",
+         "the records as the table window shows them, tab-separated, after a line of captions; with --where\n"
+         "      only those whose fields satisfy the SQL condition (as sql reads them: VAROS = 'Ózd' AND\n"
+         "      FIZETES > 500000), as the table window's Filter shows them",
+         1, 1, {"--from", "--count", "--where"}, {"--raw"}, run_list_command},
         {"memo", "T N FIELD [--write FILE|-]",
          "print the memo of FIELD in record N as it is, or store a new text from FILE (- for standard input)", 3,
          3, {"--write"}, {}, run_memo_command},
@@ -35,19 +37,19 @@ const std::vector<cli_command>& cli_commands()
         {"search", "T TEXT [--from N] [--up] [--column FIELD] [--case]",
          "the next record after N (default 1) holding TEXT; prints its number", 2, 2, {"--from", "--column"},
          {"--up", "--case"}, run_search_command},
-        {"copy-to", "T OUT [--overwrite] [--encoding utf-8]",
-         "write the records as fixed-width text lines, in the table's own bytes or in UTF-8", 2, 2, {"--encoding"},
-         {"--overwrite"}, run_copy_to_command},
+        {"copy-to", "T OUT [--overwrite] [--encoding utf-8] [--where CONDITION]",
+         "write the records as fixed-width text lines, in the table's own bytes or in UTF-8", 2, 2,
+         {"--encoding", "--where"}, {"--overwrite"}, run_copy_to_command},
         {"copy-to-dbf3", "T OUT.DBF [--overwrite]",
          "write a plain dBase III copy that can be edited, each field in its nearest dBase III type; prints what "
          "it converted or dropped", 2, 2, {}, {"--overwrite"}, run_copy_to_dbf3_command},
-        {"html", "T OUT [--overwrite] [--encoding utf-8]",
+        {"html", "T OUT [--overwrite] [--encoding utf-8] [--where CONDITION]",
          "write the live records as an HTML table titled SET_CEGNEV, in Windows-1250 or UTF-8", 2, 2,
-         {"--encoding"}, {"--overwrite"}, run_html_command},
+         {"--encoding", "--where"}, {"--overwrite"}, run_html_command},
         {"export",
          "T... OUT [--format csv|xlsx|jsonl|sqlite|postgresql] [--delimiter ,|;|tab] [--encoding utf-8|table] [--bom] "
          "[--deleted skip|mark] [--dates iso|picture] [--logicals tf|words] [--lf] [--overwrite] "
-         "[--table NAME] [--replace|--append]",
+         "[--table NAME] [--replace|--append] [--where CONDITION]",
          "write the records for other programs: CSV with a header row, JSON Lines (one object per record), an\n"
          "      Excel workbook with typed cells, or an SQLite database (.sqlite, .db) with a typed table per T\n"
          "      named as sql names it, added to what the database holds; the format follows OUT's extension\n"
@@ -67,8 +69,9 @@ const std::vector<cli_command>& cli_commands()
          "      or ~/.pgpass.\n"
          "      --table      the PostgreSQL table's name (default: T's file name in lower case)\n"
          "      --replace    replace a table of the same name in the database\n"
-         "      --append     add the records to a PostgreSQL table of that name whose columns take them",
-         2, SIZE_MAX, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals", "--table"},
+         "      --append     add the records to a PostgreSQL table of that name whose columns take them\n"
+         "      --where      only the records whose fields satisfy the SQL condition (not into a database)",
+         2, SIZE_MAX, {"--format", "--delimiter", "--encoding", "--deleted", "--dates", "--logicals", "--table", "--where"},
          {"--bom", "--lf", "--overwrite", "--replace", "--append"}, run_export_command},
         {"sql", "\"SELECT ...\" T... [--csv|--json]",
          "run an SQL query (SQLite's language) over the tables, each named after its file without the\n"

@@ -22,7 +22,12 @@ int run_export_command(cli_context& context)
         context.errors << "vortel-cli: --table and --append are for a PostgreSQL database\n";
         return cli_usage_error;
     }
-    if (export_asks_for_sqlite(context)) return run_sqlite_export_command(context);
+    const bool to_sqlite = export_asks_for_sqlite(context);
+    if ((to_sqlite || to_postgresql) && context.has("--where")) {
+        context.errors << "vortel-cli: --where is not for a database: select the rows with sql instead\n";
+        return cli_usage_error;
+    }
+    if (to_sqlite) return run_sqlite_export_command(context);
     if (context.positional.size() != 2) {
         context.errors << "vortel-cli: only an SQLite database takes several tables\n";
         return cli_usage_error;

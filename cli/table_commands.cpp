@@ -124,10 +124,9 @@ int run_list_command(cli_context& context)
     if (first > record_count(*table)) return cli_success;
     if (!go_to_existing(context, *table, first)) return cli_failure;
     skip(*table, 0);
-    const bool deleted_hidden = table->navigation.hide_deleted;
     for (long listed = 0; listed != *count; ++listed) {
         // A move that found only hidden records stops on the last one it read.
-        if (deleted_hidden && is_deleted(*table)) break;
+        if (record_hidden(*table)) break;
         line = std::to_string(current_record(*table));
         for (int column = 0; column < static_cast<int>(browse.columns.size()); ++column) {
             const cell_appearance cell = cell_of(browse, column);

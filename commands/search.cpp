@@ -158,7 +158,6 @@ search_result search_table(browse_object& browse, const search_request& request,
     if (count < 1) return {false, start, search_not_found_text};
 
     const bool down = request.direction == search_direction::down;
-    const bool hide_deleted = table.navigation.hide_deleted;
     record_range_reader records(table, down ? start + 1 : start - 1, down ? count : 1, down ? 1 : -1);
     // The cell callbacks read the record buffer, which holds each record in
     // turn; the table is put back on a whole record before returning.
@@ -169,7 +168,7 @@ search_result search_table(browse_object& browse, const search_request& request,
     for (std::int64_t in_block = 0;; ++in_block) {
         const std::span<const std::uint8_t> record = records.next();
         if (record.empty()) break;
-        if (hide_deleted && record[0] == dbf_deleted_mark) continue;
+        if (navigation_hides(table.navigation, records.number(), record[0] == dbf_deleted_mark)) continue;
         if (contains(compared.of(record), needle)) {
             found = records.number();
             break;
@@ -198,14 +197,13 @@ std::vector<std::int32_t> records_found(browse_object& browse, const search_requ
     std::string needle = request.text.substr(0, search_text_max);
     trim_both(needle);
     map_text(needle, fold);
-    const bool hide_deleted = table.navigation.hide_deleted;
     record_range_reader records(table, 1, record_count(table), 1);
     const std::vector<std::uint8_t> kept = table.record;
     compared_text compared(browse, request.scope, fold);
     for (;;) {
         const std::span<const std::uint8_t> record = records.next();
         if (record.empty()) break;
-        if (hide_deleted && record[0] == dbf_deleted_mark) continue;
+        if (navigation_hides(table.navigation, records.number(), record[0] == dbf_deleted_mark)) continue;
         if (contains(compared.of(record), needle)) found.push_back(records.number());
     }
     table.record = kept;

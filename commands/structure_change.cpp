@@ -30,7 +30,7 @@ restructure_result change_structure(std::unique_ptr<table_object>& table, const 
         if (progress) progress(0);
         // Fields are matched by name: a renamed field starts blank.
         const int done = copy_records(*table, rebuilt, map_fields_by_name(*table, rebuilt),
-                                      copy_selection::as_navigated, progress);
+                                      copy_selection::deleted_as_navigated, progress);
         if (!done) note_copy_failure(*table, rebuilt);
         copy = done ? copied : failed;
         return done;

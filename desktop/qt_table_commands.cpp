@@ -10,6 +10,7 @@
 #include "desktop/qt_warning.h"
 #include "engine/append_from.h"
 #include "engine/csv_import.h"
+#include "grid/grid_filter.h"
 #include "engine/dbf3_copy.h"
 #include "engine/export.h"
 #include "engine/output_refusal.h"
@@ -267,6 +268,7 @@ void append_from_command(table_window& window)
         if (path.empty() || !file_exists(path)) return;
         int done = 0;
         clear_failure(*grid.table);
+        const std::int32_t count_before = record_count(*grid.table);
         csv_import_report report;
         {
             const wait_cursor busy;
@@ -286,6 +288,7 @@ void append_from_command(table_window& window)
             show_warning(&window, std::string_view(append_failure_text(*grid.table)));
             return;
         }
+        keep_appended_records(grid, count_before + 1, record_count(*grid.table));
         // What the CSV append passed over, so that no column is lost unseen.
         std::string told;
         for (const std::string& note : report.notes) told += note + "\n";

@@ -5,6 +5,7 @@
 #include "desktop/qt_canvas.h"
 #include "desktop/qt_cell_editor.h"
 #include "desktop/qt_dialogs.h"
+#include "desktop/qt_filter_dialog.h"
 #include "desktop/qt_file_choosers.h"
 #include "desktop/qt_input_codes.h"
 #include "desktop/qt_open_tables.h"
@@ -15,6 +16,7 @@
 #include "desktop/qt_table_watcher.h"
 #include "desktop/qt_warning.h"
 #include "engine/table.h"
+#include "grid/grid_filter.h"
 #include "grid/input_codes.h"
 #include "grid/paint_grid.h"
 #include "grid/row_selection.h"
@@ -245,7 +247,7 @@ void table_window::update_scroll_bars()
 {
     browse_object& grid = browse();
     updating_bars_ = true;
-    const scroll_range rows = vertical_range(grid.source.record_count(grid));
+    const scroll_range rows = vertical_range(scrolled_records(grid));
     vertical_->setRange(rows.minimum, rows.maximum);
     if (!vertical_->isSliderDown()) vertical_->setValue(grid.vertical_thumb);
     const scroll_range columns = horizontal_range(static_cast<int>(grid.columns.size()));
@@ -342,10 +344,14 @@ void table_window::run_command(const command_entry& entry)
         if (isVisible()) setFocus();
         return;
     }
+    // A filter that keeps no shown record leaves the table on a hidden one.
+    const bool acts_on_current = entry.command == grid_command::modify || entry.command == grid_command::delete_record;
+    if (acts_on_current && filter_shows_nothing(grid)) return;
     switch (entry.command) {
     case grid_command::new_record: {
         const command_result result = history_.append_new_record(*grid.table);
         if (!result.message.empty()) show_warning(this, std::string_view(result.message));
+        if (result.done) keep_appended_records(grid, current_record(*grid.table), current_record(*grid.table));
         break;
     }
     case grid_command::modify:
@@ -560,6 +566,14 @@ QMenu* table_window::command_popup()
         connect(item, &QAction::triggered, this, [this, id] { popup_command(id); }, Qt::QueuedConnection);
     }
     if (browse().table_window && browse().table) {
+        popup->addSeparator();
+        QAction* filter = popup->addAction(QString::fromLatin1(filter_menu_text));
+        filter->setObjectName(QStringLiteral("filter"));
+        connect(filter, &QAction::triggered, this, [this] { filter_command(false); }, Qt::QueuedConnection);
+        QAction* clear = popup->addAction(QString::fromLatin1(clear_filter_menu_text));
+        clear->setObjectName(QStringLiteral("clear_filter"));
+        clear->setEnabled(grid_filtered(browse()));
+        connect(clear, &QAction::triggered, this, [this] { filter_command(true); }, Qt::QueuedConnection);
         QMenu* pages = popup->addMenu(QString::fromLatin1(code_page_menu_text.data(),
                                                           static_cast<qsizetype>(code_page_menu_text.size())));
         pages->setObjectName(QStringLiteral("code_pages"));
@@ -575,6 +589,18 @@ QMenu* table_window::command_popup()
         }
     }
     return popup;
+}
+
+void table_window::filter_command(bool clear)
+{
+    if (input_blocked() || !browse().table) return;
+    QPointer<table_window> self = this;
+    if (clear) {
+        clear_window_filter(*this);
+    } else {
+        run_filter_dialog(*this);
+    }
+    if (self && has_slot() && isVisible()) setFocus();
 }
 
 void table_window::popup_command(int id)

@@ -45,7 +45,8 @@ public:
     const QFont& cell_font() const { return font_; }
 
     // The right-click popup: the commands this program has, in command-table
-    // order (ids key + 2000), each with its key, then the "Code &page"
+    // order (ids key + 2000), each with its key, then "&Filter..." and
+    // "Clear filter" (qt_filter_dialog.h), then the "Code &page"
     // submenu, one checkable item per code page (ids 3000 + its place), the
     // table's own checked. Choosing one reads the table in it, remembered
     // for the file while the program runs. The caller owns it. Its items
@@ -53,6 +54,8 @@ public:
     QMenu* command_popup();
     // A popup item chosen, by its id.
     void popup_command(int id);
+    // "&Filter..." (the dialog) and "Clear filter".
+    void filter_command(bool clear);
 
     // After its table was closed by a rebuild or a structure change: the
     // slot is freed now, so that a table opened again may take it, and the

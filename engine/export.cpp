@@ -157,11 +157,10 @@ int export_text(table_object& table, const std::string& output, const std::funct
                 export_encoding encoding)
 {
     return run_export(table, output, [&table, &progress, encoding](output_buffer& out) {
-        const bool hide_deleted = table.navigation.hide_deleted;
         record_block_reader reader(table);
         progress_meter meter(progress, reader.counted());
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
-            if (!hide_deleted || record[0] != dbf_deleted_mark) {
+            if (!navigation_hides(table.navigation, reader.number(), record[0] == dbf_deleted_mark)) {
                 const std::string_view bytes(reinterpret_cast<const char*>(record.data()) + 1, record.size() - 1);
                 if (table.dialect.decoded) {
                     out.put(decoded_line(table, record, encoding));
@@ -249,7 +248,7 @@ int export_html(table_object& table, const std::string& output, std::string_view
         std::size_t row_room = 4 + 7;  // "<TR>" and "</TR>\r\n"
         for (const auto& cell : cells) row_room += 4 + 5 + 6 * std::max<std::size_t>(cell.width, 1);
         for (auto record = reader.next(); !record.empty(); record = reader.next()) {
-            if (record[0] != dbf_deleted_mark) {
+            if (record[0] != dbf_deleted_mark && !filter_hides(table.navigation, reader.number())) {
                 char* at = out.room(row_room);
                 at = copy_bytes(at, "<TR>");
                 if (table.dialect.decoded) std::copy(record.begin(), record.end(), table.record.begin());

@@ -115,6 +115,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     const std::int32_t remembered = current_record(source);
     const bool skip_deleted =
         selection == copy_selection::live_only || source.navigation.hide_deleted;
+    const bool filtered = selection == copy_selection::as_navigated;
 
     // Where each field's bytes come from and go to, and by which rule.
     struct field_plan {
@@ -174,6 +175,7 @@ int copy_records(table_object& source, table_object& target, const std::vector<i
     std::int64_t copied = 0;
     while (ok && reader.load_next()) {
         if (skip_deleted && is_deleted(source)) continue;
+        if (filtered && filter_hides(source.navigation, reader.number())) continue;
         // Memos are placed by the batch, not written through the record, so
         // the record needs no position of its own: it starts blank.
         if (whole_records) {

@@ -15,7 +15,10 @@ namespace vortel {
 std::vector<int> map_fields_by_name(const table_object& source, const table_object& target);
 
 enum class copy_selection {
-    as_navigated,  // the records the source's navigation visits (its hide_deleted decides)
+    as_navigated,  // the records the source's navigation visits (hide_deleted and its filter decide)
+    // Deleted records as navigated, but never a filter's choice: a table
+    // rebuilt in place keeps every record the user did not ask to drop.
+    deleted_as_navigated,
     live_only,     // deleted records are always left out
 };
 

@@ -32,6 +32,13 @@ public:
         word |= bit;
     }
 
+    void remove(std::int32_t number)
+    {
+        if (!contains(number)) return;
+        words_[static_cast<std::size_t>(number - 1) / 64] &= ~(std::uint64_t{1} << ((number - 1) % 64));
+        --members_;
+    }
+
     bool contains(std::int32_t number) const
     {
         if (number < 1 || number > table_records_) return false;
@@ -41,6 +48,20 @@ public:
     // How many records the set holds, and how many the table had.
     std::int32_t members() const { return members_; }
     std::int32_t table_records() const { return table_records_; }
+
+    // The nearest member after `number` and before it; 0 when there is none.
+    // They read a word of 64 records at a time, so that a walk over a sparse
+    // set never visits the records between two members.
+    std::int32_t next_after(std::int32_t number) const;
+    std::int32_t last_before(std::int32_t number) const;
+    // How many members are `number` or lower (the position of a member among
+    // them, counted from 1), and the member at that position (0 for none).
+    std::int32_t rank(std::int32_t number) const;
+    std::int32_t select(std::int32_t position) const;
+    // A copy that also counts records up to `last` and holds `first` to
+    // `last`: how a window keeps showing records it appended after the
+    // filter ran. Records between the old end and `first` stay outside.
+    record_set with_appended(std::int32_t first, std::int32_t last) const;
 
 private:
     std::int32_t table_records_ = 0;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -378,16 +379,51 @@ int step(table_object& table, int delta)
     return 0;
 }
 
+bool filter_hides(const navigation_options& navigation, std::int32_t number)
+{
+    return navigation.filter && !navigation.filter->contains(number);
+}
+
+bool navigation_hides(const navigation_options& navigation, std::int32_t number, bool deleted)
+{
+    return (deleted && navigation.hide_deleted) || filter_hides(navigation, number);
+}
+
+bool record_hidden(const table_object& table)
+{
+    return navigation_hides(table.navigation, table.current_record, is_deleted(table) != 0);
+}
+
+namespace {
+
+// One step in `direction` towards a record that may show: the next filter
+// member (none beyond the table's end), else the neighbouring record.
+int step_towards_shown(table_object& table, int direction)
+{
+    const std::shared_ptr<const record_set>& filter = table.navigation.filter;
+    const std::int32_t from = table.current_record;
+    std::int64_t target = std::int64_t{from} + direction;
+    if (filter && direction > 0) {
+        const std::int32_t next = filter->next_after(from);
+        target = next != 0 ? next : std::int64_t{table.header.record_count} + 1;
+    } else if (filter && direction < 0) {
+        target = filter->last_before(from);
+    }
+    const std::int64_t delta = target - from;
+    return step(table, static_cast<int>(std::clamp<std::int64_t>(delta, INT_MIN, INT_MAX)));
+}
+
+}  // namespace
+
 int skip(table_object& table, std::int32_t count)
 {
-    const bool hide_deleted = table.navigation.hide_deleted;
     if (count == 0) {
         step(table, 0);
-        while (hide_deleted && is_deleted(table) && !table.end_of_file) step(table, 1);
+        while (record_hidden(table) && !table.end_of_file) step_towards_shown(table, 1);
         return 1;
     }
     const int direction = count < 0 ? -1 : 1;
-    const std::int32_t start = table.current_record;
+    std::int32_t last_shown = table.current_record;
     for (std::int64_t i = 0; i < (count < 0 ? -std::int64_t{count} : count); ++i) {
         if (table.current_record == 1 && direction < 0) {
             table.beginning_of_file = 1;
@@ -397,21 +433,26 @@ int skip(table_object& table, std::int32_t count)
             table.end_of_file = 1;
             break;
         }
-        step(table, direction);
-        if (hide_deleted && is_deleted(table)) {
-            while (!table.end_of_file && !table.beginning_of_file && is_deleted(table)) step(table, direction);
+        step_towards_shown(table, direction);
+        if (record_hidden(table)) {
+            while (!table.end_of_file && !table.beginning_of_file && record_hidden(table)) {
+                step_towards_shown(table, direction);
+            }
             if (table.end_of_file || table.beginning_of_file) {
-                // Only deleted records lie that way: stay where the skip began.
+                // Only hidden records lie that way: stay on the last shown
+                // record the skip reached.
                 const int eof = table.end_of_file, bof = table.beginning_of_file;
-                seek_to(table, record_end(table, start));
-                table.current_record = start;
+                seek_to(table, record_end(table, last_shown));
+                table.current_record = last_shown;
                 skip(table, 0);
-                table.end_of_file = eof;
+                // Still at the end when nothing shows at all.
+                table.end_of_file = std::max(eof, table.end_of_file);
                 table.beginning_of_file = bof;
                 break;
             }
         }
         if (table.end_of_file) break;
+        last_shown = table.current_record;
     }
     return 1;
 }
@@ -443,7 +484,10 @@ int go_to(table_object& table, std::int32_t number)
     // A record that cannot be read makes the move fail, so that no caller
     // takes the buffer for record `number` and acts on it.
     if (!step(table, 0)) return 0;
-    while (table.navigation.hide_deleted && is_deleted(table) && !table.end_of_file) step(table, 1);
+    while (record_hidden(table) && !table.end_of_file) step_towards_shown(table, 1);
+    // Past the last shown record the move ends on it rather than on a
+    // hidden one a caller could take for shown.
+    if (record_hidden(table)) return go_bottom(table);
     return 1;
 }
 

@@ -28,6 +28,7 @@
 
 #include "engine/dbf_format.h"
 #include "engine/file_handle.h"
+#include "engine/record_set.h"
 #include "engine/table_code_page.h"
 #include "engine/table_dialect.h"
 #include "text/decimal_number.h"
@@ -40,13 +41,26 @@
 
 namespace vortel {
 
-// How moves through a table treat deleted records. The front-ends fill it
-// from the settings (SET_DELETED) when they open a table; the engine reads
-// no setting for it, so that a table's walk depends on the table alone.
+// Which records moves through a table pass, as if the table lacked them.
+// The front-ends fill it from the settings (SET_DELETED) when they open a
+// table and from the filter the user runs; the engine reads no setting for
+// it, so that a table's walk depends on the table alone.
 struct navigation_options {
-    // Moves pass deleted records, as if the table lacked them.
+    // Moves pass deleted records.
     bool hide_deleted = false;
+    // When set, moves pass every record the set does not hold, records
+    // appended after the filter ran included. Shared and never changed in
+    // place: a window that changes its filter installs a new set.
+    std::shared_ptr<const record_set> filter = nullptr;
 };
+
+// Whether moves pass record `number`, deleted or not: the one test every
+// walk over a table's records applies, whether it moves the table object or
+// reads the records in blocks of its own.
+bool navigation_hides(const navigation_options& navigation, std::int32_t number, bool deleted);
+// The filter's part of it alone, for walks that decide on deleted records
+// by options of their own.
+bool filter_hides(const navigation_options& navigation, std::int32_t number);
 
 struct table_object {
     explicit table_object(std::string dbf_file_name);
@@ -189,7 +203,15 @@ bool field_shown_whole(table_object& table, int index);
 // The current record after its delete flag, in the program's code page.
 std::string record_text(const table_object& table);
 int is_deleted(const table_object& table);
+// Whether moves pass the current record (navigation_hides).
+bool record_hidden(const table_object& table);
 
+// Moves. step moves by `delta` records, hidden or not. The others pass the
+// records the navigation hides, jumping over a filter's gaps without
+// reading the records in them: skip by `count` shown records, staying put
+// when only hidden records lie that way; go_to onto record `number` or the
+// first shown record after it, else the last shown record. When no record
+// shows, the table ends on a hidden record with end of file set.
 int step(table_object& table, int delta);
 int skip(table_object& table, std::int32_t count);
 int go_top(table_object& table);

@@ -40,7 +40,7 @@ bool export_records(table_object& table, row_writer& writer, const export_option
     for (auto record = reader.next(); !record.empty(); record = reader.next()) {
         if (cancelled) return false;
         const bool deleted = record[0] == dbf_deleted_mark;
-        if (!deleted || mark) {
+        if ((!deleted || mark) && !filter_hides(table.navigation, reader.number())) {
             // field_text reads shown values from the table's record buffer.
             if (any_shown) std::copy(record.begin(), record.end(), table.record.begin());
             for (std::size_t i = 0; i < fields.size(); ++i) {

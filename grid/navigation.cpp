@@ -1,6 +1,8 @@
 #include "grid/navigation.h"
 
+#include "engine/table.h"
 #include "grid/cell_text.h"
+#include "grid/grid_filter.h"
 #include "grid/input_codes.h"
 #include "grid/key_filter.h"
 #include "grid/row_selection.h"
@@ -88,10 +90,25 @@ void page_down(browse_object& browse, navigation_result& result)
     ask_repaint(result, near_end_repaint(browse));
 }
 
+// The thumb of a filtered grid picks the n-th member of the filter, as it
+// picks the n-th record of the whole table.
+void thumb_moved_among_members(browse_object& browse, const record_set& filter)
+{
+    const std::int32_t members = filter.members();
+    const std::int32_t position =
+        members <= 65535 ? browse.thumb + 1 : static_cast<std::int32_t>(std::int64_t{members} * browse.thumb / 100);
+    const std::int32_t record = filter.select(std::clamp(position, std::int32_t{1}, std::max(members, 1)));
+    browse.current_record = std::max(record, std::int32_t{1});
+    browse.source.go_to(browse, browse.current_record);
+    browse.current_row = members <= 65535 && browse.visible_rows > browse.thumb ? std::max(position, 1) : 1;
+}
+
 void thumb_moved(browse_object& browse, navigation_result& result)
 {
     // Within 16 bits the thumb is a record index; above, a percentage.
-    if (browse.record_count <= 65535) {
+    if (browse.table->navigation.filter) {
+        thumb_moved_among_members(browse, *browse.table->navigation.filter);
+    } else if (browse.record_count <= 65535) {
         browse.current_record = clamped_record(browse.thumb + 1, browse.record_count);
         browse.source.go_to(browse, browse.current_record);
         if (browse.visible_rows > browse.thumb) browse.current_row = browse.current_record;
@@ -183,6 +200,7 @@ void edit_current_cell(browse_object& browse, navigation_result& result)
 {
     if (!browse.table_window && (browse.permission_letters.size() < 2 || browse.permission_letters[1] != 'I')) return;
     if (browse.current_column < 0 || browse.current_column >= column_count(browse)) return;
+    if (filter_shows_nothing(browse)) return;  // the record the table stands on is not shown
     const column_descriptor& column = browse.columns[static_cast<std::size_t>(browse.current_column)];
     const bool memo = column.type == 'M';
     if (column.edit_permission && column.edit_permission(browse)) {

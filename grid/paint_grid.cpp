@@ -1,8 +1,11 @@
 #include "grid/paint_grid.h"
 
+#include "engine/table.h"
 #include "grid/cell_text.h"
+#include "grid/grid_filter.h"
 #include "grid/row_selection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vortel {
@@ -120,7 +123,12 @@ void walk_shown_rows(browse_object& browse, const std::function<void(int row)>& 
     }
 
     browse.source.go_to(browse, current);
-    browse.vertical_thumb = vertical_thumb_for(current, browse.record_count);
+    if (const std::shared_ptr<const record_set>& filter = browse.table->navigation.filter) {
+        // A filtered grid's thumb stands at the current record's place among the members.
+        browse.vertical_thumb = std::max(vertical_thumb_for(filter->rank(current), filter->members()), 0);
+    } else {
+        browse.vertical_thumb = vertical_thumb_for(current, browse.record_count);
+    }
     if (browse.after_move) browse.after_move(browse);
 
     browse.top_offset = 0;
@@ -140,16 +148,24 @@ void paint_grid(browse_object& browse, canvas& surface)
             }
         }
     });
+    // An empty filter result says so, rather than leaving an empty grid
+    // that could pass for a table without records.
+    if (filter_shows_nothing(browse)) {
+        const canvas_rect line{4, browse.row_height + 2, browse.width, 2 * browse.row_height};
+        surface.text(line, no_record_matches_text, text_no_prefix, plain_text_colour, cell_background,
+                     browse.cell_font);
+    }
 }
 
 std::string set_grid_title(browse_object& browse)
 {
     const long count = browse.source.record_count(browse);
     const long number = browse.source.record_number(browse);
-    const int size = std::snprintf(nullptr, 0, "%s - %ld/%ld", browse.title.c_str(), count, number);
-    std::string title(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(title.data(), title.size(), "%s - %ld/%ld", browse.title.c_str(), count, number);
-    title.resize(static_cast<std::size_t>(size));
+    std::string counted = std::to_string(count);
+    if (grid_filtered(browse)) counted = std::to_string(browse.table->navigation.filter->members()) + " of " + counted;
+    std::string title = browse.title + " - " + counted;
+    // A filter that shows nothing has no current record to name.
+    if (!filter_shows_nothing(browse)) title += "/" + std::to_string(number);
     browse.window_title = title;
     return title;
 }

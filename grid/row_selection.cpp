@@ -50,7 +50,8 @@ std::string selected_rows_text(browse_object& browse)
     text += line + "\n";
     if (record_count(table) > 0) {
         go_to(table, first);
-        while (current_record(table) <= last) {
+        // A filter that shows nothing leaves the table on a hidden record.
+        while (current_record(table) <= last && !record_hidden(table)) {
             line.clear();
             for (int c = 0; c < static_cast<int>(browse.columns.size()); ++c) {
                 const column_descriptor& column = browse.columns[static_cast<std::size_t>(c)];

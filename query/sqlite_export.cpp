@@ -144,7 +144,7 @@ bool write_table(database_writer& writer, const sqlite_table_source& source, con
     for (auto record = reader.next(); !record.empty(); record = reader.next()) {
         if (!step_done(reader.number())) return false;
         const bool deleted = record[0] == dbf_deleted_mark;
-        if (deleted && !mark) continue;
+        if ((deleted && !mark) || filter_hides(table.navigation, reader.number())) continue;
         if (any_shown) std::copy(record.begin(), record.end(), table.record.begin());
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const written_column& column = columns[i];

@@ -141,6 +141,40 @@ TEST_F(cli_test, list_shows_cells_as_the_table_window_does_and_escapes_what_woul
     EXPECT_EQ(run({"list", path, "--raw"}).out, "\tDeleted\tTEXT\n1\t \ta\tb\nc\\\r \n");
 }
 
+// --where walks the records an SQL condition keeps, as the window's filter
+// does, in every command that writes records out.
+TEST_F(cli_test, where_lists_and_writes_only_the_records_the_condition_keeps)
+{
+    const std::string ozd = "VAROS = 'Ózd' AND FIZETES > 900000";
+    const auto numbers = [](const std::string& listed) {
+        std::string found;
+        for (std::size_t at = listed.find('\n'); at != std::string::npos && at + 1 < listed.size();
+             at = listed.find('\n', at + 1)) {
+            found += listed.substr(at + 1, listed.find('\t', at) - at - 1) + " ";
+        }
+        return found;
+    };
+    EXPECT_EQ(numbers(run({"list", table, "--where", ozd}).out), "54 80 99 ");
+    EXPECT_EQ(numbers(run({"list", table, "--where", ozd, "--from", "60", "--count", "1"}).out), "80 ");
+    EXPECT_EQ(numbers(run({"list", table, "--where", "_recno BETWEEN 5 AND 9"}).out), "5 6 7 8 9 ");
+    EXPECT_EQ(numbers(run({"--set", "SET_DELETED=1", "list", table, "--where", "_recno BETWEEN 5 AND 9"}).out),
+              "5 6 8 9 ") << "deleted record 7 stays hidden";
+    EXPECT_EQ(numbers(run({"list", table, "--where", "FIZETES < 0"}).out), "");
+
+    const std::string csv = dir.file("OUT.csv");
+    ASSERT_EQ(run({"export", table, csv, "--where", ozd}).status, cli_success);
+    const std::string exported = read_file(csv);
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 4) << exported;
+    const std::string text = dir.file("OUT.TXT");
+    ASSERT_EQ(run({"copy-to", table, text, "--where", ozd, "--encoding", "utf-8"}).status, cli_success);
+    EXPECT_TRUE(read_file(text).starts_with("Juhász István")) << read_file(text);
+
+    const cli_result refused = run({"list", table, "--where", "NOSUCH > 1"});
+    EXPECT_EQ(std::tuple(refused.status, refused.out, refused.errors),
+              std::tuple(cli_failure, "", "vortel-cli: --where: no such column: NOSUCH\n"));
+    EXPECT_EQ(run({"export", table, dir.file("OUT.sqlite"), "--where", ozd}).status, cli_usage_error);
+}
+
 TEST_F(cli_test, record_and_memo_changes_go_through_the_commands_of_the_table_window_and_memos_print_in_utf8)
 {
     EXPECT_EQ(run({"set", table, "1", "nev", "Kiss Ödön"}).status, cli_success);

@@ -328,6 +328,18 @@ TEST_F(search_test, records_found_are_every_match_in_record_order_and_the_table_
     table->navigation.hide_deleted = false;
     EXPECT_EQ(current_record(*table), 7);
     EXPECT_TRUE(records_found(browse, {"nowhere", search_direction::up, search_scope::all_columns}).empty());
+
+    // A filter's search finds its members only, and steps over the others.
+    record_set kept(record_total);
+    for (const std::int32_t member : {3, 7, 52429, 119999}) kept.add(member);
+    table->navigation.filter = std::make_shared<const record_set>(kept);
+    EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 52429, 119999}));
+    table->navigation.hide_deleted = true;
+    EXPECT_EQ(records_found(browse, {"M\xC1RK"}), (std::vector<std::int32_t>{3, 119999}));
+    table->navigation.hide_deleted = false;
+    EXPECT_EQ(search_table(browse, {"M\xC1RK"}).record, 52429);
+    EXPECT_EQ(search_table(browse, {"M\xC1RK", search_direction::up}).record, 3);
+    table->navigation.filter = nullptr;
 }
 
 TEST_F(search_test, finds_what_stepping_record_by_record_would_find)

@@ -7,6 +7,7 @@
 #include "engine/append_from.h"
 #include "engine/export.h"
 #include "engine/export_cells.h"
+#include "engine/record_copy.h"
 #include "engine/tests/table_test_base.h"
 #include "platform/fault_injection.h"
 #include "testing/child_process.h"
@@ -139,6 +140,41 @@ TEST_F(table_export_test, every_format_writes_every_field_type_and_memo_byte_and
     EXPECT_EQ(refusal({.format = export_format::xlsx, .deleted = deleted_records::mark}, dir.file("BIG.XLSX")),
               "The table has more records than a sheet holds (1048575): leave deleted records out or export to CSV");
     EXPECT_FALSE(testing::files_in(dir.path()).contains("BIG.XLSX"));
+}
+
+// Every walk that writes records out passes what the filter leaves out;
+// a copy that rebuilds a table in place keeps them all.
+TEST_F(table_export_test, exports_and_copies_as_navigated_write_only_the_filters_records)
+{
+    record_set kept(4);
+    kept.add(2);
+    kept.add(4);
+    auto table = open();
+    table->navigation.filter = std::make_shared<const record_set>(kept);
+    const auto written = [&](const auto& run) {
+        const std::string output = dir.file("FILTERED.OUT");
+        EXPECT_TRUE(run(output)) << table->failure;
+        return read_file(output);
+    };
+    EXPECT_EQ(written([&](const std::string& out) {
+                  return export_table(*table, out, {.deleted = deleted_records::mark, .crlf = false}) == export_written;
+              }),
+              "NAME,ID,PRICE,BORN,OK,NOTE,_deleted\nGone,,,,F,,T\n\"a,b \xC3\xA1\",,+.5,20241399,X,,F\n");
+    const std::string text = written([&](const std::string& out) { return export_text(*table, out) == 1; });
+    EXPECT_EQ(text.substr(0, 4) + "|" + text.substr(text.find("\r\n") + 2, 3), "Gone|a,b") << text;
+    const std::string html =
+        written([&](const std::string& out) { return export_html(*table, out, "T", {}) == 1; });
+    EXPECT_EQ(std::tuple(html.find("Anna"), html.find("Gone"), html.find("a,b") != std::string::npos),
+              std::tuple(std::string::npos, std::string::npos, true)) << "HTML writes live records only";
+
+    for (const auto& [selection, records] : {std::pair{copy_selection::as_navigated, 2},
+                                             std::pair{copy_selection::deleted_as_navigated, 4}}) {
+        auto copy = open_new_table(dir.file("COPY.DBF"), fields, {});
+        ASSERT_TRUE(lock_table(*table) && lock_table(*copy));
+        EXPECT_EQ(copy_records(*table, *copy, map_fields_by_name(*table, *copy), selection), 1);
+        unlock(*table);
+        EXPECT_EQ(record_count(*copy), records);
+    }
 }
 
 // Another process appends while exports run: each export holds the table

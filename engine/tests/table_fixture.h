@@ -44,7 +44,7 @@ std::vector<fixture_record> records_of(const std::vector<field_list_entry>& fiel
 std::unique_ptr<table_object> open_table(const std::string& path, int writable = 1, navigation_options navigation = {});
 
 // Opened with its deleted records hidden from moves.
-inline constexpr navigation_options hiding_deleted{true};
+inline const navigation_options hiding_deleted{.hide_deleted = true, .filter = nullptr};
 
 // write_table, then open_table.
 std::unique_ptr<table_object> open_new_table(const std::string& path, const std::vector<field_list_entry>& fields,

@@ -152,12 +152,93 @@ TEST_F(table_test, moves_stop_at_both_ends_and_keep_the_position_invariant)
                      {"skip -1", [](table_object& t) { skip(t, -1); }, 2},
                      {"skip -1 at the first shown", [](table_object& t) { skip(t, -1); }, 2, 1},
                      {"go bottom", [](table_object& t) { go_bottom(t); }, 5},
+                     {"a long skip back ends on the first shown", [](table_object& t) { skip(t, -9); }, 2, 1},
                      {"shown when not hidden", [](table_object& t) {
                           t.navigation.hide_deleted = false;
                           go_top(t);
                       }, 1},
                      {"skip 2", [](table_object& t) { skip(t, 2); }, 3},
                  });
+}
+
+// A filter's walk against a model of it: the shown records are the members
+// of the set (none beyond the count it was made for) that are not hidden
+// deleted ones. Every move lands on a shown record, or, when none shows,
+// ends the table on a hidden one.
+TEST_F(table_test, moves_under_a_filter_visit_exactly_the_shown_members)
+{
+    const struct {
+        const char* name;
+        int records;
+        std::vector<int> deleted;
+        bool hide_deleted;
+        std::int32_t set_records;
+        std::vector<int> members;
+    } cases[] = {
+        {"empty set", 8, {}, false, 8, {}},
+        {"one member", 8, {}, false, 8, {5}},
+        {"first and last only", 8, {}, false, 8, {1, 8}},
+        {"members among hidden deleted", 9, {2, 3, 7, 9}, true, 9, {2, 4, 7, 8, 9}},
+        {"members among shown deleted", 9, {2, 3, 7, 9}, false, 9, {2, 4, 7, 8, 9}},
+        {"only deleted members, hidden", 6, {3, 4}, true, 6, {3, 4}},
+        {"records appended after the set", 12, {}, false, 8, {2, 8}},
+        {"sparse over several words", 200, {130}, true, 200, {1, 64, 65, 130, 131, 199}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto table = numbered(c.records, c.deleted);
+        record_set set(c.set_records);
+        for (int member : c.members) set.add(member);
+        table->navigation = {.hide_deleted = c.hide_deleted, .filter = std::make_shared<const record_set>(set)};
+        std::vector<std::int32_t> shown;
+        for (int member : c.members) {
+            const bool deleted = std::find(c.deleted.begin(), c.deleted.end(), member) != c.deleted.end();
+            if (!(deleted && c.hide_deleted)) shown.push_back(member);
+        }
+        const auto where = [&] { return std::tuple(current_record(*table), field_text(*table, 0)); };
+        const auto at = [](std::int32_t n) {
+            std::string name = "R" + std::to_string(n);
+            return std::tuple(n, name.append(people_fields[0].length - name.size(), ' '));
+        };
+
+        go_top(*table);
+        if (shown.empty()) {
+            EXPECT_TRUE(at_eof(*table) && record_hidden(*table));
+            go_bottom(*table);
+            EXPECT_TRUE(at_eof(*table) && record_hidden(*table));
+            go_to(*table, 1);
+            EXPECT_TRUE(record_hidden(*table));
+            continue;
+        }
+        std::vector<std::int32_t> visited{current_record(*table)};
+        for (std::size_t i = 1; i < shown.size() + 2; ++i) {
+            skip(*table, 1);
+            if (at_eof(*table)) break;
+            visited.push_back(current_record(*table));
+        }
+        EXPECT_EQ(visited, shown) << "forwards";
+        EXPECT_EQ(where(), at(shown.back())) << "the end stays on the last shown";
+        go_bottom(*table);
+        visited = {current_record(*table)};
+        for (std::size_t i = 1; i < shown.size() + 2; ++i) {
+            skip(*table, -1);
+            if (at_bof(*table)) break;
+            visited.push_back(current_record(*table));
+        }
+        std::reverse(visited.begin(), visited.end());
+        EXPECT_EQ(visited, shown) << "backwards";
+        EXPECT_EQ(where(), at(shown.front()));
+        EXPECT_EQ(fh_tell(table->dbf), table->header.header_length + shown.front() * table->header.record_length);
+        for (std::int32_t number = 1; number <= c.records; ++number) {
+            const auto next = std::lower_bound(shown.begin(), shown.end(), number);
+            go_to(*table, number);
+            EXPECT_EQ(where(), at(next == shown.end() ? shown.back() : *next)) << "go to " << number;
+        }
+        skip(*table, -1000);
+        EXPECT_EQ(where(), at(shown.front()));
+        skip(*table, static_cast<std::int32_t>(shown.size()) - 1);
+        EXPECT_EQ(where(), at(shown.back())) << "a skip of many counts shown records";
+    }
 }
 
 // A record named by its number is that record or none: hidden deleted ones

@@ -234,6 +234,17 @@ TEST_F(table_listing, pages_carry_header_and_every_live_record_in_order)
     EXPECT_EQ(seen.pages[0][8].substr(0, 4), "* C4");
     browse.columns[0].print_selected = false;
 
+    // Under a filter only its records print.
+    record_set kept(23);
+    for (const std::int32_t member : {3, 4, 20}) kept.add(member);
+    table->navigation = {.hide_deleted = true, .filter = std::make_shared<const record_set>(kept)};
+    seen = {};
+    print_listing(browse, environment(seen));
+    ASSERT_EQ(seen.pages.size(), 1u);
+    EXPECT_EQ(std::tuple(seen.pages[0].size(), seen.pages[0][5].substr(0, 3), seen.pages[0][6].substr(0, 3)),
+              std::tuple(7u, "C3 ", "C20"));
+    table->navigation = {};
+
     // A path that would reach the page number gives way to its file name,
     // and a file name that would is cut.
     const std::string path_61 = "/" + std::string(50, 'd') + "/STAFF.DBF";

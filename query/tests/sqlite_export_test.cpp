@@ -93,6 +93,13 @@ TEST_F(sqlite_export_test, each_field_becomes_a_typed_column_and_wide_numbers_ke
                   "Kovács|1234567890123456789|text|12345678901234567.89|text|12.5|real|2024-01-31|1|integer|első\r\nsor|0",
                   "Gone|7|text|NULL|null|NULL|null|NULL|0|integer||1",
                   "|NULL|null|NULL|null|0.5|real|20241399|NULL|null||0"}));
+
+    // A filtered window's copy holds the filter's records only.
+    record_set kept(3);
+    kept.add(3);
+    table->navigation.filter = std::make_shared<const record_set>(kept);
+    ASSERT_EQ(exported({table.get()}, {"F"}, {deleted_records::mark, false}, refusal), export_written) << refusal;
+    EXPECT_EQ(rows_of(database, "SELECT AR FROM F"), std::vector<std::string>{"0.5"});
     table.reset();
     EXPECT_EQ(read_file(path), before);
 }
