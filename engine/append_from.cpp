@@ -243,7 +243,9 @@ int append_from(table_object& table, const std::string& source, const std::funct
 {
     return append_with(table, source, [&]() -> int {
         if (auto from = table_new(source); table_open(*from, 1)) {
-            from->navigation = table.navigation;
+            // The source passes deleted records as the target does; the
+            // target's filter names the target's records, not the source's.
+            from->navigation.hide_deleted = table.navigation.hide_deleted;
             // Memos that cannot be read would come over as empty ones.
             if (!from->memo_problem.empty()) {
                 note_failure(table, file_name_text(source) + ": " + from->memo_problem);

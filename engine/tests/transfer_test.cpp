@@ -162,9 +162,13 @@ TEST_F(transfer_test, append_from_a_table_matches_fields_by_name_and_refuses_its
     write_table(source, source_fields,
                 {{record_of(source_fields, {"Anna", " 42"})}, {record_of(source_fields, {"Bea", "  7"}), true}});
 
+    // The target's filter chooses among its own records, never the source's:
+    // a filter keeping record 1 must not keep only the source's record 1.
     for (const bool hidden : {false, true}) {
         write_table(path, target_fields, {{record_of(target_fields, {"    1", "Pecs"})}});
-        table = open_table(path, 1, {hidden});
+        record_set first_only(1);
+        first_only.add(1);
+        table = open_table(path, 1, {.hide_deleted = hidden, .filter = std::make_shared<const record_set>(first_only)});
         ASSERT_EQ(append_from(*table, source), 1);
         std::vector<std::string> expected = {" " + record_of(target_fields, {"    1", "Pecs"}),
                                              " " + record_of(target_fields, {"   42"})};
