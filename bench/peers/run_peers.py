@@ -395,8 +395,25 @@ def write_results(path, host, runs, people, memos, sort_rss, gnu_rss, huge, firs
         *[f"| {table} | {number:,} | {count} |" for table, number, count in reads],
         "",
     ]
+    # Sections other benches wrote by hand stay; the partial runs' sections
+    # are superseded by this whole run.
+    headings = {line for line in out if line.startswith("## ")}
+    for heading, lines in sections_of(open(path).read() if os.path.exists(path) else ""):
+        if heading not in headings and not heading.startswith("## Only the commands with"):
+            out += lines
     with open(path, "w") as results:
-        results.write("\n".join(out))
+        results.write("\n".join(out).rstrip("\n") + "\n")
+
+
+def sections_of(text):
+    """The file's "## " sections: (heading, lines) in order."""
+    sections = []
+    for line in text.splitlines():
+        if line.startswith("## "):
+            sections.append((line, []))
+        if sections:
+            sections[-1][1].append(line)
+    return sections
 
 
 def write_partial_results(path, host, runs, word, people, memos):
