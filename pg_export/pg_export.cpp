@@ -2,10 +2,10 @@
 
 #include "engine/export_rows.h"
 #include "pg_export/copy_text.h"
+#include "pg_export/libpq_library.h"
 #include "pg_export/pg_columns.h"
 #include "runtime/scope_exit.h"
 
-#include <libpq-fe.h>
 
 #include <charconv>
 #include <cstdint>
@@ -17,7 +17,18 @@
 namespace vortel {
 namespace {
 
-using result_handle = std::unique_ptr<PGresult, decltype(&PQclear)>;
+// The client library's functions. Whoever reaches the code below loaded
+// the library first (export_to_postgresql, starts_with_keyword).
+const libpq_functions& pq()
+{
+    std::string failure;
+    return *libpq(failure);
+}
+
+struct result_release {
+    void operator()(PGresult* result) const { pq().PQclear(result); }
+};
+using result_handle = std::unique_ptr<PGresult, result_release>;
 
 constexpr std::string_view as_it_was = "The database is as it was.";
 // COPY data goes to libpq in pieces of this size at least.
@@ -34,23 +45,23 @@ std::string first_line(std::string_view text)
 std::string error_text(PGconn* connection, const PGresult* result)
 {
     if (result != nullptr) {
-        const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+        const char* primary = pq().PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
         if (primary != nullptr) {
             std::string text = primary;
-            if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
+            if (const char* detail = pq().PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
                 text += ". " + first_line(detail);
             }
             return text;
         }
     }
-    return first_line(PQerrorMessage(connection));
+    return first_line(pq().PQerrorMessage(connection));
 }
 
 // The line of COPY's data the server names in an error's context ("COPY t,
 // line 3, column n: ..."); 0 when it names none.
 std::int64_t copy_line_of(const PGresult* result)
 {
-    const char* context = result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_CONTEXT);
+    const char* context = result == nullptr ? nullptr : pq().PQresultErrorField(result, PG_DIAG_CONTEXT);
     if (context == nullptr) return 0;
     const std::string_view text(context);
     const std::size_t at = text.find(", line ");
@@ -69,16 +80,16 @@ public:
         // expansion takes an address or key=value words whole).
         const char* keywords[] = {"dbname", "fallback_application_name", nullptr};
         const char* values[] = {connection.c_str(), "vortel", nullptr};
-        connection_ = PQconnectdbParams(keywords, values, 1);
+        connection_ = pq().PQconnectdbParams(keywords, values, 1);
         // Notices ("table does not exist, skipping") are no messages of ours.
-        PQsetNoticeProcessor(connection_, [](void*, const char*) {}, nullptr);
+        pq().PQsetNoticeProcessor(connection_, [](void*, const char*) {}, nullptr);
     }
-    ~session() { PQfinish(connection_); }
+    ~session() { pq().PQfinish(connection_); }
     session(const session&) = delete;
     session& operator=(const session&) = delete;
 
     PGconn* get() const { return connection_; }
-    bool connected() const { return PQstatus(connection_) == CONNECTION_OK; }
+    bool connected() const { return pq().PQstatus(connection_) == CONNECTION_OK; }
 
     // Runs `sql` with text parameters; the result when it gave `wanted`,
     // else null with `failure` set.
@@ -86,12 +97,11 @@ public:
     {
         std::vector<const char*> values;
         for (const std::string& parameter : parameters) values.push_back(parameter.c_str());
-        result_handle result(PQexecParams(connection_, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                                          values.data(), nullptr, nullptr, 0),
-                             PQclear);
-        if (PQresultStatus(result.get()) == wanted) return result;
+        result_handle result(pq().PQexecParams(connection_, sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                          values.data(), nullptr, nullptr, 0));
+        if (pq().PQresultStatus(result.get()) == wanted) return result;
         failure = error_text(connection_, result.get());
-        return {nullptr, PQclear};
+        return {nullptr};
     }
     bool run(const std::string& sql) { return run(sql, {}, PGRES_COMMAND_OK) != nullptr; }
 
@@ -161,7 +171,7 @@ public:
     {
         if (!send()) return false;
         copying_ = false;
-        if (PQputCopyEnd(db_.get(), nullptr) != 1) return copy_failed();
+        if (pq().PQputCopyEnd(db_.get(), nullptr) != 1) return copy_failed();
         return copy_result();
     }
 
@@ -170,8 +180,8 @@ public:
     {
         if (!copying_) return;
         copying_ = false;
-        if (PQputCopyEnd(db_.get(), "the export gave up") == 1) {
-            while (result_handle result{PQgetResult(db_.get()), PQclear}) {
+        if (pq().PQputCopyEnd(db_.get(), "the export gave up") == 1) {
+            while (result_handle result{pq().PQgetResult(db_.get())}) {
             }
         }
     }
@@ -193,7 +203,7 @@ private:
                     "ON a.attrelid = t.id AND a.attnum > 0 AND NOT a.attisdropped WHERE t.id IS NOT NULL",
                     {quoted}, PGRES_TUPLES_OK);
         if (!found) return failed(db_.failure);
-        const bool exists = PQntuples(found.get()) > 0;
+        const bool exists = pq().PQntuples(found.get()) > 0;
         if (exists && options_.existing == existing_table::refuse) {
             return failed("The table " + name_ + " already exists in the database: replace it, or append the "
                           "records to it");
@@ -212,9 +222,9 @@ private:
     {
         for (const pg_column& column : columns_) {
             std::optional<std::string> type;
-            for (int row = 0; row < PQntuples(found); ++row) {
-                if (!PQgetisnull(found, row, 0) && column.name == PQgetvalue(found, row, 0)) {
-                    type = PQgetvalue(found, row, 1);
+            for (int row = 0; row < pq().PQntuples(found); ++row) {
+                if (!pq().PQgetisnull(found, row, 0) && column.name == pq().PQgetvalue(found, row, 0)) {
+                    type = pq().PQgetvalue(found, row, 1);
                 }
             }
             const std::string why = type ? column_mismatch(column, *type) : "it has no column " + column.name;
@@ -225,7 +235,7 @@ private:
 
     bool send()
     {
-        if (!line_.empty() && PQputCopyData(db_.get(), line_.data(), static_cast<int>(line_.size())) != 1) {
+        if (!line_.empty() && pq().PQputCopyData(db_.get(), line_.data(), static_cast<int>(line_.size())) != 1) {
             return copy_failed();
         }
         line_.clear();
@@ -236,24 +246,24 @@ private:
     bool copy_failed()
     {
         copying_ = false;
-        result_handle result{PQgetResult(db_.get()), PQclear};
+        result_handle result{pq().PQgetResult(db_.get())};
         return copy_result(std::move(result));
     }
 
-    bool copy_result() { return copy_result(result_handle{PQgetResult(db_.get()), PQclear}); }
+    bool copy_result() { return copy_result(result_handle{pq().PQgetResult(db_.get())}); }
 
     bool copy_result(result_handle result)
     {
-        const bool done = PQresultStatus(result.get()) == PGRES_COMMAND_OK;
+        const bool done = pq().PQresultStatus(result.get()) == PGRES_COMMAND_OK;
         std::string why = done ? std::string() : error_text(db_.get(), result.get());
         const std::int64_t line = copy_line_of(result.get());
-        while (result_handle more{PQgetResult(db_.get()), PQclear}) {
+        while (result_handle more{pq().PQgetResult(db_.get())}) {
         }
         if (done) return true;
         if (line > 0 && line <= static_cast<std::int64_t>(records_.size())) {
             return failed("Record " + std::to_string(records_[static_cast<std::size_t>(line - 1)]) + ": " + why);
         }
-        if (PQstatus(db_.get()) != CONNECTION_OK) {
+        if (pq().PQstatus(db_.get()) != CONNECTION_OK) {
             const std::string when = records_.empty() ? "before any record was sent"
                                                       : "while records up to " + std::to_string(records_.back()) +
                                                             " were sent";
@@ -284,13 +294,16 @@ bool starts_with_keyword(std::string_view text)
     if (equals == std::string_view::npos) return false;
     std::string_view word = text.substr(0, equals);
     while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
-    PQconninfoOption* options = PQconndefaults();
+    // Without the client library no database can be reached, by any words.
+    std::string missing;
+    if (libpq(missing) == nullptr) return false;
+    PQconninfoOption* options = pq().PQconndefaults();
     if (options == nullptr) return false;
     bool found = false;
     for (const PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
         found = found || word == option->keyword;
     }
-    PQconninfoFree(options);
+    pq().PQconninfoFree(options);
     return found;
 }
 
@@ -309,13 +322,17 @@ int export_to_postgresql(table_object& table, const pg_export_options& options,
         note_failure(table, "The table cannot be named so: " + why);
         return export_failed;
     }
-    session db(options.connection);
-    if (!db.connected()) {
-        note_failure(table, "Can't connect to the database: " + first_line(PQerrorMessage(db.get())));
+    if (std::string missing; libpq(missing) == nullptr) {
+        note_failure(table, "Can't connect to the database: " + missing);
         return export_failed;
     }
-    if (PQsetClientEncoding(db.get(), "UTF8") != 0) {
-        note_failure(table, "The database does not take UTF-8 texts: " + first_line(PQerrorMessage(db.get())));
+    session db(options.connection);
+    if (!db.connected()) {
+        note_failure(table, "Can't connect to the database: " + first_line(pq().PQerrorMessage(db.get())));
+        return export_failed;
+    }
+    if (pq().PQsetClientEncoding(db.get(), "UTF8") != 0) {
+        note_failure(table, "The database does not take UTF-8 texts: " + first_line(pq().PQerrorMessage(db.get())));
         return export_failed;
     }
     if (!lock_table(table)) return export_failed;
@@ -338,7 +355,7 @@ int export_to_postgresql(table_object& table, const pg_export_options& options,
         // A transaction the server already aborted answers COMMIT with
         // ROLLBACK, which is no error.
         const result_handle result = db.run("COMMIT", {}, PGRES_COMMAND_OK);
-        committed = result && std::string_view(PQcmdStatus(result.get())) == "COMMIT";
+        committed = result && std::string_view(pq().PQcmdStatus(result.get())) == "COMMIT";
         if (!result && !db.connected()) {
             note_failure(table, "The connection to the database was lost while it stored the table " + name +
                                     ": whether the database kept it is unknown");
