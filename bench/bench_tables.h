@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/table.h"
+#include "platform/canvas.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,5 +21,14 @@ const std::string& bench_people_table(std::int64_t records);
 // The table at `path`, open for writing; a table that does not open stops
 // the run, as no timing of it would mean anything.
 std::unique_ptr<table_object> open_bench_table(const std::string& path);
+
+// A surface that draws nothing: the timing is the grid's own work and its reads.
+class null_canvas : public canvas {
+public:
+    void rectangle(const canvas_rect&, canvas_colour, canvas_colour) override {}
+    void line(int, int, int, int, canvas_colour) override {}
+    void text(const canvas_rect&, std::string_view, unsigned, canvas_colour, canvas_colour, canvas_font) override {}
+    void bitmap(canvas_bitmap, int, int, int, int, int) override {}
+};
 
 }  // namespace vortel

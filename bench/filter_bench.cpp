@@ -19,14 +19,6 @@ namespace {
 
 constexpr std::int32_t million = 1000000;
 
-class null_canvas : public canvas {
-public:
-    void rectangle(const canvas_rect&, canvas_colour, canvas_colour) override {}
-    void line(int, int, int, int, canvas_colour) override {}
-    void text(const canvas_rect&, std::string_view, unsigned, canvas_colour, canvas_colour, canvas_font) override {}
-    void bitmap(canvas_bitmap, int, int, int, int, int) override {}
-};
-
 // Every `gap`-th record of a million.
 std::shared_ptr<const record_set> every(std::int32_t gap)
 {

@@ -56,15 +56,6 @@ BENCHMARK(go_to_random_records)->Arg(10)->Arg(10000000);
 namespace vortel {
 namespace {
 
-// A surface that draws nothing: the timing is the grid's own work and its reads.
-class null_canvas : public canvas {
-public:
-    void rectangle(const canvas_rect&, canvas_colour, canvas_colour) override {}
-    void line(int, int, int, int, canvas_colour) override {}
-    void text(const canvas_rect&, std::string_view, unsigned, canvas_colour, canvas_colour, canvas_font) override {}
-    void bitmap(canvas_bitmap, int, int, int, int, int) override {}
-};
-
 // Opening a table window's table and painting its first screen.
 void open_and_first_paint(benchmark::State& state)
 {

@@ -3,6 +3,8 @@
 #include "cli/cli_command.h"
 #include "engine/table.h"
 #include "query/sql_session.h"
+#include "text/csv_field.h"
+#include "text/json_string.h"
 
 #include <charconv>
 #include <ostream>
@@ -12,60 +14,15 @@ namespace {
 
 enum class output_form { tabs, csv, json };
 
-// A cell of the tab-separated form: a tab, a line end or a backslash inside
-// a value would otherwise look like more cells or rows (as `list` writes).
-void put_tab_cell(std::string& line, std::string_view text)
+// A cell of CSV (quoted only where it must be) or of tab-separated text
+// (escaped as list escapes it).
+void put_cell(std::string& line, std::string_view text, output_form form)
 {
-    for (const char c : text) {
-        switch (c) {
-        case '\\': line += "\\\\"; break;
-        case '\t': line += "\\t"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        default: line += c; break;
-        }
+    if (form == output_form::csv) {
+        append_csv_field(line, text, ',');
+    } else {
+        line += escaped_tab_cell(text);
     }
-}
-
-// Quoted only where the value holds a comma, a quote or a line break.
-void put_csv_cell(std::string& line, std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line += text;
-        return;
-    }
-    line += '"';
-    for (const char c : text) {
-        if (c == '"') line += '"';
-        line += c;
-    }
-    line += '"';
-}
-
-void put_json_string(std::string& line, std::string_view text)
-{
-    line += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            line += '\\';
-            line += c;
-        } else if (c == '\n') {
-            line += "\\n";
-        } else if (c == '\r') {
-            line += "\\r";
-        } else if (c == '\t') {
-            line += "\\t";
-        } else if (byte < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            line += "\\u00";
-            line += hex[byte >> 4];
-            line += hex[byte & 15];
-        } else {
-            line += c;
-        }
-    }
-    line += '"';
 }
 
 void put_json_value(std::string& line, const sql_value& value)
@@ -73,7 +30,7 @@ void put_json_value(std::string& line, const sql_value& value)
     switch (value.type) {
     case sql_value::kind::null: line += "null"; break;
     case sql_value::kind::integer: line += std::to_string(value.integer); break;
-    case sql_value::kind::text: put_json_string(line, value.text); break;
+    case sql_value::kind::text: append_json_string(line, value.text); break;
     case sql_value::kind::real: {
         // The shortest digits that read back as the same double; JSON has no
         // infinity, so one is null.
@@ -132,7 +89,7 @@ int run_sql_command(cli_context& context)
             if (form == output_form::json) return true;
             for (std::size_t i = 0; i < names.size(); ++i) {
                 if (i > 0) line += form == output_form::csv ? ',' : '\t';
-                form == output_form::csv ? put_csv_cell(line, names[i]) : put_tab_cell(line, names[i]);
+                put_cell(line, names[i], form);
             }
             return end_line();
         },
@@ -141,7 +98,7 @@ int run_sql_command(cli_context& context)
                 line += '{';
                 for (std::size_t i = 0; i < values.size(); ++i) {
                     if (i > 0) line += ", ";
-                    put_json_string(line, names[i]);
+                    append_json_string(line, names[i]);
                     line += ": ";
                     put_json_value(line, values[i]);
                 }
@@ -151,7 +108,7 @@ int run_sql_command(cli_context& context)
             for (std::size_t i = 0; i < values.size(); ++i) {
                 if (i > 0) line += form == output_form::csv ? ',' : '\t';
                 const std::string text = sql_value_text(values[i]);
-                form == output_form::csv ? put_csv_cell(line, text) : put_tab_cell(line, text);
+                put_cell(line, text, form);
             }
             return end_line();
         }};

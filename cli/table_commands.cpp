@@ -12,6 +12,7 @@
 #include "platform/code_page.h"
 #include "platform/codepage.h"
 #include "runtime/settings.h"
+#include "text/csv_field.h"
 
 #include <algorithm>
 #include <istream>
@@ -42,24 +43,6 @@ int named_field(cli_context& context, const table_object& table, std::size_t ind
     const field_choice choice = find_named_field(table, context.text(index));
     if (choice.index < 0) context.fail(choice.problem);
     return choice.index;
-}
-
-// A cell or caption of `list`: a tab, a line end or a backslash inside a
-// field would otherwise make a table's bytes look like more cells or rows.
-std::string escaped(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
 }
 
 // Opens T and goes to record N (positional arguments 0 and 1); to change
@@ -111,7 +94,7 @@ int run_list_command(cli_context& context)
     if (!table) return cli_failure;
     browse_object browse = table_browse(*table);
     const bool raw = context.has("--raw");
-    const auto cell_text = [raw](std::string_view text) { return raw ? std::string(text) : escaped(text); };
+    const auto cell_text = [raw](std::string_view text) { return raw ? std::string(text) : escaped_tab_cell(text); };
 
     // The record number has no caption: the header line starts with an empty cell.
     std::string line;

@@ -1,34 +1,8 @@
 #include "engine/export_rows.h"
+#include "text/json_string.h"
 
 namespace vortel {
 namespace {
-
-// A JSON string of UTF-8 text: quotes, backslashes and control characters
-// escaped, everything else as it is.
-void append_json_string(std::string& out, std::string_view text)
-{
-    static constexpr char hex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 0xF];
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
 
 class jsonl_writer final : public row_writer {
 public:

@@ -24,4 +24,20 @@ void append_csv_field(std::string& line, std::string_view field, char delimiter)
     line += csv_quote;
 }
 
+std::string escaped_tab_cell(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
 }  // namespace vortel

@@ -18,4 +18,9 @@ bool csv_needs_quotes(std::string_view field, char delimiter);
 // Appends `field` to `line`, quoted when it needs to be.
 void append_csv_field(std::string& line, std::string_view field, char delimiter);
 
+// A cell of tab-separated text as vortel-cli prints it: a tab, CR, LF or
+// backslash inside the value is written \t, \r, \n or \\, so that no
+// value can pass for more cells or rows.
+std::string escaped_tab_cell(std::string_view text);
+
 }  // namespace vortel

@@ -374,34 +374,18 @@ TEST_F(query_table_test, a_filter_keeps_the_matching_records_deleted_ones_too)
     EXPECT_EQ(refusal, query_cancelled_text);
 }
 
-}  // namespace
-}  // namespace vortel
-
-namespace vortel {
-namespace {
-
 TEST_F(query_table_test, a_result_becomes_a_table_of_fitting_fields_that_keeps_every_character)
 {
     auto table = open_table(path, 0);
     sql_session session;
     std::string refusal;
     ASSERT_TRUE(session.add_table(*table, "T", record_scope::all, refusal));
-    result_rows result;
-    const sql_row_sink sink{[&](std::span<const std::string> names) {
-                                result.names.assign(names.begin(), names.end());
-                                return true;
-                            },
-                            [&](std::span<const sql_value> values) {
-                                result.rows.emplace_back(values.begin(), values.end());
-                                return true;
-                            }};
-    ASSERT_TRUE(session.run("SELECT VAROS, COUNT(*), AVG(FIZETES) / 1000, MAX(_recno) = 10, '2024-01-31' AS NAP, "
-                            "NULL AS \"Név\", 'Ж' || VAROS AS VAROS, printf('%300d', 1) AS LONG "
-                            "FROM T GROUP BY VAROS ORDER BY VAROS",
-                            sink, refusal))
-        << refusal;
+    query_result ran = run(session, "SELECT VAROS, COUNT(*), AVG(FIZETES) / 1000, MAX(_recno) = 10, '2024-01-31' AS NAP, "
+                                    "NULL AS \"Név\", 'Ж' || VAROS AS VAROS, printf('%300d', 1) AS LONG "
+                                    "FROM T GROUP BY VAROS ORDER BY VAROS");
+    ASSERT_TRUE(ran.done) << ran.refusal;
     const std::string out = dir.file("QUERY1.DBF");
-    ASSERT_EQ(write_result_table(out, result), "");
+    ASSERT_EQ(write_result_table(out, result_rows{std::move(ran.names), std::move(ran.rows)}), "");
 
     auto written = open_table(out, 0);
     EXPECT_EQ(written->codepage.page, code_page::utf8);
@@ -417,12 +401,6 @@ TEST_F(query_table_test, a_result_becomes_a_table_of_fitting_fields_that_keeps_e
     // The program's text has no Ж; the table keeps it.
     EXPECT_NE(testing::stored_records(out).at(1).find("\xD0\x96\xC3\x93zd"), std::string::npos);
 }
-
-}  // namespace
-}  // namespace vortel
-
-namespace vortel {
-namespace {
 
 TEST_F(query_test, memos_are_read_only_when_their_column_is_asked_for)
 {
