@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-600}
 shift || true
-all_targets=(fuzz_table fuzz_memo fuzz_append fuzz_csv fuzz_sheet fuzz_rebuild fuzz_picture fuzz_page)
+all_targets=(fuzz_table fuzz_memo fuzz_append fuzz_csv fuzz_sheet fuzz_rebuild fuzz_picture fuzz_page fuzz_query)
 targets=("${all_targets[@]}")
 [ $# -gt 0 ] && targets=("$@")
 build=${FUZZ_BUILD_DIR:-build-fuzz}
