@@ -3,8 +3,8 @@
 #include "engine/append_from.h"
 #include "engine/csv_reader.h"
 #include "engine/memo_batch.h"
-#include "engine/xlsx_import.h"
 #include "engine/record_blocks.h"
+#include "engine/xlsx_import.h"
 #include "platform/error_text.h"
 #include "text/text_ops.h"
 
