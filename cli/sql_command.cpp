@@ -8,6 +8,8 @@
 
 #include <charconv>
 #include <ostream>
+#include <set>
+#include <vector>
 
 namespace vortel {
 namespace {
@@ -23,6 +25,19 @@ void put_cell(std::string& line, std::string_view text, output_form form)
     } else {
         line += escaped_tab_cell(text);
     }
+}
+
+// JSON objects whose keys repeat lose all but one value in most readers:
+// a second VAROS (a join's T.VAROS and U.VAROS) is VAROS_2.
+std::vector<std::string> distinct_keys(std::vector<std::string> names)
+{
+    std::set<std::string> taken;
+    for (std::string& name : names) {
+        const std::string base = name;
+        for (int number = 2; taken.contains(name); ++number) name = base + "_" + std::to_string(number);
+        taken.insert(name);
+    }
+    return names;
 }
 
 void put_json_value(std::string& line, const sql_value& value)
@@ -86,7 +101,10 @@ int run_sql_command(cli_context& context)
     const sql_row_sink sink{
         [&](std::span<const std::string> columns) {
             names.assign(columns.begin(), columns.end());
-            if (form == output_form::json) return true;
+            if (form == output_form::json) {
+                names = distinct_keys(std::move(names));
+                return true;
+            }
             for (std::size_t i = 0; i < names.size(); ++i) {
                 if (i > 0) line += form == output_form::csv ? ',' : '\t';
                 put_cell(line, names[i], form);

@@ -83,6 +83,9 @@ TEST_F(sql_command_test, a_join_across_files_prints_in_each_form)
         EXPECT_EQ(result.status, cli_success) << result.errors;
         EXPECT_EQ(result.out, form.out) << form.flag;
     }
+    // JSON keys stay distinct, so that no reader drops a column.
+    EXPECT_EQ(run({"sql", "SELECT 1 AS A, 2 AS A, 3 AS A_2", cities, "--json"}).out,
+              "{\"A\": 1, \"A_2\": 2, \"A_2_2\": 3}\n");
     EXPECT_EQ(testing::read_file(people), before);
 }
 
