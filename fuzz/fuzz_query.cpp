@@ -42,19 +42,15 @@ std::size_t run_all(sql_session& session, std::string_view statement)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::span<const std::uint8_t> input(data, size);
-    if (input.empty()) return 0;
-    const std::uint8_t flags = input[0];
-    const auto rest = input.subspan(1);
-    const std::size_t dbf_length = std::min<std::size_t>(fuzz::get16(rest), rest.size() < 2 ? 0 : rest.size() - 2);
-    const auto dbf_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()), dbf_length);
-    const auto dbt_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()) + dbf_length);
+    fuzz::table_input in;
+    if (!fuzz::split_table_input(std::span<const std::uint8_t>(data, size), in)) return 0;
+    const std::uint8_t flags = in.flags;
 
     const std::string dbf_name = fuzz::scratch_folder() + "Q.DBF";
     const std::string dbt_name = fuzz::scratch_folder() + "Q.DBT";
-    fuzz::write_file(dbf_name, dbf_bytes);
-    if ((flags & 1) != 0) {
-        fuzz::write_file(dbt_name, dbt_bytes);
+    fuzz::write_file(dbf_name, in.dbf);
+    if (in.with_memo_file()) {
+        fuzz::write_file(dbt_name, in.dbt);
     } else {
         fuzz::remove_file(dbt_name);
     }

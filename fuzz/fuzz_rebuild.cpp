@@ -53,11 +53,7 @@ int open_as_the_user(table_object& table)
     return table_open(table);
 }
 
-struct input_files {
-    std::string_view dbf;
-    std::string_view dbt;
-    bool with_memo_file = false;
-};
+using input_files = fuzz::table_input;
 
 const std::string& folder() { return fuzz::scratch_folder(); }
 std::string table_name() { return folder() + "T.DBF"; }
@@ -78,13 +74,13 @@ void fresh_copy(const input_files& in)
 {
     for (const std::string& name : folder_files()) fuzz::remove_file(folder() + name);
     fuzz::write_file(table_name(), in.dbf);
-    if (in.with_memo_file) fuzz::write_file(memo_name(), in.dbt);
+    if (in.with_memo_file()) fuzz::write_file(memo_name(), in.dbt);
 }
 
 bool table_files_unchanged(const input_files& in)
 {
     if (fuzz::read_file(table_name()) != in.dbf) return false;
-    if (!in.with_memo_file) return !std::filesystem::exists(memo_name());
+    if (!in.with_memo_file()) return !std::filesystem::exists(memo_name());
     return fuzz::read_file(memo_name()) == in.dbt;
 }
 
@@ -160,7 +156,7 @@ void check_rebuild(const input_files& in, int made, const std::string& copy_name
     expect_untouched(in, what);
     if (!made) {
         const std::set<std::string> left = folder_files();
-        if (left.size() != (in.with_memo_file ? 2U : 1U)) fuzz::fail(what);
+        if (left.size() != (in.with_memo_file() ? 2U : 1U)) fuzz::fail(what);
         return;
     }
     table_object source(table_name());
@@ -189,7 +185,7 @@ void check_replaced(const input_files& in, bool done, const std::vector<std::str
     }
     const std::string original = folder() + "O.DBF";
     fuzz::write_file(original, in.dbf);
-    if (in.with_memo_file) fuzz::write_file(folder() + "O.DBT", in.dbt);
+    if (in.with_memo_file()) fuzz::write_file(folder() + "O.DBT", in.dbt);
     table_object source(original);
     table_object copy(table_name());
     if (!table_open(source, 0) || !table_open(copy, 0)) fuzz::fail(what);
@@ -276,7 +272,7 @@ void run_sort(const input_files& in, const dbf_header& header, const std::vector
         after.substr(30, start - 30) != in.dbf.substr(30, start - 30)) {
         fuzz::fail("a sort changed bytes outside the records");
     }
-    if (in.with_memo_file && fuzz::read_file(memo_name()) != in.dbt) fuzz::fail("a sort changed the memo file");
+    if (in.with_memo_file() && fuzz::read_file(memo_name()) != in.dbt) fuzz::fail("a sort changed the memo file");
     std::vector<std::string> before_records = held_records(in.dbf, header);
     std::vector<std::string> after_records = held_records(after, header);
     std::sort(before_records.begin(), before_records.end());
@@ -390,16 +386,9 @@ void run_append(const input_files& in, bool opens, bool skip_deleted, const std:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::span<const std::uint8_t> input(data, size);
-    if (input.empty() || size > 8192) return 0;
-    const std::uint8_t flags = input[0];
-    const auto rest = input.subspan(1);
-    const std::size_t dbf_length = std::min<std::size_t>(fuzz::get16(rest), rest.size() < 2 ? 0 : rest.size() - 2);
-    const auto dbf_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()), dbf_length);
-    const auto dbt_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()) + dbf_length);
-    const input_files in{std::string_view(reinterpret_cast<const char*>(dbf_bytes.data()), dbf_bytes.size()),
-                         std::string_view(reinterpret_cast<const char*>(dbt_bytes.data()), dbt_bytes.size()),
-                         (flags & 1) != 0};
+    input_files in;
+    if (size > 8192 || !fuzz::split_table_input(std::span<const std::uint8_t>(data, size), in)) return 0;
+    const std::uint8_t flags = in.flags;
 
     settings_restore_defaults();
     const bool skip_deleted = (flags & 2) != 0;

@@ -79,4 +79,17 @@ std::uint16_t get16(std::span<const std::uint8_t> bytes)
     return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
+bool split_table_input(std::span<const std::uint8_t> input, table_input& parts)
+{
+    if (input.empty()) return false;
+    const auto text = [](std::span<const std::uint8_t> bytes) {
+        return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    const auto rest = input.subspan(1);
+    const std::size_t start = std::min<std::size_t>(2, rest.size());
+    const std::size_t dbf_length = std::min<std::size_t>(get16(rest), rest.size() - start);
+    parts = {input[0], text(rest.subspan(start, dbf_length)), text(rest.subspan(start + dbf_length))};
+    return true;
+}
+
 }  // namespace vortel::fuzz

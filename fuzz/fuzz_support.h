@@ -28,4 +28,17 @@ void remove_file(const std::string& path);
 // Little-endian 16-bit number at the start of `bytes` (0 when too short).
 std::uint16_t get16(std::span<const std::uint8_t> bytes);
 
+// The layout of the targets that read a table file and its memo file: a
+// flags byte (bit 0: there is a memo file), the table file's length (two
+// bytes, little-endian), the table file, then the memo file. Parts the
+// input is too short for are empty.
+struct table_input {
+    std::uint8_t flags = 0;
+    std::string_view dbf;
+    std::string_view dbt;
+    bool with_memo_file() const { return (flags & 1) != 0; }
+};
+// Nothing for an empty input.
+bool split_table_input(std::span<const std::uint8_t> input, table_input& parts);
+
 }  // namespace vortel::fuzz

@@ -115,20 +115,16 @@ std::string kept_by_append(std::string_view file, const dbf_header& header)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::span<const std::uint8_t> input(data, size);
-    if (input.empty()) return 0;
-    const std::uint8_t flags = input[0];
-    const auto rest = input.subspan(1);
-    const std::size_t dbf_length = std::min<std::size_t>(fuzz::get16(rest), rest.size() < 2 ? 0 : rest.size() - 2);
-    const auto dbf_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()), dbf_length);
-    const auto dbt_bytes = rest.subspan(std::min<std::size_t>(2, rest.size()) + dbf_length);
+    fuzz::table_input in;
+    if (!fuzz::split_table_input(std::span<const std::uint8_t>(data, size), in)) return 0;
+    const std::uint8_t flags = in.flags;
 
     const std::string dbf_name = fuzz::scratch_folder() + "T.DBF";
     const std::string dbt_name = fuzz::scratch_folder() + "T.DBT";
-    fuzz::write_file(dbf_name, dbf_bytes);
-    const bool with_memo_file = (flags & 1) != 0;
+    fuzz::write_file(dbf_name, in.dbf);
+    const bool with_memo_file = in.with_memo_file();
     if (with_memo_file) {
-        fuzz::write_file(dbt_name, dbt_bytes);
+        fuzz::write_file(dbt_name, in.dbt);
     } else {
         fuzz::remove_file(dbt_name);
     }
@@ -136,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings_restore_defaults();
     setting_by_index(SET_OEMTOANSI, (flags & 4) != 0 ? "1" : "0");
     const bool appending = (flags & 8) != 0;
-    const std::string_view dbf_before(reinterpret_cast<const char*>(dbf_bytes.data()), dbf_bytes.size());
+    const std::string_view dbf_before = in.dbf;
     dbf_header opened_header;
     {
         table_object table(dbf_name);
@@ -155,8 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (appending && kept_by_append(dbf_after, opened_header) != kept_by_append(dbf_before, opened_header)) {
         fuzz::fail("adding a record changed the table's layout or its records");
     }
-    if (with_memo_file && fuzz::read_file(dbt_name) !=
-                              std::string_view(reinterpret_cast<const char*>(dbt_bytes.data()), dbt_bytes.size())) {
+    if (with_memo_file && fuzz::read_file(dbt_name) != in.dbt) {
         fuzz::fail("looking at a table changed its memo file");
     }
     return 0;
